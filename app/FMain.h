@@ -1,0 +1,9 @@
+#pragma once
+// The main window: the whole command surface of the application.
+#include <QMainWindow>
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+};

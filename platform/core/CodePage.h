@@ -1,0 +1,13 @@
+#pragma once
+// The program's one 8-bit code page for text in files ("ANSI"): Windows-1250 unless the
+// settings store says otherwise (value CodePage under \Software\ORU, e.g. 1252).
+#include <string>
+
+// Code page number in use; read from the settings store once, then cached.
+int ProgramCodePage();
+void SetProgramCodePage(int codePage);  // tests and the settings reader
+
+// Conversions through iconv; characters without a mapping become '?'.
+std::string AnsiToUtf8(const std::string& ansi);
+std::string Utf8ToAnsi(const std::string& utf8);
+std::string ConvertCodePage(const std::string& text, int fromCodePage, int toCodePage);  // 65001 = UTF-8

@@ -1,0 +1,64 @@
+#pragma once
+// Number text of the class library: locale settings, general float text, masks, rounding.
+#include <array>
+#include <string>
+
+struct TFormatSettings {
+    char DecimalSeparator = '.';
+    char ThousandSeparator = ',';
+    char DateSeparator = '/';
+    char TimeSeparator = ':';
+    std::string ShortDateFormat = "M/d/yyyy";
+    std::string LongDateFormat = "dddd, MMMM d, yyyy";
+    std::string ShortTimeFormat = "h:mm AMPM";
+    std::string LongTimeFormat = "h:mm:ss AMPM";
+    std::string TimeAMString = "AM";
+    std::string TimePMString = "PM";
+    std::array<std::string, 12> ShortMonthNames{};
+    std::array<std::string, 12> LongMonthNames{};
+    std::array<std::string, 7> ShortDayNames{};  // Sunday first
+    std::array<std::string, 7> LongDayNames{};
+    int FirstWeekDay = 0;  // 0 = Sunday, 1 = Monday ...
+
+    static TFormatSettings Invariant();   // '.' decimals, English names
+    static TFormatSettings FromLocale();  // the user's locale (LC_NUMERIC, LC_TIME)
+};
+
+// The program-wide settings: taken from the locale at first use; tests replace them.
+TFormatSettings& FormatSettings();
+void SetFormatSettings(const TFormatSettings& settings);
+
+// Replaces the program-wide settings for a scope (tests).
+class ScopedFormatSettings {
+public:
+    explicit ScopedFormatSettings(const TFormatSettings& settings);
+    ~ScopedFormatSettings();
+    ScopedFormatSettings(const ScopedFormatSettings&) = delete;
+    ScopedFormatSettings& operator=(const ScopedFormatSettings&) = delete;
+
+private:
+    TFormatSettings saved_;
+};
+
+// General float text: 15 significant digits, shortest form, exponent when needed ("1E20", "1.5E-7").
+std::string FloatToStr(double value);
+std::string FloatToStr(double value, const TFormatSettings& settings);
+// Mask text: sections ';', '0', '#', '.', ',', '%', 'E+'/'E-'/'e+'/'e-', quoted literals.
+std::string FormatFloat(const std::string& mask, double value);
+std::string FormatFloat(const std::string& mask, double value, const TFormatSettings& settings);
+
+// Text to number; blanks around are allowed. Raises EConvertError
+// "'<text>' is not a valid floating point value" / "'<text>' is not a valid integer value".
+double StrToFloat(const std::string& text);
+double StrToFloat(const std::string& text, const TFormatSettings& settings);
+bool TryStrToFloat(const std::string& text, double& value);
+bool TryStrToFloat(const std::string& text, double& value, const TFormatSettings& settings);
+int StrToInt(const std::string& text);
+bool TryStrToInt(const std::string& text, int& value);
+int StrToIntDef(const std::string& text, int defaultValue);
+std::string IntToStr(long long value);
+
+// Reals to pixels: nearest integer, halves to even (Rnd(2.5) = 2, Rnd(3.5) = 4, Rnd(-2.5) = -2).
+long long Rnd(double value);
+// Integer division truncating toward zero (Div(-7, 2) = -3).
+constexpr long long Div(long long a, long long b) { return a / b; }

@@ -1,0 +1,59 @@
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace qbtest {
+
+namespace {
+std::filesystem::path MakeUniqueDir(const std::string& prefix)
+{
+    std::random_device rd;
+    for (;;) {
+        auto p = std::filesystem::temp_directory_path() / (prefix + std::to_string(rd()));
+        if (std::filesystem::create_directory(p))
+            return p;
+    }
+}
+std::filesystem::path g_configDir;
+}  // namespace
+
+void IsolatedConfigEnvironment::SetUp()
+{
+    g_configDir = MakeUniqueDir("qb-config-");
+    setenv("QUELLBROOK_CONFIG_DIR", g_configDir.c_str(), 1);
+}
+
+void IsolatedConfigEnvironment::TearDown()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(g_configDir, ec);
+}
+
+TempDir::TempDir() : path_(MakeUniqueDir("qb-test-")) {}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string DataPath(const std::string& name) { return std::string(QB_TEST_DATA_ROOT) + "/" + name; }
+
+}  // namespace qbtest

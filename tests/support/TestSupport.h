@@ -1,0 +1,35 @@
+#pragma once
+// Fixtures every test program shares.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace qbtest {
+
+// Points QUELLBROOK_CONFIG_DIR at a fresh folder, so no test touches the user's settings.
+class IsolatedConfigEnvironment : public testing::Environment {
+public:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// A fresh folder removed with the fixture.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string DataPath(const std::string& name);  // a fixture under tests/data
+
+}  // namespace qbtest
