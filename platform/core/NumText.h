@@ -19,10 +19,17 @@ struct TFormatSettings {
     std::array<std::string, 7> ShortDayNames{};  // Sunday first
     std::array<std::string, 7> LongDayNames{};
     int FirstWeekDay = 0;  // 0 = Sunday, 1 = Monday ...
+    std::string CurrencyString = "$";
 
     static TFormatSettings Invariant();   // '.' decimals, English names
     static TFormatSettings FromLocale();  // the user's locale (LC_NUMERIC, LC_TIME)
+    // A named locale ("de_DE.UTF-8"; "" = the environment's); invariant values where it lacks one.
+    static TFormatSettings FromLocaleName(const std::string& localeName);
 };
+
+// A C-library date or time format ("%d.%m.%Y") in FormatDateTime letters ("dd/mm/yyyy"); the
+// given separators become '/' and ':', which stand for the settings' separators.
+std::string PatternFromLocaleFormat(const std::string& cFormat, char dateSeparator, char timeSeparator);
 
 // The program-wide settings: taken from the locale at first use; tests replace them.
 TFormatSettings& FormatSettings();
