@@ -1,1 +1,678 @@
 #include "platform/core/StringList.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/core/CodePage.h"
+
+namespace {
+
+constexpr int kUtf8CodePage = 65001;
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// ---- UTF-8 walking for the case-insensitive helpers -------------------------------------
+// A byte that starts no valid sequence stands for itself above the Unicode range, so two
+// different broken texts never compare equal and are copied through unchanged.
+constexpr char32_t kRawByteBase = 0x110000;
+
+int SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+char32_t DecodeSequence(const std::string& text, size_t pos, int length)
+{
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code = static_cast<unsigned char>(text[pos]) & kLeadMask[length];
+    for (int k = 1; k < length; ++k) {
+        const auto c = static_cast<unsigned char>(text[pos + k]);
+        if ((c & 0xC0) != 0x80) return kRawByteBase;
+        code = (code << 6) | (c & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kMinimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return kRawByteBase;
+    return code;
+}
+
+// Returns the code point at pos and advances pos past it.
+char32_t NextCodePoint(const std::string& text, size_t& pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const int length = SequenceLength(lead);
+    if (length == 1) {
+        ++pos;
+        return lead;
+    }
+    if (length > 0 && pos + length <= text.size()) {
+        const char32_t code = DecodeSequence(text, pos, length);
+        if (code != kRawByteBase) {
+            pos += length;
+            return code;
+        }
+    }
+    ++pos;
+    return kRawByteBase + lead;
+}
+
+void AppendCodePoint(std::string& out, char32_t code)
+{
+    if (code >= kRawByteBase) {
+        out += static_cast<char>(code - kRawByteBase);
+    } else if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+char32_t Folded(char32_t code) { return code >= kRawByteBase ? code : QChar::toCaseFolded(code); }
+
+template <typename Map>
+std::string MapCodePoints(const std::string& text, Map map)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        const char32_t code = NextCodePoint(text, pos);
+        AppendCodePoint(out, code >= kRawByteBase ? code : map(code));
+    }
+    return out;
+}
+
+// ---- Files --------------------------------------------------------------------------------
+
+std::string SystemErrorText(int error) { return std::strerror(error); }
+
+[[noreturn]] void RaiseOpenError(const std::string& path, int error)
+{
+    throw EInOutError("Cannot open file \"" + path + "\". " + SystemErrorText(error), error);
+}
+
+[[noreturn]] void RaiseCreateError(const std::string& path, int error)
+{
+    throw EInOutError("Cannot create file \"" + path + "\". " + SystemErrorText(error), error);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) RaiseOpenError(path, errno);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            RaiseOpenError(path, error);
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool WriteAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string TemporaryNameFor(const std::string& target)
+{
+    static std::atomic<unsigned> counter{0};
+    return target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+void SyncFolderOf(const std::string& path)
+{
+    const auto folder = std::filesystem::path(path).parent_path();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// A crash at any moment leaves either the old file or the new one, never a torn mix.
+void WriteFileSafely(const std::string& path, const std::string& bytes)
+{
+    std::error_code ec;
+    std::string target = path;
+    if (std::filesystem::is_symlink(path, ec)) target = std::filesystem::weakly_canonical(path, ec).string();
+    if (ec) target = path;
+
+    const std::string temporary = TemporaryNameFor(target);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) RaiseCreateError(path, errno);
+    struct stat old{};
+    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    int error = errno;
+    ::close(fd);
+    if (written && ::rename(temporary.c_str(), target.c_str()) == 0) {
+        SyncFolderOf(target);
+        return;
+    }
+    if (written) error = errno;
+    ::unlink(temporary.c_str());
+    RaiseCreateError(path, error);
+}
+
+}  // namespace
+
+// ---- Text helpers -------------------------------------------------------------------------
+
+int CompareText(const std::string& a, const std::string& b)
+{
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t x = Folded(NextCodePoint(a, i));
+        const char32_t y = Folded(NextCodePoint(b, j));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (i < a.size()) return 1;
+    if (j < b.size()) return -1;
+    return 0;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return CompareText(a, b) == 0; }
+
+std::string UpperCase(const std::string& text)
+{
+    return MapCodePoints(text, [](char32_t code) { return QChar::toUpper(code); });
+}
+
+std::string LowerCase(const std::string& text)
+{
+    return MapCodePoints(text, [](char32_t code) { return QChar::toLower(code); });
+}
+
+std::string Trim(const std::string& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlankOrControl(text[first])) ++first;
+    while (last > first && IsBlankOrControl(text[last - 1])) --last;
+    return text.substr(first, last - first);
+}
+
+// ---- TStringList: life cycle --------------------------------------------------------------
+
+TStringList::~TStringList() { FreeObjects(); }
+
+TStringList::TStringList(const TStringList& other)
+    : TObject(),
+      NameValueSeparator(other.NameValueSeparator),
+      Delimiter(other.Delimiter),
+      QuoteChar(other.QuoteChar),
+      StrictDelimiter(other.StrictDelimiter),
+      CaseSensitive(other.CaseSensitive),
+      Duplicates(other.Duplicates),
+      items_(other.items_),
+      sorted_(other.sorted_)
+{
+}
+
+TStringList& TStringList::operator=(const TStringList& other)
+{
+    if (this != &other) Assign(other);
+    return *this;
+}
+
+TStringList::TStringList(TStringList&& other) noexcept
+    : TObject(),
+      NameValueSeparator(other.NameValueSeparator),
+      Delimiter(other.Delimiter),
+      QuoteChar(other.QuoteChar),
+      StrictDelimiter(other.StrictDelimiter),
+      CaseSensitive(other.CaseSensitive),
+      Duplicates(other.Duplicates),
+      OwnsObjects(other.OwnsObjects),
+      items_(std::move(other.items_)),
+      sorted_(other.sorted_)
+{
+    other.items_.clear();
+}
+
+TStringList& TStringList::operator=(TStringList&& other) noexcept
+{
+    if (this == &other) return *this;
+    FreeObjects();
+    NameValueSeparator = other.NameValueSeparator;
+    Delimiter = other.Delimiter;
+    QuoteChar = other.QuoteChar;
+    StrictDelimiter = other.StrictDelimiter;
+    CaseSensitive = other.CaseSensitive;
+    Duplicates = other.Duplicates;
+    OwnsObjects = other.OwnsObjects;
+    items_ = std::move(other.items_);
+    other.items_.clear();
+    sorted_ = other.sorted_;
+    return *this;
+}
+
+void TStringList::FreeObjects()
+{
+    if (!OwnsObjects) return;
+    for (Item& item : items_) {
+        delete item.object;
+        item.object = nullptr;
+    }
+}
+
+// ---- Items --------------------------------------------------------------------------------
+
+void TStringList::CheckIndex(int index) const
+{
+    if (index < 0 || index >= Count()) throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+void TStringList::CheckUnsorted() const
+{
+    if (sorted_) throw EStringListError("Operation not allowed on sorted list");
+}
+
+const std::string& TStringList::Strings(int index) const
+{
+    CheckIndex(index);
+    return items_[index].text;
+}
+
+void TStringList::PutString(int index, const std::string& text)
+{
+    CheckUnsorted();
+    CheckIndex(index);
+    items_[index].text = text;
+}
+
+TObject* TStringList::Objects(int index) const
+{
+    CheckIndex(index);
+    return items_[index].object;
+}
+
+void TStringList::PutObject(int index, TObject* object)
+{
+    CheckIndex(index);
+    items_[index].object = object;
+}
+
+int TStringList::Add(const std::string& text) { return AddObject(text, nullptr); }
+
+int TStringList::AddObject(const std::string& text, TObject* object)
+{
+    if (!sorted_) {
+        items_.push_back({text, object});
+        return Count() - 1;
+    }
+    const int index = FindSortedIndex(text);
+    const bool found = index < Count() && CompareStrings(items_[index].text, text) == 0;
+    if (found && Duplicates == TDuplicates::dupIgnore) return index;
+    if (found && Duplicates == TDuplicates::dupError) throw EStringListError("String list does not allow duplicates");
+    items_.insert(items_.begin() + index, Item{text, object});
+    return index;
+}
+
+void TStringList::AddStrings(const TStringList& other)
+{
+    const std::vector<Item> copy = other.items_;  // other may be this list
+    for (const Item& item : copy) AddObject(item.text, item.object);
+}
+
+void TStringList::Insert(int index, const std::string& text) { InsertObject(index, text, nullptr); }
+
+void TStringList::InsertObject(int index, const std::string& text, TObject* object)
+{
+    CheckUnsorted();
+    if (index < 0 || index > Count()) throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
+    items_.insert(items_.begin() + index, Item{text, object});
+}
+
+void TStringList::Delete(int index)
+{
+    CheckIndex(index);
+    if (OwnsObjects) delete items_[index].object;
+    items_.erase(items_.begin() + index);
+}
+
+void TStringList::Clear()
+{
+    FreeObjects();
+    items_.clear();
+}
+
+void TStringList::Exchange(int index1, int index2)
+{
+    CheckIndex(index1);
+    CheckIndex(index2);
+    std::swap(items_[index1], items_[index2]);
+}
+
+void TStringList::Move(int currentIndex, int newIndex)
+{
+    if (currentIndex == newIndex) return;
+    CheckUnsorted();
+    CheckIndex(currentIndex);
+    CheckIndex(newIndex);
+    Item item = std::move(items_[currentIndex]);
+    items_.erase(items_.begin() + currentIndex);
+    items_.insert(items_.begin() + newIndex, std::move(item));
+}
+
+void TStringList::Assign(const TStringList& other)
+{
+    if (this == &other) return;
+    Clear();
+    NameValueSeparator = other.NameValueSeparator;
+    Delimiter = other.Delimiter;
+    QuoteChar = other.QuoteChar;
+    StrictDelimiter = other.StrictDelimiter;
+    CaseSensitive = other.CaseSensitive;
+    Duplicates = other.Duplicates;
+    items_ = other.items_;
+    sorted_ = other.sorted_;
+}
+
+bool TStringList::Equals(const TStringList& other) const
+{
+    if (Count() != other.Count()) return false;
+    for (int i = 0; i < Count(); ++i)
+        if (items_[i].text != other.items_[i].text) return false;
+    return true;
+}
+
+// ---- Lookup -------------------------------------------------------------------------------
+
+int TStringList::CompareStrings(const std::string& a, const std::string& b) const
+{
+    if (CaseSensitive) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+    return CompareText(a, b);
+}
+
+int TStringList::FindSortedIndex(const std::string& text) const
+{
+    const auto it = std::lower_bound(items_.begin(), items_.end(), text,
+                                     [this](const Item& item, const std::string& t) { return CompareStrings(item.text, t) < 0; });
+    return static_cast<int>(it - items_.begin());
+}
+
+int TStringList::IndexOf(const std::string& text) const
+{
+    if (sorted_) {
+        const int index = FindSortedIndex(text);
+        return index < Count() && CompareStrings(items_[index].text, text) == 0 ? index : -1;
+    }
+    for (int i = 0; i < Count(); ++i)
+        if (CompareStrings(items_[i].text, text) == 0) return i;
+    return -1;
+}
+
+int TStringList::IndexOfObject(const TObject* object) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (items_[i].object == object) return i;
+    return -1;
+}
+
+int TStringList::IndexOfName(const std::string& name) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& text = items_[i].text;
+        const size_t separator = text.find(NameValueSeparator);
+        if (separator != std::string::npos && CompareStrings(text.substr(0, separator), name) == 0) return i;
+    }
+    return -1;
+}
+
+// ---- Name=Value pairs ---------------------------------------------------------------------
+
+std::string TStringList::Names(int index) const
+{
+    const std::string& text = Strings(index);
+    const size_t separator = text.find(NameValueSeparator);
+    return separator == std::string::npos ? std::string() : text.substr(0, separator);
+}
+
+std::string TStringList::ValueFromIndex(int index) const
+{
+    const std::string& text = Strings(index);
+    const size_t separator = text.find(NameValueSeparator);
+    return separator == std::string::npos ? std::string() : text.substr(separator + 1);
+}
+
+std::string TStringList::Values(const std::string& name) const
+{
+    const int index = IndexOfName(name);
+    return index < 0 ? std::string() : ValueFromIndex(index);
+}
+
+void TStringList::SetValue(const std::string& name, const std::string& value)
+{
+    const int index = IndexOfName(name);
+    if (value.empty()) {
+        if (index >= 0) Delete(index);
+        return;
+    }
+    const std::string line = name + NameValueSeparator + value;
+    if (index < 0) {
+        Add(line);
+    } else if (sorted_) {  // the new text may belong elsewhere in the order
+        Item old = items_[index];
+        items_.erase(items_.begin() + index);
+        try {
+            AddObject(line, old.object);
+        } catch (...) {
+            items_.insert(items_.begin() + index, std::move(old));
+            throw;
+        }
+    } else {
+        items_[index].text = line;
+    }
+}
+
+// ---- Whole-list texts ---------------------------------------------------------------------
+
+std::string TStringList::Text() const
+{
+    size_t size = 0;
+    for (const Item& item : items_) size += item.text.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const Item& item : items_) {
+        text += item.text;
+        text += "\r\n";
+    }
+    return text;
+}
+
+void TStringList::SetText(const std::string& text)
+{
+    Clear();
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string::npos) {
+            Add(text.substr(pos));
+            return;
+        }
+        Add(text.substr(pos, end - pos));
+        pos = end;
+        if (text[pos] == '\r') ++pos;
+        if (pos < text.size() && text[pos] == '\n') ++pos;
+    }
+}
+
+bool TStringList::NeedsQuotes(const std::string& text) const
+{
+    return std::any_of(text.begin(), text.end(),
+                       [this](char c) { return IsBlankOrControl(c) || c == QuoteChar || c == Delimiter; });
+}
+
+std::string TStringList::DelimitedText() const
+{
+    if (Count() == 1 && items_[0].text.empty()) return std::string(2, QuoteChar);
+    std::string result;
+    for (int i = 0; i < Count(); ++i) {
+        if (i > 0) result += Delimiter;
+        const std::string& text = items_[i].text;
+        if (!NeedsQuotes(text)) {
+            result += text;
+            continue;
+        }
+        result += QuoteChar;
+        for (char c : text) {
+            if (c == QuoteChar) result += QuoteChar;
+            result += c;
+        }
+        result += QuoteChar;
+    }
+    return result;
+}
+
+namespace {
+
+// Reads a quoted item starting at the quote; a doubled quote stands for one, a missing closing
+// quote takes the rest of the text. Leaves pos after the closing quote.
+std::string ExtractQuoted(const std::string& text, size_t& pos, char quote)
+{
+    std::string item;
+    ++pos;
+    while (pos < text.size()) {
+        if (text[pos] != quote) {
+            item += text[pos++];
+            continue;
+        }
+        if (pos + 1 < text.size() && text[pos + 1] == quote) {
+            item += quote;
+            pos += 2;
+            continue;
+        }
+        ++pos;
+        break;
+    }
+    return item;
+}
+
+}  // namespace
+
+void TStringList::SetDelimitedText(const std::string& text)
+{
+    Clear();
+    const bool blanksSeparate = !StrictDelimiter;
+    auto skipBlanks = [&](size_t& pos) {
+        while (blanksSeparate && pos < text.size() && IsBlankOrControl(text[pos])) ++pos;
+    };
+    size_t pos = 0;
+    skipBlanks(pos);
+    while (pos < text.size()) {
+        if (text[pos] == QuoteChar) {
+            Add(ExtractQuoted(text, pos, QuoteChar));
+        } else {
+            const size_t start = pos;
+            while (pos < text.size() && text[pos] != Delimiter && !(blanksSeparate && IsBlankOrControl(text[pos]))) ++pos;
+            Add(text.substr(start, pos - start));
+        }
+        skipBlanks(pos);
+        if (pos < text.size() && text[pos] == Delimiter) {
+            if (pos + 1 == text.size()) Add(std::string());
+            ++pos;
+            skipBlanks(pos);
+        }
+    }
+}
+
+std::string TStringList::CommaText() const
+{
+    TStringList copy(*this);
+    copy.Delimiter = ',';
+    copy.QuoteChar = '"';
+    copy.StrictDelimiter = false;
+    return copy.DelimitedText();
+}
+
+void TStringList::SetCommaText(const std::string& text)
+{
+    const char delimiter = Delimiter;
+    const char quote = QuoteChar;
+    const bool strict = StrictDelimiter;
+    Delimiter = ',';
+    QuoteChar = '"';
+    StrictDelimiter = false;
+    try {
+        SetDelimitedText(text);
+    } catch (...) {
+        Delimiter = delimiter;
+        QuoteChar = quote;
+        StrictDelimiter = strict;
+        throw;
+    }
+    Delimiter = delimiter;
+    QuoteChar = quote;
+    StrictDelimiter = strict;
+}
+
+// ---- Sorting ------------------------------------------------------------------------------
+
+void TStringList::SetSorted(bool sorted)
+{
+    if (sorted && !sorted_) Sort();
+    sorted_ = sorted;
+}
+
+void TStringList::Sort()
+{
+    std::stable_sort(items_.begin(), items_.end(),
+                     [this](const Item& a, const Item& b) { return CompareStrings(a.text, b.text) < 0; });
+}
+
+// ---- Files --------------------------------------------------------------------------------
+
+void TStringList::LoadFromFile(const std::string& path) { LoadFromFile(path, ProgramCodePage()); }
+
+void TStringList::SaveToFile(const std::string& path) const { SaveToFile(path, ProgramCodePage()); }
+
+void TStringList::LoadFromFile(const std::string& path, int codePage)
+{
+    SetText(ConvertCodePage(ReadWholeFile(path), codePage, kUtf8CodePage));
+}
+
+void TStringList::SaveToFile(const std::string& path, int codePage) const
+{
+    WriteFileSafely(path, ConvertCodePage(Text(), kUtf8CodePage, codePage));
+}

@@ -12,6 +12,8 @@ public:
     ~TStringList() override;  // frees the objects when OwnsObjects
     TStringList(const TStringList& other);  // copies texts and object pointers, never ownership
     TStringList& operator=(const TStringList& other);
+    TStringList(TStringList&& other) noexcept;  // takes the items, objects and ownership
+    TStringList& operator=(TStringList&& other) noexcept;
     std::string ClassName() const override { return "TStringList"; }
 
     // Items
@@ -66,8 +68,12 @@ public:
     bool OwnsObjects = false;
 
     // Files: 8-bit text in the program code page, converted to and from UTF-8.
+    // Raise EInOutError when the file can't be read or written.
     void LoadFromFile(const std::string& path);
     void SaveToFile(const std::string& path) const;  // written safely (temporary file, then rename)
+    // The same in a given code page (65001 = UTF-8), for files that are not "ANSI" text.
+    void LoadFromFile(const std::string& path, int codePage);
+    void SaveToFile(const std::string& path, int codePage) const;
 
 private:
     struct Item {
@@ -77,6 +83,8 @@ private:
     int CompareStrings(const std::string& a, const std::string& b) const;
     int FindSortedIndex(const std::string& text) const;
     void CheckIndex(int index) const;
+    void CheckUnsorted() const;
+    bool NeedsQuotes(const std::string& text) const;
     void FreeObjects();
 
     std::vector<Item> items_;
