@@ -5,9 +5,10 @@
 
 // Code page number in use; read from the settings store once, then cached.
 int ProgramCodePage();
-void SetProgramCodePage(int codePage);  // tests and the settings reader
+void SetProgramCodePage(int codePage);  // tests and the settings reader; 0 reads the settings again
 
-// Conversions through iconv; characters without a mapping become '?'.
+// Conversions through iconv; characters without a mapping and broken input bytes become '?'.
+// A code page iconv doesn't know raises EConvertError.
 std::string AnsiToUtf8(const std::string& ansi);
 std::string Utf8ToAnsi(const std::string& utf8);
 std::string ConvertCodePage(const std::string& text, int fromCodePage, int toCodePage);  // 65001 = UTF-8

@@ -1,0 +1,120 @@
+#include "platform/core/CodePage.h"
+
+#include <atomic>
+#include <cerrno>
+#include <memory>
+
+#include <iconv.h>
+
+#include "platform/core/Registry.h"
+#include "platform/core/SysUtils.h"
+
+namespace {
+
+constexpr int kDefaultCodePage = 1250;
+constexpr int kUtf8CodePage = 65001;
+
+std::atomic<int> g_programCodePage{0};  // 0: not read yet
+
+std::string IconvName(int codePage) { return codePage == kUtf8CodePage ? "UTF-8" : "CP" + std::to_string(codePage); }
+
+struct IconvCloser {
+    void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
+};
+using IconvHandle = std::unique_ptr<void, IconvCloser>;
+
+IconvHandle OpenConverter(int fromCodePage, int toCodePage)
+{
+    const iconv_t handle = iconv_open(IconvName(toCodePage).c_str(), IconvName(fromCodePage).c_str());
+    if (handle == reinterpret_cast<iconv_t>(-1)) return nullptr;
+    return IconvHandle(handle);
+}
+
+bool IsSupported(int codePage) { return codePage > 0 && OpenConverter(codePage, kUtf8CodePage) != nullptr; }
+
+// How many bytes to pass over at a character iconv refused: the whole UTF-8 sequence when the
+// source is UTF-8 (one '?' per character), one byte otherwise.
+size_t BytesToSkip(const char* in, size_t left, bool utf8Source)
+{
+    const auto lead = static_cast<unsigned char>(in[0]);
+    if (!utf8Source || lead < 0xC0) return 1;
+    const size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    size_t length = 1;
+    while (length < expected && length < left && (static_cast<unsigned char>(in[length]) & 0xC0) == 0x80) ++length;
+    return length;
+}
+
+std::string Convert(iconv_t converter, const std::string& text, bool utf8Source)
+{
+    std::string out(text.size() * 2 + 16, '\0');
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
+    size_t used = 0;
+    while (inLeft > 0) {
+        char* outPtr = out.data() + used;
+        size_t outLeft = out.size() - used;
+        const size_t result = iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (result != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        // EILSEQ (no mapping or a broken sequence) or EINVAL (cut off at the end)
+        if (used == out.size()) out.resize(out.size() * 2);
+        out[used++] = '?';
+        const size_t skip = errno == EINVAL ? inLeft : BytesToSkip(in, inLeft, utf8Source);
+        in += skip;
+        inLeft -= skip;
+    }
+    out.resize(used);
+    return out;
+}
+
+int ReadCodePageSetting()
+{
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        TRegistry registry;
+        registry.SetRootKey(root);
+        if (!registry.OpenKeyReadOnly("\\Software\\ORU") || !registry.ValueExists("CodePage")) continue;
+        try {
+            const int codePage = registry.ReadInteger("CodePage");
+            if (IsSupported(codePage)) return codePage;
+        } catch (const ERegistryException&) {
+            // a value of another type counts as not set
+        }
+    }
+    return kDefaultCodePage;
+}
+
+}  // namespace
+
+int ProgramCodePage()
+{
+    const int cached = g_programCodePage.load();
+    if (cached != 0) return cached;
+    const int codePage = ReadCodePageSetting();
+    g_programCodePage.store(codePage);
+    return codePage;
+}
+
+void SetProgramCodePage(int codePage)
+{
+    if (codePage != 0 && !IsSupported(codePage))
+        throw EConvertError("Code page " + std::to_string(codePage) + " is not supported");
+    g_programCodePage.store(codePage);
+}
+
+std::string ConvertCodePage(const std::string& text, int fromCodePage, int toCodePage)
+{
+    if (fromCodePage == toCodePage || text.empty()) return text;
+    const IconvHandle converter = OpenConverter(fromCodePage, toCodePage);
+    if (!converter)
+        throw EConvertError("No conversion from code page " + std::to_string(fromCodePage) + " to code page " +
+                            std::to_string(toCodePage));
+    return Convert(static_cast<iconv_t>(converter.get()), text, fromCodePage == kUtf8CodePage);
+}
+
+std::string AnsiToUtf8(const std::string& ansi) { return ConvertCodePage(ansi, ProgramCodePage(), kUtf8CodePage); }
+
+std::string Utf8ToAnsi(const std::string& utf8) { return ConvertCodePage(utf8, kUtf8CodePage, ProgramCodePage()); }
