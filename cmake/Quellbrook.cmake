@@ -30,8 +30,8 @@ function(qb_add_tests folder)
     add_executable(${target} ${test_source} ${support})
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} qb_test_main GTest::gtest GTest::gmock)
     target_compile_definitions(${target} PRIVATE QB_TEST_DATA="${QB_ROOT}/tests/data")
-    add_test(NAME ${prefix}/${name} COMMAND ${target})
-    set_tests_properties(${prefix}/${name} PROPERTIES
+    add_test(NAME ${folder}/${name} COMMAND ${target})
+    set_tests_properties(${folder}/${name} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1"
       TIMEOUT 300)
   endforeach()

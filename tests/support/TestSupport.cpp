@@ -1,5 +1,9 @@
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -55,5 +59,19 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
 }
 
 std::string DataPath(const std::string& name) { return std::string(QB_TEST_DATA_ROOT) + "/" + name; }
+
+namespace {
+void PollForModal(std::function<void(QWidget*)> action, int attemptsLeft)
+{
+    QTimer::singleShot(10, [action = std::move(action), attemptsLeft]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal && attemptsLeft > 0)
+            return PollForModal(std::move(action), attemptsLeft - 1);
+        action(modal);
+    });
+}
+}  // namespace
+
+void WhenModal(std::function<void(QWidget*)> action) { PollForModal(std::move(action), 500); }
 
 }  // namespace qbtest

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
+
+class QWidget;
 
 namespace qbtest {
 
@@ -31,5 +34,9 @@ private:
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string DataPath(const std::string& name);  // a fixture under tests/data
+
+// Runs action on the modal window once the next exec() shows it (nullptr when none shows within
+// a few seconds); tests drive modal dialogs this way.
+void WhenModal(std::function<void(QWidget*)> action);
 
 }  // namespace qbtest

@@ -1,0 +1,164 @@
+#include "platform/ui/QtUiServices.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <array>
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// Dialogs sit over whatever window the user works in.
+QWidget* DialogParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+struct TButtonPair {
+    TMsgDlgBtn Button;
+    QMessageBox::StandardButton Standard;
+    TModalResult Result;
+};
+constexpr std::array<TButtonPair, 4> kButtons{{
+    {mbYes, QMessageBox::Yes, mrYes},
+    {mbNo, QMessageBox::No, mrNo},
+    {mbOK, QMessageBox::Ok, mrOk},
+    {mbCancel, QMessageBox::Cancel, mrCancel},
+}};
+
+QMessageBox::Icon IconOf(TMsgDlgType kind)
+{
+    switch (kind) {
+    case TMsgDlgType::mtWarning: return QMessageBox::Warning;
+    case TMsgDlgType::mtError: return QMessageBox::Critical;
+    case TMsgDlgType::mtInformation: return QMessageBox::Information;
+    case TMsgDlgType::mtConfirmation: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString MaskList(const QString& masks)
+{
+    QStringList parts = masks.split(';', Qt::SkipEmptyParts);
+    for (QString& part : parts) {
+        part = part.trimmed();
+        if (part == "*.*")
+            part = "*";
+    }
+    return parts.join(' ');
+}
+
+bool RunFileDialog(TFileDialogOptions& dialog, QFileDialog::AcceptMode mode)
+{
+    QFileDialog box(DialogParent(), Q(dialog.Title), Q(dialog.InitialDir));
+    box.setObjectName(mode == QFileDialog::AcceptOpen ? "OpenDialog" : "SaveDialog");
+    box.setAcceptMode(mode);
+    box.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QStringList filters = FilterToNameFilters(dialog.Filter);
+    box.setNameFilters(filters);
+    if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
+        box.selectNameFilter(filters.at(dialog.FilterIndex - 1));
+    box.setDefaultSuffix(Q(dialog.DefaultExt));
+    if (!dialog.FileName.empty())
+        box.selectFile(Q(dialog.FileName));
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return false;
+    dialog.FileName = box.selectedFiles().constFirst().toStdString();
+    dialog.FilterIndex = static_cast<int>(filters.indexOf(box.selectedNameFilter())) + 1;
+    return true;
+}
+
+// Colours travel as 0x00BBGGRR.
+QColor ToQColor(std::uint32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+std::uint32_t FromQColor(const QColor& color)
+{
+    return static_cast<std::uint32_t>(color.red()) | (static_cast<std::uint32_t>(color.green()) << 8)
+           | (static_cast<std::uint32_t>(color.blue()) << 16);
+}
+
+}  // namespace
+
+QStringList FilterToNameFilters(const std::string& filter)
+{
+    const QStringList parts = Q(filter).split('|');
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        result << QString("%1 (%2)").arg(parts.at(i), MaskList(parts.at(i + 1)));
+    return result;
+}
+
+int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons)
+{
+    QMessageBox box(IconOf(kind), Q(MessageDlgCaption(kind)), Q(text), QMessageBox::NoButton, DialogParent());
+    box.setObjectName("MessageDlg");
+    for (const TButtonPair& pair : kButtons)
+        if (buttons & pair.Button)
+            box.addButton(pair.Standard);
+    box.exec();
+    const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+    for (const TButtonPair& pair : kButtons)
+        if (pair.Standard == pressed)
+            return pair.Result;
+    return buttons & mbCancel ? mrCancel : mrNone;
+}
+
+bool TQtUiServices::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    QInputDialog box(DialogParent());
+    box.setObjectName("InputQuery");
+    box.setWindowTitle(Q(caption));
+    box.setLabelText(Q(prompt));
+    box.setTextValue(Q(value));
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    value = box.textValue().toStdString();
+    return true;
+}
+
+bool TQtUiServices::OpenFileDialog(TFileDialogOptions& dialog) { return RunFileDialog(dialog, QFileDialog::AcceptOpen); }
+
+bool TQtUiServices::SaveFileDialog(TFileDialogOptions& dialog) { return RunFileDialog(dialog, QFileDialog::AcceptSave); }
+
+bool TQtUiServices::SelectDirectory(const std::string& caption, std::string& directory)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(DialogParent(), Q(caption), Q(directory));
+    if (chosen.isEmpty())
+        return false;
+    directory = chosen.toStdString();
+    return true;
+}
+
+bool TQtUiServices::ColorDialog(std::uint32_t& color)
+{
+    const QColor chosen = QColorDialog::getColor(ToQColor(color), DialogParent());
+    if (!chosen.isValid())
+        return false;
+    color = FromQColor(chosen);
+    return true;
+}
+
+bool TQtUiServices::FontDialog(TFontChoice& font)
+{
+    QFont initial(Q(font.Name), font.Size, font.Bold ? QFont::Bold : QFont::Normal, font.Italic);
+    initial.setUnderline(font.Underline);
+    initial.setStrikeOut(font.StrikeOut);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial, DialogParent());
+    if (!ok)
+        return false;
+    font.Name = chosen.family().toStdString();
+    font.Size = chosen.pointSize();
+    font.Bold = chosen.bold();
+    font.Italic = chosen.italic();
+    font.Underline = chosen.underline();
+    font.StrikeOut = chosen.strikeOut();
+    return true;  // the colour is not offered by this dialog and stays
+}

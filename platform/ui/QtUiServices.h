@@ -1,0 +1,21 @@
+#pragma once
+// The UI services the program runs with: Qt's message boxes and standard dialogs.
+#include <QStringList>
+
+#include "platform/ui/UiServices.h"
+
+class TQtUiServices : public TUiServices {
+public:
+    int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    bool OpenFileDialog(TFileDialogOptions& dialog) override;
+    bool SaveFileDialog(TFileDialogOptions& dialog) override;
+    bool SelectDirectory(const std::string& caption, std::string& directory) override;
+    bool ColorDialog(std::uint32_t& color) override;
+    bool FontDialog(TFontChoice& font) override;
+};
+
+// "Text|*.txt|All|*.*" -> {"Text (*.txt)", "All (*)"}: masks joined by ';' become one list, and
+// "*.*" becomes "*" so that files without an extension show too. A description without a mask
+// at the end is dropped.
+QStringList FilterToNameFilters(const std::string& filter);

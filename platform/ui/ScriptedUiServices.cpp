@@ -1,0 +1,176 @@
+#include "platform/ui/ScriptedUiServices.h"
+
+#include <array>
+
+std::string UiCallKindName(TUiCallKind kind)
+{
+    static const std::array<const char*, 7> names{"message box", "input box",   "open dialog", "save dialog",
+                                                  "folder dialog", "colour dialog", "font dialog"};
+    return names.at(static_cast<size_t>(kind));
+}
+
+TUiAnswer TUiAnswer::Press(int button)
+{
+    TUiAnswer answer;
+    answer.Button = button;
+    return answer;
+}
+
+TUiAnswer TUiAnswer::Input(const std::string& text)
+{
+    TUiAnswer answer;
+    answer.Kind = TUiCallKind::Input;
+    answer.Text = text;
+    return answer;
+}
+
+TUiAnswer TUiAnswer::OpenFile(const std::string& fileName, int filterIndex)
+{
+    TUiAnswer answer;
+    answer.Kind = TUiCallKind::OpenFile;
+    answer.Text = fileName;
+    answer.FilterIndex = filterIndex;
+    return answer;
+}
+
+TUiAnswer TUiAnswer::SaveFile(const std::string& fileName, int filterIndex)
+{
+    TUiAnswer answer = OpenFile(fileName, filterIndex);
+    answer.Kind = TUiCallKind::SaveFile;
+    return answer;
+}
+
+TUiAnswer TUiAnswer::Directory(const std::string& directory)
+{
+    TUiAnswer answer;
+    answer.Kind = TUiCallKind::Directory;
+    answer.Text = directory;
+    return answer;
+}
+
+TUiAnswer TUiAnswer::ChooseColor(std::uint32_t color)
+{
+    TUiAnswer answer;
+    answer.Kind = TUiCallKind::Color;
+    answer.Color = color;
+    return answer;
+}
+
+TUiAnswer TUiAnswer::ChooseFont(const TFontChoice& font)
+{
+    TUiAnswer answer;
+    answer.Kind = TUiCallKind::Font;
+    answer.Font = font;
+    return answer;
+}
+
+TUiAnswer TUiAnswer::Cancel(TUiCallKind kind)
+{
+    TUiAnswer answer;
+    answer.Kind = kind;
+    answer.Accepted = false;
+    answer.Button = kind == TUiCallKind::Message ? mrCancel : mrNone;
+    return answer;
+}
+
+void TScriptedUiServices::Push(const TUiAnswer& answer) { answers_.push_back(answer); }
+
+void TScriptedUiServices::Fail(const TUiCall& call, const std::string& reason)
+{
+    std::string text = "Unexpected " + UiCallKindName(call.Kind);
+    if (!call.Caption.empty())
+        text += " \"" + call.Caption + "\"";
+    if (!call.Text.empty())
+        text += ": \"" + call.Text + "\"";
+    text += " (" + reason + ")";
+    failures_.push_back(text);
+    throw EUnexpectedUiCall(text);
+}
+
+TUiAnswer TScriptedUiServices::Take(const TUiCall& call)
+{
+    log_.push_back(call);
+    if (answers_.empty())
+        Fail(call, "no scripted answer left");
+    if (answers_.front().Kind != call.Kind)
+        Fail(call, "the next scripted answer is for the " + UiCallKindName(answers_.front().Kind));
+    TUiAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+}
+
+namespace {
+// The modal result each button stands for, so a script cannot press a button the box lacks.
+bool OffersButton(TMsgDlgButtons buttons, int result)
+{
+    switch (result) {
+    case mrYes: return buttons & mbYes;
+    case mrNo: return buttons & mbNo;
+    case mrOk: return buttons & mbOK;
+    case mrCancel: return buttons & mbCancel;
+    default: return false;
+    }
+}
+}  // namespace
+
+int TScriptedUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons)
+{
+    TUiCall call{TUiCallKind::Message, MessageDlgCaption(kind), text, {}, kind, buttons};
+    const TUiAnswer answer = Take(call);
+    if (!OffersButton(buttons, answer.Button))
+        Fail(call, "the scripted button " + std::to_string(answer.Button) + " is not on this box");
+    return answer.Button;
+}
+
+bool TScriptedUiServices::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    const TUiAnswer answer = Take({TUiCallKind::Input, caption, prompt, value});
+    if (answer.Accepted)
+        value = answer.Text;
+    return answer.Accepted;
+}
+
+bool TScriptedUiServices::AnswerFileDialog(TUiCallKind kind, TFileDialogOptions& dialog)
+{
+    const std::string proposed = dialog.FileName.empty() ? dialog.InitialDir : dialog.FileName;
+    const TUiAnswer answer = Take({kind, dialog.Title, dialog.Filter, proposed});
+    if (!answer.Accepted)
+        return false;
+    dialog.FileName = answer.Text;
+    dialog.FilterIndex = answer.FilterIndex;
+    return true;
+}
+
+bool TScriptedUiServices::OpenFileDialog(TFileDialogOptions& dialog)
+{
+    return AnswerFileDialog(TUiCallKind::OpenFile, dialog);
+}
+
+bool TScriptedUiServices::SaveFileDialog(TFileDialogOptions& dialog)
+{
+    return AnswerFileDialog(TUiCallKind::SaveFile, dialog);
+}
+
+bool TScriptedUiServices::SelectDirectory(const std::string& caption, std::string& directory)
+{
+    const TUiAnswer answer = Take({TUiCallKind::Directory, caption, {}, directory});
+    if (answer.Accepted)
+        directory = answer.Text;
+    return answer.Accepted;
+}
+
+bool TScriptedUiServices::ColorDialog(std::uint32_t& color)
+{
+    const TUiAnswer answer = Take({TUiCallKind::Color, {}, {}, std::to_string(color)});
+    if (answer.Accepted)
+        color = answer.Color;
+    return answer.Accepted;
+}
+
+bool TScriptedUiServices::FontDialog(TFontChoice& font)
+{
+    const TUiAnswer answer = Take({TUiCallKind::Font, {}, {}, font.Name});
+    if (answer.Accepted)
+        font = answer.Font;
+    return answer.Accepted;
+}

@@ -1,0 +1,49 @@
+#include "platform/ui/UiServices.h"
+
+#include <array>
+
+#include "platform/core/SysUtils.h"
+
+namespace {
+TUiServices* g_uiServices = nullptr;
+}
+
+void TUiServices::ShowWarning(const std::string& text) { MessageDlg(text, TMsgDlgType::mtWarning, mbOK); }
+
+void TUiServices::ShowInformation(const std::string& text) { MessageDlg(text, TMsgDlgType::mtInformation, mbOK); }
+
+void TUiServices::ShowError(const std::string& text) { MessageDlg(text, TMsgDlgType::mtError, mbOK); }
+
+bool TUiServices::AskYesNo(const std::string& text)
+{
+    return MessageDlg(text, TMsgDlgType::mtConfirmation, mbYesNo) == mrYes;
+}
+
+bool TUiServices::AskOkCancel(const std::string& text)
+{
+    return MessageDlg(text, TMsgDlgType::mtConfirmation, mbOKCancel) == mrOk;
+}
+
+std::string MessageDlgCaption(TMsgDlgType kind)
+{
+    static const std::array<const char*, 4> captions{"Warning", "Error", "Information", "Confirm"};
+    return captions.at(static_cast<size_t>(kind));
+}
+
+TUiServices& UiServices()
+{
+    if (!g_uiServices)
+        throw Exception("No user-interface services are installed");
+    return *g_uiServices;
+}
+
+TUiServices* SetUiServices(TUiServices* services)
+{
+    TUiServices* previous = g_uiServices;
+    g_uiServices = services;
+    return previous;
+}
+
+TScopedUiServices::TScopedUiServices(TUiServices& services) : previous_(SetUiServices(&services)) {}
+
+TScopedUiServices::~TScopedUiServices() { SetUiServices(previous_); }

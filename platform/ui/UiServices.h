@@ -1,0 +1,80 @@
+#pragma once
+// Everything that asks the user something goes through one interface: the program installs the
+// Qt dialogs, tests install a scripted double, so every window can be driven headless.
+#include <cstdint>
+#include <string>
+
+enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+
+// Buttons of a message box; a box offers an or-ed set of them.
+enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };
+using TMsgDlgButtons = unsigned;
+constexpr TMsgDlgButtons mbYesNo = mbYes | mbNo;
+constexpr TMsgDlgButtons mbOKCancel = mbOK | mbCancel;
+
+// How a dialog was closed.
+enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+// The settings of an open or save dialog; FileName and FilterIndex carry the answer back.
+struct TFileDialogOptions {
+    std::string Title;
+    std::string Filter;      // "Setting file (ini)|*.ini|All files|*.*"; masks joined by ';'
+    int FilterIndex = 1;     // 1-based, as the filter text counts
+    std::string InitialDir;
+    std::string FileName;    // proposed name; the chosen file after OK
+    std::string DefaultExt;  // "csv": added when the user typed no extension
+};
+
+// A font as the font dialog shows it; colours are 0x00BBGGRR (red in the low byte).
+struct TFontChoice {
+    std::string Name;
+    int Size = 8;  // points
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    std::uint32_t Color = 0;
+};
+
+class TUiServices {
+public:
+    virtual ~TUiServices() = default;
+
+    // A message box of the given kind; returns the pressed button as a modal result.
+    virtual int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) = 0;
+    // A one-line input box; value holds the default and, after OK, the answer.
+    virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    virtual bool OpenFileDialog(TFileDialogOptions& dialog) = 0;
+    virtual bool SaveFileDialog(TFileDialogOptions& dialog) = 0;
+    // directory holds the starting folder and, after OK, the chosen one.
+    virtual bool SelectDirectory(const std::string& caption, std::string& directory) = 0;
+    virtual bool ColorDialog(std::uint32_t& color) = 0;
+    virtual bool FontDialog(TFontChoice& font) = 0;
+
+    // The program's four kinds of report and its two kinds of question.
+    void ShowWarning(const std::string& text);
+    void ShowInformation(const std::string& text);
+    void ShowError(const std::string& text);
+    bool AskYesNo(const std::string& text);     // confirmation; true on Yes
+    bool AskOkCancel(const std::string& text);  // confirmation; true on OK
+};
+
+// The caption a message box of this kind carries ("Warning", "Error", "Information", "Confirm").
+std::string MessageDlgCaption(TMsgDlgType kind);
+
+// The program-wide instance. UiServices() raises Exception when none is installed, so a
+// forgotten installation fails loudly instead of opening a real dialog in a headless run.
+TUiServices& UiServices();
+TUiServices* SetUiServices(TUiServices* services);  // returns the one it replaces
+
+// Installs services for a scope and puts the previous ones back.
+class TScopedUiServices {
+public:
+    explicit TScopedUiServices(TUiServices& services);
+    ~TScopedUiServices();
+    TScopedUiServices(const TScopedUiServices&) = delete;
+    TScopedUiServices& operator=(const TScopedUiServices&) = delete;
+
+private:
+    TUiServices* previous_;
+};

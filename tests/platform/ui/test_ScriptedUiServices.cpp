@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "platform/ui/ScriptedUiServices.h"
+
+namespace {
+
+TEST(ScriptedUiServices, AnswersInScriptOrderAndLogsEveryCall)
+{
+    TScriptedUiServices ui;
+    ui.Push(TUiAnswer::Press(mrNo));
+    ui.Push(TUiAnswer::Input("typed"));
+    ui.Push(TUiAnswer::OpenFile("/data/a.ini", 2));
+    ui.Push(TUiAnswer::Cancel(TUiCallKind::SaveFile));
+    ui.Push(TUiAnswer::Directory("/data"));
+    ui.Push(TUiAnswer::ChooseColor(0x0000FF));
+    TFontChoice chosen;
+    chosen.Name = "Tahoma";
+    chosen.Bold = true;
+    ui.Push(TUiAnswer::ChooseFont(chosen));
+
+    EXPECT_FALSE(ui.AskYesNo("Do you want exit the program really?"));
+    std::string value = "default";
+    EXPECT_TRUE(ui.InputQuery("Select case", "Add item", value));
+    EXPECT_EQ(value, "typed");
+    TFileDialogOptions open{"Open", "Setting file (ini)|*.ini|All files|*.*", 1, "/data", "", ""};
+    EXPECT_TRUE(ui.OpenFileDialog(open));
+    EXPECT_EQ(open.FileName, "/data/a.ini");
+    EXPECT_EQ(open.FilterIndex, 2);
+    TFileDialogOptions save{"Save", "Text|*.txt", 1, "", "out.txt", "txt"};
+    EXPECT_FALSE(ui.SaveFileDialog(save));
+    EXPECT_EQ(save.FileName, "out.txt") << "a cancelled dialog leaves the proposed name";
+    std::string folder = "/home";
+    EXPECT_TRUE(ui.SelectDirectory("Common directory", folder));
+    EXPECT_EQ(folder, "/data");
+    std::uint32_t color = 0;
+    EXPECT_TRUE(ui.ColorDialog(color));
+    EXPECT_EQ(color, 0x0000FFu);
+    TFontChoice font;
+    EXPECT_TRUE(ui.FontDialog(font));
+    EXPECT_EQ(font.Name, "Tahoma");
+    EXPECT_TRUE(font.Bold);
+
+    EXPECT_EQ(ui.Pending(), 0);
+    EXPECT_TRUE(ui.Failures().empty());
+    ASSERT_EQ(ui.Log().size(), 7u);
+    const TUiCall& question = ui.Log()[0];
+    EXPECT_EQ(question.Kind, TUiCallKind::Message);
+    EXPECT_EQ(question.Caption, "Confirm");
+    EXPECT_EQ(question.Text, "Do you want exit the program really?");
+    EXPECT_EQ(question.MsgType, TMsgDlgType::mtConfirmation);
+    EXPECT_EQ(question.Buttons, mbYesNo);
+    const TUiCall& input = ui.Log()[1];
+    EXPECT_EQ(input.Caption, "Select case");
+    EXPECT_EQ(input.Text, "Add item");
+    EXPECT_EQ(input.Default, "default");
+    EXPECT_EQ(ui.Log()[2].Caption, "Open");
+    EXPECT_EQ(ui.Log()[2].Text, "Setting file (ini)|*.ini|All files|*.*");
+    EXPECT_EQ(ui.Log()[3].Default, "out.txt");
+    EXPECT_EQ(ui.Log()[4].Default, "/home");
+}
+
+TEST(ScriptedUiServices, ReportKindsCarryTheirCaptionsAndButtons)
+{
+    struct Case {
+        void (TUiServices::*report)(const std::string&);
+        TMsgDlgType type;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {&TUiServices::ShowWarning, TMsgDlgType::mtWarning, "Warning"},
+        {&TUiServices::ShowInformation, TMsgDlgType::mtInformation, "Information"},
+        {&TUiServices::ShowError, TMsgDlgType::mtError, "Error"},
+    };
+    for (const Case& c : cases) {
+        TScriptedUiServices ui;
+        ui.Push(TUiAnswer::Press(mrOk));
+        (ui.*c.report)("text");
+        ASSERT_EQ(ui.Log().size(), 1u);
+        EXPECT_EQ(ui.Log()[0].MsgType, c.type);
+        EXPECT_EQ(ui.Log()[0].Caption, c.caption);
+        EXPECT_EQ(ui.Log()[0].Buttons, mbOK);
+    }
+    TScriptedUiServices ui;
+    ui.Push(TUiAnswer::Press(mrOk));
+    ui.Push(TUiAnswer::Press(mrCancel));
+    EXPECT_TRUE(ui.AskOkCancel("Go on?"));
+    EXPECT_FALSE(ui.AskOkCancel("Go on?"));
+    EXPECT_EQ(ui.Log()[0].Buttons, mbOKCancel);
+}
+
+TEST(ScriptedUiServices, UnforeseenCallsFailClearly)
+{
+    struct Case {
+        const char* name;
+        std::vector<TUiAnswer> script;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"empty script", {}, "Unexpected message box \"Error\": \"Disk full\" (no scripted answer left)"},
+        {"other kind next",
+         {TUiAnswer::Input("x")},
+         "Unexpected message box \"Error\": \"Disk full\" (the next scripted answer is for the input box)"},
+        {"button not on the box",
+         {TUiAnswer::Press(mrYes)},
+         "Unexpected message box \"Error\": \"Disk full\" (the scripted button 6 is not on this box)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScriptedUiServices ui;
+        for (const TUiAnswer& answer : c.script)
+            ui.Push(answer);
+        try {
+            ui.ShowError("Disk full");
+            FAIL() << "no exception";
+        } catch (const EUnexpectedUiCall& e) {
+            EXPECT_EQ(e.Message(), c.expected);
+        }
+        ASSERT_EQ(ui.Failures().size(), 1u);
+        EXPECT_EQ(ui.Failures()[0], c.expected);
+        EXPECT_EQ(ui.Log().size(), 1u) << "the unexpected call is logged too";
+    }
+}
+
+TEST(ScriptedUiServices, ScopedInstallationRestoresThePreviousServices)
+{
+    EXPECT_THROW(UiServices(), Exception) << "nothing is installed by default";
+    TScriptedUiServices outer;
+    TScriptedUiServices inner;
+    {
+        TScopedUiServices outerScope(outer);
+        EXPECT_EQ(&UiServices(), &outer);
+        {
+            TScopedUiServices innerScope(inner);
+            EXPECT_EQ(&UiServices(), &inner);
+        }
+        EXPECT_EQ(&UiServices(), &outer);
+    }
+    EXPECT_THROW(UiServices(), Exception);
+}
+
+}  // namespace
