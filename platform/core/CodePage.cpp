@@ -32,16 +32,12 @@ IconvHandle OpenConverter(int fromCodePage, int toCodePage)
 
 bool IsSupported(int codePage) { return codePage > 0 && OpenConverter(codePage, kUtf8CodePage) != nullptr; }
 
-// How many bytes to pass over at a character iconv refused: the whole UTF-8 sequence when the
-// source is UTF-8 (one '?' per character), one byte otherwise.
+// How many bytes to pass over at a character iconv refused: a whole character that has no
+// mapping, or one byte of a broken sequence.
 size_t BytesToSkip(const char* in, size_t left, bool utf8Source)
 {
-    const auto lead = static_cast<unsigned char>(in[0]);
-    if (!utf8Source || lead < 0xC0) return 1;
-    const size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    size_t length = 1;
-    while (length < expected && length < left && (static_cast<unsigned char>(in[length]) & 0xC0) == 0x80) ++length;
-    return length;
+    const size_t length = utf8Source ? ValidUtf8Length(in, left) : 0;
+    return length > 0 ? length : 1;
 }
 
 std::string Convert(iconv_t converter, const std::string& text, bool utf8Source)
@@ -88,6 +84,33 @@ int ReadCodePageSetting()
 }
 
 }  // namespace
+
+size_t ValidUtf8Length(const char* text, size_t left)
+{
+    if (left == 0) return 0;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) return 1;
+    // Allowed range of the second byte for each lead byte; later bytes are 0x80..0xBF.
+    struct Form {
+        unsigned char leadFrom, leadTo, secondFrom, secondTo;
+        size_t length;
+    };
+    static constexpr Form kForms[] = {
+        {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3}, {0xE1, 0xEC, 0x80, 0xBF, 3},
+        {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},
+        {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4},
+    };
+    for (const Form& form : kForms) {
+        if (lead < form.leadFrom || lead > form.leadTo) continue;
+        if (left < form.length) return 0;
+        const auto second = static_cast<unsigned char>(text[1]);
+        if (second < form.secondFrom || second > form.secondTo) return 0;
+        for (size_t k = 2; k < form.length; ++k)
+            if ((static_cast<unsigned char>(text[k]) & 0xC0) != 0x80) return 0;
+        return form.length;
+    }
+    return 0;
+}
 
 int ProgramCodePage()
 {

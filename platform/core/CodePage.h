@@ -1,6 +1,7 @@
 #pragma once
 // The program's one 8-bit code page for text in files ("ANSI"): Windows-1250 unless the
 // settings store says otherwise (value CodePage under \Software\ORU, e.g. 1252).
+#include <cstddef>
 #include <string>
 
 // Code page number in use; read from the settings store once, then cached.
@@ -12,3 +13,6 @@ void SetProgramCodePage(int codePage);  // tests and the settings reader; 0 read
 std::string AnsiToUtf8(const std::string& ansi);
 std::string Utf8ToAnsi(const std::string& utf8);
 std::string ConvertCodePage(const std::string& text, int fromCodePage, int toCodePage);  // 65001 = UTF-8
+
+// Length of the well-formed UTF-8 character at text (1 to 4), 0 when the bytes there are none.
+std::size_t ValidUtf8Length(const char* text, std::size_t left);

@@ -26,47 +26,20 @@ bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 // different broken texts never compare equal and are copied through unchanged.
 constexpr char32_t kRawByteBase = 0x110000;
 
-int SequenceLength(unsigned char lead)
-{
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
-}
-
-char32_t DecodeSequence(const std::string& text, size_t pos, int length)
-{
-    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t code = static_cast<unsigned char>(text[pos]) & kLeadMask[length];
-    for (int k = 1; k < length; ++k) {
-        const auto c = static_cast<unsigned char>(text[pos + k]);
-        if ((c & 0xC0) != 0x80) return kRawByteBase;
-        code = (code << 6) | (c & 0x3F);
-    }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kMinimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return kRawByteBase;
-    return code;
-}
-
 // Returns the code point at pos and advances pos past it.
 char32_t NextCodePoint(const std::string& text, size_t& pos)
 {
     const auto lead = static_cast<unsigned char>(text[pos]);
-    const int length = SequenceLength(lead);
-    if (length == 1) {
+    const size_t length = ValidUtf8Length(text.data() + pos, text.size() - pos);
+    if (length == 0) {
         ++pos;
-        return lead;
+        return kRawByteBase + lead;
     }
-    if (length > 0 && pos + length <= text.size()) {
-        const char32_t code = DecodeSequence(text, pos, length);
-        if (code != kRawByteBase) {
-            pos += length;
-            return code;
-        }
-    }
-    ++pos;
-    return kRawByteBase + lead;
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code = lead & kLeadMask[length];
+    for (size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[pos + k]) & 0x3F);
+    pos += length;
+    return code;
 }
 
 void AppendCodePoint(std::string& out, char32_t code)
