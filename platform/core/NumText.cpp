@@ -385,7 +385,14 @@ TDecimal RoundSignificant(double absValue, int count) {
     return result;
 }
 
-int DecimalExponent(double absValue) { return absValue == 0 ? 0 : PrintedDigits(absValue, 0).exponent; }
+// Printed digits of "1000..." may come from a rounded-up "999...": only the exact digits can tell.
+int DecimalExponent(double absValue) {
+    if (absValue == 0) return 0;
+    TDecimal printed = PrintedDigits(absValue, kQuickPrecision);
+    if (printed.digits[0] == '1' && printed.digits.find_first_not_of('0', 1) == std::string::npos)
+        printed = PrintedDigits(absValue, kExactPrecision);
+    return printed.exponent;
+}
 
 // The class library keeps 18 significant digits when a mask asks for more decimals.
 constexpr int kMaxMaskDigits = 18;

@@ -1,5 +1,7 @@
 #pragma once
 // Number text of the class library: locale settings, general float text, masks, rounding.
+#include "platform/core/SysUtils.h"
+
 #include <array>
 #include <string>
 
@@ -67,5 +69,10 @@ std::string IntToStr(long long value);
 
 // Reals to pixels: nearest integer, halves to even (Rnd(2.5) = 2, Rnd(3.5) = 4, Rnd(-2.5) = -2).
 long long Rnd(double value);
-// Integer division truncating toward zero (Div(-7, 2) = -3).
-constexpr long long Div(long long a, long long b) { return a / b; }
+// Integer division truncating toward zero (Div(-7, 2) = -3). Dividing by zero raises EDivByZero
+// instead of stopping the program; the one overflowing quotient wraps as the hardware would.
+constexpr long long Div(long long a, long long b) {
+    if (b == 0) throw EDivByZero("Division by zero");
+    if (b == -1) return static_cast<long long>(0ULL - static_cast<unsigned long long>(a));
+    return a / b;
+}

@@ -22,6 +22,11 @@ public:
     using Exception::Exception;
 };
 
+class EDivByZero : public Exception {
+public:
+    using Exception::Exception;
+};
+
 class EInOutError : public Exception {
 public:
     EInOutError(const std::string& message, int errorCode = 0) : Exception(message), ErrorCode(errorCode) {}
