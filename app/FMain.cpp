@@ -1,8 +1,14 @@
 #include "app/FMain.h"
 
+#include "platform/ui/Application.h"
+
+std::string CommonDirectory;
+
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("FormMain");
     setWindowTitle("Quellbrook");
+    setAccessibleName("Quellbrook");
+    setFont(FormFont());
     resize(643, 348);
 }

@@ -1,0 +1,184 @@
+#include "app/FSelectCase.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "platform/core/NumText.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/UiServices.h"
+
+TFormSelectCase* FormSelectCase = nullptr;
+
+namespace {
+const QSize kDesignClient(207, 113);
+constexpr int kItemHeight = 21;
+constexpr int kHeightBesideItems = 77;
+constexpr int kWidthBesideText = 35;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption);
+    return button;
+}
+}  // namespace
+
+TFormSelectCase::TFormSelectCase(QWidget* parent)
+    : QDialog(parent),
+      RadioGroup(new QGroupBox(this)),
+      BtnOK(MakeButton(this, "BtnOK", "OK")),
+      BtnCancel(MakeButton(this, "BtnCancel", "Cancel")),
+      btnAdd(MakeButton(this, "btnAdd", "Add")),
+      itemButtons_(new QButtonGroup(this)),
+      itemLayout_(new QVBoxLayout(RadioGroup)),
+      anchors_(kDesignClient)
+{
+    setObjectName("FormSelectCase");
+    setWindowTitle("Select case");
+    setAccessibleName("Select case");
+    setFont(FormFont());
+    setMinimumSize(kDesignClient);
+    resize(kDesignClient);
+
+    RadioGroup->setObjectName("RadioGroup");
+    BtnOK->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BtnOK->setDefault(true);
+    BtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnAdd, &QPushButton::clicked, this, &TFormSelectCase::btnAddClick);
+
+    anchors_.Add(RadioGroup, QRect(0, 0, 207, 71), akAll);
+    anchors_.Add(BtnOK, QRect(43, 80, 75, 25), akLeft | akBottom);
+    anchors_.Add(BtnCancel, QRect(124, 80, 75, 25), akRight | akBottom);
+    anchors_.Add(btnAdd, QRect(8, 80, 29, 25), akLeft | akBottom);
+}
+
+void TFormSelectCase::AddItemButton(const std::string& text)
+{
+    const int index = static_cast<int>(itemButtons_->buttons().size());
+    auto* button = new QRadioButton(Q(text), RadioGroup);
+    button->setObjectName(QString("RadioGroupItem%1").arg(index));
+    button->setAccessibleName(Q(text));
+    itemButtons_->addButton(button, index);
+    itemLayout_->addWidget(button);
+}
+
+void TFormSelectCase::SetItems(const TStringList& items)
+{
+    for (QAbstractButton* button : itemButtons_->buttons()) {
+        itemButtons_->removeButton(button);
+        delete button;
+    }
+    items_.Assign(items);
+    for (int i = 0; i < items_.Count(); ++i)
+        AddItemButton(items_[i]);
+}
+
+std::string TFormSelectCase::ItemText(int index) const { return index < 0 ? std::string() : items_[index]; }
+
+QRadioButton* TFormSelectCase::ItemButton(int index) const
+{
+    return qobject_cast<QRadioButton*>(itemButtons_->button(index));
+}
+
+int TFormSelectCase::ItemIndex() const { return itemButtons_->checkedId(); }
+
+void TFormSelectCase::SetItemIndex(int index)
+{
+    // An exclusive group cannot uncheck its last checked button.
+    itemButtons_->setExclusive(false);
+    for (QAbstractButton* button : itemButtons_->buttons())
+        button->setChecked(false);
+    itemButtons_->setExclusive(true);
+    const int clamped = std::min(index, ItemCount() - 1);
+    if (clamped >= 0)
+        ItemButton(clamped)->setChecked(true);
+}
+
+void TFormSelectCase::FitToItems()
+{
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (int i = 0; i < items_.Count(); ++i) {
+        const std::string trimmed = Trim(items_[i]);
+        if (trimmed.size() < items_[i].size()) {
+            items_.PutString(i, trimmed);
+            ItemButton(i)->setText(Q(trimmed));
+            ItemButton(i)->setAccessibleName(Q(trimmed));
+        }
+        widest = std::max(widest, metrics.horizontalAdvance(Q(trimmed)));
+    }
+    resize(widest + kWidthBesideText, items_.Count() * kItemHeight + kHeightBesideItems);
+    ArrangeControls();  // a hidden window gets its resize event only when shown
+}
+
+void TFormSelectCase::CenterOver(const QWidget* form)
+{
+    const QRect over = form->frameGeometry();
+    const QRect own = frameGeometry();
+    move(static_cast<int>(over.left() + Rnd((over.width() - own.width()) / 2.0)),
+         static_cast<int>(over.top() + Rnd((over.height() - own.height()) / 2.0)));
+}
+
+void TFormSelectCase::btnAddClick()
+{
+    std::string text;
+    if (!UiServices().InputQuery(windowTitle().toStdString(), "Add item", text) || text.empty())
+        return;
+    items_.Add(text);
+    AddItemButton(text);
+    FitToItems();
+    btnAdd->hide();
+}
+
+void TFormSelectCase::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    ArrangeControls();
+}
+
+void TFormSelectCase::ArrangeControls() { anchors_.Apply(size()); }
+
+int SelectCase(QWidget* owner, const std::string& caption, const std::string& groupCaption, bool showAdd,
+               int defaultIndex, const std::string& itemsText)
+{
+    if (!FormSelectCase)
+        FormSelectCase = new TFormSelectCase;
+    TFormSelectCase& form = *FormSelectCase;
+    form.setWindowTitle(Q(caption));
+    form.setAccessibleName(Q(caption));
+    form.RadioGroup->setTitle(Q(groupCaption));
+    form.RadioGroup->setAccessibleName(Q(groupCaption));
+
+    TStringList items;
+    items.Delimiter = ';';
+    items.QuoteChar = '"';
+    items.SetDelimitedText(itemsText);
+    form.SetItems(items);
+    form.btnAdd->setVisible(showAdd);
+    form.FitToItems();
+    const QWidget* over = owner ? owner : (Application() ? Application()->MainForm() : nullptr);
+    if (over)
+        form.CenterOver(over);
+    form.SetItemIndex(defaultIndex);
+
+    if (form.exec() != QDialog::Accepted)
+        return defaultIndex;
+    return form.ItemIndex();
+}
+
+int SelectCaseFixed(QWidget* owner, const std::string& caption, const std::string& groupCaption, int defaultIndex,
+                    const std::string& itemsText)
+{
+    return SelectCase(owner, caption, groupCaption, false, defaultIndex, itemsText);
+}
