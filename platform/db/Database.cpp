@@ -1,0 +1,170 @@
+#include "platform/db/Database.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/db/DbError.h"
+
+namespace {
+
+bool IsStandardDriver(const std::string& driver) { return driver.empty() || SameText(driver, "STANDARD"); }
+
+bool IsTableFile(const std::filesystem::path& path)
+{
+    return SameText(path.extension().string(), ".dbf");
+}
+
+}  // namespace
+
+// ---- TDatabase
+
+TDatabase::TDatabase(TSession* session) : session_(session ? session : &::Session())
+{
+    session_->databases_.push_back(this);
+}
+
+TDatabase::~TDatabase() { std::erase(session_->databases_, this); }
+
+void TDatabase::SetDatabaseName(const std::string& name)
+{
+    if (connected_) DatabaseError("Cannot change the name of connected database '" + databaseName_ + "'");
+    TDatabase* other = session_->FindDatabase(name);
+    if (!name.empty() && other && other != this) DatabaseError("Duplicate database name '" + name + "'");
+    databaseName_ = name;
+}
+
+std::string TDatabase::EffectiveDriver() const
+{
+    if (!AliasName.empty() && session_->IsAlias(AliasName)) return session_->GetAliasDriverName(AliasName);
+    return DriverName;
+}
+
+std::string TDatabase::Path() const
+{
+    std::string path = Params.Values("PATH");
+    if (path.empty() && !AliasName.empty()) {
+        TStringList aliasParams;
+        session_->GetAliasParams(AliasName, aliasParams);
+        path = aliasParams.Values("PATH");
+    }
+    return path;
+}
+
+void TDatabase::SetConnected(bool connected)
+{
+    if (connected == connected_) return;
+    if (!connected) {
+        connected_ = false;
+        return;
+    }
+    if (!AliasName.empty() && !session_->IsAlias(AliasName))
+        DatabaseError("Database '" + databaseName_ + "': unknown alias '" + AliasName + "'");
+    const std::string driver = EffectiveDriver();
+    if (!IsStandardDriver(driver))
+        DatabaseError("Database '" + databaseName_ + "': driver '" + driver + "' is not available");
+    const std::string path = Path();
+    if (!path.empty() && !std::filesystem::is_directory(path))
+        DatabaseError("Database '" + databaseName_ + "': folder '" + path + "' does not exist");
+    connected_ = true;
+}
+
+void TDatabase::GetTableNames(TStringList& list, bool)
+{
+    Open();
+    list.Clear();
+    std::vector<std::string> names;
+    const std::string path = Path().empty() ? "." : Path();
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+        if (entry.is_regular_file() && IsTableFile(entry.path())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+    for (const auto& name : names) list.Add(name);
+}
+
+// ---- TSession
+
+TSession::~TSession()
+{
+    // A database that outlives its session falls back to the default session.
+    if (this == &::Session()) return;
+    for (TDatabase* database : databases_) {
+        database->session_ = &::Session();
+        ::Session().databases_.push_back(database);
+    }
+}
+
+const TSession::Alias* TSession::FindAlias(const std::string& name) const
+{
+    for (const auto& alias : aliases_)
+        if (SameText(alias.name, name)) return &alias;
+    return nullptr;
+}
+
+bool TSession::IsAlias(const std::string& name) const { return FindAlias(name) != nullptr; }
+
+void TSession::AddAlias(const std::string& name, const std::string& driver, const TStringList& params)
+{
+    if (name.empty()) DatabaseError("An alias needs a name");
+    if (IsAlias(name)) DatabaseError("Alias '" + name + "' already exists");
+    Alias alias{name, driver, {}};
+    for (int i = 0; i < params.Count(); ++i) alias.params.push_back(params[i]);
+    aliases_.push_back(std::move(alias));
+}
+
+void TSession::AddStandardAlias(const std::string& name, const std::string& path, const std::string& defaultDriver)
+{
+    TStringList params;
+    params.Add("PATH=" + path);
+    params.Add("DEFAULT DRIVER=" + defaultDriver);
+    AddAlias(name, "STANDARD", params);
+}
+
+void TSession::GetAliasNames(TStringList& list) const
+{
+    list.Clear();
+    for (const auto& alias : aliases_) list.Add(alias.name);
+}
+
+void TSession::GetAliasParams(const std::string& name, TStringList& list) const
+{
+    const Alias* alias = FindAlias(name);
+    if (!alias) DatabaseError("Unknown alias '" + name + "'");
+    list.Clear();
+    for (const auto& line : alias->params) list.Add(line);
+}
+
+std::string TSession::GetAliasDriverName(const std::string& name) const
+{
+    const Alias* alias = FindAlias(name);
+    if (!alias) DatabaseError("Unknown alias '" + name + "'");
+    return alias->driver;
+}
+
+TDatabase* TSession::FindDatabase(const std::string& name) const
+{
+    if (name.empty()) return nullptr;
+    for (TDatabase* database : databases_)
+        if (SameText(database->DatabaseName(), name)) return database;
+    return nullptr;
+}
+
+std::string TSession::DatabasePath(const std::string& databaseName) const
+{
+    if (databaseName.empty()) return "";
+    if (TDatabase* database = FindDatabase(databaseName)) {
+        database->Open();
+        return database->Path();
+    }
+    if (const Alias* alias = FindAlias(databaseName)) {
+        TStringList params;
+        GetAliasParams(alias->name, params);
+        return params.Values("PATH");
+    }
+    if (std::filesystem::is_directory(databaseName)) return databaseName;
+    DatabaseError("Unknown database '" + databaseName + "'");
+}
+
+TSession& Session()
+{
+    static TSession session;
+    return session;
+}
