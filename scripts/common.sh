@@ -11,6 +11,7 @@ QB_PACKAGES=(
   clang libclang-rt-14-dev
   python3 python3-dbfread python3-dbf python3-pyftpdlib gdal-bin
   libsqlite3-dev libcurl4-openssl-dev
+  locales
 )
 
 qb_missing_packages() {

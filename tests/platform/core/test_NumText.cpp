@@ -2,11 +2,17 @@
 
 #include "platform/core/SysUtils.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <limits>
+
+// glibc keeps a few bytes of its locale search path when LOCPATH is set; not ours to free.
+extern "C" const char* __lsan_default_suppressions() { return "leak:__argz_add_sep\n"; }
 
 namespace {
 
@@ -253,17 +259,78 @@ TEST(FormatSettings, CAndUnknownLocalesFallBackToInvariant) {
     }
 }
 
-TEST(FormatSettings, RealLocaleWhenInstalled) {
+// Real locales compiled from the C library's sources into a temporary folder (LOCPATH), so the
+// test does not depend on which locales the machine has generated.
+class RealLocaleTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (std::system("command -v localedef >/dev/null 2>&1") != 0) return;
+        folder_ = new qbtest::TempDir;
+        for (const char* name : {"de_DE", "en_US"}) {
+            std::string command = std::string("localedef -i ") + name + " -f UTF-8 '" + folder_->file(std::string(name) + ".UTF-8") + "' >/dev/null 2>&1";
+            if (std::system(command.c_str()) != 0) return;
+        }
+        ready_ = true;
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    void SetUp() override {
+        if (!ready_) GTEST_SKIP() << "localedef or the locale sources are missing";
+        setenv("LOCPATH", folder_->path().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("LOCPATH"); }
+
+    static inline qbtest::TempDir* folder_ = nullptr;
+    static inline bool ready_ = false;
+};
+
+TEST_F(RealLocaleTest, CommaLocale) {
     TFormatSettings settings = TFormatSettings::FromLocaleName("de_DE.UTF-8");
-    if (settings.LongMonthNames[2] == "March") GTEST_SKIP() << "de_DE.UTF-8 is not installed";
     EXPECT_EQ(settings.DecimalSeparator, ',');
     EXPECT_EQ(settings.ThousandSeparator, '.');
     EXPECT_EQ(settings.DateSeparator, '.');
+    EXPECT_EQ(settings.TimeSeparator, ':');
     EXPECT_EQ(settings.ShortDateFormat, "dd/mm/yyyy");
+    EXPECT_EQ(settings.LongDateFormat, "dddd dd mmmm yyyy");
     EXPECT_EQ(settings.LongTimeFormat, "hh:nn:ss");
     EXPECT_EQ(settings.ShortTimeFormat, "hh:nn");
-    EXPECT_EQ(settings.LongMonthNames[2], "März");
+    EXPECT_EQ(settings.ShortMonthNames[2], "M\xC3\xA4r");
+    EXPECT_EQ(settings.LongMonthNames[2], "M\xC3\xA4rz");
+    EXPECT_EQ(settings.ShortDayNames[0], "So");
+    EXPECT_EQ(settings.LongDayNames[1], "Montag");
+    EXPECT_EQ(settings.CurrencyString, "\xE2\x82\xAC");
     EXPECT_EQ(settings.FirstWeekDay, 1);
+    EXPECT_EQ(FormatFloat("#,##0.###", 1234.5, settings), "1.234,5");
+    EXPECT_EQ(FloatToStr(StrToFloat("2,75", settings), settings), "2,75");
+}
+
+TEST_F(RealLocaleTest, TwelveHourLocale) {
+    TFormatSettings settings = TFormatSettings::FromLocaleName("en_US.UTF-8");
+    EXPECT_EQ(settings.DecimalSeparator, '.');
+    EXPECT_EQ(settings.ThousandSeparator, ',');
+    EXPECT_EQ(settings.ShortDateFormat, "mm/dd/yyyy");
+    EXPECT_EQ(settings.LongTimeFormat, "hh:nn:ss AMPM");
+    EXPECT_EQ(settings.ShortTimeFormat, "hh:nn AMPM");
+    EXPECT_EQ(settings.TimeAMString, "AM");
+    EXPECT_EQ(settings.TimePMString, "PM");
+    EXPECT_EQ(settings.LongMonthNames[11], "December");
+    EXPECT_EQ(settings.FirstWeekDay, 0);
+}
+
+TEST_F(RealLocaleTest, FromLocaleReadsTheEnvironment) {
+    const char* saved = std::getenv("LC_ALL");
+    std::string savedValue = saved ? saved : "";
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    TFormatSettings settings = TFormatSettings::FromLocale();
+    if (saved) {
+        setenv("LC_ALL", savedValue.c_str(), 1);
+    } else {
+        unsetenv("LC_ALL");
+    }
+    EXPECT_EQ(settings.DecimalSeparator, ',');
+    EXPECT_EQ(settings.LongDayNames[0], "Sonntag");
 }
 
 struct PatternCase {
