@@ -55,7 +55,7 @@ TFormSelectCase::TFormSelectCase(QWidget* parent)
     BtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btnAdd, &QPushButton::clicked, this, &TFormSelectCase::btnAddClick);
+    connect(btnAdd, &QPushButton::clicked, this, Guarded(this, &TFormSelectCase::btnAddClick));
 
     anchors_.Add(RadioGroup, QRect(0, 0, 207, 71), akAll);
     anchors_.Add(BtnOK, QRect(43, 80, 75, 25), akLeft | akBottom);

@@ -9,68 +9,32 @@ std::string UiCallKindName(TUiCallKind kind)
     return names.at(static_cast<size_t>(kind));
 }
 
-TUiAnswer TUiAnswer::Press(int button)
-{
-    TUiAnswer answer;
-    answer.Button = button;
-    return answer;
-}
+TUiAnswer TUiAnswer::Press(int button) { return {.Kind = TUiCallKind::Message, .Button = button}; }
 
-TUiAnswer TUiAnswer::Input(const std::string& text)
-{
-    TUiAnswer answer;
-    answer.Kind = TUiCallKind::Input;
-    answer.Text = text;
-    return answer;
-}
+TUiAnswer TUiAnswer::Input(const std::string& text) { return {.Kind = TUiCallKind::Input, .Text = text}; }
 
 TUiAnswer TUiAnswer::OpenFile(const std::string& fileName, int filterIndex)
 {
-    TUiAnswer answer;
-    answer.Kind = TUiCallKind::OpenFile;
-    answer.Text = fileName;
-    answer.FilterIndex = filterIndex;
-    return answer;
+    return {.Kind = TUiCallKind::OpenFile, .Text = fileName, .FilterIndex = filterIndex};
 }
 
 TUiAnswer TUiAnswer::SaveFile(const std::string& fileName, int filterIndex)
 {
-    TUiAnswer answer = OpenFile(fileName, filterIndex);
-    answer.Kind = TUiCallKind::SaveFile;
-    return answer;
+    return {.Kind = TUiCallKind::SaveFile, .Text = fileName, .FilterIndex = filterIndex};
 }
 
 TUiAnswer TUiAnswer::Directory(const std::string& directory)
 {
-    TUiAnswer answer;
-    answer.Kind = TUiCallKind::Directory;
-    answer.Text = directory;
-    return answer;
+    return {.Kind = TUiCallKind::Directory, .Text = directory};
 }
 
-TUiAnswer TUiAnswer::ChooseColor(std::uint32_t color)
-{
-    TUiAnswer answer;
-    answer.Kind = TUiCallKind::Color;
-    answer.Color = color;
-    return answer;
-}
+TUiAnswer TUiAnswer::ChooseColor(std::uint32_t color) { return {.Kind = TUiCallKind::Color, .Color = color}; }
 
-TUiAnswer TUiAnswer::ChooseFont(const TFontChoice& font)
-{
-    TUiAnswer answer;
-    answer.Kind = TUiCallKind::Font;
-    answer.Font = font;
-    return answer;
-}
+TUiAnswer TUiAnswer::ChooseFont(const TFontChoice& font) { return {.Kind = TUiCallKind::Font, .Font = font}; }
 
 TUiAnswer TUiAnswer::Cancel(TUiCallKind kind)
 {
-    TUiAnswer answer;
-    answer.Kind = kind;
-    answer.Accepted = false;
-    answer.Button = kind == TUiCallKind::Message ? mrCancel : mrNone;
-    return answer;
+    return {.Kind = kind, .Accepted = false, .Button = kind == TUiCallKind::Message ? mrCancel : mrNone};
 }
 
 void TScriptedUiServices::Push(const TUiAnswer& answer) { answers_.push_back(answer); }

@@ -28,10 +28,10 @@ struct TUiAnswer {
     TUiCallKind Kind = TUiCallKind::Message;
     bool Accepted = true;
     int Button = mrNone;
-    std::string Text;  // input text, chosen file or folder
+    std::string Text{};  // input text, chosen file or folder
     int FilterIndex = 1;
     std::uint32_t Color = 0;
-    TFontChoice Font;
+    TFontChoice Font{};
 
     static TUiAnswer Press(int button);
     static TUiAnswer Input(const std::string& text);
