@@ -1,0 +1,45 @@
+#include "support_DbTools.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "support/TestSupport.h"
+
+namespace dbtest {
+
+std::string Run(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        ADD_FAILURE() << "cannot run " << command;
+        return output;
+    }
+    char chunk[4096];
+    while (size_t got = std::fread(chunk, 1, sizeof chunk, pipe)) output.append(chunk, got);
+    const int status = pclose(pipe);
+    EXPECT_EQ(status, 0) << command << "\n" << output;
+    return output;
+}
+
+std::string RunPython(const std::string& script, const std::vector<std::string>& args)
+{
+    qbtest::TempDir dir;
+    const std::string path = dir.file("script.py");
+    qbtest::WriteFileBytes(path, script);
+    std::string command = "/usr/bin/python3 " + path;
+    for (const auto& arg : args) command += " '" + arg + "'";
+    return Run(command + " 2>&1");
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace dbtest
