@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QString>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <cstdio>
 #include <thread>
@@ -277,5 +278,172 @@ t.close()
         expected.push_back("2.000|NULL|-0.750|NULL|F|" + CanonicalText(Repeat("abcdefghij", 52)));
         expected.push_back("4.000|Ďábelské ódy|NULL|1999-12-31|NULL|" + CanonicalText(Repeat("Příliš žluťoučký. ", 6000)));
         EXPECT_EQ(ReadWithTable(path), expected);
+    }
+}
+
+namespace {
+
+// A sound two-field table with one memo, as bytes we can break.
+std::string SoundTable(const std::string& path)
+{
+    TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NOTE", 'M', 10, 0}}, 4, 1250);
+    TTable table;
+    table.SetTableName(path);
+    table.Open();
+    table.Append();
+    table.FieldByName("ID").SetAsInteger(1);
+    table.FieldByName("NOTE").SetAsString("memo text");
+    table.Post();
+    table.Close();
+    return qbtest::ReadFileBytes(path);
+}
+
+std::string OpenAndReadAll(const std::string& path)
+{
+    TDbfFile file(path, true);
+    std::string record(file.RecordLength(), ' ');
+    for (uint32_t i = 0; i < file.RecordCount(); ++i) {
+        file.ReadRecord(i, record.data());
+        for (size_t f = 0; f < file.Fields().size(); ++f) file.GetValue(record.data(), int(f));
+    }
+    return "opened";
+}
+
+}  // namespace
+
+TEST_F(DbfFileTest, BadInputRaisesClearErrorsNamingTheFile)
+{
+    const std::string path = dir_.file("bad.dbf");
+    const std::string memoPath = dir_.file("bad.dbt");
+    const std::string sound = SoundTable(path);
+    const std::string soundMemo = qbtest::ReadFileBytes(memoPath);
+    auto withByte = [&](size_t offset, char value) {
+        std::string bytes = sound;
+        bytes[offset] = value;
+        return bytes;
+    };
+    const struct {
+        const char* what;
+        std::string table;
+        std::string memo;  // "-" = no memo file
+        const char* message;
+        const char* file;
+    } cases[] = {
+        {"empty file", "", soundMemo, "file too short", "bad.dbf"},
+        {"truncated header", sound.substr(0, 20), soundMemo, "file too short", "bad.dbf"},
+        {"garbage", std::string(300, 'g'), soundMemo, "unknown version byte 0x67", "bad.dbf"},
+        {"truncated descriptors", sound.substr(0, 60), soundMemo, "header length", "bad.dbf"},
+        {"count larger than the file", withByte(4, 7), soundMemo, "header count 7 is larger", "bad.dbf"},
+        {"truncated record", sound.substr(0, sound.size() - 5), soundMemo, "header count 1 is larger", "bad.dbf"},
+        {"field length 0", withByte(32 + 16, 0), soundMemo, "field ID has length 0", "bad.dbf"},
+        {"memo field length 0", withByte(64 + 16, 0), soundMemo, "field NOTE has length 0", "bad.dbf"},
+        {"record length too short", withByte(10, 8), soundMemo, "longer than the record length", "bad.dbf"},
+        {"unknown field type", withByte(32 + 11, 'Q'), soundMemo, "unsupported field type 'Q'", "bad.dbf"},
+        {"missing memo file", sound, "-", "cannot open its memo file", "bad.dbt"},
+        {"truncated memo header", sound, soundMemo.substr(0, 100), "shorter than its header", "bad.dbt"},
+        {"memo block past the end", sound, soundMemo.substr(0, 512), "outside the file", "bad.dbt"},
+        {"memo length past the end", sound, soundMemo.substr(0, 512) + "\xFF\xFF\x08" + std::string("\0\xFF\xFF\0\0", 5) + "ab",
+         "longer than the file", "bad.dbt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        qbtest::WriteFileBytes(path, c.table);
+        std::filesystem::remove(memoPath);
+        if (std::string(c.memo) != "-") qbtest::WriteFileBytes(memoPath, c.memo);
+        try {
+            OpenAndReadAll(path);
+            ADD_FAILURE() << "no error";
+        } catch (const EDatabaseError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(dir_.file(c.file)), std::string::npos) << e.what();
+        }
+    }
+    qbtest::WriteFileBytes(path, sound);
+    qbtest::WriteFileBytes(memoPath, soundMemo);
+    EXPECT_EQ(OpenAndReadAll(path), "opened");
+}
+
+TEST_F(DbfFileTest, CreateRejectsBadDefinitions)
+{
+    const struct {
+        TDbfField field;
+        const char* message;
+    } cases[] = {
+        {{"NAME", 'C', 0, 0}, "character length must be 1 to 254"},
+        {{"NAME", 'C', 255, 0}, "character length must be 1 to 254"},
+        {{"N", 'N', 21, 0}, "numeric length must be 1 to 20"},
+        {{"N", 'N', 5, 4}, "too many decimals"},
+        {{"TOOLONGNAME", 'C', 5, 0}, "1 to 10 characters"},
+        {{"1ST", 'C', 5, 0}, "must start with a letter"},
+        {{"A-B", 'C', 5, 0}, "invalid character"},
+        {{"X", 'Q', 5, 0}, "unsupported field type"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_THROW(
+            try { TDbfFile::Create(dir_.file("c.dbf"), {c.field}, 4, 1250); } catch (const EDatabaseError& e) {
+                EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+                throw;
+            },
+            EDatabaseError);
+    }
+    EXPECT_THROW(TDbfFile::Create(dir_.file("d.dbf"), {{"A", 'C', 5, 0}, {"a", 'N', 5, 0}}, 4, 1250), EDatabaseError);
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("c.dbf")));
+}
+
+// A child appends records with memos in a loop and reports each finished post through a pipe;
+// killed at some moment, it leaves a table that opens with exactly the reported records (or
+// one more: the post that finished before its report was sent), every one intact.
+TEST_F(DbfFileTest, KilledWriterLeavesEveryPostedRecordIntact)
+{
+    const std::string path = dir_.file("killed.dbf");
+    TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NAME", 'C', 20, 0}, {"NOTE", 'M', 10, 0}}, 4, 1250);
+    for (int delayMs : {30, 120}) {
+        SCOPED_TRACE(delayMs);
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        TTable probe;
+        probe.SetTableName(path);
+        probe.Open();
+        const int before = probe.RecordCount();
+        probe.Close();
+        const pid_t child = fork();
+        if (child == 0) {
+            close(fds[0]);
+            TTable table;
+            table.SetTableName(path);
+            table.Open();
+            for (int id = before + 1; id <= 100000; ++id) {
+                table.Append();
+                table.FieldByName("ID").SetAsInteger(id);
+                table.FieldByName("NAME").SetAsString("záznam " + std::to_string(id));
+                table.FieldByName("NOTE").SetAsString(std::string(id % 700, 'm') + std::to_string(id));
+                table.Post();
+                if (write(fds[1], &id, sizeof id) != sizeof id) _exit(2);
+            }
+            _exit(0);
+        }
+        close(fds[1]);
+        int reported = before, id = 0;
+        const auto start = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(delayMs) && read(fds[0], &id, sizeof id) == sizeof id)
+            reported = id;
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        while (read(fds[0], &id, sizeof id) == sizeof id) reported = id;
+        close(fds[0]);
+        ASSERT_GT(reported, before) << "the child posted nothing";
+
+        TTable table;
+        table.SetTableName(path);
+        table.Open();
+        const int count = table.RecordCount();
+        EXPECT_TRUE(count == reported || count == reported + 1) << count << " records, " << reported << " reported";
+        int expected = 1;
+        for (table.First(); !table.Eof(); table.Next(), ++expected) {
+            ASSERT_EQ(table.FieldByName("ID").AsInteger(), expected);
+            ASSERT_EQ(table.FieldByName("NAME").AsString(), "záznam " + std::to_string(expected));
+            ASSERT_EQ(table.FieldByName("NOTE").AsString(), std::string(expected % 700, 'm') + std::to_string(expected));
+        }
     }
 }
