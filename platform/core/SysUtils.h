@@ -47,3 +47,54 @@ class ERegistryException : public Exception {
 public:
     using Exception::Exception;
 };
+
+// Streams and component streaming.
+class EStreamError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EFCreateError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
+class EFOpenError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
+class EFilerError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
+class EReadError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+
+class EWriteError : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+
+class EClassNotFound : public EFilerError {
+public:
+    using EFilerError::EFilerError;
+};
+
+class EParserError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EComponentError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EPropertyError : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,0 +1,140 @@
+#pragma once
+// Persistent objects and components: ownership, names, states, free notification.
+//
+// An owner frees what it owns, last created first. Names are unique per owner and found
+// without regard to case. A component that other components point at tells them when it
+// goes (Notification with opRemove): its owner and everything the owner holds hear of it,
+// and so does every component that asked for FreeNotification. A derived class whose own
+// members are needed while its components are freed calls DestroyComponents() first in its
+// destructor.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/core/Properties.h"
+
+class TFiler;
+class TReader;
+class TWriter;
+
+class TPersistent : public TObject {
+public:
+    static const TClassInfo& StaticClass();
+    virtual const TClassInfo& ClassType() const { return StaticClass(); }
+    std::string ClassName() const override;
+    bool InheritsFrom(const TClassInfo& info) const { return ClassType().InheritsFrom(info); }
+
+    // Copies source into this; a source this class does not know is offered to the source's
+    // AssignTo, and when neither knows the other: EConvertError "Cannot assign a X to a Y.".
+    virtual void Assign(const TPersistent* source);
+    virtual TPersistent* GetOwner() const { return nullptr; }
+    // "Chart1.Title.Font"-like path for messages and editors.
+    virtual std::string GetNamePath() const;
+    // Streaming hook for values that are not published properties.
+    virtual void DefineProperties(TFiler&) {}
+
+protected:
+    virtual void AssignTo(TPersistent* dest) const;
+};
+
+// Copies every published, writable property that both objects' classes publish: values,
+// string lists and collections by value, nested objects through their Assign.
+void AssignPublishedProperties(TPersistent& dest, TPersistent& source);
+
+enum TComponentStateFlag : unsigned {
+    csLoading = 0x01,
+    csReading = 0x02,
+    csWriting = 0x04,
+    csDestroying = 0x08,
+    csDesigning = 0x10,  // never set in this program
+    csAncestor = 0x20,
+    csUpdating = 0x40,
+    csFixups = 0x80,
+    csFreeNotification = 0x100,
+    csInline = 0x200,
+};
+
+enum class TOperation { opInsert, opRemove };
+
+using TGetChildProc = std::function<void(class TComponent*)>;
+
+class TComponent : public TPersistent {
+    QB_CLASS(TComponent, TPersistent)
+public:
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    static void DeclareProperties(TPropertyDeclarer<TComponent>& p);
+
+    TComponent* Owner() const { return owner_; }
+    TPersistent* GetOwner() const override;
+    const std::string& Name() const { return name_; }
+    // Raises EComponentError "'x' is not a valid component name" or
+    // "A component named X already exists".
+    virtual void SetName(const std::string& name);
+    std::intptr_t Tag() const { return tag_; }
+    void SetTag(std::intptr_t tag) { tag_ = tag; }
+    std::string GetNamePath() const override { return name_; }
+
+    // Owned components, in creation order unless reordered.
+    int ComponentCount() const { return static_cast<int>(components_.size()); }
+    TComponent* Components(int index) const;  // raises EListError out of range
+    int ComponentIndex() const;                // position in the owner's list, -1 without owner
+    void SetComponentIndex(int index);
+    TComponent* FindComponent(const std::string& name) const;  // ignores case; nullptr if none
+    void InsertComponent(TComponent* component);  // takes ownership (from a previous owner too)
+    void RemoveComponent(TComponent* component);  // gives it up without freeing it
+    void DestroyComponents();                     // frees owned components, last first
+
+    // Free notification both ways: each hears Notification(other, opRemove) when the other goes.
+    void FreeNotification(TComponent* component);
+    void RemoveFreeNotification(TComponent* component);
+
+    unsigned ComponentState() const { return state_; }
+    bool HasState(unsigned flags) const { return (state_ & flags) != 0; }
+
+    // Streaming structure: which components are written inside this one, and the parent
+    // they are read back into.
+    virtual void GetChildren(const TGetChildProc& proc, TComponent* root);
+    virtual bool HasParent() const { return false; }
+    virtual TComponent* GetParentComponent() const { return nullptr; }
+    virtual void SetParentComponent(TComponent*) {}
+    virtual void ReadState(TReader& reader);
+    virtual void WriteState(TWriter& writer);
+
+protected:
+    // Hears about components inserted into or removed from the owner, and freed components
+    // this one asked about. Overrides clear their references, then call the base.
+    virtual void Notification(TComponent* component, TOperation operation);
+    // Runs once after a whole stream has been read, in reading order.
+    virtual void Loaded();
+    // Called on every owned component and this one before anything is freed.
+    virtual void Destroying();
+    virtual void ValidateRename(TComponent* component, const std::string& currentName, const std::string& newName) const;
+    void SetStateFlags(unsigned flags, bool on);
+
+private:
+    friend class TReader;
+    friend class TWriter;
+    void Insert(TComponent* component);
+    void Remove(TComponent* component);
+    void RemoveNotification(TComponent* component);
+    void IndexName(TComponent* component, const std::string& name);
+    void UnindexName(TComponent* component);
+
+    TComponent* owner_ = nullptr;
+    std::string name_;
+    std::intptr_t tag_ = 0;
+    unsigned state_ = 0;
+    std::vector<TComponent*> components_;
+    std::unordered_map<std::string, TComponent*> byName_;  // upper-cased names of owned components
+    std::vector<TComponent*> freeNotifies_;
+};
+
+// The first free name base+N (N = 1, 2, ...) among owner's components: "Series3".
+std::string UniqueComponentName(const TComponent* owner, const std::string& base);
+bool IsValidIdent(const std::string& text, bool allowDots = false);

@@ -1,0 +1,122 @@
+#include "platform/core/Filer.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentWriter.h"
+
+void TFiler::DefineIntegerProperty(const std::string& name, const std::function<void(std::int64_t)>& read,
+                                   const std::function<std::int64_t()>& write, bool hasData)
+{
+    DefineProperty(
+        name, [read](TReader& r) { read(r.ReadInteger()); },
+        write ? TWriterProc([write](TWriter& w) { w.WriteInteger(write()); }) : TWriterProc(), hasData);
+}
+
+void TFiler::DefineIntegerListProperty(const std::string& name,
+                                       const std::function<void(const std::vector<std::int64_t>&)>& read,
+                                       const std::function<std::vector<std::int64_t>()>& write, bool hasData)
+{
+    auto reader = [read](TReader& r) {
+        std::vector<std::int64_t> values;
+        r.ReadListBegin();
+        while (!r.EndOfList()) values.push_back(r.ReadInteger());
+        r.ReadListEnd();
+        read(values);
+    };
+    auto writer = [write](TWriter& w) {
+        w.WriteListBegin();
+        for (std::int64_t v : write()) w.WriteInteger(v);
+        w.WriteListEnd();
+    };
+    DefineProperty(name, reader, write ? TWriterProc(writer) : TWriterProc(), hasData);
+}
+
+void TFiler::DefineStringListProperty(const std::string& name,
+                                      const std::function<void(const std::vector<std::string>&)>& read,
+                                      const std::function<std::vector<std::string>()>& write, bool hasData)
+{
+    auto reader = [read](TReader& r) {
+        std::vector<std::string> values;
+        r.ReadListBegin();
+        while (!r.EndOfList()) values.push_back(r.ReadString());
+        r.ReadListEnd();
+        read(values);
+    };
+    auto writer = [write](TWriter& w) {
+        w.WriteListBegin();
+        for (const std::string& v : write()) w.WriteString(v);
+        w.WriteListEnd();
+    };
+    DefineProperty(name, reader, write ? TWriterProc(writer) : TWriterProc(), hasData);
+}
+
+// ---------------------------------------------------------------- extended floats
+
+void DoubleToExtended(double value, unsigned char bytes[10])
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, 8);
+    std::uint16_t sign = static_cast<std::uint16_t>((bits >> 63) << 15);
+    int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    std::uint64_t significand = 0;
+    std::uint16_t top = sign;
+    if (exponent == 0x7FF) {  // infinity, NaN
+        significand = (std::uint64_t{1} << 63) | (mantissa << 11);
+        top |= 0x7FFF;
+    } else if (exponent != 0) {
+        significand = (std::uint64_t{1} << 63) | (mantissa << 11);
+        top |= static_cast<std::uint16_t>(exponent - 1023 + 16383);
+    } else if (mantissa != 0) {  // subnormal double: normal in the wider format
+        int shift = 0;
+        while (!(mantissa & (std::uint64_t{1} << 52))) {
+            mantissa <<= 1;
+            ++shift;
+        }
+        significand = mantissa << 11;
+        top |= static_cast<std::uint16_t>(1 - 1023 - shift + 16383);
+    }
+    for (int i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(significand >> (8 * i));
+    bytes[8] = static_cast<unsigned char>(top);
+    bytes[9] = static_cast<unsigned char>(top >> 8);
+}
+
+double ExtendedToDouble(const unsigned char bytes[10])
+{
+    std::uint64_t significand = 0;
+    for (int i = 0; i < 8; ++i) significand |= std::uint64_t{bytes[i]} << (8 * i);
+    int top = bytes[8] | (bytes[9] << 8);
+    bool negative = top & 0x8000;
+    int exponent = top & 0x7FFF;
+    double value;
+    if (exponent == 0x7FFF)
+        value = (significand << 1) == 0 ? HUGE_VAL : std::nan("");
+    else
+        value = std::ldexp(static_cast<double>(significand), exponent - 16383 - 63);
+    return negative ? -value : value;
+}
+
+long double ExtendedToLongDouble(const unsigned char bytes[10])
+{
+#if LDBL_MANT_DIG == 64
+    long double value = 0;
+    std::memcpy(&value, bytes, 10);
+    return value;
+#else
+    return ExtendedToDouble(bytes);
+#endif
+}
+
+void LongDoubleToExtended(long double value, unsigned char bytes[10])
+{
+#if LDBL_MANT_DIG == 64
+    unsigned char raw[sizeof(long double)] = {};
+    std::memcpy(raw, &value, sizeof value);
+    std::memcpy(bytes, raw, 10);
+#else
+    DoubleToExtended(static_cast<double>(value), bytes);
+#endif
+}
