@@ -101,11 +101,12 @@ std::string ConversionPattern(char conversion, bool noPadding) {
     }
 }
 
-std::string TrimBlanks(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+std::string Trimmed(const std::string& text) {
+    size_t first = 0;
+    while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+    size_t last = text.size();
+    while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+    return text.substr(first, last - first);
 }
 
 std::string CollapseBlanks(const std::string& text) {
@@ -114,7 +115,7 @@ std::string CollapseBlanks(const std::string& text) {
         if (c == ' ' && !out.empty() && out.back() == ' ') continue;
         out += c;
     }
-    return TrimBlanks(out);
+    return Trimmed(out);
 }
 
 // The long date: the locale's date-and-time format without its time fields, names written out.
@@ -641,8 +642,8 @@ struct TSectionResult {
 
 TSectionResult FormatSection(const std::string& section, double absValue, const TFormatSettings& settings) {
     TMaskLayout layout = ScanSection(section);
-    TDecimal d = layout.scientific ? RoundSignificant(absValue, std::max(layout.wholePlaces + layout.fractionPlaces, 1))
-                                   : RoundDecimals(absValue, layout.fractionPlaces);
+    const int places = std::clamp(layout.wholePlaces + layout.fractionPlaces, 1, kMaxMaskDigits);
+    TDecimal d = layout.scientific ? RoundSignificant(absValue, places) : RoundDecimals(absValue, layout.fractionPlaces);
     if (!layout.scientific && d.exponent > kMaxMaskDigits) return {FloatToStr(absValue, settings), false};
     TMaskParts parts = layout.scientific ? ScientificParts(d, layout, settings.ThousandSeparator)
                                          : FixedParts(d, layout, settings.ThousandSeparator);
@@ -670,14 +671,6 @@ std::string FormatFloat(const std::string& mask, double value, const TFormatSett
 // Text to number
 
 namespace {
-
-std::string Trimmed(const std::string& text) {
-    size_t first = 0;
-    while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
-    size_t last = text.size();
-    while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
-    return text.substr(first, last - first);
-}
 
 bool EqualsNoCase(const std::string& a, const char* b) {
     return a.size() == std::strlen(b) &&
