@@ -209,18 +209,7 @@ std::string Trim(const std::string& text)
 
 TStringList::~TStringList() { FreeObjects(); }
 
-TStringList::TStringList(const TStringList& other)
-    : TObject(),
-      NameValueSeparator(other.NameValueSeparator),
-      Delimiter(other.Delimiter),
-      QuoteChar(other.QuoteChar),
-      StrictDelimiter(other.StrictDelimiter),
-      CaseSensitive(other.CaseSensitive),
-      Duplicates(other.Duplicates),
-      items_(other.items_),
-      sorted_(other.sorted_)
-{
-}
+TStringList::TStringList(const TStringList& other) : TObject(), items_(other.items_) { CopySettings(other); }
 
 TStringList& TStringList::operator=(const TStringList& other)
 {
@@ -229,17 +218,9 @@ TStringList& TStringList::operator=(const TStringList& other)
 }
 
 TStringList::TStringList(TStringList&& other) noexcept
-    : TObject(),
-      NameValueSeparator(other.NameValueSeparator),
-      Delimiter(other.Delimiter),
-      QuoteChar(other.QuoteChar),
-      StrictDelimiter(other.StrictDelimiter),
-      CaseSensitive(other.CaseSensitive),
-      Duplicates(other.Duplicates),
-      OwnsObjects(other.OwnsObjects),
-      items_(std::move(other.items_)),
-      sorted_(other.sorted_)
+    : TObject(), OwnsObjects(other.OwnsObjects), items_(std::move(other.items_))
 {
+    CopySettings(other);
     other.items_.clear();
 }
 
@@ -247,17 +228,23 @@ TStringList& TStringList::operator=(TStringList&& other) noexcept
 {
     if (this == &other) return *this;
     FreeObjects();
+    CopySettings(other);
+    OwnsObjects = other.OwnsObjects;
+    items_ = std::move(other.items_);
+    other.items_.clear();
+    return *this;
+}
+
+// Everything but the items and the ownership of their objects.
+void TStringList::CopySettings(const TStringList& other)
+{
     NameValueSeparator = other.NameValueSeparator;
     Delimiter = other.Delimiter;
     QuoteChar = other.QuoteChar;
     StrictDelimiter = other.StrictDelimiter;
     CaseSensitive = other.CaseSensitive;
     Duplicates = other.Duplicates;
-    OwnsObjects = other.OwnsObjects;
-    items_ = std::move(other.items_);
-    other.items_.clear();
     sorted_ = other.sorted_;
-    return *this;
 }
 
 void TStringList::FreeObjects()
@@ -372,14 +359,8 @@ void TStringList::Assign(const TStringList& other)
 {
     if (this == &other) return;
     Clear();
-    NameValueSeparator = other.NameValueSeparator;
-    Delimiter = other.Delimiter;
-    QuoteChar = other.QuoteChar;
-    StrictDelimiter = other.StrictDelimiter;
-    CaseSensitive = other.CaseSensitive;
-    Duplicates = other.Duplicates;
+    CopySettings(other);
     items_ = other.items_;
-    sorted_ = other.sorted_;
 }
 
 bool TStringList::Equals(const TStringList& other) const

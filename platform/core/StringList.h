@@ -86,6 +86,7 @@ private:
     void CheckUnsorted() const;
     bool NeedsQuotes(const std::string& text) const;
     void FreeObjects();
+    void CopySettings(const TStringList& other);
 
     std::vector<Item> items_;
     bool sorted_ = false;
