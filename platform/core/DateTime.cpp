@@ -508,9 +508,7 @@ bool TryStrToDate(const std::string& text, TDateTime& value, const TFormatSettin
 TDateTime StrToDate(const std::string& text) { return StrToDate(text, FormatSettings()); }
 
 TDateTime StrToDate(const std::string& text, const TFormatSettings& settings) {
-    TDateTime value = 0;
-    if (!TryStrToDate(text, value, settings)) throw EConvertError("'" + text + "' is not a valid date");
-    return value;
+    return ReadOrRaise<TDateTime>(text, "date", [&](TDateTime& v) { return TryStrToDate(text, v, settings); });
 }
 
 bool TryStrToDateTime(const std::string& text, TDateTime& value) {
@@ -534,7 +532,5 @@ bool TryStrToDateTime(const std::string& text, TDateTime& value, const TFormatSe
 TDateTime StrToDateTime(const std::string& text) { return StrToDateTime(text, FormatSettings()); }
 
 TDateTime StrToDateTime(const std::string& text, const TFormatSettings& settings) {
-    TDateTime value = 0;
-    if (!TryStrToDateTime(text, value, settings)) throw EConvertError("'" + text + "' is not a valid date and time");
-    return value;
+    return ReadOrRaise<TDateTime>(text, "date and time", [&](TDateTime& v) { return TryStrToDateTime(text, v, settings); });
 }

@@ -728,9 +728,7 @@ bool TryStrToFloat(const std::string& text, double& value, const TFormatSettings
 double StrToFloat(const std::string& text) { return StrToFloat(text, FormatSettings()); }
 
 double StrToFloat(const std::string& text, const TFormatSettings& settings) {
-    double value = 0;
-    if (!TryStrToFloat(text, value, settings)) throw EConvertError("'" + text + "' is not a valid floating point value");
-    return value;
+    return ReadOrRaise<double>(text, "floating point value", [&](double& v) { return TryStrToFloat(text, v, settings); });
 }
 
 bool TryStrToInt(const std::string& text, int& value) {
@@ -752,9 +750,7 @@ bool TryStrToInt(const std::string& text, int& value) {
 }
 
 int StrToInt(const std::string& text) {
-    int value = 0;
-    if (!TryStrToInt(text, value)) throw EConvertError("'" + text + "' is not a valid integer value");
-    return value;
+    return ReadOrRaise<int>(text, "integer value", [&](int& v) { return TryStrToInt(text, v); });
 }
 
 int StrToIntDef(const std::string& text, int defaultValue) {

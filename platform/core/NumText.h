@@ -56,6 +56,14 @@ std::string FloatToStr(double value, const TFormatSettings& settings);
 std::string FormatFloat(const std::string& mask, double value);
 std::string FormatFloat(const std::string& mask, double value, const TFormatSettings& settings);
 
+// Runs a Try... reader on text; raises EConvertError "'<text>' is not a valid <what>" when it fails.
+template <class T, class TryRead>
+T ReadOrRaise(const std::string& text, const char* what, TryRead tryRead) {
+    T value{};
+    if (!tryRead(value)) throw EConvertError("'" + text + "' is not a valid " + what);
+    return value;
+}
+
 // Text to number; blanks around are allowed. Raises EConvertError
 // "'<text>' is not a valid floating point value" / "'<text>' is not a valid integer value".
 double StrToFloat(const std::string& text);

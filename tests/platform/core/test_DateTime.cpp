@@ -1,6 +1,7 @@
 #include "platform/core/DateTime.h"
 
 #include "platform/core/SysUtils.h"
+#include "ConvertErrorCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -37,12 +38,7 @@ TEST(EncodeDate, InvalidPartsRaise) {
         TDateTime value = 123;
         EXPECT_FALSE(TryEncodeDate(c[0], c[1], c[2], value));
         EXPECT_EQ(value, 123);
-        try {
-            EncodeDate(c[0], c[1], c[2]);
-            ADD_FAILURE() << c[0] << "-" << c[1] << "-" << c[2];
-        } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), "Invalid argument to date encode");
-        }
+        ExpectConvertError([&] { EncodeDate(c[0], c[1], c[2]); }, "Invalid argument to date encode");
     }
     EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
     EXPECT_THROW(EncodeTime(0, 60, 0, 0), EConvertError);
@@ -265,12 +261,7 @@ TEST(StrToDate, BadTextRaises) {
         TDateTime value = 7;
         EXPECT_FALSE(TryStrToDate(text, value, settings)) << text;
         EXPECT_EQ(value, 7);
-        try {
-            StrToDate(text, settings);
-            ADD_FAILURE() << text;
-        } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), "'" + std::string(text) + "' is not a valid date");
-        }
+        ExpectConvertError([&] { StrToDate(text, settings); }, "'" + std::string(text) + "' is not a valid date");
     }
 }
 
@@ -291,12 +282,7 @@ TEST(StrToDateTime, DateTimeAndTimeAlone) {
     };
     for (const auto& c : cases) EXPECT_EQ(StrToDateTime(c.text, settings), c.value) << c.text;
     for (const char* text : {"2/29/2024 25:00", "2/29/2024 13:05 PM", "2/29/2024 10", "10", "2/29/2024 10:00 xx"}) {
-        try {
-            StrToDateTime(text, settings);
-            ADD_FAILURE() << text;
-        } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), "'" + std::string(text) + "' is not a valid date and time");
-        }
+        ExpectConvertError([&] { StrToDateTime(text, settings); }, "'" + std::string(text) + "' is not a valid date and time");
     }
 }
 

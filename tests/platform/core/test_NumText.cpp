@@ -1,6 +1,7 @@
 #include "platform/core/NumText.h"
 
 #include "platform/core/SysUtils.h"
+#include "ConvertErrorCheck.h"
 
 #include "support/TestSupport.h"
 
@@ -151,12 +152,7 @@ TEST(StrToFloat, BadTextRaisesConvertError) {
         double value = 42;
         EXPECT_FALSE(TryStrToFloat(text, value)) << text;
         EXPECT_EQ(value, 42) << text;
-        try {
-            StrToFloat(text);
-            ADD_FAILURE() << text;
-        } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), "'" + std::string(text) + "' is not a valid floating point value");
-        }
+        ExpectConvertError([&] { StrToFloat(text); }, "'" + std::string(text) + "' is not a valid floating point value");
     }
 }
 
@@ -189,12 +185,7 @@ TEST(StrToInt, ReadsAndRejects) {
         EXPECT_FALSE(TryStrToInt(text, value)) << text;
         EXPECT_EQ(value, 9);
         EXPECT_EQ(StrToIntDef(text, -1), -1) << text;
-        try {
-            StrToInt(text);
-            ADD_FAILURE() << text;
-        } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), "'" + std::string(text) + "' is not a valid integer value");
-        }
+        ExpectConvertError([&] { StrToInt(text); }, "'" + std::string(text) + "' is not a valid integer value");
     }
     EXPECT_EQ(IntToStr(-9223372036854775807LL - 1), "-9223372036854775808");
 }
@@ -286,37 +277,38 @@ protected:
     static inline bool ready_ = false;
 };
 
-TEST_F(RealLocaleTest, CommaLocale) {
-    TFormatSettings settings = TFormatSettings::FromLocaleName("de_DE.UTF-8");
-    EXPECT_EQ(settings.DecimalSeparator, ',');
-    EXPECT_EQ(settings.ThousandSeparator, '.');
-    EXPECT_EQ(settings.DateSeparator, '.');
-    EXPECT_EQ(settings.TimeSeparator, ':');
-    EXPECT_EQ(settings.ShortDateFormat, "dd/mm/yyyy");
-    EXPECT_EQ(settings.LongDateFormat, "dddd dd mmmm yyyy");
-    EXPECT_EQ(settings.LongTimeFormat, "hh:nn:ss");
-    EXPECT_EQ(settings.ShortTimeFormat, "hh:nn");
-    EXPECT_EQ(settings.ShortMonthNames[2], "M\xC3\xA4r");
-    EXPECT_EQ(settings.LongMonthNames[2], "M\xC3\xA4rz");
-    EXPECT_EQ(settings.ShortDayNames[0], "So");
-    EXPECT_EQ(settings.LongDayNames[1], "Montag");
-    EXPECT_EQ(settings.CurrencyString, "\xE2\x82\xAC");
-    EXPECT_EQ(settings.FirstWeekDay, 1);
-    EXPECT_EQ(FormatFloat("#,##0.###", 1234.5, settings), "1.234,5");
-    EXPECT_EQ(FloatToStr(StrToFloat("2,75", settings), settings), "2,75");
-}
-
-TEST_F(RealLocaleTest, TwelveHourLocale) {
-    TFormatSettings settings = TFormatSettings::FromLocaleName("en_US.UTF-8");
-    EXPECT_EQ(settings.DecimalSeparator, '.');
-    EXPECT_EQ(settings.ThousandSeparator, ',');
-    EXPECT_EQ(settings.ShortDateFormat, "mm/dd/yyyy");
-    EXPECT_EQ(settings.LongTimeFormat, "hh:nn:ss AMPM");
-    EXPECT_EQ(settings.ShortTimeFormat, "hh:nn AMPM");
-    EXPECT_EQ(settings.TimeAMString, "AM");
-    EXPECT_EQ(settings.TimePMString, "PM");
-    EXPECT_EQ(settings.LongMonthNames[11], "December");
-    EXPECT_EQ(settings.FirstWeekDay, 0);
+TEST_F(RealLocaleTest, SettingsOfTheLocale) {
+    const struct {
+        const char* name;
+        char decimal, thousands, dateSeparator;
+        const char *shortDate, *longDate, *longTime, *shortTime, *am, *march, *sunday, *currency;
+        int firstWeekDay;
+        const char* grouped;  // 1234.5 with "#,##0.###"
+    } cases[] = {
+        {"de_DE.UTF-8", ',', '.', '.', "dd/mm/yyyy", "dddd dd mmmm yyyy", "hh:nn:ss", "hh:nn", "", "M\xC3\xA4rz", "So",
+         "\xE2\x82\xAC", 1, "1.234,5"},
+        {"en_US.UTF-8", '.', ',', '/', "mm/dd/yyyy", "dddd dd mmmm yyyy", "hh:nn:ss AMPM", "hh:nn AMPM", "AM", "March",
+         "Sun", "$", 0, "1,234.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFormatSettings settings = TFormatSettings::FromLocaleName(c.name);
+        EXPECT_EQ(settings.DecimalSeparator, c.decimal);
+        EXPECT_EQ(settings.ThousandSeparator, c.thousands);
+        EXPECT_EQ(settings.DateSeparator, c.dateSeparator);
+        EXPECT_EQ(settings.TimeSeparator, ':');
+        EXPECT_EQ(settings.ShortDateFormat, c.shortDate);
+        EXPECT_EQ(settings.LongDateFormat, c.longDate);
+        EXPECT_EQ(settings.LongTimeFormat, c.longTime);
+        EXPECT_EQ(settings.ShortTimeFormat, c.shortTime);
+        EXPECT_EQ(settings.TimeAMString, c.am);
+        EXPECT_EQ(settings.LongMonthNames[2], c.march);
+        EXPECT_EQ(settings.ShortDayNames[0], c.sunday);
+        EXPECT_EQ(settings.CurrencyString, c.currency);
+        EXPECT_EQ(settings.FirstWeekDay, c.firstWeekDay);
+        EXPECT_EQ(FormatFloat("#,##0.###", 1234.5, settings), c.grouped);
+        EXPECT_EQ(StrToFloat(FloatToStr(2.75, settings), settings), 2.75);
+    }
 }
 
 TEST_F(RealLocaleTest, FromLocaleReadsTheEnvironment) {
