@@ -52,7 +52,9 @@ private:
 // General float text: 15 significant digits, shortest form, exponent when needed ("1E20", "1.5E-7").
 std::string FloatToStr(double value);
 std::string FloatToStr(double value, const TFormatSettings& settings);
-// Mask text: sections ';', '0', '#', '.', ',', '%', 'E+'/'E-'/'e+'/'e-', quoted literals.
+// Mask text: sections ';' (positive;negative;zero), '0' and '#' digit places, '.' point, ',' grouping,
+// 'E+'/'E-'/'e+'/'e-' exponent, quoted literals; '%' and other characters are copied (callers
+// scale percentages themselves). Rounds half away from zero; "" gives the general text.
 std::string FormatFloat(const std::string& mask, double value);
 std::string FormatFloat(const std::string& mask, double value, const TFormatSettings& settings);
 
