@@ -1,6 +1,7 @@
 #include "platform/db/DbfFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,15 +82,22 @@ std::string Hex(unsigned value)
     return buf;
 }
 
-// Today's date as the three header bytes (years since 1900).
+// Today's date as the three header bytes (years since 1900); looked up at most once a minute,
+// since every post writes it.
 void Today(char* out)
 {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    out[0] = char(local.tm_year);
-    out[1] = char(local.tm_mon + 1);
-    out[2] = char(local.tm_mday);
+    static thread_local std::time_t looked = 0;
+    static thread_local char today[3];
+    const std::time_t now = std::time(nullptr);
+    if (now - looked >= 60 || now < looked) {
+        std::tm local{};
+        localtime_r(&now, &local);
+        today[0] = char(local.tm_year);
+        today[1] = char(local.tm_mon + 1);
+        today[2] = char(local.tm_mday);
+        looked = now;
+    }
+    std::memcpy(out, today, 3);
 }
 
 bool VersionHasFoxProMemo(uint8_t version) { return version == 0xF5 || version == 0x30 || version == 0x31; }
@@ -265,6 +273,7 @@ TDbfFile::TDbfFile(const std::string& path, bool readOnly) : path_(path), readOn
         ReadHeader();
         OpenMemo();
     } catch (...) {
+        if (header_) ::munmap(header_, headerLength_);
         if (memoFd_ >= 0) ::close(memoFd_);
         ::close(fd_);
         throw;
@@ -273,6 +282,7 @@ TDbfFile::TDbfFile(const std::string& path, bool readOnly) : path_(path), readOn
 
 TDbfFile::~TDbfFile()
 {
+    if (header_) ::munmap(header_, headerLength_);
     if (memoFd_ >= 0) ::close(memoFd_);
     if (fd_ >= 0) ::close(fd_);
 }
@@ -321,6 +331,10 @@ void TDbfFile::ReadHeader()
         Fail("header count " + std::to_string(recordCount_) + " is larger than the records in the file");
     codePage_ = DbfCodePageOfMark(uint8_t(head[29]));
     if (codePage_ == 0) codePage_ = ProgramCodePage();
+    // The header stays mapped: every post reads and writes its count without a system call.
+    void* mapped = ::mmap(nullptr, headerLength_, PROT_READ | (readOnly_ ? 0 : PROT_WRITE), MAP_SHARED, fd_, 0);
+    if (mapped == MAP_FAILED) Fail(std::string("cannot map the header: ") + std::strerror(errno));
+    header_ = static_cast<char*>(mapped);
 }
 
 void TDbfFile::ReadFieldDescriptors(const std::string& header)
@@ -407,8 +421,7 @@ int TDbfFile::FieldIndex(const std::string& name) const
 
 uint32_t TDbfFile::ReloadRecordCount()
 {
-    char head[kHeaderSize];
-    ReadAt(fd_, 0, head, kHeaderSize, false);
+    const char* head = header_;
     struct stat info {};
     if (::fstat(fd_, &info) == 0) fileSize_ = uint64_t(info.st_size);
     const uint32_t count = GetLE32(head + 4);
@@ -444,26 +457,41 @@ void TDbfFile::ReadRecord(uint32_t index, char* record)
 
 void TDbfFile::WriteHeaderCount(uint32_t count)
 {
+    if (readOnly_) Fail("the table is open read-only");
     char bytes[7];
     Today(bytes);
     PutLE32(bytes + 3, count);
-    WriteAt(fd_, 1, bytes, sizeof bytes, false);
+    std::memcpy(header_ + 1, bytes, sizeof bytes);
     std::memcpy(updated_, bytes, 3);
+}
+
+// Keeps the read-ahead in step with a record just written, so reading it back costs nothing.
+void TDbfFile::CacheWritten(uint32_t index, const char* record)
+{
+    if (index >= cacheFirst_ && index < cacheFirst_ + cacheCount_) {
+        std::memcpy(cache_.data() + size_t(index - cacheFirst_) * recordLength_, record, recordLength_);
+    } else if (index == cacheFirst_ + cacheCount_ && cache_.size() < kReadAheadBytes) {
+        cache_.append(record, recordLength_);
+        ++cacheCount_;
+    } else {
+        cache_.assign(record, recordLength_);
+        cacheFirst_ = index;
+        cacheCount_ = 1;
+    }
 }
 
 uint32_t TDbfFile::AppendRecord(const char* record)
 {
     // Another handle on the same file may have appended since we last looked.
-    char countBytes[4];
-    ReadAt(fd_, 4, countBytes, 4, false);
-    const uint32_t index = std::max(GetLE32(countBytes), recordCount_);
-    std::string bytes(record, recordLength_);
-    bytes += kEndOfFile;
-    WriteAt(fd_, uint64_t(headerLength_) + uint64_t(index) * recordLength_, bytes.data(), bytes.size(), false);
+    const uint32_t index = std::max(GetLE32(header_ + 4), recordCount_);
+    writeBuffer_.assign(record, recordLength_);
+    writeBuffer_ += kEndOfFile;
+    WriteAt(fd_, uint64_t(headerLength_) + uint64_t(index) * recordLength_, writeBuffer_.data(), writeBuffer_.size(), false);
     WriteHeaderCount(index + 1);
+    if (index != recordCount_) cacheCount_ = 0;
     recordCount_ = index + 1;
     fileSize_ = std::max<uint64_t>(fileSize_, uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_ + 1);
-    cacheCount_ = 0;
+    CacheWritten(index, record);
     return index;
 }
 
@@ -471,7 +499,7 @@ void TDbfFile::WriteRecord(uint32_t index, const char* record)
 {
     if (index >= recordCount_) Fail("record " + std::to_string(index + 1) + " does not exist");
     WriteAt(fd_, uint64_t(headerLength_) + uint64_t(index) * recordLength_, record, recordLength_, false);
-    cacheCount_ = 0;
+    CacheWritten(index, record);
 }
 
 void TDbfFile::SetDeleted(uint32_t index, bool deleted)
@@ -581,7 +609,9 @@ void TDbfFile::PutNumber(char* out, const TDbfField& f, double value) const
 {
     if (!std::isfinite(value)) Fail("field " + f.Name + ": the value is not a finite number");
     char text[400];
-    int length = std::snprintf(text, sizeof text, "%.*f", f.Decimals, value);
+    const auto result = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::fixed, f.Decimals);
+    int length = int(result.ptr - text);
+    text[length] = '\0';
     if (length > 1 && text[0] == '-' && std::strspn(text + 1, "0.") == size_t(length - 1))
         std::memmove(text, text + 1, length--);  // no "-0"
     if (length > f.Length)
@@ -614,9 +644,8 @@ void TDbfFile::SetValue(char* record, int field, const Variant& value)
         int y = 0, m = 0, d = 0;
         DecodeDate(value.FloatValue(), y, m, d);
         if (y < 1 || y > 9999) Fail("field " + f.Name + ": date out of range");
-        char text[16];
-        std::snprintf(text, sizeof text, "%04d%02d%02d", y, m, d);
-        std::memcpy(p, text, 8);
+        const int digits[8] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, m / 10, m % 10, d / 10, d % 10};
+        for (int i = 0; i < 8; ++i) p[i] = char('0' + digits[i]);
         return;
     }
     case 'L': *p = value.BooleanValue() ? 'T' : 'F'; return;

@@ -79,6 +79,7 @@ private:
     void ReadAt(int fd, uint64_t offset, char* data, size_t size, bool memo) const;
     void WriteAt(int fd, uint64_t offset, const char* data, size_t size, bool memo) const;
     void WriteHeaderCount(uint32_t count);
+    void CacheWritten(uint32_t index, const char* record);
     uint32_t MemoBlockOf(const char* record, int field) const;
     uint32_t WriteMemo(const std::string& bytes);
     std::string ReadMemoDBase3(uint64_t offset);
@@ -91,6 +92,8 @@ private:
     std::string memoPath_;
     bool readOnly_ = true;
     int fd_ = -1;
+    char* header_ = nullptr;  // the header, mapped
+    std::string writeBuffer_;
     int memoFd_ = -1;
     uint64_t fileSize_ = 0;
     uint8_t version_ = 0;
