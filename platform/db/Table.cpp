@@ -234,7 +234,8 @@ int TTable::PlaceInOrder(uint32_t recordIndex, const char* record)
         file_->ReadRecord(index, other.data());
         return KeyLess(k, KeyOf(other.data(), fields));
     });
-    return int(order_.insert(place, recordIndex) - order_.begin());
+    const auto inserted = order_.insert(place, recordIndex);
+    return int(inserted - order_.begin());
 }
 
 void TTable::InternalLoadRecord(int position)
