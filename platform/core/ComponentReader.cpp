@@ -139,6 +139,12 @@ TValueType TReader::NextValue()
     return static_cast<TValueType>(tag);
 }
 
+bool TReader::EndOfList()
+{
+    if (bufPos_ == bufEnd_) Fill();
+    return buffer_[bufPos_] == 0;
+}
+
 TValueType TReader::ReadValue()
 {
     TValueType tag = NextValue();
@@ -609,6 +615,8 @@ void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, cons
         info.Set(*instance, ConvertPropValue(info, value));
     } catch (const EReadError&) {
         throw;
+    } catch (const EPropertyError&) {
+        PropertyProblem(path, "Invalid property value", false);
     } catch (const Exception& e) {
         PropertyProblem(path, e.Message(), false);
     }

@@ -47,7 +47,7 @@ public:
     // Value level, for DefineProperties readers. Wrong tags raise EReadError.
     TValueType NextValue();
     TValueType ReadValue();
-    bool EndOfList() { return NextValue() == vaNull; }
+    bool EndOfList();  // the next byte is the end marker (names follow otherwise)
     void ReadListBegin() { CheckValue(vaList); }
     void ReadListEnd() { CheckValue(vaNull); }
     void CheckValue(TValueType expected);

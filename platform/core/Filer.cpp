@@ -84,30 +84,38 @@ void DoubleToExtended(double value, unsigned char bytes[10])
     bytes[9] = static_cast<unsigned char>(top >> 8);
 }
 
-double ExtendedToDouble(const unsigned char bytes[10])
+namespace {
+
+// Sign, exponent field and significand of the 10 bytes; unnormals (integer bit missing with a
+// non-zero exponent) are invalid operands of the format and read as NaN.
+long double DecodeExtended(const unsigned char bytes[10])
 {
     std::uint64_t significand = 0;
     for (int i = 0; i < 8; ++i) significand |= std::uint64_t{bytes[i]} << (8 * i);
     int top = bytes[8] | (bytes[9] << 8);
     bool negative = top & 0x8000;
     int exponent = top & 0x7FFF;
-    double value;
+    bool integerBit = significand >> 63;
+    long double value;
     if (exponent == 0x7FFF)
-        value = (significand << 1) == 0 ? HUGE_VAL : std::nan("");
+        value = (significand << 1) == 0 && integerBit ? HUGE_VALL : std::nanl("");
+    else if (exponent != 0 && !integerBit)
+        value = std::nanl("");
     else
-        value = std::ldexp(static_cast<double>(significand), exponent - 16383 - 63);
+        value = std::ldexp(static_cast<long double>(significand), (exponent == 0 ? 1 : exponent) - 16383 - 63);
     return negative ? -value : value;
+}
+
+}  // namespace
+
+double ExtendedToDouble(const unsigned char bytes[10])
+{
+    return static_cast<double>(DecodeExtended(bytes));
 }
 
 long double ExtendedToLongDouble(const unsigned char bytes[10])
 {
-#if LDBL_MANT_DIG == 64
-    long double value = 0;
-    std::memcpy(&value, bytes, 10);
-    return value;
-#else
-    return ExtendedToDouble(bytes);
-#endif
+    return DecodeExtended(bytes);
 }
 
 void LongDoubleToExtended(long double value, unsigned char bytes[10])
