@@ -164,6 +164,17 @@ private:
         return s;
     }
     std::string Str() { return Bytes(Byte()); }
+    // Names and identifiers must read back as such from the text.
+    std::string Ident(bool allowEmpty = false)
+    {
+        std::string s = Str();
+        if (s.empty() && allowEmpty) return s;
+        bool ok = !s.empty() && IdentStartChar(s[0]);
+        for (char c : s) ok = ok && (IdentStartChar(c) || (c >= '0' && c <= '9') || c == '.');
+        if (!ok) Bad("'" + s + "' is not an identifier");
+        return s;
+    }
+    static bool IdentStartChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
     std::size_t Length(std::size_t unit)
     {
         auto length = Fixed<std::int32_t>();
@@ -204,8 +215,8 @@ private:
             if (flags & ffChildPos) position = IntegerText(Byte());
         }
         std::string keyword = (flags & ffInherited) ? "inherited" : (flags & ffInline) ? "inline" : "object";
-        std::string className = Str();
-        std::string name = Str();
+        std::string className = Ident();
+        std::string name = Ident(true);
         std::string header = keyword + " " + (name.empty() ? "" : name + ": ") + className;
         if (!position.empty()) header += " [" + position + "]";
         Line(indent, header);
@@ -221,7 +232,7 @@ private:
 
     void ConvertProperty(int indent)
     {
-        Line(indent, Str() + " = ");
+        Line(indent, Ident() + " = ");
         ConvertValue(indent);
         NewLine();
     }
@@ -238,15 +249,15 @@ private:
             out_ += StreamFloatText(ExtendedToLongDouble(bytes));
             return;
         }
-        case vaSingle: out_ += SingleText(Fixed<float>()) + "s"; return;
+        case vaSingle: out_ += SuffixedText(SingleText(Fixed<float>()), "s"); return;
         case vaCurrency: out_ += CurrencyText(Fixed<std::int64_t>()) + "c"; return;
-        case vaDate: out_ += StreamFloatText(Fixed<double>()) + "d"; return;
+        case vaDate: out_ += SuffixedText(StreamFloatText(Fixed<double>()), "d"); return;
         case vaDouble: out_ += StreamFloatText(Fixed<double>()); return;
         case vaString: return Quote(ByteUnits(Str()));
         case vaLString: return Quote(ByteUnits(Bytes(Length(1))));
         case vaWString: return Quote(WideUnits(Length(2)));
         case vaUTF8String: return Quote(Utf8Units(Bytes(Length(1))));
-        case vaIdent: out_ += Str(); return;
+        case vaIdent: out_ += Ident(); return;
         case vaFalse: out_ += "False"; return;
         case vaTrue: out_ += "True"; return;
         case vaNil: out_ += "nil"; return;
@@ -275,7 +286,7 @@ private:
     {
         out_ += "[";
         for (bool first = true;; first = false) {
-            std::string name = Str();
+            std::string name = Ident(true);
             if (name.empty()) break;
             if (!first) out_ += ", ";
             out_ += name;
@@ -321,6 +332,12 @@ private:
         }
         pos_ += count;
         out_ += "}";
+    }
+
+    // Infinities and NaN have no suffixed form; they read back as plain floats.
+    static std::string SuffixedText(const std::string& number, const char* suffix)
+    {
+        return number.back() >= '0' && number.back() <= '9' ? number + suffix : number;
     }
 
     static std::vector<std::uint32_t> ByteUnits(const std::string& bytes)
@@ -596,6 +613,7 @@ private:
         if (c == '<') return ConvertCollection();
         if (!IdentStart(c)) Fail("value expected");
         std::string ident = Ident();
+        if (Same(ident, "NAN") || Same(ident, "INF")) return WriteExtended(Same(ident, "NAN") ? std::nanl("") : HUGE_VALL);
         if (Same(ident, "True")) return Byte(vaTrue);
         if (Same(ident, "False")) return Byte(vaFalse);
         if (Same(ident, "nil")) return Byte(vaNil);
@@ -603,9 +621,22 @@ private:
         Str(ident);
     }
 
+    void WriteExtended(long double value)
+    {
+        unsigned char bytes[10];
+        LongDoubleToExtended(value, bytes);
+        Byte(vaExtended);
+        out_.append(reinterpret_cast<const char*>(bytes), 10);
+    }
+
     void ConvertNumber()
     {
         std::size_t start = pos_;
+        if (in_[pos_] == '-' && pos_ + 1 < in_.size() && IdentStart(in_[pos_ + 1])) {
+            ++pos_;
+            if (!Same(Ident(), "INF")) Fail("number expected");
+            return WriteExtended(-HUGE_VALL);
+        }
         if (in_[pos_] == '$') {
             ++pos_;
             std::size_t digits = pos_;
@@ -661,10 +692,7 @@ private:
         } catch (const EConvertError&) {
             Fail("number out of range: " + number);
         }
-        unsigned char bytes[10];
-        LongDoubleToExtended(value, bytes);
-        Byte(vaExtended);
-        out_.append(reinterpret_cast<const char*>(bytes), 10);
+        WriteExtended(value);
     }
 
     void FloatWithSuffix(const std::string& number, char suffix)
