@@ -355,6 +355,7 @@ void TDbfFile::ReadFieldDescriptors(const std::string& header)
         if (f.Type == 'M' && f.Length == 4 && (version_ == 0x30 || version_ == 0x31)) f.Type = 'm';  // binary pointer
         const std::string problem = CheckStoredField(f);
         if (!problem.empty()) Fail("field " + f.Name + ": " + problem);
+        if (FieldIndex(f.Name) >= 0) Fail("field name " + f.Name + " occurs twice");
         offset += f.Length;
         fields_.push_back(std::move(f));
     }

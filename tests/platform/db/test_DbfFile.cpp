@@ -339,6 +339,7 @@ TEST_F(DbfFileTest, BadInputRaisesClearErrorsNamingTheFile)
         {"memo field length 0", withByte(64 + 16, 0), soundMemo, "field NOTE has length 0", "bad.dbf"},
         {"record length too short", withByte(10, 8), soundMemo, "longer than the record length", "bad.dbf"},
         {"unknown field type", withByte(32 + 11, 'Q'), soundMemo, "unsupported field type 'Q'", "bad.dbf"},
+        {"field name twice", withByte(64, 'I') .replace(65, 4, std::string("D\0\0\0", 4)), soundMemo, "field name ID occurs twice", "bad.dbf"},
         {"missing memo file", sound, "-", "cannot open its memo file", "bad.dbt"},
         {"truncated memo header", sound, soundMemo.substr(0, 100), "shorter than its header", "bad.dbt"},
         {"memo block past the end", sound, soundMemo.substr(0, 512), "outside the file", "bad.dbt"},
