@@ -2,8 +2,6 @@
 
 #include "platform/ui/Application.h"
 
-std::string CommonDirectory;
-
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName("FormMain");

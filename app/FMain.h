@@ -3,8 +3,7 @@
 #include <QMainWindow>
 #include <string>
 
-// The common data directory with a trailing separator; empty until the main window finds it.
-extern std::string CommonDirectory;
+#include "app/FInfo.h"  // CommonDirectory
 
 class TFormMain : public QMainWindow {
     Q_OBJECT

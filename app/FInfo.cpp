@@ -1,0 +1,500 @@
+#include "app/FInfo.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <cstdlib>
+#include <functional>
+#include <filesystem>
+#include <system_error>
+
+#include "app/FSelectDirectory.h"
+#include "app/SPGetSid.h"
+#include "app/UORUCommon.h"
+#include "platform/ui/Application.h"
+
+std::string CommonDirectory;
+int AutoCloseInfoForm = 10;
+TFormInfo* FormInfo = nullptr;
+
+namespace {
+const char* const kOruKey = "\\Software\\ORU";
+// The program's own installation data, beside the common settings of the maker's programs.
+const char* const kInstallationKey = "\\Software\\ORU\\Quellbrook";
+const char* const kCommonFolderName = "CommonFilesORU";
+constexpr int kDefaultAutoClose = 10;
+
+const char* const kVersionKeys[] = {
+    "CompanyName",  "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
+    "LegalTradeMarks", "OriginalFileName", "ProductName", "ProductVersion", "Comments",
+};
+
+// The maker's contact data.
+const char* const kMakerName = "ORU, the Quellbrook developers";
+const char* const kMakerAddress = "Postal address: see the web page";
+const char* const kMakerPhone = "Phone: see the web page";
+const char* const kMakerMail = "quellbrook@example.org";
+const char* const kMakerWeb = "https://www.example.org/quellbrook";
+const char* const kMakerCopyright = "Copyright (c) ORU";
+
+const QSize kDesignClient(384, 222);
+// The window's outer heights of 248 and 392 pixels hold a 26-pixel caption and frame; Qt sizes the
+// client area, and its logical pixels already follow the screen's scale.
+constexpr int kCollapsedHeight = 222;
+constexpr int kExpandedHeight = 366;
+const QColor kBackground(0xFF, 0xEE, 0xCC);  // 13430527 as a BGR value
+constexpr int kMinimumTitlePoints = 9;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+bool IsDirectory(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(path, error);
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+// HKEY_LOCAL_MACHINE first, HKEY_CURRENT_USER second.
+bool OpenInHives(TRegistry& registry, const std::string& key, bool canCreate, bool readOnly)
+{
+    for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        registry.SetRootKey(root);
+        if (readOnly ? registry.OpenKeyReadOnly(key) : registry.OpenKey(key, canCreate))
+            return true;
+    }
+    return false;
+}
+
+std::string ReadStoredString(const TRegistry& registry, const std::string& name)
+{
+    try {
+        return registry.ReadString(name);
+    } catch (const ERegistryException&) {
+        return {};
+    }
+}
+
+// A store that can't be written loses the setting for the next start only; this one goes on.
+void TryWrite(const std::function<void()>& write)
+{
+    try {
+        write();
+    } catch (const ERegistryException&) {
+    }
+}
+
+int ReadAutoCloseSetting(TRegistry& registry, bool opened)
+{
+    if (opened) {
+        try {
+            return registry.ReadInteger("AutoCloseInfoForm");
+        } catch (const ERegistryException&) {
+            TryWrite([&] { registry.WriteInteger("AutoCloseInfoForm", kDefaultAutoClose); });
+        }
+    }
+    return kDefaultAutoClose;
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    const passwd* entry = getpwuid(getuid());
+    return entry && entry->pw_dir ? entry->pw_dir : "";
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPoint at)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setAccessibleName(caption);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+void SetCaption(QLabel* label, const std::string& caption)
+{
+    label->setText(Q(caption));
+    label->setAccessibleName(Q(caption));
+    label->adjustSize();
+}
+
+void SetButtonCaption(QPushButton* button, const QString& caption)
+{
+    button->setText(caption);
+    button->setAccessibleName(caption);
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption);
+    button->setGeometry(geometry);
+    return button;
+}
+
+void MakeLink(QLabel* label, bool bold)
+{
+    QFont font = label->font();
+    font.setUnderline(true);
+    font.setBold(bold);
+    label->setFont(font);
+    label->setStyleSheet("color: blue");
+    label->setCursor(Qt::PointingHandCursor);
+    label->adjustSize();
+}
+
+QPixmap ProgramPicture()
+{
+    QPixmap picture(70, 70);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x2E, 0x6D, 0xA4));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(2, 2, 66, 66), 12, 12);
+    painter.setPen(QPen(Qt::white, 5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QRectF(16, 14, 36, 36));
+    painter.drawLine(QPointF(40, 42), QPointF(54, 58));
+    return picture;
+}
+
+QPixmap DecorativePicture(const QSize& size)
+{
+    QPixmap picture(size);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    for (int i = 0; i < 4; ++i) {
+        painter.setBrush(QColor(0x2E, 0x6D, 0xA4, 18 + 8 * i));
+        painter.drawEllipse(QPointF(size.width() + 20 - 25 * i, 40 + 45 * i), 70 - 10 * i, 70 - 10 * i);
+    }
+    return picture;
+}
+}  // namespace
+
+// ---- Common directory ---------------------------------------------------------------------
+
+std::string AddTrailingSlash(const std::string& path)
+{
+    if (path.empty() || path.back() == '/')
+        return path;
+    return path + '/';
+}
+
+std::string ProgramFolder() { return AddTrailingSlash(QCoreApplication::applicationDirPath().toStdString()); }
+
+// The user's data folder of the desktop's base-directory rules.
+std::string GetShellFolderPath(TShellFolder folder)
+{
+    switch (folder) {
+    case TShellFolder::LocalAppData:
+        if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
+            return AddTrailingSlash(data);
+        if (const std::string home = HomeFolder(); !home.empty())
+            return AddTrailingSlash(home) + ".local/share/";
+        return {};
+    }
+    return {};
+}
+
+std::string ProposedCommonDirectory(const std::string& programFolder)
+{
+    const std::string folder = AddTrailingSlash(programFolder);
+    if (const std::size_t oru = folder.find("/ORU/"); oru != std::string::npos)
+        return folder.substr(0, oru + 1) + kCommonFolderName;
+    // A Linux program lies among other programs' files, so the default is the user's data folder.
+    const std::string data = GetShellFolderPath(TShellFolder::LocalAppData);
+    return (data.empty() ? folder : data) + kCommonFolderName;
+}
+
+std::string InitCommonDirectory(const std::string& programFileName)
+{
+    TRegistry registry;
+    const bool opened = OpenInHives(registry, kOruKey, true, false);
+    std::string dir = opened ? ReadStoredString(registry, "CommonPath") : std::string();
+    if (!IsDirectory(dir))
+        dir.clear();
+    if (dir.empty()) {
+        const std::string programFolder = std::filesystem::path(programFileName).parent_path().string();
+        dir = AskDirectory(ProposedCommonDirectory(programFolder), "Common ORU directory");
+        if (opened)
+            TryWrite([&] { registry.WriteString("CommonPath", dir); });
+    }
+    AutoCloseInfoForm = ReadAutoCloseSetting(registry, opened);
+    registry.CloseKey();
+    // The common directory does not become a library search folder: the only library the program
+    // loads comes from the program's own folder, never from a folder any user may write to.
+    return AddTrailingSlash(dir);
+}
+
+std::string LocateCommonSettingsFile(const std::string& fileName, bool fallBack)
+{
+    const std::string shellFolder = GetShellFolderPath(TShellFolder::LocalAppData);
+    if (shellFolder.empty())
+        return CommonDirectory + fileName;
+    const std::string folder = shellFolder + kCommonFolderName + "/";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (FileExists(folder + fileName) || !fallBack)
+        return folder + fileName;
+    return CommonDirectory + fileName;
+}
+
+TStringList VersionInfoLines(std::span<const TVersionEntry> versionData)
+{
+    TStringList lines;
+    for (const char* key : kVersionKeys)
+        for (const TVersionEntry& entry : versionData)
+            if (std::string(entry.Key) == key && *entry.Value)
+                lines.Add(std::string(key) + "=" + entry.Value);
+    return lines;
+}
+
+// ---- Information window -------------------------------------------------------------------
+
+TFormInfo::TFormInfo(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+      Image1(new QLabel(this)),
+      Image2(new QLabel(this)),
+      LblTitle(MakeLabel(this, "LblTitle", "", {112, 16})),
+      LblComment(MakeLabel(this, "LblComment", "", {112, 40})),
+      LblVersion(MakeLabel(this, "LblVersion", "", {112, 56})),
+      LblCopyright(MakeLabel(this, "LblCopyright", "", {112, 88})),
+      Label4(MakeLabel(this, "Label4", kMakerName, {112, 104})),
+      Label6(MakeLabel(this, "Label6", kMakerAddress, {112, 120})),
+      Label7(MakeLabel(this, "Label7", kMakerPhone, {112, 136})),
+      Label8(MakeLabel(this, "Label8", "e-mail", {112, 152})),
+      LblAddress(MakeLabel(this, "LblAddress", kMakerMail, {146, 152})),
+      LabelWeb(MakeLabel(this, "LabelWeb", kMakerWeb, {112, 168})),
+      LabelUser(MakeLabel(this, "LabelUser", "", {112, 184})),
+      LabelCompany(MakeLabel(this, "LabelCompany", "", {112, 200})),
+      Label1(MakeLabel(this, "Label1", "Info form ver. 2022.5", {16, 90})),
+      BtnOK(MakeButton(this, "BtnOK", "OK", {16, 128, 75, 25})),
+      Memo1(new QPlainTextEdit(this)),
+      BtnMore(MakeButton(this, "BtnMore", "More Info >>", {16, 160, 75, 25})),
+      BtnAppDataDir(MakeButton(this, "BtnAppDataDir", "AppDataDir", {16, 190, 75, 25})),
+      Timer1(new QTimer(this))
+{
+    setObjectName("FormInfo");
+    setWindowTitle("Program info");
+    setAccessibleName("Program info");
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    setFont(font);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, kBackground);
+    setPalette(colours);
+    setFixedSize(kDesignClient);
+
+    Image1->setObjectName("Image1");
+    Image1->setAccessibleName("Quellbrook");
+    Image1->setGeometry(16, 16, 70, 70);
+    Image1->setScaledContents(true);
+    Image1->setPixmap(ProgramPicture());
+    Image2->setObjectName("Image2");
+    Image2->setAccessibleName("Decoration");
+    Image2->setGeometry(206, 0, kDesignClient.width() - 206, kDesignClient.height());
+    Image2->setPixmap(DecorativePicture(Image2->size()));
+    Image2->setEnabled(false);
+    Image2->lower();
+
+    QFont titleFont = LblTitle->font();
+    titleFont.setBold(true);
+    titleFont.setPixelSize(19);
+    LblTitle->setFont(titleFont);
+    LblTitle->setStyleSheet("color: blue");
+    MakeLink(LblAddress, false);
+    MakeLink(LabelWeb, true);
+    LblAddress->installEventFilter(this);
+    LabelWeb->installEventFilter(this);
+
+    Label1->setStyleSheet("color: grey");
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setWordWrap(true);
+    Label1->setGeometry(16, 90, 70, 30);
+
+    BtnOK->setDefault(true);
+    BtnMore->hide();
+    BtnAppDataDir->setToolTip("Open application data dictionary");
+    Memo1->setObjectName("Memo1");
+    Memo1->setAccessibleName("More info");
+    Memo1->setGeometry(16, 224, 361, 137);
+    Memo1->setFrameShape(QFrame::NoFrame);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->hide();
+    Timer1->setObjectName("Timer1");
+
+    connect(BtnOK, &QPushButton::clicked, this, Guarded(this, &TFormInfo::BtnOKClick));
+    connect(BtnMore, &QPushButton::clicked, this, Guarded(this, &TFormInfo::BtnMoreClick));
+    connect(BtnAppDataDir, &QPushButton::clicked, this, Guarded(this, &TFormInfo::BtnAppDataDirClick));
+    connect(Timer1, &QTimer::timeout, this, Guarded(this, &TFormInfo::Timer1Timer));
+
+    // Qt keeps the laid-out client area whatever the window frame, so no border correction is needed.
+    OpenInstallationKey();
+}
+
+TFormInfo::~TFormInfo()
+{
+    if (FormInfo == this)
+        FormInfo = nullptr;
+}
+
+void TFormInfo::OpenInstallationKey()
+{
+    auto registry = std::make_unique<TRegistry>();
+    if (OpenInHives(*registry, kInstallationKey, false, true))
+        registry_ = std::move(registry);
+}
+
+void TFormInfo::FormShow()
+{
+    infoLines_ = VersionInfoLines(ProgramVersionData);
+    infoLines_.Add("Application path=" + ProgramFolder());
+    if (infoLines_.IndexOfName("SID") < 0)
+        infoLines_.Add("SID=" + GetCurrentUserSid());
+    Memo1->setPlainText(Q(infoLines_.Text()).trimmed());
+    BtnMore->setVisible(infoLines_.Count() > 0);
+}
+
+void TFormInfo::LoadVersionInfo(const std::string& title, const std::string& comment, const std::string& ownerText,
+                                const std::string& versionSuffix)
+{
+    FormShow();
+    const std::string internalName = InfoLine("InternalName");
+    const std::string applicationTitle =
+        Application() ? Application()->Title() : QCoreApplication::applicationName().toStdString();
+    SetCaption(LblTitle, !title.empty() ? title : "Program " + (internalName.empty() ? applicationTitle : internalName));
+    SetCaption(LblComment, !comment.empty() ? comment : InfoLine("FileDescription"));
+
+    const std::string fileVersion = InfoLine("FileVersion");
+    std::string version = "Version " + (fileVersion.empty() ? versionSuffix : fileVersion);
+    if (!fileVersion.empty() && !versionSuffix.empty())
+        version += " " + versionSuffix;
+    SetCaption(LblVersion, version);
+
+    const std::string copyright = InfoLine("LegalCopyright");
+    SetCaption(LblCopyright, !copyright.empty() ? copyright
+                             : ownerText.empty() ? kMakerCopyright
+                                                 : std::string(kMakerCopyright) + " " + EncloseText(2, ownerText));
+    SetCaption(LabelUser, "");
+    SetCaption(LabelCompany, "");
+}
+
+void TFormInfo::SetInfoLine(const std::string& name, const std::string& value)
+{
+    infoLines_.SetValue(name, value);
+    Memo1->setPlainText(Q(infoLines_.Text()).trimmed());
+}
+
+bool TFormInfo::ReadRegistryString(const std::string& name, std::string& value) const
+{
+    value.clear();
+    if (!registry_)
+        return false;
+    try {
+        value = registry_->ReadString(name);
+        return true;
+    } catch (const std::exception&) {
+        value.clear();
+        return false;
+    }
+}
+
+std::string TFormInfo::MailToUrl() const
+{
+    return "mailto:" + LblAddress->text().toStdString() + "?Subject=" + LblTitle->text().toStdString() +
+           ": User request";
+}
+
+// A modal window is activated each time it shows.
+void TFormInfo::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TFormInfo::FormActivate()
+{
+    BtnAppDataDir->setVisible(!InfoLine("AppDataDirectory").empty());
+    FitTitle();
+}
+
+// The title shrinks a point at a time until it fits beside the picture, down to 8 points.
+void TFormInfo::FitTitle()
+{
+    QFont font = LblTitle->font();
+    int points = font.pointSize() > 0 ? font.pointSize() : static_cast<int>(font.pixelSize() * 72 / 96.0 + 0.5);
+    LblTitle->adjustSize();
+    while (width() - LblTitle->x() - 5 < LblTitle->width() && points >= kMinimumTitlePoints) {
+        font.setPointSize(--points);
+        LblTitle->setFont(font);
+        LblTitle->adjustSize();
+    }
+}
+
+void TFormInfo::BtnOKClick()
+{
+    Timer1->stop();
+    close();
+}
+
+void TFormInfo::Timer1Timer() { BtnOKClick(); }
+
+void TFormInfo::BtnMoreClick()
+{
+    if (Memo1->isVisible()) {
+        Memo1->hide();
+        setFixedHeight(kCollapsedHeight);
+        SetButtonCaption(BtnMore, "More Info >>");
+        return;
+    }
+    if (!CommonDirectory.empty())
+        SetInfoLine("CommonORUPath", CommonDirectory);
+    Memo1->show();
+    setFixedHeight(kExpandedHeight);
+    SetButtonCaption(BtnMore, "<< Info");
+}
+
+// "Opening with the shell" is the desktop's default application for the folder or address.
+void TFormInfo::BtnAppDataDirClick()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(InfoLine("AppDataDirectory"))));
+}
+
+void TFormInfo::LabelWebClick() { QDesktopServices::openUrl(QUrl(kMakerWeb)); }
+
+void TFormInfo::LblAddressClick() { QDesktopServices::openUrl(QUrl(Q(MailToUrl()))); }
+
+bool TFormInfo::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == LblAddress)
+            RunHandler([this] { LblAddressClick(); });
+        else if (watched == LabelWeb)
+            RunHandler([this] { LabelWebClick(); });
+    }
+    return QDialog::eventFilter(watched, event);
+}

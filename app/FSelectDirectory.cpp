@@ -1,0 +1,135 @@
+#include "app/FSelectDirectory.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QToolButton>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/core/SysUtils.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/UiServices.h"
+
+namespace {
+const QSize kDesignClient(393, 97);
+constexpr int kMargin = 8;
+constexpr int kPictureButton = 23;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+bool IsDirectory(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
+QToolButton* MakePictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap picture)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setIcon(parent->style()->standardIcon(picture));
+    return button;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap picture)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption);
+    button->setIcon(parent->style()->standardIcon(picture));
+    return button;
+}
+
+// The directory the user chose, created when it does not exist yet.
+void CreateChosenDirectory(const std::string& directory)
+{
+    std::error_code error;
+    if (IsDirectory(directory) || std::filesystem::create_directories(directory, error))
+        return;
+    throw EInOutError("Cannot create directory " + directory + ": " + error.message(), error.value());
+}
+}  // namespace
+
+TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
+    : QDialog(parent),
+      LabelCaption(new QLabel(this)),
+      EditDir(new QLineEdit(this)),
+      btnSelect1(MakePictureButton(this, "btnSelect1", "Select local", QStyle::SP_DirOpenIcon)),
+      btnSelect2(MakePictureButton(this, "btnSelect2", "Select in network", QStyle::SP_DriveNetIcon)),
+      btnOK(MakeButton(this, "btnOK", "OK", QStyle::SP_DialogOkButton)),
+      btnCancel(MakeButton(this, "btnCancel", "Cancel", QStyle::SP_DialogCancelButton))
+{
+    setObjectName("FormSelectDirectory");
+    setWindowTitle("Select directory");
+    setAccessibleName("Select directory");
+    setFont(FormFont());
+    setMinimumSize(kDesignClient);
+    resize(kDesignClient);
+
+    LabelCaption->setObjectName("LabelCaption");
+    EditDir->setObjectName("EditDir");
+    LabelCaption->setBuddy(EditDir);
+    btnOK->setDefault(true);
+    connect(btnSelect1, &QToolButton::clicked, this, Guarded(this, &TFormSelectDirectory::btnSelect1Click));
+    connect(btnSelect2, &QToolButton::clicked, this, Guarded(this, &TFormSelectDirectory::btnSelect2Click));
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFormSelectDirectory::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // EditDir is anchored left, top and right; the picture buttons stay at the right edge.
+    const int width = event->size().width();
+    const int buttonsLeft = width - kMargin - 2 * kPictureButton - 4;
+    LabelCaption->setGeometry(kMargin, kMargin, width - 2 * kMargin, 16);
+    EditDir->setGeometry(kMargin, 28, buttonsLeft - 2 * kMargin + 4, 21);
+    btnSelect1->setGeometry(buttonsLeft, 27, kPictureButton, kPictureButton);
+    btnSelect2->setGeometry(buttonsLeft + kPictureButton + 4, 27, kPictureButton, kPictureButton);
+    btnOK->setGeometry(width / 2 - 80, 62, 75, 25);
+    btnCancel->setGeometry(width / 2 + 5, 62, 75, 25);
+}
+
+void TFormSelectDirectory::btnSelect1Click()
+{
+    std::string directory = EditDir->text().toStdString();
+    if (!UiServices().SelectDirectory("Select directory", directory))
+        return;
+    CreateChosenDirectory(directory);
+    EditDir->setText(Q(directory));
+}
+
+void TFormSelectDirectory::btnSelect2Click()
+{
+    // Network shares appear in the folder dialog wherever the desktop mounts them.
+    std::string directory = EditDir->text().toStdString();
+    if (UiServices().SelectDirectory("Application data directory", directory))
+        EditDir->setText(Q(directory));
+}
+
+std::string AskDirectory(const std::string& initialDirectory, const std::string& caption)
+{
+    TFormSelectDirectory form;
+    form.EditDir->setText(Q(ExistingDirectoryPart(initialDirectory)));
+    form.LabelCaption->setText(Q(caption));
+    form.LabelCaption->setAccessibleName(Q(caption));
+    form.EditDir->setAccessibleName(Q(caption));
+    if (form.exec() != QDialog::Accepted)
+        return {};
+    return form.EditDir->text().toStdString();
+}
+
+std::string ExistingDirectoryPart(const std::string& path)
+{
+    std::string text = path;
+    while (!text.empty() && !IsDirectory(text)) {
+        const std::size_t slash = text.size() < 2 ? std::string::npos : text.find_last_of('/', text.size() - 2);
+        text = slash == std::string::npos || slash == 0 ? std::string() : text.substr(0, slash + 1);
+    }
+    return text;
+}

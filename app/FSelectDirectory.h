@@ -1,0 +1,35 @@
+#pragma once
+// The directory question: a caption, an editable directory and two folder choosers.
+#include <QDialog>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+class TFormSelectDirectory : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormSelectDirectory(QWidget* parent = nullptr);
+
+    QLabel* LabelCaption;
+    QLineEdit* EditDir;
+    QToolButton* btnSelect1;
+    QToolButton* btnSelect2;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+    void btnSelect1Click();
+    void btnSelect2Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+// Shows the question with the existing part of initialDirectory; the edited directory on OK, else "".
+std::string AskDirectory(const std::string& initialDirectory, const std::string& caption);
+
+// Cuts path components off the end until the rest is an existing directory: after the last '/'
+// that is neither the first nor the final character; "" when no such '/' is left.
+std::string ExistingDirectoryPart(const std::string& path);
