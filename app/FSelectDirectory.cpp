@@ -15,8 +15,6 @@
 
 namespace {
 const QSize kDesignClient(393, 97);
-constexpr int kMargin = 8;
-constexpr int kPictureButton = 23;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -62,7 +60,8 @@ TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
       btnSelect1(MakePictureButton(this, "btnSelect1", "Select local", QStyle::SP_DirOpenIcon)),
       btnSelect2(MakePictureButton(this, "btnSelect2", "Select in network", QStyle::SP_DriveNetIcon)),
       btnOK(MakeButton(this, "btnOK", "OK", QStyle::SP_DialogOkButton)),
-      btnCancel(MakeButton(this, "btnCancel", "Cancel", QStyle::SP_DialogCancelButton))
+      btnCancel(MakeButton(this, "btnCancel", "Cancel", QStyle::SP_DialogCancelButton)),
+      anchors_(kDesignClient)
 {
     setObjectName("FormSelectDirectory");
     setWindowTitle("Select directory");
@@ -75,6 +74,12 @@ TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
     EditDir->setObjectName("EditDir");
     LabelCaption->setBuddy(EditDir);
     btnOK->setDefault(true);
+    anchors_.Add(LabelCaption, QRect(8, 8, 377, 16), akLeft | akTop | akRight);
+    anchors_.Add(EditDir, QRect(8, 28, 319, 21), akLeft | akTop | akRight);
+    anchors_.Add(btnSelect1, QRect(335, 27, 23, 23), akTop | akRight);
+    anchors_.Add(btnSelect2, QRect(362, 27, 23, 23), akTop | akRight);
+    anchors_.Add(btnOK, QRect(116, 62, 75, 25), 0);
+    anchors_.Add(btnCancel, QRect(201, 62, 75, 25), 0);
     connect(btnSelect1, &QToolButton::clicked, this, Guarded(this, &TFormSelectDirectory::btnSelect1Click));
     connect(btnSelect2, &QToolButton::clicked, this, Guarded(this, &TFormSelectDirectory::btnSelect2Click));
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
@@ -84,15 +89,7 @@ TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
 void TFormSelectDirectory::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    // EditDir is anchored left, top and right; the picture buttons stay at the right edge.
-    const int width = event->size().width();
-    const int buttonsLeft = width - kMargin - 2 * kPictureButton - 4;
-    LabelCaption->setGeometry(kMargin, kMargin, width - 2 * kMargin, 16);
-    EditDir->setGeometry(kMargin, 28, buttonsLeft - 2 * kMargin + 4, 21);
-    btnSelect1->setGeometry(buttonsLeft, 27, kPictureButton, kPictureButton);
-    btnSelect2->setGeometry(buttonsLeft + kPictureButton + 4, 27, kPictureButton, kPictureButton);
-    btnOK->setGeometry(width / 2 - 80, 62, 75, 25);
-    btnCancel->setGeometry(width / 2 + 5, 62, 75, 25);
+    anchors_.Apply(event->size());
 }
 
 void TFormSelectDirectory::btnSelect1Click()

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "platform/ui/Anchors.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +27,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    TAnchorSet anchors_;
 };
 
 // Shows the question with the existing part of initialDirectory; the edited directory on OK, else "".
