@@ -68,22 +68,28 @@ bool FileExists(const std::string& path)
     return std::filesystem::exists(path, error);
 }
 
+bool OpenKeyIn(TRegistry& registry, HKEY root, const std::string& key, bool canCreate, bool readOnly)
+{
+    registry.SetRootKey(root);
+    try {
+        return readOnly ? registry.OpenKeyReadOnly(key) : registry.OpenKey(key, canCreate);
+    } catch (const Exception&) {
+        return false;  // a hive file that can't be read counts as a key that can't be opened
+    }
+}
+
 // HKEY_LOCAL_MACHINE first, HKEY_CURRENT_USER second.
 bool OpenInHives(TRegistry& registry, const std::string& key, bool canCreate, bool readOnly)
 {
-    for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-        registry.SetRootKey(root);
-        if (readOnly ? registry.OpenKeyReadOnly(key) : registry.OpenKey(key, canCreate))
-            return true;
-    }
-    return false;
+    return OpenKeyIn(registry, HKEY_LOCAL_MACHINE, key, canCreate, readOnly) ||
+           OpenKeyIn(registry, HKEY_CURRENT_USER, key, canCreate, readOnly);
 }
 
 std::string ReadStoredString(const TRegistry& registry, const std::string& name)
 {
     try {
         return registry.ReadString(name);
-    } catch (const ERegistryException&) {
+    } catch (const Exception&) {
         return {};
     }
 }
@@ -93,7 +99,7 @@ void TryWrite(const std::function<void()>& write)
 {
     try {
         write();
-    } catch (const ERegistryException&) {
+    } catch (const Exception&) {
     }
 }
 
@@ -102,7 +108,7 @@ int ReadAutoCloseSetting(TRegistry& registry, bool opened)
     if (opened) {
         try {
             return registry.ReadInteger("AutoCloseInfoForm");
-        } catch (const ERegistryException&) {
+        } catch (const Exception&) {
             TryWrite([&] { registry.WriteInteger("AutoCloseInfoForm", kDefaultAutoClose); });
         }
     }
