@@ -114,12 +114,14 @@ TEST_F(LngTest, AFileBesideTheProgramWinsOverTheCommonDirectory)
 TEST_F(LngTest, WithoutACommonDirectoryOnlyTheProgramFolderIsSearched)
 {
     // A file of that name in the current folder must not be picked up by its bare name.
-    const std::string stray = (std::filesystem::current_path() / "LngStrayTest409.lng").string();
-    qbtest::WriteFileBytes(stray, "1=stray\r\n");
+    qbtest::TempDir elsewhere;
+    qbtest::WriteFileBytes(elsewhere.file("LngStrayTest409.lng"), "1=stray\r\n");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
     CommonDirectory.clear();
     ExpectWarnings(1);
     TLngModule* module = GetLngModule(409, "LngStrayTest");
-    std::filesystem::remove(stray);
+    std::filesystem::current_path(previous);
     EXPECT_EQ(module->GetText(1), "[1]");
     ASSERT_EQ(Warnings().size(), 1u);
     EXPECT_EQ(Warnings()[0], "Warning: Language file " + ProgramFolder() + "LngStrayTest409.lng does not exist!");
