@@ -14,6 +14,7 @@
 #include "app/FSelectDirectory.h"
 #include "app/SPGetSid.h"
 #include "platform/core/Registry.h"
+#include "app/support_Dialogs.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -59,18 +60,9 @@ private:
     QTimer timer_;
 };
 
-// Runs action on the directory question once it shows; an open question is cancelled afterwards.
 void WhenQuestionShows(std::function<void(TFormSelectDirectory&)> action)
 {
-    qbtest::WhenModal([action](QWidget* modal) {
-        auto* form = qobject_cast<TFormSelectDirectory*>(modal);
-        if (form)
-            action(*form);
-        else
-            ADD_FAILURE() << "the directory question did not show";
-        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
-            dialog->reject();
-    });
+    qbtest::WhenDialogShows<TFormSelectDirectory>(std::move(action));
 }
 
 // Each test gets its own settings store and user data folder.
@@ -97,22 +89,22 @@ protected:
         registry.WriteString(name, value);
     }
 
+    template <class T>
+    static std::optional<T> StoredValue(HKEY root, const std::string& name, T (TRegistry::*read)(const std::string&) const)
+    {
+        TRegistry registry;
+        registry.SetRootKey(root);
+        if (!registry.OpenKeyReadOnly("\\Software\\ORU") || !registry.ValueExists(name))
+            return std::nullopt;
+        return (registry.*read)(name);
+    }
     static std::optional<std::string> Stored(HKEY root, const std::string& name)
     {
-        TRegistry registry;
-        registry.SetRootKey(root);
-        if (!registry.OpenKeyReadOnly("\\Software\\ORU") || !registry.ValueExists(name))
-            return std::nullopt;
-        return registry.ReadString(name);
+        return StoredValue(root, name, &TRegistry::ReadString);
     }
-
     static std::optional<int> StoredInteger(HKEY root, const std::string& name)
     {
-        TRegistry registry;
-        registry.SetRootKey(root);
-        if (!registry.OpenKeyReadOnly("\\Software\\ORU") || !registry.ValueExists(name))
-            return std::nullopt;
-        return registry.ReadInteger(name);
+        return StoredValue(root, name, &TRegistry::ReadInteger);
     }
 
     // A machine hive that can't be read: the directory stands where its file should be.

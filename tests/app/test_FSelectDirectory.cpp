@@ -9,23 +9,14 @@
 
 #include "app/FSelectDirectory.h"
 #include "platform/ui/ScriptedUiServices.h"
+#include "app/support_Dialogs.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// Runs action on the directory question once it shows; a question still open afterwards is
-// cancelled, so a failing check cannot leave the test waiting.
 void WhenQuestionShows(std::function<void(TFormSelectDirectory&)> action)
 {
-    qbtest::WhenModal([action](QWidget* modal) {
-        auto* form = qobject_cast<TFormSelectDirectory*>(modal);
-        if (form)
-            action(*form);
-        else
-            ADD_FAILURE() << "the directory question did not show";
-        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
-            dialog->reject();
-    });
+    qbtest::WhenDialogShows<TFormSelectDirectory>(std::move(action));
 }
 
 TEST(ExistingDirectoryPart, CutsComponentsUntilAnExistingDirectory)
