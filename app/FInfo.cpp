@@ -44,7 +44,7 @@ const char* const kMakerAddress = "Postal address: see the web page";
 const char* const kMakerPhone = "Phone: see the web page";
 const char* const kMakerMail = "quellbrook@example.org";
 const char* const kMakerWeb = "https://www.example.org/quellbrook";
-const char* const kMakerCopyright = "Copyright (c) ORU";
+const char* const kMakerCopyright = "Copyright (c) ORU, the Quellbrook developers";
 
 const QSize kDesignClient(384, 222);
 // The window's outer heights of 248 and 392 pixels hold a 26-pixel caption and frame; Qt sizes the
@@ -289,7 +289,7 @@ TFormInfo::TFormInfo(QWidget* parent)
       Label6(MakeLabel(this, "Label6", kMakerAddress, {112, 120})),
       Label7(MakeLabel(this, "Label7", kMakerPhone, {112, 136})),
       Label8(MakeLabel(this, "Label8", "e-mail", {112, 152})),
-      LblAddress(MakeLabel(this, "LblAddress", kMakerMail, {146, 152})),
+      LblAddress(MakeLabel(this, "LblAddress", kMakerMail, {152, 152})),
       LabelWeb(MakeLabel(this, "LabelWeb", kMakerWeb, {112, 168})),
       LabelUser(MakeLabel(this, "LabelUser", "", {112, 184})),
       LabelCompany(MakeLabel(this, "LabelCompany", "", {112, 200})),
