@@ -1,5 +1,6 @@
 #include "app/FMain.h"
 #include "app/UORUCommon.h"
+#include "chart/graphics/ChartGraphicsModules.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
 
@@ -10,6 +11,15 @@ void InitializeModules()
     InitDotDecimalHooks();
     CommonDirectory.clear();
 }
+
+// The chart modules register fonts, so they start once the application object exists
+// and stop in reverse order when the message loop has ended.
+struct ChartModules {
+    ChartModules() { InitializeChartGraphicsModules(); }
+    ~ChartModules() { FinalizeChartGraphicsModules(); }
+    ChartModules(const ChartModules&) = delete;
+    ChartModules& operator=(const ChartModules&) = delete;
+};
 }  // namespace
 
 int main(int argc, char** argv)
@@ -17,6 +27,7 @@ int main(int argc, char** argv)
     InitializeModules();
     TApplication application(argc, argv);
     application.SetTitle("Quellbrook");
+    ChartModules chartModules;
     TQtUiServices uiServices;
     TScopedUiServices uiScope(uiServices);
     TFormMain mainForm;
