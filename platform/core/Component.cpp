@@ -278,8 +278,11 @@ void TComponent::RemoveFreeNotification(TComponent* component)
 
 void TComponent::Notification(TComponent* component, TOperation operation)
 {
-    if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
-    // Iterate by index from the end: a handler may free components of this owner.
+    if (operation != TOperation::opRemove || !component) return;
+    RemoveFreeNotification(component);
+    // Removals reach everything this component owns (insertions only the owner, so that
+    // filling an owner with many components stays linear). Iterate by index from the end:
+    // a handler may free components of this owner.
     for (std::size_t i = components_.size(); i-- > 0;) {
         if (i >= components_.size()) continue;
         components_[i]->Notification(component, operation);

@@ -4,7 +4,8 @@
 // An owner frees what it owns, last created first. Names are unique per owner and found
 // without regard to case. A component that other components point at tells them when it
 // goes (Notification with opRemove): its owner and everything the owner holds hear of it,
-// and so does every component that asked for FreeNotification. A derived class whose own
+// and so does every component that asked for FreeNotification. An owner hears of each
+// component inserted into it (opInsert); its other components do not. A derived class whose own
 // members are needed while its components are freed calls DestroyComponents() first in its
 // destructor.
 #include <cstdint>

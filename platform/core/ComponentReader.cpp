@@ -453,7 +453,8 @@ TComponent* TReader::ReadComponent()
         Leave();
         return nullptr;
     }
-    if (std::find(loaded_.begin(), loaded_.end(), component) == loaded_.end()) loaded_.push_back(component);
+    bool known = (flags & ffInherited) && std::find(loaded_.begin(), loaded_.end(), component) != loaded_.end();
+    if (!known) loaded_.push_back(component);
     component->ReadState(*this);
     component->SetStateFlags(csReading, false);
     Leave();
