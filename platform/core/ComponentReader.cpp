@@ -443,13 +443,7 @@ TComponent* TReader::ReadComponent()
     std::string name = ReadStr();
     TComponent* component = CreateChild(className, name, flags);
     if (!component) {
-        while (!EndOfList()) {
-            ReadStr();
-            SkipValue();
-        }
-        ReadListEnd();
-        while (!EndOfList()) SkipComponent();
-        ReadListEnd();
+        SkipComponentBody();
         Leave();
         return nullptr;
     }
@@ -467,6 +461,12 @@ void TReader::SkipComponent()
     ReadPrefix();
     ReadStr();
     ReadStr();
+    SkipComponentBody();
+    Leave();
+}
+
+void TReader::SkipComponentBody()
+{
     while (!EndOfList()) {
         ReadStr();
         SkipValue();
@@ -474,7 +474,6 @@ void TReader::SkipComponent()
     ReadListEnd();
     while (!EndOfList()) SkipComponent();
     ReadListEnd();
-    Leave();
 }
 
 // ---------------------------------------------------------------- properties

@@ -88,6 +88,7 @@ private:
     void ReadCollection(TCollection* collection, const std::string& path);
     void ReadEvent(TPersistent* instance, const TPropInfo& info, const std::string& path);
     void SkipComponent();
+    void SkipComponentBody();  // properties and children of a record whose header was read
     std::uint8_t ReadPrefix();
     void SkipBytes(std::int64_t count);
     void PropertyProblem(const std::string& path, const std::string& message, bool valuePending);

@@ -328,6 +328,18 @@ auto* AddressOf(P&& value)
 }
 [[noreturn]] void RaiseBadValue(const TPropInfo& info);
 template <class V>
+V FromVariant(const TVariant& v)
+{
+    if constexpr (std::is_same_v<V, bool>)
+        return v.AsBoolean();
+    else if constexpr (std::is_integral_v<V>)
+        return static_cast<V>(v.AsInteger());
+    else if constexpr (std::is_floating_point_v<V>)
+        return static_cast<V>(v.AsFloat());
+    else
+        return v.AsString();
+}
+template <class V>
 TVariant ToVariant(const V& value)
 {
     if constexpr (std::is_enum_v<V>)
@@ -404,57 +416,40 @@ class TPropertyDeclarer {
 public:
     explicit TPropertyDeclarer(TPropertyTable& table) : table_(table) {}
 
-    template <class G, class S>
-    TPropBuilder<T> Boolean(const std::string& name, G get, S set)
+    // Each kind takes a getter and a setter (member functions), or one field for both.
+    template <class G, class... S>
+    TPropBuilder<T> Boolean(const std::string& name, G get, S... set)
     {
-        return Simple(name, TPropKind::Boolean, get, set, [](const TVariant& v) { return v.AsBoolean(); });
+        return Simple<bool>(name, TPropKind::Boolean, get, set...);
     }
-    template <class G>
-    TPropBuilder<T> Boolean(const std::string& name, G field) { return Boolean(name, field, field); }
-
-    template <class G, class S>
-    TPropBuilder<T> Integer(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Integer(const std::string& name, G get, S... set)
     {
-        return Simple(name, TPropKind::Integer, get, set, [](const TVariant& v) { return static_cast<int>(v.AsInteger()); });
+        return Simple<int>(name, TPropKind::Integer, get, set...);
     }
-    template <class G>
-    TPropBuilder<T> Integer(const std::string& name, G field) { return Integer(name, field, field); }
-
-    template <class G, class S>
-    TPropBuilder<T> Int64(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Int64(const std::string& name, G get, S... set)
     {
-        return Simple(name, TPropKind::Int64, get, set, [](const TVariant& v) { return static_cast<std::int64_t>(v.AsInteger()); });
+        return Simple<std::int64_t>(name, TPropKind::Int64, get, set...);
     }
-    template <class G>
-    TPropBuilder<T> Int64(const std::string& name, G field) { return Int64(name, field, field); }
-
-    template <class G, class S>
-    TPropBuilder<T> Float(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Float(const std::string& name, G get, S... set)
     {
-        using V = std::remove_cvref_t<decltype(qbdetail::Fetch(get, std::declval<T&>()))>;
-        return Simple(name, TPropKind::Float, get, set, [](const TVariant& v) { return static_cast<V>(v.AsFloat()); });
+        return Simple<std::remove_cvref_t<decltype(qbdetail::Fetch(get, std::declval<T&>()))>>(name, TPropKind::Float, get, set...);
     }
-    template <class G>
-    TPropBuilder<T> Float(const std::string& name, G field) { return Float(name, field, field); }
-
-    template <class G, class S>
-    TPropBuilder<T> String(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> String(const std::string& name, G get, S... set)
     {
-        return Simple(name, TPropKind::String, get, set, [](const TVariant& v) { return v.AsString(); });
+        return Simple<std::string>(name, TPropKind::String, get, set...);
     }
-    template <class G>
-    TPropBuilder<T> String(const std::string& name, G field) { return String(name, field, field); }
-
-    template <class G, class S>
-    TPropBuilder<T> Color(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Color(const std::string& name, G get, S... set)
     {
-        return Simple(name, TPropKind::Color, get, set, [](const TVariant& v) { return static_cast<TColor>(v.AsInteger()); });
+        return Simple<TColor>(name, TPropKind::Color, get, set...);
     }
-    template <class G>
-    TPropBuilder<T> Color(const std::string& name, G field) { return Color(name, field, field); }
 
-    template <class G, class S>
-    TPropBuilder<T> Enum(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Enum(const std::string& name, G get, S... set)
     {
         using E = std::remove_cvref_t<decltype(qbdetail::Fetch(get, std::declval<T&>()))>;
         TPropInfo& info = table_.Add(name, TPropKind::Enumeration);
@@ -463,32 +458,26 @@ public:
         info.Get = [get, e](TPersistent& o) {
             return TVariant(e->Name(static_cast<int>(qbdetail::Fetch(get, static_cast<T&>(o)))));
         };
-        info.Set = [set, e, &info](TPersistent& o, const TVariant& v) {
+        info.Set = [setter = SetterOf(get, set...), e, &info](TPersistent& o, const TVariant& v) {
             int ordinal = e->Ordinal(v.AsString());
             if (ordinal < 0) qbdetail::RaiseBadValue(info);
-            qbdetail::Store(set, static_cast<T&>(o), static_cast<E>(ordinal));
+            qbdetail::Store(setter, static_cast<T&>(o), static_cast<E>(ordinal));
         };
         return TPropBuilder<T>(info);
     }
-    template <class G>
-    TPropBuilder<T> Enum(const std::string& name, G field) { return Enum(name, field, field); }
 
-    template <class G, class S>
-    TPropBuilder<T> Set(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Set(const std::string& name, G get, S... set)
     {
         using V = std::remove_cvref_t<decltype(qbdetail::Fetch(get, std::declval<T&>()))>;
         TPropInfo& info = table_.Add(name, TPropKind::Set);
         info.Enum = &EnumTypeInfo(V{});
-        info.Get = [get](TPersistent& o) {
-            return TVariant(static_cast<long long>(qbdetail::Fetch(get, static_cast<T&>(o)).Mask()));
-        };
-        info.Set = [set](TPersistent& o, const TVariant& v) {
-            qbdetail::Store(set, static_cast<T&>(o), V::FromMask(static_cast<std::uint64_t>(v.AsInteger())));
+        info.Get = [get](TPersistent& o) { return qbdetail::ToVariant(qbdetail::Fetch(get, static_cast<T&>(o))); };
+        info.Set = [setter = SetterOf(get, set...)](TPersistent& o, const TVariant& v) {
+            qbdetail::Store(setter, static_cast<T&>(o), V::FromMask(static_cast<std::uint64_t>(v.AsInteger())));
         };
         return TPropBuilder<T>(info);
     }
-    template <class G>
-    TPropBuilder<T> Set(const std::string& name, G field) { return Set(name, field, field); }
 
     // A string list held by the object (a TStringList member or a pointer to one).
     template <class G>
@@ -502,75 +491,47 @@ public:
     }
 
     // A nested persistent object; get may create it (add .Peek), set copies or frees it.
-    template <class G, class S>
-    TPropBuilder<T> Object(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Object(const std::string& name, G get, S... set)
     {
-        using P = std::remove_pointer_t<std::remove_cvref_t<decltype(qbdetail::AddressOf(qbdetail::Fetch(get, std::declval<T&>())))>>;
         TPropInfo& info = ObjectLike(name, TPropKind::Object, get);
-        info.ClassOf = &P::StaticClass;
-        info.Set = [set, &info](TPersistent& o, const TVariant& v) {
-            TObject* object = v.AsObject();
-            auto* typed = dynamic_cast<P*>(object);
-            if (object && !typed) qbdetail::RaiseBadValue(info);
-            qbdetail::Store(set, static_cast<T&>(o), typed);
-        };
-        return TPropBuilder<T>(info);
-    }
-    template <class G>
-    TPropBuilder<T> Object(const std::string& name, G get)
-    {
-        using P = std::remove_pointer_t<std::remove_cvref_t<decltype(qbdetail::AddressOf(qbdetail::Fetch(get, std::declval<T&>())))>>;
-        TPropInfo& info = ObjectLike(name, TPropKind::Object, get);
-        info.ClassOf = &P::StaticClass;
+        if constexpr (sizeof...(S) > 0) info.Set = TypedSetter<Pointee<G>>(info, set...);
         return TPropBuilder<T>(info);
     }
 
     template <class G>
     TPropBuilder<T> Collection(const std::string& name, G get)
     {
-        using P = std::remove_pointer_t<std::remove_cvref_t<decltype(qbdetail::AddressOf(qbdetail::Fetch(get, std::declval<T&>())))>>;
-        TPropInfo& info = ObjectLike(name, TPropKind::Collection, get);
-        info.ClassOf = &P::StaticClass;
-        return TPropBuilder<T>(info);
+        return TPropBuilder<T>(ObjectLike(name, TPropKind::Collection, get));
     }
 
     // A reference to a component, written as its name.
-    template <class G, class S>
-    TPropBuilder<T> Component(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Component(const std::string& name, G get, S... set)
     {
-        using P = std::remove_pointer_t<std::remove_cvref_t<decltype(qbdetail::Fetch(get, std::declval<T&>()))>>;
         TPropInfo& info = table_.Add(name, TPropKind::Component);
-        info.ClassOf = &P::StaticClass;
+        info.ClassOf = &Pointee<G>::StaticClass;
         info.Get = [get](TPersistent& o) {
             return TVariant(static_cast<TObject*>(qbdetail::Fetch(get, static_cast<T&>(o))));
         };
-        info.Set = [set, &info](TPersistent& o, const TVariant& v) {
-            TObject* object = v.AsObject();
-            auto* typed = dynamic_cast<P*>(object);
-            if (object && !typed) qbdetail::RaiseBadValue(info);
-            qbdetail::Store(set, static_cast<T&>(o), typed);
-        };
+        info.Set = TypedSetter<Pointee<G>>(info, SetterOf(get, set...));
         return TPropBuilder<T>(info);
     }
-    template <class G>
-    TPropBuilder<T> Component(const std::string& name, G field) { return Component(name, field, field); }
 
     // An event: a TEvent field, or a getter and setter of one.
-    template <class G, class S>
-    TPropBuilder<T> Event(const std::string& name, G get, S set)
+    template <class G, class... S>
+    TPropBuilder<T> Event(const std::string& name, G get, S... set)
     {
         using Ev = std::remove_cvref_t<decltype(qbdetail::Fetch(get, std::declval<T&>()))>;
         TPropInfo& info = table_.Add(name, TPropKind::Event);
         info.GetMethod = [get](TPersistent& o) -> TMethod { return qbdetail::Fetch(get, static_cast<T&>(o)); };
-        info.SetMethod = [set, &info](TPersistent& o, const TMethod& m) {
+        info.SetMethod = [setter = SetterOf(get, set...), &info](TPersistent& o, const TMethod& m) {
             Ev event = Ev::FromMethod(m);
             if (m.Assigned() && !event.Assigned()) qbdetail::RaiseBadValue(info);
-            qbdetail::Store(set, static_cast<T&>(o), event);
+            qbdetail::Store(setter, static_cast<T&>(o), event);
         };
         return TPropBuilder<T>(info);
     }
-    template <class G>
-    TPropBuilder<T> Event(const std::string& name, G field) { return Event(name, field, field); }
 
     // Publishes a handler method so that streams can name it.
     template <class M>
@@ -585,20 +546,50 @@ private:
     template <class R, class... A>
     static TEvent<R(A...)> MakeEvent(T* object, R (T::*member)(A...)) { return TEvent<R(A...)>(object, member); }
 
-    template <class G, class S, class Convert>
-    TPropBuilder<T> Simple(const std::string& name, TPropKind kind, G get, S set, Convert convert)
+    template <class V, class G, class... S>
+    TPropBuilder<T> Simple(const std::string& name, TPropKind kind, G get, S... set)
     {
+        auto setter = SetterOf(get, set...);
         TPropInfo& info = table_.Add(name, kind);
         info.Get = [get](TPersistent& o) { return qbdetail::ToVariant(qbdetail::Fetch(get, static_cast<T&>(o))); };
-        info.Set = [set, convert](TPersistent& o, const TVariant& v) {
-            qbdetail::Store(set, static_cast<T&>(o), convert(v));
+        info.Set = [setter](TPersistent& o, const TVariant& v) {
+            qbdetail::Store(setter, static_cast<T&>(o), qbdetail::FromVariant<V>(v));
         };
         return TPropBuilder<T>(info);
     }
+    // The class an object getter leads to (through a pointer, reference or smart pointer).
+    template <class G>
+    using Pointee = std::remove_pointer_t<
+        std::remove_cvref_t<decltype(qbdetail::AddressOf(qbdetail::Fetch(std::declval<G>(), std::declval<T&>())))>>;
+
+    // The setter given, or the field that also serves as getter.
+    template <class G, class... S>
+    static auto SetterOf(G get, S... set)
+    {
+        static_assert(sizeof...(S) <= 1, "a getter and a setter, or one field");
+        if constexpr (sizeof...(S) == 0)
+            return get;
+        else
+            return (set, ...);
+    }
+
+    // Takes objects of class P (or null); anything else is a bad value.
+    template <class P, class S>
+    static auto TypedSetter(TPropInfo& info, S set)
+    {
+        return [set, &info](TPersistent& o, const TVariant& v) {
+            TObject* object = v.AsObject();
+            auto* typed = dynamic_cast<P*>(object);
+            if (object && !typed) qbdetail::RaiseBadValue(info);
+            qbdetail::Store(set, static_cast<T&>(o), typed);
+        };
+    }
+
     template <class G>
     TPropInfo& ObjectLike(const std::string& name, TPropKind kind, G get)
     {
         TPropInfo& info = table_.Add(name, kind);
+        info.ClassOf = &Pointee<G>::StaticClass;
         info.Object = [get](TPersistent& o, bool) -> TObject* {
             return qbdetail::AddressOf(qbdetail::Fetch(get, static_cast<T&>(o)));
         };
