@@ -364,10 +364,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
         root->ReadState(*this);
         root->SetStateFlags(csReading, false);
         ResolveFixups();
-        for (TComponent* component : loaded_) {
-            component->Loaded();
-            component->SetStateFlags(csLoading, false);
-        }
+        CallLoaded();
     } catch (...) {
         root->SetStateFlags(csLoading | csReading, false);
         FreeCreated(createdRoot);
@@ -376,6 +373,23 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
     created_.clear();
     loaded_.clear();
     return root;
+}
+
+// Components freed while the stream was read (a setter may replace one) are left out.
+void TReader::CallLoaded()
+{
+    std::unordered_set<TComponent*> alive;
+    int knownCount = -1;
+    for (TComponent* component : loaded_) {
+        if (owner_->ComponentCount() != knownCount) {
+            alive = std::unordered_set<TComponent*>(owner_->components_.begin(), owner_->components_.end());
+            alive.insert(Root());
+            knownCount = owner_->ComponentCount();
+        }
+        if (!alive.count(component)) continue;
+        component->Loaded();
+        component->SetStateFlags(csLoading, false);
+    }
 }
 
 void TReader::FreeCreated(TComponent* createdRoot)

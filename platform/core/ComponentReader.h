@@ -93,6 +93,7 @@ private:
     void SkipBytes(std::int64_t count);
     void PropertyProblem(const std::string& path, const std::string& message, bool valuePending);
     void ResolveFixups();
+    void CallLoaded();
     void FreeCreated(TComponent* createdRoot);
     std::string DecodeString(TValueType tag);
     void Fill();

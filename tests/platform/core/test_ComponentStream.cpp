@@ -326,6 +326,41 @@ TEST_F(ComponentStream, ReaderLeavesStreamAfterTheObject)
     EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(bytes.size() - 4));
 }
 
+// Frees a component of its owner when told its name (as a tool replaces what it wraps).
+class TDropper : public TComponent {
+    QB_CLASS(TDropper, TComponent)
+public:
+    explicit TDropper(TComponent* owner) : TComponent(owner) {}
+    static void DeclareProperties(TPropertyDeclarer<TDropper>& p) { p.String("Drop", &TDropper::Drop, &TDropper::SetDrop); }
+    std::string Drop() const { return ""; }
+    void SetDrop(const std::string& name) { delete Owner()->FindComponent(name); }
+    void Loaded() override
+    {
+        TComponent::Loaded();
+        ++loadedCalls;
+    }
+    static inline int loadedCalls = 0;
+};
+
+TEST_F(ComponentStream, ComponentsFreedDuringTheReadAreLeftAlone)
+{
+    RegisterClass(TDropper::StaticClass());
+    std::string bytes = "TPF0" + Short("TSampleThing") + Short("Root") + Hex("00") + Short("TSampleThing") + Short("A") +
+                        Short("Partner") + Hex("07") + Short("Root") + Hex("00 00") + Short("TDropper") + Short("D") +
+                        Short("Drop") + Hex("06") + Short("A") + Hex("00 00") + Hex("00");
+    TDropper::loadedCalls = 0;
+    auto root = ReadThing(bytes);
+    EXPECT_EQ(root->FindComponent("A"), nullptr);
+    EXPECT_NE(root->FindComponent("D"), nullptr);
+    EXPECT_EQ(TDropper::loadedCalls, 1);
+    // Cut short after the drop: the cleanup frees only what is still there.
+    EXPECT_THROW(ReadThing(bytes.substr(0, bytes.size() - 1)), EReadError);
+    TSampleThing into(nullptr);
+    TMemoryStream stream(bytes.substr(0, bytes.size() - 1));
+    EXPECT_THROW(ReadComponentFromStream(stream, &into), EReadError);
+    EXPECT_EQ(into.ComponentCount(), 0);
+}
+
 // ---------------------------------------------------------------- bad input
 
 TEST_F(ComponentStream, TruncatedAtEveryOffsetRaisesAndLeavesNothing)
