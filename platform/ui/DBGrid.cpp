@@ -46,6 +46,7 @@ public:
     int CurrentRow() const;
     void Rebuild();        // fields changed: everything anew
     void Reload();         // records changed: row count and every value
+    void Scrolled();       // the cursor moved to another record
     void RowChanged();     // the cursor's record changed
     void MoveToRow(int row);
 
@@ -53,6 +54,7 @@ private:
     int RecordOfRow(int row) const { return insertRow_ >= 0 && row > insertRow_ ? row - 1 : row; }
     QString CellText(int row, int column, int role) const;
     void SetRowCount(int rows);
+    void ReadVisibleRows() const;
 
     TDBGrid& grid_;
     int rows_ = 0;
@@ -69,14 +71,27 @@ public:
     explicit TGridDataLink(TDBGrid& grid) : grid_(grid) {}
 
 protected:
-    void ActiveChanged() override { Changed(&TGridModel::Rebuild); }
-    void LayoutChanged() override { Changed(&TGridModel::Rebuild); }
-    void DataSetChanged() override { Changed(&TGridModel::Reload); }
-    void DataSetScrolled() override { Changed(&TGridModel::Reload); }
-    void RecordChanged(TField*) override { Changed(&TGridModel::RowChanged); }
+    void ActiveChanged() override { Rebuild(); }
+    void LayoutChanged() override { Rebuild(); }
+    void DataSetChanged() override { Reload(); }
+    void DataSetScrolled() override
+    {
+        grid_.model_->Scrolled();
+        grid_.SyncCurrentRow();
+    }
+    void RecordChanged(TField*) override { grid_.model_->RowChanged(); }
 
 private:
-    void Changed(void (TGridModel::*update)());
+    void Rebuild()
+    {
+        grid_.model_->Rebuild();
+        grid_.SyncCurrentRow();
+    }
+    void Reload()
+    {
+        grid_.model_->Reload();
+        grid_.SyncCurrentRow();
+    }
     TDBGrid& grid_;
 };
 
@@ -120,7 +135,14 @@ void TDBGrid::TGridModel::Rebuild()
 
 void TDBGrid::TGridModel::Reload()
 {
-    cache_.clear();
+    TDataSet* dataSet = DataSet();
+    // Records change only in browse state; while one is edited the others keep their texts.
+    if (!dataSet || dataSet->State() == dsBrowse) cache_.clear();
+    Scrolled();
+}
+
+void TDBGrid::TGridModel::Scrolled()
+{
     TDataSet* dataSet = DataSet();
     if (!dataSet) return SetRowCount(0);
     const int records = dataSet->RecordCount();
@@ -131,8 +153,20 @@ void TDBGrid::TGridModel::Reload()
         lastBrowseRow_ = std::max(dataSet->RecNo() - 1, 0);
     }
     SetRowCount(records + (insertRow_ >= 0 ? 1 : 0));
+    if (dataSet->State() == dsBrowse) ReadVisibleRows();
     if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
     emit headerDataChanged(Qt::Vertical, 0, std::max(rows_ - 1, 0));
+}
+
+// The rows on screen are read while the dataset can give them, so they still show when a
+// record is edited next.
+void TDBGrid::TGridModel::ReadVisibleRows() const
+{
+    const int first = std::max(grid_.rowAt(0), 0);
+    const int below = grid_.rowAt(grid_.viewport()->height());
+    const int last = below < 0 ? rows_ - 1 : below;
+    for (int row = first; row <= last && row < rows_; ++row)
+        if (!cache_.count(row)) cache_.emplace(row, TRecordReader::Read(*DataSet(), row));
 }
 
 void TDBGrid::TGridModel::RowChanged()
@@ -209,12 +243,6 @@ bool TDBGrid::TGridModel::setData(const QModelIndex& index, const QVariant& valu
         HandleException();
         return false;
     }
-}
-
-void TDBGrid::TGridDataLink::Changed(void (TGridModel::*update)())
-{
-    (grid_.model_->*update)();
-    grid_.SyncCurrentRow();
 }
 
 // ---- TDBGrid
