@@ -2,51 +2,21 @@
 // through a table dataset and scans them all, reading every field's value; then lets GDAL do the
 // same (ogr2ogr writing the rows from CSV into a .dbf, ogrinfo reading it).
 // Usage: bench_dbf [records, default 1000000]. Last line: "ratio: <ours/GDAL>" over both steps.
-#include <stdlib.h>
-
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "platform/core/CodePage.h"
-#include "platform/core/DateTime.h"
-#include "platform/db/DbfFile.h"
-#include "platform/db/Table.h"
+#include "BenchTable.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-std::string Name(int i) { return "name " + std::to_string(i % 9973); }
-double Amount(int i) { return (i % 100000) / 100.0; }
-TDateTime Day(int i) { return EncodeDate(2000, 1, 1) + i % 9000; }
+using namespace benchtable;
 
 double OurWrite(const std::string& path, int records)
 {
     const auto start = Clock::now();
-    TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NAME", 'C', 20, 0}, {"AMOUNT", 'N', 8, 2}, {"DAY", 'D', 8, 0}, {"FLAG", 'L', 1, 0}}, 4,
-                     ProgramCodePage());
-    TTable table;
-    table.SetTableName(path);
-    table.Open();
-    TField& id = table.FieldByName("ID");
-    TField& name = table.FieldByName("NAME");
-    TField& amount = table.FieldByName("AMOUNT");
-    TField& day = table.FieldByName("DAY");
-    TField& flag = table.FieldByName("FLAG");
-    for (int i = 0; i < records; ++i) {
-        table.Append();
-        id.SetAsInteger(i);
-        name.SetAsString(Name(i));
-        amount.SetAsFloat(Amount(i));
-        day.SetAsDateTime(Day(i));
-        flag.SetAsBoolean(i % 2 == 0);
-        table.Post();
-    }
+    MakeTable(path, records);
     return Seconds(start);
 }
 
@@ -78,22 +48,11 @@ void WriteCsv(const std::string& folder, int records)
     std::ofstream(folder + "/rows.csvt") << "Integer(6),String(20),Real(8.2),Date,Integer(Boolean)\n";
 }
 
-double Timed(const std::string& command)
-{
-    const auto start = Clock::now();
-    if (std::system(command.c_str()) != 0) std::printf("command failed: %s\n", command.c_str());
-    return Seconds(start);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int records = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    if (records < 1 || records > 1000000) {
-        std::printf("records must be 1 to 1000000 (ID is N(6,0))\n");
-        return 2;
-    }
+    const int records = RecordsArgument(argc, argv);
     char pattern[] = "/tmp/bench_dbf_XXXXXX";
     const std::string folder = mkdtemp(pattern);
 
