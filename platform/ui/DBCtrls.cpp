@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <type_traits>
 
 #include "platform/ui/Application.h"
 
@@ -21,8 +22,6 @@ std::string MemoToStored(const QString& shown)
 {
     return QString(shown).replace('\n', "\r\n").toStdString();
 }
-
-bool IsUndoKey(QKeyEvent* event) { return event->key() == Qt::Key_Escape; }
 
 }  // namespace
 
@@ -134,9 +133,37 @@ void TFieldControl::CommitUserChange()
     RunHandler([this] { link_.UpdateRecord(); });
 }
 
+// ---- TDBTextControl
+
+template <class Edit>
+void TDBTextControl<Edit>::focusOutEvent(QFocusEvent* event)
+{
+    Edit::focusOutEvent(event);
+    CommitUserChange();
+}
+
+template <class Edit>
+void TDBTextControl<Edit>::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && link_.Modified()) return link_.Reset();
+    Edit::keyPressEvent(event);
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && std::is_same_v<Edit, QLineEdit>) CommitUserChange();
+}
+
+template <class Edit>
+void TDBTextControl<Edit>::UserEdited()
+{
+    const int cursor = CursorPosition();
+    if (!BeginUserChange()) SetCursorPosition(cursor);
+}
+
+template class TDBTextControl<QLineEdit>;
+template class TDBTextControl<QPlainTextEdit>;
+
 // ---- TDBEdit
 
-TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), TFieldControl(this, true)
+TDBEdit::TDBEdit(QWidget* parent) : TDBTextControl(parent)
 {
     connect(this, &QLineEdit::textEdited, this, [this] { RunHandler([this] { UserEdited(); }); });
 }
@@ -151,33 +178,11 @@ void TDBEdit::DataChange()
 
 void TDBEdit::UpdateData() { Field()->SetAsString(text().toStdString()); }
 
-void TDBEdit::UserEdited()
-{
-    const int cursor = cursorPosition();
-    if (BeginUserChange()) return;
-    setCursorPosition(std::min(cursor, int(text().size())));
-}
-
-void TDBEdit::focusOutEvent(QFocusEvent* event)
-{
-    QLineEdit::focusOutEvent(event);
-    CommitUserChange();
-}
-
-void TDBEdit::keyPressEvent(QKeyEvent* event)
-{
-    if (IsUndoKey(event) && link_.Modified()) {
-        link_.Reset();
-        selectAll();
-        return;
-    }
-    QLineEdit::keyPressEvent(event);
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) CommitUserChange();
-}
+void TDBEdit::SetCursorPosition(int position) { setCursorPosition(std::min(position, int(text().size()))); }
 
 // ---- TDBMemo
 
-TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent), TFieldControl(this, true)
+TDBMemo::TDBMemo(QWidget* parent) : TDBTextControl(parent)
 {
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!loading_) RunHandler([this] { UserEdited(); });
@@ -191,28 +196,11 @@ void TDBMemo::DataChange()
 
 void TDBMemo::UpdateData() { Field()->SetAsString(MemoToStored(toPlainText())); }
 
-void TDBMemo::UserEdited()
+void TDBMemo::SetCursorPosition(int position)
 {
-    const int cursor = textCursor().position();
-    if (BeginUserChange()) return;
-    QTextCursor restored = textCursor();
-    restored.setPosition(std::min(cursor, int(toPlainText().size())));
-    setTextCursor(restored);
-}
-
-void TDBMemo::focusOutEvent(QFocusEvent* event)
-{
-    QPlainTextEdit::focusOutEvent(event);
-    CommitUserChange();
-}
-
-void TDBMemo::keyPressEvent(QKeyEvent* event)
-{
-    if (IsUndoKey(event) && link_.Modified()) {
-        link_.Reset();
-        return;
-    }
-    QPlainTextEdit::keyPressEvent(event);
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(std::min(position, int(toPlainText().size())));
+    setTextCursor(cursor);
 }
 
 // ---- TDBCheckBox

@@ -87,34 +87,43 @@ private:
     bool namedByField_;
 };
 
+// What the edit line and the memo share: typing puts the dataset into edit state, leaving the
+// control puts the text into the field, Esc takes the typing back. Edit is the Qt edit class.
+template <class Edit>
+class TDBTextControl : public Edit, public TFieldControl {
+public:
+    explicit TDBTextControl(QWidget* parent) : Edit(parent), TFieldControl(this, true) {}
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void UserEdited();
+    virtual int CursorPosition() const = 0;
+    virtual void SetCursorPosition(int position) = 0;
+};
+
 // A one-line edit of a field's text.
-class TDBEdit : public QLineEdit, public TFieldControl {
+class TDBEdit : public TDBTextControl<QLineEdit> {
 public:
     explicit TDBEdit(QWidget* parent = nullptr);
 
 protected:
     void DataChange() override;
     void UpdateData() override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void UserEdited();
+    int CursorPosition() const override { return cursorPosition(); }
+    void SetCursorPosition(int position) override;
 };
 
 // A multi-line edit of a memo or text field. The stored text keeps CR LF line ends.
-class TDBMemo : public QPlainTextEdit, public TFieldControl {
+class TDBMemo : public TDBTextControl<QPlainTextEdit> {
 public:
     explicit TDBMemo(QWidget* parent = nullptr);
 
 protected:
     void DataChange() override;
     void UpdateData() override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void UserEdited();
+    int CursorPosition() const override { return textCursor().position(); }
+    void SetCursorPosition(int position) override;
 };
 
 // A check box ticked when its Boolean field is true.

@@ -3,11 +3,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
-#include <cstdio>
-#include <sstream>
 
 #include "platform/core/CodePage.h"
 #include "platform/db/DbfFile.h"
+#include "support_DbTools.h"
 
 namespace uitest {
 
@@ -23,20 +22,6 @@ def text(value):
 for record in DBF(sys.argv[1], encoding='cp1250', char_decode_errors='strict'):
     print('|'.join(text(value) for value in record.values()))
 )";
-
-std::string RunCommand(const std::string& command)
-{
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot run " << command;
-        return output;
-    }
-    char chunk[4096];
-    while (size_t got = std::fread(chunk, 1, sizeof chunk, pipe)) output.append(chunk, got);
-    EXPECT_EQ(pclose(pipe), 0) << command << "\n" << output;
-    return output;
-}
 
 }  // namespace
 
@@ -82,12 +67,7 @@ void DbWidgetTest::MakeTable(const std::vector<SurveyRow>& rows)
 
 std::vector<std::string> DbWidgetTest::FileRows() const
 {
-    const std::string script = dir_.file("readback.py");
-    qbtest::WriteFileBytes(script, kReadBack);
-    std::istringstream output(RunCommand("/usr/bin/python3 " + script + " '" + path_ + "' 2>&1"));
-    std::vector<std::string> rows;
-    for (std::string line; std::getline(output, line);) rows.push_back(line);
-    return rows;
+    return dbtest::Lines(dbtest::RunPython(kReadBack, {path_}));
 }
 
 std::vector<std::string> DbWidgetTest::Messages() const
