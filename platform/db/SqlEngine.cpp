@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 
 struct TSqlEngine::Impl {
     TDbfModuleContext module;
+    bool attaching = false;  // our own CREATE VIRTUAL TABLE is running
     std::vector<std::pair<std::string, std::string>> tables;  // name in statements, file
 };
 
@@ -139,6 +140,20 @@ void TypeFromValues(TSqlColumn& column, const std::vector<std::vector<Variant>>&
         if (v.Type() == TVarType::String) column.Size = std::max(column.Size, Utf8Length(v.StringValue()));
     }
     if (column.DataType != ftString) column.Size = 0;
+}
+
+// Statements reach files only through the tables they name: no other database files, no
+// engine settings, no tables of our module made by hand.
+int Authorize(void* data, int action, const char*, const char*, const char*, const char*)
+{
+    const auto* impl = static_cast<const TSqlEngine::Impl*>(data);
+    switch (action) {
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+    case SQLITE_PRAGMA: return SQLITE_DENY;
+    case SQLITE_CREATE_VTABLE: return impl->attaching ? SQLITE_OK : SQLITE_DENY;
+    default: return SQLITE_OK;
+    }
 }
 
 bool IsTableToken(const TSqlToken& token)
@@ -321,6 +336,7 @@ TSqlEngine::TSqlEngine(std::string folder) : folder_(std::move(folder)), impl_(s
     try {
         RegisterDbfModule(db_, &impl_->module);
         if (sqlite3_exec(db_, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr) != SQLITE_OK) Fail("Cannot start the local SQL engine");
+        sqlite3_set_authorizer(db_, Authorize, impl_.get());
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -349,7 +365,10 @@ void TSqlEngine::AttachTable(const std::string& name)
     if (path.empty()) DatabaseError("Table does not exist: " + name);
     impl_->module.PendingPath = path;
     const std::string sql = "CREATE VIRTUAL TABLE " + TempTable(name) + " USING dbf";
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail("Cannot open table " + name);
+    impl_->attaching = true;
+    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    impl_->attaching = false;
+    if (rc != SQLITE_OK) Fail("Cannot open table " + name);
     impl_->tables.emplace_back(name, path);
 }
 

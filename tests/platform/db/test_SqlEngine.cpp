@@ -218,6 +218,9 @@ TEST_F(SqlEngineTest, BadStatementsGiveAMessageWriteNothingAndLeaveTheTableUsabl
         {"UPDATE 'data.dbf' SET BORN = 'tomorrow' WHERE ID = 1", "'tomorrow' is not a valid date for field BORN"},
         {"INSERT INTO 'data.dbf' (ID, SMOKER) VALUES (9, 'perhaps')", "'PERHAPS' is not a valid logical value for field SMOKER"},
         {"  ", "The SQL text is empty"},
+        {"ATTACH DATABASE 'other.db' AS other", "not authorized"},
+        {"PRAGMA case_sensitive_like = OFF", "not authorized"},
+        {"CREATE VIRTUAL TABLE temp.x USING dbf", "not authorized"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sql);
@@ -229,6 +232,7 @@ TEST_F(SqlEngineTest, BadStatementsGiveAMessageWriteNothingAndLeaveTheTableUsabl
         }
     }
     EXPECT_EQ(qbtest::ReadFileBytes(path_), before);
+    EXPECT_FALSE(fs::exists(dir_.file("other.db")));
 
     EXPECT_EQ(table.RecordCount(), 6);
     table.Edit();
