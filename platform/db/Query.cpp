@@ -83,6 +83,11 @@ TSqlParamValues TQuery::ParamValues()
 
 void TQuery::Prepare()
 {
+    if (!Active()) PrepareText();  // an open result keeps the statement (and engine) it came from
+}
+
+void TQuery::PrepareText()
+{
     const std::string text = SqlText();
     if (statement_ && !executed_ && text == preparedText_ && preparedLive_ == RequestLive) return;
     UnPrepare();
@@ -105,7 +110,7 @@ void TQuery::UnPrepare()
 void TQuery::PrepareFresh()
 {
     if (executed_) UnPrepare();
-    Prepare();
+    PrepareText();
     executed_ = true;
 }
 
@@ -156,7 +161,7 @@ void TQuery::InternalClose()
 
 void TQuery::InternalInitFieldDefs()
 {
-    Prepare();
+    PrepareText();
     DefineFields(statement_->Columns());
 }
 

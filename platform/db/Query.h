@@ -89,6 +89,7 @@ protected:
 private:
     std::string SqlText() const;
     TSqlParamValues ParamValues();
+    void PrepareText();
     void PrepareFresh();
     void Fetch();
     void DefineFields(const std::vector<TSqlColumn>& columns);

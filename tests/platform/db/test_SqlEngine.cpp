@@ -20,6 +20,11 @@ namespace {
 using Rows = std::vector<std::string>;
 namespace fs = std::filesystem;
 
+struct ErrorCase {
+    const char* sql;
+    const char* message;  // a part of the error text
+};
+
 class SqlEngineTest : public testing::Test {
 protected:
     void SetUp() override
@@ -33,6 +38,16 @@ protected:
     {
         const TSqlResult result = engine_.Select(sql);
         return result.Rows.at(0).at(0).IntegerValue();
+    }
+    // The statement fails with a message that contains `message`.
+    void ExpectError(const std::string& sql, const std::string& message)
+    {
+        try {
+            engine_.ExecSQL(sql);
+            ADD_FAILURE() << "no error";
+        } catch (const EDatabaseError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
     }
     std::string DbfFields(const std::string& path)
     {
@@ -64,11 +79,7 @@ TEST_F(SqlEngineTest, CreateTableAsTheProgramWritesItMakesADBaseTable)
 
 TEST_F(SqlEngineTest, BadCreateTableWritesNothing)
 {
-    struct Case {
-        const char* sql;
-        const char* message;
-    };
-    const Case cases[] = {
+    const ErrorCase cases[] = {
         {"CREATE TABLE \"t.dbf\" (A VARCHAR(5))", "Invalid field type 'VARCHAR(5)' of column A"},
         {"CREATE TABLE \"t.dbf\" (A CHARACTER(5), B)", "Column B has no type"},
         {"CREATE TABLE \"t.dbf\" (A CHARACTER(5), a DATE)", "Duplicate column name a"},
@@ -79,14 +90,9 @@ TEST_F(SqlEngineTest, BadCreateTableWritesNothing)
         {"CREATE TABLE \"data.dbf\" (A DATE)", "Table already exists"},
     };
     const std::string before = qbtest::ReadFileBytes(path_);
-    for (const Case& c : cases) {
+    for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.sql);
-        try {
-            engine_.ExecSQL(c.sql);
-            ADD_FAILURE() << "no error";
-        } catch (const EDatabaseError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
+        ExpectError(c.sql, c.message);
         EXPECT_FALSE(fs::exists(dir_.file("t.dbf")));
     }
     EXPECT_EQ(qbtest::ReadFileBytes(path_), before);
@@ -201,11 +207,7 @@ TEST_F(SqlEngineTest, BadStatementsGiveAMessageWriteNothingAndLeaveTheTableUsabl
     table.SetTableName(path_);
     table.Open();
     const std::string before = qbtest::ReadFileBytes(path_);
-    struct Case {
-        const char* sql;
-        const char* message;
-    };
-    const Case cases[] = {
+    const ErrorCase cases[] = {
         {"SELECT * FORM 'data.dbf'", "SQL error: near \"FORM\": syntax error"},
         {"SELECT * FROM 'nothere.dbf'", "Table does not exist: nothere.dbf"},
         {"UPDATE nothere SET A = 1", "Table does not exist: nothere"},
@@ -222,14 +224,9 @@ TEST_F(SqlEngineTest, BadStatementsGiveAMessageWriteNothingAndLeaveTheTableUsabl
         {"PRAGMA case_sensitive_like = OFF", "not authorized"},
         {"CREATE VIRTUAL TABLE temp.x USING dbf", "not authorized"},
     };
-    for (const Case& c : cases) {
+    for (const ErrorCase& c : cases) {
         SCOPED_TRACE(c.sql);
-        try {
-            engine_.ExecSQL(c.sql);
-            ADD_FAILURE() << "no error";
-        } catch (const EDatabaseError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-        }
+        ExpectError(c.sql, c.message);
     }
     EXPECT_EQ(qbtest::ReadFileBytes(path_), before);
     EXPECT_FALSE(fs::exists(dir_.file("other.db")));
