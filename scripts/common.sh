@@ -12,7 +12,7 @@ QB_PACKAGES=(
   python3 python3-dbfread python3-dbf python3-pyftpdlib gdal-bin
   libsqlite3-dev libcurl4-openssl-dev
   locales
-  fonts-dseg fonts-liberation2
+  fonts-dseg fonts-liberation2 fonts-wine
 )
 
 qb_missing_packages() {
