@@ -544,7 +544,11 @@ void TDuvCanvas3D::PolygonFloat(const TPointFloatArray& points)
 void TDuvCanvas3D::Polyline(const TPointArray& points)
 {
     if (!ReferenceCanvas() || points.size() < 2) return;
-    Device().drawPolyline(AsQPoints(points), static_cast<int>(points.size()));
+    QList<QPointF> line;
+    line.reserve(static_cast<qsizetype>(points.size()));
+    for (const TPoint& p : points) line.append(QPointF(p.X, p.Y));
+    line.back() = ThinLineEnd(points[points.size() - 2], points.back());
+    Device().drawPolyline(line.data(), static_cast<int>(line.size()));
 }
 
 void TDuvCanvas3D::PolylineFloat(const TPointFloatArray& points)
@@ -573,10 +577,21 @@ void TDuvCanvas3D::FillRect(const TRect& rect)
 
 void TDuvCanvas3D::MoveTo(int x, int y) { position_ = {x, y}; }
 
+// A thin line stops one pixel before its end point: the end is pulled back by one step along
+// the major axis, which keeps the slope and so the pixels before it.
+QPointF TDuvCanvas3D::ThinLineEnd(const TPoint& from, const TPoint& to) const
+{
+    const int dx = to.X - from.X, dy = to.Y - from.Y, n = std::max(std::abs(dx), std::abs(dy));
+    if (devicePen_.widthF() > 0 || n == 0) return QPointF(to.X, to.Y);
+    return QPointF(to.X - static_cast<double>(dx) / n, to.Y - static_cast<double>(dy) / n);
+}
+
 void TDuvCanvas3D::LineTo(int x, int y)
 {
-    if (ReferenceCanvas()) Device().drawLine(position_.X, position_.Y, x, y);
-    position_ = {x, y};
+    const TPoint to{x, y};
+    if (ReferenceCanvas() && !(to == position_ && devicePen_.widthF() == 0))
+        Device().drawLine(QLineF(QPointF(position_.X, position_.Y), ThinLineEnd(position_, to)));
+    position_ = to;
 }
 
 void TDuvCanvas3D::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)

@@ -169,6 +169,7 @@ protected:
 
 private:
     QPainter& Device();
+    QPointF ThinLineEnd(const TPoint& from, const TPoint& to) const;
     void AttachBuffer();
     void ApplyClip();
     void ApplyCompositionMode();
