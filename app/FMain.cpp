@@ -1,6 +1,38 @@
 #include "app/FMain.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/DataModules.h"
+#include "app/FText.h"
+#include "app/ULng.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/DBNavigator.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+std::string WithExtension(const std::string& path, const char* extension)
+{
+    return std::filesystem::path(path).replace_extension(extension).string();
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+}  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 {
@@ -9,4 +41,429 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     setAccessibleName("Quellbrook");
     setFont(FormFont());
     resize(643, 348);
+    OpenDlg.Filter = "Setting file (ini)|*.ini|All files|*.*";
+    OpenDlgImp.Filter = "dBase/FoxPro table|*.dbf";
+    OpenDlgImp.Title = "Select table for data import";
+    clientArea_ = new QWidget(this);
+    clientArea_->setObjectName("ClientArea");
+    clientArea_->setAccessibleName("Input panels");
+    auto* layout = new QVBoxLayout(clientArea_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(clientArea_);
+    SetupDatabase();
+    BuildToolBar();
+    BuildStatusBar();
+    FormCreate();
+}
+
+TFormMain::~TFormMain()
+{
+    Table.AfterOpen = Table.AfterClose = Table.AfterInsert = Table.BeforeScroll = Table.AfterScroll = nullptr;
+    FreePanels();
+    Table.Close();
+    Query.Close();
+    TableImp.Close();
+    Database1.Close();
+}
+
+void TFormMain::SetupDatabase()
+{
+    Database1.SetDatabaseName("collection");
+    Database1.DriverName = "STANDARD";
+    Database1.LoginPrompt = false;
+    Database1.Params.Add("PATH=");
+    Database1.Params.Add("DEFAULT DRIVER=PARADOX");
+    Database1.Params.Add("ENABLE BCD=FALSE");
+    Table.Name = "Table";
+    Table.SetDatabaseName("collection");
+    Query.Name = "Query";
+    Query.SetDatabaseName("collection");
+    TableImp.Name = "TableImp";
+    DataSource.SetDataSet(&Table);
+    BatchImport.Source = &TableImp;
+    BatchImport.SetDestination(&Table);
+    BatchImport.Mode = batAppend;
+    Table.AfterOpen = [this](TDataSet&) { TableAfterOpen(); };
+    Table.AfterClose = [this](TDataSet&) { TableAfterClose(); };
+    Table.AfterInsert = [this](TDataSet&) { TableAfterInsert(); };
+    Table.BeforeScroll = [this](TDataSet&) { TableBeforeScroll(); };
+    Table.AfterScroll = [this](TDataSet&) { TableAfterScroll(); };
+}
+
+QToolButton* TFormMain::AddButton(const char* name, const char* hint, int icon, void (TFormMain::*handler)())
+{
+    auto* button = new QToolButton(ToolBar);
+    button->setObjectName(name);
+    button->setAccessibleName(hint);  // the button shows only a picture
+    button->setToolTip(hint);
+    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    button->setAutoRaise(false);
+    connect(button, &QToolButton::clicked, this, Guarded(this, handler));
+    ToolBar->addWidget(button);
+    return button;
+}
+
+QWidget* TFormMain::AddSeparator(const char* name, int width)
+{
+    auto* separator = new QWidget(ToolBar);
+    separator->setObjectName(name);
+    separator->setAccessibleName("Separator");
+    separator->setFixedWidth(width);
+    ToolBar->addWidget(separator);
+    return separator;
+}
+
+void TFormMain::BuildToolBar()
+{
+    ToolBar = new QToolBar(this);
+    ToolBar->setObjectName("ToolBar");
+    ToolBar->setAccessibleName("Tool bar");
+    ToolBar->setMovable(false);
+    ToolBar->setFloatable(false);
+    addToolBar(Qt::TopToolBarArea, ToolBar);
+    TB_CreateDefIni = AddButton("TB_CreateDefIni", "Create data definition file", QStyle::SP_FileIcon, &TFormMain::TB_CreateDefIniClick);
+    TB_EditDefIni = AddButton("TB_EditDefIni", "Modify data definition file", QStyle::SP_FileDialogDetailedView, &TFormMain::TB_EditDefIniClick);
+    TB_Open = AddButton("TB_Open", "Open data definition file", QStyle::SP_DialogOpenButton, &TFormMain::TB_OpenClick);
+    TB_Close = AddButton("TB_Close", "Close data definition file", QStyle::SP_DialogCloseButton, &TFormMain::TB_CloseClick);
+    ToolButton1 = AddSeparator("ToolButton1", 8);
+    TB_Table = AddButton("TB_Table", "Show data table", QStyle::SP_FileDialogListView, &TFormMain::TB_TableClick);
+    TB_DataInsert = AddButton("TB_DataInsert", "Input data mode", QStyle::SP_DialogApplyButton, &TFormMain::TB_DataInsertClick);
+    TB_Descriptions = AddButton("TB_Descriptions", "List descriptions", QStyle::SP_FileDialogInfoView, &TFormMain::TB_DescriptionsClick);
+    ToolButton2 = AddSeparator("ToolButton2", 8);
+    DBNavigator = new TDBNavigator(ToolBar);
+    DBNavigator->setObjectName("DBNavigator");
+    DBNavigator->setAccessibleName("Record navigator");
+    DBNavigator->SetVisibleButtons(NavButtons({nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete}));
+    DBNavigator->SetDataSource(&DataSource);
+    ToolBar->addWidget(DBNavigator);
+    ToolButton4 = AddSeparator("ToolButton4", 32);
+    TB_SQL = AddButton("TB_SQL", "SQL select", QStyle::SP_FileDialogContentsView, &TFormMain::TB_SQLClick);
+    TB_Import = AddButton("TB_Import", "Import data", QStyle::SP_ArrowDown, &TFormMain::TB_ImportClick);
+    TB_graph = AddButton("TB_graph", "Graph", QStyle::SP_ComputerIcon, &TFormMain::TB_graphClick);
+    TB_SendViaFTP = AddButton("TB_SendViaFTP", "Send data", QStyle::SP_ArrowUp, &TFormMain::TB_SendViaFTPClick);
+    TB_About = AddButton("TB_About", "About Quellbrook", QStyle::SP_MessageBoxInformation, &TFormMain::TB_AboutClick);
+}
+
+void TFormMain::BuildStatusBar()
+{
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setAccessibleName("Status bar");
+    StatusBar->setSizeGripEnabled(false);
+    setStatusBar(StatusBar);
+    const char* const roles[3] = {"Record ID", "Section", "Data definition file"};
+    const int widths[3] = {50, 150, 0};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = new QLabel(StatusBar);
+        panel->setObjectName(QString("StatusPanel%1").arg(i));
+        panel->setAccessibleName(roles[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (widths[i] > 0) {
+            panel->setFixedWidth(widths[i]);
+            panel->setAlignment(Qt::AlignCenter);
+        }
+        StatusBar->addWidget(panel, widths[i] > 0 ? 0 : 1);
+        StatusPanels[i] = panel;
+    }
+}
+
+void TFormMain::FormCreate()
+{
+    activated_ = false;
+    CommonDirectory = InitCommonDirectory(QCoreApplication::applicationFilePath().toStdString());
+}
+
+// The first activation shows the information window; a later one (after any modal window)
+// does nothing. Showing queues an activation too, for window systems that activate nothing.
+void TFormMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activated_)
+        QTimer::singleShot(0, this, Guarded(this, &TFormMain::FormActivate));
+}
+
+void TFormMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!activated_) QTimer::singleShot(0, this, Guarded(this, &TFormMain::FormActivate));
+}
+
+void TFormMain::FormActivate()
+{
+    if (activated_) return;
+    if (!FormInfo) {
+        FormInfo = new TFormInfo(this);
+        FormInfo->LoadVersionInfo();
+    }
+    activated_ = true;  // closing the modal window activates this one again
+    FormInfo->exec();
+    SetDefinitionOpenState(false);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    bool accepted = false;
+    RunHandler([&] { accepted = FormCloseQuery(); });
+    if (!accepted) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+bool TFormMain::FormCloseQuery()
+{
+    if (Table.Active() && CurrentPanelVisible()) currentPanel_->PostValues();
+    return UiServices().AskYesNo("Do you want exit the program really?");
+}
+
+void TFormMain::FormClose() { FreeLngModules(); }
+
+// ---------------------------------------------------------------------------------------------
+// Toolbar states
+
+void TFormMain::SetDefinitionOpenState(bool open)
+{
+    TB_Open->setEnabled(!open);
+    for (QToolButton* button : {TB_Close, TB_Table, TB_DataInsert, TB_Descriptions, TB_SQL, TB_Import, TB_graph})
+        button->setEnabled(open);
+}
+
+void TFormMain::TableAfterOpen() { SetDefinitionOpenState(true); }
+
+void TFormMain::TableAfterClose() { SetDefinitionOpenState(false); }
+
+void TFormMain::TableAfterInsert() { Table.FieldByName("ID").SetAsInteger(GetMaxRecordId() + 1); }
+
+void TFormMain::TableBeforeScroll()
+{
+    if (CurrentPanelVisible()) currentPanel_->PostValues();
+}
+
+void TFormMain::TableAfterScroll()
+{
+    if (CurrentPanelVisible()) currentPanel_->ShowPanel();
+    StatusPanels[0]->setText(Q(Table.FieldByName("ID").AsString()));
+}
+
+bool TFormMain::CurrentPanelVisible() const { return currentPanel_ && !currentPanel_->isHidden(); }
+
+TDataModule* TFormMain::Panel(int index) const { return panels_.at(index); }
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+// The definition editor comes with a later window; until then these buttons do nothing.
+void TFormMain::TB_CreateDefIniClick() {}
+void TFormMain::TB_EditDefIniClick() {}
+
+void TFormMain::TB_OpenClick()
+{
+    if (definition_) {
+        UiServices().ShowWarning("Close opened file firstly");
+        return;
+    }
+    if (!UiServices().OpenFileDialog(OpenDlg)) return;
+    if (OpenDefinitionFile(OpenDlg.FileName)) StatusPanels[2]->setText(Q(OpenDlg.FileName));
+}
+
+void TFormMain::TB_CloseClick()
+{
+    // What the user typed into the visible panel belongs to the record.
+    if (Table.Active() && CurrentPanelVisible()) currentPanel_->PostValues();
+    CloseDefinition();
+}
+
+void TFormMain::CloseDefinition()
+{
+    Table.Close();
+    Query.Close();
+    FreePanels();
+    definition_.reset();
+    for (QLabel* panel : StatusPanels) panel->clear();
+    Database1.Close();
+    SetDefinitionOpenState(false);
+}
+
+void TFormMain::FreePanels()
+{
+    currentPanel_ = nullptr;
+    while (!panels_.empty()) {
+        delete panels_.back();
+        panels_.pop_back();
+    }
+    sections_.Clear();
+}
+
+// The table window, query builder, frequency graph and FTP upload come with later windows.
+void TFormMain::TB_TableClick() {}
+void TFormMain::TB_SQLClick() {}
+void TFormMain::TB_graphClick() {}
+void TFormMain::TB_SendViaFTPClick() {}
+
+void TFormMain::TB_DataInsertClick()
+{
+    if (CurrentPanelVisible())
+        currentPanel_->HidePanel();
+    else
+        ShowDataModule(0);
+}
+
+void TFormMain::TB_DescriptionsClick()
+{
+    TFormText* window = ShowTextWindow("Data descriptions", "Data file: " + definition_->FileName());
+    QFont heading = window->GetTextFont();
+    heading.setPointSizeF(heading.pointSizeF() + 2);
+    heading.setBold(true);
+    for (int i = 0; i < sections_.Count(); ++i) {
+        window->AddFormattedText(sections_[i], heading);
+        window->AddParagraph(Panel(i)->GetDescription() + "\r\n");
+    }
+}
+
+void TFormMain::TB_ImportClick()
+{
+    if (!UiServices().OpenFileDialog(OpenDlgImp)) return;
+    TableImp.Close();
+    TableImp.SetTableName(OpenDlgImp.FileName);
+    TableImp.Open();
+    try {
+        BatchImport.Execute();
+    } catch (...) {
+        TableImp.Close();
+        throw;
+    }
+    UiServices().ShowInformation(std::to_string(BatchImport.MovedCount()) + " records were imported.");
+    TableImp.Close();
+}
+
+void TFormMain::TB_AboutClick()
+{
+    if (FormInfo) FormInfo->exec();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Input mode
+
+void TFormMain::ShowDataModule(int index)
+{
+    if (index == 0 && Table.RecordCount() < 1) Table.Append();
+    if (index < sections_.Count()) {
+        currentPanel_ = Panel(index);
+        currentPanel_->ShowPanel();
+        StatusPanels[1]->setText(Q(sections_[index]));
+        return;
+    }
+    // Past the last panel: the record's position decides, as IDs may have gaps.
+    Table.CheckBrowseMode();
+    if (Table.RecNo() < Table.RecordCount())
+        Table.Next();
+    else if (UiServices().AskYesNo("Append new record?"))
+        Table.Append();
+    ShowDataModule(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Definition and data table
+
+bool TFormMain::OpenDefinitionFile(const std::string& path)
+{
+    bool createdTable = false;
+    try {
+        definition_ = std::make_unique<TMemIniFile>(path);
+        definition_->ReadSections(sections_);
+        // Without a section there would be no panel to enter data through.
+        if (sections_.Count() == 0) throw Exception("The data definition file " + path + " has no sections.");
+        BuildPanels();
+        tablePath_ = WithExtension(path, ".dbf");
+        const std::string folder = std::filesystem::path(tablePath_).parent_path().string() + "/";
+        Database1.Params.SetValue("PATH", folder);
+        Database1.Open();
+        Session().NetFileDir = folder;
+        Session().PrivateDir = folder;
+        if (!FileExists(tablePath_)) {
+            createdTable = CreateDataTable();
+            if (!createdTable) throw Exception("The data table " + tablePath_ + " was not created.");
+        }
+        Table.SetTableName(tablePath_);
+        Table.Open();
+        for (int i = 0; i < sections_.Count(); ++i) {
+            currentPanel_ = Panel(i);
+            currentPanel_->BindFields();
+        }
+        return true;
+    } catch (...) {
+        const std::string message = ExceptionMessage(std::current_exception());
+        // Nothing of the failed opening stays: no panels, no definition, no table made just now.
+        CloseDefinition();
+        if (createdTable) DeleteDataTableFiles(tablePath_);
+        UiServices().ShowError("The data definition file " + path + " was not opened:\r\n" + message);
+        return false;
+    }
+}
+
+void TFormMain::BuildPanels()
+{
+    for (int i = 0; i < sections_.Count(); ++i) {
+        auto* panel = new TDataModule(clientArea_);
+        panel->hide();
+        clientArea_->layout()->addWidget(panel);
+        panels_.push_back(panel);
+        currentPanel_ = panel;
+        definition_->ReadSectionValues(sections_[i], panel->SectionLines());
+        panel->BuildControls(i, &DataSource);
+        panel->OwnerCallback = [this](int index) { ShowDataModule(index); };
+    }
+}
+
+std::string TFormMain::CreateTableStatement(bool& failed)
+{
+    std::string columns = "(\r\nID NUMERIC(6,0)";
+    failed = false;
+    for (int i = 0; i < sections_.Count(); ++i) {
+        currentPanel_ = Panel(i);
+        const std::string definitions = currentPanel_->GetColumnDefinitions();
+        if (definitions.empty())
+            failed = true;  // every panel still reports its own name errors
+        else
+            columns += ",\r\n" + definitions;
+    }
+    return "CREATE TABLE \"" + WithExtension(definition_->FileName(), ".dbf") + "\"\r\n" + columns + "\r\n)";
+}
+
+bool TFormMain::CreateDataTable()
+{
+    const std::string tableFile = WithExtension(definition_->FileName(), ".dbf");
+    if (FileExists(tableFile)) {
+        if (!UiServices().AskYesNo("Table " + tableFile + " exists.\r\nRewrite it?")) return false;
+        DeleteDataTableFiles(tableFile);
+    }
+    bool failed = false;
+    const std::string statement = CreateTableStatement(failed);
+    if (failed) return false;
+    Query.Close();
+    Query.SQL().SetText(statement);
+    Table.Close();
+    Query.ExecSQL();
+    return true;
+}
+
+void TFormMain::DeleteDataTableFiles(const std::string& path)
+{
+    std::error_code error;
+    for (const char* extension : {".dbf", ".dbt"}) {
+        const std::string file = WithExtension(path, extension);
+        if (FileExists(file)) std::filesystem::remove(file, error);
+    }
+}
+
+int TFormMain::GetMaxRecordId()
+{
+    Query.Close();
+    Query.SQL().SetText("select max(ID) from '" + WithExtension(definition_->FileName(), ".dbf") + "'");
+    Query.Open();
+    if (Query.RecordCount() < 1) return 0;
+    return Query.Fields().Fields(0).AsInteger();
 }
