@@ -83,30 +83,37 @@ private:
         int block;  // 1-based
         int slot;   // 0-based in the block
     };
-    struct Header;
 
     [[noreturn]] void Fail(const std::string& reason) const;
+    [[noreturn]] void FailBlob(const std::string& reason) const;
     void ReadHeader();
-    void ReadFieldList(const std::string& header, int variableStart);
-    void ReadBlockChain(int numRecords, int fileBlocks, int firstBlock);
-    std::string ReadAt(uint64_t offset, size_t size) const;
-    void WriteAt(uint64_t offset, const std::string& bytes) const;
+    void ReadFieldList(int variableStart);
+    void ReadBlockChain(uint32_t numRecords, int firstBlock);
+    void CheckCodePage();
+    std::string ReadAt(int fd, uint64_t offset, size_t size) const;
+    void WriteAt(int fd, uint64_t offset, const std::string& bytes) const;
     uint64_t BlockOffset(int block) const { return uint64_t(headerSize_) + uint64_t(block - 1) * blockSize_; }
+    uint64_t RecordOffset(const Place& place) const { return BlockOffset(place.block) + 6 + uint64_t(place.slot) * recordSize_; }
     int RecordsPerBlock() const { return (blockSize_ - 6) / recordSize_; }
     std::string EncodeRecord(const std::vector<Variant>& values);
+    void EncodeValue(char* out, const TParadoxField& field, const Variant& value);
+    void EncodeBlob(char* out, const TParadoxField& field, const Variant& value);
     Variant DecodeValue(const char* data, const TParadoxField& field);
-    std::string EncodeBlob(const Variant& value, const TParadoxField& field);
     Variant DecodeBlob(const char* data, const TParadoxField& field);
     std::string ReadBlobData(uint32_t location, uint32_t length);
+    uint32_t WriteBlobData(const std::string& bytes, uint16_t& modification);
     void OpenBlobFile(bool forWriting);
-    void RewriteBlock(int block);
+    void WriteBlockCount(int block);
     void WriteHeaderCounts();
 
     std::string path_;
+    std::string blobPath_;
     bool readOnly_ = true;
     int fd_ = -1;
     int blobFd_ = -1;
     uint64_t fileSize_ = 0;
+    uint64_t blobSize_ = 0;
+    std::string head_;  // the header's fixed areas, rewritten after every change
     int headerSize_ = 0;
     int blockSize_ = 0;
     int recordSize_ = 0;
@@ -114,9 +121,9 @@ private:
     int codePage_ = 0;
     int fileBlocks_ = 0;
     std::vector<TParadoxField> fields_;
-    std::vector<Place> records_;                // where each record lives, in table order
-    std::vector<std::vector<int>> blockSlots_;  // record indexes per block (index 0 unused)
-    std::vector<int> chain_;                    // block numbers in chain order
+    std::vector<Place> records_;   // where each record lives, in table order
+    std::vector<int> blockCount_;  // records per block (index 0 unused)
+    std::vector<int> chain_;       // block numbers in chain order
 };
 
 // A dataset on one Paradox table file. TableName is a path, or a bare name looked up in the
