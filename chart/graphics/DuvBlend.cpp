@@ -150,6 +150,16 @@ TContributorList ResampleContributors(int n, int length, double (*kernel)(double
             if (weight != 0) list[i].push_back({Mirror(j, length), weight});
         }
     }
+    if (n == 1) {
+        // One position averages the whole axis: its weights are brought to a sum of 1.
+        long total = 0;
+        for (const TContributor& c : list[0]) total += c.Weight;
+        if (total > 0) {
+            long sum = 0;
+            for (TContributor& c : list[0]) sum += c.Weight = static_cast<int>(c.Weight * 1024L / total);
+            list[0][list[0].size() / 2].Weight += static_cast<int>(1024 - sum);
+        }
+    }
     return list;
 }
 
