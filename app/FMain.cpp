@@ -350,7 +350,7 @@ void TFormMain::TB_AboutClick()
 void TFormMain::ShowDataModule(int index)
 {
     if (index == 0 && Table.RecordCount() < 1) Table.Append();
-    if (index < sections_.Count()) {
+    if (index < PanelCount()) {
         currentPanel_ = Panel(index);
         currentPanel_->ShowPanel();
         StatusPanels[1]->setText(Q(sections_[index]));

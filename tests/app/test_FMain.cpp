@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
+#include <functional>
 
 #include "app/DataModules.h"
 #include "app/FMain.h"
@@ -421,19 +422,55 @@ TEST(FormMain, ImportAppendsTheRecordsOfAnotherTable)
                                                  "ID=1|WEATH=1|WEATH_2_0=None\nID=2|WEATH=9|WEATH_2_0=None\n");
 }
 
-TEST(FormMain, ClosingTheWindowAsksAndKeepsTheTypedValue)
+TEST(FormMain, ClosingTheWindowAsksFirst)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kSurvey)));
-    h.Form->TB_DataInsert->click();
-    TypeText(h.Panel(0).Edit(), "Cleo");
     h.Ui.Push(TUiAnswer::Press(mrNo));
     EXPECT_FALSE(h.Form->close());
     EXPECT_EQ(h.TakeMessages(), std::vector<std::string>{"Do you want exit the program really?"});
     h.Ui.Push(TUiAnswer::Press(mrYes));
     EXPECT_TRUE(h.Form->close());
-    h.Form.reset();
-    EXPECT_NE(DbfDump(h.Dir.file("survey.dbf")).find("ID=1|OBSERVER=Cleo|"), std::string::npos);
+}
+
+// A value typed into the visible panel belongs to the record whichever way the data is closed.
+TEST(FormMain, ClosingKeepsTheValueTypedIntoTheVisiblePanel)
+{
+    const struct {
+        const char* name;
+        std::function<void(MainFormHarness&)> close;
+    } ways[] = {
+        {"Close button", [](MainFormHarness& h) { h.Form->TB_Close->click(); }},
+        {"closing the window", [](MainFormHarness& h) {
+             h.Ui.Push(TUiAnswer::Press(mrYes));
+             EXPECT_TRUE(h.Form->close());
+             h.Form.reset();
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        MainFormHarness h;
+        ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kSurvey)));
+        h.Form->TB_DataInsert->click();
+        TypeText(h.Panel(0).Edit(), "Cleo");
+        way.close(h);
+        EXPECT_NE(DbfDump(h.Dir.file("survey.dbf")).find("ID=1|OBSERVER=Cleo|"), std::string::npos);
+    }
+}
+
+TEST(FormMain, ShippedExampleOpensWithEveryKindOfInput)
+{
+    MainFormHarness h;
+    const std::string definition = h.Dir.file("survey.ini");
+    std::filesystem::copy_file(std::string(QB_TEST_DATA) + "/../../examples/survey.ini", definition);
+    ASSERT_TRUE(h.Open(definition));
+    EXPECT_EQ(h.Form->PanelCount(), 5);
+    EXPECT_NE(h.Panel(0).Edit(), nullptr);
+    EXPECT_NE(h.Panel(2).RadioGroup(), nullptr);
+    EXPECT_EQ(h.Panel(3).CheckBoxes().size(), 3u);
+    EXPECT_NE(h.Panel(4).Memo(), nullptr);
+    EXPECT_EQ(DbfDump(h.Dir.file("survey.dbf")),
+              "ID N 6 0\nOBSERVER C 30 0\nCOUNTDATE D 8 0\nWEATH N 2 0\nWEATH_2_0 M 10 0\nBIRD_1 L 1 0\nBIRD_2 L 1 0\n"
+              "BIRD_3 L 1 0\nBIRD_1_0 M 10 0\nBIRD_0_1 M 10 0\nNOTES M 10 0\n--\n");
 }
 
 TEST(FormMain, DeleteDataTableFilesRemovesTableAndMemo)
