@@ -35,23 +35,13 @@ const char* const kWeather =
     "condtext=2;Rain intensity\n";
 
 // One section of every kind of input.
-const char* const kSurvey =
+const std::string kSurvey = std::string(
     "[Observer]\n"
     "text=Name of the observer\n"
     "fn=OBSERVER\n"
     "type=CHARACTER(20)\n"
     "field=edit\n"
-    "\n"
-    "[Weather]\n"
-    "text=Weather at the time of counting\n"
-    "fn=WEATH\n"
-    "type=NUMERIC(2,0)\n"
-    "field=switch\n"
-    "item1=clear\n"
-    "item2=rain\n"
-    "item3=snow\n"
-    "value3=9\n"
-    "condtext=2;Rain intensity\n"
+    "\n") + kWeather +
     "\n"
     "[Birds]\n"
     "text=Birds seen\n"
