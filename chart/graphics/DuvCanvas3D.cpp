@@ -27,6 +27,13 @@ int Round(double value) { return static_cast<int>(Rnd(value)); }
 
 std::uint8_t Channel(TColor c, int shift) { return static_cast<std::uint8_t>((static_cast<std::uint32_t>(c) >> shift) & 0xFF); }
 
+TPointArray Rounded(const TPointFloatArray& points)
+{
+    TPointArray rounded(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) rounded[i] = {Round(points[i].X), Round(points[i].Y)};
+    return rounded;
+}
+
 const QPoint* AsQPoints(const TPointArray& points) { return reinterpret_cast<const QPoint*>(points.data()); }
 
 QRect DeviceRect(int left, int top, int right, int bottom) { return QRect(left, top, right - left, bottom - top); }
@@ -534,12 +541,7 @@ void TDuvCanvas3D::Polygon(const TPointArray& points)
     if (special) RestoreDeviceBrush();
 }
 
-void TDuvCanvas3D::PolygonFloat(const TPointFloatArray& points)
-{
-    TPointArray rounded(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) rounded[i] = {Round(points[i].X), Round(points[i].Y)};
-    Polygon(rounded);
-}
+void TDuvCanvas3D::PolygonFloat(const TPointFloatArray& points) { Polygon(Rounded(points)); }
 
 void TDuvCanvas3D::Polyline(const TPointArray& points)
 {
@@ -551,12 +553,7 @@ void TDuvCanvas3D::Polyline(const TPointArray& points)
     Device().drawPolyline(line.data(), static_cast<int>(line.size()));
 }
 
-void TDuvCanvas3D::PolylineFloat(const TPointFloatArray& points)
-{
-    TPointArray rounded(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) rounded[i] = {Round(points[i].X), Round(points[i].Y)};
-    Polyline(rounded);
-}
+void TDuvCanvas3D::PolylineFloat(const TPointFloatArray& points) { Polyline(Rounded(points)); }
 
 void TDuvCanvas3D::FillRect(const TRect& rect)
 {
