@@ -9,8 +9,8 @@ QB_PACKAGES=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
-  python3 python3-dbfread python3-dbf python3-pyftpdlib gdal-bin
-  libsqlite3-dev libcurl4-openssl-dev
+  python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin
+  libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev
   locales
   fonts-dseg fonts-liberation2 fonts-wine
 )
