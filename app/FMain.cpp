@@ -408,6 +408,8 @@ void TFormMain::BuildPanels()
 {
     for (int i = 0; i < sections_.Count(); ++i) {
         auto* panel = new TDataModule(clientArea_);
+        panel->setObjectName(QString("DataModule%1").arg(i));
+        panel->setAccessibleName(Q(sections_[i]));
         panel->hide();
         clientArea_->layout()->addWidget(panel);
         panels_.push_back(panel);
