@@ -226,6 +226,8 @@ TEST(FormMain, FailedOpeningsShowWhyAndLeaveNoTable)
         {"duplicate column", "[A]\nfn=SIZE\ntype=NUMERIC(3,0)\nfield=edit\n[B]\nfn=SIZE\ntype=NUMERIC(3,0)\nfield=edit\n", "SIZE"},
         {"value before its item", "[W]\nfn=W\ntype=NUMERIC(1,0)\nfield=switch\nvalue2=5\nitem1=a\nitem2=b\n", "value2=5"},
         {"no sections", "; nothing here\n", "has no sections"},
+        // The table is created with the column SIZE, then the panel finds no column "SIZE".
+        {"quoted base name", "[Size]\nfn=\"SIZE\"\ntype=NUMERIC(3,0)\nfield=edit\n", "\"SIZE\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
