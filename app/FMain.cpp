@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/DataModules.h"
+#include "app/FTable.h"
 #include "app/FText.h"
 #include "app/ULng.h"
 #include "platform/ui/Application.h"
@@ -59,6 +60,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
 
 TFormMain::~TFormMain()
 {
+    CloseTableWindows();  // they give the data table its handlers back while it still exists
     Table.AfterOpen = Table.AfterClose = Table.AfterInsert = Table.BeforeScroll = Table.AfterScroll = nullptr;
     FreePanels();
     Table.Close();
@@ -219,7 +221,11 @@ bool TFormMain::FormCloseQuery()
     return UiServices().AskYesNo("Do you want exit the program really?");
 }
 
-void TFormMain::FormClose() { FreeLngModules(); }
+void TFormMain::FormClose()
+{
+    CloseTableWindows();  // they use the language texts freed next
+    FreeLngModules();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Toolbar states
@@ -297,8 +303,18 @@ void TFormMain::FreePanels()
     sections_.Clear();
 }
 
-// The table window, query builder, frequency graph and FTP upload come with later windows.
-void TFormMain::TB_TableClick() {}
+void TFormMain::TB_TableClick()
+{
+    TFormTable* window = BrowseTableWindow(0);
+    if (!window) {
+        window = new TFormTable;
+        SetupTableWindow(window, 409);
+        window->SetDatabaseName("collection");
+    }
+    ShowTableWindow(window, 0, &DataSource);
+}
+
+// The query builder, frequency graph and FTP upload come with later windows.
 void TFormMain::TB_SQLClick() {}
 void TFormMain::TB_graphClick() {}
 void TFormMain::TB_SendViaFTPClick() {}

@@ -19,6 +19,7 @@
 #include "app/FTable.h"
 #include "app/ULng.h"
 #include "app/support_Dialogs.h"
+#include "app/support_MainForm.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/NumText.h"
@@ -657,6 +658,38 @@ TEST_F(FormTableTest, SaveAsTextAsksForTheFileThenTheFields)
     EXPECT_EQ(window->SaveDlg.FilterIndex, 1);
     EXPECT_EQ(chooserCaption, "Fields to export");
     EXPECT_EQ(AnsiToUtf8(qbtest::ReadFileBytes(path)), "line\tNAME\r\n1\tAnna\r\n2\tBohumil Říha\r\n3\t\r\n");
+}
+
+// "Show data table" of the main window: browse window 0, created once and again after closing.
+TEST(MainWindowShowsTheDataTable, BrowseWindowZeroIsReusedUntilClosed)
+{
+    qbtest::MainFormHarness main;
+    for (const char* name : {"SetQuery409.lng", "NvgHint409.lng"})
+        std::filesystem::copy_file(kShippedFolder + name, main.Dir.file(std::string("common/") + name));
+    ASSERT_TRUE(main.Open(main.WriteDefinition("weather.ini", "[Weather]\ntext=Weather\nfn=WEATH\ntype=NUMERIC(2,0)\nfield=edit\n")));
+    main.Form->TB_Table->click();
+    TFormTable* window = BrowseTableWindow(0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(FormTable, window);
+    EXPECT_EQ(window->windowTitle(), "T0 Browse");
+    EXPECT_EQ(window->DatabaseName(), "collection");
+    EXPECT_EQ(window->BtnDBcopy->text(), "DB copy");
+    EXPECT_EQ(window->LblCount->text(), "0");
+    // The main window's own insert handler still gives the new record its ID.
+    main.Form->Table.Append();
+    EXPECT_EQ(main.Form->Table.FieldByName("ID").AsInteger(), 1);
+    main.Form->Table.Post();
+    window->ShowRecordCount();  // as activating the window does
+    EXPECT_EQ(window->LblCount->text(), "1");
+    main.Form->TB_Table->click();
+    EXPECT_EQ(BrowseTableWindow(0), window);
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(BrowseTableWindow(0), nullptr);
+    main.Form->TB_Table->click();
+    ASSERT_NE(BrowseTableWindow(0), nullptr);
+    EXPECT_EQ(BrowseTableWindow(0)->LblCount->text(), "1");
+    // The window is still open when the main window goes: it lets go of the table first.
 }
 
 TEST(SaveDialogOfTheTableWindow, DefaultExtensionFollowsTheFilter)
