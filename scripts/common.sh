@@ -10,7 +10,7 @@ QB_PACKAGES=(
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin
-  libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev
+  libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev pxlib1
   locales
   fonts-dseg fonts-liberation2 fonts-wine
 )

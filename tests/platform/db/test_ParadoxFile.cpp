@@ -13,6 +13,7 @@
 #include "platform/db/ParadoxFile.h"
 #include "platform/db/Table.h"
 #include "support/TestSupport.h"
+#include "support_DbTools.h"
 #include "support_SqlTables.h"
 
 namespace {
@@ -450,6 +451,85 @@ TEST_F(ParadoxFileTest, BadFilesRaiseAClearErrorNamingTheFile)
             EXPECT_NE(std::string(e.what()).find("bad."), std::string::npos) << c.what << ": " << e.what();
         }
     }
+}
+
+// ---- an outside reader
+
+// Debian's pxlib (through its shared library) reads a table: the field list, then one line per
+// record, values joined by '|' ("None" for blank; text in code page 1250, doubles as %.17g,
+// dates as day numbers, logicals 1/0). Its blob reader crashes on any .mb file, so memos are
+// left to our own reader.
+const char* kPxlibReader = R"(
+import ctypes, sys
+px = ctypes.CDLL("libpx.so.0")
+P = ctypes.c_void_p
+class Field(ctypes.Structure):
+    _fields_ = [("name", ctypes.c_char_p), ("type", ctypes.c_char), ("len", ctypes.c_int), ("dc", ctypes.c_int)]
+px.PX_new.restype = P
+px.PX_open_file.argtypes = [P, ctypes.c_char_p]
+px.PX_get_num_records.argtypes = [P]
+px.PX_get_num_fields.argtypes = [P]
+px.PX_get_field.restype = ctypes.POINTER(Field)
+px.PX_get_field.argtypes = [P, ctypes.c_int]
+px.PX_get_record.restype = P
+px.PX_get_record.argtypes = [P, ctypes.c_int, P]
+getters = {1: ("alpha", ctypes.c_char_p), 2: ("long", ctypes.c_long), 3: ("short", ctypes.c_short),
+           4: ("long", ctypes.c_long), 5: ("double", ctypes.c_double), 6: ("double", ctypes.c_double),
+           9: ("byte", ctypes.c_char)}
+for name, kind in getters.values():
+    getattr(px, "PX_get_data_" + name).argtypes = [P, P, ctypes.c_int, ctypes.POINTER(kind)]
+px.PX_boot()
+doc = px.PX_new()
+if px.PX_open_file(doc, sys.argv[1].encode()) < 0: sys.exit("cannot open")
+fields = [px.PX_get_field(doc, i).contents for i in range(px.PX_get_num_fields(doc))]
+print(" ".join("%s:%d:%d" % (f.name.decode(), ord(f.type), f.len) for f in fields))
+buf = ctypes.create_string_buffer(4096)
+for r in range(px.PX_get_num_records(doc)):
+    if not px.PX_get_record(doc, r, buf): sys.exit("cannot read record %d" % r)
+    out, off = [], 0
+    for f in fields:
+        name, kind = getters[ord(f.type)]
+        v = kind()
+        ok = getattr(px, "PX_get_data_" + name)(doc, ctypes.c_void_p(ctypes.addressof(buf) + off), f.len, ctypes.byref(v))
+        off += f.len
+        if ok <= 0 or (name == "long" and v.value == -2**31):  # the blank pattern reads as the lowest long
+            out.append("None")
+        elif name == "alpha": out.append(v.value.decode("cp1250"))
+        elif name == "double": out.append("%.17g" % v.value)
+        elif name == "byte": out.append(str(ord(v.value)))
+        else: out.append(str(v.value))
+    print("|".join(out))
+)";
+
+TEST_F(ParadoxFileTest, DebiansParadoxLibraryReadsOurTables)
+{
+    TFieldDefs defs(nullptr);
+    defs.Add("NAME", ftString, 40);
+    defs.Add("COUNT", ftInteger);
+    defs.Add("VALUE", ftFloat, 2);
+    defs.Add("PRICE", ftCurrency);
+    defs.Add("DAY", ftDate);
+    defs.Add("DONE", ftBoolean);
+    defs.Add("SMALL", ftSmallint);
+    const std::string path = dir_.file("judged.db");
+    TParadoxFile::Create(path, defs, 1250);
+    std::vector<std::string> expected = {"NAME:1:40 COUNT:4:4 VALUE:6:8 PRICE:5:8 DAY:2:4 DONE:9:1 SMALL:3:2"};
+    {
+        TParadoxFile file(path, false);
+        for (int i = 0; i < 70; ++i) {  // three blocks
+            const double value = (i - 35) / 4.0;
+            file.AppendRecord({Variant::String(i % 2 ? kCzech : "řádek " + std::to_string(i)), Variant::Integer(i * 1000 - 7),
+                               Variant::Float(value), Variant::Float(-value), Variant::Date(EncodeDate(1996, 5, 4) + i),
+                               Variant::Boolean(i % 3 == 0), Variant::Integer(-i)});
+            char numbers[80];
+            std::snprintf(numbers, sizeof numbers, "%.17g|%.17g", value, -value);
+            expected.push_back((i % 2 ? kCzech : "řádek " + std::to_string(i)) + "|" + std::to_string(i * 1000 - 7) + "|" +
+                               numbers + "|" + std::to_string(728783 + i) + "|" + (i % 3 == 0 ? "1" : "0") + "|" + std::to_string(-i));
+        }
+        file.AppendRecord({});
+        expected.push_back("None|None|None|None|None|None|None");
+    }
+    EXPECT_EQ(dbtest::Lines(dbtest::RunPython(kPxlibReader, {path})), expected);
 }
 
 // ---- the dataset and copies through batch moves
