@@ -19,6 +19,7 @@
 #include <xlsxwriter.h>
 
 #include "app/FSelectCase.h"
+#include "app/FReplaceField.h"
 #include "app/FSelectField.h"
 #include "app/FTextInput.h"
 #include "app/ULng.h"
@@ -688,7 +689,12 @@ void TFormTable::BtnImportClick()
 {
     if (UiServices().OpenFileDialog(OpenDlg)) ImportFromTextFile(OpenDlg.FileName, GridDataSet(), this);
 }
-void TFormTable::BtnFillClick() {}
+void TFormTable::BtnFillClick()
+{
+    TFormReplaceField form;
+    form.ApplyLanguage(lngModule_);
+    form.Setup(&GridDataSet(), x(), DBGrid->DataSource(), y());
+}
 void TFormTable::BtnExportClick()
 {
     SaveDlg.FilterIndex = sfText;

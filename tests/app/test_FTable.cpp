@@ -14,9 +14,11 @@
 #include <memory>
 
 #include "app/FInfo.h"
+#include "app/FReplaceField.h"
 #include "app/FSelectCase.h"
 #include "app/FSelectField.h"
 #include "app/FTable.h"
+#include "app/FTextInput.h"
 #include "app/ULng.h"
 #include "app/support_Dialogs.h"
 #include "app/support_MainForm.h"
@@ -658,6 +660,30 @@ TEST_F(FormTableTest, SaveAsTextAsksForTheFileThenTheFields)
     EXPECT_EQ(window->SaveDlg.FilterIndex, 1);
     EXPECT_EQ(chooserCaption, "Fields to export");
     EXPECT_EQ(AnsiToUtf8(qbtest::ReadFileBytes(path)), "line\tNAME\r\n1\tAnna\r\n2\tBohumil Říha\r\n3\t\r\n");
+}
+
+// Fill and Import hand the grid's dataset to their forms; closing a form changes nothing.
+TEST_F(FormTableTest, FillAndImportOpenTheirForms)
+{
+    TFormTable* window = OpenWindow();
+    const std::string before = qbtest::ReadFileBytes(sourcePath_);
+    std::string fillCaption;
+    qbtest::WhenDialogShows<TFormReplaceField>([&](TFormReplaceField& form) { fillCaption = form.windowTitle().toStdString(); });
+    window->BtnFill->click();
+    EXPECT_EQ(fillCaption, "Fill values");  // text 2000 of the window's language module, capitalised
+    EXPECT_EQ(window->DBGrid->DataSource(), &sourceLink_);
+
+    const std::string textFile = dir_.file("values.txt");
+    qbtest::WriteFileBytes(textFile, "1;Eva\r\n");
+    ui_.Push(TUiAnswer::OpenFile(textFile));
+    bool importShown = false;
+    qbtest::WhenDialogShows<TFormTextInput>([&](TFormTextInput&) { importShown = true; });
+    window->BtnImport->click();
+    EXPECT_TRUE(importShown);
+    ASSERT_EQ(ui_.Log().size(), 1u);
+    EXPECT_EQ(ui_.Log()[0].Text, "Textový soubor (*.txt)|*.txt|Text oddělený středníkem (*.csv)|*.csv|Všechny soubory|*.*");
+    source_.Close();
+    EXPECT_EQ(qbtest::ReadFileBytes(sourcePath_), before);
 }
 
 // "Show data table" of the main window: browse window 0, created once and again after closing.
