@@ -3,7 +3,8 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -13,22 +14,20 @@
 
 namespace {
 
-std::string TempFolder()
+// One folder per fuzzing process, made on first use.
+const std::string& Folder()
 {
-    static std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_paradox_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
+    static const std::string folder = [] {
+        const auto path = std::filesystem::temp_directory_path() / ("fuzz_paradox_" + std::to_string(getpid()));
+        std::filesystem::create_directories(path);
+        return path.string();
     }();
     return folder;
 }
 
-void Write(const std::string& path, std::string_view bytes)
+void Put(const std::string& path, std::string_view bytes)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 void ReadAll(TParadoxFile& file)
@@ -43,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetProgramCodePage(1250);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const size_t split = input.find("BLOB");
-    const std::string table = TempFolder() + "/t.db";
-    Write(table, input.substr(0, split));
-    unlink((TempFolder() + "/t.mb").c_str());
-    if (split != std::string_view::npos) Write(TempFolder() + "/t.mb", input.substr(split + 4));
+    const std::string table = Folder() + "/t.db";
+    Put(table, input.substr(0, split));
+    std::filesystem::remove(Folder() + "/t.mb");
+    if (split != std::string_view::npos) Put(Folder() + "/t.mb", input.substr(split + 4));
     try {
         TParadoxFile file(table, false);
         ReadAll(file);
