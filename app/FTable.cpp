@@ -1,6 +1,7 @@
 #include "app/FTable.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,8 +20,10 @@
 #include <xlsxwriter.h>
 
 #include "app/FSelectCase.h"
+#include "app/FMemoField.h"
 #include "app/FReplaceField.h"
 #include "app/FSelectField.h"
+#include "app/FTextFieldAnalyze.h"
 #include "app/FTextInput.h"
 #include "app/ULng.h"
 #include "platform/core/DateTime.h"
@@ -477,6 +480,7 @@ void TFormTable::Release()
 {
     if (released_) return;
     released_ = true;
+    if (DBGrid->DataSource()) CloseMemoBrowsers(DBGrid->DataSource());
     RestoreDataSetEvents();
     DBGrid->SetDataSource(nullptr);
     DBNavigator->SetDataSource(nullptr);
@@ -701,5 +705,13 @@ void TFormTable::BtnExportClick()
     SaveDlgTypeChange(SaveDlg.FilterIndex);
     if (UiServices().SaveFileDialog(SaveDlg)) ExportToTextFile(SaveDlg.FileName, GridDataSet(), Text(640), this);
 }
-void TFormTable::DBGridCellClick(TField&) {}
-void TFormTable::DBGridDblClick() {}
+void TFormTable::DBGridCellClick(TField& field)
+{
+    if (field.DataType() == ftMemo) BrowseMemoField(DBGrid->DataSource(), &field);
+}
+
+void TFormTable::DBGridDblClick()
+{
+    TField* field = DBGrid->SelectedField();
+    if (field && field->DataType() == ftString) ShowTextFieldAnalyze(DBGrid->DataSource(), field, QCursor::pos());
+}

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,10 +15,12 @@
 #include <memory>
 
 #include "app/FInfo.h"
+#include "app/FMemoField.h"
 #include "app/FReplaceField.h"
 #include "app/FSelectCase.h"
 #include "app/FSelectField.h"
 #include "app/FTable.h"
+#include "app/FTextFieldAnalyze.h"
 #include "app/FTextInput.h"
 #include "app/ULng.h"
 #include "app/support_Dialogs.h"
@@ -154,6 +157,15 @@ std::vector<std::string> ParadoxRows(const std::string& path)
     TParadoxTable table;
     table.TableName = path;
     return CanonicalRows(table);
+}
+
+// The memo viewers open now.
+int FindMemoWindows()
+{
+    int count = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        count += qobject_cast<TFormMemoField*>(top) != nullptr && top->isVisible();
+    return count;
 }
 
 // The choices the dialog showed: caption, group and items.
@@ -684,6 +696,45 @@ TEST_F(FormTableTest, FillAndImportOpenTheirForms)
     EXPECT_EQ(ui_.Log()[0].Text, "Textový soubor (*.txt)|*.txt|Text oddělený středníkem (*.csv)|*.csv|Všechny soubory|*.*");
     source_.Close();
     EXPECT_EQ(qbtest::ReadFileBytes(sourcePath_), before);
+}
+
+// A memo cell opens its viewer (one per field), a text cell's double click the character view;
+// closing the table window closes its memo viewers.
+TEST_F(FormTableTest, MemoAndTextCellsOpenTheirViews)
+{
+    TTable notes;
+    notes.SetTableName(dir_.file("notes.dbf"));
+    notes.FieldDefs().Add("NAME", ftString, 10);
+    notes.FieldDefs().Add("NOTE", ftMemo);
+    notes.CreateTable();
+    notes.Open();
+    notes.Append();
+    notes.FieldByName("NAME").SetAsString("Ab");
+    notes.FieldByName("NOTE").SetAsString("a long remark");
+    notes.Post();
+    TDataSource link;
+    link.SetDataSet(&notes);
+    TFormTable* window = OpenWindow(0, &link);
+
+    window->DBGrid->OnCellClick(notes.FieldByName("NAME"));
+    EXPECT_EQ(FindMemoWindows(), 0);
+    window->DBGrid->OnCellClick(notes.FieldByName("NOTE"));
+    window->DBGrid->OnCellClick(notes.FieldByName("NOTE"));
+    EXPECT_EQ(FindMemoWindows(), 1);
+
+    window->DBGrid->setCurrentIndex(window->DBGrid->model()->index(0, 0));
+    window->DBGrid->OnDblClick();
+    QPointer<TFormTextFieldAnalyze> analyze;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* view = qobject_cast<TFormTextFieldAnalyze*>(top)) analyze = view;
+    ASSERT_NE(analyze, nullptr);
+    EXPECT_EQ(analyze->windowTitle(), "Text field analyze [NAME]");
+    analyze->close();
+
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(FindMemoWindows(), 0);
+    notes.Close();
 }
 
 // "Show data table" of the main window: browse window 0, created once and again after closing.
