@@ -2,6 +2,7 @@
 // all six modes on a real table read back by dbfread, and the form: field list, number mode
 // rules, language texts, the erase question whose Cancel shows the form again, and the grid's
 // data source detached while the records are written.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -117,6 +118,11 @@ TEST_F(FillTest, AllSixModesWriteTheTable)
     };
     const std::string file = dir_.file("values.txt");
     qbtest::WriteFileBytes(file, "line\tCODE\r\n1\tA\r\n2\tB\textra\r\nC\r\n");
+    const auto fromFile = [&file](TDataSet& d, bool first) {
+        TStringList lines;
+        lines.LoadFromFile(file);
+        return FillFieldFromLines(d, "CODE", lines, first);
+    };
     const std::vector<Case> cases = {
         {"erase", 0, [](TDataSet& d, bool first) { return FillFieldText(d, "CODE", "", false, first); }, 7,
          {"1||0|0", "2||2.5|3", "3|||0", "4||0|7", "5||1|0", "6|||2", "7||3|0"}},
@@ -133,18 +139,10 @@ TEST_F(FillTest, AllSixModesWriteTheTable)
         {"number run counting down", 0, [](TDataSet& d, bool first) { return FillFieldNumberRun(d, "CNT", 10, -3, first); },
          7, {"1|7|0|10", "2| 5|2.5|7", "3|||4", "4|12345|0|1", "5|-5|1|-2", "6|abc||-5", "7|-9999|3|-8"}},
         {"from a file", 0,
-         [&file](TDataSet& d, bool first) {
-             TStringList lines;
-             lines.LoadFromFile(file);
-             return FillFieldFromLines(d, "CODE", lines, first);
-         },
+         fromFile,
          3, {"1|A|0|0", "2|B|2.5|3", "3|C||0", "4|12345|0|7", "5|-5|1|0", "6|abc||2", "7|-9999|3|0"}},
         {"from a file past the last record", 6,
-         [&file](TDataSet& d, bool first) {
-             TStringList lines;
-             lines.LoadFromFile(file);
-             return FillFieldFromLines(d, "CODE", lines, first);
-         },
+         fromFile,
          2, {"1|7|0|0", "2| 5|2.5|3", "3|||0", "4|12345|0|7", "5|-5|1|0", "6|A||2", "7|B|3|0"}},
         {"numbers padded", 0, [](TDataSet& d, bool first) { return PadFieldNumbers(d, "CODE", 3, '0', first); }, 5,
          {"1|007|0|0", "2|005|2.5|3", "3|000||0", "4|12345|0|7", "5|-05|1|0", "6|abc||2", "7|-9999|3|0"}},
@@ -310,6 +308,33 @@ TEST_F(FillTest, LanguageTextsReplaceTheCaptions)
     EXPECT_TRUE(form.RG_startCurrent->isChecked());
     EXPECT_EQ(form.RadioButton6->text().toStdString(), "[2050]");
     EXPECT_EQ(form.BtnCancel->text().toStdString(), "Cancel");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FillTest, EnteringAnEditChoosesItsModeAndClickingAModeEntersItsFirstEdit)
+{
+    TFormReplaceField form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    struct Case {
+        QLineEdit* edit;
+        QRadioButton* mode;
+    };
+    const Case cases[] = {{form.EditConst, form.RadioButton2}, {form.EditStep, form.RadioButton3},
+                          {form.EditFile, form.RadioButton4}, {form.EditFind, form.RadioButton6}};
+    for (const Case& c : cases) {
+        c.edit->setFocus();
+        QApplication::processEvents();
+        EXPECT_TRUE(c.mode->isChecked()) << c.edit->objectName().toStdString();
+    }
+    form.RadioButton3->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(form.EditFrom->hasFocus());
+    form.RadioButton1->click();
+    EXPECT_TRUE(form.RadioButton1->isChecked());
 }
 
 }  // namespace
