@@ -3,16 +3,19 @@
 #include "chart/graphics/DuvCanvas.h"
 #include "chart/graphics/DuvCanvas3D.h"
 #include "chart/graphics/DuvConst.h"
+#include "chart/graphics/DuvFilters.h"
 
 void InitializeChartGraphicsModules()
 {
     DuvConstInitialization();
     DuvCanvasInitialization();
     DuvCanvas3DInitialization();
+    DuvFiltersInitialization();
 }
 
 void FinalizeChartGraphicsModules()
 {
+    DuvFiltersFinalization();
     DuvCanvas3DFinalization();
     DuvCanvasFinalization();
     DuvConstFinalization();
