@@ -4,9 +4,11 @@
 #include "chart/graphics/DuvCanvas3D.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/graphics/DuvFilters.h"
+#include "chart/graphics/DuvHtml.h"
 
 void InitializeChartGraphicsModules()
 {
+    DuvHtmlInitialization();
     DuvConstInitialization();
     DuvCanvasInitialization();
     DuvCanvas3DInitialization();
@@ -19,4 +21,5 @@ void FinalizeChartGraphicsModules()
     DuvCanvas3DFinalization();
     DuvCanvasFinalization();
     DuvConstFinalization();
+    DuvHtmlFinalization();
 }

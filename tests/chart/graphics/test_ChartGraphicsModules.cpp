@@ -8,6 +8,8 @@
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/graphics/DuvFont.h"
+#include "chart/graphics/DuvCanvas.h"
+#include "chart/graphics/DuvHtml.h"
 #include "chart/graphics/ResourceFonts.h"
 #include "platform/core/StringList.h"
 
@@ -20,6 +22,7 @@ TEST(ChartGraphicsModules, StartAndShutdownInOrder)
     EXPECT_EQ(DefaultFontName, "Arial");
     EXPECT_EQ(DefaultFontSize, 8);
     EXPECT_EQ(TDuvFont().Name(), "Arial");
+    EXPECT_EQ(DrawHtmlTextHook, &DrawHtmlText);
 
     // the digital fonts answer to the program's family names
     for (const char* family : {"Elektra", "DS-Digital"}) {
@@ -35,6 +38,7 @@ TEST(ChartGraphicsModules, StartAndShutdownInOrder)
 
     FinalizeChartGraphicsModules();
     EXPECT_EQ(DigitalFontNamesHook, nullptr);
+    EXPECT_EQ(DrawHtmlTextHook, nullptr);
     EXPECT_EQ(DigitalFontHandles[0], 0);
     EXPECT_EQ(DigitalFontHandles[1], 0);
     EXPECT_EQ(DuvMsgGalleryLine, "");
