@@ -12,6 +12,9 @@
 #include <filesystem>
 
 #include "app/DataModules.h"
+#include "app/FFtp.h"
+#include "app/FItem.h"
+#include "app/FSetQuery.h"
 #include "app/FTable.h"
 #include "app/FText.h"
 #include "app/ULng.h"
@@ -31,6 +34,13 @@ bool FileExists(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::exists(path, error);
+}
+
+// The same file also when the two names are written differently.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(a, b, error);
 }
 
 }  // namespace
@@ -201,6 +211,18 @@ void TFormMain::FormActivate()
     activated_ = true;  // closing the modal window activates this one again
     FormInfo->exec();
     SetDefinitionOpenState(false);
+    LoadFtpSettings();
+}
+
+void TFormMain::LoadFtpSettings() { LoadFtpSettings(FtpSettingsFileName()); }
+
+void TFormMain::LoadFtpSettings(const std::string& path)
+{
+    if (!FileExists(path)) {
+        TB_SendViaFTP->setEnabled(false);
+        return;
+    }
+    TftpSetting(path).ApplyTo(Ftp);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -261,9 +283,41 @@ TDataModule* TFormMain::Panel(int index) const { return panels_.at(index); }
 // ---------------------------------------------------------------------------------------------
 // Commands
 
-// The definition editor comes with a later window; until then these buttons do nothing.
-void TFormMain::TB_CreateDefIniClick() {}
-void TFormMain::TB_EditDefIniClick() {}
+void TFormMain::TB_CreateDefIniClick()
+{
+    TFormItem editor(this);
+    editor.CreateDefinition();
+    OpenEditedDefinition(editor);
+}
+
+void TFormMain::TB_EditDefIniClick()
+{
+    if (!UiServices().OpenFileDialog(OpenDlg)) return;
+    const std::string name = OpenDlg.FileName;
+    if (definition_ && SameFile(name, definition_->FileName())) {
+        UiServices().ShowWarning("It is not possible to modify the opened file.");
+        return;
+    }
+    TFormItem editor(this);
+    editor.LoadDefinition(name);
+    OpenEditedDefinition(editor);
+}
+
+// A saved definition that reads differently may no longer fit its table: the old table files
+// move to backup names the user is told about, and a new table is made when it opens.
+void TFormMain::OpenEditedDefinition(const TFormItem& editor)
+{
+    const std::string name = editor.GetSavedFileName();
+    if (name.empty()) return;
+    if (editor.SavedFileChanged()) {
+        if (definition_ && SameFile(name, definition_->FileName())) TB_CloseClick();
+        const std::vector<std::string> backups = BackupDataTableFiles(name);
+        if (!backups.empty()) UiServices().ShowInformation(BackupMessage(backups));
+    }
+    if (!UiServices().AskYesNo("Open editted " + name + "?")) return;
+    if (definition_) TB_CloseClick();
+    if (OpenDefinitionFile(name)) StatusPanels[2]->setText(Q(name));
+}
 
 void TFormMain::TB_OpenClick()
 {
@@ -314,10 +368,22 @@ void TFormMain::TB_TableClick()
     ShowTableWindow(window, 0, &DataSource);
 }
 
-// The query builder, frequency graph and FTP upload come with later windows.
-void TFormMain::TB_SQLClick() {}
+void TFormMain::TB_SQLClick()
+{
+    std::string fields = "*";
+    const std::string table = std::filesystem::path(tablePath_).filename().string();
+    if (ExecuteQueryBuilder("collection", table, nullptr, 409, false, fields) <= 0) {
+        ReleaseQueryBuilder(FormSetQuery);  // no window takes a builder whose query found nothing
+        return;
+    }
+    auto* window = new TFormTable;
+    SetupTableWindow(window, 409);
+    window->SetDatabaseName("collection");
+    ShowTableWindowWithCallback(window, -1, &FormSetQuery->DS_query, FormSetQuery, ReleaseQueryBuilder);
+}
+
+// The frequency graph and FTP upload come with later windows.
 void TFormMain::TB_graphClick() {}
-void TFormMain::TB_SendViaFTPClick() {}
 
 void TFormMain::TB_DataInsertClick()
 {
@@ -358,6 +424,16 @@ void TFormMain::TB_ImportClick()
 void TFormMain::TB_AboutClick()
 {
     if (FormInfo) FormInfo->exec();
+}
+
+void TFormMain::TB_SendViaFTPClick()
+{
+    std::string installation;
+    if (!definition_ || !FormInfo || !FormInfo->ReadRegistryString("Installation", installation) || installation.empty())
+        return;
+    // What was typed into the visible panel belongs to the record that is sent.
+    if (Table.Active() && CurrentPanelVisible()) currentPanel_->PostValues();
+    SendDefinitionFiles(Ftp, Table, definition_->FileName(), installation);
 }
 
 // ---------------------------------------------------------------------------------------------
