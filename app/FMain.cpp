@@ -218,11 +218,8 @@ void TFormMain::LoadFtpSettings() { LoadFtpSettings(FtpSettingsFileName()); }
 
 void TFormMain::LoadFtpSettings(const std::string& path)
 {
-    if (!FileExists(path)) {
-        TB_SendViaFTP->setEnabled(false);
-        return;
-    }
-    TftpSetting(path).ApplyTo(Ftp);
+    TB_SendViaFTP->setEnabled(FileExists(path));
+    if (TB_SendViaFTP->isEnabled()) TftpSetting(path).ApplyTo(Ftp);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)

@@ -14,6 +14,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/net/FtpClient.h"
 #include "platform/ui/UiServices.h"
 
 class QLabel;
@@ -56,6 +57,7 @@ public:
     QToolButton* TB_Descriptions;
     QToolButton* TB_graph;
     QToolButton* TB_SendViaFTP;
+    TFtpClient Ftp;
 
     // Commands
     void TB_CreateDefIniClick();
@@ -72,6 +74,9 @@ public:
     void TB_AboutClick();
 
     void FormActivate();
+    // Applies the FTP settings file beside the program to Ftp; without it Send data is disabled.
+    void LoadFtpSettings();
+    void LoadFtpSettings(const std::string& path);
 
     // Opening a definition: builds the panels, creates the table when missing and opens it.
     // A failure is shown and leaves no definition open and no table this opening created.

@@ -140,6 +140,7 @@ void TFtpClient::Perform(Request& request, const std::string& action)
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROXY, "");  // straight to the server, whatever the environment says
     curl_easy_setopt(curl, CURLOPT_USERNAME, Username.c_str());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, Password.c_str());
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(ConnectTimeoutSeconds));

@@ -1,0 +1,111 @@
+#include "app/oruCryptoUtils.h"
+
+#include <optional>
+
+#include "platform/core/CodePage.h"
+
+namespace {
+
+constexpr std::uint16_t kMultiplier = 51379;
+constexpr std::uint16_t kIncrement = 27154;
+
+std::uint16_t NextKey(std::uint16_t key, unsigned char scrambled)
+{
+    return static_cast<std::uint16_t>((key + scrambled) * kMultiplier + kIncrement);
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<std::string> HexBytes(const std::string& hexText)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hexText.size(); i += 2) {
+        const int high = HexDigit(hexText[i]);
+        const int low = HexDigit(hexText[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return bytes;
+}
+
+std::optional<std::string> DescrambledBytes(const std::string& hexText, std::uint16_t startKey)
+{
+    std::optional<std::string> bytes = HexBytes(hexText);
+    if (!bytes) return std::nullopt;
+    std::uint16_t key = startKey;
+    for (char& b : *bytes) {
+        const auto scrambled = static_cast<unsigned char>(b);
+        b = static_cast<char>(scrambled ^ (key >> 8));
+        key = NextKey(key, scrambled);
+    }
+    return bytes;
+}
+
+bool IsWellFormedUtf8(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = ValidUtf8Length(text.data() + i, text.size() - i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Control characters: C0, DEL and C1 (U+0080..U+009F, written as C2 80..C2 9F).
+bool HasControlCharacters(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) return true;
+        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string DescrambleHex(const std::string& hexText, std::uint16_t startKey)
+{
+    const std::optional<std::string> bytes = DescrambledBytes(hexText, startKey);
+    if (!bytes || !IsWellFormedUtf8(*bytes)) return "";
+    return *bytes;
+}
+
+std::string ScrambleHex(const std::string& text, std::uint16_t startKey)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    std::uint16_t key = startKey;
+    for (const char c : text) {
+        const auto scrambled = static_cast<unsigned char>(static_cast<unsigned char>(c) ^ (key >> 8));
+        hex += digits[scrambled >> 4];
+        hex += digits[scrambled & 15];
+        key = NextKey(key, scrambled);
+    }
+    return hex;
+}
+
+bool DescramblesToPrintableText(const std::string& hexText, std::uint16_t startKey)
+{
+    const std::optional<std::string> bytes = DescrambledBytes(hexText, startKey);
+    return bytes && IsWellFormedUtf8(*bytes) && !HasControlCharacters(*bytes);
+}
+
+std::uint16_t FindStartKey(const std::vector<std::string>& hexTexts, std::uint16_t preferred)
+{
+    const auto fits = [&](std::uint16_t key) {
+        for (const std::string& hex : hexTexts)
+            if (!DescramblesToPrintableText(hex, key)) return false;
+        return true;
+    };
+    if (fits(preferred)) return preferred;
+    for (std::uint16_t key = 0; key < 256; ++key)
+        if (key != preferred && fits(key)) return key;
+    return preferred;
+}

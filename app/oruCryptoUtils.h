@@ -1,0 +1,21 @@
+#pragma once
+// Scrambling of short texts (the FTP settings strings) into hexadecimal digits: each byte is
+// XORed with the high byte of a 16-bit key that rolls on with every scrambled byte.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Hex digits (either case; a trailing odd digit is ignored) back to text. "" when a pair is not
+// hexadecimal or the bytes are not well-formed UTF-8.
+std::string DescrambleHex(const std::string& hexText, std::uint16_t startKey);
+
+// Text to upper-case hex digits that DescrambleHex(…, startKey) turns back into the text.
+std::string ScrambleHex(const std::string& text, std::uint16_t startKey);
+
+// True when the hex text descrambles under startKey to well-formed UTF-8 without control
+// characters (an empty text counts as printable).
+bool DescramblesToPrintableText(const std::string& hexText, std::uint16_t startKey);
+
+// The start key under which every one of the hex texts descrambles to printable text: preferred
+// when it does, otherwise the lowest other one-byte key that does, otherwise preferred.
+std::uint16_t FindStartKey(const std::vector<std::string>& hexTexts, std::uint16_t preferred);
