@@ -9,8 +9,10 @@ QB_PACKAGES=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
+  libjpeg62-turbo-dev libjpeg-turbo-progs imagemagick
   python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin
   libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev pxlib1
+  unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales
   fonts-dseg fonts-liberation2 fonts-wine
 )

@@ -494,7 +494,7 @@ bool TDuvCanvas3D::FillSpecial(const TRect& bounds, const std::function<void()>&
     if (!picture && !UsesGradient()) return false;
     if (clip) clip();
     if (picture) {
-        const QImage& graphic = *brush.PeekImage()->Graphic();
+        const QImage& graphic = *brush.PeekImage()->GetFiltered();
         Device().drawImage(DeviceRect(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom).normalized(), graphic);
     } else {
         FillGradient(*brush.GetGradient(), bounds);
@@ -855,7 +855,7 @@ void TDuvCanvas3D::DrawTextWithEffects(int x, int y, const std::string& text, do
         if (gradient)
             fill->GetGradient()->Draw(*this, bounds, 0);
         else
-            StretchDraw(bounds, *fill->PeekImage()->Graphic());
+            StretchDraw(bounds, *fill->PeekImage()->GetFiltered());
         Unclip();
     }
     if (!hasOutline) return;

@@ -59,6 +59,9 @@ public:
     std::string ReadStr();    // length byte + bytes, no tag
     std::string ReadBinary(); // tag 10 payload
     void SkipValue();
+    // Name and value pairs of an object until the end marker, and the marker itself (what a
+    // DefineProperties reader of a list of objects reads each object with).
+    void ReadProperties(TPersistent* instance);
     void Read(void* data, std::int64_t count);
     std::int64_t BytesLeft() const;
     // Raises EReadError when count exceeds the bytes left.
@@ -78,7 +81,6 @@ private:
 
     TComponent* ReadComponent();
     TComponent* CreateChild(const std::string& className, const std::string& name, std::uint8_t flags);
-    void ReadProperties(TPersistent* instance);
     void ReadProperty(TPersistent* instance);
     bool ReadDefinedProperty(TPersistent* instance, const std::string& name);
     void ReadPropValue(TPersistent* instance, const TPropInfo& info, const std::string& path);
