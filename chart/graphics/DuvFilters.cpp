@@ -182,11 +182,15 @@ QImage ResizedCopy(const QImage& bitmap, int width, int height)
 void RotateGradientBitmap(TCustomDuvGradient& gradient, QImage& bitmap)
 {
     if (static_cast<long long>(bitmap.width()) * bitmap.height() > 16777215) return;
-    // The gradient draws the turned bitmap where the unturned one was: it keeps its size.
     TRotateFilter rotate;
-    rotate.AutoSize = false;
     rotate.Angle = gradient.Angle();
-    rotate.Apply(bitmap);
+    QImage turned = bitmap;
+    rotate.Apply(turned);
+    // The gradient draws the turned bitmap where the unturned one was: the turned picture's
+    // centre goes to the bitmap's centre and the bitmap keeps its size.
+    QImage centred = SameFormat(bitmap, bitmap.width(), bitmap.height());
+    CopyPixels(centred, turned, bitmap.width() / 2 - turned.width() / 2, bitmap.height() / 2 - turned.height() / 2);
+    bitmap = centred;
 }
 
 // ---------------------------------------------------------------- resize and crop
