@@ -23,6 +23,7 @@ class QToolBar;
 class QToolButton;
 class TDBNavigator;
 class TDataModule;
+class TFormItem;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
@@ -118,6 +119,7 @@ private:
     bool CurrentPanelVisible() const;
     void BuildPanels();
     void CloseDefinition();
+    void OpenEditedDefinition(const TFormItem& editor);
     void FreePanels();
     std::string CreateTableStatement(bool& failed);
 
