@@ -324,15 +324,21 @@ void SetCaption(QLabel* label, const std::string& caption)
     label->setAccessibleName(QText(caption));
 }
 
+QListWidgetItem* SelectedItem(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
 std::string SelectedText(const QListWidget* list)
 {
-    const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? item->text().toStdString() : std::string();
+    const QListWidgetItem* item = SelectedItem(list);
+    return item ? item->text().toStdString() : std::string();
 }
 
 void CopyToClipboard(const QListWidget* list)
 {
-    if (const QListWidgetItem* item = list->currentItem(); item && item->isSelected())
+    if (const QListWidgetItem* item = SelectedItem(list))
         QGuiApplication::clipboard()->setText(item->text());
 }
 
@@ -465,14 +471,12 @@ void TFormSetQuery::BuildTablePanel()
 
 void TFormSetQuery::BuildMenus()
 {
-    PopupConds = new QMenu(this);
-    PopupConds->setObjectName("PopupConds");
+    PopupConds = Named(new QMenu(this), "PopupConds", "Conditions");
     PopEdit = PopupConds->addAction("&Edit");
     PopEdit->setObjectName("PopEdit");
     PopDelete = PopupConds->addAction("&Delete");
     PopDelete->setObjectName("PopDelete");
-    PopupQuery = new QMenu(this);
-    PopupQuery->setObjectName("PopupQuery");
+    PopupQuery = Named(new QMenu(this), "PopupQuery", "SQL");
     PopLoad = PopupQuery->addAction(QString::fromUtf8("&Načíst"));
     PopLoad->setObjectName("PopLoad");
     PopSave = PopupQuery->addAction(QString::fromUtf8("&Uložit"));
@@ -732,8 +736,8 @@ void TFormSetQuery::CBoperChange()
 
 void TFormSetQuery::PopEditClick()
 {
-    QListWidgetItem* item = ListConds->currentItem();
-    if (!item || !item->isSelected())
+    QListWidgetItem* item = SelectedItem(ListConds);
+    if (!item)
         return;
     const std::string condition = item->text().toStdString();
     std::string answer = condition;
@@ -747,9 +751,7 @@ void TFormSetQuery::PopEditClick()
 
 void TFormSetQuery::PopDeleteClick()
 {
-    QListWidgetItem* item = ListConds->currentItem();
-    if (item && item->isSelected())
-        delete item;
+    delete SelectedItem(ListConds);
 }
 
 void TFormSetQuery::PopSaveClick()

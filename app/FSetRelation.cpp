@@ -15,8 +15,8 @@ const QSize kDesignClient(330, 260);
 
 std::string SelectedText(const QListWidget* list)
 {
-    const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? item->text().toStdString() : std::string();
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? std::string() : selected.front()->text().toStdString();
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption)
