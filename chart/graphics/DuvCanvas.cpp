@@ -1,5 +1,6 @@
 #include "chart/graphics/DuvCanvas.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -12,7 +13,9 @@
 #include "chart/graphics/DuvPicture.h"
 #include "chart/graphics/DuvShadow.h"
 #include "chart/graphics/ResourceFonts.h"
+#include "platform/core/ClassRegistry.h"
 #include "platform/core/NumText.h"
+#include "platform/core/Streams.h"
 
 TDrawHtmlText DrawHtmlTextHook = nullptr;
 
@@ -394,4 +397,52 @@ void DuvCanvasFinalization()
 {
     if (canvasModuleCount == 0 || --canvasModuleCount != 0) return;
     RemoveCustomFonts();
+}
+
+// ---------------------------------------------------------------- services for the editors
+
+void ActivateControlClassGroup() {}
+
+const TClassInfo* FindRegisteredClass(const std::string& className)
+{
+    ActivateControlClassGroup();
+    return GetClass(className);
+}
+
+void NoOperation() {}
+
+void DrawCheckMark(TDuvCanvas& canvas, int left, int top, bool checkBox, bool ticked)
+{
+    constexpr int kSide = 13;
+    constexpr TColor kFrame = 0x808080;
+    TDuvPen savedPen;
+    savedPen.Assign(&canvas.Pen());
+    TDuvBrush savedBrush;
+    savedBrush.Assign(&canvas.Brush());
+    canvas.Pen().SetVisible(true);
+    canvas.Pen().SetStyle(psSolid);
+    canvas.Pen().SetWidth(1);
+    canvas.Pen().SetColor(kFrame);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(clWhite);
+    const TRect box{left, top, left + kSide, top + kSide};
+    checkBox ? canvas.RectangleRect(box) : canvas.EllipseRect(box);
+    if (ticked) {
+        canvas.Pen().SetColor(clBlack);
+        canvas.Brush().SetColor(clBlack);
+        if (checkBox)
+            canvas.Polyline({{left + 3, top + 6}, {left + 5, top + 9}, {left + 10, top + 3}});
+        else
+            canvas.Ellipse(left + 4, top + 4, left + 9, top + 9);
+    }
+    canvas.Pen().Assign(&savedPen);
+    canvas.Brush().Assign(&savedBrush);
+}
+
+std::unique_ptr<TStream> FindResourceStream(const std::string& name)
+{
+    if (name.empty()) return nullptr;
+    QFile resource(QStringLiteral(":/rcdata/") + QString::fromStdString(name));
+    if (!resource.open(QIODevice::ReadOnly)) return nullptr;
+    return std::make_unique<TMemoryStream>(resource.readAll().toStdString());
 }

@@ -217,3 +217,21 @@ extern TDrawHtmlText DrawHtmlTextHook;
 // The canvas module's start-up (default font, digital fonts) and shutdown steps.
 void DuvCanvasInitialization();
 void DuvCanvasFinalization();
+
+// ---------------------------------------------------------------- services for the editors
+// (the editor controls themselves are widgets: chart/graphics/widgets/DuvControls.h)
+class TClassInfo;
+class TStream;
+
+// Every class registration of the chart library calls it first. The class registry here holds
+// controls and chart classes alike, so there is no group to switch.
+void ActivateControlClassGroup();
+// A registered class by name (without regard to case); none when unknown.
+const TClassInfo* FindRegisteredClass(const std::string& className);
+// Editor forms call it before they store their Tag; it does nothing.
+void NoOperation();
+// A 13 x 13 check box (checkBox) or radio button at (left, top), ticked when ticked is set.
+// The canvas's pen and brush are left as they were.
+void DrawCheckMark(TDuvCanvas& canvas, int left, int top, bool checkBox, bool ticked);
+// The program's raw-data resource of that name as a read-only stream; none when there is none.
+std::unique_ptr<TStream> FindResourceStream(const std::string& name);
