@@ -1,7 +1,8 @@
 #include "app/FFtp.h"
 
+#include <strings.h>
+
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
