@@ -182,3 +182,10 @@ int SelectCaseFixed(QWidget* owner, const std::string& caption, const std::strin
 {
     return SelectCase(owner, caption, groupCaption, false, defaultIndex, itemsText);
 }
+
+int SelectCaseChoice(QWidget* owner, const std::string& caption, const std::string& groupCaption, bool showAdd,
+                     int defaultIndex, const std::string& itemsText)
+{
+    const int index = SelectCase(owner, caption, groupCaption, showAdd, defaultIndex, itemsText);
+    return FormSelectCase->result() == QDialog::Accepted ? index : -1;
+}

@@ -57,3 +57,7 @@ int SelectCase(QWidget* owner, const std::string& caption, const std::string& gr
                int defaultIndex, const std::string& itemsText);
 int SelectCaseFixed(QWidget* owner, const std::string& caption, const std::string& groupCaption, int defaultIndex,
                     const std::string& itemsText);
+// As SelectCase, but a dialog closed without OK answers -1, so a preselected choice is never
+// taken for one the user made.
+int SelectCaseChoice(QWidget* owner, const std::string& caption, const std::string& groupCaption, bool showAdd,
+                     int defaultIndex, const std::string& itemsText);

@@ -26,9 +26,12 @@
 #include "app/FTextFieldAnalyze.h"
 #include "app/FTextInput.h"
 #include "app/ULng.h"
+#include "app/UMSAccess.h"
+#include "app/UMSSql.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/NumText.h"
 #include "platform/db/BatchMove.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/db/ParadoxFile.h"
 #include "platform/db/Query.h"
@@ -680,12 +683,25 @@ void TFormTable::ChooseIndex(TTable& table)
     table.SetIndexFieldNames(field);
 }
 
-void TFormTable::ExportToAccess(const std::string&)
+void TFormTable::ExportToAccess(const std::string& fileName)
 {
-    throw Exception("Copying to MS Access databases is not available in this version.");
+    std::string file = fileName;
+    if (file.empty()) {
+        SaveDlg.FilterIndex = sfAccess;
+        SaveDlg.DefaultExt = "mdb";
+        if (!UiServices().SaveFileDialog(SaveDlg)) return;
+        file = SaveDlg.FileName;
+    }
+    TDataSet& dataSet = GridDataSet();
+    // Made for each export: a database name is unique in the session, and windows come and go.
+    TDatabase DatabaseMDB;
+    DatabaseMDB.SetDatabaseName("dbAccess");
+    DatabaseMDB.DriverName = "Microsoft Access Driver (*.mdb)";
+    TGridDetached detached(*this);
+    ExportToMSAccess(dataSet, file, DatabaseMDB, PrgBar, this);
 }
 
-void TFormTable::CopyToMSSql() { throw Exception("Copying to MS SQL databases is not available in this version."); }
+void TFormTable::CopyToMSSql() { CopyToMSSqlServer(GridDataSet(), this); }
 
 // ---- commands of the tools (import, fill, text export, memo and character views)
 

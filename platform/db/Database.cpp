@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/db/DbError.h"
+#include "platform/db/Odbc.h"
 
 namespace {
 
@@ -39,26 +40,36 @@ std::string TDatabase::EffectiveDriver() const
     return DriverName;
 }
 
-std::string TDatabase::Path() const
+std::string TDatabase::Param(const std::string& name) const
 {
-    std::string path = Params.Values("PATH");
-    if (path.empty() && !AliasName.empty()) {
+    std::string value = Params.Values(name);
+    if (value.empty() && !AliasName.empty() && session_->IsAlias(AliasName)) {
         TStringList aliasParams;
         session_->GetAliasParams(AliasName, aliasParams);
-        path = aliasParams.Values("PATH");
+        value = aliasParams.Values(name);
     }
-    return path;
+    return value;
 }
+
+std::string TDatabase::Path() const { return Param("PATH"); }
+
+std::string TDatabase::OdbcDataSource() const { return Param("ODBC DSN"); }
 
 void TDatabase::SetConnected(bool connected)
 {
     if (connected == connected_) return;
     if (!connected) {
+        odbc_.reset();
         connected_ = false;
         return;
     }
     if (!AliasName.empty() && !session_->IsAlias(AliasName))
         DatabaseError("Database '" + databaseName_ + "': unknown alias '" + AliasName + "'");
+    if (const std::string dataSource = OdbcDataSource(); !dataSource.empty()) {
+        odbc_ = std::make_unique<TOdbcConnection>(dataSource, Param("USER NAME"), Param("PASSWORD"));
+        connected_ = true;
+        return;
+    }
     const std::string driver = EffectiveDriver();
     if (!IsStandardDriver(driver))
         DatabaseError("Database '" + databaseName_ + "': driver '" + driver + "' is not available");
@@ -68,10 +79,14 @@ void TDatabase::SetConnected(bool connected)
     connected_ = true;
 }
 
-void TDatabase::GetTableNames(TStringList& list, bool)
+void TDatabase::GetTableNames(TStringList& list, bool systemTables)
 {
     Open();
     list.Clear();
+    if (odbc_) {
+        for (const std::string& name : odbc_->TableNames(systemTables)) list.Add(name);
+        return;
+    }
     std::vector<std::string> names;
     const std::string path = Path().empty() ? "." : Path();
     for (const auto& entry : std::filesystem::directory_iterator(path))

@@ -1,12 +1,16 @@
 #pragma once
 // Databases and the session: a database names a folder of dBase tables (parameter PATH) or an
 // alias of the session; the session holds the alias set and the databases by name.
+// An alias or database with the parameter "ODBC DSN" connects to that ODBC data source instead
+// (with its "USER NAME" and "PASSWORD").
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/core/StringList.h"
 
+class TOdbcConnection;
 class TSession;
 
 class TDatabase : public TObject {
@@ -33,13 +37,18 @@ public:
     void GetTableNames(TStringList& list, bool systemTables = false);  // table files of the folder, sorted
     TSession& Session() const { return *session_; }
 
+    std::string OdbcDataSource() const;  // "" when the database is a folder of tables
+    TOdbcConnection* OdbcConnection() const { return odbc_.get(); }  // while connected to a data source
+
 private:
     friend class TSession;
     std::string EffectiveDriver() const;
+    std::string Param(const std::string& name) const;  // own, else the alias's
 
     TSession* session_;
     std::string databaseName_;
     bool connected_ = false;
+    std::unique_ptr<TOdbcConnection> odbc_;
 };
 
 class TSession : public TObject {

@@ -23,6 +23,7 @@
 #include "app/FTextFieldAnalyze.h"
 #include "app/FTextInput.h"
 #include "app/ULng.h"
+#include "app/UMSSql.h"
 #include "app/support_Dialogs.h"
 #include "app/support_MainForm.h"
 #include "platform/core/CodePage.h"
@@ -602,12 +603,13 @@ TEST_F(FormTableTest, CopyMenuOfTheRightButton)
         int answer;
         std::vector<std::string> uiCalls;
     };
+    setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);  // where the user's own settings copies are looked for
     const Case cases[] = {
         {kCancel, {}},
         {0, {}},
         {1, {"save dialog"}},
-        {2, {"message box: Copying to MS Access databases is not available in this version."}},
-        {3, {"message box: Copying to MS SQL databases is not available in this version."}},
+        {2, {"save dialog"}},
+        {3, {"message box: File " + LocateMSSqlSettings() + " with MS SQL ODBC settings does not exist!"}},
     };
     for (const Case& c : cases) {
         const size_t logged = ui_.Log().size();
@@ -629,8 +631,8 @@ TEST_F(FormTableTest, CopyMenuOfTheRightButton)
             calls.push_back(call.Kind == TUiCallKind::SaveFile ? "save dialog" : "message box: " + call.Text);
         }
         EXPECT_EQ(calls, c.uiCalls) << c.answer;
-        if (c.answer == 1) {
-            EXPECT_EQ(window->SaveDlg.FilterIndex, 2);
+        if (c.answer == 1 || c.answer == 2) {
+            EXPECT_EQ(window->SaveDlg.FilterIndex, c.answer == 1 ? 2 : 5);
         }
     }
 }
