@@ -1,9 +1,7 @@
 #include "chart/graphics/DuvHtml.h"
 
-#include <QByteArray>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QUrl>
 #include <algorithm>
 #include <array>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "chart/graphics/DuvCanvas.h"
+#include "chart/graphics/GraphicClasses.h"
 #include "platform/core/NumText.h"
 #include "platform/core/Streams.h"
 #include "platform/core/StringList.h"
@@ -597,9 +596,7 @@ bool IsRemoteHtmlSource(const std::string& source)
 
 bool HtmlPictureFormatExists(const std::string& extension)
 {
-    if (extension.size() < 2 || extension[0] != '.') return false;
-    const QByteArray format = QByteArray::fromStdString(extension.substr(1)).toLower();
-    return QImageReader::supportedImageFormats().contains(format);
+    return extension.size() > 1 && GraphicClassOfExtension(extension) != nullptr;
 }
 
 int LoadHtmlPictureFile(const std::string& source, TStream& stream)
@@ -622,12 +619,12 @@ int LoadHtmlPictureFile(const std::string& source, TStream& stream)
 
 QImage ReadHtmlPicture(const std::string& extension, TStream& stream)
 {
-    std::string bytes(static_cast<std::size_t>(stream.Remaining()), '\0');
-    stream.ReadBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-    const QByteArray format = QByteArray::fromStdString(extension.size() > 1 ? extension.substr(1) : "").toLower();
-    QImage picture = QImage::fromData(QByteArray::fromStdString(bytes), format.constData());
-    if (picture.isNull()) throw Exception("Picture of type " + extension + " cannot be read");
-    return picture;
+    const TGraphicClass* kind = extension.size() > 1 ? GraphicClassOfExtension(extension) : nullptr;
+    if (!kind) throw Exception("No picture format for " + extension);
+    const std::unique_ptr<TGraphic> graphic = kind->Create();
+    graphic->LoadFromStream(stream);
+    if (graphic->Empty()) throw Exception("Picture of type " + extension + " cannot be read");
+    return graphic->Image();
 }
 
 // ---------------------------------------------------------------- module

@@ -38,7 +38,7 @@ extern THtmlStreamHook HtmlStreamHook;
 // a chart text must not reach out to the network while it is drawn.
 extern bool HtmlRemotePicturesAllowed;
 
-// The hooks the markup module installs at start: picture formats the program can read, and
+// The hooks the markup module installs at start: the graphic kinds of the picture module, and
 // local files (a path or a file: URL; nothing but regular files).
 bool HtmlPictureFormatExists(const std::string& extension);
 int LoadHtmlPictureFile(const std::string& source, TStream& stream);
