@@ -265,6 +265,25 @@ private:
 
 // ---- connections
 
+namespace {
+
+// What the driver manager's own message hides: which part of a data source is missing.
+std::string MissingPart(const std::string& dataSource)
+{
+    std::string driver;
+    const TOdbcIniFile user(OdbcIniPath(TOdbcScope::User));
+    const TOdbcIniFile system(OdbcIniPath(TOdbcScope::System));
+    if (!user.ReadString(dataSource, "Driver", driver) && !system.ReadString(dataSource, "Driver", driver)) {
+        if (user.SectionExists(dataSource) || system.SectionExists(dataSource)) return "the data source names no driver";
+        return "the data source is defined neither in " + user.Path() + " nor in " + system.Path();
+    }
+    if (driver.starts_with("/")) return fs::exists(driver) ? "" : "the driver library " + driver + " does not exist";
+    if (driver.find(".so") != std::string::npos) return "";  // a library the driver manager looks for itself
+    return IsOdbcDriverInstalled(driver) ? "" : "the ODBC driver '" + driver + "' is not installed";
+}
+
+}  // namespace
+
 TOdbcConnection::TOdbcConnection(const std::string& dataSource, const std::string& userName, const std::string& password)
     : dataSource_(dataSource)
 {
@@ -276,7 +295,9 @@ TOdbcConnection::TOdbcConnection(const std::string& dataSource, const std::strin
     const SQLRETURN result = SQLConnect(connection_, Text(dataSource), SQL_NTS, Text(userName), SQL_NTS,
                                         Text(password), SQL_NTS);
     if (!SQL_SUCCEEDED(result)) {
-        const std::string details = Diagnostics(SQL_HANDLE_DBC, connection_);
+        const std::string reason = MissingPart(dataSource);
+        const std::string diagnostics = Diagnostics(SQL_HANDLE_DBC, connection_);
+        const std::string details = reason.empty() ? diagnostics : reason + " (" + diagnostics + ")";
         SQLFreeHandle(SQL_HANDLE_DBC, connection_);
         SQLFreeHandle(SQL_HANDLE_ENV, environment_);
         DatabaseError(what + ": " + details);
@@ -703,6 +724,23 @@ void TOdbcIniFile::WriteString(const std::string& section, const std::string& ke
         lines_.insert(lines_.begin() + SectionEnd(sectionLine), line);
 }
 
+namespace {
+
+// The driver manager keeps what it has read of the ini files for the life of the process, and
+// forgets it only when something is written through it: a write to a scratch file makes it read
+// the data sources afresh, so a data source changed by us is not used with its old values.
+void ForgetCachedOdbcSettings()
+{
+    std::string path = (fs::temp_directory_path() / "quellbrook-odbc-XXXXXX").string();
+    const int file = ::mkstemp(path.data());
+    if (file < 0) return;
+    ::close(file);
+    SQLWritePrivateProfileString("Quellbrook", "Refresh", "1", path.c_str());
+    ::unlink(path.c_str());
+}
+
+}  // namespace
+
 void TOdbcIniFile::Save() const
 {
     const std::string temporary = path_ + ".new";
@@ -722,4 +760,5 @@ void TOdbcIniFile::Save() const
         fs::remove(temporary, error);
         DatabaseError("Cannot write the ODBC settings file " + path_);
     }
+    ForgetCachedOdbcSettings();
 }
