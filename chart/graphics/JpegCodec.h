@@ -1,7 +1,7 @@
 #pragma once
 // JPEG pictures through libjpeg: decoding at full size or scaled by 1/2, 1/4 or 1/8, in grey,
-// or quantized to a palette of a given number of colours; writing with a quality and optional
-// progressive encoding.
+// or quantized to a palette of a given number of colours (CMYK files come out as RGB); writing
+// with a quality and optional progressive encoding.
 #include <QImage>
 #include <string>
 

@@ -190,3 +190,17 @@ TEST(JpegCodec, BadDataGivesAClearError)
         EXPECT_TRUE(jpeg.Empty());
     }
 }
+
+TEST(JpegCodec, CmykFilesComeOutInTheirColours)
+{
+    qbtest::TempDir dir;
+    const std::string file = dir.file("cmyk.jpg");
+    RunProgram({"convert", "-size", "4x4", "xc:rgb(200,40,90)", "-colorspace", "CMYK", file});
+    ASSERT_NE(RunProgram({"identify", "-format", "%[colorspace]", file}).find("CMYK"), std::string::npos);
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(file);
+    const QRgb pixel = jpeg.Image().pixel(2, 2);
+    EXPECT_NEAR(qRed(pixel), 200, 4);
+    EXPECT_NEAR(qGreen(pixel), 40, 4);
+    EXPECT_NEAR(qBlue(pixel), 90, 4);
+}
