@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QToolButton>
 #include <algorithm>
 #include <filesystem>
@@ -342,16 +341,6 @@ void CopyToClipboard(const QListWidget* list)
         QGuiApplication::clipboard()->setText(item->text());
 }
 
-void CenterOnScreen(QWidget& window)
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft());
-}
-
 std::string WithoutExtension(const std::string& fileName)
 {
     const fs::path path(fileName);
@@ -445,6 +434,7 @@ void TFormSetQuery::BuildControls()
 void TFormSetQuery::BuildMemoPanel()
 {
     PanelMemo = Placed(new QFrame(this), "PanelMemo", "Memo", QRect(8, 20, 384, 72));
+    PanelMemo->setAutoFillBackground(true);  // covers the lists it is laid over
     ListMemos = Placed(new QListWidget(PanelMemo), "ListMemos", "Memo", QRect(0, 0, 200, 72));
     QPalette red = ListMemos->palette();
     red.setColor(QPalette::Text, Qt::red);
@@ -885,11 +875,8 @@ bool TFormSetQuery::RunSQL()
 // ---- Running the builder ----------------------------------------------------------------------
 
 namespace {
-bool ShowBuilder(TFormSetQuery& form)
-{
-    CenterOnScreen(form);
-    return form.exec() == QDialog::Accepted;
-}
+// A dialog without owner comes up centred on the screen.
+bool ShowBuilder(TFormSetQuery& form) { return form.exec() == QDialog::Accepted; }
 
 int Cancelled()
 {

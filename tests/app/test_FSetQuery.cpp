@@ -282,9 +282,8 @@ TEST_F(QueryBuilderTest, SqlTextOfEachBuilderStateRunsWithTheExpectedRows)
 
 TEST_F(QueryBuilderTest, OrderByLineOrdersTheRows)
 {
-    const Lines sql = {QuerySqlText("ID", false, kTable, {Cond("ID", qoGreater, {"1"}, false)}).at(0),
-                       QuerySqlText("ID", false, kTable, {Cond("ID", qoGreater, {"1"}, false)}).at(1),
-                       OrderByLine("NAME")};
+    Lines sql = QuerySqlText("ID", false, kTable, {Cond("ID", qoGreater, {"1"}, false)});
+    sql.push_back(OrderByLine("NAME"));
     EXPECT_EQ(sql.back(), "order by NAME");
     EXPECT_EQ(OrderByLine(""), "order by");
     EXPECT_EQ(Run(sql), (Lines{"4", "2", "5", "3"}));  // NULL first
