@@ -5,6 +5,7 @@
 #include <numbers>
 #include <vector>
 
+#include "chart/graphics/CanvasHelpers.h"
 #include "chart/graphics/DuvBlend.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/graphics/DuvGradient.h"
@@ -56,8 +57,9 @@ void SetGrey(TRGBQuad& p, int grey)
 
 TRGBQuad QuadOf(TColor color)
 {
-    return {static_cast<std::uint8_t>((color >> 16) & 0xFF), static_cast<std::uint8_t>((color >> 8) & 0xFF),
-            static_cast<std::uint8_t>(color & 0xFF), 0xFF};
+    TRGBQuad quad{0, 0, 0, 0xFF};
+    ColorToRGBTriple(color, quad.Blue, quad.Green, quad.Red);
+    return quad;
 }
 
 // Copies source's pixels into destination with source's top-left at (x, y), clipped.

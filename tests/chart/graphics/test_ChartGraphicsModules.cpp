@@ -7,7 +7,9 @@
 
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/graphics/DuvConst.h"
+#include "chart/graphics/DuvFilters.h"
 #include "chart/graphics/DuvFont.h"
+#include "chart/graphics/DuvGradient.h"
 #include "chart/graphics/DuvCanvas.h"
 #include "chart/graphics/DuvHtml.h"
 #include "chart/graphics/ResourceFonts.h"
@@ -23,6 +25,10 @@ TEST(ChartGraphicsModules, StartAndShutdownInOrder)
     EXPECT_EQ(DefaultFontSize, 8);
     EXPECT_EQ(TDuvFont().Name(), "Arial");
     EXPECT_EQ(DrawHtmlTextHook, &DrawHtmlText);
+    // the filter module turns gradients and lists its filters
+    EXPECT_EQ(GradientRotateHook, &RotateGradientBitmap);
+    ASSERT_NE(FilterClassNames(), nullptr);
+    EXPECT_EQ(FilterClassNames()->Count(), 25);
 
     // the digital fonts answer to the program's family names
     for (const char* family : {"Elektra", "DS-Digital"}) {
@@ -39,6 +45,8 @@ TEST(ChartGraphicsModules, StartAndShutdownInOrder)
     FinalizeChartGraphicsModules();
     EXPECT_EQ(DigitalFontNamesHook, nullptr);
     EXPECT_EQ(DrawHtmlTextHook, nullptr);
+    EXPECT_EQ(GradientRotateHook, nullptr);
+    EXPECT_EQ(FilterClassNames(), nullptr);
     EXPECT_EQ(DigitalFontHandles[0], 0);
     EXPECT_EQ(DigitalFontHandles[1], 0);
     EXPECT_EQ(DuvMsgGalleryLine, "");
