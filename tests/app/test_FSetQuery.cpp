@@ -597,6 +597,10 @@ TEST_F(QueryBuilderTest, ATimeInsideALiteralRunsAndARealParameterOnlyPrepares)
     ASSERT_TRUE(form.RunSQL());
     EXPECT_EQ(form.SqlLines(), (Lines{"SELECT ID FROM 'data.dbf' ", "WHERE (TIME='10:30')"}));
     EXPECT_EQ(RowsOf(form.Query), (Lines{"1", "5"}));
+    EXPECT_FALSE(form.Query.CanModify());
+    form.CB_RequestLive->setChecked(true);
+    ASSERT_TRUE(form.RunSQL());
+    EXPECT_TRUE(form.Query.CanModify());
     // The time also stays in the value-list query of another field.
     form.ListConds->addItem("(TIME='10:30')");
     SelectItems(form.ListFields, {"NAME"});
