@@ -720,22 +720,20 @@ void TFormItem::SetCell(QTableWidget* grid, int row, int column, const std::stri
     grid->item(grid->verticalHeader()->logicalIndex(visual), column)->setText(QText(text));
 }
 
-int TFormItem::FirstEmptyRow(const QTableWidget* grid) const
+int TFormItem::RowToFill(QTableWidget* grid)
 {
     const int header = grid == GridItems ? 1 : 0;
     for (int row = header; row < grid->rowCount() + header; ++row)
         if (Cell(grid, row, 0).empty()) return row;
-    return -1;
+    const int row = grid->rowCount() + header;
+    SetRowCount(grid, row + 1);
+    return row;
 }
 
 void TFormItem::AddItemRow(const std::string& itemText, const std::string& value)
 {
     filling_ = true;
-    int row = FirstEmptyRow(GridItems);
-    if (row < 0) {
-        row = ItemRowCount();
-        SetRowCount(GridItems, row + 1);
-    }
+    const int row = RowToFill(GridItems);
     SetCell(GridItems, row, 0, itemText);
     SetCell(GridItems, row, 1, value);
     SetCell(GridItems, row, 2, "");
@@ -745,12 +743,7 @@ void TFormItem::AddItemRow(const std::string& itemText, const std::string& value
 void TFormItem::AddCondTextRow(const std::string& text)
 {
     filling_ = true;
-    int row = FirstEmptyRow(CondTextGrid);
-    if (row < 0) {
-        row = CondTextRowCount();
-        SetRowCount(CondTextGrid, row + 1);
-    }
-    SetCell(CondTextGrid, row, 0, text);
+    SetCell(CondTextGrid, RowToFill(CondTextGrid), 0, text);
     filling_ = false;
 }
 

@@ -182,7 +182,8 @@ private:
     void SetRowCount(QTableWidget* grid, int rows);
     void SetCell(QTableWidget* grid, int row, int column, const std::string& text);
     std::string Cell(const QTableWidget* grid, int row, int column) const;
-    int FirstEmptyRow(const QTableWidget* grid) const;
+    // The first row whose first cell is empty; a new last row when there is none.
+    int RowToFill(QTableWidget* grid);
     bool NameInOtherModule(const TStringList& names, const std::string& name) const;
 
     std::unique_ptr<TMemIniFile> definition_;

@@ -19,6 +19,7 @@
 #include "app/DataModules.h"
 #include "app/FItem.h"
 #include "app/FMain.h"
+#include "app/support_Dialogs.h"
 #include "app/support_MainForm.h"
 #include "platform/ui/ScriptedUiServices.h"
 
@@ -32,13 +33,9 @@ enum { kEdit = 0, kMemo = 1, kSwitch = 2, kCheck = 3, kNoType = -1 };
 // its questions, so a failing check cannot leave the test waiting.
 void WhenEditorShows(std::function<void(TFormItem&)> action)
 {
-    WhenModal([action](QWidget* modal) {
-        auto* form = qobject_cast<TFormItem*>(modal);
-        if (form)
-            action(*form);
-        else
-            ADD_FAILURE() << "the definition editor did not show";
-        if (form && form->isVisible()) form->QDialog::done(QDialog::Rejected);
+    WhenDialogShows<TFormItem>([action](TFormItem& form) {
+        action(form);
+        if (form.isVisible()) form.QDialog::done(QDialog::Rejected);
     });
 }
 
@@ -668,5 +665,29 @@ TEST_F(DefinitionCommands, ModifyKeepsTheOldTableUnderABackupName)
     EXPECT_NE(DbfDump(backup).find("ID=1"), std::string::npos) << DbfDump(backup);
     ASSERT_NE(h.Form->Definition(), nullptr);  // opened on a new, empty table
     EXPECT_EQ(h.Form->Table.RecordCount(), 0);
+    EXPECT_TRUE(h.Ui.Failures().empty());
+}
+
+TEST_F(DefinitionCommands, CreatingOverTheOpenDefinitionClosesItBeforeItsTableMoves)
+{
+    const std::string path = h.WriteDefinition("observer.ini", kObserver);
+    ASSERT_TRUE(h.Open(path));
+    h.Form->TB_DataInsertClick();
+    h.TakeMessages();
+    h.Ui.Push(TUiAnswer::SaveFile(path));
+    h.Ui.Push(TUiAnswer::Press(mrYes));  // "Add a new module?"
+    h.Ui.Push(TUiAnswer::Press(mrOk));   // the backup message
+    h.Ui.Push(TUiAnswer::Press(mrNo));   // "Open editted ...?"
+    WhenEditorShows([](TFormItem& editor) {
+        Fill(editor, kModuleCases[1]);
+        editor.BtnSave->click();
+    });
+    h.Form->TB_CreateDefIni->click();
+    EXPECT_EQ(h.Form->Definition(), nullptr);
+    EXPECT_FALSE(h.Form->Table.Active());
+    EXPECT_EQ(ReadFileBytes(path), kModuleCases[1].Written);
+    EXPECT_FALSE(std::filesystem::exists(h.Dir.file("observer.dbf")));
+    EXPECT_NE(DbfDump(h.Dir.file("observer_backup1.dbf")).find("ID=1"), std::string::npos);
+    EXPECT_EQ(h.Ui.Pending(), 0);
     EXPECT_TRUE(h.Ui.Failures().empty());
 }
