@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/core/NumText.h"
@@ -49,6 +50,8 @@ const TColumnTypeDefaults kColumnTypeDefaults[] = {
     {"CHARACTER", "20", true, "0", false}, {"NUMERIC", "4", true, "0", true}, {"DATE", "10", false, "0", false},
     {"BLOB", "0", true, "1", true},        {"BOOLEAN", "0", false, "0", false}, {"MultiBool", "0", false, "0", false}};
 
+constexpr int kModuleNameLength = 24;
+constexpr int kFieldNameLength = 8;
 constexpr int kItemColumnWidth = 165;
 constexpr int kGridRowHeight = 18;
 
@@ -109,6 +112,14 @@ std::string TableFile(const std::string& definitionPath, const std::string& suff
     std::filesystem::path path(definitionPath);
     path.replace_filename(path.stem().string() + suffix + extension);
     return path.string();
+}
+
+// The limit is for typing: a longer name from a file is shown and kept whole.
+void SetLimitedText(QLineEdit* edit, const std::string& text, int limit)
+{
+    const QString shown = QText(text);
+    edit->setMaxLength(std::max<int>(limit, int(shown.size())));
+    edit->setText(shown);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint)
@@ -251,7 +262,7 @@ TFormItem::~TFormItem() = default;
 void TFormItem::BuildControls()
 {
     EditName = Named(new QLineEdit(this), "EditName", "Module name");
-    EditName->setMaxLength(24);
+    EditName->setMaxLength(kModuleNameLength);
     EditName->setToolTip("Short module name");
     LabelName = MakeLabel(this, "LabelName", "Module name", EditName);
     MemoModText = Named(new QPlainTextEdit(this), "MemoModText", "Module text");
@@ -293,7 +304,7 @@ void TFormItem::BuildPanelField()
 {
     PanelField = Named(new QWidget(this), "PanelField", "Basic field");
     EditFieldName = Named(new QLineEdit(PanelField), "EditFieldName", "Basic field name");
-    EditFieldName->setMaxLength(8);
+    EditFieldName->setMaxLength(kFieldNameLength);
     LabelFieldName = MakeLabel(PanelField, "LabelFieldName", "Basic field name", EditFieldName);
     CB_Type = Named(new QComboBox(PanelField), "CB_Type", "Select field type");
     CB_Type->setToolTip("Select field type");
@@ -497,7 +508,7 @@ void TFormItem::ShowModule(int index)
 void TFormItem::ShowContent(const std::string& name, const TModuleContent& content, const TColumnTypeText& type)
 {
     ClearModuleFields();
-    EditName->setText(QText(name));
+    SetLimitedText(EditName, name, kModuleNameLength);
     MemoModText->setPlainText(FromCrLf(content.Text));
     if (!content.Field.empty()) {
         int selected = -1;
@@ -506,7 +517,7 @@ void TFormItem::ShowContent(const std::string& name, const TModuleContent& conte
         SetModuleTypeIndex(selected);
         RadioModTypeClick();
     }
-    EditFieldName->setText(QText(content.FieldName));
+    SetLimitedText(EditFieldName, content.FieldName, kFieldNameLength);
     if (!content.Type.empty()) {
         SetColumnType(type.Name);
         CB_TypeChange();

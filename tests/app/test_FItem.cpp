@@ -433,6 +433,18 @@ TEST_F(DefinitionEditor, SectionsOfOneNameKeepTheirOwnLines)
     EXPECT_FALSE(form.SavedFileChanged());
 }
 
+TEST_F(DefinitionEditor, NamesLongerThanTypingAllowsStayWhole)
+{
+    const std::string path = Write("long.ini", Lines("[Weather at the time of the count]\nField=Edit\nFN=WEATHER10\nType=CHARACTER(30)\n"));
+    TFormItem form;
+    WhenEditorShows([&](TFormItem& editor) {
+        editor.MemoModText->setPlainText("Weather");
+        editor.BtnSave->click();
+    });
+    form.LoadDefinition(path);
+    EXPECT_EQ(ReadFileBytes(path), "[Weather at the time of the count]\r\nText=Weather\r\nField=Edit\r\nFN=WEATHER10\r\nType=CHARACTER(30)\r\n\r\n");
+}
+
 TEST_F(DefinitionEditor, ModuleTypeSetsColumnTypeAndItemGrid)
 {
     struct Case {
