@@ -13,9 +13,11 @@
 
 namespace {
 
+// Parameters come from chart files: out-of-range values saturate instead of overflowing.
 int Nearest(double value)
 {
-    return static_cast<int>(Rnd(value));
+    if (std::isnan(value)) return 0;
+    return static_cast<int>(Rnd(std::clamp(value, -2147483648.0, 2147483647.0)));
 }
 
 std::uint8_t Clamp255(long long value)
@@ -305,7 +307,9 @@ void TRotateFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
 {
     TDuvFilter::ApplyToRect(bitmap, rect);
     if (LinesEmpty()) return;
-    while (Angle > 360) Angle -= 360;
+    if (!std::isfinite(Angle)) return;
+    // Whole turns off, leaving 0 < Angle <= 360 (a far-off angle would never finish by subtraction).
+    if (Angle > 360) Angle = std::fmod(Angle, 360) == 0 ? 360 : std::fmod(Angle, 360);
     if (Angle == 180) {
         ApplyFilterClass(TFlipFilter::StaticClass(), bitmap);
         ApplyFilterClass(TReverseFilter::StaticClass(), bitmap);
@@ -463,7 +467,8 @@ void TZoomFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
     const TRect r = Clipped(rect, bitmap);
     const int w = r.Right - r.Left + 1, h = r.Bottom - r.Top + 1;
     if (w < 1 || h < 1) return;
-    const int mx = Nearest(w * Percent * 0.005), my = Nearest(h * Percent * 0.005);
+    const int mx = Nearest(std::clamp(w * Percent * 0.005, -1.0 * w, 1.0 * w));
+    const int my = Nearest(std::clamp(h * Percent * 0.005, -1.0 * h, 1.0 * h));
     TCropFilter crop;
     crop.Width = std::max(1, w - 2 * mx);
     crop.Height = std::max(1, h - 2 * my);
@@ -596,7 +601,7 @@ void TMosaicFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
     TDuvFilter::ApplyToRect(bitmap, rect);
     if (LinesEmpty() || Amount < 1) return;
     const TRect r = Clipped(rect, bitmap);
-    const int size = Percent ? std::max(1, Nearest(std::min(r.Right - r.Left, r.Bottom - r.Top) * Amount * 0.01)) : Amount;
+    const int size = Percent ? std::max(1, Nearest(static_cast<double>(std::min(r.Right - r.Left, r.Bottom - r.Top)) * Amount * 0.01)) : Amount;
     for (auto [top, bottom] : BlockSpans(r.Top, r.Bottom, size))
         for (auto [left, right] : BlockSpans(r.Left, r.Right, size)) MeanBlock(left, top, right, bottom);
 }
@@ -624,7 +629,7 @@ void TBrightnessFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
 {
     TDuvFilter::ApplyToRect(bitmap, rect);
     if (LinesEmpty() || Amount == 0) return;
-    const int offset = Percent ? Nearest(static_cast<double>(Amount * 0.01f) * 255) : Amount;
+    const long long offset = Percent ? Nearest(static_cast<double>(Amount * 0.01f) * 255) : Amount;
     ForEachChannel(*this, Clipped(rect, bitmap), [offset](int v) { return Clamp255(v + offset); });
 }
 
@@ -641,7 +646,7 @@ void TContrastFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
     const int amount = Amount;
     const bool percent = Percent;
     ForEachChannel(*this, Clipped(rect, bitmap), [=](int v) {
-        const int weight = percent ? Nearest(v * factor) : amount;
+        const long long weight = percent ? Nearest(v * factor) : amount;
         return Clamp255(v + weight * (v - 128) / 256);
     });
 }
@@ -666,7 +671,7 @@ void TGammaCorrectionFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
 {
     TDuvFilter::ApplyToRect(bitmap, rect);
     if (LinesEmpty()) return;
-    const double gamma = std::max(0.001, Percent ? std::abs(Amount) * 0.01 : std::abs(Amount) / 255.0);
+    const double gamma = std::max(0.001, Percent ? std::abs(Amount * 0.01) : std::abs(Amount / 255.0));
     std::uint8_t table[256] = {0};
     for (int i = 1; i < 256; ++i) table[i] = Clamp255(Nearest(std::exp(std::log(i / 255.0) / gamma) * 255));
     ForEachChannel(*this, Clipped(rect, bitmap), [&table](int v) { return table[v]; });
@@ -691,9 +696,9 @@ void TColorFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
     TDuvFilter::ApplyToRect(bitmap, rect);
     if (LinesEmpty() || (Red == 0 && Green == 0 && Blue == 0)) return;
     ForEachPixel(*this, Clipped(rect, bitmap), [this](TRGBQuad& p) {
-        p.Blue = Clamp255(p.Blue + Blue);
-        p.Green = Clamp255(p.Green + Green);
-        p.Red = Clamp255(p.Red + Red);
+        p.Blue = Clamp255(p.Blue + static_cast<long long>(Blue));
+        p.Green = Clamp255(p.Green + static_cast<long long>(Green));
+        p.Red = Clamp255(p.Red + static_cast<long long>(Red));
     });
 }
 
@@ -753,7 +758,7 @@ void THueLumSatFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
 {
     TDuvFilter::ApplyToRect(bitmap, rect);
     if (LinesEmpty() || (Hue == 0 && Luminance == 0 && Saturation == 0)) return;
-    auto shifted = [](int value, int amount) { return amount == 0 ? value : std::clamp(value + amount, 0, 255); };
+    auto shifted = [](int value, int amount) { return amount == 0 ? value : Clamp255(static_cast<long long>(value) + amount); };
     ForEachPixel(*this, Clipped(rect, bitmap), [&](TRGBQuad& p) {
         const THLS hls = ChannelsToHLS(p.Red, p.Green, p.Blue);
         const TRGBQuad q = QuadOf(ColorFromHLS(shifted(hls.Hue, Hue), shifted(hls.Luminance, Luminance),
@@ -838,10 +843,11 @@ void TBevelFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
     TDuvFilter::ApplyToRect(bitmap, rect);
     if (LinesEmpty()) return;
     const TRect r = Clipped(rect, bitmap);
-    const int bright = Bright;
-    auto lighten = [bright](int v) { return static_cast<std::uint8_t>(std::min(255, v + bright)); };
-    auto darken = [bright](int v) { return static_cast<std::uint8_t>(std::max(0, v - bright)); };
-    for (int k = 0; k < Size; ++k) {
+    const long long bright = Bright;
+    auto lighten = [bright](int v) { return static_cast<std::uint8_t>(std::min<long long>(255, v + bright)); };
+    auto darken = [bright](int v) { return static_cast<std::uint8_t>(std::max<long long>(0, v - bright)); };
+    const int depth = std::min(Size, std::max((r.Bottom - r.Top) / 2, (r.Right - r.Left) / 2));
+    for (int k = 0; k < depth; ++k) {
         if (k < (r.Bottom - r.Top) / 2) {
             ForEachChannel(*this, {r.Left + k, r.Top + k, r.Right - k, r.Top + k}, lighten);
             ForEachChannel(*this, {r.Left + k, r.Bottom - k, r.Right - k, r.Bottom - k}, darken);

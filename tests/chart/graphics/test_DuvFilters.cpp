@@ -378,6 +378,51 @@ TEST(DuvFilters, ResizeCropZoomAndTile)
     EXPECT_EQ(zero.NumCols, 1);
 }
 
+TEST(DuvFilters, FarOffParametersFromAFileFinishQuietly)
+{
+    // values a damaged chart file may hold: no overflow, no endless loop, a picture remains
+    constexpr int kMax = 2147483647, kMin = -2147483647 - 1;
+    struct Case {
+        const TClassInfo* filterClass;
+        const char* property;
+        TVariant value;
+    };
+    const Case cases[] = {
+        {&TBrightnessFilter::StaticClass(), "Amount", kMax},   {&TBrightnessFilter::StaticClass(), "Amount", kMin},
+        {&TContrastFilter::StaticClass(), "Amount", kMax},     {&TContrastFilter::StaticClass(), "Amount", kMin},
+        {&TGammaCorrectionFilter::StaticClass(), "Amount", kMin}, {&TMosaicFilter::StaticClass(), "Amount", kMax},
+        {&TColorFilter::StaticClass(), "Red", kMax},           {&TColorFilter::StaticClass(), "Blue", kMin},
+        {&THueLumSatFilter::StaticClass(), "Hue", kMax},       {&THueLumSatFilter::StaticClass(), "Luminance", kMin},
+        {&TBevelFilter::StaticClass(), "Bright", kMax},        {&TBevelFilter::StaticClass(), "Size", kMax},
+        {&TRotateFilter::StaticClass(), "Angle", 1e300},       {&TRotateFilter::StaticClass(), "Angle", -1e300},
+        {&TZoomFilter::StaticClass(), "Percent", 1e300},       {&TZoomFilter::StaticClass(), "Percent", -1e300},
+        {&TTileFilter::StaticClass(), "NumCols", kMax},        {&TBlurFilter::StaticClass(), "Amount", kMin},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<TPersistent> made(c.filterClass->Create());
+        auto& filter = static_cast<TDuvFilter&>(*made);
+        SetPropValue(&filter, c.property, c.value);
+        if (c.filterClass == &TMosaicFilter::StaticClass()) SetPropValue(&filter, "Percent", true);
+        QImage image = PictureBy(6, 6, At);
+        filter.Apply(image);
+        EXPECT_FALSE(image.isNull()) << c.filterClass->Name() << "." << c.property;
+    }
+    struct Turn {
+        double angle, kept;
+    };
+    for (const Turn& t : {Turn{720, 360}, Turn{370, 10}, Turn{1e300, -1}}) {
+        TRotateFilter rotate;
+        rotate.Angle = t.angle;
+        QImage image = PictureBy(6, 6, At);
+        rotate.Apply(image);
+        if (t.kept >= 0) {
+            EXPECT_EQ(rotate.Angle, t.kept) << t.angle;
+        } else {
+            EXPECT_TRUE(rotate.Angle > 0 && rotate.Angle <= 360) << rotate.Angle;
+        }
+    }
+}
+
 // ---------------------------------------------------------------- properties and module
 
 TEST(DuvFilters, PublishedDefaults)
