@@ -132,6 +132,27 @@ int Mirror(int j, int length)
 }
 }  // namespace
 
+namespace {
+// Rounded kernel weights rarely add up to exactly 1 (and a kernel cut off at the window's edge
+// may miss by much): brought to a sum of 1024 so a flat picture keeps its colour. A list that
+// already adds up to 1024 stays as it is.
+void NormaliseWeights(std::vector<TContributor>& contributors, int nearest)
+{
+    long total = 0;
+    for (const TContributor& c : contributors) total += c.Weight;
+    if (total == 1024) return;
+    if (total <= 0) {
+        contributors = {{nearest, 1024}};
+        return;
+    }
+    long sum = 0;
+    for (TContributor& c : contributors) sum += c.Weight = static_cast<int>(std::lround(c.Weight * 1024.0 / total));
+    auto largest = std::max_element(contributors.begin(), contributors.end(),
+                                    [](const TContributor& a, const TContributor& b) { return a.Weight < b.Weight; });
+    largest->Weight += static_cast<int>(1024 - sum);
+}
+}  // namespace
+
 TContributorList ResampleContributors(int n, int length, double (*kernel)(double), double support)
 {
     TContributorList list(static_cast<std::size_t>(std::max(n, 0)));
@@ -141,7 +162,7 @@ TContributorList ResampleContributors(int n, int length, double (*kernel)(double
     }
     const double s = AxisScale(n, length);
     const double d = support / s, e = s >= 1 ? 1024 : 1024 * s;
-    // A single destination position samples the middle of the source.
+    // A single destination position samples the middle of the source and averages the whole axis.
     const double offset = n == 1 ? (length - 1) / 2.0 : 0;
     for (int i = 0; i < n; ++i) {
         const double f = n == 1 ? offset : i / s;
@@ -149,16 +170,7 @@ TContributorList ResampleContributors(int n, int length, double (*kernel)(double
             const int weight = Round(s >= 1 ? e * kernel(f - j) : e * kernel(s * (f - j)));
             if (weight != 0) list[i].push_back({Mirror(j, length), weight});
         }
-    }
-    if (n == 1) {
-        // One position averages the whole axis: its weights are brought to a sum of 1.
-        long total = 0;
-        for (const TContributor& c : list[0]) total += c.Weight;
-        if (total > 0) {
-            long sum = 0;
-            for (TContributor& c : list[0]) sum += c.Weight = static_cast<int>(c.Weight * 1024L / total);
-            list[0][list[0].size() / 2].Weight += static_cast<int>(1024 - sum);
-        }
+        NormaliseWeights(list[i], Mirror(Round(f), length));
     }
     return list;
 }

@@ -83,6 +83,39 @@ TEST(DuvBlend, ResamplingWritesEveryDestinationSize)
     }
 }
 
+// Every weight list adds up to one, so a flat picture keeps its colour exactly, up to the corners,
+// whether enlarged or reduced, at either quality.
+TEST(DuvBlend, ResamplingKeepsAFlatPictureFlat)
+{
+    struct Case {
+        int sw, sh, dw, dh;
+    };
+    const Case cases[] = {
+        {2, 2, 3, 3}, {2, 2, 4, 4}, {2, 2, 7, 7},  {3, 5, 11, 4}, {4, 4, 17, 9},
+        {5, 3, 2, 2}, {9, 9, 4, 4}, {100, 7, 13, 1}, {7, 1, 40, 3},
+    };
+    const QRgb colors[] = {qRgb(30, 30, 30), qRgb(200, 120, 40), qRgb(255, 255, 255), qRgb(0, 0, 0)};
+    for (const Case& c : cases)
+        for (const QRgb color : colors)
+            for (const bool fast : {false, true}) {
+                QImage destination = Filled(c.dw, c.dh, qRgb(1, 2, 3));
+                ResampleBitmapQuality(Filled(c.sw, c.sh, color), destination, fast);
+                int bad = 0;
+                for (int y = 0; y < c.dh; ++y)
+                    for (int x = 0; x < c.dw; ++x) bad += destination.pixel(x, y) != color;
+                EXPECT_EQ(bad, 0) << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh << (fast ? " fast" : " best")
+                                  << " colour " << std::hex << color << ", corner " << destination.pixel(0, 0);
+            }
+    for (const auto& [n, length] : {std::pair{4, 2}, std::pair{50, 100}, std::pair{9, 4}, std::pair{1, 6}})
+        for (const TContributorList& list : {ResampleContributors(n, length, &LanczosKernel, 3),
+                                             ResampleContributors(n, length, &TriangleKernel, 1)})
+            for (const auto& contributors : list) {
+                int sum = 0;
+                for (const TContributor& c : contributors) sum += c.Weight;
+                EXPECT_EQ(sum, 1024) << n << " over " << length;
+            }
+}
+
 TEST(DuvBlend, ResamplingKeepsAnEdgeInPlace)
 {
     QImage source = Filled(100, 100, qRgb(0, 0, 0));

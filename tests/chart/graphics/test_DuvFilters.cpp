@@ -5,7 +5,6 @@
 
 #include <functional>
 
-#include "chart/graphics/DuvBlend.h"
 #include "chart/graphics/DuvGradient.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/StringList.h"
@@ -349,10 +348,8 @@ TEST(DuvFilters, ResizeCropZoomAndTile)
     // the top-right quadrant fills the picture, which keeps its size; smoothly it is resampled
     const auto crop = [](TCropFilter& f) { f.Left = 2, f.Width = 2, f.Height = 2; };
     EXPECT_EQ(ColorsOf(Filtered<TCropFilter>(quadrants, crop)), std::vector<QRgb>(16, Grey(30)));
-    QImage resampled(4, 4, QImage::Format_RGB32);
-    ResampleBitmap(PictureBy(2, 2, [](int, int) { return Grey(30); }), resampled);
     const QImage smooth = Filtered<TCropFilter>(quadrants, [&crop](TCropFilter& f) { crop(f), f.Smooth = true; });
-    EXPECT_EQ(ColorsOf(smooth), ColorsOf(resampled));
+    EXPECT_EQ(ColorsOf(smooth), std::vector<QRgb>(16, Grey(30)));
 
     // 20% of 10: one pixel cut away at each edge, the rest enlarged over the picture
     const QImage framed = PictureBy(10, 10, [](int x, int y) { return x == 0 || y == 0 || x == 9 || y == 9 ? Grey(0) : Grey(77); });
