@@ -68,13 +68,52 @@ bool HasControlCharacters(const std::string& text)
     return false;
 }
 
+// Bytes as UTF-8 text: as they are when they are UTF-8 (files we write), otherwise read in the
+// program code page (files of the administrator's tool); nothing when a byte has no character
+// there.
+std::optional<std::string> BytesAsText(const std::string& bytes)
+{
+    if (IsWellFormedUtf8(bytes)) return bytes;
+    std::string text = AnsiToUtf8(bytes);
+    if (Utf8ToAnsi(text) != bytes) return std::nullopt;
+    return text;
+}
+
+std::optional<std::string> DescrambledText(const std::string& hexText, std::uint16_t startKey)
+{
+    const std::optional<std::string> bytes = DescrambledBytes(hexText, startKey);
+    if (!bytes) return std::nullopt;
+    return BytesAsText(*bytes);
+}
+
+bool AllPrintableUtf8(const std::vector<std::string>& hexTexts, std::uint16_t key)
+{
+    for (const std::string& hex : hexTexts) {
+        const std::optional<std::string> bytes = DescrambledBytes(hex, key);
+        if (!bytes || !IsWellFormedUtf8(*bytes) || HasControlCharacters(*bytes)) return false;
+    }
+    return true;
+}
+
+// How plausible the texts are under a start key: -1 when one is not printable, otherwise the
+// count of printable ASCII characters (real names and passwords are mostly ASCII; a wrong key
+// that happens to give printable code-page bytes gives few of them).
+int KeyScore(const std::vector<std::string>& hexTexts, std::uint16_t key)
+{
+    int score = 0;
+    for (const std::string& hex : hexTexts) {
+        const std::optional<std::string> text = DescrambledText(hex, key);
+        if (!text || HasControlCharacters(*text)) return -1;
+        for (const char c : *text) score += c >= 0x20 && c < 0x7F;
+    }
+    return score;
+}
+
 }  // namespace
 
 std::string DescrambleHex(const std::string& hexText, std::uint16_t startKey)
 {
-    const std::optional<std::string> bytes = DescrambledBytes(hexText, startKey);
-    if (!bytes || !IsWellFormedUtf8(*bytes)) return "";
-    return *bytes;
+    return DescrambledText(hexText, startKey).value_or("");
 }
 
 std::string ScrambleHex(const std::string& text, std::uint16_t startKey)
@@ -93,19 +132,21 @@ std::string ScrambleHex(const std::string& text, std::uint16_t startKey)
 
 bool DescramblesToPrintableText(const std::string& hexText, std::uint16_t startKey)
 {
-    const std::optional<std::string> bytes = DescrambledBytes(hexText, startKey);
-    return bytes && IsWellFormedUtf8(*bytes) && !HasControlCharacters(*bytes);
+    const std::optional<std::string> text = DescrambledText(hexText, startKey);
+    return text && !HasControlCharacters(*text);
 }
 
 std::uint16_t FindStartKey(const std::vector<std::string>& hexTexts, std::uint16_t preferred)
 {
-    const auto fits = [&](std::uint16_t key) {
-        for (const std::string& hex : hexTexts)
-            if (!DescramblesToPrintableText(hex, key)) return false;
-        return true;
-    };
-    if (fits(preferred)) return preferred;
-    for (std::uint16_t key = 0; key < 256; ++key)
-        if (key != preferred && fits(key)) return key;
-    return preferred;
+    if (AllPrintableUtf8(hexTexts, preferred)) return preferred;  // a file we wrote
+    std::uint16_t best = preferred;
+    int bestScore = KeyScore(hexTexts, preferred);
+    for (std::uint16_t key = 0; key < 256; ++key) {
+        const int score = KeyScore(hexTexts, key);
+        if (score > bestScore) {
+            best = key;
+            bestScore = score;
+        }
+    }
+    return best;
 }

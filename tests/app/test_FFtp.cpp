@@ -9,6 +9,7 @@
 #include "app/FMain.h"
 #include "app/oruCryptoUtils.h"
 #include "app/support_MainForm.h"
+#include "platform/core/CodePage.h"
 #include "platform/core/Registry.h"
 #include "platform/db/Table.h"
 #include "platform/ui/DBCtrls.h"
@@ -120,6 +121,20 @@ TEST(FtpSetting, FilesWithOtherStartKeysLoad)
         EXPECT_EQ(read.Port, 990);
         EXPECT_TRUE(read.Passive);
     }
+}
+
+// The administrator's tool writes names and passwords in the program code page.
+TEST(FtpSetting, FilesWithCodePageTextLoad)
+{
+    SetProgramCodePage(1250);
+    const TftpSetting read(DataPath("app/cp1250.ftp"));
+    SetProgramCodePage(0);
+    EXPECT_EQ(read.StartKey, 0x37);
+    EXPECT_EQ(read.Host, "ftp.example.org");
+    EXPECT_EQ(read.UserName, "\xC5\xA0imon");
+    EXPECT_EQ(read.Password, "heslo-\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD");
+    EXPECT_EQ(read.Port, 21);
+    EXPECT_TRUE(read.Passive);
 }
 
 TEST(FtpSetting, HostTextsOfOddLengthOrWithNonHexPairs)
