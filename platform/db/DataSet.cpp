@@ -370,3 +370,20 @@ bool TDataSet::Locate(const std::string& keyFields, const std::vector<Variant>& 
     GoTo(position_);
     return false;
 }
+
+// ---- reading a record beside the cursor
+
+void TDataSet::ReadRecordAt(int position, const std::function<void()>& read)
+{
+    CheckActive();
+    if (state_ != dsBrowse) DatabaseError("Dataset not in browse mode");
+    if (position < 0 || position >= InternalRecordCount()) DatabaseError("Record not found");
+    try {
+        InternalLoadRecord(position);
+        read();
+    } catch (...) {
+        GoTo(position_);
+        throw;
+    }
+    GoTo(position_);
+}

@@ -90,6 +90,11 @@ public:
     bool Locate(const std::string& keyFields, const std::vector<Variant>& values);
     bool Locate(const std::string& keyFields, const Variant& value) { return Locate(keyFields, std::vector<Variant>{value}); }
 
+    // Runs read while the fields show the record at a 0-based position in the current order,
+    // then shows the current record again: the cursor stays and no event fires. Browse state
+    // only (an edited record is not left).
+    void ReadRecordAt(int position, const std::function<void()>& read);
+
     // Events
     TDataSetNotifyEvent AfterOpen, AfterClose, AfterInsert, AfterPost, AfterDelete, BeforeScroll, AfterScroll;
 

@@ -12,20 +12,15 @@ namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // The grid shows records around the cursor without moving it (moving would run the dataset's
-// scroll handlers for every painted row): it loads them straight from the dataset's record
-// source, as Locate does, and then loads the current record back.
-class TRecordReader : public TDataSet {
-public:
-    static QStringList Read(TDataSet& dataSet, int position)
-    {
-        const auto load = &TRecordReader::InternalLoadRecord;
-        (dataSet.*load)(position);
-        QStringList texts;
+// scroll handlers for every painted row).
+QStringList RecordTexts(TDataSet& dataSet, int position)
+{
+    QStringList texts;
+    dataSet.ReadRecordAt(position, [&] {
         for (int i = 0; i < dataSet.FieldCount(); ++i) texts << Q(dataSet.Fields().Fields(i).DisplayText());
-        if (dataSet.RecNo() > 0) (dataSet.*load)(dataSet.RecNo() - 1);
-        return texts;
-    }
-};
+    });
+    return texts;
+}
 
 }  // namespace
 
@@ -166,7 +161,7 @@ void TDBGrid::TGridModel::ReadVisibleRows() const
     const int below = grid_.rowAt(grid_.viewport()->height());
     const int last = below < 0 ? rows_ - 1 : below;
     for (int row = first; row <= last && row < rows_; ++row)
-        if (!cache_.count(row)) cache_.emplace(row, TRecordReader::Read(*DataSet(), row));
+        if (!cache_.count(row)) cache_.emplace(row, RecordTexts(*DataSet(), row));
 }
 
 void TDBGrid::TGridModel::RowChanged()
@@ -188,7 +183,7 @@ QString TDBGrid::TGridModel::CellText(int row, int column, int role) const
     if (cached != cache_.end()) return cached->second.value(column);
     // While a record is edited the dataset gives only that record; the others show once it is done.
     if (dataSet->State() != dsBrowse) return {};
-    return cache_.emplace(record, TRecordReader::Read(*dataSet, record)).first->second.value(column);
+    return cache_.emplace(record, RecordTexts(*dataSet, record)).first->second.value(column);
 }
 
 QVariant TDBGrid::TGridModel::data(const QModelIndex& index, int role) const

@@ -280,6 +280,37 @@ TEST_F(DataSetTest, LocateMatchesExactlyOverSeveralFields)
     EXPECT_THROW(table_.Locate("ID;YEAR", Variant::Integer(1)), EDatabaseError);
 }
 
+// A record read beside the cursor: its own values, the cursor and the current record kept, and
+// nobody told.
+TEST_F(DataSetTest, ReadRecordAtKeepsTheCursorAndTellsNobody)
+{
+    Fill({{1, "Alder", 2021}, {2, "Birch", 2022}, {3, "Cedar", 2023}});
+    table_.Open();
+    table_.Next();
+    EventLog log(table_);
+    for (const auto& [position, name] : std::vector<std::pair<int, std::string>>{{0, "Alder"}, {2, "Cedar"}, {1, "Birch"}}) {
+        std::string read;
+        table_.ReadRecordAt(position, [&] { read = table_.FieldByName("NAME").AsString(); });
+        EXPECT_EQ(read, name);
+        EXPECT_EQ(table_.RecNo(), 2);
+        EXPECT_EQ(table_.FieldByName("NAME").AsString(), "Birch");
+    }
+    EXPECT_THROW(table_.ReadRecordAt(0, [] { throw EDatabaseError("reader failed"); }), EDatabaseError);
+    EXPECT_EQ(table_.FieldByName("NAME").AsString(), "Birch") << "a failing reader leaves the current record";
+    EXPECT_TRUE(log.Take().empty());
+
+    bool called = false;
+    for (const int position : {-1, 3}) EXPECT_THROW(table_.ReadRecordAt(position, [&] { called = true; }), EDatabaseError);
+    table_.Edit();
+    table_.FieldByName("NAME").SetAsString("Beech");
+    EXPECT_THROW(table_.ReadRecordAt(0, [&] { called = true; }), EDatabaseError) << "an edited record is not left";
+    EXPECT_EQ(table_.FieldByName("NAME").AsString(), "Beech");
+    table_.Cancel();
+    table_.Close();
+    EXPECT_THROW(table_.ReadRecordAt(0, [&] { called = true; }), EDatabaseError);
+    EXPECT_FALSE(called);
+}
+
 TEST_F(DataSetTest, DataSourceFollowsDataSetAndEnabled)
 {
     Fill({{1, "a", 2001}});

@@ -71,7 +71,7 @@ TEST_F(DBGridTest, ShowsFieldsAsTitledColumns)
 TEST_F(DBGridTest, PaintingRowsMovesNoCursor)
 {
     int scrolls = 0;
-    table_.AfterScroll = [&scrolls](TDataSet&) { ++scrolls; };
+    table_.BeforeScroll = table_.AfterScroll = [&scrolls](TDataSet&) { ++scrolls; };
     table_.Next();
     scrolls = 0;
     EXPECT_EQ(Column(1), QStringList({"Alder", "Birch", "Cedar"}));
