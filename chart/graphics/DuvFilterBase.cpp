@@ -273,6 +273,12 @@ void TConvolveFilter::ConvolveCopyBack()
 
 // ---------------------------------------------------------------- blur
 
+namespace {
+// The editor offers up to this many passes; a chart file asking for more (a damaged one may ask
+// for billions) gets this many, so a picture never takes unbounded time to draw.
+constexpr int kBlurStepsMax = 20;
+}  // namespace
+
 void TBlurFilter::DeclareProperties(TPropertyDeclarer<TBlurFilter>& p)
 {
     p.Integer("Amount", &TBlurFilter::Amount).Default(1);
@@ -289,7 +295,8 @@ void TBlurFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
     KeepBuffer = true;
     CreateBuffer(std::abs(rect.Right - rect.Left), std::abs(rect.Bottom - rect.Top));
     try {
-        for (int step = 0; step < Steps; ++step) TConvolveFilter::ApplyToRect(bitmap, rect);
+        const int steps = std::min(Steps, kBlurStepsMax);
+        for (int step = 0; step < steps; ++step) TConvolveFilter::ApplyToRect(bitmap, rect);
     } catch (...) {
         FreeBuffer();
         ReuseLines = KeepBuffer = false;
@@ -302,7 +309,7 @@ void TBlurFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
 void TBlurFilter::FillEditor(IFilterControlBuilder& builder, const TChangeHandler& notify)
 {
     TDuvFilter::FillEditor(builder, notify);
-    builder.AddScrollControl("Steps", 1, 20);
+    builder.AddScrollControl("Steps", 1, kBlurStepsMax);
     builder.AddScrollControl("Amount", 0, 50);
 }
 

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "chart/graphics/DuvCanvas3D.h"
 #include "chart/graphics/DuvFilterBase.h"
 #include "chart/graphics/GraphicClasses.h"
@@ -204,6 +206,40 @@ TEST_F(DuvPicture, FilterItemsTravelInsideTheComponentStream)
     ASSERT_NE(copied, nullptr);
     ASSERT_TRUE(copied->HasFilters());
     EXPECT_NE(dynamic_cast<TBlurFilter*>(copied->GetFilters()->GetFilter(0)), nullptr);
+}
+
+// A damaged chart file may ask for billions of blur passes: the picture is drawn with as many
+// as the editor offers, at once, and the stored value is kept as it was.
+TEST_F(DuvPicture, BlurStepsFromAStreamAreCappedWhenDrawn)
+{
+    QImage checks(16, 12, QImage::Format_RGB32);
+    for (int y = 0; y < checks.height(); ++y)
+        for (int x = 0; x < checks.width(); ++x) checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 60, 0));
+    const auto blurred = [&checks](int steps) {
+        QImage image = checks;
+        TBlurFilter blur;
+        blur.Steps = steps;
+        blur.Apply(image);
+        return image;
+    };
+    ASSERT_NE(blurred(20), blurred(19)) << "the picture still changes on the last pass";
+    struct Case {
+        int stored, applied;
+    };
+    for (const Case& c : {Case{7, 7}, Case{20, 20}, Case{21, 20}, Case{2147483647, 20}}) {
+        TAttributeHolder holder;
+        holder.Brush()->GetImage()->SetGraphic(&checks);
+        AddBlur(*holder.Brush()->GetImage()->GetFilters(), 1, c.stored);
+        auto copy = StreamCopy(holder);
+        TDuvPicture* copied = copy->Brush()->PeekImage();
+        ASSERT_TRUE(copied && copied->HasFilters());
+        EXPECT_EQ(static_cast<TBlurFilter*>(copied->GetFilters()->GetFilter(0))->Steps, c.stored);
+        const auto started = std::chrono::steady_clock::now();
+        const QImage* filtered = copied->GetFiltered();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5)) << c.stored;
+        ASSERT_NE(filtered, nullptr);
+        EXPECT_EQ(*filtered, blurred(c.applied)) << c.stored;
+    }
 }
 
 TEST_F(DuvPicture, GraphicTravelsAsData)
