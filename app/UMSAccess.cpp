@@ -157,23 +157,26 @@ private:
 
 }  // namespace
 
-std::string AccessColumnDefinition(const TField& field, TExportFlds& descriptor)
+std::string AccessColumnDefinition(const std::string& fieldName, TFieldType type, int size, int& kind)
 {
-    descriptor = TExportFlds{"", const_cast<TField*>(&field), nullptr, field.Size(), ekNone};
-    const TAccessColumnType type = AccessColumnType(field.DataType());
-    if (!type.text || UpperCase(field.FieldName()) == "ID") return "";
-    descriptor.FieldName = field.FieldName();
-    descriptor.Kind = type.kind;
-    const std::string columnType = *type.text ? type.text : " text(" + std::to_string(field.Size()) + ")";
-    return EncloseText(3, field.FieldName()) + columnType;
+    const TAccessColumnType column = AccessColumnType(type);
+    kind = column.text && UpperCase(fieldName) != "ID" ? column.kind : ekNone;
+    if (kind == ekNone) return "";
+    return EncloseText(3, fieldName) + (*column.text ? column.text : " text(" + std::to_string(size) + ")");
 }
 
 std::vector<TExportFlds> BuildExportFields(TDataSet& source, std::vector<std::string>* columns)
 {
     std::vector<TExportFlds> fields(size_t(source.FieldCount()));
     for (int i = 0; i < source.FieldCount(); ++i) {
-        const std::string column = AccessColumnDefinition(source.Fields().Fields(i), fields[size_t(i)]);
-        if (columns && !column.empty()) columns->push_back(column);
+        TField& field = source.Fields().Fields(i);
+        TExportFlds& descriptor = fields[size_t(i)];
+        descriptor.SourceField = &field;
+        descriptor.Size = field.Size();
+        const std::string column = AccessColumnDefinition(field.FieldName(), field.DataType(), field.Size(), descriptor.Kind);
+        if (column.empty()) continue;
+        descriptor.FieldName = field.FieldName();
+        if (columns) columns->push_back(column);
     }
     return fields;
 }

@@ -30,8 +30,8 @@ struct TExportFlds {
     int Kind = ekNone;
 };
 
-// "[NAME] text(20)" and its copy kind; a field that is not copied gives "" and ekNone.
-std::string AccessColumnDefinition(const TField& field, TExportFlds& descriptor);
+// "[NAME] text(20)" and its copy kind for a field; a field that is not copied gives "" and ekNone.
+std::string AccessColumnDefinition(const std::string& fieldName, TFieldType type, int size, int& kind);
 // The descriptors of every field of the open source, in field order ("ID" is never copied).
 std::vector<TExportFlds> BuildExportFields(TDataSet& source, std::vector<std::string>* columns = nullptr);
 // "create table <name>" with "[ID] integer" and a column per copied field.

@@ -29,6 +29,8 @@ class TOdbcConnection {
 public:
     // Raises EDatabaseError naming the data source and the driver manager's diagnostics
     // (an unknown data source, a driver library that cannot be loaded, a refused login).
+    // The driver manager keeps the driver of a data source it has connected for the life of the
+    // process; the data source's other values are read afresh after TOdbcIniFile::Save.
     explicit TOdbcConnection(const std::string& dataSource, const std::string& userName = "",
                              const std::string& password = "");
     ~TOdbcConnection();

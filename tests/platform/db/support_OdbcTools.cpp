@@ -34,8 +34,11 @@ void ResetOdbcFiles()
     qbtest::WriteFileBytes((Folder() / "system" / "odbcinst.ini").string(),
                            "[" + kSqliteDriver + "]\nDescription = SQLite3 ODBC Driver\nDriver = " +
                                SqliteDriverLibrary() + "\n");
-    qbtest::WriteFileBytes(UserOdbcIni(), "");
-    qbtest::WriteFileBytes(SystemOdbcIni(), "");
+    // Written through the ini class, so the driver manager forgets what it read before.
+    for (const std::string& path : {UserOdbcIni(), SystemOdbcIni()}) {
+        qbtest::WriteFileBytes(path, "");
+        TOdbcIniFile(path).Save();
+    }
 }
 
 void AddSqliteDataSource(const std::string& name, const std::string& databaseFile)
