@@ -12,6 +12,7 @@ QB_PACKAGES=(
   libjpeg62-turbo-dev libjpeg-turbo-progs imagemagick
   python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin
   libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev pxlib1
+  libboost-dev
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales
   fonts-dseg fonts-liberation2 fonts-wine
