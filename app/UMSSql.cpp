@@ -174,8 +174,7 @@ bool ChooseIndex(TOdbcTable& table, QWidget* owner)
     const std::string field = FormSelectCase->ItemText(index);
     table.Close();
     TOdbcConnection& connection = table.Connection();
-    connection.Execute("CREATE INDEX " + connection.QuoteName(field) + " ON " + connection.QuoteName(table.TableName()) +
-                       " (" + connection.QuoteName(field) + ")");
+    connection.Execute(CreateIndexText(connection, table.TableName(), field));
     table.SetIndexFieldNames(field);
     return true;
 }
@@ -208,6 +207,12 @@ TOdbcTable* ChooseExistingTable(const std::string& name, QWidget* window, TBatch
 }
 
 }  // namespace
+
+std::string CreateIndexText(const TOdbcConnection& connection, const std::string& table, const std::string& field)
+{
+    return "CREATE INDEX " + connection.QuoteName(field) + " ON " + connection.QuoteName(table) + " (" +
+           connection.QuoteName(field) + ")";
+}
 
 std::string LocateMSSqlSettings() { return LocateCommonSettingsFile(kSettingsFile, true); }
 
@@ -267,6 +272,12 @@ void GetMSSqlTableNames(TStringList& list)
     if (!g_database) return;
     TStringList names;
     g_database->GetTableNames(names, false);
+    FilterMSSqlTableNames(names, list);
+}
+
+void FilterMSSqlTableNames(const TStringList& names, TStringList& list)
+{
+    list.Clear();
     for (int i = 0; i < names.Count(); ++i) {
         // A database without schemas (a file database standing in) names its tables plainly.
         if (names[i].starts_with("dbo."))

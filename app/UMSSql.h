@@ -11,6 +11,7 @@
 class QWidget;
 class TDataSet;
 class TDatabase;
+class TOdbcConnection;
 class TOdbcIniFile;
 class TOdbcTable;
 
@@ -29,9 +30,12 @@ void CloseMSSqlDatabase();
 
 // The database's tables of the schema dbo, without "dbo."; tables of other schemas are left out.
 void GetMSSqlTableNames(TStringList& list);
+void FilterMSSqlTableNames(const TStringList& names, TStringList& list);
 bool MSSqlTableExists(const std::string& name);
 // The index the user picks or defines on the table; "" when the user cancels.
 std::string SelectMSSqlTableIndex(const std::string& name, QWidget* owner);
+// The index named after its field, with the names in the server's identifier quotes.
+std::string CreateIndexText(const TOdbcConnection& connection, const std::string& table, const std::string& field);
 
 std::string SelectMSSqlServer(const std::string& list);
 std::string SelectMSSqlDatabase(const std::string& list, const std::string& groupCaption);

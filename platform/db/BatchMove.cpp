@@ -8,6 +8,15 @@
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"
 
+void CopyFieldDefs(TDataSet& source, TFieldDefs& defs)
+{
+    defs.Clear();
+    for (int i = 0; i < source.FieldDefs().Count(); ++i) {
+        const TFieldDef& def = source.FieldDefs().Items(i);
+        defs.Add(def.Name, def.DataType, def.Size).Precision = def.Precision;
+    }
+}
+
 // ---- a dBase table as destination
 
 TDataSet& TTableDestination::DataSet() { return table_; }
@@ -17,11 +26,7 @@ std::string TTableDestination::KeyFieldNames() const { return table_.IndexFieldN
 void TTableDestination::Recreate(TDataSet& source)
 {
     table_.Close();
-    table_.FieldDefs().Clear();
-    for (int i = 0; i < source.FieldDefs().Count(); ++i) {
-        const TFieldDef& def = source.FieldDefs().Items(i);
-        table_.FieldDefs().Add(def.Name, def.DataType, def.Size).Precision = def.Precision;
-    }
+    CopyFieldDefs(source, table_.FieldDefs());
     table_.CreateTable();
 }
 

@@ -28,6 +28,9 @@ public:
     virtual bool IsSameAs(const TDataSet& source) const = 0;  // the source's own records
 };
 
+// The source's field definitions into a destination's, for a copy that creates it anew.
+void CopyFieldDefs(TDataSet& source, TFieldDefs& defs);
+
 // A dBase table as destination.
 class TTableDestination : public TBatchDestination {
 public:

@@ -598,11 +598,7 @@ void TOdbcTable::SetFieldData(const TField& field, const Variant& value)
 void TOdbcTableDestination::Recreate(TDataSet& source)
 {
     table_.Close();
-    table_.FieldDefs().Clear();
-    for (int i = 0; i < source.FieldDefs().Count(); ++i) {
-        const TFieldDef& def = source.FieldDefs().Items(i);
-        table_.FieldDefs().Add(def.Name, def.DataType, def.Size).Precision = def.Precision;
-    }
+    CopyFieldDefs(source, table_.FieldDefs());
     table_.CreateTable();
 }
 
