@@ -1,13 +1,17 @@
+#include <cstdio>
+
 #include "app/FMain.h"
 #include "app/UORUCommon.h"
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
+#include "stats/Ustatistics.h"
 
 namespace {
 // Module start-up, lowest modules first.
 void InitializeModules()
 {
+    InitializeStatisticsModule();
     InitDotDecimalHooks();
     CommonDirectory.clear();
 }
@@ -24,7 +28,12 @@ struct ChartModules {
 
 int main(int argc, char** argv)
 {
-    InitializeModules();
+    try {
+        InitializeModules();
+    } catch (const Exception& error) {  // a broken statistics settings file stops the start
+        std::fprintf(stderr, "Quellbrook: %s\n", error.Message().c_str());
+        return 1;
+    }
     TApplication application(argc, argv);
     application.SetTitle("Quellbrook");
     ChartModules chartModules;
