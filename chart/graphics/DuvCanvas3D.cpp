@@ -118,30 +118,38 @@ TColor Grey(TColor c)
     return static_cast<TColor>(g | (g << 8) | (g << 16));
 }
 
-// A figure built by the chart on this canvas: filled with the brush and outlined with the pen.
+// A figure built by the chart on this canvas, on whole pixels: filled with the brush (its
+// picture or gradient when it has one) and outlined with the pen when that is visible.
 class TDuvPath : public TDuvBasePath {
 public:
     void AddArc(float x, float y, float width, float height, float startAngle, float sweepAngle) override
     {
-        path_.arcTo(QRectF(x, y, width, height), -startAngle, -sweepAngle);
+        const QRectF box(QPointF(Round(x), Round(y)), QPointF(Round(x + width), Round(y + height)));
+        path_.arcTo(box, -startAngle, -sweepAngle);
     }
     void CloseFigure() override { path_.closeSubpath(); }
+    // A closed run of points is a figure of its own; an open one continues the current figure.
     void AddPoints(const TPointArray& points, int last, bool closed) override
     {
-        for (int i = 0; i <= last && i < static_cast<int>(points.size()); ++i) {
-            if (i == 0 && path_.elementCount() == 0)
-                path_.moveTo(points[i].X, points[i].Y);
+        last = std::min(last, static_cast<int>(points.size()) - 1);
+        if (last < 0) return;
+        for (int i = 0; i <= last; ++i) {
+            const QPointF p(points[i].X, points[i].Y);
+            if (i == 0 && (closed || path_.elementCount() == 0))
+                path_.moveTo(p);
             else
-                path_.lineTo(points[i].X, points[i].Y);
+                path_.lineTo(p);
         }
-        if (closed) path_.closeSubpath();
+        if (!closed) return;
+        path_.closeSubpath();
+        path_.moveTo(points[last].X, points[last].Y);
     }
     void Draw(TDuvCanvas& canvas) override
     {
-        if (auto* gdi = dynamic_cast<TDuvCanvas3D*>(&canvas)) gdi->DrawPath(path_, true, true);
+        if (auto* gdi = dynamic_cast<TDuvCanvas3D*>(&canvas)) gdi->FillAndStrokePath(path_);
     }
-    void LineTo(float x, float y) override { path_.lineTo(x, y); }
-    void MoveTo(float x, float y) override { path_.moveTo(x, y); }
+    void LineTo(float x, float y) override { path_.lineTo(Round(x), Round(y)); }
+    void MoveTo(float x, float y) override { path_.moveTo(Round(x), Round(y)); }
 
 private:
     QPainterPath path_;
@@ -620,6 +628,19 @@ void TDuvCanvas3D::DrawPath(const QPainterPath& path, bool fill, bool stroke)
     d.drawPath(path);
     d.setBrush(deviceBrush_);
     d.setPen(devicePen_);
+}
+
+void TDuvCanvas3D::FillAndStrokePath(const QPainterPath& path)
+{
+    if (!ReferenceCanvas()) return;
+    const bool stroke = Pen().Visible();
+    const QRegion figure(path.toFillPolygon().toPolygon());
+    const QRect box = figure.boundingRect();
+    const bool special = !figure.isEmpty() && FillSpecial({box.left(), box.top(), box.right() + 1, box.bottom() + 1},
+                                                          [&] { SetCanvasRegion(figure, RGN_AND); }, true);
+    const bool fill = !special && Brush().Style() != bsClear;
+    if (special) RestoreDeviceBrush();
+    if (fill || stroke) DrawPath(path, fill, stroke);
 }
 
 void TDuvCanvas3D::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)

@@ -155,6 +155,9 @@ public:
     TRect TextBounds(int x, int y, const std::string& text);
     // Fills the path with the brush and strokes it with the pen.
     void DrawPath(const QPainterPath& path, bool fill, bool stroke);
+    // A chart figure: the brush's picture (stretched over the figure's bounds) or gradient fills
+    // it inside its outline, else the brush unless clear; the pen outlines it only when visible.
+    void FillAndStrokePath(const QPainterPath& path);
     // Intersects (or combines) the clip with a region; the clip in force is kept in the history.
     void SetCanvasRegion(const QRegion& region, int mode);
     // Clip regions saved by nested clips of this canvas, oldest first.

@@ -5,7 +5,10 @@
 #include <QPainter>
 #include <string>
 
+#include "chart/graphics/DuvBasePath.h"
+#include "chart/graphics/DuvBrush.h"
 #include "chart/graphics/DuvGradient.h"
+#include "chart/graphics/DuvPicture.h"
 #include "chart/graphics/DuvShadow.h"
 
 namespace {
@@ -300,6 +303,116 @@ TEST(DuvCanvas3D, TextShadowShiftsTheText)
     ASSERT_GE(firstBlue, 0);
     ASSERT_GE(firstBlack, 0);
     EXPECT_EQ(firstBlack - firstBlue, 2) << "the shadow at X, the text 2 pixels to the right";
+}
+
+// ---------------------------------------------------------------- figures drawn through a path
+
+// The triangle (2, 2), (22, 2), (2, 18) as one closed figure, drawn through the canvas's path.
+void DrawTriangle(TDuvCanvas3D& canvas)
+{
+    std::unique_ptr<TDuvBasePath> path = canvas.CreatePath();
+    path->AddPoints({{2, 2}, {22, 2}, {2, 18}}, 2, true);
+    path->Draw(canvas);
+}
+
+constexpr TColor clYellow = 0x00FFFF, clTeal = 0x808000;
+
+// Green, yellow over blue, teal: the brush picture of the figure tests.
+QImage FourColours()
+{
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(0, 255, 0));
+    image.setPixel(1, 0, qRgb(255, 255, 0));
+    image.setPixel(0, 1, qRgb(0, 0, 255));
+    image.setPixel(1, 1, qRgb(0, 128, 128));
+    return image;
+}
+
+TEST(DuvCanvas3D, PathFillsWithTheBrushAndOutlinesWithAVisiblePen)
+{
+    enum Fill { kColour, kClear, kPicture, kGradient };
+    struct Probe {
+        int x, y;
+        TColor expected;
+    };
+    struct Case {
+        const char* name;
+        Fill fill;
+        bool pen;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"colour and pen", kColour, true, {{2, 2, clBlack}, {2, 10, clBlack}, {5, 5, clRed}, {20, 16, clWhite}}},
+        {"colour without pen", kColour, false, {{2, 10, clRed}, {5, 5, clRed}, {3, 2, clRed}}},
+        {"clear brush, pen", kClear, true, {{2, 10, clBlack}, {5, 5, clWhite}}},
+        {"clear brush, no pen: nothing", kClear, false, {{2, 2, clWhite}, {2, 10, clWhite}, {5, 5, clWhite}}},
+        // the picture is stretched over the figure's bounds (20 x 16) and shows only inside it
+        {"picture and pen",
+         kPicture,
+         true,
+         {{2, 10, clBlack}, {5, 4, clGreen}, {16, 4, clYellow}, {5, 14, clBlue}, {20, 16, clWhite}, {16, 12, clWhite}}},
+        {"picture without pen", kPicture, false, {{2, 10, clBlue}, {2, 2, clGreen}, {21, 2, clYellow}, {20, 16, clWhite}}},
+        // top to bottom: blue at the top row of the bounds, red at their bottom row
+        {"gradient and pen", kGradient, true, {{3, 3, 0xEE0011}, {2, 10, clBlack}, {20, 16, clWhite}}},  // a band below the top
+        {"gradient without pen", kGradient, false, {{2, 2, clBlue}, {2, 17, clRed}, {20, 16, clWhite}}},
+    };
+    for (const Case& c : cases) {
+        Fixture f(30, 20);
+        if (c.fill == kClear) f.canvas.Brush().SetStyle(bsClear);
+        const QImage picture = FourColours();
+        if (c.fill == kPicture) f.canvas.Brush().GetImage()->SetGraphic(&picture);
+        if (c.fill == kGradient) {
+            TDuvGradient* g = f.canvas.GetBrushGradient();
+            g->SetStartColor(clRed);
+            g->SetEndColor(clBlue);
+            g->SetVisible(true);
+        }
+        f.canvas.Pen().SetVisible(c.pen);
+        DrawTriangle(f.canvas);
+        for (const Probe& p : c.probes)
+            EXPECT_EQ(f.At(p.x, p.y), p.expected) << c.name << " at " << p.x << "," << p.y;
+        EXPECT_EQ(f.At(25, 5), clWhite) << c.name << ": outside the figure's bounds";
+        if (c.fill == kPicture) {
+            int red = 0;
+            for (int y = 0; y < 20; ++y) red += f.Row(y, 0, 30, clRed).find('#') != std::string::npos;
+            EXPECT_EQ(red, 0) << c.name << ": the brush colour is not painted";
+        }
+        EXPECT_FALSE(f.canvas.CurrentClip().has_value()) << c.name << ": the figure's clip is undone";
+    }
+}
+
+TEST(DuvCanvas3D, PathPictureKeepsTheClipInForce)
+{
+    Fixture f(30, 20);
+    const QImage picture = FourColours();
+    f.canvas.Brush().GetImage()->SetGraphic(&picture);
+    f.canvas.Pen().SetVisible(false);
+    f.canvas.ClipToRect({0, 0, 10, 20});
+    DrawTriangle(f.canvas);
+    EXPECT_EQ(f.At(5, 4), clGreen);
+    EXPECT_EQ(f.At(16, 4), clWhite) << "outside the canvas's clip";
+    ASSERT_TRUE(f.canvas.CurrentClip().has_value());
+    EXPECT_EQ(f.canvas.CurrentClip()->boundingRect(), QRect(0, 0, 10, 20));
+}
+
+TEST(DuvCanvas3D, PathFiguresStandApart)
+{
+    // two closed squares and an open run from the last corner of the second: no line joins the
+    // squares, and the open run starts where the second square ended
+    Fixture f(30, 20);
+    f.canvas.Brush().SetStyle(bsClear);
+    std::unique_ptr<TDuvBasePath> path = f.canvas.CreatePath();
+    path->AddPoints({{2, 2}, {8, 2}, {8, 8}, {2, 8}}, 3, true);
+    path->AddPoints({{14, 12}, {20, 12}, {20, 18}, {14, 18}}, 3, true);
+    path->AddPoints({{26, 18}}, 0, false);
+    path->MoveTo(24.4f, 2.6f);
+    path->LineTo(28.2f, 3.4f);
+    path->Draw(f.canvas);
+    EXPECT_EQ(f.Row(2, 0, 10), "..#######.");
+    EXPECT_EQ(f.At(11, 7), clWhite) << "between the squares";
+    EXPECT_EQ(f.At(5, 5), clWhite);
+    EXPECT_EQ(f.At(23, 18), clBlack) << "the open run goes on from (14, 18)";
+    EXPECT_EQ(f.Row(3, 22, 30), "..#####.") << "coordinates rounded to whole pixels";
 }
 
 }  // namespace
