@@ -113,7 +113,9 @@ TEST(DuvCanvas3D, XorDrawingTwiceRestoresThePicture)
     for (int pass = 0; pass < 2; ++pass) {
         f.canvas.Rectangle(5, 2, 25, 15);
         f.canvas.Line(0, 0, 39, 19);
-        if (pass == 0) EXPECT_NE(f.Snapshot(), before) << "the first pass shows";
+        if (pass == 0) {
+            EXPECT_NE(f.Snapshot(), before) << "the first pass shows";
+        }
     }
     EXPECT_EQ(f.Snapshot(), before);
 }
