@@ -156,3 +156,29 @@ TEST(BasicDistributionHelpers, StudentQuantileApproachesTheNormalOne)
     }
     EXPECT_NEAR(StudentQuantile(10, 0.975L), 2.228L, 3e-3L);
 }
+
+TEST_F(BasicDistributions, ExtremeArgumentsEndWithAProbability)
+{
+    // Far out in the tails the approximations flatten or lose their value; the search must still
+    // end, inside [0, 1] and on the right side.
+    struct Case {
+        int df1, df2;
+        long double x;
+        bool upper;
+    };
+    const Case cases[] = {
+        {1, 1, 1e4L, true}, {1, 2, 500, true}, {2, 1, 1e-4L, false}, {1, 1, 1e-6L, false},
+        {3, 300, 40, true}, {300, 3, 1e-3L, false}, {1, 5000, 1e6L, true},
+    };
+    for (const Case& c : cases) {
+        const long double p = FisherProbability(c.df1, c.df2, c.x);
+        EXPECT_TRUE(p >= 0 && p <= 1) << c.df1 << "," << c.df2 << " at " << static_cast<double>(c.x) << ": "
+                                      << static_cast<double>(p);
+        EXPECT_EQ(p > 0.5L, c.upper) << c.df1 << "," << c.df2;
+    }
+    for (long double x : {1e3L, -1e3L, 1e8L}) {
+        const long double p = StudentProbability(1, x);
+        EXPECT_TRUE(p >= 0 && p <= 1) << static_cast<double>(x);
+        EXPECT_EQ(p > 0.5L, x > 0);
+    }
+}
