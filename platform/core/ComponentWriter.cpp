@@ -254,19 +254,13 @@ void TWriter::WriteCollection(TCollection* collection)
     WriteListEnd();
 }
 
-bool TWriter::WriteReference(TComponent* target)
+std::string TWriter::ReferenceName(const TComponent* target) const
 {
-    if (!target || target->Name().empty()) return false;
-    TComponent* root = Root();
-    std::string name = target->Name();
-    if (target != root && target->Owner() != root) {
-        TComponent* owner = target->Owner();
-        if (!owner || owner->Name().empty()) return false;
-        name = owner->Name() + "." + name;
-    }
-    WriteValue(vaIdent);
-    WriteStr(name);
-    return true;
+    if (!target || target->Name().empty()) return {};
+    if (target == Root() || target->Owner() == Root()) return target->Name();
+    const TComponent* owner = target->Owner();
+    if (!owner || owner->Name().empty()) return {};
+    return owner->Name() + "." + target->Name();
 }
 
 bool TWriter::WriteMethodName(TPersistent* instance, const TPropInfo& info)
@@ -319,10 +313,11 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& info)
     if (info.IsDefault(*instance)) return;
     TVariant value = info.Get(*instance);
     if (info.Kind == TPropKind::Component) {
-        auto* target = dynamic_cast<TComponent*>(value.AsObject());
-        if (!target || target->Name().empty()) return;
+        std::string reference = ReferenceName(dynamic_cast<TComponent*>(value.AsObject()));
+        if (reference.empty()) return;
         WritePropName(info.Name);
-        WriteReference(target);
+        WriteValue(vaIdent);
+        WriteStr(reference);
         return;
     }
     WritePropName(info.Name);

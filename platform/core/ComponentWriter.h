@@ -60,7 +60,8 @@ public:
 private:
     void WriteProperty(TPersistent* instance, const TPropInfo& info);
     void WriteNestedObject(TPersistent* object, const std::string& name);
-    bool WriteReference(TComponent* target);
+    // "Name" or "Owner.Name" as a reader finds target again; empty when it cannot be named.
+    std::string ReferenceName(const TComponent* target) const;
     bool WriteMethodName(TPersistent* instance, const TPropInfo& info);
 
     TStream& stream_;

@@ -174,6 +174,27 @@ TEST_F(ComponentStream, OnlyChangedPropertiesAreWritten)
               "TPF0" + Short("TSampleThing") + Short("T") + Short("Small") + Hex("02 01") + std::string(2, '\0'));
 }
 
+// A reference the stream cannot name (its target has no named owner) is left out whole.
+TEST_F(ComponentStream, UnnameableReferenceIsLeftOut)
+{
+    TSampleThing outsider(nullptr), ownedByUnnamed(nullptr);
+    outsider.SetName("Outsider");
+    auto* inner = new TSampleThing(&ownedByUnnamed);
+    inner->SetName("Inner");
+    for (TSampleThing* target : {&outsider, inner}) {
+        SCOPED_TRACE(target->Name());
+        TSampleThing thing(nullptr);
+        thing.SetName("T");
+        thing.SetPartner(target);
+        thing.Small = 1;
+        std::string bytes = WriteToBytes(&thing);
+        EXPECT_EQ(bytes, "TPF0" + Short("TSampleThing") + Short("T") + Short("Small") + Hex("02 01") + std::string(2, '\0'));
+        auto back = ReadThing(bytes);
+        EXPECT_EQ(back->Small, 1);
+        thing.SetPartner(nullptr);
+    }
+}
+
 TEST_F(ComponentStream, WorkedExampleConvertsBothWays)
 {
     const std::string text =
