@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "chart/graphics/DuvConst.h"
@@ -72,20 +73,27 @@ void TDuvFilter::Assign(const TPersistent* source)
     Region()->Assign(const_cast<TDuvFilter*>(filter)->Region());
 }
 
+namespace {
+// The far edge of a region side. Region values come from chart files, so the sum is taken in
+// 64 bits and kept between one pixel before the picture and its last pixel: an empty side stays
+// empty and the filters' own edge arithmetic cannot overflow.
+int RegionEnd(int start, int size, int last)
+{
+    if (size == 0) return last;
+    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{start} + size, -1, last));
+}
+}  // namespace
+
 void TDuvFilter::Apply(QImage& bitmap)
 {
     const int width = bitmap.width(), height = bitmap.height();
     TRect rect{0, 0, width - 1, height - 1};
     if (region_) {
         const TFilterRegion& r = *region_;
-        rect.Left = r.Left;
-        rect.Top = r.Top;
-        rect.Right = r.Width != 0 ? std::min(width - 1, r.Left + r.Width) : std::max(r.Left, width - 1);
-        rect.Bottom = r.Height != 0 ? std::min(height - 1, r.Top + r.Height) : std::max(r.Top, height - 1);
-        rect.Left = std::max(0, rect.Left);
-        rect.Top = std::max(0, rect.Top);
-        rect.Right = std::min(width - 1, rect.Right);
-        rect.Bottom = std::min(height - 1, rect.Bottom);
+        rect.Left = std::clamp(r.Left, 0, width);
+        rect.Top = std::clamp(r.Top, 0, height);
+        rect.Right = RegionEnd(r.Left, r.Width, width - 1);
+        rect.Bottom = RegionEnd(r.Top, r.Height, height - 1);
     }
     ApplyToRect(bitmap, rect);
 }

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "chart/graphics/DuvConst.h"
 #include "chart/graphics/DuvFilters.h"
 #include "platform/core/ClassRegistry.h"
@@ -76,6 +78,10 @@ TEST_F(FilterBase, RegionGivesTheRectangle)
         {true, 2, 1, 0, 0, {2, 1, 5, 4}},         // no size: to the far edges
         {true, -3, -2, 100, 100, {0, 0, 5, 4}},   // clipped on every side
         {true, 4, 3, 10, 10, {4, 3, 5, 4}},
+        // sizes from a damaged chart file: no overflow past the largest integer
+        {true, 3, 2, INT_MAX, INT_MAX, {3, 2, 5, 4}},
+        {true, INT_MAX, INT_MAX, INT_MAX, INT_MAX, {6, 5, 5, 4}},  // empty
+        {true, INT_MIN, INT_MIN, -1, -1, {0, 0, -1, -1}},       // empty
     };
     for (const Case& c : cases) {
         TRectProbe probe;
