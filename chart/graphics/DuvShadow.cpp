@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <numbers>
 #include <utility>
@@ -233,7 +234,8 @@ void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bo
     const int x1 = w + dx < destination.width() ? w - 1 : destination.width() - dx - 1;
     const int y1 = dy + h < destination.height() ? h - 1 : destination.height() - dy - 1;
     if (x1 < x0 || y1 < y0) return;
-    std::vector<double> rows(static_cast<std::size_t>(w) * h * 3, 0.0);
+    // Each cell holds a whole mean of 0..255, so a byte per channel is enough for large shapes.
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(w) * h * 3, 0);
     auto cell = [&](int x, int y) { return &rows[(static_cast<std::size_t>(y) * w + x) * 3]; };
     for (int y = y0; y <= y1; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(s.constScanLine(y));
@@ -244,7 +246,7 @@ void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bo
                 weights += kernel[k];
             }
             if (weights == 0) continue;
-            for (int c = 0; c < 3; ++c) cell(x, y)[c] = static_cast<double>(sums[c] / weights);
+            for (int c = 0; c < 3; ++c) cell(x, y)[c] = static_cast<std::uint8_t>(sums[c] / weights);
         }
     }
     const std::optional<QRegion>& clipRegion = canvas.CurrentClip();
@@ -255,7 +257,7 @@ void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bo
             double sums[3] = {0, 0, 0};
             long long weights = 0;
             for (int k = std::max(0, radius - y), row = std::max(0, y - radius); k < size && row <= y1; ++k, ++row) {
-                for (int c = 0; c < 3; ++c) sums[c] += kernel[k] * cell(x, row)[c];
+                for (int c = 0; c < 3; ++c) sums[c] += static_cast<double>(kernel[k]) * cell(x, row)[c];
                 weights += kernel[k];
             }
             if (weights == 0) continue;
