@@ -54,13 +54,6 @@ TColor HexNumber(std::string_view digits)
     return value;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-bool EndsWith(std::string_view text, std::string_view suffix)
-{
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to)
 {
     for (std::size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size()))
@@ -350,7 +343,7 @@ void THtmlRender::Handle(const std::string& token)
 {
     currentSaved_ = false;
     std::string rest = token;
-    if (StartsWith(rest, "\r\n")) {
+    if (rest.starts_with("\r\n")) {
         NewLine();
         rest.erase(0, 2);
         if (rest.empty()) return;
@@ -362,7 +355,7 @@ void THtmlRender::Handle(const std::string& token)
 bool THtmlRender::Dispatch(const std::string& token, const std::string& upper)
 {
     for (const TTagEntry& entry : kTagTable) {
-        const bool matches = entry.Prefix ? StartsWith(upper, entry.Tag) : upper == entry.Tag;
+        const bool matches = entry.Prefix ? upper.starts_with(entry.Tag) : upper == entry.Tag;
         if (!matches) continue;
         (this->*entry.Action)(token, entry.Argument);
         return true;
@@ -376,7 +369,7 @@ void THtmlRender::OutputText(std::string text)
     ReplaceAll(text, "&gt;", ">");
     ReplaceAll(text, "&amp;", "&");
     ReplaceAll(text, "&quot;", "\"");
-    const bool endsLine = EndsWith(text, "\r\n");
+    const bool endsLine = text.ends_with("\r\n");
     if (endsLine) text.resize(text.size() - 2);
     if (!text.empty()) {
         TPointFloat extent;
@@ -449,8 +442,8 @@ void THtmlRender::ApplyFontTag(const std::string& tag)
 void THtmlRender::Image(const std::string& token, int)
 {
     std::string body = token.substr(5);
-    if (StartsWith(body, "\r\n")) body.erase(0, 2);
-    if (EndsWith(body, ">")) body.pop_back();
+    if (body.starts_with("\r\n")) body.erase(0, 2);
+    if (body.ends_with(">")) body.pop_back();
     std::string source;
     int width = 0, height = 0;
     for (const THtmlField& field : HtmlFields(body)) {
@@ -575,12 +568,12 @@ TColor HtmlColorValue(const std::string& text)
     if (!value.empty() && value.back() == '"') value.pop_back();
     for (const TNamed& named : kNames)
         if (value == named.Name) return named.Color;
-    if (StartsWith(value, "#")) return HexToColorValue(value);
+    if (value.starts_with("#")) return HexToColorValue(value);
     TColor color = 0;
     if (IdentToColor(value, color)) return color;
     int number = 0;
     if (TryStrToInt(value, number)) return static_cast<TColor>(number);
-    if (StartsWith(value, "$") && TryHexNumber(std::string_view(value).substr(1), color)) return color;
+    if (value.starts_with("$") && TryHexNumber(std::string_view(value).substr(1), color)) return color;
     return 0;
 }
 
