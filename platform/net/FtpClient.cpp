@@ -35,8 +35,18 @@ std::size_t CollectText(char* data, std::size_t size, std::size_t count, void* t
     return size * count;
 }
 
+// A line break would end the command early and the rest would reach the server as a command
+// of its own; a zero byte would cut the name short.
+void CheckName(const std::string& name)
+{
+    const std::size_t bad = name.find_first_of(std::string("\r\n\0", 3));
+    if (bad == std::string::npos) return;
+    throw EFtpError("An FTP name contains a line break or a zero byte: \"" + name.substr(0, bad) + "...\"");
+}
+
 std::string Escaped(CURL* curl, const std::string& name)
 {
+    CheckName(name);
     char* escaped = curl_easy_escape(curl, name.data(), static_cast<int>(name.size()));
     if (!escaped) throw EFtpError("The FTP name \"" + name + "\" cannot be written into a request.");
     std::string text = escaped;
@@ -201,11 +211,13 @@ void TFtpClient::ChangeDirUp()
 
 void TFtpClient::MakeDir(const std::string& name)
 {
+    CheckName(name);
     PerformCommand("MKD " + name, "Making the FTP folder \"" + name + "\" in \"" + CurrentDir() + "\"");
 }
 
 void TFtpClient::Delete(const std::string& name)
 {
+    CheckName(name);
     PerformCommand("DELE " + name, "Deleting the FTP file \"" + name + "\" in \"" + CurrentDir() + "\"");
 }
 

@@ -138,6 +138,38 @@ TEST_F(ClientFixture, FailuresRaiseClearTextsAndKeepTheClientUsable)
     EXPECT_FALSE(fs::exists(Remote("folder.dbf")));
 }
 
+// A name with a line break would end the command early and send its rest as a second one.
+TEST_F(ClientFixture, NamesWithLineBreaksAreRefused)
+{
+    WriteFileBytes(Remote("keep.dbf"), "keep");
+    TempDir local;
+    WriteFileBytes(local.file("a.dbf"), "a");
+    Ftp.Connect();
+    Ftp.ChangeDir(Folder);
+    Server().TakeCommands();
+    const struct {
+        const char* what;
+        std::function<void()> action;
+    } cases[] = {
+        {"make folder", [&] { Ftp.MakeDir("x\r\nDELE keep.dbf"); }},
+        {"delete", [&] { Ftp.Delete("x\nDELE keep.dbf"); }},
+        {"change folder", [&] { Ftp.ChangeDir("x\r\nDELE keep.dbf"); }},
+        {"store", [&] { Ftp.Put(local.file("a.dbf"), "x\nDELE keep.dbf"); }},
+        {"zero byte", [&] { Ftp.Delete(std::string("keep.dbf\0x", 10)); }},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.action();
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const EFtpError& error) {
+            EXPECT_TRUE(Contains(error.Message(), "contains a line break")) << c.what << ": " << error.Message();
+        }
+        EXPECT_EQ(Ftp.CurrentDir(), Folder) << c.what;
+    }
+    EXPECT_TRUE(fs::exists(Remote("keep.dbf")));
+    EXPECT_FALSE(Contains(Server().TakeCommands(), "DELE")) << "nothing of the names reached the server";
+}
+
 TEST_F(ClientFixture, RefusedLoginsAndConnectionsNameTheServer)
 {
     const struct {
