@@ -64,6 +64,8 @@ std::vector<std::string> SplitNames(const std::string& names)
 }
 
 // Opens a dataset for the move and closes it again afterwards when it was closed before.
+// Closing may write the records (a text table), so a finished move closes through Finish,
+// where a failure reaches the caller; a move that already failed closes in the destructor.
 class OpenedForMove {
 public:
     explicit OpenedForMove(TDataSet& dataSet) : dataSet_(dataSet), wasActive_(dataSet.Active())
@@ -73,15 +75,27 @@ public:
     }
     ~OpenedForMove()
     {
-        dataSet_.EnableControls();
-        if (!wasActive_) dataSet_.Close();
+        try {
+            Finish();
+        } catch (...) {
+            // the error that stopped the move is already on its way
+        }
     }
     OpenedForMove(const OpenedForMove&) = delete;
     OpenedForMove& operator=(const OpenedForMove&) = delete;
 
+    void Finish()
+    {
+        if (finished_) return;
+        finished_ = true;
+        dataSet_.EnableControls();
+        if (!wasActive_) dataSet_.Close();
+    }
+
 private:
     TDataSet& dataSet_;
     bool wasActive_;
+    bool finished_ = false;
 };
 
 }  // namespace
@@ -195,4 +209,6 @@ void TBatchMove::Execute()
     run.MatchColumns();
     if (Mode != batAppend && Mode != batCopy) run.MatchKey(destination_->KeyFieldNames());
     run.MoveAll(Mode);
+    destination.Finish();
+    source.Finish();
 }

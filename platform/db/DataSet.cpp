@@ -301,7 +301,12 @@ void TDataSet::ResyncToBookmark(TBookmark bookmark)
 void TDataSet::CloseDestroying()
 {
     AfterOpen = AfterClose = AfterInsert = AfterPost = AfterDelete = BeforeScroll = AfterScroll = nullptr;
-    Close();
+    try {
+        Close();
+    } catch (...) {
+        // A destructor has nobody to report to; a close that writes (a text table) and fails
+        // keeps the file it had, and must not end the program.
+    }
 }
 
 // ---- bookmarks

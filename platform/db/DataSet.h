@@ -122,7 +122,7 @@ protected:
     bool HasCurrentRecord() const { return position_ >= 0; }
     void DataEvent(TDataEvent event, TField* field = nullptr);
     void ResyncToBookmark(TBookmark bookmark);  // after the record order changed under the cursor
-    void CloseDestroying();  // closes without running the event handlers (for destructors)
+    void CloseDestroying();  // closes without event handlers or exceptions (for destructors)
 
 private:
     friend class TField;
