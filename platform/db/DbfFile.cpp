@@ -425,6 +425,7 @@ uint32_t TDbfFile::ReloadRecordCount()
     const char* head = header_;
     struct stat info {};
     if (::fstat(fd_, &info) == 0) fileSize_ = uint64_t(info.st_size);
+    if (memoFd_ >= 0 && ::fstat(memoFd_, &info) == 0) memoSize_ = uint64_t(info.st_size);  // its memos, too
     const uint32_t count = GetLE32(head + 4);
     if (uint64_t(headerLength_) + uint64_t(count) * recordLength_ > fileSize_)
         Fail("header count " + std::to_string(count) + " is larger than the records in the file");

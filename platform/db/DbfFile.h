@@ -47,7 +47,7 @@ public:
     int FieldIndex(const std::string& name) const;  // ignores case; -1 when missing
     int RecordLength() const { return recordLength_; }
     uint32_t RecordCount() const { return recordCount_; }
-    uint32_t ReloadRecordCount();  // re-reads the header (another writer may have appended)
+    uint32_t ReloadRecordCount();  // re-reads the header and file sizes (another writer may have appended)
     int CodePage() const { return codePage_; }
     uint8_t VersionByte() const { return version_; }
     TDbfMemoFormat MemoFormat() const { return memoFormat_; }

@@ -145,6 +145,30 @@ TEST_F(TableTest, RefreshShowsWhatAnotherHandleWrote)
     EXPECT_EQ(Column(second, "ID"), "1,3,4");
 }
 
+TEST_F(TableTest, RefreshReadsMemosAnotherHandleWrote)
+{
+    for (int level : {3, 4}) {
+        SCOPED_TRACE(level);
+        const std::string path = dir_.file("m" + std::to_string(level) + ".dbf");
+        TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NOTE", 'M', 10, 0}}, level, 1250);
+        TTable first, second;
+        for (TTable* t : {&first, &second}) t->SetTableName(path), t->Open();
+        for (auto [table, id] : {std::pair{&second, 1}, std::pair{&first, 2}, std::pair{&second, 3}}) {
+            table->Append();
+            table->FieldByName("ID").SetAsInteger(id);
+            table->FieldByName("NOTE").SetAsString(std::string(700, char('a' + id)));
+            table->Post();
+        }
+        for (TTable* t : {&first, &second}) {
+            t->Refresh();
+            EXPECT_EQ(Column(*t, "ID"), "1,2,3");
+            std::string notes;
+            for (t->First(); !t->Eof(); t->Next()) notes += t->FieldByName("NOTE").AsString().substr(0, 2);
+            EXPECT_EQ(notes, "bbccdd");
+        }
+    }
+}
+
 TEST_F(TableTest, ReadOnlyTablesCannotBeModified)
 {
     const std::string path = dir_.file("t.dbf");
