@@ -133,6 +133,28 @@ void CopyFileContent(int from, int to)
     }
 }
 
+// The file a link leads to, so that rewriting through a link keeps the link.
+std::string LinkTarget(const std::string& fileName)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(fileName, error)) return fileName;
+    std::string target = std::filesystem::weakly_canonical(fileName, error).string();
+    return error ? fileName : target;
+}
+
+// An existing file keeps its permissions; a new one gets what the umask allows.
+void SetFinalMode(int fd, const std::string& target)
+{
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+        return;
+    }
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+}
+
 void SyncDirectoryOf(const std::string& fileName)
 {
     std::string dir = std::filesystem::path(fileName).parent_path().string();
@@ -168,7 +190,8 @@ void TFileStream::OpenForWriting(unsigned access)
         original = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
         if (original < 0) throw EFOpenError(OpenErrorText("Cannot open", fileName_, errno));
     }
-    tempName_ = fileName_ + ".tmp-XXXXXX";
+    targetName_ = LinkTarget(fileName_);
+    tempName_ = targetName_ + ".tmp-XXXXXX";
     fd_ = ::mkstemp(tempName_.data());
     if (fd_ < 0) {
         int error = errno;
@@ -204,17 +227,15 @@ TFileStream::~TFileStream()
 void TFileStream::Commit()
 {
     if (!writing_) return;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
-    if (::fsync(fd_) != 0 || ::rename(tempName_.c_str(), fileName_.c_str()) != 0) {
+    SetFinalMode(fd_, targetName_);
+    if (::fsync(fd_) != 0 || ::rename(tempName_.c_str(), targetName_.c_str()) != 0) {
         int error = errno;
         Discard();
         throw EWriteError(OpenErrorText("Cannot write", fileName_, error));
     }
     writing_ = false;
     tempName_.clear();
-    SyncDirectoryOf(fileName_);
+    SyncDirectoryOf(targetName_);
 }
 
 void TFileStream::Discard()

@@ -86,6 +86,7 @@ public:
 private:
     void OpenForWriting(unsigned mode);
     std::string fileName_;
+    std::string targetName_;  // where a link leads: the link itself stays
     std::string tempName_;
     int fd_ = -1;
     bool writing_ = false;

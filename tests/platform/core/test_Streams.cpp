@@ -55,6 +55,31 @@ TEST(Streams, FileWritesReplaceTheTargetOnlyWhenComplete)
     EXPECT_EQ(copy.Bytes(), "new");
 }
 
+// Rewriting a file keeps what the user set up around it: its permissions and a link to it.
+TEST(Streams, RewrittenFileKeepsItsModeAndLink)
+{
+    namespace fs = std::filesystem;
+    qbtest::TempDir dir;
+    std::string real = dir.file("secret.ini");
+    std::string link = dir.file("link.ini");
+    qbtest::WriteFileBytes(real, "old");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(real, link);
+    for (unsigned mode : {unsigned{fmCreate}, unsigned{fmOpenReadWrite}}) {
+        SCOPED_TRACE(mode);
+        {
+            TFileStream file(link, mode);
+            file.SetSize(0);
+            file.WriteString("new");
+        }
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(qbtest::ReadFileBytes(real), "new");
+        EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        qbtest::WriteFileBytes(real, "old");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);  // no temporary left
+}
+
 TEST(Streams, OpenErrorsNameTheFile)
 {
     qbtest::TempDir dir;
