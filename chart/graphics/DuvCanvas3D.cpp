@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
 
@@ -981,7 +982,8 @@ void TDuvCanvas3D::GradientBands(const TRect& r, bool vertical, const std::funct
     const int n = std::min(a, 256), last = n - 1;
     if (last <= 0) return;
     for (int i = 0; i < n; ++i) {
-        const int from = a * (i + 1) / n, to = a * i / n;
+        // 64 bits: a band of a very long side (a zoomed chart) would overflow the product
+        const int from = static_cast<int>(std::int64_t{a} * (i + 1) / n), to = static_cast<int>(std::int64_t{a} * i / n);
         if (vertical)
             BandFill(r.Left, r.Bottom - from, r.Right - r.Left, from - to, color(i, last));
         else

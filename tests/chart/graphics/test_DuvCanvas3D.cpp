@@ -192,6 +192,25 @@ TEST(DuvCanvas3D, GradientOfOnePixelHeightPaintsNothing)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(f.At(x, 3), clWhite);
 }
 
+TEST(DuvCanvas3D, GradientBandsOfAVeryLongSideStartAtTheStartColour)
+{
+    struct Case {
+        TGradientDirection direction;
+        TRect rect;
+        int x, y;
+    };
+    const Case cases[] = {
+        {gdTopBottom, {0, -20000000, 4, 10}, 2, 9},
+        {gdLeftRight, {-20000000, 0, 4, 10}, 3, 5},
+    };
+    for (const Case& c : cases) {
+        Fixture f(4, 10);
+        f.canvas.GradientFill(c.rect, clRed, clBlue, c.direction, 50, 0, 0);
+        EXPECT_EQ(f.At(c.x, c.y), clRed) << c.direction;
+        EXPECT_EQ(f.At(0, 0), clRed) << c.direction << ": the first band is longer than the picture";
+    }
+}
+
 TEST(DuvCanvas3D, GradientDirectionsAndMiddleColour)
 {
     struct Case {
