@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
@@ -15,42 +16,47 @@ void TFiler::DefineIntegerProperty(const std::string& name, const std::function<
         write ? TWriterProc([write](TWriter& w) { w.WriteInteger(write()); }) : TWriterProc(), hasData);
 }
 
+namespace {
+
+// A list value of one item kind: read into a vector, written from one.
+template <class T, class ReadItem, class WriteItem>
+std::pair<TReaderProc, TWriterProc> ListProcs(const std::function<void(const std::vector<T>&)>& read,
+                                              const std::function<std::vector<T>()>& write, ReadItem readItem,
+                                              WriteItem writeItem)
+{
+    auto reader = [read, readItem](TReader& r) {
+        std::vector<T> values;
+        r.ReadListBegin();
+        while (!r.EndOfList()) values.push_back(readItem(r));
+        r.ReadListEnd();
+        read(values);
+    };
+    auto writer = [write, writeItem](TWriter& w) {
+        w.WriteListBegin();
+        for (const T& v : write()) writeItem(w, v);
+        w.WriteListEnd();
+    };
+    return {reader, write ? TWriterProc(writer) : TWriterProc()};
+}
+
+}  // namespace
+
 void TFiler::DefineIntegerListProperty(const std::string& name,
                                        const std::function<void(const std::vector<std::int64_t>&)>& read,
                                        const std::function<std::vector<std::int64_t>()>& write, bool hasData)
 {
-    auto reader = [read](TReader& r) {
-        std::vector<std::int64_t> values;
-        r.ReadListBegin();
-        while (!r.EndOfList()) values.push_back(r.ReadInteger());
-        r.ReadListEnd();
-        read(values);
-    };
-    auto writer = [write](TWriter& w) {
-        w.WriteListBegin();
-        for (std::int64_t v : write()) w.WriteInteger(v);
-        w.WriteListEnd();
-    };
-    DefineProperty(name, reader, write ? TWriterProc(writer) : TWriterProc(), hasData);
+    auto [reader, writer] = ListProcs<std::int64_t>(
+        read, write, [](TReader& r) { return r.ReadInteger(); }, [](TWriter& w, std::int64_t v) { w.WriteInteger(v); });
+    DefineProperty(name, reader, writer, hasData);
 }
 
 void TFiler::DefineStringListProperty(const std::string& name,
                                       const std::function<void(const std::vector<std::string>&)>& read,
                                       const std::function<std::vector<std::string>()>& write, bool hasData)
 {
-    auto reader = [read](TReader& r) {
-        std::vector<std::string> values;
-        r.ReadListBegin();
-        while (!r.EndOfList()) values.push_back(r.ReadString());
-        r.ReadListEnd();
-        read(values);
-    };
-    auto writer = [write](TWriter& w) {
-        w.WriteListBegin();
-        for (const std::string& v : write()) w.WriteString(v);
-        w.WriteListEnd();
-    };
-    DefineProperty(name, reader, write ? TWriterProc(writer) : TWriterProc(), hasData);
+    auto [reader, writer] = ListProcs<std::string>(
+        read, write, [](TReader& r) { return r.ReadString(); }, [](TWriter& w, const std::string& v) { w.WriteString(v); });
+    DefineProperty(name, reader, writer, hasData);
 }
 
 // ---------------------------------------------------------------- extended floats
