@@ -8,6 +8,13 @@
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"
 
+bool SameExistingFile(const std::string& first, const std::string& second)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(first, error) && std::filesystem::is_regular_file(second, error) &&
+           std::filesystem::equivalent(first, second, error);
+}
+
 void CopyFieldDefs(TDataSet& source, TFieldDefs& defs)
 {
     defs.Clear();
@@ -23,18 +30,12 @@ TDataSet& TTableDestination::DataSet() { return table_; }
 
 std::string TTableDestination::KeyFieldNames() const { return table_.IndexFieldNames(); }
 
-void TTableDestination::Recreate(TDataSet& source)
-{
-    table_.Close();
-    CopyFieldDefs(source, table_.FieldDefs());
-    table_.CreateTable();
-}
+void TTableDestination::Recreate(TDataSet& source) { RecreateWithFieldsOf(table_, source); }
 
 bool TTableDestination::IsSameAs(const TDataSet& source) const
 {
     const auto* table = dynamic_cast<const TTable*>(&source);
-    std::error_code error;
-    return table && table->Exists() && table_.Exists() && std::filesystem::equivalent(table->FilePath(), table_.FilePath(), error);
+    return table && SameExistingFile(table->FilePath(), table_.FilePath());
 }
 
 // ---- the move

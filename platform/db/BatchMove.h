@@ -31,6 +31,18 @@ public:
 // The source's field definitions into a destination's, for a copy that creates it anew.
 void CopyFieldDefs(TDataSet& source, TFieldDefs& defs);
 
+// For IsSameAs: both paths name one existing file (through links or other spellings, too).
+bool SameExistingFile(const std::string& first, const std::string& second);
+
+// Recreate for a destination that makes its storage from FieldDefs with CreateTable.
+template <class TableKind>
+void RecreateWithFieldsOf(TableKind& table, TDataSet& source)
+{
+    table.Close();
+    CopyFieldDefs(source, table.FieldDefs());
+    table.CreateTable();
+}
+
 // A dBase table as destination.
 class TTableDestination : public TBatchDestination {
 public:

@@ -595,12 +595,7 @@ void TOdbcTable::SetFieldData(const TField& field, const Variant& value)
     changed_[column] = true;
 }
 
-void TOdbcTableDestination::Recreate(TDataSet& source)
-{
-    table_.Close();
-    CopyFieldDefs(source, table_.FieldDefs());
-    table_.CreateTable();
-}
+void TOdbcTableDestination::Recreate(TDataSet& source) { RecreateWithFieldsOf(table_, source); }
 
 // ---- data-source definitions
 

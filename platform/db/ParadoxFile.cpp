@@ -859,21 +859,14 @@ std::string TParadoxDestination::KeyFieldNames() const { return named_.IndexFiel
 void TParadoxDestination::Recreate(TDataSet& source)
 {
     table_.Close();
-    Name();
-    table_.FieldDefs().Clear();
-    for (int i = 0; i < source.FieldDefs().Count(); ++i) {
-        const TFieldDef& def = source.FieldDefs().Items(i);
-        table_.FieldDefs().Add(def.Name, def.DataType, def.Size).Precision = def.Precision;
-    }
-    table_.CreateTable();
+    Name();  // only a closed table takes the names
+    RecreateWithFieldsOf(table_, source);
 }
 
 bool TParadoxDestination::IsSameAs(const TDataSet& source) const
 {
     const auto* table = dynamic_cast<const TParadoxTable*>(&source);
-    std::error_code error;
-    return table && table->Exists() && std::filesystem::exists(named_.FilePath()) &&
-           std::filesystem::equivalent(table->FilePath(), named_.FilePath(), error);
+    return table && SameExistingFile(table->FilePath(), named_.FilePath());
 }
 
 std::unique_ptr<TBatchDestination> MakeBatchDestination(TTable& table)

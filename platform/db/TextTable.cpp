@@ -232,20 +232,10 @@ void TTextTable::SetFieldData(const TField& field, const Variant& value) { buffe
 
 // ---- as destination of a batch move
 
-void TTextTableDestination::Recreate(TDataSet& source)
-{
-    table_.Close();
-    table_.FieldDefs().Clear();
-    for (int i = 0; i < source.FieldDefs().Count(); ++i) {
-        const TFieldDef& def = source.FieldDefs().Items(i);
-        table_.FieldDefs().Add(def.Name, def.DataType, def.Size).Precision = def.Precision;
-    }
-    table_.CreateTable();
-}
+void TTextTableDestination::Recreate(TDataSet& source) { RecreateWithFieldsOf(table_, source); }
 
 bool TTextTableDestination::IsSameAs(const TDataSet& source) const
 {
     const auto* text = dynamic_cast<const TTextTable*>(&source);
-    std::error_code error;
-    return text && text->Exists() && table_.Exists() && fs::equivalent(text->Path(), table_.Path(), error);
+    return text && SameExistingFile(text->Path(), table_.Path());
 }
