@@ -114,3 +114,21 @@ TEST_F(TextTableTest, TableDestroyedOpenWithUnwrittenRecordsDoesNotEndTheProgram
     }  // the rewrite fails here; a destructor has nobody to tell
     EXPECT_EQ(qbtest::ReadFileBytes(path), before);
 }
+
+TEST_F(TextTableTest, CopyOntoItselfThroughAnotherNameIsRefused)
+{
+    const std::string path = dir_.file("out.txt");
+    {
+        TTextTable text(path);
+        Copy(text, batCopy);
+    }
+    const std::string before = qbtest::ReadFileBytes(path);
+    std::filesystem::create_symlink(path, dir_.file("link.txt"));
+    TTextTable source(path), onto(dir_.file("link.txt"));
+    TBatchMove move;
+    move.Source = &source;
+    move.SetDestination(std::make_unique<TTextTableDestination>(onto));
+    move.Mode = batCopy;
+    EXPECT_THROW(move.Execute(), EDatabaseError);
+    EXPECT_EQ(qbtest::ReadFileBytes(path), before);
+}
