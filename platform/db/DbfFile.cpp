@@ -653,7 +653,7 @@ void TDbfFile::SetValue(char* record, int field, const Variant& value)
     case 'L': *p = value.BooleanValue() ? 'T' : 'F'; return;
     case 'I': {
         const double v = value.FloatValue();
-        if (v < -2147483648.0 || v > 2147483647.0) Fail("field " + f.Name + ": value out of range");
+        if (!(v >= -2147483648.0 && v <= 2147483647.0)) Fail("field " + f.Name + ": value out of range");  // NaN too
         PutLE32(p, uint32_t(int32_t(std::llround(v))));
         return;
     }

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QString>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <cstdio>
@@ -390,6 +391,28 @@ TEST_F(DbfFileTest, CreateRejectsBadDefinitions)
     }
     EXPECT_THROW(TDbfFile::Create(dir_.file("d.dbf"), {{"A", 'C', 5, 0}, {"a", 'N', 5, 0}}, 4, 1250), EDatabaseError);
     EXPECT_FALSE(std::filesystem::exists(dir_.file("c.dbf")));
+}
+
+TEST_F(DbfFileTest, ValuesThatDoNotFitAreRefusedAndLeaveTheRecordAlone)
+{
+    const std::string path = dir_.file("v.dbf");
+    TDbfFile::Create(path, {{"N", 'N', 5, 1}, {"I", 'I', 4, 0}}, 4, 1250);
+    TDbfFile file(path, false);
+    const double nan = std::nan("");
+    const struct {
+        int field;
+        Variant value;
+    } cases[] = {
+        {0, Variant::Float(12345.6)}, {0, Variant::Float(nan)}, {0, Variant::Float(HUGE_VAL)},
+        {1, Variant::Float(2147483648.0)}, {1, Variant::Float(-2147483649.0)}, {1, Variant::Float(nan)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "field " << c.field << " value " << c.value.FloatValue());
+        std::string record = file.BlankRecord();
+        const std::string before = record;
+        EXPECT_THROW(file.SetValue(record.data(), c.field, c.value), EDatabaseError);
+        EXPECT_EQ(record, before);
+    }
 }
 
 // A child appends records with memos in a loop and reports each finished post through a pipe;
