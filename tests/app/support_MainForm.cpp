@@ -11,6 +11,48 @@
 
 namespace qbtest {
 
+const char* const kObserverSection =
+    "[Observer]\n"
+    "text=Name of the observer\n"
+    "fn=OBSERVER\n"
+    "type=CHARACTER(20)\n"
+    "field=edit\n";
+
+const char* const kWeatherSection =
+    "[Weather]\n"
+    "text=Weather at the time of counting\n"
+    "fn=WEATH\n"
+    "type=NUMERIC(2,0)\n"
+    "field=switch\n"
+    "item1=clear\n"
+    "item2=rain\n"
+    "item3=snow\n"
+    "value3=9\n"
+    "condtext=2;Rain intensity\n";
+
+const char* const kBirdsSection =
+    "[Birds]\n"
+    "text=Birds seen\n"
+    "fn=BIRD\n"
+    "type=MULTIBOOL\n"
+    "field=check\n"
+    "item1=heron\n"
+    "item2=stork\n";
+
+const char* const kNotesSection =
+    "[Notes]\n"
+    "text=Remarks\n"
+    "fn=NOTES\n"
+    "type=BLOB(0,1)\n"
+    "field=memo\n";
+
+std::string JoinSections(std::initializer_list<const char*> sections)
+{
+    std::string text;
+    for (const char* section : sections) text += (text.empty() ? "" : "\n") + std::string(section);
+    return text;
+}
+
 ModalCloser::ModalCloser()
 {
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,14 @@
 #include "support/TestSupport.h"
 
 namespace qbtest {
+
+// Sections of the sample survey definition, each ending in a line end.
+extern const char* const kObserverSection;  // an edit line
+extern const char* const kWeatherSection;   // choices, one with a conditional memo
+extern const char* const kBirdsSection;     // check boxes
+extern const char* const kNotesSection;     // a memo
+// The sections as one definition text, a blank line between two.
+std::string JoinSections(std::initializer_list<const char*> sections);
 
 // Closes every modal dialog that shows while it lives and records its object name.
 class ModalCloser {

@@ -34,10 +34,6 @@ std::string JoinAll(const std::vector<std::string>& parts)
     return text;
 }
 
-const char* const kWeather =
-    "[Weather]\ntext=Weather at the time of counting\nfn=WEATH\ntype=NUMERIC(2,0)\nfield=switch\n"
-    "item1=clear\nitem2=rain\nitem3=snow\nvalue3=9\ncondtext=2;Rain intensity\n";
-
 }  // namespace
 
 TEST(SectionDefinition, ReadsControlsValuesAndColumns)
@@ -129,7 +125,7 @@ TEST(SectionDefinition, ColumnNamesAreCheckedForTheDbaseLimit)
 TEST(DataModule, WeatherPanelPlacementAndDescription)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     h.Form->TB_DataInsert->click();
     TDataModule& panel = h.Panel(0);
     EXPECT_EQ(panel.BtnPreviousModule->geometry(), QRect(15, 5, 50, 20));

@@ -20,18 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kSurvey =
-    "[Observer]\n"
-    "text=Name of the observer\n"
-    "fn=OBSERVER\n"
-    "type=CHARACTER(20)\n"
-    "field=edit\n"
-    "\n"
-    "[Notes]\n"
-    "text=Remarks\n"
-    "fn=NOTES\n"
-    "type=BLOB(0,1)\n"
-    "field=memo\n";
+const std::string kSurvey = JoinSections({kObserverSection, kNotesSection});
 
 std::string LittleEndian(std::uint64_t value, int width)
 {

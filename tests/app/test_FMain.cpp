@@ -22,40 +22,8 @@ using namespace qbtest;
 
 namespace {
 
-const char* const kWeather =
-    "[Weather]\n"
-    "text=Weather at the time of counting\n"
-    "fn=WEATH\n"
-    "type=NUMERIC(2,0)\n"
-    "field=switch\n"
-    "item1=clear\n"
-    "item2=rain\n"
-    "item3=snow\n"
-    "value3=9\n"
-    "condtext=2;Rain intensity\n";
-
 // One section of every kind of input.
-const std::string kSurvey = std::string(
-    "[Observer]\n"
-    "text=Name of the observer\n"
-    "fn=OBSERVER\n"
-    "type=CHARACTER(20)\n"
-    "field=edit\n"
-    "\n") + kWeather +
-    "\n"
-    "[Birds]\n"
-    "text=Birds seen\n"
-    "fn=BIRD\n"
-    "type=MULTIBOOL\n"
-    "field=check\n"
-    "item1=heron\n"
-    "item2=stork\n"
-    "\n"
-    "[Notes]\n"
-    "text=Remarks\n"
-    "fn=NOTES\n"
-    "type=BLOB(0,1)\n"
-    "field=memo\n";
+const std::string kSurvey = JoinSections({kObserverSection, kWeatherSection, kBirdsSection, kNotesSection});
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
@@ -140,7 +108,7 @@ TEST(FormMain, FirstActivationShowsInformationOnceAndSetsNoDefinitionState)
 TEST(FormMain, ToolbarFollowsDefinitionAndInputMode)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     EXPECT_EQ(EnabledButtons(*h.Form), "110111111101") << "definition open";
     EXPECT_EQ(h.Form->StatusPanels[2]->text().toStdString(), h.Dir.file("survey.ini"));
     h.Form->TB_DataInsert->click();
@@ -162,7 +130,7 @@ TEST(FormMain, ToolbarFollowsDefinitionAndInputMode)
 TEST(FormMain, WeatherExampleCreatesItsTable)
 {
     MainFormHarness h;
-    const std::string definition = h.WriteDefinition("survey.ini", kWeather);
+    const std::string definition = h.WriteDefinition("survey.ini", kWeatherSection);
     ASSERT_TRUE(h.Open(definition));
     const std::string table = h.Dir.file("survey.dbf");
     EXPECT_EQ(h.Form->TablePath(), table);
@@ -209,7 +177,7 @@ TEST(FormMain, TooLongCheckBoxNameCreatesNoTableAndLeavesNothingOpen)
     EXPECT_EQ(h.Form->PanelCount(), 0);
     EXPECT_EQ(EnabledButtons(*h.Form), "111000000001");
     EXPECT_TRUE(h.Form->StatusPanels[2]->text().isEmpty());
-    EXPECT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    EXPECT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     EXPECT_TRUE(h.Ui.Failures().empty());
 }
 
@@ -242,17 +210,17 @@ TEST(FormMain, FailedOpeningsShowWhyAndLeaveNoTable)
         EXPECT_FALSE(Exists(h.Dir.file("broken.dbt")));
         EXPECT_EQ(h.Form->Definition(), nullptr);
         EXPECT_FALSE(h.Form->Database1.Connected());
-        EXPECT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+        EXPECT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     }
 }
 
 TEST(FormMain, ExistingTableOpensWithoutColumnDerivation)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     h.Form->TB_Close->click();
     // The too long name goes unnoticed while the table exists; the section still binds WEATH.
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", std::string(kWeather) + "[Extra]\nfn=VERYLONGNAME1\n")));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", std::string(kWeatherSection) + "[Extra]\nfn=VERYLONGNAME1\n")));
     EXPECT_TRUE(h.TakeMessages().empty());
 }
 
@@ -330,7 +298,7 @@ TEST(FormMain, EnteringRecordsThroughThePanelsReachesTheFile)
 TEST(FormMain, NextPastTheLastPanelFollowsRecordPositionNotId)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     TTable& table = h.Form->Table;
     for (int id : {5, 7}) {  // a gap, and IDs above the record count
         table.Append();
@@ -353,7 +321,7 @@ TEST(FormMain, NextPastTheLastPanelFollowsRecordPositionNotId)
 TEST(FormMain, MaxRecordIdOfEmptyAndFilledTables)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     EXPECT_EQ(h.Form->GetMaxRecordId(), 0);
     EXPECT_EQ(h.Form->Query.SQL().Text(), "select max(ID) from '" + h.Dir.file("survey.dbf") + "'\r\n");
     TTable& table = h.Form->Table;
@@ -372,7 +340,7 @@ TEST(FormMain, MaxRecordIdOfEmptyAndFilledTables)
 TEST(FormMain, DescriptionsListEveryPanel)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     h.Form->TB_Descriptions->click();
     ASSERT_NE(FormText, nullptr);
     TFormText* window = FormText;
@@ -394,7 +362,7 @@ TEST(FormMain, DescriptionsListEveryPanel)
 TEST(FormMain, ImportAppendsTheRecordsOfAnotherTable)
 {
     MainFormHarness h;
-    ASSERT_TRUE(h.Open(h.WriteDefinition("source.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("source.ini", kWeatherSection)));
     TTable& table = h.Form->Table;
     for (int weather : {1, 9}) {
         table.Append();
@@ -402,7 +370,7 @@ TEST(FormMain, ImportAppendsTheRecordsOfAnotherTable)
         table.Post();
     }
     h.Form->TB_Close->click();
-    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeather)));
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
     h.Ui.Push(TUiAnswer::OpenFile(h.Dir.file("source.dbf")));
     h.Ui.Push(TUiAnswer::Press(mrOk));
     h.Form->TB_Import->click();

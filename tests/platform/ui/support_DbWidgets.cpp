@@ -4,26 +4,9 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-#include "platform/core/CodePage.h"
 #include "platform/db/DbfFile.h"
-#include "support_DbTools.h"
 
 namespace uitest {
-
-namespace {
-
-constexpr const char* kReadBack = R"(import sys
-from dbfread import DBF
-def text(value):
-    if value is None:
-        return ''
-    # dbfread reads a dBase IV memo 8 bytes past its end
-    return str(value).rstrip('\x00').replace('\r', '\\r').replace('\n', '\\n')
-for record in DBF(sys.argv[1], encoding='cp1250', char_decode_errors='strict'):
-    print('|'.join(text(value) for value in record.values()))
-)";
-
-}  // namespace
 
 std::vector<SurveyRow> ThreeRows()
 {
@@ -32,18 +15,6 @@ std::vector<SurveyRow> ThreeRows()
         {2, "Birch", false, "2", ""},
         {3, "Cedar", true, "x", "third"},
     };
-}
-
-DbWidgetTest::DbWidgetTest() : path_(dir_.file("survey.dbf"))
-{
-    SetProgramCodePage(1250);
-    source_.SetDataSet(&table_);
-}
-
-DbWidgetTest::~DbWidgetTest()
-{
-    table_.Close();
-    SetProgramCodePage(0);
 }
 
 void DbWidgetTest::MakeTable(const std::vector<SurveyRow>& rows)
@@ -63,19 +34,6 @@ void DbWidgetTest::MakeTable(const std::vector<SurveyRow>& rows)
         table_.Post();
     }
     table_.First();
-}
-
-std::vector<std::string> DbWidgetTest::FileRows() const
-{
-    return dbtest::Lines(dbtest::RunPython(kReadBack, {path_}));
-}
-
-std::vector<std::string> DbWidgetTest::Messages() const
-{
-    std::vector<std::string> texts;
-    for (const TUiCall& call : ui_.Log())
-        if (call.Kind == TUiCallKind::Message) texts.push_back(call.Text);
-    return texts;
 }
 
 void DbWidgetTest::Type(QWidget* widget, const QString& text)

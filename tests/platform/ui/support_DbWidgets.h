@@ -6,10 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/DataSource.h"
-#include "platform/db/Table.h"
-#include "platform/ui/ScriptedUiServices.h"
-#include "support/TestSupport.h"
+#include "support/TableFixture.h"
 
 class QWidget;
 class QString;
@@ -25,28 +22,14 @@ struct SurveyRow {
 };
 
 // The fields ID N(6,0), NAME C(20), OK L, KIND C(5), NOTE M.
-class DbWidgetTest : public testing::Test {
+class DbWidgetTest : public qbtest::DbfTableTest {
 protected:
-    DbWidgetTest();
-    ~DbWidgetTest() override;
-
     // A fresh table file holding the rows, opened.
     void MakeTable(const std::vector<SurveyRow>& rows);
-    // The stored records as dbfread reads them: "ID|NAME|OK|KIND|NOTE", CR and LF shown as \r \n.
-    std::vector<std::string> FileRows() const;
-    // The messages shown through the UI services, in order.
-    std::vector<std::string> Messages() const;
 
     // Typing as the user does: key events to the focused widget.
     static void Type(QWidget* widget, const QString& text);
     static void PressKey(QWidget* widget, int key);
-
-    qbtest::TempDir dir_;
-    std::string path_;
-    TTable table_;
-    TDataSource source_;
-    TScriptedUiServices ui_;
-    TScopedUiServices scopedUi_{ui_};
 };
 
 // Three records for most tests.
