@@ -4,7 +4,10 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QDialogButtonBox>
 #include <QInputDialog>
+#include <QPushButton>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include <array>
@@ -25,12 +28,13 @@ struct TButtonPair {
     TMsgDlgBtn Button;
     QMessageBox::StandardButton Standard;
     TModalResult Result;
+    const char* Name;  // the button's component name
 };
 constexpr std::array<TButtonPair, 4> kButtons{{
-    {mbYes, QMessageBox::Yes, mrYes},
-    {mbNo, QMessageBox::No, mrNo},
-    {mbOK, QMessageBox::Ok, mrOk},
-    {mbCancel, QMessageBox::Cancel, mrCancel},
+    {mbYes, QMessageBox::Yes, mrYes, "Yes"},
+    {mbNo, QMessageBox::No, mrNo, "No"},
+    {mbOK, QMessageBox::Ok, mrOk, "OK"},
+    {mbCancel, QMessageBox::Cancel, mrCancel, "Cancel"},
 }};
 
 QMessageBox::Icon IconOf(TMsgDlgType kind)
@@ -101,7 +105,7 @@ int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlg
     box.setObjectName("MessageDlg");
     for (const TButtonPair& pair : kButtons)
         if (buttons & pair.Button)
-            box.addButton(pair.Standard);
+            box.addButton(pair.Standard)->setObjectName(pair.Name);
     box.exec();
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
     for (const TButtonPair& pair : kButtons)
@@ -117,6 +121,16 @@ bool TQtUiServices::InputQuery(const std::string& caption, const std::string& pr
     box.setWindowTitle(Q(caption));
     box.setLabelText(Q(prompt));
     box.setTextValue(Q(value));
+    box.setOkButtonText("OK");  // lays the box out, so its buttons can be named
+    box.setCancelButtonText("Cancel");
+    if (auto* edit = box.findChild<QLineEdit*>()) {
+        edit->setObjectName("Edit");
+        edit->setAccessibleName(Q(prompt));
+    }
+    if (auto* row = box.findChild<QDialogButtonBox*>()) {
+        for (const auto& [standard, name] : {std::pair{QDialogButtonBox::Ok, "OK"}, std::pair{QDialogButtonBox::Cancel, "Cancel"}})
+            if (QPushButton* button = row->button(standard)) button->setObjectName(name);
+    }
     if (box.exec() != QDialog::Accepted)
         return false;
     value = box.textValue().toStdString();
