@@ -553,7 +553,7 @@ void TFormMain::DeleteDataTableFiles(const std::string& path)
 int TFormMain::GetMaxRecordId()
 {
     Query.Close();
-    Query.SQL().SetText("select max(ID) from '" + WithExtension(definition_->FileName(), ".dbf") + "'");
+    Query.SQL().SetText("select max(ID) from " + FromClause(WithExtension(definition_->FileName(), ".dbf")));
     Query.Open();
     if (Query.RecordCount() < 1) return 0;
     return Query.Fields().Fields(0).AsInteger();

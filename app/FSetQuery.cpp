@@ -76,7 +76,7 @@ std::string QuoteValue(const std::string& value, bool quoted)
     return text + "'";
 }
 
-std::string FromClause(const std::string& tableName) { return EncloseText(0, tableName); }
+std::string FromClause(const std::string& tableName) { return QuoteValue(tableName, true); }
 
 std::string ParameterName(const std::string& attribute, const std::string& suffix)
 {
@@ -206,7 +206,7 @@ std::vector<std::string> TemplateSqlText(const std::string& fieldList, const std
 {
     if (fieldList.empty())
         return {};
-    return {"SELECT " + fieldList + " FROM " + "'" + tableName + "'", "WHERE "};
+    return {"SELECT " + fieldList + " FROM " + FromClause(tableName), "WHERE "};
 }
 
 std::string OrderByLine(const std::string& attribute)

@@ -46,7 +46,7 @@ std::string ValueListText(const TField& field);
 
 // "'" + value + "'" with every quote doubled when quoted, the value itself otherwise.
 std::string QuoteValue(const std::string& value, bool quoted);
-// The table name as the FROM clause names it: 'data.dbf'.
+// The table name as SQL names it: 'data.dbf'; a quote in a file or folder name is doubled.
 std::string FromClause(const std::string& tableName);
 // ":" + attribute + "_" + suffix.
 std::string ParameterName(const std::string& attribute, const std::string& suffix = "");

@@ -23,6 +23,7 @@
 #include "app/FMemoField.h"
 #include "app/FReplaceField.h"
 #include "app/FSelectField.h"
+#include "app/FSetQuery.h"
 #include "app/FTextFieldAnalyze.h"
 #include "app/FTextInput.h"
 #include "app/ULng.h"
@@ -677,7 +678,7 @@ void TFormTable::ChooseIndex(TTable& table)
     if (!IsParadoxTableName(table.TableName())) {
         TQuery query;
         query.SetDatabaseName(table.DatabaseName());
-        query.SQL().Add("CREATE INDEX " + field + " ON '" + table.TableName() + "' (" + field + ")");
+        query.SQL().Add("CREATE INDEX " + field + " ON " + FromClause(table.TableName()) + " (" + field + ")");
         query.ExecSQL();
     }
     table.SetIndexFieldNames(field);
