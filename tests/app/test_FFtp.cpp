@@ -95,35 +95,39 @@ TEST(FtpSetting, WrittenFilesReadBackAndKeepTheLayout)
     }
 }
 
-// Files of the administrator's tool may use any one-byte start key and any non-zero passive byte.
-TEST(FtpSetting, FilesWithOtherStartKeysLoad)
+// Files of the administrator's tool may use any one-byte start key and any non-zero passive byte,
+// and hold names and passwords in the program code page.
+TEST(FtpSetting, FilesOfTheAdministratorsToolLoad)
 {
     TempDir dir;
-    for (const std::uint16_t key : {0x00, 0x37, 0xFF}) {
-        WriteFileBytes(dir.file("a.ftp"), SettingsBytes(ScrambleHex("ftp.example.org", key), 990,
-                                                         ScrambleHex("surveyor", key), ScrambleHex("Pa55word!", key), 7));
+    const auto scrambled = [](std::uint16_t key) {
+        return SettingsBytes(ScrambleHex("ftp.example.org", key), 990, ScrambleHex("surveyor", key),
+                             ScrambleHex("Pa55word!", key), 7);
+    };
+    const struct {
+        std::string bytes;
+        std::uint16_t key;
+        const char* user;
+        const char* password;
+        std::uint16_t port;
+    } cases[] = {
+        {scrambled(0x00), 0x00, "surveyor", "Pa55word!", 990},
+        {scrambled(0x37), 0x37, "surveyor", "Pa55word!", 990},
+        {scrambled(0xFF), 0xFF, "surveyor", "Pa55word!", 990},
+        {ReadFileBytes(DataPath("app/cp1250.ftp")), 0x37, "\xC5\xA0imon", "heslo-\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD", 21},
+    };
+    SetProgramCodePage(1250);
+    for (const auto& c : cases) {
+        WriteFileBytes(dir.file("a.ftp"), c.bytes);
         const TftpSetting read(dir.file("a.ftp"));
-        EXPECT_EQ(read.StartKey, key);
+        EXPECT_EQ(read.StartKey, c.key);
         EXPECT_EQ(read.Host, "ftp.example.org");
-        EXPECT_EQ(read.UserName, "surveyor");
-        EXPECT_EQ(read.Password, "Pa55word!");
-        EXPECT_EQ(read.Port, 990);
+        EXPECT_EQ(read.UserName, c.user);
+        EXPECT_EQ(read.Password, c.password);
+        EXPECT_EQ(read.Port, c.port);
         EXPECT_TRUE(read.Passive);
     }
-}
-
-// The administrator's tool writes names and passwords in the program code page.
-TEST(FtpSetting, FilesWithCodePageTextLoad)
-{
-    SetProgramCodePage(1250);
-    const TftpSetting read(DataPath("app/cp1250.ftp"));
     SetProgramCodePage(0);
-    EXPECT_EQ(read.StartKey, 0x37);
-    EXPECT_EQ(read.Host, "ftp.example.org");
-    EXPECT_EQ(read.UserName, "\xC5\xA0imon");
-    EXPECT_EQ(read.Password, "heslo-\xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD");
-    EXPECT_EQ(read.Port, 21);
-    EXPECT_TRUE(read.Passive);
 }
 
 TEST(FtpSetting, HostTextsOfOddLengthOrWithNonHexPairs)
