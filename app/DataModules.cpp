@@ -15,10 +15,9 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/NamedControls.h"
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // A decimal integer with an optional sign and nothing else, as the choice numbers are written.
 bool ParseNumber(const std::string& text, int& number)
@@ -199,9 +198,9 @@ TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent), group_(new QButto
 
 void TRadioGroup::Add(const std::string& caption)
 {
-    auto* button = new QRadioButton(Q(caption), this);
+    auto* button = new QRadioButton(QText(caption), this);
     button->setObjectName(objectName() + QString("Item%1").arg(Count()));
-    button->setAccessibleName(Q(caption));
+    button->setAccessibleName(QText(caption));
     group_->addButton(button, Count());
     layout_->addWidget(button);
     buttons_.push_back(button);
@@ -288,9 +287,9 @@ void TDataModule::Place(QWidget* control, int height, int widthInset, TAnchors a
 
 void TDataModule::AddLabelLine(const std::string& text)
 {
-    auto* label = new QLabel(Q(text), content_);
+    auto* label = new QLabel(QText(text), content_);
     label->setObjectName(QString("Label%1").arg(labels_.size() + 1));
-    label->setAccessibleName(Q(text));
+    label->setAccessibleName(QText(text));
     label->setWordWrap(false);
     const QSize fitted = label->sizeHint();
     Place(label, fitted.height(), 0, akLeft | akTop);
@@ -319,9 +318,9 @@ void TDataModule::AddMemo()
 
 void TDataModule::AddCheckBox(const std::string& caption)
 {
-    auto* box = new QCheckBox(Q(caption), content_);
+    auto* box = new QCheckBox(QText(caption), content_);
     box->setObjectName(QString("CheckBox%1").arg(checkBoxes_.size() + 1));
-    box->setAccessibleName(Q(caption));
+    box->setAccessibleName(QText(caption));
     connect(box, &QCheckBox::clicked, this, [this, box] { RunHandler([this, box] { ChoiceClick(box); }); });
     Place(box, 17, 20, akLeft | akTop | akRight);
     checkBoxes_.push_back(box);
@@ -332,7 +331,7 @@ void TDataModule::AddRadioItem(const std::string& caption)
     if (!radioGroup_) {
         radioGroup_ = new TRadioGroup(content_);
         radioGroup_->setObjectName("RadioGroup");
-        radioGroup_->setAccessibleName(Q(baseName_));
+        radioGroup_->setAccessibleName(QText(baseName_));
         radioGroup_->OnClick = [this] { ChoiceClick(radioGroup_); };
         Place(radioGroup_, 0, 15, akLeft | akTop | akRight);
     }

@@ -21,6 +21,7 @@
 #include "app/SPGetSid.h"
 #include "app/UORUCommon.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/NamedControls.h"
 
 std::string CommonDirectory;
 int AutoCloseInfoForm = 10;
@@ -53,8 +54,6 @@ constexpr int kCollapsedHeight = 222;
 constexpr int kExpandedHeight = 366;
 const QColor kBackground(0xFF, 0xEE, 0xCC);  // 13430527 as a BGR value
 constexpr int kMinimumTitlePoints = 9;
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 bool IsDirectory(const std::string& path)
 {
@@ -133,10 +132,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPo
     return label;
 }
 
-void SetCaption(QLabel* label, const std::string& caption)
+// The labels of this window take the size of their text.
+void SetFittedCaption(QLabel* label, const std::string& caption)
 {
-    label->setText(Q(caption));
-    label->setAccessibleName(Q(caption));
+    SetCaption(label, caption);
     label->adjustSize();
 }
 
@@ -380,7 +379,7 @@ void TFormInfo::FormShow()
     infoLines_.Add("Application path=" + ProgramFolder());
     if (infoLines_.IndexOfName("SID") < 0)
         infoLines_.Add("SID=" + GetCurrentUserSid());
-    Memo1->setPlainText(Q(infoLines_.Text()).trimmed());
+    Memo1->setPlainText(QText(infoLines_.Text()).trimmed());
     BtnMore->setVisible(infoLines_.Count() > 0);
 }
 
@@ -391,27 +390,27 @@ void TFormInfo::LoadVersionInfo(const std::string& title, const std::string& com
     const std::string internalName = InfoLine("InternalName");
     const std::string applicationTitle =
         Application() ? Application()->Title() : QCoreApplication::applicationName().toStdString();
-    SetCaption(LblTitle, !title.empty() ? title : "Program " + (internalName.empty() ? applicationTitle : internalName));
-    SetCaption(LblComment, !comment.empty() ? comment : InfoLine("FileDescription"));
+    SetFittedCaption(LblTitle, !title.empty() ? title : "Program " + (internalName.empty() ? applicationTitle : internalName));
+    SetFittedCaption(LblComment, !comment.empty() ? comment : InfoLine("FileDescription"));
 
     const std::string fileVersion = InfoLine("FileVersion");
     std::string version = "Version " + (fileVersion.empty() ? versionSuffix : fileVersion);
     if (!fileVersion.empty() && !versionSuffix.empty())
         version += " " + versionSuffix;
-    SetCaption(LblVersion, version);
+    SetFittedCaption(LblVersion, version);
 
     const std::string copyright = InfoLine("LegalCopyright");
-    SetCaption(LblCopyright, !copyright.empty() ? copyright
+    SetFittedCaption(LblCopyright, !copyright.empty() ? copyright
                              : ownerText.empty() ? kMakerCopyright
                                                  : std::string(kMakerCopyright) + " " + EncloseText(2, ownerText));
-    SetCaption(LabelUser, "");
-    SetCaption(LabelCompany, "");
+    SetFittedCaption(LabelUser, "");
+    SetFittedCaption(LabelCompany, "");
 }
 
 void TFormInfo::SetInfoLine(const std::string& name, const std::string& value)
 {
     infoLines_.SetValue(name, value);
-    Memo1->setPlainText(Q(infoLines_.Text()).trimmed());
+    Memo1->setPlainText(QText(infoLines_.Text()).trimmed());
 }
 
 bool TFormInfo::ReadRegistryString(const std::string& name, std::string& value) const
@@ -486,12 +485,12 @@ void TFormInfo::BtnMoreClick()
 // "Opening with the shell" is the desktop's default application for the folder or address.
 void TFormInfo::BtnAppDataDirClick()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(InfoLine("AppDataDirectory"))));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QText(InfoLine("AppDataDirectory"))));
 }
 
 void TFormInfo::LabelWebClick() { QDesktopServices::openUrl(QUrl(kMakerWeb)); }
 
-void TFormInfo::LblAddressClick() { QDesktopServices::openUrl(QUrl(Q(MailToUrl()))); }
+void TFormInfo::LblAddressClick() { QDesktopServices::openUrl(QUrl(QText(MailToUrl()))); }
 
 bool TFormInfo::eventFilter(QObject* watched, QEvent* event)
 {

@@ -20,10 +20,9 @@
 #include "app/ULng.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBNavigator.h"
+#include "platform/ui/NamedControls.h"
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 std::string WithExtension(const std::string& path, const char* extension)
 {
@@ -270,7 +269,7 @@ void TFormMain::TableBeforeScroll()
 void TFormMain::TableAfterScroll()
 {
     if (CurrentPanelVisible()) currentPanel_->ShowPanel();
-    StatusPanels[0]->setText(Q(Table.FieldByName("ID").AsString()));
+    StatusPanels[0]->setText(QText(Table.FieldByName("ID").AsString()));
 }
 
 bool TFormMain::CurrentPanelVisible() const { return currentPanel_ && !currentPanel_->isHidden(); }
@@ -313,7 +312,7 @@ void TFormMain::OpenEditedDefinition(const TFormItem& editor)
     }
     if (!UiServices().AskYesNo("Open editted " + name + "?")) return;
     if (definition_) TB_CloseClick();
-    if (OpenDefinitionFile(name)) StatusPanels[2]->setText(Q(name));
+    if (OpenDefinitionFile(name)) StatusPanels[2]->setText(QText(name));
 }
 
 void TFormMain::TB_OpenClick()
@@ -323,7 +322,7 @@ void TFormMain::TB_OpenClick()
         return;
     }
     if (!UiServices().OpenFileDialog(OpenDlg)) return;
-    if (OpenDefinitionFile(OpenDlg.FileName)) StatusPanels[2]->setText(Q(OpenDlg.FileName));
+    if (OpenDefinitionFile(OpenDlg.FileName)) StatusPanels[2]->setText(QText(OpenDlg.FileName));
 }
 
 void TFormMain::TB_CloseClick()
@@ -442,7 +441,7 @@ void TFormMain::ShowDataModule(int index)
     if (index < PanelCount()) {
         currentPanel_ = Panel(index);
         currentPanel_->ShowPanel();
-        StatusPanels[1]->setText(Q(sections_[index]));
+        StatusPanels[1]->setText(QText(sections_[index]));
         return;
     }
     // Past the last panel: the record's position decides, as IDs may have gaps.
@@ -498,7 +497,7 @@ void TFormMain::BuildPanels()
     for (int i = 0; i < sections_.Count(); ++i) {
         auto* panel = new TDataModule(clientArea_);
         panel->setObjectName(QString("DataModule%1").arg(i));
-        panel->setAccessibleName(Q(sections_[i]));
+        panel->setAccessibleName(QText(sections_[i]));
         panel->hide();
         clientArea_->layout()->addWidget(panel);
         panels_.push_back(panel);

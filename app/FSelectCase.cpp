@@ -12,6 +12,7 @@
 #include "platform/core/NumText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/NamedControls.h"
 
 TFormSelectCase* FormSelectCase = nullptr;
 
@@ -20,8 +21,6 @@ const QSize kDesignClient(207, 113);
 constexpr int kItemHeight = 21;
 constexpr int kHeightBesideItems = 77;
 constexpr int kWidthBesideText = 35;
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption)
 {
@@ -66,9 +65,9 @@ TFormSelectCase::TFormSelectCase(QWidget* parent)
 void TFormSelectCase::AddItemButton(const std::string& text)
 {
     const int index = static_cast<int>(itemButtons_->buttons().size());
-    auto* button = new QRadioButton(Q(text), RadioGroup);
+    auto* button = new QRadioButton(QText(text), RadioGroup);
     button->setObjectName(QString("RadioGroupItem%1").arg(index));
-    button->setAccessibleName(Q(text));
+    button->setAccessibleName(QText(text));
     itemButtons_->addButton(button, index);
     itemLayout_->addWidget(button);
 }
@@ -113,10 +112,10 @@ void TFormSelectCase::FitToItems()
         const std::string trimmed = Trim(items_[i]);
         if (trimmed.size() < items_[i].size()) {
             items_.PutString(i, trimmed);
-            ItemButton(i)->setText(Q(trimmed));
-            ItemButton(i)->setAccessibleName(Q(trimmed));
+            ItemButton(i)->setText(QText(trimmed));
+            ItemButton(i)->setAccessibleName(QText(trimmed));
         }
-        widest = std::max(widest, metrics.horizontalAdvance(Q(trimmed)));
+        widest = std::max(widest, metrics.horizontalAdvance(QText(trimmed)));
     }
     resize(widest + kWidthBesideText, items_.Count() * kItemHeight + kHeightBesideItems);
     ArrangeControls();  // a hidden window gets its resize event only when shown
@@ -155,10 +154,10 @@ int SelectCase(QWidget* owner, const std::string& caption, const std::string& gr
     if (!FormSelectCase)
         FormSelectCase = new TFormSelectCase;
     TFormSelectCase& form = *FormSelectCase;
-    form.setWindowTitle(Q(caption));
-    form.setAccessibleName(Q(caption));
-    form.RadioGroup->setTitle(Q(groupCaption));
-    form.RadioGroup->setAccessibleName(Q(groupCaption));
+    form.setWindowTitle(QText(caption));
+    form.setAccessibleName(QText(caption));
+    form.RadioGroup->setTitle(QText(groupCaption));
+    form.RadioGroup->setAccessibleName(QText(groupCaption));
 
     TStringList items;
     items.Delimiter = ';';

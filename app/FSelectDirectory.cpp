@@ -12,11 +12,10 @@
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/NamedControls.h"
 
 namespace {
 const QSize kDesignClient(393, 97);
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 bool IsDirectory(const std::string& path)
 {
@@ -98,7 +97,7 @@ void TFormSelectDirectory::btnSelect1Click()
     if (!UiServices().SelectDirectory("Select directory", directory))
         return;
     CreateChosenDirectory(directory);
-    EditDir->setText(Q(directory));
+    EditDir->setText(QText(directory));
 }
 
 void TFormSelectDirectory::btnSelect2Click()
@@ -106,16 +105,16 @@ void TFormSelectDirectory::btnSelect2Click()
     // Network shares appear in the folder dialog wherever the desktop mounts them.
     std::string directory = EditDir->text().toStdString();
     if (UiServices().SelectDirectory("Application data directory", directory))
-        EditDir->setText(Q(directory));
+        EditDir->setText(QText(directory));
 }
 
 std::string AskDirectory(const std::string& initialDirectory, const std::string& caption)
 {
     TFormSelectDirectory form;
-    form.EditDir->setText(Q(ExistingDirectoryPart(initialDirectory)));
-    form.LabelCaption->setText(Q(caption));
-    form.LabelCaption->setAccessibleName(Q(caption));
-    form.EditDir->setAccessibleName(Q(caption));
+    form.EditDir->setText(QText(ExistingDirectoryPart(initialDirectory)));
+    form.LabelCaption->setText(QText(caption));
+    form.LabelCaption->setAccessibleName(QText(caption));
+    form.EditDir->setAccessibleName(QText(caption));
     if (form.exec() != QDialog::Accepted)
         return {};
     return form.EditDir->text().toStdString();

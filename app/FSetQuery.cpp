@@ -311,18 +311,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const 
     return Placed(new QLabel(QString::fromUtf8(caption), parent), name, QString::fromUtf8(caption), place);
 }
 
-void SetCaption(QAbstractButton* button, const std::string& caption)
-{
-    button->setText(QText(caption));
-    button->setAccessibleName(QText(caption));
-}
-
-void SetCaption(QLabel* label, const std::string& caption)
-{
-    label->setText(QText(caption));
-    label->setAccessibleName(QText(caption));
-}
-
 QListWidgetItem* SelectedItem(const QListWidget* list)
 {
     const QList<QListWidgetItem*> selected = list->selectedItems();

@@ -41,6 +41,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBNavigator.h"
+#include "platform/ui/NamedControls.h"
 
 namespace fs = std::filesystem;
 
@@ -66,8 +67,6 @@ constexpr TBatchMode kCopyModes[] = {batAppend, batUpdate, batAppendUpdate, batC
 constexpr int kCopyModeDefault = 3;  // Copy
 const char* const kCopyTargetItems = "Cancel;\"Single table (DB,DBF,TXT,XLS)\";\"MS Access (MDB)\";\"MS SQL database\"";
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-
 // The process-wide window lists; the browse list exists from the first ShowTableWindow on.
 bool g_browseListCreated = false;
 std::vector<TFormTable*>& BrowseList()
@@ -81,26 +80,14 @@ std::vector<TFormTable*>& QueryList()
     return list;
 }
 
-void SetCaption(QLabel* label, const std::string& text)
-{
-    label->setText(Q(text));
-    label->setAccessibleName(Q(text));
-}
-
-void SetCaption(QPushButton* button, const std::string& text)
-{
-    button->setText(Q(text));
-    button->setAccessibleName(Q(text));
-}
-
 // A picture button is known by its hint; a captioned one keeps its caption as name.
 void SetHint(QToolButton* button, const std::string& hint)
 {
-    button->setToolTip(Q(hint));
-    button->setAccessibleName(Q(hint));
+    button->setToolTip(QText(hint));
+    button->setAccessibleName(QText(hint));
 }
 
-void SetHint(QPushButton* button, const std::string& hint) { button->setToolTip(Q(hint)); }
+void SetHint(QPushButton* button, const std::string& hint) { button->setToolTip(QText(hint)); }
 
 std::string LowerExtension(const std::string& fileName)
 {
@@ -461,13 +448,13 @@ void TFormTable::PlaceInList(int browseNumber)
         std::vector<TFormTable*>& list = QueryList();
         if (std::find(list.begin(), list.end(), this) == list.end()) list.push_back(this);
         const long index = std::find(list.begin(), list.end(), this) - list.begin();
-        setWindowTitle(Q("Query " + std::to_string(index) + " (Time " + TimeToStr(Now()) + ")"));
+        setWindowTitle(QText("Query " + std::to_string(index) + " (Time " + TimeToStr(Now()) + ")"));
     } else {
         browseNumber_ = browseNumber;
         std::vector<TFormTable*>& list = BrowseList();
         if (int(list.size()) <= browseNumber) list.resize(browseNumber + 1, nullptr);
         list[browseNumber] = this;
-        setWindowTitle(Q("T" + std::to_string(browseNumber) + " Browse"));
+        setWindowTitle(QText("T" + std::to_string(browseNumber) + " Browse"));
     }
     setAccessibleName(windowTitle());
 }

@@ -10,6 +10,7 @@
 #include "app/RtfWriter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/NamedControls.h"
 
 TFormText* FormText = nullptr;
 
@@ -19,12 +20,10 @@ constexpr int kPanelHeight = 41;
 // Rich text counts in points (RTF keeps half points); 8 points are the forms' 11 pixels.
 constexpr int kTextPoints = 8;
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-
 // Line ends of every kind become the document's paragraph breaks.
 QString DocumentText(const std::string& text)
 {
-    QString result = Q(text);
+    QString result = QText(text);
     result.replace("\r\n", "\n");
     result.replace('\r', '\n');
     return result;
@@ -132,8 +131,8 @@ TFormText* ShowTextWindow(const std::string& caption, const std::string& text)
 {
     auto* window = new TFormText;
     FormText = window;
-    window->setWindowTitle(Q(caption));
-    window->setAccessibleName(Q(caption));
+    window->setWindowTitle(QText(caption));
+    window->setAccessibleName(QText(caption));
     window->AddParagraph(text);
     PlaceOverMainForm(*window);
     window->show();

@@ -7,15 +7,14 @@
 #include <type_traits>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/NamedControls.h"
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // Memo text is stored with CR LF line ends; the edit control works with LF.
 QString MemoToControl(const std::string& stored)
 {
-    return Q(stored).replace("\r\n", "\n").replace('\r', '\n');
+    return QText(stored).replace("\r\n", "\n").replace('\r', '\n');
 }
 
 std::string MemoToStored(const QString& shown)
@@ -95,10 +94,10 @@ TFieldControl::~TFieldControl()
 
 void TFieldControl::SetDataField(const std::string& name)
 {
-    const QString previous = Q(link_.FieldName());
+    const QString previous = QText(link_.FieldName());
     link_.SetFieldName(name);
     if (namedByField_ && (control_->accessibleName().isEmpty() || control_->accessibleName() == previous))
-        control_->setAccessibleName(Q(name));
+        control_->setAccessibleName(QText(name));
 }
 
 bool TFieldControl::BeginUserChange()
@@ -173,7 +172,7 @@ void TDBEdit::DataChange()
     TField* field = Field();
     const bool limited = field && (field->DataType() == ftString || field->DataType() == ftFixedChar);
     setMaxLength(limited && field->Size() > 0 ? field->Size() : 32767);
-    setText(field ? Q(field->Text()) : QString());
+    setText(field ? QText(field->Text()) : QString());
 }
 
 void TDBEdit::UpdateData() { Field()->SetAsString(text().toStdString()); }
@@ -212,8 +211,8 @@ TDBCheckBox::TDBCheckBox(QWidget* parent) : QCheckBox(parent), TFieldControl(thi
 
 void TDBCheckBox::SetCaption(const std::string& caption)
 {
-    setText(Q(caption));
-    setAccessibleName(Q(caption));
+    setText(QText(caption));
+    setAccessibleName(QText(caption));
 }
 
 void TDBCheckBox::DataChange()
@@ -246,8 +245,8 @@ TDBRadioGroup::TDBRadioGroup(QWidget* parent)
 
 void TDBRadioGroup::SetCaption(const std::string& caption)
 {
-    setTitle(Q(caption));
-    setAccessibleName(Q(caption));
+    setTitle(QText(caption));
+    setAccessibleName(QText(caption));
 }
 
 void TDBRadioGroup::SetItems(const TStringList& items)
@@ -269,9 +268,9 @@ void TDBRadioGroup::RebuildButtons()
         delete button;
     }
     for (int i = 0; i < items_.Count(); ++i) {
-        auto* button = new QRadioButton(Q(items_[i]), this);
+        auto* button = new QRadioButton(QText(items_[i]), this);
         button->setObjectName(objectName() + QString("Item%1").arg(i));
-        button->setAccessibleName(Q(items_[i]));
+        button->setAccessibleName(QText(items_[i]));
         buttons_->addButton(button, i);
         layout_->addWidget(button);
     }
@@ -322,4 +321,4 @@ void TDBRadioGroup::UserClicked()
 
 TDBText::TDBText(QWidget* parent) : QLabel(parent), TFieldControl(this, true) {}
 
-void TDBText::DataChange() { setText(Field() ? Q(Field()->DisplayText()) : QString()); }
+void TDBText::DataChange() { setText(Field() ? QText(Field()->DisplayText()) : QString()); }

@@ -14,3 +14,11 @@ Widget* Named(Widget* widget, const char* componentName, const QString& accessib
     widget->setAccessibleName(accessibleName);
     return widget;
 }
+
+// A caption shown and announced alike.
+template <class Captioned>
+void SetCaption(Captioned* control, const std::string& caption)
+{
+    control->setText(QText(caption));
+    control->setAccessibleName(QText(caption));
+}

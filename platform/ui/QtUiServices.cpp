@@ -1,4 +1,5 @@
 #include "platform/ui/QtUiServices.h"
+#include "platform/ui/NamedControls.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -13,8 +14,6 @@
 #include <array>
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // Dialogs sit over whatever window the user works in.
 QWidget* DialogParent()
@@ -61,7 +60,7 @@ QString MaskList(const QString& masks)
 
 bool RunFileDialog(TFileDialogOptions& dialog, QFileDialog::AcceptMode mode)
 {
-    QFileDialog box(DialogParent(), Q(dialog.Title), Q(dialog.InitialDir));
+    QFileDialog box(DialogParent(), QText(dialog.Title), QText(dialog.InitialDir));
     box.setObjectName(mode == QFileDialog::AcceptOpen ? "OpenDialog" : "SaveDialog");
     box.setAcceptMode(mode);
     box.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -69,9 +68,9 @@ bool RunFileDialog(TFileDialogOptions& dialog, QFileDialog::AcceptMode mode)
     box.setNameFilters(filters);
     if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
         box.selectNameFilter(filters.at(dialog.FilterIndex - 1));
-    box.setDefaultSuffix(Q(dialog.DefaultExt));
+    box.setDefaultSuffix(QText(dialog.DefaultExt));
     if (!dialog.FileName.empty())
-        box.selectFile(Q(dialog.FileName));
+        box.selectFile(QText(dialog.FileName));
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;
     dialog.FileName = box.selectedFiles().constFirst().toStdString();
@@ -92,7 +91,7 @@ std::uint32_t FromQColor(const QColor& color)
 
 QStringList FilterToNameFilters(const std::string& filter)
 {
-    const QStringList parts = Q(filter).split('|');
+    const QStringList parts = QText(filter).split('|');
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
         result << QString("%1 (%2)").arg(parts.at(i), MaskList(parts.at(i + 1)));
@@ -101,7 +100,7 @@ QStringList FilterToNameFilters(const std::string& filter)
 
 int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons)
 {
-    QMessageBox box(IconOf(kind), Q(MessageDlgCaption(kind)), Q(text), QMessageBox::NoButton, DialogParent());
+    QMessageBox box(IconOf(kind), QText(MessageDlgCaption(kind)), QText(text), QMessageBox::NoButton, DialogParent());
     box.setObjectName("MessageDlg");
     for (const TButtonPair& pair : kButtons)
         if (buttons & pair.Button)
@@ -118,14 +117,14 @@ bool TQtUiServices::InputQuery(const std::string& caption, const std::string& pr
 {
     QInputDialog box(DialogParent());
     box.setObjectName("InputQuery");
-    box.setWindowTitle(Q(caption));
-    box.setLabelText(Q(prompt));
-    box.setTextValue(Q(value));
+    box.setWindowTitle(QText(caption));
+    box.setLabelText(QText(prompt));
+    box.setTextValue(QText(value));
     box.setOkButtonText("OK");  // lays the box out, so its buttons can be named
     box.setCancelButtonText("Cancel");
     if (auto* edit = box.findChild<QLineEdit*>()) {
         edit->setObjectName("Edit");
-        edit->setAccessibleName(Q(prompt));
+        edit->setAccessibleName(QText(prompt));
     }
     if (auto* row = box.findChild<QDialogButtonBox*>()) {
         for (const auto& [standard, name] : {std::pair{QDialogButtonBox::Ok, "OK"}, std::pair{QDialogButtonBox::Cancel, "Cancel"}})
@@ -143,7 +142,7 @@ bool TQtUiServices::SaveFileDialog(TFileDialogOptions& dialog) { return RunFileD
 
 bool TQtUiServices::SelectDirectory(const std::string& caption, std::string& directory)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(DialogParent(), Q(caption), Q(directory));
+    const QString chosen = QFileDialog::getExistingDirectory(DialogParent(), QText(caption), QText(directory));
     if (chosen.isEmpty())
         return false;
     directory = chosen.toStdString();
@@ -161,7 +160,7 @@ bool TQtUiServices::ColorDialog(std::uint32_t& color)
 
 bool TQtUiServices::FontDialog(TFontChoice& font)
 {
-    QFont initial(Q(font.Name), font.Size, font.Bold ? QFont::Bold : QFont::Normal, font.Italic);
+    QFont initial(QText(font.Name), font.Size, font.Bold ? QFont::Bold : QFont::Normal, font.Italic);
     initial.setUnderline(font.Underline);
     initial.setStrikeOut(font.StrikeOut);
     bool ok = false;
