@@ -164,20 +164,32 @@ std::string ReadReason(ssize_t got, size_t wanted)
     return "short read (" + std::to_string(got) + " of " + std::to_string(wanted) + " bytes)";
 }
 
+// Writes everything, retrying after a short write so that a stop gives its own cause (a full disk,
+// a size limit) rather than some earlier error. Empty when all is written and on disk.
+std::string WriteAllAndSync(int fd, const std::string& bytes)
+{
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return std::strerror(errno);
+        if (put == 0) return "disk full";
+        done += size_t(put);
+    }
+    return ::fsync(fd) == 0 ? "" : std::strerror(errno);
+}
+
 // The file is written under a temporary name, then renamed over the target.
 void WriteFileSafely(const std::string& path, const std::string& bytes)
 {
     const std::string temp = path + ".tmp~";
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) DatabaseError("Cannot create table file '" + path + "': " + std::strerror(errno));
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    bool ok = written == ssize_t(bytes.size()) && ::fsync(fd) == 0;
-    int error = errno;
+    std::string problem = WriteAllAndSync(fd, bytes);
     ::close(fd);
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        DatabaseError("Cannot write table file '" + path + "': " + std::strerror(error ? error : errno));
-    }
+    if (problem.empty() && ::rename(temp.c_str(), path.c_str()) != 0) problem = std::strerror(errno);
+    if (problem.empty()) return;
+    ::unlink(temp.c_str());
+    DatabaseError("Cannot write table file '" + path + "': " + problem);
 }
 
 std::string MemoHeader(int level, const std::string& tablePath)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,7 +12,9 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "platform/core/CodePage.h"
@@ -412,6 +415,35 @@ TEST_F(DbfFileTest, ValuesThatDoNotFitAreRefusedAndLeaveTheRecordAlone)
         const std::string before = record;
         EXPECT_THROW(file.SetValue(record.data(), c.field, c.value), EDatabaseError);
         EXPECT_EQ(record, before);
+    }
+}
+
+// A write cut short by a file size limit reports that cause, not some earlier error; nothing is left
+// behind. Limit 0 fails the first write, 100 lets part of the header through.
+TEST_F(DbfFileTest, WriteStoppedByASizeLimitReportsItsCause)
+{
+    const std::string path = dir_.file("limit.dbf");
+    for (rlim_t limit : {rlim_t(0), rlim_t(100)}) {
+        SCOPED_TRACE(testing::Message() << "limit " << limit);
+        std::string message;
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit low = old;
+        low.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &low);
+        errno = ENOENT;
+        try {
+            TDbfFile::Create(path, {{"A", 'C', 5, 0}, {"B", 'C', 5, 0}, {"C", 'N', 5, 0}}, 4, 1250);
+        } catch (const EDatabaseError& e) {
+            message = e.what();
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, oldSignal);
+        EXPECT_NE(message.find(std::strerror(EFBIG)), std::string::npos) << message;
+        EXPECT_EQ(message.find(std::strerror(ENOENT)), std::string::npos) << message;
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
     }
 }
 
