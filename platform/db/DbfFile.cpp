@@ -178,19 +178,41 @@ std::string WriteAllAndSync(int fd, const std::string& bytes)
     return ::fsync(fd) == 0 ? "" : std::strerror(errno);
 }
 
-// The file is written under a temporary name, then renamed over the target.
-void WriteFileSafely(const std::string& path, const std::string& bytes)
-{
-    const std::string temp = path + ".tmp~";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) DatabaseError("Cannot create table file '" + path + "': " + std::strerror(errno));
-    std::string problem = WriteAllAndSync(fd, bytes);
-    ::close(fd);
-    if (problem.empty() && ::rename(temp.c_str(), path.c_str()) != 0) problem = std::strerror(errno);
-    if (problem.empty()) return;
-    ::unlink(temp.c_str());
-    DatabaseError("Cannot write table file '" + path + "': " + problem);
-}
+// A file written in full under a temporary name; Commit renames it over the target. One never
+// committed is removed, so a failure leaves the target as it was.
+class TPendingFile {
+public:
+    TPendingFile(const std::string& path, const std::string& bytes) : path_(path), temp_(path + ".tmp~")
+    {
+        const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) DatabaseError("Cannot create table file '" + path_ + "': " + std::strerror(errno));
+        const std::string problem = WriteAllAndSync(fd, bytes);
+        ::close(fd);
+        if (!problem.empty()) Fail(problem);
+    }
+    TPendingFile(const TPendingFile&) = delete;
+    TPendingFile& operator=(const TPendingFile&) = delete;
+    ~TPendingFile()
+    {
+        if (!temp_.empty()) ::unlink(temp_.c_str());
+    }
+    void Commit()  // once; later calls do nothing
+    {
+        if (temp_.empty()) return;
+        if (::rename(temp_.c_str(), path_.c_str()) != 0) Fail(std::strerror(errno));
+        temp_.clear();
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& problem)
+    {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        DatabaseError("Cannot write table file '" + path_ + "': " + problem);
+    }
+    std::string path_;
+    std::string temp_;
+};
 
 std::string MemoHeader(int level, const std::string& tablePath)
 {
@@ -272,9 +294,19 @@ void TDbfFile::Create(const std::string& path, std::vector<TDbfField> fields, in
     bytes += kEndOfFile;
 
     const std::string memoPath = MemoPathFor(path, false);
-    if (hasMemo) WriteFileSafely(memoPath, MemoHeader(level, path));
-    WriteFileSafely(path, bytes);
-    if (!hasMemo) std::filesystem::remove(memoPath);  // a stale memo file of an older table
+    if (!hasMemo) {
+        TPendingFile(path, bytes).Commit();
+        std::filesystem::remove(memoPath);  // a stale memo file of an older table
+        return;
+    }
+    // Both files are written before either replaces anything. The new table has no records, so it
+    // reads well beside an old memo file; an old table's memos would be lost beside the new one.
+    // With no memo file yet, the memo file goes first so the new table never lacks one.
+    TPendingFile memo(memoPath, MemoHeader(level, path));
+    TPendingFile table(path, bytes);
+    if (!std::filesystem::exists(memoPath)) memo.Commit();
+    table.Commit();
+    memo.Commit();
 }
 
 TDbfFile::TDbfFile(const std::string& path, bool readOnly) : path_(path), readOnly_(readOnly)

@@ -418,6 +418,25 @@ TEST_F(DbfFileTest, ValuesThatDoNotFitAreRefusedAndLeaveTheRecordAlone)
     }
 }
 
+// Re-creating a table over one with memos: when the new table file cannot be written, the old
+// table and its memo file stay a readable pair.
+TEST_F(DbfFileTest, FailedRecreateKeepsTheOldTableWithItsMemos)
+{
+    const std::string path = dir_.file("keep.dbf");
+    const std::string memoPath = dir_.file("keep.dbt");
+    SoundTable(path);
+    std::filesystem::create_directory(path + ".tmp~");  // the new table file's temporary name is taken
+    EXPECT_THROW(TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NOTE", 'M', 10, 0}}, 4, 1250), EDatabaseError);
+    std::filesystem::remove(path + ".tmp~");
+    TTable table;
+    table.SetTableName(path);
+    table.Open();
+    ASSERT_EQ(table.RecordCount(), 1);
+    EXPECT_EQ(table.FieldByName("NOTE").AsString(), "memo text");
+    table.Close();
+    EXPECT_FALSE(std::filesystem::exists(memoPath + ".tmp~"));
+}
+
 // A write cut short by a file size limit reports that cause, not some earlier error; nothing is left
 // behind. Limit 0 fails the first write, 100 lets part of the header through.
 TEST_F(DbfFileTest, WriteStoppedByASizeLimitReportsItsCause)
