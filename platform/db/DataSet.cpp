@@ -364,8 +364,13 @@ bool TDataSet::Locate(const std::string& keyFields, const std::vector<Variant>& 
     Fire(BeforeScroll, *this);
     const int count = InternalRecordCount();
     for (int position = 0; position < count; ++position) {
-        InternalLoadRecord(position);
-        if (!RecordMatches(fields, wanted)) continue;
+        try {
+            InternalLoadRecord(position);
+            if (!RecordMatches(fields, wanted)) continue;
+        } catch (...) {
+            GoTo(position_);  // the cursor's own record again, not the one that failed
+            throw;
+        }
         position_ = position;
         bof_ = eof_ = false;
         DataEvent(deDataSetChange);

@@ -2,6 +2,8 @@
 // Locate, and what data sources and data links are told.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <functional>
 
 #include "platform/core/CodePage.h"
@@ -309,6 +311,30 @@ TEST_F(DataSetTest, ReadRecordAtKeepsTheCursorAndTellsNobody)
     table_.Close();
     EXPECT_THROW(table_.ReadRecordAt(0, [&] { called = true; }), EDatabaseError);
     EXPECT_FALSE(called);
+}
+
+// A record that cannot be read met during a search: the error reaches the caller and the cursor
+// keeps showing the record it was on.
+TEST_F(DataSetTest, LocateFailingOnABrokenRecordKeepsTheCurrentRecord)
+{
+    const std::string path = dir_.file("memo.dbf");
+    TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NOTE", 'M', 10, 0}}, 4, 1250);
+    TTable table;
+    table.SetTableName(path);
+    table.Open();
+    for (int id : {1, 2}) {
+        table.Append();
+        table.FieldByName("ID").SetAsInteger(id);
+        table.FieldByName("NOTE").SetAsString("note " + std::to_string(id));
+        table.Post();
+    }
+    table.Close();
+    std::filesystem::resize_file(dir_.file("memo.dbt"), 1024);  // the second record's memo block is gone
+    table.Open();
+    EXPECT_THROW(table.Locate("NOTE", Variant::String("note 9")), EDatabaseError);
+    EXPECT_EQ(table.RecNo(), 1);
+    EXPECT_EQ(table.FieldByName("ID").AsInteger(), 1);
+    EXPECT_EQ(table.FieldByName("NOTE").AsString(), "note 1");
 }
 
 TEST_F(DataSetTest, DataSourceFollowsDataSetAndEnabled)
