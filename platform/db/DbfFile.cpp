@@ -178,42 +178,6 @@ std::string WriteAllAndSync(int fd, const std::string& bytes)
     return ::fsync(fd) == 0 ? "" : std::strerror(errno);
 }
 
-// A file written in full under a temporary name; Commit renames it over the target. One never
-// committed is removed, so a failure leaves the target as it was.
-class TPendingFile {
-public:
-    TPendingFile(const std::string& path, const std::string& bytes) : path_(path), temp_(path + ".tmp~")
-    {
-        const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0) DatabaseError("Cannot create table file '" + path_ + "': " + std::strerror(errno));
-        const std::string problem = WriteAllAndSync(fd, bytes);
-        ::close(fd);
-        if (!problem.empty()) Fail(problem);
-    }
-    TPendingFile(const TPendingFile&) = delete;
-    TPendingFile& operator=(const TPendingFile&) = delete;
-    ~TPendingFile()
-    {
-        if (!temp_.empty()) ::unlink(temp_.c_str());
-    }
-    void Commit()  // once; later calls do nothing
-    {
-        if (temp_.empty()) return;
-        if (::rename(temp_.c_str(), path_.c_str()) != 0) Fail(std::strerror(errno));
-        temp_.clear();
-    }
-
-private:
-    [[noreturn]] void Fail(const std::string& problem)
-    {
-        ::unlink(temp_.c_str());
-        temp_.clear();
-        DatabaseError("Cannot write table file '" + path_ + "': " + problem);
-    }
-    std::string path_;
-    std::string temp_;
-};
-
 std::string MemoHeader(int level, const std::string& tablePath)
 {
     std::string header(kMemoHeaderSize, '\0');
@@ -229,6 +193,35 @@ std::string MemoHeader(int level, const std::string& tablePath)
 }
 
 }  // namespace
+
+TPendingFile::TPendingFile(const std::string& path, const std::string& bytes, const std::string& suffix)
+    : path_(path), temp_(path + suffix)
+{
+    const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) DatabaseError("Cannot create table file '" + path_ + "': " + std::strerror(errno));
+    const std::string problem = WriteAllAndSync(fd, bytes);
+    ::close(fd);
+    if (!problem.empty()) Fail(problem);
+}
+
+TPendingFile::~TPendingFile()
+{
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void TPendingFile::Commit()
+{
+    if (temp_.empty()) return;
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) Fail(std::strerror(errno));
+    temp_.clear();
+}
+
+void TPendingFile::Fail(const std::string& problem)
+{
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    DatabaseError("Cannot write table file '" + path_ + "': " + problem);
+}
 
 uint8_t DbfCodePageMark(int codePage)
 {

@@ -26,6 +26,23 @@ struct TDbfField {
 uint8_t DbfCodePageMark(int codePage);
 int DbfCodePageOfMark(uint8_t mark);  // 0 for an unknown or missing mark
 
+// A file written in full and flushed to disk under a temporary name (the path plus the suffix);
+// Commit renames it over the target, once. One never committed is removed, so a failure leaves
+// the target as it was.
+class TPendingFile {
+public:
+    TPendingFile(const std::string& path, const std::string& bytes, const std::string& suffix = ".tmp~");
+    TPendingFile(const TPendingFile&) = delete;
+    TPendingFile& operator=(const TPendingFile&) = delete;
+    ~TPendingFile();
+    void Commit();
+
+private:
+    [[noreturn]] void Fail(const std::string& problem);
+    std::string path_;
+    std::string temp_;
+};
+
 class TDbfFile {
 public:
     // Opens and checks a table; a file that is no sound table raises EDatabaseError naming it.

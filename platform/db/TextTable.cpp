@@ -10,6 +10,7 @@
 #include "platform/core/DateTime.h"
 #include "platform/core/NumText.h"
 #include "platform/db/DbError.h"
+#include "platform/db/DbfFile.h"
 
 namespace fs = std::filesystem;
 
@@ -167,19 +168,7 @@ void TTextTable::WriteFile()
         for (const Variant& value : row) fields.push_back(ValueText(value));
         text += LineOf(fields);
     }
-    const std::string temporary = path_ + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << Utf8ToAnsi(text);
-        out.flush();
-        if (!out) DatabaseError("Cannot write table " + path_);
-    }
-    std::error_code error;
-    fs::rename(temporary, path_, error);
-    if (error) {
-        fs::remove(temporary, error);
-        DatabaseError("Cannot write table " + path_);
-    }
+    TPendingFile(path_, Utf8ToAnsi(text), ".tmp").Commit();
 }
 
 void TTextTable::InternalClose()
