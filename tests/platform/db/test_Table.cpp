@@ -2,6 +2,9 @@
 // refresh after another writer, read-only files, and tables created from field definitions.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -167,6 +170,48 @@ TEST_F(TableTest, RefreshReadsMemosAnotherHandleWrote)
             EXPECT_EQ(notes, "bbccdd");
         }
     }
+}
+
+// A post that the table file refuses (here a file size limit: the memo file is still below it)
+// keeps the memo edit; the post that follows stores it.
+TEST_F(TableTest, FailedPostKeepsPendingMemoEdits)
+{
+    const std::string path = dir_.file("m.dbf");
+    TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NAME", 'C', 200, 0}, {"NOTE", 'M', 10, 0}}, 4, 1250);
+    TTable table;
+    table.SetTableName(path);
+    table.Open();
+    for (int id = 1; id <= 10; ++id) {
+        table.Append();
+        table.FieldByName("ID").SetAsInteger(id);
+        table.Post();
+    }
+    table.Append();
+    table.FieldByName("ID").SetAsInteger(11);
+    table.FieldByName("NOTE").SetAsString("kept note");
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit low = old;
+    low.rlim_cur = std::filesystem::file_size(path) - 1;  // no room for one more record
+    ::setrlimit(RLIMIT_FSIZE, &low);
+    bool failed = false;
+    try {
+        table.Post();
+    } catch (const EDatabaseError&) {
+        failed = true;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldSignal);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(table.State(), dsInsert);
+    EXPECT_EQ(table.FieldByName("NOTE").AsString(), "kept note");
+    table.Post();
+    table.Close();
+    table.Open();
+    table.Last();
+    EXPECT_EQ(table.FieldByName("ID").AsInteger(), 11);
+    EXPECT_EQ(table.FieldByName("NOTE").AsString(), "kept note");
 }
 
 TEST_F(TableTest, ReadOnlyTablesCannotBeModified)
