@@ -1,5 +1,7 @@
 #include "support_DbTools.h"
 
+#include <signal.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -40,6 +42,21 @@ std::vector<std::string> Lines(const std::string& text)
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit low = old_;
+    low.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &low);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, oldSignal_);
 }
 
 }  // namespace dbtest

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -445,20 +444,15 @@ TEST_F(DbfFileTest, WriteStoppedByASizeLimitReportsItsCause)
     for (rlim_t limit : {rlim_t(0), rlim_t(100)}) {
         SCOPED_TRACE(testing::Message() << "limit " << limit);
         std::string message;
-        rlimit old{};
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit low = old;
-        low.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &low);
-        errno = ENOENT;
-        try {
-            TDbfFile::Create(path, {{"A", 'C', 5, 0}, {"B", 'C', 5, 0}, {"C", 'N', 5, 0}}, 4, 1250);
-        } catch (const EDatabaseError& e) {
-            message = e.what();
+        {
+            dbtest::FileSizeLimit fileLimit(limit);
+            errno = ENOENT;
+            try {
+                TDbfFile::Create(path, {{"A", 'C', 5, 0}, {"B", 'C', 5, 0}, {"C", 'N', 5, 0}}, 4, 1250);
+            } catch (const EDatabaseError& e) {
+                message = e.what();
+            }
         }
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        ::signal(SIGXFSZ, oldSignal);
         EXPECT_NE(message.find(std::strerror(EFBIG)), std::string::npos) << message;
         EXPECT_EQ(message.find(std::strerror(ENOENT)), std::string::npos) << message;
         EXPECT_FALSE(std::filesystem::exists(path));

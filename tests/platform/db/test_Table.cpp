@@ -2,9 +2,6 @@
 // refresh after another writer, read-only files, and tables created from field definitions.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -189,20 +186,15 @@ TEST_F(TableTest, FailedPostKeepsPendingMemoEdits)
     table.Append();
     table.FieldByName("ID").SetAsInteger(11);
     table.FieldByName("NOTE").SetAsString("kept note");
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldSignal = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit low = old;
-    low.rlim_cur = std::filesystem::file_size(path) - 1;  // no room for one more record
-    ::setrlimit(RLIMIT_FSIZE, &low);
     bool failed = false;
-    try {
-        table.Post();
-    } catch (const EDatabaseError&) {
-        failed = true;
+    {
+        dbtest::FileSizeLimit limit(std::filesystem::file_size(path) - 1);  // no room for one more record
+        try {
+            table.Post();
+        } catch (const EDatabaseError&) {
+            failed = true;
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldSignal);
     ASSERT_TRUE(failed);
     EXPECT_EQ(table.State(), dsInsert);
     EXPECT_EQ(table.FieldByName("NOTE").AsString(), "kept note");
