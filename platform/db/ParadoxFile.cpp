@@ -15,6 +15,7 @@
 
 #include "platform/core/CodePage.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbfFile.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Table.h"
 
@@ -130,20 +131,6 @@ bool HasBlobField(const std::vector<TParadoxField>& fields)
 }
 
 std::string ErrnoText() { return std::strerror(errno); }
-
-// The file is written under a temporary name, then renamed over the target.
-void WriteFileSafely(const std::string& path, const std::string& bytes)
-{
-    const std::string temp = path + ".tmp~";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) DatabaseError("Cannot create table file '" + path + "': " + ErrnoText());
-    const bool ok = ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) && ::fsync(fd) == 0;
-    const std::string reason = ErrnoText();
-    ::close(fd);
-    if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return;
-    ::unlink(temp.c_str());
-    DatabaseError("Cannot write table file '" + path + "': " + (ok ? ErrnoText() : reason));
-}
 
 // The block-size byte of a record size: 2 KiB blocks, 4 KiB when a record needs them.
 int BlockKiBFor(int recordSize)
@@ -295,11 +282,20 @@ void TParadoxFile::Create(const std::string& path, const std::vector<TParadoxFie
                       " bytes is longer than a block holds");
     const std::string header = NewHeader(fields, std::filesystem::path(path).filename().string(), codePage);
     if (header.size() > 0xF800) DatabaseError("Cannot create Paradox table '" + path + "': the field names are too long");
-    // The blob file goes first: the table that points into it appears last.
     const std::string blobPath = BlobPathFor(path);
-    if (HasBlobField(fields)) WriteFileSafely(blobPath, NewBlobHeader());
-    WriteFileSafely(path, header);
-    if (!HasBlobField(fields)) ::unlink(blobPath.c_str());  // a former table's blobs
+    if (!HasBlobField(fields)) {
+        TPendingFile(path, header).Commit();
+        ::unlink(blobPath.c_str());  // a former table's blobs
+        return;
+    }
+    // Both files are written before either replaces anything. The new table has no records, so it
+    // reads well beside an old blob file; an old table's blobs would be lost beside the new one.
+    // With no blob file yet, the blob file goes first so the new table never lacks one.
+    TPendingFile blob(blobPath, NewBlobHeader());
+    TPendingFile table(path, header);
+    if (!std::filesystem::exists(blobPath)) blob.Commit();
+    table.Commit();
+    blob.Commit();
 }
 
 void TParadoxFile::Create(const std::string& path, const TFieldDefs& defs, int codePage)
@@ -559,7 +555,7 @@ void TParadoxFile::OpenBlobFile(bool forWriting)
     if (blobFd_ >= 0) return;
     blobFd_ = ::open(blobPath_.c_str(), (readOnly_ ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (blobFd_ < 0 && forWriting && errno == ENOENT) {
-        WriteFileSafely(blobPath_, NewBlobHeader());
+        TPendingFile(blobPath_, NewBlobHeader()).Commit();
         blobFd_ = ::open(blobPath_.c_str(), O_RDWR | O_CLOEXEC);
     }
     if (blobFd_ < 0) FailBlob("cannot open: " + ErrnoText());

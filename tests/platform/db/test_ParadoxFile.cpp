@@ -3,6 +3,7 @@
 // write, and bad files refused with a message naming them.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -382,6 +383,58 @@ TEST_F(ParadoxFileTest, CreateReplacesAFileOnlyWhenTheDefinitionsAreGood)
     EXPECT_EQ(qbtest::ReadFileBytes(path), before);
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
         EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+// Re-creating a table writes both new files before replacing either: when the table file cannot
+// be written, the old table still reads with its blobs and no temporary file is left.
+TEST_F(ParadoxFileTest, FailedRecreateKeepsTheOldTableWithItsBlobs)
+{
+    const std::string longNote = kCzech + std::string(200, 'n');
+    Values row = kFirstRow;
+    row[5] = Variant::String(longNote);
+    const std::string path = MakeSampleTable({row});
+    const std::string blobPath = TParadoxFile::BlobPathFor(path);
+    const std::string blobBefore = qbtest::ReadFileBytes(blobPath);
+    std::filesystem::create_directory(path + ".tmp~");  // the new table file's temporary name is taken
+    TFieldDefs defs(nullptr);
+    defs.Add("ID", ftInteger);
+    defs.Add("NOTE", ftMemo);
+    EXPECT_THROW(TParadoxFile::Create(path, defs, 1250), EDatabaseError);
+    std::filesystem::remove(path + ".tmp~");
+    EXPECT_EQ(qbtest::ReadFileBytes(blobPath), blobBefore);
+    const std::vector<Values> rows = ReadAll(path);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][5], Variant::String(longNote));
+    EXPECT_FALSE(std::filesystem::exists(blobPath + ".tmp~"));
+}
+
+// A write cut short by a file size limit reports that cause, not some earlier error; nothing is
+// left behind. Limit 0 fails the first write, 100 lets part of a file through.
+TEST_F(ParadoxFileTest, WriteStoppedByASizeLimitReportsItsCause)
+{
+    const std::string path = dir_.file("limit.db");
+    for (bool withBlob : {false, true}) {
+        for (rlim_t limit : {rlim_t(0), rlim_t(100)}) {
+            SCOPED_TRACE(testing::Message() << "limit " << limit << (withBlob ? " with blob" : ""));
+            TFieldDefs defs(nullptr);
+            defs.Add("NAME", ftString, 20);
+            if (withBlob) defs.Add("NOTE", ftMemo);
+            std::string message;
+            {
+                dbtest::FileSizeLimit fileLimit(limit);
+                errno = ENOENT;
+                try {
+                    TParadoxFile::Create(path, defs, 1250);
+                } catch (const EDatabaseError& e) {
+                    message = e.what();
+                }
+            }
+            EXPECT_NE(message.find(std::strerror(EFBIG)), std::string::npos) << message;
+            EXPECT_EQ(message.find(std::strerror(ENOENT)), std::string::npos) << message;
+            for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+                ADD_FAILURE() << "left behind: " << entry.path();
+        }
+    }
 }
 
 // ---- bad files
