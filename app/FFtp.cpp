@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -198,15 +199,20 @@ int UploadDefinitionFiles(TFtpClient& ftp, TTable& table, const std::string& def
     } else {
         const std::vector<std::string> names = DefinitionFileNames(definitionPath);
         UiServices().ShowInformation(Joined(names));
+        // The table is opened again whatever fails; the first failure is the one reported.
+        std::exception_ptr failure;
         try {
             SendFiles(ftp, AddTrailingSlash(fs::path(definitionPath).parent_path().string()), names, count);
         } catch (...) {
-            ftp.ChangeDirUp();
-            ReopenAt(table, recNo);
-            throw;
+            failure = std::current_exception();
         }
-        ftp.ChangeDirUp();
+        try {
+            ftp.ChangeDirUp();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
         ReopenAt(table, recNo);
+        if (failure) std::rethrow_exception(failure);
     }
     UiServices().ShowInformation("Data upload: file count " + std::to_string(count));
     return count;

@@ -3,6 +3,8 @@
 #include <QToolButton>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 #include "app/DataModules.h"
 #include "app/FFtp.h"
@@ -288,6 +290,38 @@ struct SendData : testing::Test {
     }
 };
 
+// Passes every call on to the scripted answers; the first message box whose text holds the given
+// part first runs an action, so the server side can change between two steps of a send.
+class ActOnMessage : public TUiServices {
+public:
+    ActOnMessage(TScriptedUiServices& inner, std::string part, std::function<void()> action)
+        : inner_(inner), part_(std::move(part)), action_(std::move(action))
+    {
+    }
+    int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override
+    {
+        if (action_ && Contains(text, part_)) std::exchange(action_, nullptr)();
+        return inner_.MessageDlg(text, kind, buttons);
+    }
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override
+    {
+        return inner_.InputQuery(caption, prompt, value);
+    }
+    bool OpenFileDialog(TFileDialogOptions& dialog) override { return inner_.OpenFileDialog(dialog); }
+    bool SaveFileDialog(TFileDialogOptions& dialog) override { return inner_.SaveFileDialog(dialog); }
+    bool SelectDirectory(const std::string& caption, std::string& directory) override
+    {
+        return inner_.SelectDirectory(caption, directory);
+    }
+    bool ColorDialog(std::uint32_t& color) override { return inner_.ColorDialog(color); }
+    bool FontDialog(TFontChoice& font) override { return inner_.FontDialog(font); }
+
+private:
+    TScriptedUiServices& inner_;
+    std::string part_;
+    std::function<void()> action_;
+};
+
 const std::vector<std::string> kSent = {"survey.dbf", "survey.dbt", "survey.ini", "survey.txt"};
 
 }  // namespace
@@ -395,6 +429,34 @@ TEST_F(SendData, FailuresAreShownAndTheTableStaysOnItsRecord)
         ExpectTableOnSecondRecord();
         EXPECT_FALSE(H->Form->Ftp.Connected()) << c.what;
         EXPECT_TRUE(FolderNames(Server.Home().path()).empty()) << c.what << ": nothing is created";
+    }
+}
+
+// Once the file list is shown, the folders vanish on the server (the upload fails) or the client
+// loses its connection (the upload and the step back to the parent folder both fail). Either way
+// the table is open again on its record and the failure is reported.
+TEST_F(SendData, FailuresDuringTheUploadReopenTheTable)
+{
+    const struct {
+        const char* what;
+        std::function<void()> action;
+        const char* expected;
+    } cases[] = {
+        {"folders removed", [&] { fs::remove_all(Server.Home().path() / "Quellbrook"); }, "550"},
+        {"connection lost", [&] { H->Form->Ftp.Disconnect(); }, "not connected"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::create_directories(Remote);
+        ActOnMessage act(H->Ui, "survey.dbf", c.action);
+        TScopedUiServices scope(act);
+        const std::vector<std::string> messages = Send(2);
+        ASSERT_EQ(messages.size(), 2u) << c.what;
+        EXPECT_TRUE(Contains(messages[0], "survey.dbf")) << c.what << ": " << messages[0];
+        EXPECT_TRUE(Contains(messages[1], c.expected)) << c.what << ": " << messages[1];
+        EXPECT_EQ(H->Ui.Log().back().MsgType, TMsgDlgType::mtError) << c.what;
+        ExpectTableOnSecondRecord();
+        EXPECT_FALSE(H->Form->Ftp.Connected()) << c.what;
     }
 }
 
