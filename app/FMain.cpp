@@ -18,6 +18,7 @@
 #include "app/FTable.h"
 #include "app/FText.h"
 #include "app/ULng.h"
+#include "platform/db/SqlEngine.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/NamedControls.h"
@@ -520,7 +521,7 @@ std::string TFormMain::CreateTableStatement(bool& failed)
         else
             columns += ",\r\n" + definitions;
     }
-    return "CREATE TABLE \"" + WithExtension(definition_->FileName(), ".dbf") + "\"\r\n" + columns + "\r\n)";
+    return "CREATE TABLE " + SqlQuotedName(WithExtension(definition_->FileName(), ".dbf")) + "\r\n" + columns + "\r\n)";
 }
 
 bool TFormMain::CreateDataTable()

@@ -24,16 +24,16 @@ struct TSqlEngine::Impl {
     std::vector<std::pair<std::string, std::string>> tables;  // name in statements, file
 };
 
-namespace {
-
-std::string QuoteName(const std::string& name)
+std::string SqlQuotedName(const std::string& name)
 {
     std::string quoted = "\"";
     for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";
 }
 
-std::string TempTable(const std::string& name) { return "temp." + QuoteName(name); }
+namespace {
+
+std::string TempTable(const std::string& name) { return "temp." + SqlQuotedName(name); }
 
 // "NUMERIC(8,2)" -> word NUMERIC, numbers 8 and 2.
 bool ParseDeclared(const std::string& declared, std::string& word, std::vector<int>& numbers)
@@ -525,7 +525,7 @@ void TSqlEngine::UpdateRecord(const std::string& table, long long index, const s
 {
     if (fields.empty()) return;
     std::string sql = "UPDATE " + TempTable(table) + " SET ";
-    for (size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + QuoteName(fields[i]) + " = ?";
+    for (size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + SqlQuotedName(fields[i]) + " = ?";
     std::vector<Variant> bound = values;
     bound.push_back(Variant::Integer(index));
     Run(CompileBound(sql + " WHERE _rowid_ = ?", bound));
@@ -535,7 +535,7 @@ long long TSqlEngine::InsertRecord(const std::string& table, const std::vector<s
 {
     std::string names, marks;
     for (size_t i = 0; i < fields.size(); ++i) {
-        names += (i ? ", " : "") + QuoteName(fields[i]);
+        names += (i ? ", " : "") + SqlQuotedName(fields[i]);
         marks += i ? ", ?" : "?";
     }
     const std::string target = "INSERT INTO " + TempTable(table);
@@ -551,7 +551,7 @@ void TSqlEngine::DeleteRecord(const std::string& table, long long index)
 std::vector<Variant> TSqlEngine::ReadRecord(const std::string& table, long long index, const std::vector<std::string>& fields)
 {
     std::string names;
-    for (size_t i = 0; i < fields.size(); ++i) names += (i ? ", " : "") + QuoteName(fields[i]);
+    for (size_t i = 0; i < fields.size(); ++i) names += (i ? ", " : "") + SqlQuotedName(fields[i]);
     TSqlStatement statement(*this, "", Compile("SELECT " + names + " FROM " + TempTable(table) + " WHERE _rowid_ = :record"), "");
     const TSqlResult result = statement.Fetch({{"record", Variant::Integer(index)}});
     return result.Rows.empty() ? std::vector<Variant>() : result.Rows[0];

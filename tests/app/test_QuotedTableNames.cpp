@@ -1,5 +1,6 @@
-// Tables whose file or folder name holds a quote, as in "O'Brien's survey", are named in SQL
-// with the quote doubled, so every statement the windows write about them still runs.
+// Tables whose file or folder name holds a quote, as in "O'Brien's survey" or a folder named
+// with double quotes, are named in SQL with the quote doubled, so every statement the windows
+// write about them still runs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -73,18 +74,23 @@ TEST(QuotedTableNames, QueryBuilderStatementsRunOnTablesWithQuotesInTheirNames)
     }
 }
 
+// Opening the definition creates its table; new records then get their ids.
 TEST(QuotedTableNames, NewRecordsGetTheirIdInAFolderWithAQuote)
 {
-    qbtest::MainFormHarness h;
-    std::filesystem::create_directory(h.Dir.path() / "o'brien");
-    ASSERT_TRUE(h.Open(h.WriteDefinition("o'brien/survey.ini", qbtest::kObserverSection)));
-    TTable& table = h.Form->Table;
-    EXPECT_EQ(h.Form->GetMaxRecordId(), 0);
-    for (int record = 0; record < 2; ++record) {
-        table.Append();  // the insert event numbers the record
-        table.Post();
+    for (const char* folder : {"o'brien", "the \"north\" plot"}) {
+        SCOPED_TRACE(folder);
+        qbtest::MainFormHarness h;
+        std::filesystem::create_directory(h.Dir.path() / folder);
+        ASSERT_TRUE(h.Open(h.WriteDefinition(std::string(folder) + "/survey.ini", qbtest::kObserverSection)));
+        EXPECT_TRUE(std::filesystem::exists(h.Dir.path() / folder / "survey.dbf"));
+        TTable& table = h.Form->Table;
+        EXPECT_EQ(h.Form->GetMaxRecordId(), 0);
+        for (int record = 0; record < 2; ++record) {
+            table.Append();  // the insert event numbers the record
+            table.Post();
+        }
+        EXPECT_EQ(h.RecordId(), "2");
+        EXPECT_EQ(h.Form->GetMaxRecordId(), 2);
+        EXPECT_TRUE(h.Ui.Failures().empty());
     }
-    EXPECT_EQ(h.RecordId(), "2");
-    EXPECT_EQ(h.Form->GetMaxRecordId(), 2);
-    EXPECT_TRUE(h.Ui.Failures().empty());
 }
