@@ -15,7 +15,7 @@ CC=clang CXX=clang++ cmake -S "$QB_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE
   -DQB_FUZZ=ON -DQB_TESTS=ON -DQB_BENCH=OFF >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  mapfile -t targets < <(ninja -C "$build" -t targets all | grep -oE '^fuzz_[A-Za-z0-9_]+' | sort -u)
+  mapfile -t targets < <(ninja -C "$build" -t targets all | grep -oE '^fuzz_[A-Za-z0-9_]+' | grep -v '_autogen' | sort -u)
 fi
 cmake --build "$build" -j "$(qb_jobs)" --target "${targets[@]}"
 
