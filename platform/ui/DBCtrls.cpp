@@ -92,6 +92,14 @@ TFieldControl::~TFieldControl()
     link_.SetDataSource(nullptr);
 }
 
+void TFieldControl::SetDataSource(TDataSource* source)
+{
+    if (source == link_.DataSource()) return;
+    link_.SetDataSource(source);
+    // Both sources may be open, so the link saw no change of state; the field is another one.
+    link_.UpdateField();
+}
+
 void TFieldControl::SetDataField(const std::string& name)
 {
     const QString previous = QText(link_.FieldName());

@@ -32,6 +32,8 @@ public:
     bool Modified() const { return modified_; }
     void SetModified() { modified_ = true; }
     void Reset() { RecordChanged(nullptr); }  // back to the field's value
+    // Looks the field up again, e.g. in the dataset of a new data source.
+    void UpdateField();
 
     std::function<void()> OnDataChange;     // show the field's value
     std::function<void()> OnEditingChange;  // the dataset entered or left edit state
@@ -46,8 +48,6 @@ protected:
     void UpdateData() override;
 
 private:
-    void UpdateField();
-
     std::string fieldName_;
     TField* field_ = nullptr;
     bool modified_ = false;
@@ -58,7 +58,7 @@ class TFieldControl {
 public:
     virtual ~TFieldControl();
     TDataSource* DataSource() const { return link_.DataSource(); }
-    void SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
+    void SetDataSource(TDataSource* source);
     const std::string& DataField() const { return link_.FieldName(); }
     void SetDataField(const std::string& name);
     TField* Field() const { return link_.Field(); }

@@ -237,3 +237,31 @@ TEST_F(DBCtrlsTest, ControlsCarryAccessibleNames)
     edit.SetDataField("NAME");
     EXPECT_EQ(edit.accessibleName(), "Species");  // a name the owner gave stays
 }
+
+TEST_F(DBCtrlsTest, MovedToAnotherSourceTheControlsShowThatSourcesFields)
+{
+    TTable other;
+    other.SetTableName(path_);
+    other.ReadOnly = true;
+    other.Open();
+    other.Last();  // Cedar, while the fixture's table stays on Alder
+    TDataSource otherSource;
+    otherSource.SetDataSet(&other);
+
+    edit.SetDataSource(&otherSource);
+    label.SetDataSource(&otherSource);
+    EXPECT_EQ(edit.Field()->DataSet(), &other);
+    EXPECT_EQ(edit.text().toStdString(), "Cedar");
+    EXPECT_EQ(label.text().toStdString(), "3");
+    other.Prior();
+    EXPECT_EQ(edit.text().toStdString(), "Birch");
+
+    // Back again: closing the other table no longer reaches them.
+    edit.SetDataSource(&source_);
+    label.SetDataSource(&source_);
+    other.Close();
+    EXPECT_EQ(edit.Field()->DataSet(), &table_);
+    EXPECT_EQ(edit.text().toStdString(), "Alder");
+    table_.Next();
+    EXPECT_EQ(label.text().toStdString(), "2");
+}
