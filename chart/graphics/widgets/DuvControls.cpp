@@ -120,6 +120,13 @@ void TDuvButton::changeEvent(QEvent* event)
 
 // ---------------------------------------------------------------- TButtonColor
 
+namespace {
+TColor LinkedColour(const TDuvButton& button)
+{
+    return static_cast<TColor>(button.LinkedProperty()->Get(*button.LinkedObject()).AsInteger());
+}
+}  // namespace
+
 TButtonColor::TButtonColor(QWidget* parent) : TDuvButton(parent)
 {
     connect(this, &QPushButton::clicked, this, [this] { Click(); });
@@ -128,15 +135,17 @@ TButtonColor::TButtonColor(QWidget* parent) : TDuvButton(parent)
 TColor TButtonColor::GetSymbolColor() const
 {
     if (OnGetColor) return OnGetColor();
-    if (LinkedObject() && LinkedProperty())
-        return static_cast<TColor>(LinkedProperty()->Get(*LinkedObject()).AsInteger());
+    if (LinkedObject() && LinkedProperty()) return LinkedColour(*this);
     return colour_;
 }
 
 void TButtonColor::SetSymbolColor(TColor colour)
 {
-    if (colour == colour_) return;
-    if (LinkedObject() && LinkedProperty() && LinkedProperty()->Set)
+    // A linked property is compared by its own value: the colour last drawn may be stale.
+    const bool linked = LinkedObject() && LinkedProperty() && LinkedProperty()->Set;
+    const TColor current = linked ? LinkedColour(*this) : colour_;
+    if (colour == current) return;
+    if (linked)
         LinkedProperty()->Set(*LinkedObject(), TVariant(colour));
     else
         colour_ = colour;

@@ -135,6 +135,37 @@ TEST(DuvControls, ColourButtonClick)
     EXPECT_THAT(ui.Failures(), IsEmpty());
 }
 
+// The colour a linked button shows is the property's; the one it drew last may be stale.
+TEST(DuvControls, LinkedColourButtonWritesTheChosenColour)
+{
+    TScriptedUiServices ui;
+    TScopedUiServices scope(ui);
+    TDuvPen pen;
+    pen.SetColor(clNavy);
+    TButtonColor button;
+    Named(&button, "ButtonColor", "Colour");
+    button.SetSymbolColor(clRed);
+    button.LinkProperty(&pen, "Color");
+    int clicks = 0;
+    button.OnClick = [&] { ++clicks; };
+
+    ui.Push(TUiAnswer::ChooseColor(clRed));
+    button.click();
+    EXPECT_EQ(pen.Color(), clRed);
+    EXPECT_EQ(button.GetSymbolColor(), clRed);
+    EXPECT_EQ(clicks, 1);
+
+    // drawn in red, then the property changes behind the button's back
+    TRecordingCanvas canvas;
+    button.DrawSymbol(canvas);
+    pen.SetColor(clGreen);
+    ui.Push(TUiAnswer::ChooseColor(clRed));
+    button.click();
+    EXPECT_EQ(pen.Color(), clRed);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(ui.Pending(), 0);
+}
+
 TEST(DuvControls, CustomColoursLastFromDialogToDialog)
 {
     TScriptedUiServices ui;
