@@ -101,8 +101,8 @@ long long LastId(TOdbcConnection& connection, const std::string& tableName)
 {
     bool hasId = false;
     for (const TOdbcColumn& column : connection.Columns(tableName)) hasId = hasId || SameText(column.Name, "ID");
-    return FirstInteger(connection.Select(hasId ? "select max(ID) from " + tableName + ";"
-                                                : "select count(*) from " + tableName + ";"));
+    const std::string table = connection.QuoteName(tableName);
+    return FirstInteger(connection.Select(hasId ? "select max(ID) from " + table + ";" : "select count(*) from " + table + ";"));
 }
 
 void CopyValue(const TExportFlds& column)
@@ -318,7 +318,7 @@ void ExportToMSAccess(TDataSet& source, const std::string& fileName, TDatabase& 
                 UiServices().ShowWarning("Export cancelled.");
                 return;
             }
-            if (process == prRewrite) connection.Execute("drop table " + tableName + ";");
+            if (process == prRewrite) connection.Execute("drop table " + connection.QuoteName(tableName) + ";");
         }
         chosen = process != prRename;
         if (process == prAppend) {
@@ -326,7 +326,7 @@ void ExportToMSAccess(TDataSet& source, const std::string& fileName, TDatabase& 
             fields = BuildExportFields(source);
         } else if (process == prRewrite) {
             fields = BuildExportFields(source, &columns);
-            connection.Execute(AccessCreateTableText(tableName, columns));
+            connection.Execute(AccessCreateTableText(connection.QuoteName(tableName), columns));
         }
     }
     CopyRecords(source, fields, database.DatabaseName(), tableName, lastId, progress);

@@ -34,7 +34,7 @@ struct TExportFlds {
 std::string AccessColumnDefinition(const std::string& fieldName, TFieldType type, int size, int& kind);
 // The descriptors of every field of the open source, in field order ("ID" is never copied).
 std::vector<TExportFlds> BuildExportFields(TDataSet& source, std::vector<std::string>* columns = nullptr);
-// "create table <name>" with "[ID] integer" and a column per copied field.
+// "create table <name>" with "[ID] integer" and a column per copied field; the name comes quoted for the connection.
 std::string AccessCreateTableText(const std::string& tableName, const std::vector<std::string>& columns);
 
 // The settings file's "name=value" lines, names trimmed (looked up without regard to case).

@@ -350,6 +350,30 @@ TEST_F(AccessExportTest, TheChosenFileWinsOverADbqSetting)
     EXPECT_EQ(People().size(), 3u);
 }
 
+// Table names are typed by the user: blanks, quotes and semicolons stay part of the name.
+TEST_F(AccessExportTest, ATableNameOfAnyTextIsCreatedAppendedAndRewritten)
+{
+    odbctest::AddSqliteDataSource("Reader", file_);
+    for (const std::string name : {"Plot Data", "Plot \"B\"", "Plot;Data", "Plot]x"}) {
+        fs::remove(file_);
+        ui_.Push(TUiAnswer::Input(name));
+        ExpectSuccess();
+        Export({1});  // <New table>
+        EXPECT_EQ(LastMessage(), "MS Access table was exported successfully.") << name;
+        const std::string quoted = TOdbcConnection("Reader").QuoteName(name);
+        EXPECT_EQ(Rows("SELECT ID FROM " + quoted + " ORDER BY ID"), (std::vector<std::string>{"1", "2", "3"})) << name;
+
+        ExpectSuccess();
+        Export({1, 1});  // the table, "Append data"
+        EXPECT_EQ(Rows("SELECT COUNT(*), MAX(ID) FROM " + quoted), std::vector<std::string>{"6|6"}) << name;
+
+        ExpectSuccess();
+        Export({1, 0});  // the table, "Re-write data"
+        EXPECT_EQ(Rows("SELECT COUNT(*), MAX(ID) FROM " + quoted), std::vector<std::string>{"3|3"}) << name;
+        EXPECT_EQ(Rows("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table'"), std::vector<std::string>{"2"}) << name;
+    }
+}
+
 TEST_F(AccessExportTest, ProblemsOfTheSetUpAreReported)
 {
     struct Case {
