@@ -389,8 +389,10 @@ void TPieDrawer::DrawBevel(int a, int b)
 {
     if (!bevel_) return;
     TDuvBrush& brush = canvas_.Brush();
-    if (slice_.BevelBrightness > 0) brush.SetColor(LightenColor(brush.Color(), static_cast<std::uint8_t>(std::min(slice_.BevelBrightness, 255))));
-    if (slice_.BevelBrightness < 0) brush.SetColor(DarkenColor(brush.Color(), static_cast<std::uint8_t>(std::min(-slice_.BevelBrightness, 255))));
+    // Capped before the sign is taken: the value is read from chart files.
+    const int brightness = std::clamp(slice_.BevelBrightness, -255, 255);
+    if (brightness > 0) brush.SetColor(LightenColor(brush.Color(), static_cast<std::uint8_t>(brightness)));
+    if (brightness < 0) brush.SetColor(DarkenColor(brush.Color(), static_cast<std::uint8_t>(-brightness)));
     if (!slice_.BevelBorder) canvas_.Pen().SetStyle(psClear);
     FillBand(a, b < a ? b + 360 : b, b1_, b0_);
 }

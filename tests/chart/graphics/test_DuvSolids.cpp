@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <cstdlib>
+#include <limits>
 #include <numbers>
 
 #include "chart/graphics/DuvCanvas3D.h"
@@ -100,6 +101,28 @@ TEST(DuvSolids, FullPieWallsAreHalfBands)
     EXPECT_EQ(count(r.canvas.Calls[0].Args), 362) << "0 to 180 on both rims";
     EXPECT_EQ(count(r.canvas.Calls[1].Args), 362) << "180 to 360 on both rims";
     EXPECT_EQ(count(r.canvas.Calls[2].Args), 361) << "the whole top ellipse";
+}
+
+// The bevel's brightness comes from the chart file: any value is taken, the change capped at 255.
+TEST(DuvSolids, BevelBrightnessIsCapped)
+{
+    auto bevelColour = [](int brightness) {
+        Recording r;
+        TPie3DSlice slice;
+        slice.XCenter = slice.YCenter = 100;
+        slice.XRadius = slice.YRadius = 50;
+        slice.EndZ = 20;
+        slice.BevelPercent = 10;
+        slice.BevelBrightness = brightness;
+        DrawPie3D(r.canvas, slice);
+        return r.canvas.Calls.back().BrushColor;  // the top is drawn in the bevel's colour
+    };
+    const struct {
+        int brightness, same;
+    } cases[] = {{std::numeric_limits<int>::min(), -255}, {-300, -255}, {std::numeric_limits<int>::max(), 255},
+                 {300, 255}};
+    for (const auto& c : cases) EXPECT_EQ(bevelColour(c.brightness), bevelColour(c.same)) << c.brightness;
+    EXPECT_NE(bevelColour(-255), bevelColour(255));
 }
 
 TEST(DuvSolids, NormalizeAngle)
