@@ -16,7 +16,11 @@ void TDataSource::SetDataSet(TDataSet* dataSet)
     if (dataSet_) std::erase(dataSet_->dataSources_, this);
     dataSet_ = dataSet;
     if (dataSet_) dataSet_->dataSources_.push_back(this);
+    const TDataSetState before = state_;
     SetState(dataSet_ && enabled_ ? dataSet_->State() : dsInactive);
+    // One open dataset for another leaves the state as it was: the links must still
+    // drop the fields of the old one and find their fields in the new one.
+    if (state_ == before && state_ != dsInactive) NotifyLinks(deLayoutChange, nullptr);
 }
 
 void TDataSource::SetEnabled(bool enabled)

@@ -265,3 +265,23 @@ TEST_F(DBCtrlsTest, MovedToAnotherSourceTheControlsShowThatSourcesFields)
     table_.Next();
     EXPECT_EQ(label.text().toStdString(), "2");
 }
+
+TEST_F(DBCtrlsTest, SourceGivenAnotherOpenDataSetShowsThatDataSetsFields)
+{
+    TTable other;
+    other.SetTableName(path_);
+    other.ReadOnly = true;
+    other.Open();
+    other.Last();  // Cedar, while the fixture's table stays on Alder
+
+    source_.SetDataSet(&other);
+    EXPECT_EQ(edit.Field()->DataSet(), &other);
+    EXPECT_EQ(edit.text().toStdString(), "Cedar");
+    EXPECT_EQ(label.text().toStdString(), "3");
+
+    // Back again: freeing the other table must not reach the controls.
+    source_.SetDataSet(&table_);
+    other.Close();
+    EXPECT_EQ(edit.Field()->DataSet(), &table_);
+    EXPECT_EQ(edit.text().toStdString(), "Alder");
+}
