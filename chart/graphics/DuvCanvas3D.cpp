@@ -37,7 +37,17 @@ TPointArray Rounded(const TPointFloatArray& points)
 
 const QPoint* AsQPoints(const TPointArray& points) { return reinterpret_cast<const QPoint*>(points.data()); }
 
-QRect DeviceRect(int left, int top, int right, int bottom) { return QRect(left, top, right - left, bottom - top); }
+// Coordinates from a chart file or an extreme zoom may span the whole int range; beyond this
+// they are far off any device, and inside it a width or height always fits an int.
+constexpr std::int64_t kDeviceLimit = std::int64_t{1} << 28;
+
+int DeviceCoordinate(int value) { return static_cast<int>(std::clamp<std::int64_t>(value, -kDeviceLimit, kDeviceLimit)); }
+
+QRect DeviceRect(int left, int top, int right, int bottom)
+{
+    const int l = DeviceCoordinate(left), t = DeviceCoordinate(top);
+    return QRect(l, t, DeviceCoordinate(right) - l, DeviceCoordinate(bottom) - t);
+}
 
 // The box of a device ellipse: its right and bottom edges are exclusive.
 QRect EllipseBox(int x1, int y1, int x2, int y2)

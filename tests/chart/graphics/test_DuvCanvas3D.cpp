@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <limits>
 #include <string>
 
 #include "chart/graphics/DuvBasePath.h"
@@ -164,6 +165,34 @@ TEST(DuvCanvas3D, ClipCubeOfAFlatChartLeavesTheFrame)
     Fixture f;
     f.canvas.ClipCube({10, 2, 30, 12}, 0, 5);
     EXPECT_EQ(f.canvas.CurrentClip()->boundingRect(), QRect(11, 3, 19, 8));
+}
+
+TEST(DuvCanvas3D, RectanglesOfExtremeCoordinatesCoverTheCanvas)
+{
+    constexpr int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    struct Case {
+        const char* name;
+        TRect rect;
+        bool clipFirst;
+    };
+    const Case cases[] = {
+        {"whole int range", {lo, lo, hi, hi}, false},
+        {"reversed whole range", {hi, hi, lo, lo}, false},
+        {"from far left to far right", {lo, 2, hi, 8}, false},
+        {"clip to the whole int range", {lo, lo, hi, hi}, true},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        if (c.clipFirst) {
+            f.canvas.ClipToRect(c.rect);
+            f.canvas.FillRect({0, 0, 40, 20});
+            f.canvas.Unclip();
+        } else {
+            f.canvas.FillRect(c.rect);
+        }
+        EXPECT_EQ(f.At(5, 5), clRed) << c.name;
+        EXPECT_EQ(f.At(39, 7), clRed) << c.name;
+    }
 }
 
 TEST(DuvCanvas3D, VerticalGradientBands)
