@@ -49,6 +49,16 @@ QRect DeviceRect(int left, int top, int right, int bottom)
     return QRect(l, t, DeviceCoordinate(right) - l, DeviceCoordinate(bottom) - t);
 }
 
+// Gradients drawn pixel step by pixel step are left out beyond this size: a huge rectangle from
+// a chart file or an extreme zoom would otherwise take minutes.
+constexpr std::int64_t kMaxStepGradient = 67108864;
+
+bool TooLargeToStep(const TRect& r)
+{
+    const std::int64_t w = std::int64_t{r.Right} - r.Left, h = std::int64_t{r.Bottom} - r.Top;
+    return w > kMaxStepGradient || h > kMaxStepGradient || w * h > kMaxStepGradient;
+}
+
 // The box of a device ellipse: its right and bottom edges are exclusive.
 QRect EllipseBox(int x1, int y1, int x2, int y2)
 {
@@ -1003,6 +1013,7 @@ void TDuvCanvas3D::GradientBands(const TRect& r, bool vertical, const std::funct
 
 void TDuvCanvas3D::GradientFromCenter(const TRect& r, const std::function<TColor(int, int)>& color)
 {
+    if (TooLargeToStep(r)) return;
     const int w = r.Right - r.Left, h = r.Bottom - r.Top;
     const int n = std::max(1, w / 2 + h / 2);
     int a = 0, b = 0;
@@ -1020,6 +1031,7 @@ void TDuvCanvas3D::GradientFromCenter(const TRect& r, const std::function<TColor
 
 void TDuvCanvas3D::GradientFromCorner(const TRect& r, bool fromBottom, const std::function<TColor(int, int)>& color)
 {
+    if (TooLargeToStep(r)) return;
     const int y0 = fromBottom ? r.Bottom : r.Top;
     const int w = r.Right - r.Left, h = r.Bottom - r.Top, n = std::max(1, w + h);
     int i = 0, j = 0, y = y0;
@@ -1044,14 +1056,13 @@ void TDuvCanvas3D::GradientFromCorner(const TRect& r, bool fromBottom, const std
 
 void TDuvCanvas3D::GradientDiagonal(TRect r, bool down, const std::function<TColor(int, int)>& color)
 {
+    if (TooLargeToStep(r)) return;
     if (down) {
         --r.Top;
         --r.Bottom;
     }
     const int y0 = down ? r.Top : r.Bottom, yFar = down ? r.Bottom : r.Top, step = down ? 1 : -1;
-    const long long w = r.Right - r.Left, h = r.Bottom - r.Top;
-    if (w * h > 67108864) return;
-    const int n = static_cast<int>(w + h), big = std::max(1, std::min(255, n - 1));
+    const int n = (r.Right - r.Left) + (r.Bottom - r.Top), big = std::max(1, std::min(255, n - 1));
     QPainter& d = Device();
     const QPen saved = d.pen();
     QPoint first(r.Left, y0), second(r.Left, y0);

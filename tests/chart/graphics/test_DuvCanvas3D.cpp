@@ -240,6 +240,20 @@ TEST(DuvCanvas3D, GradientBandsOfAVeryLongSideStartAtTheStartColour)
     }
 }
 
+TEST(DuvCanvas3D, PixelStepGradientsOfAHugeRectangleAreLeftOutQuickly)
+{
+    constexpr int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+    const TGradientDirection directions[] = {gdFromCenter, gdFromTopLeft, gdFromBottomLeft, gdDiagonalUp,
+                                             gdDiagonalDown};
+    const TRect rects[] = {{lo, lo, hi, hi}, {0, 0, 1 << 30, 1 << 30}, {0, 0, hi, 1}, {0, 0, 1, hi}};
+    for (TGradientDirection direction : directions)
+        for (const TRect& rect : rects) {
+            Fixture f(8, 8);
+            f.canvas.GradientFill(rect, clRed, clBlue, direction, 50, 0, 0);
+            EXPECT_EQ(f.At(3, 3), clWhite) << direction << " " << rect.Right;
+        }
+}
+
 TEST(DuvCanvas3D, GradientDirectionsAndMiddleColour)
 {
     struct Case {
