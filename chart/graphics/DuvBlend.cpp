@@ -153,9 +153,11 @@ void NormaliseWeights(std::vector<TContributor>& contributors, int nearest)
 }
 }  // namespace
 
-TContributorList ResampleContributors(int n, int length, double (*kernel)(double), double support)
+TContributorList ResampleContributors(int n, int length, double (*kernel)(double), double support, int first,
+                                      int count)
 {
-    TContributorList list(static_cast<std::size_t>(std::max(n, 0)));
+    if (count < 0) count = n - first;
+    TContributorList list(static_cast<std::size_t>(std::max(count, 0)));
     if (length == 1) {
         for (auto& entry : list) entry.push_back({0, 1024});
         return list;
@@ -164,13 +166,14 @@ TContributorList ResampleContributors(int n, int length, double (*kernel)(double
     const double d = support / s, e = s >= 1 ? 1024 : 1024 * s;
     // A single destination position samples the middle of the source and averages the whole axis.
     const double offset = n == 1 ? (length - 1) / 2.0 : 0;
-    for (int i = 0; i < n; ++i) {
+    for (int k = 0; k < count; ++k) {
+        const int i = first + k;
         const double f = n == 1 ? offset : i / s;
         for (int j = static_cast<int>(std::floor(f - d)); j <= static_cast<int>(std::ceil(f + d)); ++j) {
             const int weight = Round(s >= 1 ? e * kernel(f - j) : e * kernel(s * (f - j)));
-            if (weight != 0) list[i].push_back({Mirror(j, length), weight});
+            if (weight != 0) list[k].push_back({Mirror(j, length), weight});
         }
-        NormaliseWeights(list[i], Mirror(Round(f), length));
+        NormaliseWeights(list[k], Mirror(Round(f), length));
     }
     return list;
 }
@@ -189,27 +192,41 @@ QRgb Weighted(const std::vector<TContributor>& contributors, const std::function
 }
 }  // namespace
 
-void ResampleBitmapQuality(const QImage& source, QImage& destination, bool fast)
+namespace {
+bool Resample(const QImage& source, QSize full, QPoint origin, QImage& destination, bool fast)
 {
     const int sw = source.width(), sh = source.height(), dw = destination.width(), dh = destination.height();
-    if (sw < 1 || sh < 1 || dw < 1 || dh < 1) return;
+    if (sw < 1 || sh < 1 || dw < 1 || dh < 1) return true;
     double (*kernel)(double) = fast ? &TriangleKernel : &LanczosKernel;
     const double support = fast ? 1 : 3;
     const QImage s = As32(source);
     if (destination.format() != QImage::Format_RGB32) destination = destination.convertToFormat(QImage::Format_RGB32);
     QImage rows(dw, sh, QImage::Format_RGB32);
-    const TContributorList columns = ResampleContributors(dw, sw, kernel, support);
+    if (s.isNull() || destination.isNull() || rows.isNull()) return false;
+    const TContributorList columns = ResampleContributors(full.width(), sw, kernel, support, origin.x(), dw);
     for (int y = 0; y < sh; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(s.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(rows.scanLine(y));
         for (int x = 0; x < dw; ++x) out[x] = Weighted(columns[x], [in](int i) { return in[i]; });
     }
-    const TContributorList lines = ResampleContributors(dh, sh, kernel, support);
+    const TContributorList lines = ResampleContributors(full.height(), sh, kernel, support, origin.y(), dh);
     for (int y = 0; y < dh; ++y) {
         auto* out = reinterpret_cast<QRgb*>(destination.scanLine(y));
         for (int x = 0; x < dw; ++x)
             out[x] = Weighted(lines[y], [&rows, x](int i) { return reinterpret_cast<const QRgb*>(rows.constScanLine(i))[x]; });
     }
+    return true;
+}
+}  // namespace
+
+void ResampleBitmapQuality(const QImage& source, QImage& destination, bool fast)
+{
+    Resample(source, destination.size(), {0, 0}, destination, fast);
+}
+
+bool ResampleBitmapPart(const QImage& source, QSize full, QPoint origin, QImage& destination)
+{
+    return Resample(source, full, origin, destination, false);
 }
 
 void ResampleBitmap(const QImage& source, QImage& destination) { ResampleBitmapQuality(source, destination, false); }

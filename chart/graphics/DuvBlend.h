@@ -37,11 +37,16 @@ struct TContributor {
     int Weight;  // 1024 = 1
 };
 using TContributorList = std::vector<std::vector<TContributor>>;
-// Source positions and weights for n destination positions over a source axis of length.
-TContributorList ResampleContributors(int n, int length, double (*kernel)(double), double support);
+// Source positions and weights for n destination positions over a source axis of length; only
+// the count positions from first when count is given.
+TContributorList ResampleContributors(int n, int length, double (*kernel)(double), double support, int first = 0,
+                                      int count = -1);
 // Scales source into destination (of its own size): best quality (Lanczos) or fast (triangle).
 void ResampleBitmap(const QImage& source, QImage& destination);
 void ResampleBitmapQuality(const QImage& source, QImage& destination, bool fast);
+// The part of a best-quality scaling to the full size that starts at origin, as large as
+// destination; false when an image could not be allocated.
+bool ResampleBitmapPart(const QImage& source, QSize full, QPoint origin, QImage& destination);
 
 // Blurs the inclusive rectangle of the image in place, steps times.
 void BlurImageRect(QImage& image, const TRect& rect, int steps);

@@ -780,11 +780,26 @@ void TDuvCanvas3D::StretchDraw(const TRect& rect, const QImage& graphic)
     if (StretchQuality == sqLow || graphic.hasAlphaChannel()) {
         d.drawImage(target, graphic);
     } else {
-        QImage resampled(std::max(target.width(), 1), std::max(target.height(), 1), QImage::Format_RGB32);
-        ResampleBitmap(graphic, resampled);
-        d.drawImage(target.topLeft(), resampled);
+        StretchVisiblePart(QRect(target.topLeft(), target.size().expandedTo({1, 1})), graphic);
     }
     ApplyCompositionMode();
+}
+
+// Only the part of the target that can show is resampled: a huge target (a chart file's or an
+// extreme zoom's) would need an image far beyond memory. A failed allocation draws nothing.
+void TDuvCanvas3D::StretchVisiblePart(const QRect& target, const QImage& graphic)
+{
+    QPainter& d = Device();
+    QRect visible = target;
+    if (const QPaintDevice* device = d.device())
+        visible &= d.transform().inverted().mapRect(QRect(0, 0, device->width(), device->height()));
+    if (d.hasClipping()) visible &= d.clipBoundingRect().toAlignedRect();
+    if (visible.isEmpty()) return;
+    QImage resampled(visible.size(), QImage::Format_RGB32);
+    if (resampled.isNull() ||
+        !ResampleBitmapPart(graphic, target.size(), visible.topLeft() - target.topLeft(), resampled))
+        return;
+    d.drawImage(visible.topLeft(), resampled);
 }
 
 // ---------------------------------------------------------------- text

@@ -173,6 +173,7 @@ protected:
 private:
     QPainter& Device();
     QPointF ThinLineEnd(const TPoint& from, const TPoint& to) const;
+    void StretchVisiblePart(const QRect& target, const QImage& graphic);
     void AttachBuffer();
     void ApplyClip();
     void ApplyCompositionMode();

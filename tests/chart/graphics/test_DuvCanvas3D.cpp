@@ -7,6 +7,7 @@
 #include <string>
 
 #include "chart/graphics/DuvBasePath.h"
+#include "chart/graphics/DuvBlend.h"
 #include "chart/graphics/DuvBrush.h"
 #include "chart/graphics/DuvGradient.h"
 #include "chart/graphics/DuvPicture.h"
@@ -305,6 +306,58 @@ TEST(DuvCanvas3D, RadialGradientOfAnEmptyRectanglePaintsNothing)
     EXPECT_GT(f.At(6, 6) & 0xFF, (f.At(6, 6) >> 16) & 0xFF) << "the centre leans to the start colour";
     EXPECT_GT(f.At(6, 6) & 0xFF, f.At(1, 6) & 0xFF);
     EXPECT_FALSE(f.canvas.CurrentClip().has_value());
+}
+
+// A picture with a different colour in each pixel, so a shifted resample shows.
+QImage Checkered(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(40 * x, 60 * y, 200 - 30 * x - 20 * y));
+    return image;
+}
+
+TEST(DuvCanvas3D, HighQualityStretchOfAPartlyVisiblePictureMatchesTheWholeResample)
+{
+    struct Case {
+        const char* name;
+        TRect target;
+        TRect clip;
+    };
+    const Case cases[] = {
+        {"inside the canvas", {4, 2, 30, 18}, {0, 0, 40, 20}},
+        {"over the top left corner", {-20, -10, 30, 15}, {0, 0, 40, 20}},
+        {"over the bottom right corner", {10, 5, 70, 50}, {0, 0, 40, 20}},
+        {"larger than the canvas on every side", {-30, -25, 80, 60}, {0, 0, 40, 20}},
+        {"clipped inside the canvas", {-30, -25, 80, 60}, {5, 4, 25, 16}},
+    };
+    const QImage picture = Checkered(5, 4);
+    for (const Case& c : cases) {
+        Fixture f;
+        f.canvas.ClipToRect(c.clip);
+        f.canvas.StretchDraw(c.target, picture);
+        QImage whole(c.target.Right - c.target.Left, c.target.Bottom - c.target.Top, QImage::Format_RGB32);
+        ResampleBitmap(picture, whole);
+        for (int y = c.clip.Top; y < c.clip.Bottom; ++y)
+            for (int x = c.clip.Left; x < c.clip.Right; ++x) {
+                const QPoint at(x - c.target.Left, y - c.target.Top);
+                const QRgb expected = whole.rect().contains(at) ? whole.pixel(at) : qRgb(255, 255, 255);
+                ASSERT_EQ(f.Snapshot().pixel(x, y), expected) << c.name << " at " << x << "," << y;
+            }
+    }
+}
+
+TEST(DuvCanvas3D, HighQualityStretchOfAHugeTargetDrawsTheVisiblePart)
+{
+    const TRect targets[] = {{-5000, -5000, 5000, 5000}, {-100000000, -100000000, 100000000, 100000000}};
+    for (const TRect& target : targets) {
+        Fixture f;
+        QImage picture(3, 3, QImage::Format_RGB32);
+        picture.fill(qRgb(0, 0, 255));
+        f.canvas.StretchDraw(target, picture);
+        EXPECT_EQ(f.At(0, 0), clBlue) << target.Right;
+        EXPECT_EQ(f.At(39, 19), clBlue) << target.Right;
+    }
 }
 
 TEST(DuvCanvas3D, BufferIsReusedUntilInvalidated)
