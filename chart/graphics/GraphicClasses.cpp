@@ -205,14 +205,16 @@ std::unique_ptr<TGraphic> ReadPictureData(TStream& stream)
 
 void WritePictureData(TStream& stream, const TGraphic* graphic)
 {
-    const std::string className = graphic ? FindGraphicClass(graphic->ClassName())->Names.front() : "";
+    const TGraphicClass* kind = graphic ? FindGraphicClass(graphic->ClassName()) : nullptr;
+    if (graphic && !kind) throw EInvalidGraphic("Unknown picture format " + graphic->ClassName());
+    const std::string className = kind ? kind->Names.front() : "";
     const auto length = static_cast<std::uint8_t>(className.size());
     stream.WriteBuffer(&length, 1);
     stream.WriteString(className);
     if (!graphic) return;
     TMemoryStream data;
     graphic->SaveToStream(data);
-    if (FindGraphicClass(className)->SizeFirst) {
+    if (kind->SizeFirst) {
         const auto size = static_cast<std::uint32_t>(data.Size());
         stream.WriteBuffer(&size, 4);
     }

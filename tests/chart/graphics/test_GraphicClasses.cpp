@@ -133,3 +133,36 @@ TEST(GraphicClasses, PictureDataCarriesTheClassNameAndLength)
     TMemoryStream unknown(std::string("\x09TMetafile\x01\x02", 12));
     EXPECT_THROW(ReadPictureData(unknown), EInvalidGraphic);
 }
+
+namespace {
+// A graphic of a kind no registered class names.
+class TUnregisteredGraphic : public TGraphic {
+public:
+    explicit TUnregisteredGraphic(std::string name) : name_(std::move(name)) {}
+    std::string ClassName() const override { return name_; }
+    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TUnregisteredGraphic>(name_); }
+    const QImage& Image() const override { return image_; }
+    void SetImage(const QImage& image) override { image_ = image; }
+    void LoadFromStream(TStream&) override {}
+    void SaveToStream(TStream& stream) const override { stream.WriteString("data"); }
+
+private:
+    std::string name_;
+    QImage image_;
+};
+}  // namespace
+
+TEST(GraphicClasses, WritingAnUnregisteredGraphicGivesAClearErrorAndWritesNothing)
+{
+    for (const std::string name : {"TMetafile", "", "TBitmapX"}) {
+        const TUnregisteredGraphic graphic(name);
+        TMemoryStream stream;
+        try {
+            WritePictureData(stream, &graphic);
+            ADD_FAILURE() << "no error for '" << name << "'";
+        } catch (const EInvalidGraphic& e) {
+            EXPECT_NE(std::string(e.what()).find("Unknown picture format"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(stream.Size(), 0) << name;
+    }
+}
