@@ -3,17 +3,16 @@
 #include <QChar>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <utility>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/core/CodePage.h"
+#include "platform/core/SafeFile.h"
 
 namespace {
 
@@ -86,11 +85,6 @@ std::string SystemErrorText(int error) { return std::strerror(error); }
     throw EInOutError("Cannot open file \"" + path + "\". " + SystemErrorText(error), error);
 }
 
-[[noreturn]] void RaiseCreateError(const std::string& path, int error)
-{
-    throw EInOutError("Cannot create file \"" + path + "\". " + SystemErrorText(error), error);
-}
-
 std::string ReadWholeFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -110,60 +104,6 @@ std::string ReadWholeFile(const std::string& path)
     }
     ::close(fd);
     return bytes;
-}
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-std::string TemporaryNameFor(const std::string& target)
-{
-    static std::atomic<unsigned> counter{0};
-    return target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-}
-
-void SyncFolderOf(const std::string& path)
-{
-    const auto folder = std::filesystem::path(path).parent_path();
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-// A crash at any moment leaves either the old file or the new one, never a torn mix.
-void WriteFileSafely(const std::string& path, const std::string& bytes)
-{
-    std::error_code ec;
-    std::string target = path;
-    if (std::filesystem::is_symlink(path, ec)) target = std::filesystem::weakly_canonical(path, ec).string();
-    if (ec) target = path;
-
-    const std::string temporary = TemporaryNameFor(target);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) RaiseCreateError(path, errno);
-    struct stat old{};
-    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    int error = errno;
-    ::close(fd);
-    if (written && ::rename(temporary.c_str(), target.c_str()) == 0) {
-        SyncFolderOf(target);
-        return;
-    }
-    if (written) error = errno;
-    ::unlink(temporary.c_str());
-    RaiseCreateError(path, error);
 }
 
 }  // namespace

@@ -164,20 +164,6 @@ std::string ReadReason(ssize_t got, size_t wanted)
     return "short read (" + std::to_string(got) + " of " + std::to_string(wanted) + " bytes)";
 }
 
-// Writes everything, retrying after a short write so that a stop gives its own cause (a full disk,
-// a size limit) rather than some earlier error. Empty when all is written and on disk.
-std::string WriteAllAndSync(int fd, const std::string& bytes)
-{
-    for (size_t done = 0; done < bytes.size();) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) return std::strerror(errno);
-        if (put == 0) return "disk full";
-        done += size_t(put);
-    }
-    return ::fsync(fd) == 0 ? "" : std::strerror(errno);
-}
-
 std::string MemoHeader(int level, const std::string& tablePath)
 {
     std::string header(kMemoHeaderSize, '\0');
@@ -194,33 +180,23 @@ std::string MemoHeader(int level, const std::string& tablePath)
 
 }  // namespace
 
-TPendingFile::TPendingFile(const std::string& path, const std::string& bytes, const std::string& suffix)
-    : path_(path), temp_(path + suffix)
+TPendingTableFile::TPendingTableFile(const std::string& path, const std::string& bytes, const std::string& suffix)
+    : path_(path)
 {
-    const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) DatabaseError("Cannot create table file '" + path_ + "': " + std::strerror(errno));
-    const std::string problem = WriteAllAndSync(fd, bytes);
-    ::close(fd);
-    if (!problem.empty()) Fail(problem);
+    try {
+        file_.emplace(path, bytes, suffix);
+    } catch (const EFileWriteError& e) {
+        DatabaseError("Cannot write table file '" + path_ + "': " + e.Reason);
+    }
 }
 
-TPendingFile::~TPendingFile()
+void TPendingTableFile::Commit()
 {
-    if (!temp_.empty()) ::unlink(temp_.c_str());
-}
-
-void TPendingFile::Commit()
-{
-    if (temp_.empty()) return;
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) Fail(std::strerror(errno));
-    temp_.clear();
-}
-
-void TPendingFile::Fail(const std::string& problem)
-{
-    ::unlink(temp_.c_str());
-    temp_.clear();
-    DatabaseError("Cannot write table file '" + path_ + "': " + problem);
+    try {
+        file_->Commit();
+    } catch (const EFileWriteError& e) {
+        DatabaseError("Cannot write table file '" + path_ + "': " + e.Reason);
+    }
 }
 
 uint8_t DbfCodePageMark(int codePage)
@@ -288,15 +264,15 @@ void TDbfFile::Create(const std::string& path, std::vector<TDbfField> fields, in
 
     const std::string memoPath = MemoPathFor(path, false);
     if (!hasMemo) {
-        TPendingFile(path, bytes).Commit();
+        TPendingTableFile(path, bytes).Commit();
         std::filesystem::remove(memoPath);  // a stale memo file of an older table
         return;
     }
     // Both files are written before either replaces anything. The new table has no records, so it
     // reads well beside an old memo file; an old table's memos would be lost beside the new one.
     // With no memo file yet, the memo file goes first so the new table never lacks one.
-    TPendingFile memo(memoPath, MemoHeader(level, path));
-    TPendingFile table(path, bytes);
+    TPendingTableFile memo(memoPath, MemoHeader(level, path));
+    TPendingTableFile table(path, bytes);
     if (!std::filesystem::exists(memoPath)) memo.Commit();
     table.Commit();
     memo.Commit();

@@ -7,9 +7,11 @@
 // then the header count, so the count never covers a record that is not on disk and a kill at
 // any moment leaves a table that opens with every earlier record intact.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/core/SafeFile.h"
 #include "platform/db/Variants.h"
 
 enum class TDbfMemoFormat { None, DBase3, DBase4, FoxPro };
@@ -26,21 +28,15 @@ struct TDbfField {
 uint8_t DbfCodePageMark(int codePage);
 int DbfCodePageOfMark(uint8_t mark);  // 0 for an unknown or missing mark
 
-// A file written in full and flushed to disk under a temporary name (the path plus the suffix);
-// Commit renames it over the target, once. One never committed is removed, so a failure leaves
-// the target as it was.
-class TPendingFile {
+// A table file written crash-safely (see TPendingFile); failures raise EDatabaseError naming it.
+class TPendingTableFile {
 public:
-    TPendingFile(const std::string& path, const std::string& bytes, const std::string& suffix = ".tmp~");
-    TPendingFile(const TPendingFile&) = delete;
-    TPendingFile& operator=(const TPendingFile&) = delete;
-    ~TPendingFile();
+    TPendingTableFile(const std::string& path, const std::string& bytes, const std::string& suffix = ".tmp~");
     void Commit();
 
 private:
-    [[noreturn]] void Fail(const std::string& problem);
     std::string path_;
-    std::string temp_;
+    std::optional<TPendingFile> file_;
 };
 
 class TDbfFile {

@@ -284,15 +284,15 @@ void TParadoxFile::Create(const std::string& path, const std::vector<TParadoxFie
     if (header.size() > 0xF800) DatabaseError("Cannot create Paradox table '" + path + "': the field names are too long");
     const std::string blobPath = BlobPathFor(path);
     if (!HasBlobField(fields)) {
-        TPendingFile(path, header).Commit();
+        TPendingTableFile(path, header).Commit();
         ::unlink(blobPath.c_str());  // a former table's blobs
         return;
     }
     // Both files are written before either replaces anything. The new table has no records, so it
     // reads well beside an old blob file; an old table's blobs would be lost beside the new one.
     // With no blob file yet, the blob file goes first so the new table never lacks one.
-    TPendingFile blob(blobPath, NewBlobHeader());
-    TPendingFile table(path, header);
+    TPendingTableFile blob(blobPath, NewBlobHeader());
+    TPendingTableFile table(path, header);
     if (!std::filesystem::exists(blobPath)) blob.Commit();
     table.Commit();
     blob.Commit();
@@ -555,7 +555,7 @@ void TParadoxFile::OpenBlobFile(bool forWriting)
     if (blobFd_ >= 0) return;
     blobFd_ = ::open(blobPath_.c_str(), (readOnly_ ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (blobFd_ < 0 && forWriting && errno == ENOENT) {
-        TPendingFile(blobPath_, NewBlobHeader()).Commit();
+        TPendingTableFile(blobPath_, NewBlobHeader()).Commit();
         blobFd_ = ::open(blobPath_.c_str(), O_RDWR | O_CLOEXEC);
     }
     if (blobFd_ < 0) FailBlob("cannot open: " + ErrnoText());

@@ -168,7 +168,7 @@ void TTextTable::WriteFile()
         for (const Variant& value : row) fields.push_back(ValueText(value));
         text += LineOf(fields);
     }
-    TPendingFile(path_, Utf8ToAnsi(text), ".tmp").Commit();
+    TPendingTableFile(path_, Utf8ToAnsi(text), ".tmp").Commit();
 }
 
 void TTextTable::InternalClose()
