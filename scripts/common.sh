@@ -37,10 +37,21 @@ qb_install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
 }
 
+# The build sets the compiler cache up itself (CMakeLists.txt); only its size is ours to give.
 qb_ccache_env() {
-  export CCACHE_BASEDIR="$QB_ROOT"
-  export CCACHE_SLOPPINESS="pch_defines,time_macros,include_file_mtime,include_file_ctime"
-  export CCACHE_COMPILERCHECK=content
+  command -v ccache >/dev/null || return 0
+  local limit
+  limit=$(ccache -k max_size 2>/dev/null || echo 0)
+  case "$limit" in
+    *G|*T) [ "${limit%%.*}" -ge 10 ] 2>/dev/null && return 0 ;;
+  esac
+  ccache -M 20G >/dev/null
 }
 
-qb_jobs() { nproc 2>/dev/null || echo 2; }
+# Parallel jobs: QB_JOBS when set (a shared machine), else every core.
+qb_jobs() {
+  if [ -n "${QB_JOBS:-}" ]; then echo "$QB_JOBS"; else nproc 2>/dev/null || echo 2; fi
+}
+
+# Seconds since the epoch, for the timings the scripts print.
+qb_now() { date +%s; }

@@ -9,7 +9,7 @@ qb_ccache_env
 
 build="${QB_RUN_BUILD_DIR:-$QB_ROOT/build-run}"
 cmake -S "$QB_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(qb_jobs)" --target quellbrook
+cmake --build "$build" -j "$(qb_jobs)" --target quellbrook quellbrook-ftpsettings
 
 config_dir="${QUELLBROOK_CONFIG_DIR:-${XDG_CONFIG_HOME:-$HOME/.config}/quellbrook}"
 data_home="${XDG_DATA_HOME:-$HOME/.local/share}"

@@ -9,6 +9,7 @@
 
 #include "stats/UStatDistributions.h"
 #include "stats/Ustatistics.h"
+#include "stats/support_StatsPaths.h"
 #include "support/TestSupport.h"
 
 // The distribution library built beside the program, loaded here from the build's bin folder.

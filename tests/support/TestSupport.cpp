@@ -58,7 +58,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
-std::string DataPath(const std::string& name) { return std::string(QB_TEST_DATA_ROOT) + "/" + name; }
+std::string DataPath(const std::string& name) { return std::string(TestDataRoot()) + "/" + name; }
 
 namespace {
 void PollForModal(std::function<void(QWidget*)> action, int attemptsLeft)

@@ -34,9 +34,13 @@ private:
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string DataPath(const std::string& name);  // a fixture under tests/data
+const char* TestDataRoot();                     // tests/data of the checkout that was built
 
 // Runs action on the modal window once the next exec() shows it (nullptr when none shows within
 // a few seconds); tests drive modal dialogs this way.
 void WhenModal(std::function<void(QWidget*)> action);
 
 }  // namespace qbtest
+
+// tests/data, for paths relative to the checkout.
+#define QB_TEST_DATA (::qbtest::TestDataRoot())

@@ -1,0 +1,1 @@
+// The precompiled test headers are built with this file.
