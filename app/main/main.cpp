@@ -3,6 +3,7 @@
 #include "app/FMain.h"
 #include "app/UORUCommon.h"
 #include "chart/graphics/ChartGraphicsModules.h"
+#include "platform/db/Odbc.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
 #include "stats/Ustatistics.h"
@@ -11,6 +12,7 @@ namespace {
 // Module start-up, lowest modules first.
 void InitializeModules()
 {
+    InitializeOdbcModule();
     InitializeStatisticsModule();
     InitDotDecimalHooks();
     CommonDirectory.clear();
