@@ -3,6 +3,9 @@
 #include "app/FMain.h"
 #include "app/UORUCommon.h"
 #include "chart/graphics/ChartGraphicsModules.h"
+#include "platform/core/CodePage.h"
+#include "platform/core/Registry.h"
+#include "platform/db/Odbc.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
 #include "stats/Ustatistics.h"
@@ -11,6 +14,8 @@ namespace {
 // Module start-up, lowest modules first.
 void InitializeModules()
 {
+    SetProgramCodePage(ReadCodePageSetting());
+    InitializeOdbcModule();
     InitializeStatisticsModule();
     InitDotDecimalHooks();
     CommonDirectory.clear();

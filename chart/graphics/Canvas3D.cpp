@@ -413,6 +413,8 @@ void TCanvas3D::PolylineWithZ(const TPointArray& points, int z)
 
 void TCanvas3D::RectangleWithZRounded(const TRect& rect, int z, int) { RectangleAtZ(rect, z); }
 
+void TCanvas3D::DrawPlaneBuffer() { Polygon(TPointArray(PlanePoints, PlanePoints + 4)); }
+
 void TCanvas3D::DrawShadow(TDuvShadow& shadow, const TRect& rect, bool ellipse, int cornerSize,
                            const TPointArray& points, int high, double, double startAngle, double endAngle)
 {

@@ -120,8 +120,12 @@ public:
     int XCenter = 0;
     int YCenter = 0;
     int ZCenter = 0;
+    // The four screen corners of the face DrawPlaneBuffer draws.
+    TPoint PlanePoints[4];
 
     // ------------------------------------------------ virtual operations
+    // The face of PlanePoints (a polygon unless the canvas draws faces its own way).
+    virtual void DrawPlaneBuffer();
     virtual TDuvTransform* PushTransform(const std::string& name, TDuvTransform* transform, void* visual);
     virtual void PopTransform();
     virtual void ShadeSliceEdges(TEdgeStyle style, int depth, const TPie3DSlice& slice);

@@ -1,6 +1,8 @@
 #include "chart/graphics/CanvasHelpers.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QPalette>
 #include <algorithm>
 
 #include "platform/core/NumText.h"
@@ -205,3 +207,22 @@ void SetBitmapResolution(QImage& bitmap, int dotsPerInch)
     bitmap.setDotsPerMeterX(perMetre);
     bitmap.setDotsPerMeterY(perMetre);
 }
+
+QColor ToQColor(TColor color)
+{
+    const auto value = static_cast<std::uint32_t>(color);
+    if ((value & 0xFF000000u) == 0xFF000000u) {
+        // System colours: the few the charts use, taken from the application palette.
+        const QPalette palette = QGuiApplication::palette();
+        switch (value & 0xFF) {
+        case 5: return palette.color(QPalette::Base);
+        case 8: return palette.color(QPalette::Text);
+        case 15: return palette.color(QPalette::Button);
+        case 18: return palette.color(QPalette::ButtonText);
+        default: return palette.color(QPalette::Window);
+        }
+    }
+    return QColor(Channel(color, 0), Channel(color, 8), Channel(color, 16));
+}
+
+TColor FromQRgb(QRgb rgb) { return static_cast<TColor>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16)); }

@@ -1,6 +1,7 @@
 #pragma once
 // Small stateless routines for points, rectangles, polygons and colours that the canvases and
 // the whole chart code share.
+#include <QColor>
 #include <cstdint>
 
 #include "chart/graphics/DuvTypes.h"
@@ -42,6 +43,11 @@ TColor LightenColor(TColor color, std::uint8_t amount);
 std::uint32_t ColorFromBytes(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3);
 // Blue, green and red, the order of a scan line.
 void ColorToRGBTriple(TColor color, std::uint8_t& blue, std::uint8_t& green, std::uint8_t& red);
+
+// A colour of the chart (red in the low byte; system colours resolved) as a Qt colour.
+QColor ToQColor(TColor color);
+// The chart colour of a pixel value.
+TColor FromQRgb(QRgb rgb);
 
 // Resizes only when the size differs.
 void SetBitmapSize(QImage& bitmap, int width, int height);

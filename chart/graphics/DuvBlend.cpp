@@ -1,12 +1,11 @@
 #include "chart/graphics/DuvBlend.h"
 
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <numbers>
 
 #include "chart/graphics/CanvasHelpers.h"
-#include "chart/graphics/DuvCanvas3D.h"
 #include "platform/core/NumText.h"
 
 namespace {
@@ -28,15 +27,6 @@ QImage As32(const QImage& image)
 
 // ---------------------------------------------------------------- blend object
 
-QImage* CanvasImage(TDuvCanvas& canvas)
-{
-    if (auto* gdi = dynamic_cast<TDuvCanvas3D*>(&canvas); gdi && gdi->BufferBitmap() && gdi->GetBufferedDisplay())
-        return gdi->BufferBitmap();
-    QPainter* device = canvas.ReferenceCanvas();
-    if (!device || !device->device() || device->device()->devType() != QInternal::Image) return nullptr;
-    return static_cast<QImage*>(device->device());
-}
-
 TDuvBitmapBlend::TDuvBitmapBlend(TDuvCanvas& canvas, const TRect& rect) : TDuvBlend(canvas, rect)
 {
     SetRectangle(rect);
@@ -57,14 +47,14 @@ void TDuvBitmapBlend::SetRectangle(const TRect& rect)
     rect_ = r;
     valid_ = r.Right > r.Left && r.Bottom > r.Top;
     if (!valid_) return;
-    const QImage* image = CanvasImage(Canvas());
+    const QImage* image = Canvas().DrawingImage();
     background_ = image ? image->copy(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top) : QImage();
 }
 
 void TDuvBitmapBlend::BlendOnto(int transparency)
 {
     if (Canvas().Metafiling || !valid_ || background_.isNull()) return;
-    QImage* image = CanvasImage(Canvas());
+    QImage* image = Canvas().DrawingImage();
     if (!image) return;
     BlendBitmaps(background_, *image, rect_.Left, rect_.Top, nullptr, 100 - transparency);
 }

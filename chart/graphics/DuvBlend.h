@@ -7,7 +7,7 @@
 
 #include "chart/graphics/DuvCanvas.h"
 
-// The background saved from the canvas's off-screen picture (or its device image).
+// The background saved from the picture the canvas draws on (TDuvCanvas::DrawingImage).
 class TDuvBitmapBlend : public TDuvBlend {
 public:
     TDuvBitmapBlend(TDuvCanvas& canvas, const TRect& rect);
@@ -22,9 +22,6 @@ private:
     QImage background_;
     bool valid_ = false;
 };
-
-// The image a canvas draws on: its off-screen buffer or the image under its device; none else.
-QImage* CanvasImage(TDuvCanvas& canvas);
 
 // Mixes source into destination at (x, y); percent is the transparency of the source (0 covers,
 // 100 leaves the destination as it was). With a mask each channel mixes by the mask's byte.

@@ -1,6 +1,7 @@
 #include "chart/graphics/DuvCanvas.h"
 
 #include <QFile>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -237,6 +238,17 @@ void TDuvCanvas::Line(int x0, int y0, int x1, int y1)
 }
 
 void TDuvCanvas::PolygonArray(const TPointArray& points) { Polygon(points); }
+
+QImage* TDuvCanvas::DrawingImage()
+{
+    QPainter* device = ReferenceCanvas();
+    if (!device || !device->device() || device->device()->devType() != QInternal::Image) return nullptr;
+    return static_cast<QImage*>(device->device());
+}
+
+bool TDuvCanvas::PointVisible(int, int) { return true; }
+
+std::unique_ptr<TDuvCanvas> TDuvCanvas::CreateImageCanvas(QImage&) { return nullptr; }
 
 // ---------------------------------------------------------------- plain operations
 

@@ -155,6 +155,18 @@ public:
     // Restores the clipping in force before the last clip call.
     virtual void Unclip() = 0;
 
+    // ------------------------------------------------ pixels for the effects done after the fact
+    // Blending, smooth shadows and turned gradients work on pixels through these three, so they
+    // need to know no canvas class.
+    // The picture the drawing lands in when its pixels can be read and changed in place (an
+    // off-screen buffer, or the image under the device); none else.
+    virtual QImage* DrawingImage();
+    // The point lies inside the clipping in force (everywhere when nothing is clipped).
+    virtual bool PointVisible(int x, int y);
+    // A canvas of this kind drawing straight onto the image (no buffer, the whole image its
+    // window), for a picture painted apart and then drawn here; none when this kind cannot.
+    virtual std::unique_ptr<TDuvCanvas> CreateImageCanvas(QImage& image);
+
     // ------------------------------------------------ plain operations
     int FontHeight();
     TDuvGradient* GetBrushGradient();

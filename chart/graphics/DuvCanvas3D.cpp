@@ -177,25 +177,6 @@ private:
 };
 }  // namespace
 
-QColor ToQColor(TColor color)
-{
-    const auto value = static_cast<std::uint32_t>(color);
-    if ((value & 0xFF000000u) == 0xFF000000u) {
-        // System colours: the few the charts use, taken from the application palette.
-        const QPalette palette = QGuiApplication::palette();
-        switch (value & 0xFF) {
-        case 5: return palette.color(QPalette::Base);
-        case 8: return palette.color(QPalette::Text);
-        case 15: return palette.color(QPalette::Button);
-        case 18: return palette.color(QPalette::ButtonText);
-        default: return palette.color(QPalette::Window);
-        }
-    }
-    return QColor(Channel(color, 0), Channel(color, 8), Channel(color, 16));
-}
-
-TColor FromQRgb(QRgb rgb) { return static_cast<TColor>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16)); }
-
 // ---------------------------------------------------------------- construction
 
 TDuvCanvas3D::TDuvCanvas3D()
@@ -333,7 +314,7 @@ void TDuvCanvas3D::SetMonochrome(bool on)
 
 TColor TDuvCanvas3D::GetPixel(int x, int y)
 {
-    QImage* image = CanvasImage(*this);
+    QImage* image = DrawingImage();
     if (!image || !image->valid(x, y)) return clNone;
     return FromQRgb(image->pixel(x, y));
 }
@@ -438,6 +419,36 @@ void TDuvCanvas3D::SetBufferedDisplay(bool on)
 }
 
 TDuvBlend* TDuvCanvas3D::CreateBlend(const TRect& rect) { return new TDuvBitmapBlend(*this, rect); }
+
+QImage* TDuvCanvas3D::DrawingImage()
+{
+    if (buffer_ && GetBufferedDisplay()) return buffer_.get();
+    return TDuvCanvas::DrawingImage();
+}
+
+bool TDuvCanvas3D::PointVisible(int x, int y) { return !clip_ || clip_->contains(QPoint(x, y)); }
+
+namespace {
+// A GDI canvas on an image of its own painter: pictures painted apart (a gradient before it is
+// turned) come out exactly as on the screen.
+class TImageCanvas : public TDuvCanvas3D {
+public:
+    explicit TImageCanvas(QImage& image) : painter_(&image)
+    {
+        SetBufferedDisplay(false);
+        InitWindow(&painter_, nullptr, clWhite, false, {0, 0, image.width(), image.height()});
+    }
+    ~TImageCanvas() override { SetCanvas(nullptr); }
+
+private:
+    QPainter painter_;
+};
+}  // namespace
+
+std::unique_ptr<TDuvCanvas> TDuvCanvas3D::CreateImageCanvas(QImage& image)
+{
+    return std::make_unique<TImageCanvas>(image);
+}
 
 // ---------------------------------------------------------------- clipping
 
@@ -1137,8 +1148,6 @@ void TDuvCanvas3D::DrawShadow(TDuvShadow& shadow, const TRect& rect, bool ellips
 }
 
 // ---------------------------------------------------------------- 3D primitives
-
-void TDuvCanvas3D::DrawPlaneBuffer() { Polygon(TPointArray(PlanePoints, PlanePoints + 4)); }
 
 void TDuvCanvas3D::Polyline3D(const std::vector<TPoint3D>& points)
 {

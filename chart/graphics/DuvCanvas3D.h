@@ -14,15 +14,11 @@
 #include <vector>
 
 #include "chart/graphics/Canvas3D.h"
+#include "chart/graphics/CanvasHelpers.h"
 
 class QPainter;
 class QPainterPath;
 class TCustomDuvGradient;
-
-// A colour of the chart (red in the low byte; system colours resolved) as a Qt colour.
-QColor ToQColor(TColor color);
-// The chart colour of a pixel value.
-TColor FromQRgb(QRgb rgb);
 
 class TDuvCanvas3D : public TCanvas3D {
 public:
@@ -32,10 +28,8 @@ public:
     bool Monochrome = false;
     bool KeepBuffer = false;
     std::uint8_t TextQuality = 0;
-    TPoint PlanePoints[4];
 
     // ------------------------------------------------ own virtual operations
-    virtual void DrawPlaneBuffer();
     // Takes the image as the buffer.
     virtual void SetBufferBitmap(std::unique_ptr<QImage> bitmap);
     virtual void FreeBufferBitmap();
@@ -107,6 +101,9 @@ public:
     void RotateLabel(int x, int y, const std::string& text, double angle, bool flag) override;
     void Unclip() override;
     TSize TextExtent(const std::string& text) override;
+    QImage* DrawingImage() override;
+    bool PointVisible(int x, int y) override;
+    std::unique_ptr<TDuvCanvas> CreateImageCanvas(QImage& image) override;
 
     // ------------------------------------------------ 3D
     bool UseDCBrush() override { return false; }

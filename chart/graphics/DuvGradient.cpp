@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "chart/graphics/CanvasHelpers.h"
-#include "chart/graphics/DuvCanvas3D.h"
 #include "platform/core/NumText.h"
 
 TGradientRotate GradientRotateHook = nullptr;
@@ -432,30 +431,32 @@ void TurnBitmap(TCustomDuvGradient& gradient, QImage& bitmap)
 }
 }  // namespace
 
-void TCustomDuvGradient::DrawRotated(TDuvCanvas3D& canvas, const TRect& rect)
+void TCustomDuvGradient::DrawRotated(TDuvCanvas& canvas, const TRect& rect)
 {
+    // Painted with Angle 0: the canvas's fill would come back here otherwise.
+    struct AngleGuard {
+        int& angle;
+        int saved;
+        ~AngleGuard() { angle = saved; }
+    } guard{angle_, std::exchange(angle_, 0)};
     const int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
-    const double theta = (360 - angle_) * std::numbers::pi / 180;
+    const double theta = (360 - guard.saved) * std::numbers::pi / 180;
     const double c = std::cos(theta), s = std::sin(theta);
     const double sign = s * c > 0 ? 1 : -1;
     const int bw = std::abs(Round(w * c + sign * h * s)) + 2;
     const int bh = std::abs(Round(w * s + sign * h * c)) + 2;
     QImage bitmap(bw, bh, QImage::Format_RGB32);
     bitmap.fill(Qt::white);
-    const int savedAngle = angle_;
-    angle_ = 0;
-    try {
-        QPainter painter(&bitmap);
-        TDuvCanvas3D temporary;
-        temporary.SetBufferedDisplay(false);
-        temporary.InitWindow(&painter, nullptr, clWhite, false, {0, 0, bw, bh});
-        Draw(temporary, {0, 0, bw, bh}, 0);
-        temporary.SetCanvas(nullptr);
-    } catch (...) {
-        angle_ = savedAngle;
-        throw;
+    std::unique_ptr<TDuvCanvas> painter = canvas.CreateImageCanvas(bitmap);
+    if (!painter) {
+        canvas.ClipToRect(rect);
+        Draw(canvas, rect, 0);
+        canvas.Unclip();
+        return;
     }
-    angle_ = savedAngle;
+    Draw(*painter, {0, 0, bw, bh}, 0);
+    painter.reset();
+    angle_ = guard.saved;
     (GradientRotateHook ? GradientRotateHook : &TurnBitmap)(*this, bitmap);
     canvas.ClipToRect(rect);
     canvas.DrawGraphic(rect.Left - (bw - w) / 2, rect.Top - (bh - h) / 2, bitmap);

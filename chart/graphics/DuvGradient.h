@@ -13,8 +13,6 @@
 #include "platform/core/Events.h"
 #include "platform/core/Properties.h"
 
-class TDuvCanvas3D;
-
 class TDuvGradientColor : public TCollectionItem {
     QB_CLASS(TDuvGradientColor, TCollectionItem)
 public:
@@ -110,8 +108,9 @@ public:
     void DrawSub(TDuvCanvas& canvas, const TRect& rect, int cornerSize);
     // Rings of colour around the radial centre.
     void DrawRadial(TDuvCanvas& canvas, const TRect& rect);
-    // The gradient drawn unturned into a bitmap, turned by Angle and drawn clipped to rect.
-    void DrawRotated(TDuvCanvas3D& canvas, const TRect& rect);
+    // The gradient drawn unturned into a bitmap by a canvas of the target's kind, turned by Angle
+    // and drawn clipped to rect. A canvas that can't draw into a bitmap gets the gradient unturned.
+    void DrawRotated(TDuvCanvas& canvas, const TRect& rect);
 
     TChangeHandler OnChange;
 

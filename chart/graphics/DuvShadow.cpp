@@ -8,8 +8,8 @@
 #include <numbers>
 #include <utility>
 
+#include "chart/graphics/Canvas3D.h"
 #include "chart/graphics/CanvasHelpers.h"
-#include "chart/graphics/DuvCanvas3D.h"
 #include "platform/core/NumText.h"
 
 namespace {
@@ -224,7 +224,7 @@ std::vector<int> ShadowKernel(int radius, int smoothBlur)
     return kernel;
 }
 
-void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bool clip, TDuvCanvas3D& canvas,
+void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bool clip, TDuvCanvas& canvas,
                     int smoothBlur, int radius)
 {
     const int w = shape.width(), h = shape.height(), size = 2 * radius + 1;
@@ -249,10 +249,9 @@ void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bo
             for (int c = 0; c < 3; ++c) cell(x, y)[c] = static_cast<std::uint8_t>(sums[c] / weights);
         }
     }
-    const std::optional<QRegion>& clipRegion = canvas.CurrentClip();
     for (int x = x0; x <= x1; ++x) {
         for (int y = y0; y <= y1; ++y) {
-            if (clip && clipRegion && !clipRegion->contains(QPoint(x + dx, y + dy))) continue;
+            if (clip && !canvas.PointVisible(x + dx, y + dy)) continue;
             // The window stays within the rows that were blurred, centred on the row itself.
             double sums[3] = {0, 0, 0};
             long long weights = 0;
@@ -269,10 +268,10 @@ void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bo
     }
 }
 
-void SmoothShadow(TDuvShadow& shadow, TDuvCanvas3D& canvas, const TRect& rect, const TPointArray& points, int high,
+void SmoothShadow(TDuvShadow& shadow, TDuvCanvas& canvas, const TRect& rect, const TPointArray& points, int high,
                   bool ellipse, double holePercent, int cornerSize)
 {
-    QImage* buffer = canvas.BufferBitmap();
+    QImage* buffer = canvas.DrawingImage();
     if (!buffer) return;
     const int m = shadow.BlurRadius();
     TPointArray moved;

@@ -12,7 +12,6 @@
 
 class TDuvCanvas;
 class TCanvas3D;
-class TDuvCanvas3D;
 class TDuvBlend;
 
 class TDuvShadow : public TPersistent {
@@ -102,9 +101,11 @@ public:
 std::vector<int> ShadowKernel(int radius, int smoothBlur);
 // The bounds of the rectangle's corners turned by angle degrees about its centre.
 void RotateRectCorners(const TRect& rect, double angle, TPoint corners[4]);
-// Blurs the shape and multiplies it into the canvas's off-screen picture at (dx, dy).
-void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bool clip, TDuvCanvas3D& canvas,
+// Blurs the shape and multiplies it into the canvas's picture (destination) at (dx, dy); with
+// clip only where the canvas's clipping lets through.
+void BlurShadowOnto(const QImage& shape, QImage& destination, int dx, int dy, bool clip, TDuvCanvas& canvas,
                     int smoothBlur, int radius);
-// A smooth shadow of points 0..high, or of an ellipse (with a hole), or of a (rounded) rectangle.
-void SmoothShadow(TDuvShadow& shadow, TDuvCanvas3D& canvas, const TRect& rect, const TPointArray& points, int high,
+// A smooth shadow of points 0..high, or of an ellipse (with a hole), or of a (rounded) rectangle,
+// multiplied into the picture the canvas draws on; nothing when its pixels can't be reached.
+void SmoothShadow(TDuvShadow& shadow, TDuvCanvas& canvas, const TRect& rect, const TPointArray& points, int high,
                   bool ellipse, double holePercent, int cornerSize);

@@ -5,7 +5,6 @@
 #include <numbers>
 
 #include "chart/graphics/CanvasHelpers.h"
-#include "chart/graphics/DuvCanvas3D.h"
 #include "chart/graphics/DuvGradient.h"
 #include "platform/core/NumText.h"
 
@@ -41,12 +40,8 @@ int NormalizeAngle(int angle)
 
 void DrawPlane(TCanvas3D& canvas, const TPoint corners[4])
 {
-    if (auto* gdi = dynamic_cast<TDuvCanvas3D*>(&canvas)) {
-        std::copy(corners, corners + 4, gdi->PlanePoints);
-        gdi->DrawPlaneBuffer();
-        return;
-    }
-    canvas.Polygon(TPointArray(corners, corners + 4));
+    std::copy(corners, corners + 4, canvas.PlanePoints);
+    canvas.DrawPlaneBuffer();
 }
 
 // ---------------------------------------------------------------- cube

@@ -8,7 +8,7 @@
 // Degrees brought into 0..360 (360 stays).
 int NormalizeAngle(int angle);
 
-// A four-cornered face: the canvas's plane buffer when it has one, else a polygon.
+// A four-cornered face, drawn through the canvas's plane buffer.
 void DrawPlane(TCanvas3D& canvas, const TPoint corners[4]);
 
 // The faces of a box that turn to the viewer; darkSides shades the sides with gradients.

@@ -138,6 +138,12 @@ void TRecordingCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerWidth
     Record("RoundRect", Args(x1, y1, x2, y2, cornerWidth, cornerHeight));
 }
 
+std::unique_ptr<TDuvCanvas> TRecordingCanvas::CreateImageCanvas(QImage& image)
+{
+    Record("CreateImageCanvas", Args(image.width(), image.height()));
+    return std::make_unique<TRecordingCanvas>();
+}
+
 void TRecordingCanvas::StretchDraw(const TRect& rect, const QImage& graphic)
 {
     Record("StretchDraw", Args(rect, graphic.width(), graphic.height()));

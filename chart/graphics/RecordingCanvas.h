@@ -84,6 +84,8 @@ public:
     void RotateLabel(int x, int y, const std::string& text, double angle, bool flag) override;
     void Unclip() override;
     TSize TextExtent(const std::string& text) override;
+    // Recorded here; the canvas handed out is another recording canvas, so the image stays blank.
+    std::unique_ptr<TDuvCanvas> CreateImageCanvas(QImage& image) override;
 
     TColor GetPixel3D(int x, int y, int z) override;
     bool ProjectsText() override { return false; }

@@ -6,7 +6,6 @@
 
 #include <iconv.h>
 
-#include "platform/core/Registry.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -14,7 +13,7 @@ namespace {
 constexpr int kDefaultCodePage = 1250;
 constexpr int kUtf8CodePage = 65001;
 
-std::atomic<int> g_programCodePage{0};  // 0: not read yet
+std::atomic<int> g_programCodePage{0};  // 0: none set, the default
 
 std::string IconvName(int codePage) { return codePage == kUtf8CodePage ? "UTF-8" : "CP" + std::to_string(codePage); }
 
@@ -29,8 +28,6 @@ IconvHandle OpenConverter(int fromCodePage, int toCodePage)
     if (handle == reinterpret_cast<iconv_t>(-1)) return nullptr;
     return IconvHandle(handle);
 }
-
-bool IsSupported(int codePage) { return codePage > 0 && OpenConverter(codePage, kUtf8CodePage) != nullptr; }
 
 // How many bytes to pass over at a character iconv refused: a whole character that has no
 // mapping, or one byte of a broken sequence.
@@ -67,22 +64,6 @@ std::string Convert(iconv_t converter, const std::string& text, bool utf8Source)
     return out;
 }
 
-int ReadCodePageSetting()
-{
-    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        TRegistry registry;
-        registry.SetRootKey(root);
-        if (!registry.OpenKeyReadOnly("\\Software\\ORU") || !registry.ValueExists("CodePage")) continue;
-        try {
-            const int codePage = registry.ReadInteger("CodePage");
-            if (IsSupported(codePage)) return codePage;
-        } catch (const ERegistryException&) {
-            // a value of another type counts as not set
-        }
-    }
-    return kDefaultCodePage;
-}
-
 }  // namespace
 
 size_t ValidUtf8Length(const char* text, size_t left)
@@ -112,18 +93,17 @@ size_t ValidUtf8Length(const char* text, size_t left)
     return 0;
 }
 
+bool IsCodePageSupported(int codePage) { return codePage > 0 && OpenConverter(codePage, kUtf8CodePage) != nullptr; }
+
 int ProgramCodePage()
 {
-    const int cached = g_programCodePage.load();
-    if (cached != 0) return cached;
-    const int codePage = ReadCodePageSetting();
-    g_programCodePage.store(codePage);
-    return codePage;
+    const int codePage = g_programCodePage.load();
+    return codePage != 0 ? codePage : kDefaultCodePage;
 }
 
 void SetProgramCodePage(int codePage)
 {
-    if (codePage != 0 && !IsSupported(codePage))
+    if (codePage != 0 && !IsCodePageSupported(codePage))
         throw EConvertError("Code page " + std::to_string(codePage) + " is not supported");
     g_programCodePage.store(codePage);
 }

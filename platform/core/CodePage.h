@@ -1,12 +1,15 @@
 #pragma once
 // The program's one 8-bit code page for text in files ("ANSI"): Windows-1250 unless the
-// settings store says otherwise (value CodePage under \Software\ORU, e.g. 1252).
+// program's start-up sets another (it reads the value CodePage under \Software\ORU of the
+// settings store, see ReadCodePageSetting in Registry.h).
 #include <cstddef>
 #include <string>
 
-// Code page number in use; read from the settings store once, then cached.
+// Code page number in use: the one set last, else 1250.
 int ProgramCodePage();
-void SetProgramCodePage(int codePage);  // tests and the settings reader; 0 reads the settings again
+// Raises EConvertError for a code page iconv doesn't know; 0 goes back to 1250.
+void SetProgramCodePage(int codePage);
+bool IsCodePageSupported(int codePage);
 
 // Conversions through iconv; characters without a mapping and broken input bytes become '?'.
 // A code page iconv doesn't know raises EConvertError.

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/core/CodePage.h"
 #include "platform/core/IniFiles.h"
 
 namespace {
@@ -376,3 +377,19 @@ void TRegistry::WriteInteger(const std::string& name, int value) { WriteRawValue
 bool TRegistry::ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
 
 void TRegistry::WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+
+int ReadCodePageSetting()
+{
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        TRegistry registry;
+        registry.SetRootKey(root);
+        if (!registry.OpenKeyReadOnly("\\Software\\ORU") || !registry.ValueExists("CodePage")) continue;
+        try {
+            const int codePage = registry.ReadInteger("CodePage");
+            if (IsCodePageSupported(codePage)) return codePage;
+        } catch (const ERegistryException&) {
+            // a value of another type counts as not set
+        }
+    }
+    return 0;
+}

@@ -58,3 +58,8 @@ private:
     bool keyOpen_ = false;
     bool readOnly_ = false;
 };
+
+// The program's code page setting: the integer CodePage under \Software\ORU, of the current user
+// first, then of the machine; 0 when neither names a code page the text conversion knows (a
+// value of another type counts as not set). The programs hand it to SetProgramCodePage at start.
+int ReadCodePageSetting();

@@ -4,9 +4,14 @@
 #include <filesystem>
 
 #include "platform/db/DbError.h"
-#include "platform/db/Odbc.h"
 
 namespace {
+
+std::vector<TConnectionKind>& ConnectionKinds()
+{
+    static std::vector<TConnectionKind> kinds;
+    return kinds;
+}
 
 bool IsStandardDriver(const std::string& driver) { return driver.empty() || SameText(driver, "STANDARD"); }
 
@@ -16,6 +21,17 @@ bool IsTableFile(const std::filesystem::path& path)
 }
 
 }  // namespace
+
+void RegisterConnectionKind(const TConnectionKind& kind)
+{
+    std::vector<TConnectionKind>& kinds = ConnectionKinds();
+    const auto same = std::find_if(kinds.begin(), kinds.end(),
+                                   [&](const TConnectionKind& k) { return SameText(k.Parameter, kind.Parameter); });
+    if (same != kinds.end())
+        *same = kind;
+    else
+        kinds.push_back(kind);
+}
 
 // ---- TDatabase
 
@@ -59,17 +75,22 @@ void TDatabase::SetConnected(bool connected)
 {
     if (connected == connected_) return;
     if (!connected) {
-        odbc_.reset();
+        connection_.reset();
         connected_ = false;
         return;
     }
     if (!AliasName.empty() && !session_->IsAlias(AliasName))
         DatabaseError("Database '" + databaseName_ + "': unknown alias '" + AliasName + "'");
-    if (const std::string dataSource = OdbcDataSource(); !dataSource.empty()) {
-        odbc_ = std::make_unique<TOdbcConnection>(dataSource, Param("USER NAME"), Param("PASSWORD"));
-        connected_ = true;
-        return;
+    for (const TConnectionKind& kind : ConnectionKinds()) {
+        if (const std::string value = Param(kind.Parameter); !value.empty()) {
+            connection_ = kind.Connect(*this, value);
+            connected_ = true;
+            return;
+        }
     }
+    // Never taken for a folder: its tables would be looked for in the wrong place.
+    if (!OdbcDataSource().empty())
+        DatabaseError("Database '" + databaseName_ + "': ODBC data sources are not available");
     const std::string driver = EffectiveDriver();
     if (!IsStandardDriver(driver))
         DatabaseError("Database '" + databaseName_ + "': driver '" + driver + "' is not available");
@@ -83,8 +104,8 @@ void TDatabase::GetTableNames(TStringList& list, bool systemTables)
 {
     Open();
     list.Clear();
-    if (odbc_) {
-        for (const std::string& name : odbc_->TableNames(systemTables)) list.Add(name);
+    if (connection_) {
+        for (const std::string& name : connection_->TableNames(systemTables)) list.Add(name);
         return;
     }
     std::vector<std::string> names;

@@ -2,7 +2,9 @@
 // Databases and the session: a database names a folder of dBase tables (parameter PATH) or an
 // alias of the session; the session holds the alias set and the databases by name.
 // An alias or database with the parameter "ODBC DSN" connects to that ODBC data source instead
-// (with its "USER NAME" and "PASSWORD").
+// (with its "USER NAME" and "PASSWORD"), through the connection kind the ODBC module registers
+// at start-up (InitializeOdbcModule in Odbc.h).
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,8 +12,25 @@
 
 #include "platform/core/StringList.h"
 
-class TOdbcConnection;
+class TDatabase;
 class TSession;
+
+// A database's connection to something other than a folder of dBase tables.
+class TDatabaseConnection {
+public:
+    virtual ~TDatabaseConnection() = default;
+    // "schema.name" where the source reports a schema; system tables only when asked for.
+    virtual std::vector<std::string> TableNames(bool systemTables = false) = 0;
+};
+
+// A kind of connection: a database whose parameters (own, else its alias's) give a value for
+// Parameter connects through Connect(database, value) instead of opening a folder.
+struct TConnectionKind {
+    std::string Parameter;
+    std::function<std::unique_ptr<TDatabaseConnection>(const TDatabase& database, const std::string& value)> Connect;
+};
+// Modules register their kinds at start-up; a kind for the same parameter replaces the earlier.
+void RegisterConnectionKind(const TConnectionKind& kind);
 
 class TDatabase : public TObject {
 public:
@@ -38,17 +57,18 @@ public:
     TSession& Session() const { return *session_; }
 
     std::string OdbcDataSource() const;  // "" when the database is a folder of tables
-    TOdbcConnection* OdbcConnection() const { return odbc_.get(); }  // while connected to a data source
+    // While connected through a connection kind (to an ODBC data source); none for a folder.
+    TDatabaseConnection* Connection() const { return connection_.get(); }
+    std::string Param(const std::string& name) const;  // own, else the alias's
 
 private:
     friend class TSession;
     std::string EffectiveDriver() const;
-    std::string Param(const std::string& name) const;  // own, else the alias's
 
     TSession* session_;
     std::string databaseName_;
     bool connected_ = false;
-    std::unique_ptr<TOdbcConnection> odbc_;
+    std::unique_ptr<TDatabaseConnection> connection_;
 };
 
 class TSession : public TObject {

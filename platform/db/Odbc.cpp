@@ -401,8 +401,17 @@ TOdbcConnection& OdbcConnectionOf(const std::string& databaseName)
     TDatabase* database = Session().FindDatabase(databaseName);
     if (!database) DatabaseError("Unknown database '" + databaseName + "'");
     database->Open();
-    if (!database->OdbcConnection()) DatabaseError("Database '" + databaseName + "' is not an ODBC data source");
-    return *database->OdbcConnection();
+    auto* connection = dynamic_cast<TOdbcConnection*>(database->Connection());
+    if (!connection) DatabaseError("Database '" + databaseName + "' is not an ODBC data source");
+    return *connection;
+}
+
+void InitializeOdbcModule()
+{
+    RegisterConnectionKind({"ODBC DSN", [](const TDatabase& database, const std::string& dataSource) {
+                                return std::make_unique<TOdbcConnection>(dataSource, database.Param("USER NAME"),
+                                                                         database.Param("PASSWORD"));
+                            }});
 }
 
 // ---- tables

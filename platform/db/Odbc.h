@@ -12,6 +12,7 @@
 
 #include "platform/db/BatchMove.h"
 #include "platform/db/DataSet.h"
+#include "platform/db/Database.h"
 
 struct TOdbcColumn {
     std::string Name;
@@ -25,7 +26,7 @@ struct TOdbcResult {
     std::vector<std::vector<Variant>> Rows;
 };
 
-class TOdbcConnection {
+class TOdbcConnection : public TDatabaseConnection {
 public:
     // Raises EDatabaseError naming the data source and the driver manager's diagnostics
     // (an unknown data source, a driver library that cannot be loaded, a refused login).
@@ -33,7 +34,7 @@ public:
     // process; the data source's other values are read afresh after TOdbcIniFile::Save.
     explicit TOdbcConnection(const std::string& dataSource, const std::string& userName = "",
                              const std::string& password = "");
-    ~TOdbcConnection();
+    ~TOdbcConnection() override;
     TOdbcConnection(const TOdbcConnection&) = delete;
     TOdbcConnection& operator=(const TOdbcConnection&) = delete;
 
@@ -44,7 +45,7 @@ public:
     TOdbcResult Select(const std::string& sql, const std::vector<Variant>& params = {});
     std::vector<TOdbcColumn> Columns(const std::string& tableName);
     // "schema.name" where the driver reports a schema; system tables only when asked for.
-    std::vector<std::string> TableNames(bool systemTables = false);
+    std::vector<std::string> TableNames(bool systemTables = false) override;
     bool TableExists(const std::string& tableName);
     // The name in the driver's identifier quotes ("name" with the usual drivers).
     std::string QuoteName(const std::string& name) const;
@@ -64,6 +65,10 @@ private:
 // The ODBC connection of the database of that name, connecting it when needed; raises when the
 // database is unknown or does not stand for an ODBC data source.
 TOdbcConnection& OdbcConnectionOf(const std::string& databaseName);
+
+// The ODBC module's start-up: databases with "ODBC DSN" connect through it from then on. The
+// program's start-up calls it, and so does every test program that opens such a database.
+void InitializeOdbcModule();
 
 // A dataset on one table of an ODBC database. Open reads every row; posts and deletes are
 // written at once. A changed or deleted row is found by IndexFieldNames ("A;B") when set, else

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "chart/graphics/RecordingCanvas.h"
+
 namespace {
 
 struct Counted {
@@ -82,6 +84,19 @@ TEST(DuvGradient, CopyingCarriesOrDropsTheSubGradient)
     ASSERT_NE(target.PeekSubGradient(), nullptr);
     EXPECT_EQ(target.PeekSubGradient()->Transparency(), 70);
     EXPECT_TRUE(target.Visible());
+}
+
+// Any canvas kind gets turned gradients: the gradient is painted on a bitmap by a canvas the
+// target lends, then drawn centred and clipped on the target; Angle is kept.
+TEST(DuvGradient, RotatedPaintGoesThroughAnImageCanvasOfTheTarget)
+{
+    TRecordingCanvas canvas;
+    TDuvGradient gradient;
+    gradient.SetAngle(90);
+    gradient.DrawRotated(canvas, {0, 0, 100, 50});
+    EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{"CreateImageCanvas(52,102)", "ClipToRect(0,0,100,50)",
+                                                         "DrawGraphic(24,-26,52,102)", "Unclip()"}));
+    EXPECT_EQ(gradient.Angle(), 90);
 }
 
 }  // namespace

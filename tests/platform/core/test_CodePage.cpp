@@ -14,7 +14,7 @@ namespace {
 
 const std::string kCzech = "Příliš žluťoučký kůň úpěl ďábelské ódy";
 
-// Each test gets an empty settings folder and reads the code page setting afresh.
+// Each test gets an empty settings folder and the default code page.
 class CodePageTest : public testing::Test {
 protected:
     void SetUp() override
@@ -72,6 +72,8 @@ TEST_F(CodePageTest, SettingChoosesTheCodePage)
         if (c.user) WriteSetting(HKEY_CURRENT_USER, c.user);
         if (c.machine) WriteSetting(HKEY_LOCAL_MACHINE, c.machine);
         SetProgramCodePage(0);
+        EXPECT_EQ(ProgramCodePage(), 1250) << c.what << ": the setting counts once the start-up sets it";
+        SetProgramCodePage(ReadCodePageSetting());
         EXPECT_EQ(ProgramCodePage(), c.expected) << c.what;
     }
 }

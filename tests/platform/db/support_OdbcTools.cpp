@@ -31,6 +31,7 @@ std::string SqliteDriverLibrary() { return OdbcDriverFolder() + "libsqlite3odbc.
 
 void ResetOdbcFiles()
 {
+    InitializeOdbcModule();
     qbtest::WriteFileBytes((Folder() / "system" / "odbcinst.ini").string(),
                            "[" + kSqliteDriver + "]\nDescription = SQLite3 ODBC Driver\nDriver = " +
                                SqliteDriverLibrary() + "\n");

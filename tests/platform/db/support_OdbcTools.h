@@ -10,7 +10,8 @@ inline const std::string kSqliteDriver = "SQLite3";
 
 // The driver manager reads ODBCSYSINI once per process, so the folder is fixed for the whole
 // test program: ODBCSYSINI is <folder>/system, ODBCINI is <folder>/user.odbc.ini.
-// Each call empties both odbc.ini files and registers the SQLite driver afresh.
+// Each call empties both odbc.ini files and registers the SQLite driver afresh; it also starts
+// the ODBC module as the program's start-up does, so databases with "ODBC DSN" connect.
 void ResetOdbcFiles();
 std::string UserOdbcIni();
 std::string SystemOdbcIni();

@@ -180,13 +180,13 @@ protected:
 TEST_F(OdbcDatabaseTest, DatabaseOnAnOdbcAliasConnectsAndListsItsTables)
 {
     database_.Open();
-    ASSERT_NE(database_.OdbcConnection(), nullptr);
-    database_.OdbcConnection()->Execute("CREATE TABLE People (A INTEGER)");
+    ASSERT_NE(dynamic_cast<TOdbcConnection*>(database_.Connection()), nullptr);
+    Connection().Execute("CREATE TABLE People (A INTEGER)");
     TStringList names;
     database_.GetTableNames(names);
     EXPECT_EQ(names.CommaText(), "People");
     database_.Close();
-    EXPECT_EQ(database_.OdbcConnection(), nullptr);
+    EXPECT_EQ(database_.Connection(), nullptr);
 
     TDatabase folder;
     folder.SetDatabaseName("QbFolder");

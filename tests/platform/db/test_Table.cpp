@@ -322,3 +322,32 @@ TEST_F(TableTest, DatabasesAndSessionAliases)
         EXPECT_FALSE(db.Connected());
     }
 }
+
+// A database whose alias names a source of a registered connection kind connects through that
+// kind with the alias's parameters, lists the source's tables, and lets go of it when closed.
+TEST_F(TableTest, DatabasesConnectThroughRegisteredKinds)
+{
+    struct TListConnection : TDatabaseConnection {
+        explicit TListConnection(std::vector<std::string> names) : names_(std::move(names)) {}
+        std::vector<std::string> TableNames(bool) override { return names_; }
+        std::vector<std::string> names_;
+    };
+    RegisterConnectionKind({"TEST SOURCE", [](const TDatabase& database, const std::string& value) {
+                                return std::make_unique<TListConnection>(
+                                    std::vector<std::string>{value, database.Param("USER NAME")});
+                            }});
+    TSession session;
+    TStringList params;
+    params.Add("TEST SOURCE=Survey");
+    params.Add("USER NAME=anna");
+    session.AddAlias("TestSource", "Test driver", params);
+    TDatabase database(&session);
+    database.AliasName = "TestSource";
+    TStringList names;
+    database.GetTableNames(names);
+    EXPECT_TRUE(database.Connected());
+    EXPECT_NE(database.Connection(), nullptr);
+    EXPECT_EQ(names.CommaText(), "Survey,anna");
+    database.Close();
+    EXPECT_EQ(database.Connection(), nullptr);
+}
