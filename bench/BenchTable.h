@@ -55,10 +55,11 @@ inline int RecordsArgument(int argc, char** argv)
     return records;
 }
 
-inline double Timed(const std::string& command)
+template <class Work>
+double Timed(Work work)
 {
     const auto start = Clock::now();
-    if (std::system(command.c_str()) != 0) std::printf("command failed: %s\n", command.c_str());
+    work();
     return Seconds(start);
 }
 

@@ -10,7 +10,8 @@ QB_PACKAGES=(
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs imagemagick
-  python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin
+  python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin python3-gdal
+  libreoffice-writer-nogui libshp-dev
   libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev pxlib1
   libboost-dev
   unixodbc-dev odbcinst libsqliteodbc tdsodbc

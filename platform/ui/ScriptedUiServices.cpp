@@ -1,6 +1,29 @@
 #include "platform/ui/ScriptedUiServices.h"
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+TScriptedUiServices::TLeftoverHandler leftoverHandler = nullptr;
+
+std::string Describe(const TUiAnswer& answer)
+{
+    std::string text = "unused answer for the " + UiCallKindName(answer.Kind);
+    if (!answer.Accepted)
+        return text + " (cancel)";
+    switch (answer.Kind) {
+    case TUiCallKind::Message: return text + " (button " + std::to_string(answer.Button) + ")";
+    case TUiCallKind::Input:
+    case TUiCallKind::OpenFile:
+    case TUiCallKind::SaveFile:
+    case TUiCallKind::Directory: return text + " (\"" + answer.Text + "\")";
+    case TUiCallKind::Color: return text + " (" + std::to_string(answer.Color) + ")";
+    case TUiCallKind::Font: return text + " (\"" + answer.Font.Name + "\")";
+    }
+    return text;
+}
+}  // namespace
 
 std::string UiCallKindName(TUiCallKind kind)
 {
@@ -35,6 +58,44 @@ TUiAnswer TUiAnswer::ChooseFont(const TFontChoice& font) { return {.Kind = TUiCa
 TUiAnswer TUiAnswer::Cancel(TUiCallKind kind)
 {
     return {.Kind = kind, .Accepted = false, .Button = kind == TUiCallKind::Message ? mrCancel : mrNone};
+}
+
+TScriptedUiServices::TLeftoverHandler TScriptedUiServices::SetLeftoverHandler(TLeftoverHandler handler)
+{
+    TLeftoverHandler previous = leftoverHandler;
+    leftoverHandler = handler;
+    return previous;
+}
+
+TScriptedUiServices::~TScriptedUiServices()
+{
+    const std::vector<std::string> leftovers = Leftovers();
+    if (leftovers.empty())
+        return;
+    std::string report = "The scripted UI services ended with:";
+    for (const std::string& leftover : leftovers)
+        report += "\n  " + leftover;
+    if (leftoverHandler) {
+        leftoverHandler(report);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", report.c_str());
+    std::abort();
+}
+
+std::vector<std::string> TScriptedUiServices::Leftovers() const
+{
+    std::vector<std::string> leftovers = failures_;
+    for (const TUiAnswer& answer : answers_)
+        leftovers.push_back(Describe(answer));
+    return leftovers;
+}
+
+std::vector<std::string> TScriptedUiServices::TakeFailures()
+{
+    std::vector<std::string> taken;
+    taken.swap(failures_);
+    return taken;
 }
 
 void TScriptedUiServices::Push(const TUiAnswer& answer) { answers_.push_back(answer); }

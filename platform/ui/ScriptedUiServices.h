@@ -1,6 +1,7 @@
 #pragma once
 // The UI services double for tests: answers come from a script in call order, every call is
-// logged, and a call the script did not foresee fails with a clear message.
+// logged, and a call the script did not foresee fails with a clear message. A double that ends
+// with answers left unused or with an unforeseen call reports them, so neither passes unseen.
 #include <deque>
 #include <string>
 #include <vector>
@@ -51,11 +52,26 @@ public:
 
 class TScriptedUiServices : public TUiServices {
 public:
+    // Receives what a double left behind at its end, one text naming every unused answer and
+    // unforeseen call. Test programs install one that fails the running test; without one the
+    // text goes to standard error and the program aborts.
+    using TLeftoverHandler = void (*)(const std::string& report);
+    static TLeftoverHandler SetLeftoverHandler(TLeftoverHandler handler);  // returns the previous
+
+    TScriptedUiServices() = default;
+    TScriptedUiServices(const TScriptedUiServices&) = delete;
+    TScriptedUiServices& operator=(const TScriptedUiServices&) = delete;
+    ~TScriptedUiServices() override;
+
     void Push(const TUiAnswer& answer);
     int Pending() const { return static_cast<int>(answers_.size()); }
     const std::vector<TUiCall>& Log() const { return log_; }
     // The texts of the unexpected calls, also when the code under test swallowed the exception.
     const std::vector<std::string>& Failures() const { return failures_; }
+    // Hands the unforeseen calls over and forgets them, for a test that provokes one on purpose.
+    std::vector<std::string> TakeFailures();
+    // What is wrong so far: each unused answer and each unforeseen call; empty when all is well.
+    std::vector<std::string> Leftovers() const;
 
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;

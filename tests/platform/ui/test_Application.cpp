@@ -96,8 +96,9 @@ TEST(Application, AFailureToShowTheErrorStaysInside)
     TScriptedUiServices ui;  // no answer scripted: showing the error itself fails
     TScopedUiServices scope(ui);
     EXPECT_TRUE(RunThrowingHandlerThenAnother([] { throw Exception("first"); }));
-    ASSERT_EQ(ui.Failures().size(), 1u);
-    EXPECT_NE(ui.Failures()[0].find("first"), std::string::npos);
+    const std::vector<std::string> failures = ui.TakeFailures();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("first"), std::string::npos);
 }
 
 TEST(Application, MessageOfEveryKindOfException)

@@ -115,10 +115,52 @@ TEST(ScriptedUiServices, UnforeseenCallsFailClearly)
         } catch (const EUnexpectedUiCall& e) {
             EXPECT_EQ(e.Message(), c.expected);
         }
-        ASSERT_EQ(ui.Failures().size(), 1u);
-        EXPECT_EQ(ui.Failures()[0], c.expected);
         EXPECT_EQ(ui.Log().size(), 1u) << "the unexpected call is logged too";
+        const std::vector<std::string> failures = ui.TakeFailures();
+        ASSERT_EQ(failures.size(), 1u);
+        EXPECT_EQ(failures[0], c.expected);
+        EXPECT_TRUE(ui.Failures().empty()) << "taken failures are no longer reported";
+        if (ui.Pending() > 0) {  // the input answer the box could not use
+            std::string value;
+            EXPECT_TRUE(ui.InputQuery("Select case", "Add item", value));
+        }
     }
+}
+
+// A test that ends with answers it never needed, or that met a call it did not foresee (even one
+// the code under test swallowed), must not pass: the double reports both when it ends.
+TEST(ScriptedUiServices, LeftoversAreReportedWhenTheDoubleEnds)
+{
+    static std::vector<std::string> reports;
+    reports.clear();
+    const auto previous = TScriptedUiServices::SetLeftoverHandler([](const std::string& report) { reports.push_back(report); });
+    {
+        TScriptedUiServices ui;
+        ui.Push(TUiAnswer::Press(mrOk));
+        ui.ShowInformation("Done");
+    }
+    EXPECT_TRUE(reports.empty()) << "a script used up reports nothing";
+    {
+        TScriptedUiServices ui;
+        ui.Push(TUiAnswer::Input("x"));
+        try {
+            ui.ShowError("Disk full");
+        } catch (const EUnexpectedUiCall&) {
+        }
+        ui.Push(TUiAnswer::Press(mrOk));
+        ui.Push(TUiAnswer::OpenFile("/data/a.ini"));
+        ui.Push(TUiAnswer::Cancel(TUiCallKind::Directory));
+        EXPECT_EQ(ui.Leftovers().size(), 5u);
+    }
+    TScriptedUiServices::SetLeftoverHandler(previous);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0],
+              "The scripted UI services ended with:\n"
+              "  Unexpected message box \"Error\": \"Disk full\" (the next scripted answer is for the input box)\n"
+              "  unused answer for the input box (\"x\")\n"
+              "  unused answer for the message box (button 1)\n"
+              "  unused answer for the open dialog (\"/data/a.ini\")\n"
+              "  unused answer for the folder dialog (cancel)");
 }
 
 TEST(ScriptedUiServices, ScopedInstallationRestoresThePreviousServices)
