@@ -21,6 +21,7 @@ struct TUiCall {
     std::string Default;  // input default, proposed file name, starting folder
     TMsgDlgType MsgType = TMsgDlgType::mtInformation;  // message boxes only
     TMsgDlgButtons Buttons = 0;                        // message boxes only
+    TMsgDlgBtn DefaultButton = mbOK;                   // message boxes only: the one Enter presses
 };
 
 // One scripted answer; build it with the named constructors.
@@ -58,6 +59,7 @@ public:
     const std::vector<std::string>& Failures() const { return failures_; }
 
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override;
+    int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool OpenFileDialog(TFileDialogOptions& dialog) override;
     bool SaveFileDialog(TFileDialogOptions& dialog) override;
