@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/core/IniFiles.h"
 #include "platform/core/SysUtils.h"
 #include "platform/db/DataSource.h"
 #include "platform/ui/Application.h"
@@ -183,6 +184,19 @@ std::string TooLongColumnName(const std::vector<std::string>& columns)
         if (name.size() > kMaxFieldNameLength) return name;
     }
     return {};
+}
+
+std::vector<std::string> DefinitionColumns(const TMemIniFile& definition)
+{
+    std::vector<std::string> columns{"ID NUMERIC(6,0)"};
+    TStringList sections;
+    definition.ReadSections(sections);
+    for (int i = 0; i < sections.Count(); ++i) {
+        TStringList lines;
+        definition.ReadSectionValues(sections[i], lines);
+        for (const std::string& column : SectionColumns(ReadSectionDefinition(i, lines))) columns.push_back(UpperCase(column));
+    }
+    return columns;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -470,6 +484,23 @@ void TDataModule::GoPrevious()
     if (index_ <= 0) return;
     HidePanel();
     if (OwnerCallback) OwnerCallback(index_ - 1);
+}
+
+void TDataModule::SetReadOnly(bool readOnly)
+{
+    std::vector<QWidget*> inputs(checkBoxes_.begin(), checkBoxes_.end());
+    inputs.insert(inputs.end(), conditionalMemos_.begin(), conditionalMemos_.end());
+    for (QWidget* control : {static_cast<QWidget*>(edit_), static_cast<QWidget*>(memo_), static_cast<QWidget*>(radioGroup_)})
+        if (control) inputs.push_back(control);
+    for (QWidget* control : inputs) control->setEnabled(!readOnly);
+}
+
+void TDataModule::DiscardValues()
+{
+    for (TFieldControl* control : {static_cast<TFieldControl*>(edit_), static_cast<TFieldControl*>(memo_)})
+        if (control) control->DiscardChange();
+    for (TDBMemo* memo : conditionalMemos_) memo->DiscardChange();
+    LoadValues();
 }
 
 void TDataModule::SetModified(bool flag)

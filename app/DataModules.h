@@ -23,6 +23,7 @@ class TDBText;
 class TDataSource;
 class TDataSet;
 class TField;
+class TMemIniFile;
 
 // dBase keeps at most this many characters of a field name.
 constexpr std::size_t kMaxFieldNameLength = 10;
@@ -65,6 +66,9 @@ std::string CheckFieldName(const std::string& baseName, int i);
 std::vector<std::string> SectionColumns(const TSectionDefinition& definition);
 // The first column name longer than dBase allows, or "" when all fit.
 std::string TooLongColumnName(const std::vector<std::string>& columns);
+// Every column the data table of a definition has, "ID NUMERIC(6,0)" first, upper-cased as the
+// table file keeps them; raises Exception on a section the panels can't be built from.
+std::vector<std::string> DefinitionColumns(const TMemIniFile& definition);
 
 // A group of radio choices that stores nothing by itself: the panel reads and writes its field.
 class TRadioGroup : public QGroupBox {
@@ -115,6 +119,10 @@ public:
     void SetModified(bool flag);
     void ChoiceClick(QWidget* sender);
     std::string GetDescription() const;
+    // A read-only table: the input controls show the values but take no input.
+    void SetReadOnly(bool readOnly);
+    // Drops what the table refused: the controls show the record's stored values again.
+    void DiscardValues();
 
     int Index() const { return index_; }
     bool Modified() const { return modified_; }

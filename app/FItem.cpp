@@ -18,7 +18,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
+#include "app/DataModules.h"
 #include "platform/core/NumText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
@@ -105,6 +107,17 @@ std::string DefinitionText(const std::string& path)
     TStringList lines;
     TMemIniFile(path).GetStrings(lines);
     return lines.Text();
+}
+
+// The columns of a definition's table; none when its sections can't be read (such a file
+// never had a table that fits, so its table is not kept).
+std::optional<std::vector<std::string>> TableColumns(const TMemIniFile& definition)
+{
+    try {
+        return DefinitionColumns(definition);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 std::string TableFile(const std::string& definitionPath, const std::string& suffix, const char* extension)
@@ -478,11 +491,14 @@ void TFormItem::WriteDefinition()
         text.AddStrings(ModuleValues(i));
     }
     const std::string before = DefinitionText(definition_->FileName());
+    const auto columnsBefore = before.empty() ? std::nullopt : TableColumns(TMemIniFile(definition_->FileName()));
     definition_->SetStrings(text);
     definition_->UpdateFile();
     TStringList after;
     definition_->GetStrings(after);
     savedChanged_ = before.empty() || before != after.Text();
+    const auto columnsAfter = TableColumns(*definition_);
+    savedColumnsChanged_ = !columnsBefore || !columnsAfter || *columnsBefore != *columnsAfter;
     saved_ = true;
 }
 
@@ -830,5 +846,5 @@ bool TFormItem::FormCloseQuery(int result)
     }
     // Edits of the shown module not stored yet are changes too.
     if (!changed_ && !modified_) return true;
-    return UiServices().AskYesNo("Cancel all changes?");
+    return UiServices().AskYesNo("Cancel all changes?", mbNo);
 }

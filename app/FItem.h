@@ -112,6 +112,9 @@ public:
     std::string GetSavedFileName() const;
     // After a save: whether the file's bytes differ from what it held before (true for a new file).
     bool SavedFileChanged() const { return savedChanged_; }
+    // After a save: whether a data table made for the saved definition would have other columns
+    // (names, types, sizes) than one made for what the file held before (true for a new file).
+    bool SavedColumnsChanged() const { return savedColumnsChanged_; }
 
     void ShowModule(int index);
     bool StoreModule();
@@ -195,6 +198,7 @@ private:
     TStringList fieldNames_;
     bool saved_ = false;
     bool savedChanged_ = false;
+    bool savedColumnsChanged_ = false;
     bool filling_ = false;  // the editor itself fills the grids
     QButtonGroup* moduleTypes_;
 };

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <unistd.h>
 
 #include "app/DataModules.h"
 #include "app/FFtp.h"
@@ -34,6 +35,17 @@ bool FileExists(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::exists(path, error);
+}
+
+// A table file nobody may write (marked read-only, or on a medium the program can't write to).
+bool FileReadOnly(const std::string& path)
+{
+    using std::filesystem::perms;
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) return false;
+    const perms writable = perms::owner_write | perms::group_write | perms::others_write;
+    return (status.permissions() & writable) == perms::none || ::access(path.c_str(), W_OK) != 0;
 }
 
 // The same file also when the two names are written differently.
@@ -236,8 +248,41 @@ void TFormMain::closeEvent(QCloseEvent* event)
 
 bool TFormMain::FormCloseQuery()
 {
-    if (Table.Active() && CurrentPanelVisible()) currentPanel_->PostValues();
+    if (!SaveInput()) return false;
     return UiServices().AskYesNo("Do you want exit the program really?");
+}
+
+// What the user typed (in the visible panel or a table window's grid) is posted before the data
+// goes. A post the table refuses is shown once; then the input that can't be saved is dropped
+// (at once for a read-only table, after asking for any other refusal). False: the user keeps
+// the input to correct it.
+bool TFormMain::SaveInput()
+{
+    if (!Table.Active()) return true;
+    std::string refusal;
+    try {
+        if (CurrentPanelVisible()) currentPanel_->PostValues();
+        Table.CheckBrowseMode();
+        return true;
+    } catch (...) {
+        refusal = ExceptionMessage(std::current_exception());
+    }
+    if (!Table.CanModify())
+        UiServices().ShowError(refusal);
+    else if (!UiServices().AskYesNo(refusal + "\r\nDiscard the input that can't be saved?", mbNo))
+        return false;
+    DiscardInput();
+    return true;
+}
+
+void TFormMain::DiscardInput()
+{
+    if (CurrentPanelVisible()) currentPanel_->DiscardValues();
+    try {
+        Table.CheckBrowseMode();  // the rest of the record is kept
+    } catch (...) {
+        Table.Cancel();  // the user has seen why and chose to drop the input
+    }
 }
 
 void TFormMain::FormClose()
@@ -306,13 +351,17 @@ void TFormMain::OpenEditedDefinition(const TFormItem& editor)
 {
     const std::string name = editor.GetSavedFileName();
     if (name.empty()) return;
-    if (editor.SavedFileChanged()) {
-        if (definition_ && SameFile(name, definition_->FileName())) TB_CloseClick();
+    if (editor.SavedColumnsChanged()) {
+        if (definition_ && SameFile(name, definition_->FileName())) {
+            TB_CloseClick();
+            if (definition_) return;  // the user keeps input that was refused
+        }
         const std::vector<std::string> backups = BackupDataTableFiles(name);
         if (!backups.empty()) UiServices().ShowInformation(BackupMessage(backups));
     }
     if (!UiServices().AskYesNo("Open editted " + name + "?")) return;
     if (definition_) TB_CloseClick();
+    if (definition_) return;
     if (OpenDefinitionFile(name)) StatusPanels[2]->setText(QText(name));
 }
 
@@ -328,8 +377,9 @@ void TFormMain::TB_OpenClick()
 
 void TFormMain::TB_CloseClick()
 {
-    // What the user typed into the visible panel belongs to the record.
-    if (Table.Active() && CurrentPanelVisible()) currentPanel_->PostValues();
+    // What the user typed belongs to the record; the table's windows go with the collection.
+    if (!SaveInput()) return;
+    CloseTableWindows(Table);
     CloseDefinition();
 }
 
@@ -438,7 +488,9 @@ void TFormMain::TB_SendViaFTPClick()
 
 void TFormMain::ShowDataModule(int index)
 {
-    if (index == 0 && Table.RecordCount() < 1) Table.Append();
+    // The first record of an empty table is appended once; while it is being entered it is not
+    // counted yet, and a read-only table takes none.
+    if (index == 0 && Table.IsEmpty() && Table.CanModify()) Table.Append();
     if (index < PanelCount()) {
         currentPanel_ = Panel(index);
         currentPanel_->ShowPanel();
@@ -449,7 +501,7 @@ void TFormMain::ShowDataModule(int index)
     Table.CheckBrowseMode();
     if (Table.RecNo() < Table.RecordCount())
         Table.Next();
-    else if (UiServices().AskYesNo("Append new record?"))
+    else if (Table.CanModify() && UiServices().AskYesNo("Append new record?"))
         Table.Append();
     ShowDataModule(0);
 }
@@ -476,12 +528,20 @@ bool TFormMain::OpenDefinitionFile(const std::string& path)
             createdTable = CreateDataTable();
             if (!createdTable) throw Exception("The data table " + tablePath_ + " was not created.");
         }
+        // Files the user can't or may not write are opened read-only on purpose, so no input is
+        // taken that could not be saved.
+        const bool readOnly = FileReadOnly(tablePath_) || FileReadOnly(WithExtension(tablePath_, ".dbt"));
         Table.SetTableName(tablePath_);
+        Table.ReadOnly = readOnly;
         Table.Open();
         for (int i = 0; i < sections_.Count(); ++i) {
             currentPanel_ = Panel(i);
             currentPanel_->BindFields();
+            currentPanel_->SetReadOnly(readOnly);
         }
+        if (readOnly)
+            UiServices().ShowInformation("The data table " + tablePath_ +
+                                         " is read-only. The records can be viewed, but no changes can be saved.");
         return true;
     } catch (...) {
         const std::string message = ExceptionMessage(std::current_exception());
@@ -528,7 +588,7 @@ bool TFormMain::CreateDataTable()
 {
     const std::string tableFile = WithExtension(definition_->FileName(), ".dbf");
     if (FileExists(tableFile)) {
-        if (!UiServices().AskYesNo("Table " + tableFile + " exists.\r\nRewrite it?")) return false;
+        if (!UiServices().AskYesNo("Table " + tableFile + " exists.\r\nRewrite it?", mbNo)) return false;
         DeleteDataTableFiles(tableFile);
     }
     bool failed = false;

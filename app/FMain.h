@@ -105,6 +105,8 @@ private:
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();
+    bool SaveInput();
+    void DiscardInput();
     void BuildToolBar();
     void BuildStatusBar();
     void SetupDatabase();

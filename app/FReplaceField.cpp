@@ -418,7 +418,7 @@ void TFormReplaceField::RunChosenMode()
 
 void TFormReplaceField::FillText(const std::string& text)
 {
-    if (text.empty() && !UiServices().AskOkCancel(EraseQuestion(FieldName()))) {
+    if (text.empty() && !UiServices().AskOkCancel(EraseQuestion(FieldName()), mbCancel)) {
         repeat_ = true;
         return;
     }

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QStyle>
 #include <QToolButton>
@@ -69,6 +70,9 @@ const char* const kCopyTargetItems = "Cancel;\"Single table (DB,DBF,TXT,XLS)\";\
 
 // The process-wide window lists; the browse list exists from the first ShowTableWindow on.
 bool g_browseListCreated = false;
+// The program closes its windows itself (with the collection or on quitting): what they hold
+// is saved without a question.
+bool g_programClosesWindows = false;
 std::vector<TFormTable*>& BrowseList()
 {
     static std::vector<TFormTable*> list;
@@ -203,6 +207,20 @@ void DestinationFieldNames(TTable& table, TStringList& names)
 
 }  // namespace
 
+// Every change of the dataset (posts, imports, closing) shows in the record count, not only
+// the ones the replaced dataset handlers see.
+class TFormTable::TCountLink : public TDataLink {
+public:
+    explicit TCountLink(TFormTable& window) : window_(window) {}
+
+protected:
+    void ActiveChanged() override { window_.ShowRecordCount(); }
+    void DataSetChanged() override { window_.ShowRecordCount(); }
+
+private:
+    TFormTable& window_;
+};
+
 // While a long copy runs the grid is detached and the progress panel shown; both come back in
 // every case.
 class TFormTable::TGridDetached {
@@ -247,6 +265,7 @@ TFormTable::TFormTable(QWidget* parent)
       PrgBar(new QProgressBar(PanelPrg))
 {
     FormTable = this;
+    countLink_ = std::make_unique<TCountLink>(*this);
     setObjectName("FormTable");
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(FormFont());
@@ -403,6 +422,7 @@ void TFormTable::Bind(TDataSet* dataSet, TDataSource* dataSource)
     dataSet->AfterOpen = [this, previous = savedAfterOpen_](TDataSet& d) { DataSetEvent(previous, d); };
     DBGrid->SetDataSource(dataSource);
     DBNavigator->SetDataSource(dataSource);
+    countLink_->SetDataSource(dataSource);
 }
 
 void TFormTable::RestoreDataSetEvents()
@@ -475,6 +495,7 @@ void TFormTable::Release()
     RestoreDataSetEvents();
     DBGrid->SetDataSource(nullptr);
     DBNavigator->SetDataSource(nullptr);
+    countLink_->SetDataSource(nullptr);
     LeaveList();
     if (closeCallback_) closeCallback_(closeOwner_);
     closeCallback_ = nullptr;
@@ -483,8 +504,58 @@ void TFormTable::Release()
 
 void TFormTable::closeEvent(QCloseEvent* event)
 {
+    bool close = g_programClosesWindows;
+    if (close)
+        SavePendingEdit();
+    else
+        RunHandler([&] { close = ConfirmPendingEdit(); });
+    if (!close) {
+        event->ignore();
+        return;
+    }
     Release();
     event->accept();
+}
+
+TDataSet* TFormTable::ShownDataSet() const
+{
+    TDataSource* source = DBGrid->DataSource();
+    TDataSet* dataSet = source ? source->DataSet() : nullptr;
+    return dataSet && dataSet->Active() ? dataSet : nullptr;
+}
+
+void TFormTable::SavePendingEdit()
+{
+    TDataSet* dataSet = ShownDataSet();
+    if (!dataSet) return;
+    try {
+        dataSet->CheckBrowseMode();
+    } catch (...) {
+        HandleException();
+        DBGrid->DiscardCellEditor();
+        dataSet->Cancel();
+    }
+}
+
+bool TFormTable::ConfirmPendingEdit()
+{
+    TDataSet* dataSet = ShownDataSet();
+    if (!dataSet) return true;
+    const bool editing = dataSet->State() == dsEdit || dataSet->State() == dsInsert;
+    if (!DBGrid->CellEditorOpen() && !(editing && dataSet->Modified())) return true;
+    switch (UiServices().MessageDlg("Save the changes of the current record?", TMsgDlgType::mtConfirmation,
+                                    mbYes | mbNo | mbCancel, mbYes)) {
+    case mrYes:
+        // A refused post is shown and the window stays open.
+        dataSet->CheckBrowseMode();
+        return true;
+    case mrNo:
+        DBGrid->DiscardCellEditor();
+        dataSet->Cancel();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void SetupTableWindow(TFormTable* window, std::uint16_t language)
@@ -536,19 +607,34 @@ const std::vector<TFormTable*>* BrowseTableWindows() { return g_browseListCreate
 
 const std::vector<TFormTable*>& QueryTableWindows() { return QueryList(); }
 
-void CloseTableWindows()
+namespace {
+std::vector<TFormTable*> ListedWindows()
 {
     std::vector<TFormTable*> windows = QueryList();
     for (TFormTable* window : BrowseList())
         if (window) windows.push_back(window);
-    for (TFormTable* window : windows) window->close();
+    return windows;
+}
+}  // namespace
+
+void CloseTableWindows(const TDataSet& dataSet)
+{
+    const QScopedValueRollback<bool> programCloses(g_programClosesWindows, true);
+    for (TFormTable* window : ListedWindows())
+        if (window->BoundDataSet() == &dataSet) window->close();
+}
+
+void CloseTableWindows()
+{
+    const QScopedValueRollback<bool> programCloses(g_programClosesWindows, true);
+    for (TFormTable* window : ListedWindows()) window->close();
 }
 
 // ---- commands
 
 void TFormTable::BtnDelAllClick()
 {
-    if (!UiServices().AskYesNo(Text(620) + "?")) return;
+    if (!UiServices().AskYesNo(Text(620) + "?", mbNo)) return;
     TDataSet& dataSet = GridDataSet();
     dataSet.First();
     while (!dataSet.IsEmpty()) dataSet.Delete();

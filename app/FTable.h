@@ -5,6 +5,7 @@
 // number, query windows in opening order) and freed when it is closed.
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ public:
     void SetDatabaseName(const std::string& name) { databaseName_ = name; }
 
     void ShowRecordCount();
+    // Before the window closes: a record changed in the grid (also a cell still being typed
+    // into) is saved or dropped as the user answers; false when the window is to stay open.
+    bool ConfirmPendingEdit();
     // Shows Fill, Import and Clear all and the navigator's Delete when the dataset can be modified.
     void EnableEditCommands();
 
@@ -89,6 +93,7 @@ private:
     friend void ShowTableWindowWithCallback(TFormTable* window, int browseNumber, TDataSource* dataSource,
                                             QObject* owner, TTableCloseCallback callback);
     class TGridDetached;
+    class TCountLink;
 
     void BuildButtonPanel();
     void BuildProgressPanel();
@@ -98,6 +103,9 @@ private:
     void PlaceInList(int browseNumber);
     void LeaveList();
     void Release();
+    TDataSet* ShownDataSet() const;  // the grid's dataset while it is open
+    // Closing with the program: a pending edit is posted; one the table refuses is shown and dropped.
+    void SavePendingEdit();
     TDataSet& GridDataSet() const;
     std::string Text(int id) const;
     void CopyToSpreadsheet(const std::string& fileName);
@@ -113,6 +121,7 @@ private:
     TLngModule* lngModule_ = nullptr;
     std::string databaseName_;
     bool released_ = false;
+    std::unique_ptr<TCountLink> countLink_;  // keeps the record count with the dataset
 };
 
 // The table window created last; nil once it is freed.
@@ -133,6 +142,8 @@ const std::vector<TFormTable*>* BrowseTableWindows();
 const std::vector<TFormTable*>& QueryTableWindows();
 // Closes every listed window (the main window does so before its datasets go).
 void CloseTableWindows();
+// Closes the listed windows that show this dataset.
+void CloseTableWindows(const TDataSet& dataSet);
 
 // The default extension the save dialog takes for a filter index ("" for any other).
 std::string SaveDlgDefaultExt(int filterIndex);

@@ -529,6 +529,16 @@ bool TryStrToDateTime(const std::string& text, TDateTime& value, const TFormatSe
     return false;
 }
 
+std::string DateInputHint() { return DateInputHint(FormatSettings()); }
+
+std::string DateInputHint(const TFormatSettings& settings) {
+    const std::string separator(1, settings.DateSeparator);
+    const char* const parts[3][3] = {{"month", "day", "year"}, {"day", "month", "year"}, {"year", "month", "day"}};
+    const auto& order = parts[static_cast<int>(DateOrder(settings.ShortDateFormat))];
+    return std::string(order[0]) + separator + order[1] + separator + order[2] + ", for example " +
+           DateToStr(EncodeDate(2024, 12, 31), settings);
+}
+
 TDateTime StrToDateTime(const std::string& text) { return StrToDateTime(text, FormatSettings()); }
 
 TDateTime StrToDateTime(const std::string& text, const TFormatSettings& settings) {

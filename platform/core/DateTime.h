@@ -56,3 +56,6 @@ bool TryStrToDateTime(const std::string& text, TDateTime& value);
 bool TryStrToDateTime(const std::string& text, TDateTime& value, const TFormatSettings& settings);
 TDateTime StrToDateTime(const std::string& text);
 TDateTime StrToDateTime(const std::string& text, const TFormatSettings& settings);
+// How StrToDate wants a date written, for messages: "month/day/year, for example 12/31/2024".
+std::string DateInputHint();
+std::string DateInputHint(const TFormatSettings& settings);

@@ -261,7 +261,13 @@ Variant TDateField::Convert(const Variant& value) const
     case TVarType::String: {
         const std::string text = Trim(value.StringValue());
         if (text.empty()) return Variant();
-        return Stored(DataType() == ftDate ? StrToDate(text) : StrToDateTime(text));
+        if (DataType() != ftDate) return Stored(StrToDateTime(text));
+        // The user learns how to write it: the short date format of the locale decides.
+        TDateTime parsed = 0;
+        if (!TryStrToDate(text, parsed))
+            throw EConvertError("'" + text + "' is not a valid date for field '" + FieldName() + "'; write it as " +
+                                DateInputHint());
+        return Stored(parsed);
     }
     default: AccessError("Boolean");
     }

@@ -66,6 +66,8 @@ public:
     void SetReadOnly(bool readOnly) { link_.ReadOnly = readOnly; }
     // Puts a pending change into the field; a value the field refuses raises.
     void UpdateRecord() { link_.UpdateRecord(); }
+    // Drops a pending change: the control shows its field's value again.
+    void DiscardChange() { link_.Reset(); }
 
 protected:
     // A control without a caption of its own takes its field's name as its accessible name.

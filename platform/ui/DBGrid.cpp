@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <unordered_map>
 
 #include "platform/ui/Application.h"
@@ -75,6 +76,8 @@ protected:
         grid_.SyncCurrentRow();
     }
     void RecordChanged(TField*) override { grid_.model_->RowChanged(); }
+    void CheckBrowseMode() override { grid_.UpdateData(); }
+    void UpdateData() override { grid_.UpdateData(); }
 
 private:
     void Rebuild()
@@ -289,6 +292,28 @@ void TDBGrid::SyncCurrentRow()
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     if (target.isValid()) scrollTo(target);
     syncing_ = false;
+}
+
+void TDBGrid::commitData(QWidget* editor)
+{
+    const QScopedValueRollback<bool> committing(committing_, true);
+    QTableView::commitData(editor);
+}
+
+void TDBGrid::UpdateData()
+{
+    // An editor on another row than the cursor's is committed when the view leaves it.
+    if (committing_ || !CellEditorOpen() || currentIndex().row() != model_->CurrentRow()) return;
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor) return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TDBGrid::DiscardCellEditor()
+{
+    if (!CellEditorOpen()) return;
+    if (QWidget* editor = indexWidget(currentIndex())) closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
 }
 
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -23,10 +23,17 @@ public:
     TField* SelectedField() const;          // the field of the current column
     int CurrentRow() const;                 // the view row of the cursor; -1 when there is none
 
+    // A cell editor is open. Its text reaches the field when the record is posted or checked
+    // (UpdateData), so closing the data after typing without Enter keeps what was typed.
+    bool CellEditorOpen() const { return state() == EditingState; }
+    void UpdateData();       // the open cell editor's text into its field; the editor closes
+    void DiscardCellEditor();  // closes the open cell editor without storing its text
+
     std::function<void(TField& field)> OnCellClick;  // a click on a data cell
     std::function<void()> OnDblClick;
 
 protected:
+    void commitData(QWidget* editor) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -40,4 +47,5 @@ private:
     TGridModel* model_;
     bool readOnly_ = false;
     bool syncing_ = false;
+    bool committing_ = false;  // an editor's text is going into its field
 };

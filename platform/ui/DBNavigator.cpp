@@ -175,7 +175,7 @@ void TDBNavigator::BtnClick(TNavigateBtn button)
     case nbLast: return dataSet->Last();
     case nbInsert: return dataSet->Insert();
     case nbDelete:
-        if (!ConfirmDelete || UiServices().AskOkCancel("Delete record?")) dataSet->Delete();
+        if (!ConfirmDelete || UiServices().AskOkCancel("Delete record?", mbCancel)) dataSet->Delete();
         return;
     case nbEdit: return dataSet->Edit();
     case nbPost: return dataSet->Post();

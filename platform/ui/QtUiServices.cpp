@@ -100,11 +100,21 @@ QStringList FilterToNameFilters(const std::string& filter)
 
 int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons)
 {
+    return MessageDlg(text, kind, buttons, DefaultMsgDlgButton(buttons));
+}
+
+int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton)
+{
     QMessageBox box(IconOf(kind), QText(MessageDlgCaption(kind)), QText(text), QMessageBox::NoButton, DialogParent());
     box.setObjectName("MessageDlg");
-    for (const TButtonPair& pair : kButtons)
-        if (buttons & pair.Button)
-            box.addButton(pair.Standard)->setObjectName(pair.Name);
+    for (const TButtonPair& pair : kButtons) {
+        if (!(buttons & pair.Button))
+            continue;
+        QPushButton* button = box.addButton(pair.Standard);
+        button->setObjectName(pair.Name);
+        if (pair.Button == defaultButton)
+            box.setDefaultButton(button);
+    }
     box.exec();
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
     for (const TButtonPair& pair : kButtons)

@@ -7,6 +7,7 @@
 class TQtUiServices : public TUiServices {
 public:
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override;
+    int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool OpenFileDialog(TFileDialogOptions& dialog) override;
     bool SaveFileDialog(TFileDialogOptions& dialog) override;

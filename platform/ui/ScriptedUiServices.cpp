@@ -140,7 +140,17 @@ bool OffersButton(TMsgDlgButtons buttons, int result)
 
 int TScriptedUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons)
 {
-    TUiCall call{TUiCallKind::Message, MessageDlgCaption(kind), text, {}, kind, buttons};
+    return MessageDlg(text, kind, buttons, DefaultMsgDlgButton(buttons));
+}
+
+int TScriptedUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
+                                    TMsgDlgBtn defaultButton)
+{
+    TUiCall call{TUiCallKind::Message, MessageDlgCaption(kind), text, {}, kind, buttons, defaultButton};
+    if (!(buttons & defaultButton)) {
+        log_.push_back(call);
+        Fail(call, "its default button is not on the box");
+    }
     const TUiAnswer answer = Take(call);
     if (!OffersButton(buttons, answer.Button))
         Fail(call, "the scripted button " + std::to_string(answer.Button) + " is not on this box");

@@ -22,6 +22,7 @@ struct TUiCall {
     std::string Default;  // input default, proposed file name, starting folder
     TMsgDlgType MsgType = TMsgDlgType::mtInformation;  // message boxes only
     TMsgDlgButtons Buttons = 0;                        // message boxes only
+    TMsgDlgBtn DefaultButton = mbOK;                   // message boxes only: the one Enter presses
 };
 
 // One scripted answer; build it with the named constructors.
@@ -74,6 +75,7 @@ public:
     std::vector<std::string> Leftovers() const;
 
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override;
+    int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool OpenFileDialog(TFileDialogOptions& dialog) override;
     bool SaveFileDialog(TFileDialogOptions& dialog) override;

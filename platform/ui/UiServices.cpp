@@ -14,14 +14,21 @@ void TUiServices::ShowInformation(const std::string& text) { MessageDlg(text, TM
 
 void TUiServices::ShowError(const std::string& text) { MessageDlg(text, TMsgDlgType::mtError, mbOK); }
 
-bool TUiServices::AskYesNo(const std::string& text)
+bool TUiServices::AskYesNo(const std::string& text, TMsgDlgBtn defaultButton)
 {
-    return MessageDlg(text, TMsgDlgType::mtConfirmation, mbYesNo) == mrYes;
+    return MessageDlg(text, TMsgDlgType::mtConfirmation, mbYesNo, defaultButton) == mrYes;
 }
 
-bool TUiServices::AskOkCancel(const std::string& text)
+bool TUiServices::AskOkCancel(const std::string& text, TMsgDlgBtn defaultButton)
 {
-    return MessageDlg(text, TMsgDlgType::mtConfirmation, mbOKCancel) == mrOk;
+    return MessageDlg(text, TMsgDlgType::mtConfirmation, mbOKCancel, defaultButton) == mrOk;
+}
+
+TMsgDlgBtn DefaultMsgDlgButton(TMsgDlgButtons buttons)
+{
+    for (const TMsgDlgBtn button : {mbYes, mbNo, mbOK, mbCancel})
+        if (buttons & button) return button;
+    return mbOK;
 }
 
 std::string MessageDlgCaption(TMsgDlgType kind)

@@ -40,8 +40,16 @@ class TUiServices {
 public:
     virtual ~TUiServices() = default;
 
-    // A message box of the given kind; returns the pressed button as a modal result.
+    // A message box of the given kind; returns the pressed button as a modal result. Enter
+    // presses the first of Yes, No, OK, Cancel that the box offers.
     virtual int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) = 0;
+    // The same with the button Enter presses named; a question whose Yes deletes data makes the
+    // harmless answer the default. Services that can't mark a default show the plain box.
+    virtual int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton)
+    {
+        (void)defaultButton;
+        return MessageDlg(text, kind, buttons);
+    }
     // A one-line input box; value holds the default and, after OK, the answer.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
     virtual bool OpenFileDialog(TFileDialogOptions& dialog) = 0;
@@ -55,9 +63,12 @@ public:
     void ShowWarning(const std::string& text);
     void ShowInformation(const std::string& text);
     void ShowError(const std::string& text);
-    bool AskYesNo(const std::string& text);     // confirmation; true on Yes
-    bool AskOkCancel(const std::string& text);  // confirmation; true on OK
+    bool AskYesNo(const std::string& text, TMsgDlgBtn defaultButton = mbYes);     // confirmation; true on Yes
+    bool AskOkCancel(const std::string& text, TMsgDlgBtn defaultButton = mbOK);  // confirmation; true on OK
 };
+
+// The button Enter presses on a box that names none: the first of Yes, No, OK, Cancel offered.
+TMsgDlgBtn DefaultMsgDlgButton(TMsgDlgButtons buttons);
 
 // The caption a message box of this kind carries ("Warning", "Error", "Information", "Confirm").
 std::string MessageDlgCaption(TMsgDlgType kind);

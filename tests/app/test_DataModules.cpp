@@ -7,6 +7,7 @@
 
 #include "app/DataModules.h"
 #include "app/support_MainForm.h"
+#include "platform/core/IniFiles.h"
 #include "platform/ui/DBCtrls.h"
 
 using namespace qbtest;
@@ -120,6 +121,37 @@ TEST(SectionDefinition, ColumnNamesAreCheckedForTheDbaseLimit)
     EXPECT_EQ(TooLongColumnName(SectionColumns(ReadSectionDefinition(0, Lines("fn=ABCDEFG\nfield=check\nitem1=a\ncondtext=1")))),
               "ABCDEFG_1_0");
     EXPECT_EQ(CheckFieldName("B", 0), "B_1");
+}
+
+// Edits that leave the data table as it is (labels, captions, stored values) against edits that
+// need another table.
+TEST(SectionDefinition, DefinitionColumnsChangeOnlyWithTheTable)
+{
+    const std::string base = "[Weather]\nText=Weather\nFN=WEATH\nType=NUMERIC(2,0)\nField=Switch\nItem1=clear\nItem2=rain\n";
+    const struct {
+        const char* edit;
+        std::string text;
+        bool sameTable;
+    } cases[] = {
+        {"another label", "[Weather]\nText=Sky\nFN=WEATH\nType=NUMERIC(2,0)\nField=Switch\nItem1=clear\nItem2=rain\n", true},
+        {"other captions and values", "[Weather]\nText=Weather\nFN=WEATH\nType=NUMERIC(2,0)\nField=Switch\nItem1=sun\nItem2=rain\nValue2=7\n", true},
+        {"another module name", "[Sky]\nText=Weather\nFN=WEATH\nType=NUMERIC(2,0)\nField=Switch\nItem1=clear\nItem2=rain\n", true},
+        {"the name in lower case", "[Weather]\nText=Weather\nFN=weath\nType=numeric(2,0)\nField=Switch\nItem1=clear\nItem2=rain\n", true},
+        {"another size", "[Weather]\nText=Weather\nFN=WEATH\nType=NUMERIC(3,0)\nField=Switch\nItem1=clear\nItem2=rain\n", false},
+        {"another name", "[Weather]\nText=Weather\nFN=SKY\nType=NUMERIC(2,0)\nField=Switch\nItem1=clear\nItem2=rain\n", false},
+        {"a conditional text", base + "CondText=2;How much\n", false},
+        {"one more module", base + "[Notes]\nFN=NOTES\nType=BLOB(0,1)\nField=Memo\n", false},
+    };
+    TempDir dir;
+    auto columns = [&](const std::string& text) {
+        const std::string path = dir.file("survey.ini");
+        WriteFileBytes(path, text);
+        return DefinitionColumns(TMemIniFile(path));
+    };
+    const std::vector<std::string> before = columns(base);
+    EXPECT_EQ(JoinAll(before), "ID NUMERIC(6,0), WEATH NUMERIC(2,0)");
+    for (const auto& c : cases) EXPECT_EQ(columns(c.text) == before, c.sameTable) << c.edit;
+    EXPECT_THROW(columns("[W]\nFN=W\nField=Switch\nValue2=5\n"), Exception);
 }
 
 TEST(DataModule, WeatherPanelPlacementAndDescription)

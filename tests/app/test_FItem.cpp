@@ -372,6 +372,7 @@ TEST_F(DefinitionEditor, NameCheckRefusesOnlyNamesOfOtherModules)
         form.LoadDefinition(path);
         const std::vector<std::string> all = Messages();
         ASSERT_TRUE(!all.empty() && all.back() == "Cancel all changes?");
+        EXPECT_EQ(ui.Log().back().DefaultButton, mbNo) << "Enter keeps the edits";
         const std::vector<std::string> shown(all.begin() + before, all.end() - 1);
         EXPECT_EQ(shown, c.Messages);
         EXPECT_EQ(moved, c.Messages.empty());
@@ -642,7 +643,8 @@ TEST_F(DefinitionCommands, ModifyingTheOpenDefinitionIsRefused)
     EXPECT_TRUE(h.Ui.Failures().empty());
 }
 
-TEST_F(DefinitionCommands, ModifyKeepsTheOldTableUnderABackupName)
+// The table is moved aside only when a new one would have other columns; a changed label keeps it.
+TEST_F(DefinitionCommands, ModifyKeepsTheOldTableUnderABackupNameWhenItsColumnsChange)
 {
     const std::string path = h.WriteDefinition("observer.ini", kObserver);
     ASSERT_TRUE(h.Open(path));
@@ -660,12 +662,28 @@ TEST_F(DefinitionCommands, ModifyKeepsTheOldTableUnderABackupName)
     EXPECT_EQ(h.TakeMessages(), (std::vector<std::string>{"Open editted " + path + "?"}));
     EXPECT_EQ(ReadFileBytes(h.Dir.file("observer.dbf")), table);
 
-    // Changed: the table moves aside and the user is told where.
+    // Only the label changed: the table stays and opens with its record.
+    h.Ui.Push(TUiAnswer::OpenFile(path));
+    h.Ui.Push(TUiAnswer::Press(mrYes));  // "Open editted ...?"
+    WhenEditorShows([](TFormItem& editor) {
+        editor.MemoModText->setPlainText("Name of the observer");
+        editor.BtnSave->click();
+    });
+    h.Form->TB_EditDefIni->click();
+    EXPECT_EQ(h.TakeMessages(), (std::vector<std::string>{"Open editted " + path + "?"}));
+    EXPECT_NE(ReadFileBytes(path).find("Text=Name of the observer"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(h.Dir.file("observer.dbf")), table);
+    EXPECT_FALSE(std::filesystem::exists(h.Dir.file("observer_backup1.dbf")));
+    ASSERT_NE(h.Form->Definition(), nullptr);
+    EXPECT_EQ(h.Form->Table.RecordCount(), 1);
+    h.Form->TB_CloseClick();
+
+    // A column's size changed: the table moves aside and the user is told where.
     h.Ui.Push(TUiAnswer::OpenFile(path));
     h.Ui.Push(TUiAnswer::Press(mrOk));   // the backup message
     h.Ui.Push(TUiAnswer::Press(mrYes));  // "Open editted ...?"
     WhenEditorShows([](TFormItem& editor) {
-        editor.MemoModText->setPlainText("Name of the observer");
+        editor.EditTypeLen->setText("30");
         editor.BtnSave->click();
     });
     h.Form->TB_EditDefIni->click();
@@ -677,6 +695,8 @@ TEST_F(DefinitionCommands, ModifyKeepsTheOldTableUnderABackupName)
     EXPECT_NE(DbfDump(backup).find("ID=1"), std::string::npos) << DbfDump(backup);
     ASSERT_NE(h.Form->Definition(), nullptr);  // opened on a new, empty table
     EXPECT_EQ(h.Form->Table.RecordCount(), 0);
+    EXPECT_NE(DbfDump(h.Dir.file("observer.dbf")).find("OBSERVER C 30 0"), std::string::npos);
+    EXPECT_EQ(h.Ui.Pending(), 0);
     EXPECT_TRUE(h.Ui.Failures().empty());
 }
 

@@ -15,6 +15,7 @@
 #include "app/FMain.h"
 #include "app/FText.h"
 #include "app/support_MainForm.h"
+#include "platform/core/NumText.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/DBNavigator.h"
 
@@ -443,4 +444,192 @@ TEST(FormMain, DeleteDataTableFilesRemovesTableAndMemo)
     EXPECT_FALSE(Exists(dir.file("survey.dbt")));
     EXPECT_TRUE(Exists(dir.file("survey.ini")));
     TFormMain::DeleteDataTableFiles(dir.file("survey.ini"));  // missing files are no error
+}
+
+// ---- Input that can't be saved, read-only collections, the first record ---------------------
+
+namespace {
+
+void MakeReadOnly(const std::string& path)
+{
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_write | perms::group_write | perms::others_write,
+                                 std::filesystem::perm_options::remove);
+}
+
+// Every control of a panel that takes input.
+std::vector<QWidget*> InputControls(TDataModule& panel)
+{
+    std::vector<QWidget*> controls(panel.CheckBoxes().begin(), panel.CheckBoxes().end());
+    controls.insert(controls.end(), panel.ConditionalMemos().begin(), panel.ConditionalMemos().end());
+    for (QWidget* control : {static_cast<QWidget*>(panel.Edit()), static_cast<QWidget*>(panel.Memo()),
+                             static_cast<QWidget*>(panel.RadioGroup())})
+        if (control) controls.push_back(control);
+    return controls;
+}
+
+}  // namespace
+
+// Files the user may not write: the collection opens for viewing, says so once, takes no input
+// and never stands in the way of closing.
+TEST(FormMainReadOnly, ReadOnlyCollectionOpensForViewingOnly)
+{
+    MainFormHarness h;
+    const std::string definition = h.WriteDefinition("survey.ini", kSurvey);
+    ASSERT_TRUE(h.Open(definition));
+    h.Form->TB_DataInsert->click();
+    TypeText(h.Panel(0).Edit(), "Anna");
+    h.Form->TB_Close->click();
+    const std::string table = DbfDump(h.Dir.file("survey.dbf"));
+    for (const char* file : {"survey.dbf", "survey.dbt"}) MakeReadOnly(h.Dir.file(file));
+
+    ASSERT_TRUE(h.Open(definition, 1));
+    const std::string notice = "The data table " + h.Dir.file("survey.dbf") +
+                               " is read-only. The records can be viewed, but no changes can be saved.";
+    EXPECT_EQ(h.TakeMessages(), std::vector<std::string>{notice});
+    EXPECT_EQ(h.Ui.Log().back().MsgType, TMsgDlgType::mtInformation);
+    for (int i = 0; i < h.Form->PanelCount(); ++i)
+        for (QWidget* control : InputControls(h.Panel(i)))
+            EXPECT_FALSE(control->isEnabled()) << i << " " << control->objectName().toStdString();
+
+    // Walking through the record shows its values and asks nothing, also past the last panel.
+    h.Form->TB_DataInsert->click();
+    EXPECT_EQ(h.Panel(0).Edit()->text(), "Anna");
+    for (int i = 0; i < h.Form->PanelCount(); ++i) ClickNext(h);
+    EXPECT_EQ(h.Form->CurrentPanel(), &h.Panel(0));
+    ClickNext(h);
+    h.Current().BtnPreviousModule->click();
+    EXPECT_EQ(h.Form->CurrentPanel(), &h.Panel(0));
+    h.Form->TB_DataInsert->click();
+    h.Form->TB_DataInsert->click();
+    EXPECT_EQ(h.Form->Table.RecordCount(), 1);
+    EXPECT_EQ(h.RecordId(), "1");
+    h.Form->TB_Close->click();
+    EXPECT_EQ(h.Form->Definition(), nullptr);
+    ASSERT_TRUE(h.Open(definition, 1));
+    h.Form->TB_DataInsert->click();
+    h.Ui.Push(TUiAnswer::Press(mrYes));
+    EXPECT_TRUE(h.Form->close());
+    EXPECT_EQ(h.TakeMessages(), (std::vector<std::string>{notice, "Do you want exit the program really?"}));
+    h.Form.reset();
+    EXPECT_EQ(DbfDump(h.Dir.file("survey.dbf")), table);
+    EXPECT_EQ(h.Ui.Pending(), 0);
+    EXPECT_TRUE(h.Ui.Failures().empty());
+}
+
+// A choice the table refuses to store is reported once and dropped: it blocks neither Close
+// nor quitting.
+TEST(FormMainReadOnly, ARefusedChoiceNeverBlocksClosing)
+{
+    const struct {
+        const char* name;
+        std::function<void(MainFormHarness&)> close;
+    } ways[] = {
+        {"Close button", [](MainFormHarness& h) {
+             h.Ui.Push(TUiAnswer::Press(mrOk));
+             h.Form->TB_Close->click();
+             EXPECT_EQ(h.Form->Definition(), nullptr);
+             EXPECT_EQ(h.TakeMessages(), std::vector<std::string>{"Cannot modify a read-only dataset"});
+         }},
+        {"closing the window", [](MainFormHarness& h) {
+             h.Ui.Push(TUiAnswer::Press(mrOk));
+             h.Ui.Push(TUiAnswer::Press(mrYes));
+             EXPECT_TRUE(h.Form->close());
+             EXPECT_EQ(h.TakeMessages(), (std::vector<std::string>{"Cannot modify a read-only dataset",
+                                                                   "Do you want exit the program really?"}));
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        MainFormHarness h;
+        ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
+        TTable& table = h.Form->Table;
+        table.Append();
+        table.Post();
+        // The files became read-only while the collection was open.
+        table.Close();
+        table.ReadOnly = true;
+        table.Open();
+        h.Panel(0).BindFields();
+        h.Form->TB_DataInsert->click();
+        h.Panel(0).RadioGroup()->Button(1)->click();
+        ASSERT_TRUE(h.Panel(0).Modified());
+        way.close(h);
+        for (const TUiCall& call : h.Ui.Log()) {
+            if (call.Text == "Cannot modify a read-only dataset") {
+                EXPECT_EQ(call.MsgType, TMsgDlgType::mtError);
+            }
+        }
+        EXPECT_EQ(h.Ui.Pending(), 0);
+        EXPECT_TRUE(h.Ui.Failures().empty());
+    }
+}
+
+// Back to the first panel of a new table's first record: that record is still being entered,
+// and no second one may come of it.
+TEST(FormMainFirstRecord, ReturningToTheFirstPanelAddsNoRecord)
+{
+    MainFormHarness h;
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kSurvey)));
+    h.Form->TB_DataInsert->click();
+    TypeText(h.Panel(0).Edit(), "Anna");
+    ClickNext(h);
+    h.Current().BtnPreviousModule->click();
+    EXPECT_EQ(h.Form->CurrentPanel(), &h.Panel(0));
+    EXPECT_EQ(h.RecordId(), "1");
+    EXPECT_EQ(h.Panel(0).Edit()->text(), "Anna");
+    h.Form->TB_DataInsert->click();  // leaving input mode and entering it again
+    h.Form->TB_DataInsert->click();
+    EXPECT_EQ(h.RecordId(), "1");
+    h.Form->TB_Close->click();
+    const std::string dump = DbfDump(h.Dir.file("survey.dbf"));
+    EXPECT_EQ(dump.substr(dump.find("--\n")), "--\nID=1|OBSERVER=Anna|WEATH=None|WEATH_2_0=None|BIRD_1=None|BIRD_2=None|NOTES=None\n");
+    EXPECT_TRUE(h.Ui.Failures().empty());
+}
+
+// The example's date item: the message names the format the program reads, and a date it can't
+// read can be dropped when the program closes.
+TEST(FormMainDates, AnInvalidDateNamesTheFormatAndCanBeDiscarded)
+{
+    const ScopedFormatSettings settings(TFormatSettings::Invariant());  // month/day/year, as under LANG=C
+    MainFormHarness h;
+    const std::string definition = h.Dir.file("survey.ini");
+    std::filesystem::copy_file(std::string(QB_TEST_DATA) + "/../../examples/survey.ini", definition);
+    ASSERT_TRUE(h.Open(definition));
+    ASSERT_FALSE(h.Panel(1).Labels().empty());
+    EXPECT_EQ(h.Panel(1).Labels()[0]->text(), "Date of the count (in the short date format of your system)");
+    h.Form->TB_DataInsert->click();
+    TypeText(h.Panel(0).Edit(), "Anna");
+    ClickNext(h);
+    TypeText(h.Panel(1).Edit(), "12.05.2024");
+
+    const std::string question = "'12.05.2024' is not a valid date for field 'COUNTDATE'; write it as month/day/year, "
+                                 "for example 12/31/2024\r\nDiscard the input that can't be saved?";
+    h.Ui.Push(TUiAnswer::Press(mrNo));  // the user corrects it
+    EXPECT_FALSE(h.Form->close());
+    EXPECT_EQ(h.TakeMessages(), std::vector<std::string>{question});
+    EXPECT_EQ(h.Ui.Log().back().Buttons, mbYesNo);
+    EXPECT_EQ(h.Ui.Log().back().DefaultButton, mbNo);
+    EXPECT_EQ(h.Panel(1).Edit()->text(), "12.05.2024");
+
+    h.Ui.Push(TUiAnswer::Press(mrYes));
+    h.Ui.Push(TUiAnswer::Press(mrYes));
+    EXPECT_TRUE(h.Form->close());
+    EXPECT_EQ(h.TakeMessages(), (std::vector<std::string>{question, "Do you want exit the program really?"}));
+    h.Form.reset();
+    EXPECT_NE(DbfDump(h.Dir.file("survey.dbf")).find("ID=1|OBSERVER=Anna|COUNTDATE=None|"), std::string::npos);
+    EXPECT_EQ(h.Ui.Pending(), 0);
+    EXPECT_TRUE(h.Ui.Failures().empty());
+}
+
+// Enter answers No where Yes would delete data.
+TEST(FormMainQuestions, RewritingAnExistingTableDefaultsToNo)
+{
+    MainFormHarness h;
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
+    h.Ui.Push(TUiAnswer::Press(mrNo));
+    EXPECT_FALSE(h.Form->CreateDataTable());
+    EXPECT_EQ(h.TakeMessages(), std::vector<std::string>{"Table " + h.Dir.file("survey.dbf") + " exists.\r\nRewrite it?"});
+    EXPECT_EQ(h.Ui.Log().back().DefaultButton, mbNo);
+    EXPECT_TRUE(Exists(h.Dir.file("survey.dbf")));
 }

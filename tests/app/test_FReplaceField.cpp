@@ -248,6 +248,7 @@ TEST_F(FillTest, CancellingTheEraseQuestionShowsTheFormAgainWithItsSettings)
     EXPECT_EQ(Messages()[0], "Erase all values in the field CODE?");
     EXPECT_EQ(ui_.Log()[0].MsgType, TMsgDlgType::mtConfirmation);
     EXPECT_EQ(ui_.Log()[0].Buttons, mbOKCancel);
+    EXPECT_EQ(ui_.Log()[0].DefaultButton, mbCancel) << "Enter erases nothing";
     EXPECT_EQ(source_.DataSet(), &table_);
     EXPECT_EQ(Stored()[0], "1|7|0|0");
 }

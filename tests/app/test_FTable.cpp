@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/DataModules.h"
 #include "app/FInfo.h"
 #include "app/FMemoField.h"
 #include "app/FReplaceField.h"
@@ -33,6 +35,7 @@
 #include "platform/db/ParadoxFile.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/ui/DBCtrls.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/ScriptedUiServices.h"
@@ -424,6 +427,7 @@ TEST_F(FormTableTest, ClearAllLinesAsksFirst)
         ASSERT_FALSE(ui_.Log().empty());
         EXPECT_EQ(ui_.Log().back().Text, "Delete all records?");
         EXPECT_EQ(ui_.Log().back().Buttons, mbYesNo);
+        EXPECT_EQ(ui_.Log().back().DefaultButton, mbNo) << "Enter deletes nothing";
         EXPECT_EQ(dbtest::RunPython("import sys\nfrom dbfread import DBF\nprint(len(DBF(sys.argv[1])))", {sourcePath_}),
                   std::to_string(c.recordsLeft) + "\n");
         EXPECT_EQ(window->LblCount->text().toStdString(), std::to_string(c.recordsLeft));
@@ -769,6 +773,120 @@ TEST(MainWindowShowsTheDataTable, BrowseWindowZeroIsReusedUntilClosed)
     ASSERT_NE(BrowseTableWindow(0), nullptr);
     EXPECT_EQ(BrowseTableWindow(0)->LblCount->text(), "1");
     // The window is still open when the main window goes: it lets go of the table first.
+}
+
+// The main window on a collection of one text item, with the language files the table window reads.
+void OpenObserverCollection(qbtest::MainFormHarness& main, const std::string& name)
+{
+    for (const char* file : {"SetQuery409.lng", "NvgHint409.lng"})
+        if (!std::filesystem::exists(main.Dir.file(std::string("common/") + file)))
+            std::filesystem::copy_file(kShippedFolder + file, main.Dir.file(std::string("common/") + file));
+    ASSERT_TRUE(main.Open(main.WriteDefinition(name, qbtest::kObserverSection)));
+}
+
+// A cell of the grid typed into without Enter: the text is there only in the cell editor.
+void TypeIntoCell(TFormTable& window, int row, int column, const QString& text)
+{
+    const QModelIndex cell = window.DBGrid->model()->index(row, column);
+    window.DBGrid->setCurrentIndex(cell);
+    window.DBGrid->edit(cell);
+    auto* editor = qobject_cast<QLineEdit*>(window.DBGrid->indexWidget(cell));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(text);
+}
+
+// Whichever way the data or the window closes, what was typed into a cell is kept, or dropped
+// only when the user says so.
+TEST(TableWindowOnTheCollection, TextTypedIntoACellIsKeptWhenTheDataCloses)
+{
+    using Harness = qbtest::MainFormHarness;
+    const struct {
+        const char* name;
+        std::function<void(Harness&, TFormTable*)> close;
+        const char* stored;
+    } ways[] = {
+        {"Close button", [](Harness& h, TFormTable*) {
+             h.Form->TB_Close->click();
+             QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+             EXPECT_EQ(BrowseTableWindow(0), nullptr) << "the window goes with the collection";
+         }, "Cleo"},
+        {"closing the program", [](Harness& h, TFormTable*) {
+             h.Ui.Push(TUiAnswer::Press(mrYes));
+             EXPECT_TRUE(h.Form->close());
+             h.Form.reset();
+         }, "Cleo"},
+        {"closing the table window, Yes", [](Harness& h, TFormTable* window) {
+             h.Ui.Push(TUiAnswer::Press(mrYes));
+             EXPECT_TRUE(window->close());
+             EXPECT_EQ(h.TakeMessages(), std::vector<std::string>{"Save the changes of the current record?"});
+             EXPECT_EQ(h.Ui.Log().back().Buttons, mbYes | mbNo | mbCancel);
+             EXPECT_EQ(h.Ui.Log().back().DefaultButton, mbYes);
+             h.Form->TB_Close->click();
+         }, "Cleo"},
+        {"closing the table window, No", [](Harness& h, TFormTable* window) {
+             h.Ui.Push(TUiAnswer::Press(mrNo));
+             EXPECT_TRUE(window->close());
+             h.Form->TB_Close->click();
+         }, "Anna"},
+        {"closing the table window, Cancel", [](Harness& h, TFormTable* window) {
+             h.Ui.Push(TUiAnswer::Press(mrCancel));
+             EXPECT_FALSE(window->close());
+             EXPECT_TRUE(window->isVisible());
+             h.Form->TB_Close->click();
+         }, "Cleo"},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        Harness h;
+        OpenObserverCollection(h, "survey.ini");
+        TTable& table = h.Form->Table;
+        table.Append();
+        table.FieldByName("OBSERVER").SetAsString("Anna");
+        table.Post();
+        h.Form->TB_Table->click();
+        TFormTable* window = BrowseTableWindow(0);
+        ASSERT_NE(window, nullptr);
+        TypeIntoCell(*window, 0, 1, "Cleo");
+        way.close(h, window);
+        EXPECT_NE(qbtest::DbfDump(h.Dir.file("survey.dbf")).find(std::string("ID=1|OBSERVER=") + way.stored + "\n"),
+                  std::string::npos)
+            << qbtest::DbfDump(h.Dir.file("survey.dbf"));
+        EXPECT_EQ(h.Ui.Pending(), 0);
+        EXPECT_TRUE(h.Ui.Failures().empty());
+    }
+}
+
+// "Number" follows records posted through the input panels and records imported.
+TEST(TableWindowOnTheCollection, NumberFollowsEnteredAndImportedRecords)
+{
+    qbtest::MainFormHarness h;
+    OpenObserverCollection(h, "source.ini");
+    for (const char* name : {"Anna", "Ben"}) {
+        h.Form->Table.Append();
+        h.Form->Table.FieldByName("OBSERVER").SetAsString(name);
+        h.Form->Table.Post();
+    }
+    h.Form->TB_Close->click();
+    OpenObserverCollection(h, "survey.ini");
+    h.Form->TB_Table->click();
+    TFormTable* window = BrowseTableWindow(0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->LblCount->text(), "0");
+
+    h.Form->TB_DataInsert->click();
+    qbtest::TypeText(h.Current().Edit(), "Cleo");
+    h.Ui.Push(TUiAnswer::Press(mrNo));  // "Append new record?"
+    h.Current().BtnNextModule->click();
+    EXPECT_EQ(window->LblCount->text(), "1");
+    h.Form->TB_DataInsert->click();
+
+    h.Ui.Push(TUiAnswer::OpenFile(h.Dir.file("source.dbf")));
+    h.Ui.Push(TUiAnswer::Press(mrOk));
+    h.Form->TB_Import->click();
+    EXPECT_EQ(window->LblCount->text(), "3");
+    EXPECT_EQ(h.TakeMessages(), (std::vector<std::string>{"Append new record?", "2 records were imported."}));
+    EXPECT_EQ(h.Ui.Pending(), 0);
+    EXPECT_TRUE(h.Ui.Failures().empty());
 }
 
 TEST(SaveDialogOfTheTableWindow, DefaultExtensionFollowsTheFilter)

@@ -265,6 +265,27 @@ TEST(StrToDate, BadTextRaises) {
     }
 }
 
+// The hint names the order and separator StrToDate reads, with an example it accepts.
+TEST(DateInputHint, NamesTheOrderOfTheShortDateFormat) {
+    const struct {
+        const char* format;
+        char separator;
+        const char* hint;
+    } cases[] = {
+        {"M/d/yyyy", '/', "month/day/year, for example 12/31/2024"},
+        {"dd/mm/yyyy", '.', "day.month.year, for example 31.12.2024"},
+        {"yyyy/MM/dd", '-', "year-month-day, for example 2024-12-31"},
+    };
+    for (const auto& c : cases) {
+        TFormatSettings settings = TFormatSettings::Invariant();
+        settings.ShortDateFormat = c.format;
+        settings.DateSeparator = c.separator;
+        EXPECT_EQ(DateInputHint(settings), c.hint) << c.format;
+        const std::string example = std::string(c.hint).substr(std::string(c.hint).rfind(' ') + 1);
+        EXPECT_EQ(StrToDate(example, settings), EncodeDate(2024, 12, 31)) << example;
+    }
+}
+
 TEST(StrToDateTime, DateTimeAndTimeAlone) {
     TFormatSettings settings = TFormatSettings::Invariant();
     const struct {

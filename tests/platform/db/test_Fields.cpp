@@ -147,6 +147,18 @@ TEST_F(FieldsTest, RefusedValuesRaiseAndLeaveTheFieldUnchanged)
     EXPECT_TRUE(F("OK").AsBoolean());
 }
 
+// A date the field can't read tells the user how to write one in this locale.
+TEST_F(FieldsTest, ABadDateNamesTheExpectedFormat)
+{
+    try {
+        F("BORN").SetAsString("12/31/2024");
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "'12/31/2024' is not a valid date for field 'BORN'; write it as day.month.year, for example 31.12.2024");
+    }
+    EXPECT_TRUE(F("BORN").IsNull());
+}
+
 TEST_F(FieldsTest, FieldNamesWhileClosed)
 {
     table_.Cancel();

@@ -116,6 +116,40 @@ TEST_F(DBGridTest, CellEditReachesTheFileWhenTheRowIsLeft)
     EXPECT_EQ(FileRows()[2], "3|Cedar|True|x|third");
 }
 
+// A cell typed into without Enter: posting or checking the record takes the editor's text along,
+// so closing the data right after typing loses nothing.
+TEST_F(DBGridTest, TextStillInTheCellEditorIsPostedWithTheRecord)
+{
+    auto typeWithoutEnter = [this](int row, int column, const QString& text) {
+        const QModelIndex cell = grid.model()->index(row, column);
+        grid.setCurrentIndex(cell);
+        grid.edit(cell);
+        auto* editor = qobject_cast<QLineEdit*>(grid.indexWidget(cell));
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        EXPECT_TRUE(grid.CellEditorOpen());
+    };
+    typeWithoutEnter(1, 1, "Beech");
+    table_.CheckBrowseMode();  // as closing the data does
+    EXPECT_FALSE(grid.CellEditorOpen());
+    EXPECT_EQ(table_.State(), dsBrowse);
+    EXPECT_EQ(FileRows()[1], "2|Beech|False|2|");
+
+    // One cell entered, the next one still being typed when the record is posted.
+    EditCell(2, 3, "y");
+    ASSERT_EQ(table_.State(), dsEdit);
+    typeWithoutEnter(2, 1, "Cypress");
+    table_.Post();
+    EXPECT_FALSE(grid.CellEditorOpen());
+    EXPECT_EQ(FileRows()[2], "3|Cypress|True|y|third");
+
+    // Dropped on purpose, it stays out.
+    typeWithoutEnter(0, 1, "Aspen");
+    grid.DiscardCellEditor();
+    table_.CheckBrowseMode();
+    EXPECT_EQ(FileRows()[0].substr(0, 8), "1|Alder|");
+}
+
 TEST_F(DBGridTest, AppendedRowShowsAtTheEndAndIsPosted)
 {
     table_.Append();

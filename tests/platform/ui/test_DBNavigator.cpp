@@ -110,6 +110,7 @@ TEST_F(DBNavigatorTest, InsertPostDeleteAndCancelReachTheFile)
     EXPECT_EQ(ui_.Log()[0].Text, "Delete record?");
     EXPECT_EQ(ui_.Log()[0].MsgType, TMsgDlgType::mtConfirmation);
     EXPECT_EQ(ui_.Log()[0].Buttons, mbOKCancel);
+    EXPECT_EQ(ui_.Log()[0].DefaultButton, mbCancel) << "Enter keeps the record";
 
     navigator.ConfirmDelete = false;
     Click(nbDelete);

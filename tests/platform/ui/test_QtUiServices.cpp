@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include "platform/ui/QtUiServices.h"
@@ -58,6 +61,38 @@ TEST(QtUiServices, MessageBoxReturnsThePressedButton)
     for (const Case& c : cases) {
         PressButton(c.press);
         EXPECT_EQ(ui.MessageDlg("Question", TMsgDlgType::mtConfirmation, c.buttons), c.expected) << c.press;
+    }
+}
+
+// Enter presses the default button: the one the question names, else the first it offers.
+TEST(QtUiServices, EnterPressesTheDefaultButton)
+{
+    struct Case {
+        TMsgDlgButtons buttons;
+        int defaultButton;  // 0: none named
+        int expected;
+    };
+    const Case cases[] = {
+        {mbYesNo, mbNo, mrNo},
+        {mbYesNo, mbYes, mrYes},
+        {mbOKCancel, mbCancel, mrCancel},
+        {mbYesNo, 0, mrYes},
+        {mbOKCancel, 0, mrOk},
+    };
+    TQtUiServices ui;
+    for (const Case& c : cases) {
+        qbtest::WhenModal([](QWidget* modal) {
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(modal, &enter);
+            if (modal->isVisible()) {
+                ADD_FAILURE() << "Enter pressed no button";
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        const int pressed = c.defaultButton ? ui.MessageDlg("Delete all records?", TMsgDlgType::mtConfirmation, c.buttons,
+                                                            static_cast<TMsgDlgBtn>(c.defaultButton))
+                                            : ui.MessageDlg("Go on?", TMsgDlgType::mtConfirmation, c.buttons);
+        EXPECT_EQ(pressed, c.expected) << c.buttons << " " << c.defaultButton;
     }
 }
 

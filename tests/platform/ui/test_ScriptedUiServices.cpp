@@ -4,6 +4,29 @@
 
 namespace {
 
+// A test sees which button Enter would press; a default the box does not offer is a fault.
+TEST(ScriptedUiServices, MessageBoxesRecordTheirDefaultButton)
+{
+    TScriptedUiServices ui;
+    for (int i = 0; i < 4; ++i) ui.Push(TUiAnswer::Press(mrYes));
+    ui.Push(TUiAnswer::Press(mrOk));
+    EXPECT_TRUE(ui.AskYesNo("Delete all records?", mbNo));
+    EXPECT_TRUE(ui.AskYesNo("Append new record?"));
+    EXPECT_EQ(ui.MessageDlg("Save?", TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel), mrYes);
+    EXPECT_EQ(ui.MessageDlg("Save?", TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, mbCancel), mrYes);
+    EXPECT_TRUE(ui.AskOkCancel("Delete record?", mbCancel));
+    ASSERT_EQ(ui.Log().size(), 5u);
+    const TMsgDlgBtn expected[] = {mbNo, mbYes, mbYes, mbCancel, mbCancel};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(ui.Log()[i].DefaultButton, expected[i]) << ui.Log()[i].Text;
+
+    ui.Push(TUiAnswer::Press(mrYes));
+    EXPECT_THROW(ui.MessageDlg("Rewrite it?", TMsgDlgType::mtConfirmation, mbYesNo, mbCancel), EUnexpectedUiCall);
+    ASSERT_EQ(ui.Failures().size(), 1u);
+    EXPECT_NE(ui.Failures()[0].find("default button"), std::string::npos) << ui.Failures()[0];
+    EXPECT_EQ(ui.Pending(), 1) << "the answer stays for the next box";
+    EXPECT_TRUE(ui.AskYesNo("Rewrite it?", mbNo));
+}
+
 TEST(ScriptedUiServices, AnswersInScriptOrderAndLogsEveryCall)
 {
     TScriptedUiServices ui;
