@@ -436,8 +436,7 @@ TEST_F(SendData, FailuresAreShownAndTheTableStaysOnItsRecord)
 // loses its connection (the upload and the step back to the parent folder both fail). Either way
 // the table is open again on its record and the failure is reported.
 // One fixture per case: a server that lost its folders may also drop the connection, and the
-// next case must not inherit that. The error text depends on how the server reacts, so a case
-// without an expected part only asks for an error.
+// next case must not inherit that.
 void SendDataFailingMidway(SendData& t, const std::function<void()>& action, const std::string& expected)
 {
     fs::create_directories(t.Remote);
@@ -454,7 +453,7 @@ void SendDataFailingMidway(SendData& t, const std::function<void()>& action, con
 
 TEST_F(SendData, FoldersRemovedDuringTheUploadReopenTheTable)
 {
-    SendDataFailingMidway(*this, [&] { fs::remove_all(Server.Home().path() / "Quellbrook"); }, "");
+    SendDataFailingMidway(*this, [&] { fs::remove_all(Server.Home().path() / "Quellbrook"); }, "(the server answered 550)");
 }
 
 TEST_F(SendData, ConnectionLostDuringTheUploadReopensTheTable)
