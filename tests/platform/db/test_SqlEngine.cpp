@@ -146,36 +146,40 @@ TEST_F(SqlEngineTest, DropTableLeavesFilesThatAreNoTables)
 }
 
 // A field name holding a double quote is one column, read and compared under its own name.
+// Such names no dBase tool lets one type, but a file can hold them: one that reads as two
+// columns when its quote is not doubled, and a lone quote.
 TEST_F(SqlEngineTest, FieldNamesWithQuotesAreColumnsOfTheirOwn)
 {
-    const std::string path = dir_.file("quoted.dbf");
-    TDbfFile::Create(path, {{"A", 'C', 5, 0}, {"B", 'C', 5, 0}, {"C", 'N', 4, 0}}, 4, 1250);
-    {
-        TDbfFile file(path, false);
-        for (int i = 1; i <= 2; ++i) {
-            std::string record = file.BlankRecord();
-            file.SetValue(record.data(), 0, Variant::String("a" + std::to_string(i)));
-            file.SetValue(record.data(), 1, Variant::String("b" + std::to_string(i)));
-            file.SetValue(record.data(), 2, Variant::Float(i));
-            file.AppendRecord(record.data());
+    for (const std::string name : {"B\" INT,\"X", "\""}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir_.file("quoted.dbf");
+        fs::remove(path);
+        TDbfFile::Create(path, {{"A", 'C', 5, 0}, {"B", 'C', 5, 0}, {"C", 'N', 4, 0}}, 4, 1250);
+        {
+            TDbfFile file(path, false);
+            for (int i = 1; i <= 2; ++i) {
+                std::string record = file.BlankRecord();
+                file.SetValue(record.data(), 0, Variant::String("a" + std::to_string(i)));
+                file.SetValue(record.data(), 1, Variant::String("b" + std::to_string(i)));
+                file.SetValue(record.data(), 2, Variant::Float(i));
+                file.AppendRecord(record.data());
+            }
         }
-    }
-    // Names no dBase tool lets one type, but a file can hold them: B"X and a lone quote.
-    std::string bytes = qbtest::ReadFileBytes(path);
-    bytes.replace(32 + 32, 3, std::string("B\"X", 3));
-    bytes.replace(32 + 64, 1, "\"");
-    qbtest::WriteFileBytes(path, bytes);
+        std::string bytes = qbtest::ReadFileBytes(path);
+        bytes.replace(32 + 32, name.size(), name);
+        qbtest::WriteFileBytes(path, bytes);
 
-    const TSqlResult all = engine_.Select("SELECT * FROM 'quoted.dbf'");
-    ASSERT_EQ(all.Columns.size(), 3u);
-    EXPECT_EQ(all.Columns[1].Name, "B\"X");
-    EXPECT_EQ(all.Columns[2].Name, "\"");
-    ASSERT_EQ(all.Rows.size(), 2u);
-    EXPECT_EQ(all.Rows[1][1].StringValue(), "b2");
-    EXPECT_EQ(all.Rows[1][2].FloatValue(), 2);
-    const TSqlResult one = engine_.Select("SELECT A FROM 'quoted.dbf' WHERE \"B\"\"X\" = 'b1' AND \"\"\"\" = 1");
-    ASSERT_EQ(one.Rows.size(), 1u);
-    EXPECT_EQ(one.Rows[0][0].StringValue(), "a1");
+        TSqlEngine engine(dir_.path().string());
+        const TSqlResult all = engine.Select("SELECT * FROM 'quoted.dbf'");
+        ASSERT_EQ(all.Columns.size(), 3u);
+        EXPECT_EQ(all.Columns[1].Name, name);
+        ASSERT_EQ(all.Rows.size(), 2u);
+        EXPECT_EQ(all.Rows[1][1].StringValue(), "b2");
+        EXPECT_EQ(all.Rows[1][2].FloatValue(), 2);
+        const TSqlResult one = engine.Select("SELECT A FROM 'quoted.dbf' WHERE " + SqlQuotedName(name) + " = 'b1' AND C = 1");
+        ASSERT_EQ(one.Rows.size(), 1u);
+        EXPECT_EQ(one.Rows[0][0].StringValue(), "a1");
+    }
 }
 
 // Sets the bounds of statements for one test.
