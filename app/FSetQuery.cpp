@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 
 #include "app/FSetRelation.h"
 #include "app/UORUCommon.h"
@@ -138,12 +139,26 @@ std::vector<std::string> WithoutParameters(const std::vector<std::string>& condi
 }
 }  // namespace
 
+bool IsBareValue(const std::string& value)
+{
+    if (SameText(value, "True") || SameText(value, "False"))
+        return true;  // the values of a logical field
+    static const std::regex number(R"([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
+    return std::regex_match(value, number);
+}
+
 TConditionResult ValueCondition(const std::string& attribute, TQueryOperator op,
                                 const std::vector<std::string>& values, bool quoted)
 {
     if (attribute.empty())
         return {"", 70};
-    return Enclosed(attribute, op, ValueOperand(op, values, quoted));
+    TConditionResult result = Enclosed(attribute, op, ValueOperand(op, values, quoted));
+    // A bare value becomes part of the statement: anything but a number would change its meaning.
+    if (!quoted && result.Warning == 0 && op != qoIsNull)
+        for (const std::string& value : values)
+            if (!IsBareValue(op == qoLike ? value + "%" : value))
+                return {"", 0, "The value '" + value + "' is not a number. Choose C to compare it as a text."};
+    return result;
 }
 
 TConditionResult ParamCondition(const std::string& attribute, TQueryOperator op)
@@ -649,6 +664,8 @@ void TFormSetQuery::AddCondition(const TConditionResult& result)
 {
     if (result.Warning != 0)
         Warn(result.Warning);
+    else if (!result.Problem.empty())
+        UiServices().ShowWarning(result.Problem);
     else if (!result.Condition.empty())
         ListConds->addItem(QText(result.Condition));
 }
@@ -854,6 +871,9 @@ bool TFormSetQuery::RunSQL()
         }
         Query.RequestLive = CB_RequestLive->isChecked();
         Query.Open();
+    } catch (const ESqlLimitError& error) {
+        UiServices().ShowWarning(error.Message());  // why it stopped; the builder then asks as for any failure
+        return false;
     } catch (const std::exception&) {
         return false;  // the builder asks whether to return to it
     }

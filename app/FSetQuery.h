@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/StringList.h"
@@ -51,11 +52,19 @@ std::string FromClause(const std::string& tableName);
 // ":" + attribute + "_" + suffix.
 std::string ParameterName(const std::string& attribute, const std::string& suffix = "");
 
-// A condition, or the language text id of the warning that stands for it (0 when none).
+// A condition, or the language text id of the warning that stands for it (0 when none), or a
+// plain text saying why the values do not fit.
 struct TConditionResult {
+    TConditionResult(std::string condition = "", int warning = 0, std::string problem = "")
+        : Condition(std::move(condition)), Warning(warning), Problem(std::move(problem))
+    {
+    }
     std::string Condition;
-    int Warning = 0;
+    int Warning;
+    std::string Problem;
 };
+// Whether a value may be written bare into the SQL text: a number with '.' (or True/False).
+bool IsBareValue(const std::string& value);
 // From attribute, operator and the selected values in list order.
 TConditionResult ValueCondition(const std::string& attribute, TQueryOperator op,
                                 const std::vector<std::string>& values, bool quoted);

@@ -499,15 +499,35 @@ uint32_t TDbfFile::AppendRecord(const char* record)
 {
     // Another handle on the same file may have appended since we last looked.
     const uint32_t index = std::max(GetLE32(header_ + 4), recordCount_);
+    if (index > 0 && (index != recordCount_ || !tailChecked_)) FinishInterruptedAppend(index - 1);
+    tailChecked_ = true;
+    // Readers that scan to the end mark instead of trusting the count must not see the record
+    // before the count covers it: its flag byte stays an end mark until the count is written.
+    const uint64_t offset = uint64_t(headerLength_) + uint64_t(index) * recordLength_;
     writeBuffer_.assign(record, recordLength_);
+    writeBuffer_[0] = kEndOfFile;
     writeBuffer_ += kEndOfFile;
-    WriteAt(fd_, uint64_t(headerLength_) + uint64_t(index) * recordLength_, writeBuffer_.data(), writeBuffer_.size(), false);
+    WriteAt(fd_, offset, writeBuffer_.data(), writeBuffer_.size(), false);
     WriteHeaderCount(index + 1);
+    WriteAt(fd_, offset, record, 1, false);
     if (index != recordCount_) cacheCount_ = 0;
     recordCount_ = index + 1;
     fileSize_ = std::max<uint64_t>(fileSize_, uint64_t(headerLength_) + uint64_t(recordCount_) * recordLength_ + 1);
     CacheWritten(index, record);
     return index;
+}
+
+// An append killed after its count was written but before its flag byte: the record is whole
+// (it went to disk before the count), only the end mark in its flag byte has to go.
+void TDbfFile::FinishInterruptedAppend(uint32_t last)
+{
+    char flag = 0;
+    const uint64_t offset = uint64_t(headerLength_) + uint64_t(last) * recordLength_;
+    ReadAt(fd_, offset, &flag, 1, false);
+    if (flag != kEndOfFile) return;
+    flag = ' ';
+    WriteAt(fd_, offset, &flag, 1, false);
+    cacheCount_ = 0;
 }
 
 void TDbfFile::WriteRecord(uint32_t index, const char* record)

@@ -3,9 +3,12 @@
 // This is the one place that knows the byte layout: every other part of the database layer
 // (tables, local SQL, batch moves) reads and writes table files through TDbfFile.
 //
-// Crash safety: an append writes memo blocks first, then the record (with a new end mark),
-// then the header count, so the count never covers a record that is not on disk and a kill at
-// any moment leaves a table that opens with every earlier record intact.
+// Crash safety: an append writes memo blocks first, then the record (with a new end mark, and
+// an end mark in its flag byte), then the header count, then the flag byte. The count never
+// covers a record that is not on disk, readers that scan to the end mark stop before a record
+// the count does not cover yet, and a kill at any moment leaves a table that opens with every
+// earlier record intact. A record whose flag byte still holds the end mark under the count is
+// whole; the next append finishes it.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,6 +58,7 @@ public:
     static std::string MemoPathFor(const std::string& tablePath, bool foxPro);
 
     const std::string& Path() const { return path_; }
+    const std::string& MemoPath() const { return memoPath_; }  // "" when no field is a memo
     bool ReadOnly() const { return readOnly_; }
     const std::vector<TDbfField>& Fields() const { return fields_; }
     int FieldIndex(const std::string& name) const;  // ignores case; -1 when missing
@@ -93,6 +97,7 @@ private:
     void WriteAt(int fd, uint64_t offset, const char* data, size_t size, bool memo) const;
     void WriteHeaderCount(uint32_t count);
     void CacheWritten(uint32_t index, const char* record);
+    void FinishInterruptedAppend(uint32_t last);
     uint32_t MemoBlockOf(const char* record, int field) const;
     uint32_t WriteMemo(const std::string& bytes);
     std::string ReadMemoDBase3(uint64_t offset);
@@ -107,6 +112,7 @@ private:
     int fd_ = -1;
     char* header_ = nullptr;  // the header, mapped
     std::string writeBuffer_;
+    bool tailChecked_ = false;  // the last record's flag was looked at since the table opened
     int memoFd_ = -1;
     uint64_t fileSize_ = 0;
     uint8_t version_ = 0;

@@ -12,6 +12,7 @@
 #include "platform/core/StringList.h"
 #include "platform/db/DbError.h"
 #include "platform/db/DbfFile.h"
+#include "platform/db/SqlEngine.h"
 
 namespace {
 
@@ -44,15 +45,13 @@ int Guarded(sqlite3_vtab* vtab, Body body)
     }
 }
 
-std::string QuotedName(const std::string& name) { return "\"" + name + "\""; }
-
 std::string SchemaOf(const TDbfFile& file)
 {
     std::string schema = "CREATE TABLE x(";
     for (size_t i = 0; i < file.Fields().size(); ++i) {
         const TDbfField& f = file.Fields()[i];
         if (i > 0) schema += ", ";
-        schema += QuotedName(f.Name) + " " + DeclaredTypeOfField(f.Type, f.Length, f.Decimals);
+        schema += SqlQuotedName(f.Name) + " " + DeclaredTypeOfField(f.Type, f.Length, f.Decimals);
     }
     return schema + ")";
 }

@@ -3,9 +3,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
+#include <new>
 #include <set>
 
 #include "platform/core/CodePage.h"
@@ -18,8 +22,86 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::mutex gLimitsMutex;
+TSqlLimits gLimits;
+std::function<void()> gProgressHook;
+std::atomic<unsigned> gCancelGeneration{0};
+
+enum class TStop { None, Time, Cancel };
+
+// The statement running on an engine: when it must end and why it was stopped.
+struct TRunState {
+    TSqlLimits limits;
+    Clock::time_point deadline;
+    Clock::time_point nextHook;
+    unsigned generation = 0;
+    TStop stop = TStop::None;
+};
+
+constexpr int kProgressSteps = 1000;  // virtual machine steps between two looks at the clock
+
+int Progress(void* data)
+{
+    auto* run = static_cast<TRunState*>(data);
+    if (run->stop != TStop::None) return 1;
+    const Clock::time_point now = Clock::now();
+    if (now >= run->nextHook) {
+        run->nextHook = now + std::chrono::milliseconds(100);
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(gLimitsMutex);
+            hook = gProgressHook;
+        }
+        try {
+            if (hook) hook();
+        } catch (...) {
+            run->stop = TStop::Cancel;  // nothing may unwind through the engine
+        }
+    }
+    if (gCancelGeneration.load() != run->generation) run->stop = TStop::Cancel;
+    else if (now >= run->deadline) run->stop = TStop::Time;
+    return run->stop == TStop::None ? 0 : 1;
+}
+
+std::string Megabytes(long long bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB"; }
+
+[[noreturn]] void LimitError(const std::string& message) { throw ESqlLimitError(message); }
+
+[[noreturn]] void OutOfMemory(const TSqlLimits& limits)
+{
+    LimitError("The query needs more memory than allowed (" + Megabytes(limits.MemoryBytes) +
+               ") and was stopped. Narrow it down, for instance with a WHERE condition.");
+}
+
+}  // namespace
+
+TSqlLimits SqlLimits()
+{
+    std::lock_guard<std::mutex> lock(gLimitsMutex);
+    return gLimits;
+}
+
+void SetSqlLimits(const TSqlLimits& limits)
+{
+    std::lock_guard<std::mutex> lock(gLimitsMutex);
+    gLimits = limits;
+}
+
+void CancelSqlStatements() { ++gCancelGeneration; }
+
+void SetSqlProgressHook(std::function<void()> hook)
+{
+    std::lock_guard<std::mutex> lock(gLimitsMutex);
+    gProgressHook = std::move(hook);
+}
+
 struct TSqlEngine::Impl {
     TDbfModuleContext module;
+    TRunState run;
     bool attaching = false;  // our own CREATE VIRTUAL TABLE is running
     std::vector<std::pair<std::string, std::string>> tables;  // name in statements, file
 };
@@ -275,6 +357,7 @@ int TSqlStatement::Execute(const TSqlParamValues& params)
         return 0;
     }
     Bind(params);
+    engine_.BeginRun();
     int rc;
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {}
     sqlite3_reset(stmt_);
@@ -310,13 +393,33 @@ TSqlResult TSqlStatement::Fetch(const TSqlParamValues& params)
     TSqlResult result;
     result.Columns = DescribeColumns(first);
     result.LiveTable = liveTable_;
+    engine_.BeginRun();
+    const TSqlLimits& limits = engine_.impl_->run.limits;
+    // The rows are held whole: count what they take, so a huge result stops with a message
+    // before memory runs out.
+    const long long rowBytes = sizeof(std::vector<Variant>) + (long long)(result.Columns.size() + first) * sizeof(Variant);
+    long long held = 0;
     int rc;
-    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
-        if (first) result.RecordIndexes.push_back(sqlite3_column_int64(stmt_, 0));
-        std::vector<Variant> row;
-        row.reserve(result.Columns.size());
-        for (size_t c = 0; c < result.Columns.size(); ++c) row.push_back(ColumnValue(stmt_, int(c) + first, result.Columns[c].DataType));
-        result.Rows.push_back(std::move(row));
+    try {
+        while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+            if (first) result.RecordIndexes.push_back(sqlite3_column_int64(stmt_, 0));
+            std::vector<Variant> row;
+            row.reserve(result.Columns.size());
+            held += rowBytes;
+            for (size_t c = 0; c < result.Columns.size(); ++c) {
+                row.push_back(ColumnValue(stmt_, int(c) + first, result.Columns[c].DataType));
+                if (row.back().Type() == TVarType::String) held += (long long)row.back().StringValue().capacity();
+            }
+            result.Rows.push_back(std::move(row));
+            if (held > limits.MemoryBytes) {
+                sqlite3_reset(stmt_);
+                OutOfMemory(limits);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        sqlite3_reset(stmt_);
+        result = TSqlResult();
+        OutOfMemory(limits);
     }
     sqlite3_reset(stmt_);
     if (rc != SQLITE_DONE) engine_.Fail("SQL error");
@@ -336,7 +439,12 @@ TSqlEngine::TSqlEngine(std::string folder) : folder_(std::move(folder)), impl_(s
     try {
         RegisterDbfModule(db_, &impl_->module);
         if (sqlite3_exec(db_, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr) != SQLITE_OK) Fail("Cannot start the local SQL engine");
+        // Sorts and temporary results stay in memory, where the memory bound covers them, instead
+        // of growing files without bound.
+        if (sqlite3_exec(db_, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr) != SQLITE_OK) Fail("Cannot start the local SQL engine");
         sqlite3_set_authorizer(db_, Authorize, impl_.get());
+        sqlite3_progress_handler(db_, kProgressSteps, Progress, &impl_->run);
+        BeginRun();
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -345,7 +453,33 @@ TSqlEngine::TSqlEngine(std::string folder) : folder_(std::move(folder)), impl_(s
 
 TSqlEngine::~TSqlEngine() { sqlite3_close(db_); }
 
-void TSqlEngine::Fail(const std::string& context) const { DatabaseError(context + ": " + sqlite3_errmsg(db_)); }
+void TSqlEngine::Fail(const std::string& context) const
+{
+    const TRunState& run = impl_->run;
+    if (run.stop == TStop::Cancel) LimitError("The query was cancelled.");
+    if (run.stop == TStop::Time)
+        LimitError("The query ran longer than " + std::to_string(int(run.limits.Seconds + 0.5)) + " seconds and was stopped.");
+    switch (sqlite3_errcode(db_)) {
+    case SQLITE_NOMEM: OutOfMemory(run.limits);
+    case SQLITE_TOOBIG:
+        LimitError("The query makes a text or value longer than allowed (" + Megabytes(run.limits.ValueBytes) + ") and was stopped.");
+    default: DatabaseError(context + ": " + sqlite3_errmsg(db_));
+    }
+}
+
+// Every run starts with the bounds in force now and a fresh deadline.
+void TSqlEngine::BeginRun()
+{
+    TRunState& run = impl_->run;
+    run.limits = SqlLimits();
+    const auto seconds = std::chrono::duration<double>(std::max(0.0, run.limits.Seconds));
+    run.deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::min(seconds, std::chrono::duration<double>(1e9)));
+    run.nextHook = Clock::now() + std::chrono::milliseconds(100);
+    run.generation = gCancelGeneration.load();
+    run.stop = TStop::None;
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, std::max(1000, run.limits.ValueBytes));
+    sqlite3_hard_heap_limit64(std::max(16LL << 20, run.limits.MemoryBytes));
+}
 
 std::string TSqlEngine::ResolveTable(const std::string& name) const
 {
@@ -484,11 +618,18 @@ void TSqlEngine::DropTable(const std::vector<TSqlToken>& tokens)
 {
     const std::string path = ExistingTable(TableNameAt(tokens, 2));
     ExpectEnd(tokens, 3);
+    // Only a dBase table is dropped, with the memo file it reads; any other file stays.
+    std::string memoPath;
+    try {
+        const TDbfFile table(path, true);
+        memoPath = table.MemoPath();
+    } catch (const EDatabaseError& e) {
+        DatabaseError("Cannot drop " + path + ": it is not a dBase table (" + e.what() + ")");
+    }
     DetachTablesOf(path);
     std::error_code error;
     if (!fs::remove(path, error)) DatabaseError("Cannot delete table " + path + ": " + error.message());
-    fs::remove(TDbfFile::MemoPathFor(path, false), error);
-    fs::remove(TDbfFile::MemoPathFor(path, true), error);
+    if (!memoPath.empty()) fs::remove(memoPath, error);
 }
 
 void TSqlEngine::DetachTablesOf(const std::string& path)
@@ -515,6 +656,7 @@ sqlite3_stmt* TSqlEngine::CompileBound(const std::string& sql, const std::vector
 
 void TSqlEngine::Run(sqlite3_stmt* stmt)
 {
+    BeginRun();
     const int rc = sqlite3_step(stmt);
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fail("Cannot write the record");

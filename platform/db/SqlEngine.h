@@ -13,12 +13,18 @@
 //   CREATE [UNIQUE] INDEX name ON table (field, ...)
 //     checks the table and its fields and writes nothing: dBase index files are not kept,
 //     datasets order records in memory by their IndexFieldNames instead.
-//   DROP TABLE name deletes the table file and its memo file.
+//   DROP TABLE name deletes the table file and its memo file; a file that does not open as a
+//     dBase table is left alone.
+//
+// Every statement runs within bounds (SqlLimits): time, memory and the length of one value. A
+// statement past one of them, or cancelled, stops with ESqlLimitError saying so.
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/db/DbError.h"
 #include "platform/db/Fields.h"
 #include "platform/db/SqlLexer.h"
 #include "platform/db/Variants.h"
@@ -44,6 +50,27 @@ struct TSqlResult {
 };
 
 class TSqlEngine;
+
+// A statement stopped at one of its bounds, or cancelled; the text says which.
+class ESqlLimitError : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+struct TSqlLimits {
+    double Seconds = 600;                  // running time of one statement
+    long long MemoryBytes = 1LL << 30;     // the engine's working memory, and so the rows of a result
+    int ValueBytes = 100 * 1000 * 1000;    // the longest text or blob a statement may make
+};
+// The bounds of the statements that start from now on (all engines of the program).
+TSqlLimits SqlLimits();
+void SetSqlLimits(const TSqlLimits& limits);
+// Stops the statements running now; each fails with "The query was cancelled.". Any thread may
+// call it, and so may the progress hook.
+void CancelSqlStatements();
+// Called about ten times a second while a statement runs (for instance to let the user press a
+// Cancel button); an empty function calls nothing.
+void SetSqlProgressHook(std::function<void()> hook);
 
 // One statement, checked and ready to run.
 class TSqlStatement {
@@ -106,6 +133,7 @@ private:
     sqlite3_stmt* CompileBound(const std::string& sql, const std::vector<Variant>& values);
     void Run(sqlite3_stmt* stmt);
     void DetachTablesOf(const std::string& path);
+    void BeginRun();
     std::string ExistingTable(const TSqlToken& name) const;
     [[noreturn]] void Fail(const std::string& context) const;
 

@@ -29,10 +29,24 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Collects what the server sends; past the bound it stops the transfer (libcurl then fails it),
+// so a server that never ends its listing cannot fill the memory.
+struct TCollected {
+    std::string text;
+    std::size_t limit = 0;
+    bool cut = false;
+};
+
 std::size_t CollectText(char* data, std::size_t size, std::size_t count, void* target)
 {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+    auto* collected = static_cast<TCollected*>(target);
+    const std::size_t bytes = size * count;
+    if (collected->text.size() + bytes > collected->limit) {
+        collected->cut = true;
+        return 0;
+    }
+    collected->text.append(data, bytes);
+    return bytes;
 }
 
 // A line break would end the command early and the rest would reach the server as a command
@@ -85,7 +99,7 @@ struct TFtpClient::Request {
     std::FILE* upload = nullptr;
     curl_off_t uploadSize = 0;
     std::string command;       // sent after changing into the folder
-    std::string output;
+    TCollected output;
 };
 
 TFtpClient::TFtpClient() { InitCurlOnce(); }
@@ -159,6 +173,7 @@ void TFtpClient::Perform(Request& request, const std::string& action)
     if (!Passive) curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");  // the control connection's own address
     curl_easy_setopt(curl, CURLOPT_TRANSFERTEXT, TransferType == ftASCII ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectText);
+    request.output.limit = MaxListingBytes;
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &request.output);
     if (request.listNames) {
         curl_easy_setopt(curl, CURLOPT_DIRLISTONLY, 1L);
@@ -177,7 +192,13 @@ void TFtpClient::Perform(Request& request, const std::string& action)
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
     if (code == CURLE_OK) return;
-    const std::string detail = error[0] ? error : curl_easy_strerror(code);
+    if (request.output.cut)
+        throw EFtpError(action + " failed: the server sent more than " + std::to_string(MaxListingBytes >> 20) +
+                        " MB of names; the listing was stopped.");
+    std::string detail = error[0] ? error : curl_easy_strerror(code);
+    long reply = 0;  // the server's last reply code, which says what it refused
+    if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply) == CURLE_OK && reply >= 400)
+        detail += " (the server answered " + std::to_string(reply) + ")";
     throw EFtpError(action + " failed: " + detail);
 }
 
@@ -227,8 +248,13 @@ std::vector<std::string> TFtpClient::ListNames()
     Request request;
     request.listNames = true;
     Perform(request, "Listing the FTP folder \"" + CurrentDir() + "\"");
+    return ParseFtpNameList(request.output.text);
+}
+
+std::vector<std::string> ParseFtpNameList(const std::string& listing)
+{
     std::vector<std::string> names;
-    for (const std::string& line : SplitLines(request.output)) names.push_back(BaseName(line));
+    for (const std::string& line : SplitLines(listing)) names.push_back(BaseName(line));
     return names;
 }
 

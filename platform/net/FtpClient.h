@@ -17,6 +17,9 @@ public:
 
 enum TFtpTransferType { ftASCII, ftBinary };
 
+// The names of a name listing (NLST) as the server sent it: one a line, folders in front left out.
+std::vector<std::string> ParseFtpNameList(const std::string& listing);
+
 class TFtpClient : public TObject {
 public:
     TFtpClient();
@@ -42,8 +45,10 @@ public:
     void ChangeDir(const std::string& name);  // one folder below the current one
     void ChangeDirUp();
     void MakeDir(const std::string& name);
-    // The names in the current folder (NLST), without folders in front of them.
+    // The names in the current folder (NLST), without folders in front of them. A listing longer
+    // than MaxListingBytes is cut off and raises EFtpError.
     std::vector<std::string> ListNames();
+    static constexpr std::size_t MaxListingBytes = 16u << 20;
     void Delete(const std::string& name);
     // Stores the local file under remoteName in the current folder, replacing what is there.
     void Put(const std::string& localFile, const std::string& remoteName);

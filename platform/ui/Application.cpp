@@ -1,6 +1,7 @@
 #include "platform/ui/Application.h"
 
 #include <cstdio>
+#include <new>
 
 #include "platform/core/SysUtils.h"
 #include "platform/ui/UiServices.h"
@@ -45,6 +46,8 @@ std::string ExceptionMessage(std::exception_ptr error)
         std::rethrow_exception(error);
     } catch (const Exception& e) {
         return e.Message();
+    } catch (const std::bad_alloc&) {
+        return "There is not enough memory for this operation. Close other windows or programs and try again.";
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {

@@ -26,6 +26,7 @@
 #include "platform/core/DateTime.h"
 #include "platform/core/NumText.h"
 #include "platform/db/Database.h"
+#include "platform/db/SqlEngine.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/ScriptedUiServices.h"
 
@@ -308,13 +309,14 @@ TEST(QueryBuilderConditions, SelectionsThatDoNotFitTheOperatorAnswerTheirWarning
         {"in without value", "A", qoIn, {}, 10, ""},
         {"in with one value", "A", qoIn, {"x"}, 0, "(A IN ('x'))"},
         {"is null takes no value", "A", qoIsNull, {"x"}, 0, "(A IS NULL)"},
-        {"N writes a text bare", "A", qoEqual, {"abc"}, 0, "(A=abc)"},
+        {"N writes a number bare", "A", qoEqual, {"-2.5"}, 0, "(A=-2.5)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const TConditionResult result = ValueCondition(c.attribute, c.op, c.values, c.name[0] != 'N');
         EXPECT_EQ(result.Warning, c.warning);
         EXPECT_EQ(result.Condition, c.condition);
+        EXPECT_EQ(result.Problem, "");
     }
     const std::tuple<std::string, TQueryOperator, int, std::string> params[] = {
         {"", qoEqual, 70, ""}, {"A", qoIn, 110, ""}, {"A", qoIsNull, 110, ""},
@@ -324,6 +326,45 @@ TEST(QueryBuilderConditions, SelectionsThatDoNotFitTheOperatorAnswerTheirWarning
         const TConditionResult result = ParamCondition(attribute, op);
         EXPECT_EQ(result.Warning, warning) << condition;
         EXPECT_EQ(result.Condition, condition);
+    }
+}
+
+// With "N" a value goes into the statement bare: only numbers (and the values of logical fields)
+// may; anything else would become part of the statement, so the user is told instead.
+TEST(QueryBuilderConditions, BareValuesMustBeNumbers)
+{
+    struct Case {
+        TQueryOperator op;
+        Lines values;
+        std::string condition;  // "" when refused
+    };
+    const Case cases[] = {
+        {qoEqual, {"7"}, "(A=7)"},
+        {qoGreater, {"-10.25"}, "(A>-10.25)"},
+        {qoLess, {"1e3"}, "(A<1e3)"},
+        {qoEqual, {".5"}, "(A=.5)"},
+        {qoEqual, {"True"}, "(A=True)"},
+        {qoBetween, {"1", "5"}, "(A BETWEEN 1 AND 5)"},
+        {qoIn, {"1", "2.5", "+3"}, "(A IN (1,2.5,+3))"},
+        {qoEqual, {"1 OR 1=1"}, ""},
+        {qoEqual, {"(SELECT count(*) FROM 'data.dbf')"}, ""},
+        {qoGreaterEqual, {"1;DROP TABLE 'data.dbf'"}, ""},
+        {qoEqual, {"Anna"}, ""},
+        {qoEqual, {""}, ""},
+        {qoEqual, {"1,5"}, ""},
+        {qoBetween, {"1", "5 OR 1=1"}, ""},
+        {qoIn, {"1", "2) OR (1=1"}, ""},
+        {qoLike, {"1"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.values.back());
+        const TConditionResult result = ValueCondition("A", c.op, c.values, false);
+        EXPECT_EQ(result.Condition, c.condition);
+        EXPECT_EQ(result.Warning, 0);
+        if (c.condition.empty())
+            EXPECT_NE(result.Problem.find("is not a number"), std::string::npos) << result.Problem;
+        else
+            EXPECT_EQ(result.Problem, "");
     }
 }
 
@@ -460,6 +501,23 @@ TEST_F(QueryBuilderTest, BuildingConditionsThroughTheFormAndRunningThem)
     EXPECT_EQ(RowsOf(form.Query), (Lines{"1,2.5", "3,7"}));
     EXPECT_FALSE(form.Query.CanModify());
     EXPECT_TRUE(Messages().empty());
+}
+
+// Texts of a character field with "N" chosen by hand: the user is told, no condition is added.
+TEST_F(QueryBuilderTest, TextValuesWithNumberChosenAreRefused)
+{
+    TFormSetQuery& form = Builder();
+    SelectItems(form.ListFields, {"NAME"});
+    form.ListFieldsClick();
+    form.RB_Number->setChecked(true);
+    SelectItems(form.ListVals, {"Anna"});
+    AnswerWarnings(1);
+    form.BtnCondsClick();
+    EXPECT_EQ(Messages(), (Lines{"The value 'Anna' is not a number. Choose C to compare it as a text."}));
+    EXPECT_EQ(form.ListConds->count(), 0);
+    form.RB_Character->setChecked(true);
+    form.BtnCondsClick();
+    EXPECT_EQ(form.Conditions(), (Lines{"(NAME='Anna')"}));
 }
 
 TEST_F(QueryBuilderTest, WarningsOfTheFormUseTheLanguageTexts)
@@ -716,6 +774,24 @@ TEST_F(QueryBuilderTest, AFailingQueryAsksAndCancelFreesTheBuilder)
     EXPECT_EQ(fields, "*");
     EXPECT_EQ(Messages(), (Lines{"The query did not run; OK returns to the query builder."}));
     EXPECT_EQ(ui_.Log().back().Buttons, mbOKCancel);
+}
+
+// A query stopped at a bound says why (the builder then asks whether to return to it).
+TEST_F(QueryBuilderTest, AQueryStoppedAtItsBoundSaysWhy)
+{
+    const TSqlLimits old = SqlLimits();
+    TSqlLimits limits = old;
+    limits.MemoryBytes = 32LL << 20;
+    SetSqlLimits(limits);
+    TFormSetQuery& form = Builder();
+    form.SetSqlLines({"SELECT a.NAME, b.NAME, c.NAME, d.NAME, e.NAME, f.NAME, g.NAME, h.NAME, i.NAME, j.NAME FROM 'data.dbf' a,",
+                      "'data.dbf' b, 'data.dbf' c, 'data.dbf' d, 'data.dbf' e, 'data.dbf' f, 'data.dbf' g, 'data.dbf' h, 'data.dbf' i, 'data.dbf' j"});
+    AnswerWarnings(1);
+    EXPECT_FALSE(form.RunSQL());
+    SetSqlLimits(old);
+    EXPECT_FALSE(form.Query.Active());
+    EXPECT_EQ(Messages(), (Lines{"The query needs more memory than allowed (32 MB) and was stopped. Narrow it down, for instance "
+                                 "with a WHERE condition."}));
 }
 
 TEST_F(QueryBuilderTest, ShownBuilderRunsWhatTheUserBuiltAndCancelAnswersMinusOne)

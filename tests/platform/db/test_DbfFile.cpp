@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -515,4 +518,193 @@ TEST_F(DbfFileTest, KilledWriterLeavesEveryPostedRecordIntact)
             ASSERT_EQ(table.FieldByName("NOTE").AsString(), std::string(expected % 700, 'm') + std::to_string(expected));
         }
     }
+}
+
+namespace {
+
+// What python3-dbfread (it scans to the end mark and ignores the header count) shows of tables
+// of ID N(6,0) and NAME C(40): per file "<records> intact", or "torn" when a record is not
+// ID = n, NAME = "record n" for the n-th.
+std::vector<std::string> DbfreadRecords(const std::vector<std::string>& paths)
+{
+    return Lines(RunPython(R"(
+import sys
+from dbfread import DBF
+for path in sys.argv[1:]:
+    try:
+        rows = list(DBF(path))
+        whole = all(r['ID'] == n + 1 and r['NAME'] == 'record %d' % (n + 1) for n, r in enumerate(rows))
+        print('%d %s' % (len(rows), 'intact' if whole else 'torn'))
+    except Exception as e:
+        print('unreadable: %s' % e)
+)",
+                           paths));
+}
+
+void CreateNumbered(const std::string& path) { TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NAME", 'C', 40, 0}}, 4, 1250); }
+
+void AppendNumbered(TDbfFile& file, int id)
+{
+    std::string record = file.BlankRecord();
+    file.SetValue(record.data(), 0, Variant::Float(id));
+    file.SetValue(record.data(), 1, Variant::String("record " + std::to_string(id)));
+    file.AppendRecord(record.data());
+}
+
+}  // namespace
+
+// An append cut short (by a full disk here, a kill elsewhere) shows no part of its record to
+// readers that scan to the end mark; the next append takes its place.
+TEST_F(DbfFileTest, AppendCutShortShowsNoPartOfItsRecord)
+{
+    const std::string path = dir_.file("cut.dbf");
+    CreateNumbered(path);
+    TDbfFile file(path, false);
+    AppendNumbered(file, 1);
+    AppendNumbered(file, 2);
+    const rlim_t size = std::filesystem::file_size(path);
+    for (rlim_t through : {0, 1, 10}) {  // bytes of the new record the limit lets through
+        SCOPED_TRACE(through);
+        {
+            dbtest::FileSizeLimit limit(size + through);
+            EXPECT_THROW(AppendNumbered(file, 3), EDatabaseError);
+        }
+        EXPECT_EQ(DbfreadRecords({path}), std::vector<std::string>{"2 intact"});
+        EXPECT_EQ(TDbfFile(path, true).RecordCount(), 2u);
+    }
+    AppendNumbered(file, 3);
+    EXPECT_EQ(DbfreadRecords({path}), std::vector<std::string>{"3 intact"});
+    EXPECT_EQ(std::filesystem::file_size(path), size + 47);
+}
+
+// A writer killed again and again in the middle of its appends, each time resuming on the same
+// file: dbfread never shows a record that the header count does not cover, and shows every
+// posted record (and at most the one being posted), each one whole.
+TEST_F(DbfFileTest, KilledAppendsShowScanningReadersOnlyCountedRecords)
+{
+    const std::string path = dir_.file("appends.dbf");
+    CreateNumbered(path);
+    constexpr int kRounds = 50;
+    std::mt19937 random(20261210);
+    std::vector<std::string> snapshots;
+    std::vector<int> reported, counts;
+    int posted = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(fds[0]);
+            TDbfFile file(path, false);
+            const int first = int(file.RecordCount()) + 1;
+            for (int id = first; id < first + 300; ++id) {
+                AppendNumbered(file, id);
+                if (write(fds[1], &id, sizeof id) != sizeof id) _exit(2);
+            }
+            pause();
+            _exit(0);
+        }
+        close(fds[1]);
+        int id = 0;
+        if (read(fds[0], &id, sizeof id) == sizeof id) posted = id;  // it runs: now a random while
+        std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 1500)(random)));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        while (read(fds[0], &id, sizeof id) == sizeof id) posted = id;
+        close(fds[0]);
+        snapshots.push_back(dir_.file("round" + std::to_string(round) + ".dbf"));
+        std::filesystem::copy_file(path, snapshots.back());
+        reported.push_back(posted);
+        counts.push_back(int(TDbfFile(snapshots.back(), true).RecordCount()));
+    }
+    const std::vector<std::string> seen = DbfreadRecords(snapshots);
+    ASSERT_EQ(seen.size(), size_t(kRounds));
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round << ": " << seen[round] << ", header count " << counts[round]
+                                        << ", posted " << reported[round]);
+        const int shown = std::atoi(seen[round].c_str());
+        EXPECT_NE(seen[round].find("intact"), std::string::npos);
+        EXPECT_LE(shown, counts[round]) << "a record beyond the header count";
+        EXPECT_GE(shown, reported[round]);
+        EXPECT_LE(counts[round], reported[round] + 1);
+    }
+}
+
+namespace {
+
+// Runs a child that appends numbered records to the table in a loop, under ptrace, and kills it
+// at the `stop`-th start or end of a pwrite to the file (1: before the first write, 2: after it,
+// 3: before the second ...): a kill between any two steps of an append. Answers false when the
+// child ended before.
+bool KillAtWrite(const std::string& path, int stop)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        raise(SIGSTOP);
+        TDbfFile file(path, false);
+        for (int id = int(file.RecordCount()) + 1; id < 100; ++id) AppendNumbered(file, id);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    long call = -1;
+    int stops = 0;
+    while (ptrace(PTRACE_SYSCALL, child, nullptr, nullptr) == 0 && waitpid(child, &status, 0) == child && WIFSTOPPED(status)) {
+        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) continue;
+        __ptrace_syscall_info info{};
+        ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info);
+        if (info.op == PTRACE_SYSCALL_INFO_ENTRY) call = long(info.entry.nr);
+        if (call == SYS_pwrite64 && ++stops == stop) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return true;
+        }
+    }
+    waitpid(child, &status, 0);
+    return false;
+}
+
+}  // namespace
+
+// A kill before and after every single write of an append (the child stopped by ptrace at
+// each): readers that scan to the end mark never see a record the header count does not cover,
+// and the next append leaves every record readable, the interrupted one included when its count
+// was written.
+TEST_F(DbfFileTest, KillAtEachWriteOfAnAppendLeavesCountAndEndMarkAgreeing)
+{
+    const std::string base = dir_.file("base.dbf");
+    CreateNumbered(base);
+    {
+        TDbfFile file(base, false);
+        AppendNumbered(file, 1);
+        AppendNumbered(file, 2);
+    }
+    std::vector<std::string> killed, resumed;
+    std::vector<uint32_t> counts;
+    for (int stop = 1; stop <= 12; ++stop) {
+        const std::string path = dir_.file("kill" + std::to_string(stop) + ".dbf");
+        std::filesystem::copy_file(base, path);
+        ASSERT_TRUE(KillAtWrite(path, stop)) << stop;
+        killed.push_back(dir_.file("killed" + std::to_string(stop) + ".dbf"));
+        std::filesystem::copy_file(path, killed.back());
+        TDbfFile file(path, false);
+        counts.push_back(file.RecordCount());
+        AppendNumbered(file, int(file.RecordCount()) + 1);
+        resumed.push_back(path);
+    }
+    const std::vector<std::string> afterKill = DbfreadRecords(killed);
+    const std::vector<std::string> afterResume = DbfreadRecords(resumed);
+    ASSERT_EQ(afterKill.size(), counts.size());
+    ASSERT_EQ(afterResume.size(), counts.size());
+    for (size_t i = 0; i < counts.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << counts[i]);
+        const int shown = std::atoi(afterKill[i].c_str());
+        EXPECT_NE(afterKill[i].find("intact"), std::string::npos) << afterKill[i];
+        EXPECT_LE(shown, int(counts[i])) << "a record beyond the header count";
+        EXPECT_GE(shown + 1, int(counts[i]));
+        EXPECT_EQ(afterResume[i], std::to_string(counts[i] + 1) + " intact");
+    }
+    EXPECT_GT(counts.back(), 3u) << "the kills went through several appends";
 }

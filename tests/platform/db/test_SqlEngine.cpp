@@ -2,8 +2,10 @@
 // comparison rules, GROUP BY counts judged by GDAL, and bad input that leaves everything as it was.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "platform/core/CodePage.h"
 #include "platform/core/NumText.h"
@@ -114,6 +116,168 @@ TEST_F(SqlEngineTest, CreateIndexChecksAndDropTableDeletes)
     EXPECT_FALSE(fs::exists(dir_.file("data.dbt")));
     EXPECT_THROW(engine_.Select("select count(*) from 'data.dbf'"), EDatabaseError);
     EXPECT_THROW(engine_.ExecSQL("DROP TABLE 'data.dbf'"), EDatabaseError);
+}
+
+// Only what opens as a dBase table is dropped: other files of any name stay, with their namesakes.
+TEST_F(SqlEngineTest, DropTableLeavesFilesThatAreNoTables)
+{
+    const std::map<std::string, std::string> files = {
+        {"notes.txt", "field notes, not a table"}, {"notes.dbt", "a memo file's namesake"}, {"notes.fpt", "another one"},
+        {"fake.dbf", "text in a .dbf"},             {"fake.dbt", "its memo namesake"},       {"empty.dbf", ""},
+    };
+    for (const auto& [name, bytes] : files) qbtest::WriteFileBytes(dir_.file(name), bytes);
+    const ErrorCase cases[] = {
+        {"DROP TABLE 'notes.txt'", "it is not a dBase table"},
+        {"DROP TABLE fake", "it is not a dBase table"},
+        {"DROP TABLE \"empty.dbf\"", "it is not a dBase table"},
+    };
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.sql);
+        ExpectError(c.sql, c.message);
+    }
+    for (const auto& [name, bytes] : files) EXPECT_EQ(qbtest::ReadFileBytes(dir_.file(name)), bytes) << name;
+
+    // A table without memo fields goes alone: a memo namesake is no file of it.
+    engine_.ExecSQL("CREATE TABLE plain (A CHARACTER(3))");
+    qbtest::WriteFileBytes(dir_.file("plain.fpt"), "not its memo");
+    engine_.ExecSQL("DROP TABLE plain");
+    EXPECT_FALSE(fs::exists(dir_.file("plain.dbf")));
+    EXPECT_EQ(qbtest::ReadFileBytes(dir_.file("plain.fpt")), "not its memo");
+}
+
+// A field name holding a double quote is one column, read and compared under its own name.
+// Such names no dBase tool lets one type, but a file can hold them: one that reads as two
+// columns when its quote is not doubled, and a lone quote.
+TEST_F(SqlEngineTest, FieldNamesWithQuotesAreColumnsOfTheirOwn)
+{
+    for (const std::string name : {"B\" INT,\"X", "\""}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir_.file("quoted.dbf");
+        fs::remove(path);
+        TDbfFile::Create(path, {{"A", 'C', 5, 0}, {"B", 'C', 5, 0}, {"C", 'N', 4, 0}}, 4, 1250);
+        {
+            TDbfFile file(path, false);
+            for (int i = 1; i <= 2; ++i) {
+                std::string record = file.BlankRecord();
+                file.SetValue(record.data(), 0, Variant::String("a" + std::to_string(i)));
+                file.SetValue(record.data(), 1, Variant::String("b" + std::to_string(i)));
+                file.SetValue(record.data(), 2, Variant::Float(i));
+                file.AppendRecord(record.data());
+            }
+        }
+        std::string bytes = qbtest::ReadFileBytes(path);
+        bytes.replace(32 + 32, name.size(), name);
+        qbtest::WriteFileBytes(path, bytes);
+
+        TSqlEngine engine(dir_.path().string());
+        const TSqlResult all = engine.Select("SELECT * FROM 'quoted.dbf'");
+        ASSERT_EQ(all.Columns.size(), 3u);
+        EXPECT_EQ(all.Columns[1].Name, name);
+        ASSERT_EQ(all.Rows.size(), 2u);
+        EXPECT_EQ(all.Rows[1][1].StringValue(), "b2");
+        EXPECT_EQ(all.Rows[1][2].FloatValue(), 2);
+        const TSqlResult one = engine.Select("SELECT A FROM 'quoted.dbf' WHERE " + SqlQuotedName(name) + " = 'b1' AND C = 1");
+        ASSERT_EQ(one.Rows.size(), 1u);
+        EXPECT_EQ(one.Rows[0][0].StringValue(), "a1");
+    }
+}
+
+// Sets the bounds of statements for one test.
+class ScopedSqlLimits {
+public:
+    explicit ScopedSqlLimits(const TSqlLimits& limits) : old_(SqlLimits()) { SetSqlLimits(limits); }
+    ~ScopedSqlLimits()
+    {
+        SetSqlLimits(old_);
+        SetSqlProgressHook(nullptr);
+    }
+    ScopedSqlLimits(const ScopedSqlLimits&) = delete;
+    ScopedSqlLimits& operator=(const ScopedSqlLimits&) = delete;
+
+private:
+    TSqlLimits old_;
+};
+
+std::string ErrorOf(TSqlEngine& engine, const std::string& sql)
+{
+    try {
+        engine.Select(sql);
+    } catch (const EDatabaseError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// Statements that would run until the memory or the patience runs out stop at their bound with
+// a message saying which; the engine answers the next statement as before.
+TEST_F(SqlEngineTest, StatementsStopAtTheirBoundsWithAClearMessage)
+{
+    const std::string endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) ";
+    const std::string crossJoin = "SELECT a.NAME, b.NAME, c.NAME, d.NAME, e.NAME, f.NAME, g.NAME, h.NAME, i.NAME FROM 'data.dbf' a, "
+                                  "'data.dbf' b, 'data.dbf' c, 'data.dbf' d, 'data.dbf' e, 'data.dbf' f, 'data.dbf' g, 'data.dbf' h, 'data.dbf' i";
+    const struct {
+        std::string sql;
+        double seconds;
+        const char* message;
+    } cases[] = {
+        {endless + "SELECT x FROM c", 120, "The query needs more memory than allowed (64 MB) and was stopped."},
+        {crossJoin, 120, "The query needs more memory than allowed (64 MB) and was stopped."},
+        {endless + "SELECT x, randomblob(900) FROM c ORDER BY 2", 120,
+         "The query needs more memory than allowed (64 MB) and was stopped."},
+        {endless + "SELECT count(*) FROM c", 1, "The query ran longer than 1 seconds and was stopped."},
+        {"SELECT zeroblob(1000000000)", 120, "The query makes a text or value longer than allowed (1 MB) and was stopped."},
+        {"SELECT length(group_concat(a.NAME || zeroblob(100000))) FROM 'data.dbf' a, 'data.dbf' b", 120,
+         "The query makes a text or value longer than allowed (1 MB) and was stopped."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        TSqlLimits limits;
+        limits.Seconds = c.seconds;
+        limits.MemoryBytes = 64LL << 20;
+        limits.ValueBytes = 1000000;
+        ScopedSqlLimits scope(limits);
+        const auto start = std::chrono::steady_clock::now();
+        const std::string error = ErrorOf(engine_, c.sql);
+        EXPECT_EQ(error.substr(0, std::string(c.message).size()), c.message) << error;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+        EXPECT_EQ(Count("select count(*) from 'data.dbf'"), 6);
+    }
+    // printf past the length bound answers NULL at once (the engine's own rule), taking no memory.
+    TSqlLimits limits;
+    limits.ValueBytes = 1000000;
+    ScopedSqlLimits scope(limits);
+    for (const char* sql : {"SELECT printf('%*d', 1000000000, 1) IS NULL", "SELECT printf('%.*f', 1000000000, 1.5) IS NULL"})
+        EXPECT_EQ(Count(sql), 1) << sql;
+}
+
+// The user can stop a statement: from the progress hook (a Cancel button) or from another thread.
+// A cancel while nothing runs stops nothing later.
+TEST_F(SqlEngineTest, RunningStatementsCanBeCancelled)
+{
+    TSqlLimits limits;
+    limits.Seconds = 60;
+    ScopedSqlLimits scope(limits);
+    const std::string endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c";
+    CancelSqlStatements();
+    EXPECT_EQ(Count("select count(*) from 'data.dbf'"), 6);
+
+    int calls = 0;
+    SetSqlProgressHook([&] {
+        if (++calls == 3) CancelSqlStatements();
+    });
+    EXPECT_EQ(ErrorOf(engine_, endless), "The query was cancelled.");
+    EXPECT_EQ(calls, 3);
+    SetSqlProgressHook(nullptr);
+
+    std::thread canceller([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        CancelSqlStatements();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf(engine_, endless), "The query was cancelled.");
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(Count("select count(*) from 'data.dbf'"), 6);
 }
 
 TEST_F(SqlEngineTest, InsertUpdateDeleteReachTheFile)

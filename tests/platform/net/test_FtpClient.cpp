@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -117,12 +118,14 @@ TEST_F(ClientFixture, FailuresRaiseClearTextsAndKeepTheClientUsable)
         const char* what;
         std::function<void()> action;
         const char* expected;
+        const char* answer;  // what the server answered, "" when nothing reached it
     } cases[] = {
-        {"missing folder", [&] { Ftp.ChangeDir("missing"); }, "Changing to the FTP folder \"" },
-        {"missing file", [&] { Ftp.Delete("missing.dbf"); }, "Deleting the FTP file \"missing.dbf\""},
-        {"folder made twice", [&] { Ftp.MakeDir("twice"); Ftp.MakeDir("twice"); }, "Making the FTP folder \"twice\""},
-        {"missing local file", [&] { Ftp.Put(local.file("none.dbf"), "none.dbf"); }, "the local file cannot be read"},
-        {"local folder", [&] { Ftp.Put(local.file("folder.dbf"), "folder.dbf"); }, "the local file cannot be read"},
+        {"missing folder", [&] { Ftp.ChangeDir("missing"); }, "Changing to the FTP folder \"", "(the server answered 550)"},
+        {"missing file", [&] { Ftp.Delete("missing.dbf"); }, "Deleting the FTP file \"missing.dbf\"", "(the server answered 550)"},
+        {"folder made twice", [&] { Ftp.MakeDir("twice"); Ftp.MakeDir("twice"); }, "Making the FTP folder \"twice\"",
+         "(the server answered 550)"},
+        {"missing local file", [&] { Ftp.Put(local.file("none.dbf"), "none.dbf"); }, "the local file cannot be read", ""},
+        {"local folder", [&] { Ftp.Put(local.file("folder.dbf"), "folder.dbf"); }, "the local file cannot be read", ""},
     };
     for (const auto& c : cases) {
         try {
@@ -130,6 +133,8 @@ TEST_F(ClientFixture, FailuresRaiseClearTextsAndKeepTheClientUsable)
             ADD_FAILURE() << c.what << ": no error";
         } catch (const EFtpError& error) {
             EXPECT_TRUE(Contains(error.Message(), c.expected)) << c.what << ": " << error.Message();
+            EXPECT_EQ(Contains(error.Message(), "the server answered"), *c.answer != 0) << c.what << ": " << error.Message();
+            EXPECT_TRUE(Contains(error.Message(), c.answer)) << c.what << ": " << error.Message();
         }
         EXPECT_EQ(Ftp.CurrentDir(), Folder) << c.what;
     }
@@ -200,4 +205,39 @@ TEST_F(ClientFixture, RefusedLoginsAndConnectionsNameTheServer)
         EXPECT_FALSE(ftp.Connected());
         EXPECT_THROW(ftp.ListNames(), EFtpError) << "not connected";
     }
+}
+
+// A server that never ends its name listing: the client stops reading at its bound, says so, and
+// works on.
+TEST(FtpClientListing, EndlessNameListingIsCutOffWithAClearError)
+{
+    FtpServer server(true);
+    TFtpClient ftp;
+    ftp.Host = "127.0.0.1";
+    ftp.Port = server.Port();
+    ftp.Username = FtpServer::User;
+    ftp.Password = FtpServer::Password;
+    ftp.Connect();
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        ftp.ListNames();
+        ADD_FAILURE() << "the listing ended";
+    } catch (const EFtpError& error) {
+        EXPECT_EQ(error.Message(), "Listing the FTP folder \"\" failed: the server sent more than 16 MB of names; the listing was stopped.");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    ftp.MakeDir("after");
+    EXPECT_TRUE(fs::is_directory(server.Home().path() / "after"));
+}
+
+// The name list as servers send it: CR LF or LF, folders in front of names, empty lines.
+TEST(FtpClientListing, NameListLinesBecomeNames)
+{
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {"a.dbf\r\nb.dbt\r\n", {"a.dbf", "b.dbt"}},
+        {"a.dbf\nsub/b.dbt\n\r\n/x/y/c.ini", {"a.dbf", "b.dbt", "c.ini"}},
+        {"name with spaces.txt\r\n", {"name with spaces.txt"}},
+    };
+    for (const auto& [listing, names] : cases) EXPECT_EQ(ParseFtpNameList(listing), names) << listing;
 }

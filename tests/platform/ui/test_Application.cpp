@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <new>
 
 #include "platform/core/SysUtils.h"
 #include "platform/ui/Application.h"
@@ -111,6 +112,10 @@ TEST(Application, MessageOfEveryKindOfException)
         {std::make_exception_ptr(EInOutError("Disk full", 28)), "Disk full"},
         {std::make_exception_ptr(std::runtime_error("standard")), "standard"},
         {std::make_exception_ptr(42), "Unknown exception"},
+        {std::make_exception_ptr(std::bad_alloc()),
+         "There is not enough memory for this operation. Close other windows or programs and try again."},
+        {std::make_exception_ptr(std::bad_array_new_length()),
+         "There is not enough memory for this operation. Close other windows or programs and try again."},
         {nullptr, ""},
     };
     for (const Case& c : cases)
