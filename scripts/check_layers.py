@@ -39,8 +39,10 @@ ALLOWED_CYCLES = [
     {"platform/db/" + u for u in ("DataSet", "DataSource", "Fields")},
     # The picture classes and the codecs they register.
     {"chart/graphics/" + u for u in ("BmpCodec", "GraphicClasses", "JpegCodec")},
-    # The abstract canvas and the pen, brush and font that tell it of their changes.
-    {"chart/graphics/" + u for u in ("Canvas3D", "DuvCanvas", "DuvPen", "DuvBrush", "DuvFont")},
+    # The abstract canvas and the pen, brush and font that tell it of their changes, with the
+    # gradient, shadow and corners that brush, font and canvas own and draw.
+    {"chart/graphics/" + u for u in ("Canvas3D", "DuvCanvas", "DuvPen", "DuvBrush", "DuvFont", "DuvGradient",
+                                     "DuvShadow", "DuvCorners")},
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

@@ -12,7 +12,7 @@
 #include "platform/core/StringList.h"
 #include "platform/db/DbError.h"
 #include "platform/db/DbfFile.h"
-#include "platform/db/SqlEngine.h"
+#include "platform/db/SqlLexer.h"
 
 namespace {
 

@@ -106,13 +106,6 @@ struct TSqlEngine::Impl {
     std::vector<std::pair<std::string, std::string>> tables;  // name in statements, file
 };
 
-std::string SqlQuotedName(const std::string& name)
-{
-    std::string quoted = "\"";
-    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
 namespace {
 
 std::string TempTable(const std::string& name) { return "temp." + SqlQuotedName(name); }

@@ -142,8 +142,6 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// A table or field name in double quotes for a statement; a quote inside it is doubled.
-std::string SqlQuotedName(const std::string& name);
 
 // The field type, size and precision a declared column type stands for ("NUMERIC(8,2)").
 bool FieldTypeOfDeclared(const std::string& declared, TSqlColumn& column);

@@ -166,3 +166,10 @@ std::string RewriteDateLiterals(const std::string& sql, const std::vector<TSqlTo
     out.append(sql, copied, std::string::npos);
     return out;
 }
+
+std::string SqlQuotedName(const std::string& name)
+{
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}

@@ -18,6 +18,9 @@ struct TSqlToken {
 // Comments and blanks are dropped; unterminated quotes raise EDatabaseError.
 std::vector<TSqlToken> TokenizeSql(const std::string& sql);
 
+// A table or field name in double quotes for a statement; a quote inside it is doubled.
+std::string SqlQuotedName(const std::string& name);
+
 // Parameter names in order of first appearance, without ':' (case kept).
 std::vector<std::string> SqlParameterNames(const std::vector<TSqlToken>& tokens);
 
