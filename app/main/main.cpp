@@ -3,6 +3,7 @@
 #include "app/FMain.h"
 #include "app/UORUCommon.h"
 #include "chart/graphics/ChartGraphicsModules.h"
+#include "platform/core/SafeFile.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
 #include "stats/Ustatistics.h"
@@ -28,6 +29,7 @@ struct ChartModules {
 
 int main(int argc, char** argv)
 {
+    IgnoreFileSizeSignal();
     try {
         InitializeModules();
     } catch (const Exception& error) {  // a broken statistics settings file stops the start
