@@ -11,7 +11,7 @@ QB_PACKAGES=(
   clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs imagemagick
   python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin
-  libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev pxlib1
+  libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev zlib1g-dev pxlib1
   libboost-dev
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales
