@@ -26,6 +26,10 @@ class TField;
 
 // dBase keeps at most this many characters of a field name.
 constexpr std::size_t kMaxFieldNameLength = 10;
+// A dBase table holds at most this many fields, the record ID among them.
+constexpr int kMaxTableFields = 255;
+
+class TMemIniFile;
 
 // One control of a section in the order its lines stand in the file.
 enum class TSectionControlKind { Label, Edit, Memo, CheckBox, RadioItem };
@@ -65,6 +69,10 @@ std::string CheckFieldName(const std::string& baseName, int i);
 std::vector<std::string> SectionColumns(const TSectionDefinition& definition);
 // The first column name longer than dBase allows, or "" when all fit.
 std::string TooLongColumnName(const std::vector<std::string>& columns);
+
+// Raises Exception when the sections describe more table fields than a table holds, or on the
+// first section that can't be read; reads no further than that, builds nothing.
+void CheckTableFieldCount(const TMemIniFile& definition, const TStringList& sections);
 
 // A group of radio choices that stores nothing by itself: the panel reads and writes its field.
 class TRadioGroup : public QGroupBox {
