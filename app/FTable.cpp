@@ -277,12 +277,20 @@ std::string WhyNoRoomFor(const std::string& folder, std::uint64_t bytes)
 
 constexpr std::uint64_t kProbeMargin = 1 << 20;
 
+// The system's temporary folder ($TMPDIR when it names one).
+std::string TemporaryFolder()
+{
+    std::error_code error;
+    const fs::path folder = fs::temp_directory_path(error);
+    return error ? std::string("/tmp") : folder.string();
+}
+
 // One workbook written to a temporary file beside the destination and renamed over it only when
 // the library reported no error and every part of it reads back whole.
 class TWorkbookWriter {
 public:
     explicit TWorkbookWriter(std::string path)
-        : path_(std::move(path)), temporary_(path_ + ".tmp"), libraryFolder_(fs::temp_directory_path().string())
+        : path_(std::move(path)), temporary_(path_ + ".tmp"), libraryFolder_(TemporaryFolder())
     {
         lxw_workbook_options options{};
         options.tmpdir = libraryFolder_.data();
