@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes as the FTP settings file: reading must work or raise EInOutError, and
-// settings read are written back and read again to the same values.
+// printable settings read are written back and read again to the same values (texts with
+// control characters can't tell the reader which key they were written with).
 #include <unistd.h>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "app/FFtp.h"
+#include "app/oruCryptoUtils.h"
 
 namespace {
 
@@ -41,6 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EInOutError&) {
         return 0;
     }
+    for (const std::string* text : {&setting.Host, &setting.UserName, &setting.Password})
+        if (!DescramblesToPrintableText(ScrambleHex(*text, FtpSettingStartKey), FtpSettingStartKey)) return 0;
     const std::string again = TempFolder() + "/again.ftp";
     setting.SaveToFile(again);
     const TftpSetting back(again);
