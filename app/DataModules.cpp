@@ -86,8 +86,8 @@ private:
             SectionError(index_, "The line \"" + line + "\" comes before any field=check or field=switch line.");
         const bool check = choice_ == TChoiceKind::Check;
         // Check boxes and radio choices would share one list of values and one field list.
-        if (d_.Has(check ? TSectionControlKind::RadioItem : TSectionControlKind::CheckBox))
-            SectionError(index_, "Check boxes and radio choices can't share a section.");
+        if (check ? hasRadioItems_ : hasCheckBoxes_) SectionError(index_, "Check boxes and radio choices can't share a section.");
+        (check ? hasCheckBoxes_ : hasRadioItems_) = true;
         d_.Controls.push_back({check ? TSectionControlKind::CheckBox : TSectionControlKind::RadioItem, caption});
         d_.ChoiceValues.push_back(check ? "True" : std::to_string(d_.ChoiceValues.size() + 1));
         d_.MemoLinks.push_back(-1);
@@ -104,6 +104,8 @@ private:
     int index_;
     TSectionDefinition& d_;
     TChoiceKind choice_ = TChoiceKind::None;
+    bool hasCheckBoxes_ = false;  // kept here: counting the controls at every item is quadratic
+    bool hasRadioItems_ = false;
 };
 
 // Key and value of a section line; false for lines without '=', which carry no key.
@@ -199,6 +201,19 @@ std::vector<std::string> DefinitionColumns(const TMemIniFile& definition)
     return columns;
 }
 
+void CheckTableFieldCount(const TMemIniFile& definition, const TStringList& sections)
+{
+    int fields = 1;  // the record ID
+    TStringList lines;
+    for (int i = 0; i < sections.Count(); ++i) {
+        definition.ReadSectionValues(sections[i], lines);
+        fields += int(SectionColumns(ReadSectionDefinition(i, lines)).size());
+        if (fields > kMaxTableFields)
+            throw Exception("Up to the section [" + sections[i] + "] the definition describes " + std::to_string(fields) +
+                            " table fields; a table holds at most " + std::to_string(kMaxTableFields) + ".");
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent), group_(new QButtonGroup(this)), layout_(new QVBoxLayout(this))
@@ -288,6 +303,8 @@ void TDataModule::BuildControls(int index, TDataSource* dataSource)
     if (edit_) edit_->SetDataField(baseName_);
     if (memo_) memo_->SetDataField(baseName_);
     content_->setMinimumHeight(y_ + 5);
+    // Choices laid out while hidden: moved once the panel shows, each would be repainted alone.
+    if (radioGroup_) radioGroup_->layout()->activate();
     update();
 }
 

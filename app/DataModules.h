@@ -27,6 +27,10 @@ class TMemIniFile;
 
 // dBase keeps at most this many characters of a field name.
 constexpr std::size_t kMaxFieldNameLength = 10;
+// A dBase table holds at most this many fields, the record ID among them.
+constexpr int kMaxTableFields = 255;
+
+class TMemIniFile;
 
 // One control of a section in the order its lines stand in the file.
 enum class TSectionControlKind { Label, Edit, Memo, CheckBox, RadioItem };
@@ -69,6 +73,10 @@ std::string TooLongColumnName(const std::vector<std::string>& columns);
 // Every column the data table of a definition has, "ID NUMERIC(6,0)" first, upper-cased as the
 // table file keeps them; raises Exception on a section the panels can't be built from.
 std::vector<std::string> DefinitionColumns(const TMemIniFile& definition);
+
+// Raises Exception when the sections describe more table fields than a table holds, or on the
+// first section that can't be read; reads no further than that, builds nothing.
+void CheckTableFieldCount(const TMemIniFile& definition, const TStringList& sections);
 
 // A group of radio choices that stores nothing by itself: the panel reads and writes its field.
 class TRadioGroup : public QGroupBox {

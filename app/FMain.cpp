@@ -555,6 +555,8 @@ bool TFormMain::OpenDefinitionFile(const std::string& path)
 
 void TFormMain::BuildPanels()
 {
+    // Thousands of panels would be built for nothing before the table refuses their fields.
+    CheckTableFieldCount(*definition_, sections_);
     for (int i = 0; i < sections_.Count(); ++i) {
         auto* panel = new TDataModule(clientArea_);
         panel->setObjectName(QString("DataModule%1").arg(i));

@@ -13,12 +13,19 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
+#include <zlib.h>
 
 #include "app/FSelectCase.h"
 #include "app/FMemoField.h"
@@ -124,35 +131,192 @@ std::string WorkbookPath(const std::string& fileName)
     return fs::path(fileName).replace_extension(".xlsx").string();
 }
 
-void CheckWorkbook(lxw_error error)
+// ---- The written workbook, checked as a reader takes it: the library packs whatever its own
+// temporary files hold, and it does not notice when writing them fell short (a full temporary
+// folder, a file size limit).
+
+std::uint32_t LittleEndianAt(const std::string& bytes, std::size_t at, int width)
 {
-    if (error != LXW_NO_ERROR) throw Exception(std::string("Cannot write the workbook: ") + lxw_strerror(error));
+    std::uint32_t value = 0;
+    for (int i = width - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + std::size_t(i)]);
+    return value;
 }
 
-// One workbook written to a temporary file and renamed over the destination when complete.
+std::string ReadAt(std::ifstream& file, std::uint64_t offset, std::size_t count)
+{
+    std::string bytes(count, '\0');
+    file.clear();
+    file.seekg(std::streamoff(offset));
+    file.read(bytes.data(), std::streamsize(count));
+    bytes.resize(std::size_t(std::max<std::streamsize>(0, file.gcount())));
+    return bytes;
+}
+
+// One member of the package, unpacked piece by piece: the size and checksum the directory lists
+// must come out, and a part that is XML must be one whole document.
+class TMemberCheck {
+public:
+    explicit TMemberCheck(bool xml) : xml_(xml) {}
+    void Add(const char* bytes, std::size_t count)
+    {
+        size_ += count;
+        crc_ = crc32(crc_, reinterpret_cast<const Bytef*>(bytes), uInt(count));
+        if (!xml_) return;
+        reader_.addData(QByteArray(bytes, qsizetype(count)));
+        Parse();
+    }
+    bool Whole(std::uint64_t size, std::uint32_t crc)
+    {
+        if (size_ != size || crc_ != crc) return false;
+        if (!xml_) return true;
+        Parse();
+        return root_ && reader_.atEnd() && !reader_.hasError();
+    }
+
+private:
+    void Parse()
+    {
+        while (!reader_.atEnd()) root_ = reader_.readNext() == QXmlStreamReader::StartElement || root_;
+    }
+    bool xml_;
+    QXmlStreamReader reader_;
+    bool root_ = false;
+    std::uint64_t size_ = 0;
+    uLong crc_ = crc32(0, nullptr, 0);
+};
+
+bool MemberIsWhole(std::ifstream& zip, std::uint64_t local, int method, std::uint64_t packedSize, std::uint64_t size,
+                   std::uint32_t crc, bool xml)
+{
+    const std::string header = ReadAt(zip, local, 30);
+    if (header.size() != 30 || LittleEndianAt(header, 0, 4) != 0x04034b50) return false;
+    zip.clear();
+    zip.seekg(std::streamoff(local + 30 + LittleEndianAt(header, 26, 2) + LittleEndianAt(header, 28, 2)));
+    if (method != 0 && method != Z_DEFLATED) return false;
+    TMemberCheck check(xml);
+    z_stream stream{};
+    if (method == Z_DEFLATED && inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
+    std::string in(65536, '\0');
+    std::string out(65536, '\0');
+    int result = Z_OK;
+    for (std::uint64_t left = packedSize; left > 0 && result != Z_STREAM_END;) {
+        zip.read(in.data(), std::streamsize(std::min<std::uint64_t>(left, in.size())));
+        const auto got = std::size_t(zip.gcount());
+        if (got == 0) break;
+        left -= got;
+        if (method == 0) {
+            check.Add(in.data(), got);
+            continue;
+        }
+        stream.next_in = reinterpret_cast<Bytef*>(in.data());
+        stream.avail_in = uInt(got);
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(out.data());
+            stream.avail_out = uInt(out.size());
+            result = inflate(&stream, Z_NO_FLUSH);
+            if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) break;
+            check.Add(out.data(), out.size() - stream.avail_out);
+        } while (stream.avail_out == 0 && result != Z_STREAM_END);
+        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) break;
+    }
+    if (method == Z_DEFLATED) inflateEnd(&stream);
+    return (method == 0 || result == Z_STREAM_END) && check.Whole(size, crc);
+}
+
+struct TWorkbookCheck {
+    std::string BrokenPart;  // empty: every part is whole
+    std::uint64_t LargestPart = 0;
+};
+
+TWorkbookCheck CheckWorkbookFile(const std::string& path)
+{
+    TWorkbookCheck check;
+    std::ifstream zip(path, std::ios::binary);
+    zip.seekg(0, std::ios::end);
+    const std::uint64_t fileSize = std::uint64_t(std::max<std::streamoff>(0, zip.tellg()));
+    // The end record stands in the last 22 bytes unless a comment follows it (ours has none).
+    const std::string end = fileSize >= 22 ? ReadAt(zip, fileSize - 22, 22) : std::string();
+    const std::uint64_t directoryAt = end.size() == 22 ? LittleEndianAt(end, 16, 4) : 0;
+    const std::uint64_t directorySize = end.size() == 22 ? LittleEndianAt(end, 12, 4) : 0;
+    if (end.size() != 22 || LittleEndianAt(end, 0, 4) != 0x06054b50 || directoryAt + directorySize > fileSize - 22) {
+        check.BrokenPart = "its directory";
+        return check;
+    }
+    const std::string directory = ReadAt(zip, directoryAt, std::size_t(directorySize));
+    const std::size_t count = LittleEndianAt(end, 10, 2);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (at + 46 > directory.size() || LittleEndianAt(directory, at, 4) != 0x02014b50 ||
+            at + 46 + LittleEndianAt(directory, at + 28, 2) > directory.size()) {
+            check.BrokenPart = "its directory";
+            return check;
+        }
+        const std::size_t nameLength = LittleEndianAt(directory, at + 28, 2);
+        const std::string name = directory.substr(at + 46, nameLength);
+        const std::uint32_t size = LittleEndianAt(directory, at + 24, 4);
+        check.LargestPart = std::max<std::uint64_t>(check.LargestPart, size);
+        const bool xml = name.ends_with(".xml") || name.ends_with(".rels");
+        if (!MemberIsWhole(zip, LittleEndianAt(directory, at + 42, 4), int(LittleEndianAt(directory, at + 10, 2)),
+                           LittleEndianAt(directory, at + 20, 4), size, LittleEndianAt(directory, at + 16, 4), xml)) {
+            check.BrokenPart = name;
+            return check;
+        }
+        at += 46 + nameLength + LittleEndianAt(directory, at + 30, 2) + LittleEndianAt(directory, at + 32, 2);
+    }
+    return check;
+}
+
+// Why a file of that size could not be written in the folder just now ("No space left on
+// device", "File too large"), or "" when it can be.
+std::string WhyNoRoomFor(const std::string& folder, std::uint64_t bytes)
+{
+    std::string name = (fs::path(folder) / "quellbrook-probe-XXXXXX").string();
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    ::unlink(name.c_str());
+    const int error = ::posix_fallocate(fd, 0, off_t(bytes));
+    ::close(fd);
+    return error == 0 || error == EOPNOTSUPP || error == EINVAL ? std::string() : std::strerror(error);
+}
+
+constexpr std::uint64_t kProbeMargin = 1 << 20;
+
+// The system's temporary folder ($TMPDIR when it names one).
+std::string TemporaryFolder()
+{
+    std::error_code error;
+    const fs::path folder = fs::temp_directory_path(error);
+    return error ? std::string("/tmp") : folder.string();
+}
+
+// One workbook written to a temporary file beside the destination and renamed over it only when
+// the library reported no error and every part of it reads back whole.
 class TWorkbookWriter {
 public:
-    explicit TWorkbookWriter(std::string path) : path_(std::move(path)), temporary_(path_ + ".tmp")
+    explicit TWorkbookWriter(std::string path)
+        : path_(std::move(path)), temporary_(path_ + ".tmp"), libraryFolder_(TemporaryFolder())
     {
-        workbook_ = workbook_new(temporary_.c_str());
-        if (!workbook_) throw Exception("Cannot create the workbook " + path_);
+        lxw_workbook_options options{};
+        options.tmpdir = libraryFolder_.data();
+        workbook_ = workbook_new_opt(temporary_.c_str(), &options);
+        if (!workbook_) Fail("the library could not start it");
         sheet_ = workbook_add_worksheet(workbook_, nullptr);
         dateFormat_ = workbook_add_format(workbook_);
+        if (!sheet_ || !dateFormat_) Fail("the library could not start it");
         format_set_num_format(dateFormat_, "yyyy-mm-dd");
     }
     ~TWorkbookWriter()
     {
-        if (!workbook_) return;
-        workbook_close(workbook_);
+        if (workbook_) workbook_close(workbook_);
         std::error_code error;
-        fs::remove(temporary_, error);
+        if (!saved_) fs::remove(temporary_, error);
     }
     TWorkbookWriter(const TWorkbookWriter&) = delete;
     TWorkbookWriter& operator=(const TWorkbookWriter&) = delete;
 
     void WriteText(int row, int column, const std::string& text)
     {
-        if (!text.empty()) CheckWorkbook(worksheet_write_string(sheet_, row, column, text.c_str(), nullptr));
+        if (!text.empty()) Check(worksheet_write_string(sheet_, row, column, text.c_str(), nullptr));
     }
 
     // Numbers, dates and logical values keep their kind; everything else goes as its text.
@@ -160,36 +324,55 @@ public:
     {
         if (field.IsNull()) return;
         if (IsNumberField(field.DataType()))
-            CheckWorkbook(worksheet_write_number(sheet_, row, column, field.AsFloat(), nullptr));
+            Check(worksheet_write_number(sheet_, row, column, field.AsFloat(), nullptr));
         else if (field.DataType() == ftDate || field.DataType() == ftDateTime)
-            CheckWorkbook(worksheet_write_number(sheet_, row, column, field.AsDateTime(), dateFormat_));
+            Check(worksheet_write_number(sheet_, row, column, field.AsDateTime(), dateFormat_));
         else if (field.DataType() == ftBoolean)
-            CheckWorkbook(worksheet_write_boolean(sheet_, row, column, field.AsBoolean(), nullptr));
+            Check(worksheet_write_boolean(sheet_, row, column, field.AsBoolean(), nullptr));
         else
             WriteText(row, column, field.AsString());
     }
 
     void Save()
     {
+        errno = 0;
         const lxw_error error = workbook_close(workbook_);
+        const int closeErrno = errno;
         workbook_ = nullptr;
-        std::error_code removeError;
-        if (error != LXW_NO_ERROR) fs::remove(temporary_, removeError);
-        CheckWorkbook(error);
+        if (error != LXW_NO_ERROR)
+            Fail(std::string(lxw_strerror(error)) + (closeErrno != 0 ? std::string(" ") + std::strerror(closeErrno) : ""));
+        const TWorkbookCheck check = CheckWorkbookFile(temporary_);
+        if (!check.BrokenPart.empty()) {
+            const std::string why = WhyNoRoomFor(libraryFolder_, check.LargestPart + kProbeMargin);
+            Fail(why.empty() ? check.BrokenPart + " came out incomplete" : why);
+        }
+        const int fd = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
+        const int syncError = fd < 0 ? errno : ::fsync(fd) != 0 ? errno : 0;
+        if (fd >= 0) ::close(fd);
+        if (syncError != 0) Fail(std::strerror(syncError));
         std::error_code renameError;
         fs::rename(temporary_, path_, renameError);
-        if (renameError) {
-            fs::remove(temporary_, removeError);
-            throw Exception("Cannot write the workbook " + path_ + ": " + renameError.message());
-        }
+        if (renameError) Fail(renameError.message());
+        saved_ = true;
     }
 
 private:
+    [[noreturn]] void Fail(const std::string& cause) const
+    {
+        throw Exception("Cannot write the workbook " + path_ + ": " + cause);
+    }
+    void Check(lxw_error error) const
+    {
+        if (error != LXW_NO_ERROR) Fail(lxw_strerror(error));
+    }
+
     std::string path_;
     std::string temporary_;
+    std::string libraryFolder_;  // where the library keeps the parts until it packs them
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* dateFormat_ = nullptr;
+    bool saved_ = false;
 };
 
 // The field names of the table a TTable names, whether it is a dBase or a Paradox file.

@@ -11,7 +11,8 @@ constexpr std::uint16_t kIncrement = 27154;
 
 std::uint16_t NextKey(std::uint16_t key, unsigned char scrambled)
 {
-    return static_cast<std::uint16_t>((key + scrambled) * kMultiplier + kIncrement);
+    // 16-bit arithmetic that wraps; in int the product can overflow.
+    return static_cast<std::uint16_t>((unsigned(key) + scrambled) * kMultiplier + kIncrement);
 }
 
 int HexDigit(char c)

@@ -12,7 +12,7 @@ QB_PACKAGES=(
   libjpeg62-turbo-dev libjpeg-turbo-progs imagemagick
   python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin python3-gdal
   libreoffice-writer-nogui libshp-dev
-  libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev pxlib1
+  libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev zlib1g-dev pxlib1
   libboost-dev
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/FFtp.h"
+#include "platform/core/SafeFile.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ int Fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
+    IgnoreFileSizeSignal();
     if (argc != 6) return Fail("Five arguments are needed.");
     const std::string mode = argv[5];
     if (mode != "passive" && mode != "active") return Fail("The data connection is \"passive\" or \"active\".");

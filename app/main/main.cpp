@@ -6,6 +6,7 @@
 #include "platform/core/CodePage.h"
 #include "platform/core/Registry.h"
 #include "platform/db/Odbc.h"
+#include "platform/core/SafeFile.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
 #include "stats/Ustatistics.h"
@@ -33,6 +34,7 @@ struct ChartModules {
 
 int main(int argc, char** argv)
 {
+    IgnoreFileSizeSignal();
     try {
         InitializeModules();
     } catch (const Exception& error) {  // a broken statistics settings file stops the start

@@ -1,11 +1,12 @@
 #include "platform/core/SafeFile.h"
 
-#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,10 +21,27 @@ std::string ResolvedTarget(const std::string& path)
     return ec ? path : target;
 }
 
-std::string UniqueTemporaryName(const std::string& target)
+constexpr const char* kTemporaryMark = ".tmp-";
+constexpr std::size_t kTemporaryRandom = 6;  // the XXXXXX of mkostemp
+
+// Temporary files of the target whose writer is gone: a live writer holds its file locked.
+void RemoveStaleTemporaries(const std::string& target)
 {
-    static std::atomic<unsigned> counter{0};
-    return target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::filesystem::path targetPath(target);
+    const std::string prefix = targetPath.filename().string() + kTemporaryMark;
+    std::filesystem::path folder = targetPath.parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + kTemporaryRandom || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat info{};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(it->path().c_str());
+        ::close(fd);
+    }
 }
 
 // Writes everything, retrying after a short write so that a stop gives its own cause (a full
@@ -51,6 +69,30 @@ void SyncFolderOf(const std::string& path)
 
 }  // namespace
 
+int CreateTemporaryBeside(const std::string& target, std::string& name)
+{
+    RemoveStaleTemporaries(target);
+    name = target + kTemporaryMark + std::string(kTemporaryRandom, 'X');
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    ::flock(fd, LOCK_EX | LOCK_NB);  // a fresh name: nobody else can hold it
+    return fd;
+}
+
+void GiveTargetMode(int fd, const std::string& target)
+{
+    struct stat old{};
+    if (::stat(target.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+        return;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+}
+
+void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+
 EFileWriteError::EFileWriteError(const std::string& path, const std::string& reason, int errorCode)
     : EInOutError("Cannot create file \"" + path + "\". " + reason, errorCode), Reason(reason)
 {
@@ -59,21 +101,21 @@ EFileWriteError::EFileWriteError(const std::string& path, const std::string& rea
 TPendingFile::TPendingFile(const std::string& path, const std::string& bytes, const std::string& suffix)
     : path_(path), target_(ResolvedTarget(path))
 {
-    const std::string temp = suffix.empty() ? UniqueTemporaryName(target_) : target_ + suffix;
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (suffix.empty() ? O_EXCL : O_TRUNC);
-    const int fd = ::open(temp.c_str(), flags, 0666);
+    std::string temp;
+    const int fd = suffix.empty() ? CreateTemporaryBeside(target_, temp)
+                                  : ::open((temp = target_ + suffix).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) Fail(std::strerror(errno), errno);  // nothing of ours to remove yet
     temp_ = temp;
-    struct stat old{};
-    if (::stat(target_.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    fd_ = fd;
+    GiveTargetMode(fd, target_);
     const int error = WriteAllAndSync(fd, bytes);
-    ::close(fd);
     if (error != 0) Fail(std::strerror(error), error);
 }
 
 TPendingFile::~TPendingFile()
 {
     if (!temp_.empty()) ::unlink(temp_.c_str());
+    if (fd_ >= 0) ::close(fd_);
 }
 
 void TPendingFile::Commit()
@@ -81,6 +123,8 @@ void TPendingFile::Commit()
     if (temp_.empty()) return;
     if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(std::strerror(errno), errno);
     temp_.clear();
+    ::close(fd_);
+    fd_ = -1;
     SyncFolderOf(target_);
 }
 
@@ -88,6 +132,8 @@ void TPendingFile::Fail(const std::string& reason, int errorCode)
 {
     if (!temp_.empty()) ::unlink(temp_.c_str());
     temp_.clear();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     throw EFileWriteError(path_, reason, errorCode);
 }
 

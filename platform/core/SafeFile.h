@@ -3,7 +3,8 @@
 // torn mix. The bytes go to a temporary file beside the target and are synced to disk; Commit
 // renames it over the target (writing through a symbolic link and keeping the old file's mode).
 // Until Commit the temporary file is removed when the object goes, so two files can be
-// prepared first and then replaced one after the other.
+// prepared first and then replaced one after the other; one left by a killed writer is removed
+// by the next write of that file.
 #include <string>
 
 #include "platform/core/SysUtils.h"
@@ -29,7 +30,20 @@ private:
     std::string path_;
     std::string target_;
     std::string temp_;
+    int fd_ = -1;  // held open (and locked) until the temporary file is gone or renamed
 };
 
 // Writes the whole file at once through a TPendingFile.
 void WriteFileSafely(const std::string& path, const std::string& bytes);
+
+// A new temporary file "<target>.tmp-XXXXXX" beside the target, locked while its writer lives,
+// open for reading and writing; answers its descriptor and sets name. Temporary files of that
+// target left by a writer that died (unlocked ones) are removed first.
+int CreateTemporaryBeside(const std::string& target, std::string& name);
+
+// The permissions the file replacing target gets: the old file's, or what the umask allows.
+void GiveTargetMode(int fd, const std::string& target);
+
+// Called at program start: a write past the file size limit then fails with its cause ("File
+// too large") like a full disk, instead of the signal ending the program.
+void IgnoreFileSizeSignal();

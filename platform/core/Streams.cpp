@@ -1,5 +1,7 @@
 #include "platform/core/Streams.h"
 
+#include "platform/core/SafeFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <filesystem>
 
 void TStream::ReadBuffer(void* buffer, std::int64_t count)
@@ -17,7 +18,7 @@ void TStream::ReadBuffer(void* buffer, std::int64_t count)
 
 void TStream::WriteBuffer(const void* buffer, std::int64_t count)
 {
-    if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError(WriteErrorText());
 }
 
 std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count)
@@ -118,18 +119,31 @@ std::string OpenErrorText(const char* what, const std::string& fileName, int err
     return std::string(what) + " file \"" + fileName + "\". " + std::strerror(error);
 }
 
-void CopyFileContent(int from, int to)
+// Whole writes, retried after a short one so that a stop gives its own cause (a full disk, a
+// size limit); 0 or the error. A write that moves nothing counts as a full disk.
+int WriteAll(int fd, const char* bytes, std::size_t count)
+{
+    for (std::size_t done = 0; done < count;) {
+        const ssize_t n = ::write(fd, bytes + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return ENOSPC;
+        done += std::size_t(n);
+    }
+    return 0;
+}
+
+// 0 or the error of the side that failed; readError tells which.
+int CopyFileContent(int from, int to, bool& readError)
 {
     char buffer[65536];
     for (;;) {
-        ssize_t n = ::read(from, buffer, sizeof buffer);
-        if (n < 0) throw EFOpenError(std::strerror(errno));
-        if (n == 0) return;
-        for (ssize_t done = 0; done < n;) {
-            ssize_t w = ::write(to, buffer + done, static_cast<std::size_t>(n - done));
-            if (w < 0) throw EWriteError("Stream write error");
-            done += w;
-        }
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        readError = n < 0;
+        if (n < 0) return errno;
+        if (n == 0) return 0;
+        if (const int error = WriteAll(to, buffer, std::size_t(n))) return error;
     }
 }
 
@@ -140,19 +154,6 @@ std::string LinkTarget(const std::string& fileName)
     if (!std::filesystem::is_symlink(fileName, error)) return fileName;
     std::string target = std::filesystem::weakly_canonical(fileName, error).string();
     return error ? fileName : target;
-}
-
-// An existing file keeps its permissions; a new one gets what the umask allows.
-void SetFinalMode(int fd, const std::string& target)
-{
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) {
-        ::fchmod(fd, old.st_mode & 07777);
-        return;
-    }
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
 }
 
 void SyncDirectoryOf(const std::string& fileName)
@@ -166,8 +167,7 @@ void SyncDirectoryOf(const std::string& fileName)
 
 }  // namespace
 
-TFileStream::TFileStream(const std::string& fileName, unsigned mode)
-    : fileName_(fileName), uncaught_(std::uncaught_exceptions())
+TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName)
 {
     unsigned access = mode == fmCreate ? fmCreate : (mode & 0x3);
     if (access == fmOpenRead) {
@@ -191,8 +191,7 @@ void TFileStream::OpenForWriting(unsigned access)
         if (original < 0) throw EFOpenError(OpenErrorText("Cannot open", fileName_, errno));
     }
     targetName_ = LinkTarget(fileName_);
-    tempName_ = targetName_ + ".tmp-XXXXXX";
-    fd_ = ::mkstemp(tempName_.data());
+    fd_ = CreateTemporaryBeside(targetName_, tempName_);
     if (fd_ < 0) {
         int error = errno;
         if (original >= 0) ::close(original);
@@ -200,34 +199,32 @@ void TFileStream::OpenForWriting(unsigned access)
     }
     writing_ = true;
     if (original < 0) return;
-    try {
-        CopyFileContent(original, fd_);
-    } catch (...) {
-        ::close(original);
-        Discard();
-        throw;
-    }
+    bool readError = false;
+    const int error = CopyFileContent(original, fd_, readError);
     ::close(original);
+    if (error != 0) {
+        Discard();
+        if (readError) throw EFOpenError(OpenErrorText("Cannot read", fileName_, error));
+        throw EWriteError(OpenErrorText("Cannot write", fileName_, error));
+    }
     ::lseek(fd_, 0, SEEK_SET);
 }
 
 TFileStream::~TFileStream()
 {
-    if (writing_ && std::uncaught_exceptions() <= uncaught_) {
-        try {
-            Commit();
-        } catch (...) {
-            Discard();
-        }
-    }
     Discard();
     if (fd_ >= 0) ::close(fd_);
+}
+
+std::string TFileStream::WriteErrorText() const
+{
+    return writeError_ != 0 ? OpenErrorText("Cannot write", fileName_, writeError_) : TStream::WriteErrorText();
 }
 
 void TFileStream::Commit()
 {
     if (!writing_) return;
-    SetFinalMode(fd_, targetName_);
+    GiveTargetMode(fd_, targetName_);
     if (::fsync(fd_) != 0 || ::rename(tempName_.c_str(), targetName_.c_str()) != 0) {
         int error = errno;
         Discard();
@@ -263,8 +260,12 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count)
     std::int64_t total = 0;
     const auto* bytes = static_cast<const char*>(buffer);
     while (total < count) {
-        ssize_t n = ::write(fd_, bytes + total, static_cast<std::size_t>(count - total));
-        if (n <= 0) break;
+        const ssize_t n = ::write(fd_, bytes + total, static_cast<std::size_t>(count - total));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            writeError_ = n < 0 ? errno : ENOSPC;
+            break;
+        }
         total += n;
     }
     return total;
@@ -285,5 +286,5 @@ std::int64_t TFileStream::Size() const
 
 void TFileStream::SetSize(std::int64_t size)
 {
-    if (::ftruncate(fd_, size) != 0) throw EWriteError("Stream write error");
+    if (::ftruncate(fd_, size) != 0) throw EWriteError(OpenErrorText("Cannot write", fileName_, errno));
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Byte streams of the class library: the abstract stream, a memory stream and a file stream.
-// File streams that write never touch the target until Commit (or a normal destruction):
-// they work on a temporary copy in the same folder and rename it over the target, so a
-// crash or an exception mid-write leaves the old file whole.
+// File streams that write never touch the target until Commit: they work on a temporary copy in
+// the same folder and rename it over the target, so a crash or an exception mid-write leaves the
+// old file whole. A writing stream destroyed without Commit drops its work.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,12 +24,16 @@ public:
     std::int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
     void SetPosition(std::int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
     std::int64_t Remaining() { return Size() - Position(); }
-    // Whole reads and writes: raise EReadError "Stream read error" / EWriteError "Stream write error".
+    // Whole reads and writes: raise EReadError "Stream read error" / EWriteError with WriteErrorText.
     void ReadBuffer(void* buffer, std::int64_t count);
     void WriteBuffer(const void* buffer, std::int64_t count);
     void WriteString(const std::string& bytes) { WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size())); }
     // Copies count bytes from source (0 = from its start, all of it); returns the count.
     std::int64_t CopyFrom(TStream& source, std::int64_t count);
+
+protected:
+    // What a short write was: "Stream write error" unless the stream knows the file and cause.
+    virtual std::string WriteErrorText() const { return "Stream write error"; }
 };
 
 class TMemoryStream : public TStream {
@@ -67,7 +71,7 @@ class TFileStream : public TStream {
 public:
     // Raises EFOpenError 'Cannot open file "<name>". <reason>' or EFCreateError likewise.
     TFileStream(const std::string& fileName, unsigned mode);
-    // Commits a writing stream unless an exception is unwinding through its owner's scope.
+    // A writing stream not committed is discarded: the target stays as it was.
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -79,9 +83,13 @@ public:
     void SetSize(std::int64_t size) override;
     const std::string& FileName() const { return fileName_; }
     // Flushes the temporary file to disk and renames it over the target (writing modes only).
+    // Raises EWriteError naming the file and the cause; the target then stays as it was.
     void Commit();
     // Drops the temporary file; the target stays as it was.
     void Discard();
+
+protected:
+    std::string WriteErrorText() const override;
 
 private:
     void OpenForWriting(unsigned mode);
@@ -90,5 +98,5 @@ private:
     std::string tempName_;
     int fd_ = -1;
     bool writing_ = false;
-    int uncaught_ = 0;
+    int writeError_ = 0;  // cause of the last short write
 };

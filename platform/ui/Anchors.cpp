@@ -37,7 +37,11 @@ QRect AnchoredRect(const QRect& design, const QSize& designClient, const QSize& 
 
 void TAnchorSet::Add(QWidget* control, const QRect& design, TAnchors anchors)
 {
-    items_.push_back({control, design, anchors});
+    const auto [position, added] = positions_.try_emplace(control, items_.size());
+    if (added)
+        items_.push_back({control, design, anchors});
+    else
+        items_[position->second] = {control, design, anchors};
     control->setGeometry(design);
 }
 

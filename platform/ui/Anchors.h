@@ -4,6 +4,7 @@
 // one -> it keeps that distance, none -> its centre keeps its proportional place.
 #include <QRect>
 #include <QSize>
+#include <unordered_map>
 #include <vector>
 
 class QWidget;
@@ -19,7 +20,8 @@ QRect AnchoredRect(const QRect& design, const QSize& designClient, const QSize& 
 class TAnchorSet {
 public:
     explicit TAnchorSet(const QSize& designClient) : designClient_(designClient) {}
-    // Places the control at its design rectangle and remembers its anchors.
+    // Places the control at its design rectangle and remembers its anchors; a control added
+    // again (one that grows while it is built) keeps one entry with its latest design.
     void Add(QWidget* control, const QRect& design, TAnchors anchors);
     void Apply(const QSize& client) const;
 
@@ -31,4 +33,5 @@ private:
     };
     QSize designClient_;
     std::vector<Item> items_;
+    std::unordered_map<const QWidget*, std::size_t> positions_;  // control -> its item
 };

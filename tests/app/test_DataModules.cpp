@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <chrono>
+#include <filesystem>
 
 #include "app/DataModules.h"
 #include "app/support_MainForm.h"
@@ -260,4 +263,66 @@ TEST(DataModule, RadioGroupStoresChoiceValuesAndNothingWithoutSelection)
     panel.SetModified(true);
     panel.PostValues();
     EXPECT_EQ(field.AsString(), "");
+}
+
+namespace {
+
+// Seconds that opening a one-section definition of that many radio choices and showing its
+// panel take.
+double SecondsToShowChoices(int items)
+{
+    MainFormHarness h;
+    std::string text = "[Many]\nfn=MANY\ntype=CHARACTER(5)\nfield=switch\n";
+    for (int i = 1; i <= items; ++i) text += "item" + std::to_string(i) + "=choice " + std::to_string(i) + "\n";
+    const std::string path = h.WriteDefinition("many.ini", text);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(h.Open(path));
+    h.Form->ShowDataModule(0);
+    QApplication::processEvents();
+    EXPECT_TRUE(h.Panel(0).isVisible());
+    EXPECT_EQ(h.Panel(0).RadioGroup()->Count(), items);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// The panel is laid out once per show, not once per choice: eight times the choices take
+// about eight times as long (laid out per choice they took over sixteen times as long).
+TEST(DataModule, PanelWithManyChoicesShowsInLinearTime)
+{
+    SecondsToShowChoices(100);  // warm-up: fonts, styles
+    const double small = SecondsToShowChoices(500);
+    const double large = SecondsToShowChoices(4000);
+    EXPECT_LT(large, 8 * 1.5 * small + 0.3) << "500 choices: " << small << " s, 4,000: " << large << " s";
+    EXPECT_LT(large, 60.0);
+}
+
+// A definition needing more fields than a table holds is refused before any panel is built.
+TEST(DataModule, DefinitionBeyondTheFieldLimitIsRefusedBeforeBuilding)
+{
+    // Sections of one edit each: with the record ID, n sections need n + 1 table fields.
+    auto sections = [](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += "[S" + std::to_string(i) + "]\nfn=F" + std::to_string(i) + "\ntype=CHARACTER(5)\nfield=edit\n";
+        return text;
+    };
+    {
+        MainFormHarness h;
+        const std::string path = h.WriteDefinition("huge.ini", sections(10000));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(h.Open(path, 1));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 5.0);
+        const std::vector<std::string> messages = h.TakeMessages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], "The data definition file " + path + " was not opened:\r\n"
+                              "Up to the section [S254] the definition describes 256 table fields; a table holds at "
+                              "most 255.");
+        EXPECT_EQ(h.Form->PanelCount(), 0);
+        EXPECT_FALSE(std::filesystem::exists(h.Dir.file("huge.dbf")));
+    }
+    MainFormHarness h;  // at the limit the definition opens
+    EXPECT_TRUE(h.Open(h.WriteDefinition("full.ini", sections(254))));
+    EXPECT_EQ(h.Form->Table.FieldCount(), 255);
 }

@@ -11,6 +11,7 @@
 #include "platform/core/CodePage.h"
 #include "platform/core/NumText.h"
 #include "support_Dialogs.h"
+#include "support/FileLimits.h"
 #include "support_TableTools.h"
 
 using tabletest::TableToolTest;
@@ -102,6 +103,28 @@ TEST_F(TextExportTest, ReplacesAnExistingFileAndLeavesItWhenTheFolderIsMissing)
     const std::string missing = dir_.file("no/such/folder/export.txt");
     EXPECT_THROW(WriteTextExport(missing, table_, Names({"ID"})), Exception);
     EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+// A full disk or a size limit stops the export with the file and the cause; the old file stays
+// and no temporary file is left.
+TEST_F(TextExportTest, FailedWriteNamesTheFileAndTheCauseAndKeepsTheOldFile)
+{
+    std::vector<tabletest::Row> rows(200, tabletest::Row{"1", "Buk"});
+    MakeTable(tabletest::SurveyFields(), rows);
+    qbtest::WriteFileBytes(exportPath_, "old export\r\n");
+    std::string message;
+    {
+        qbtest::FileSizeLimit limit(512);
+        try {
+            WriteTextExport(exportPath_, table_, Names({"ID", "NAME"}));
+        } catch (const Exception& e) {
+            message = e.Message();
+        }
+    }
+    EXPECT_EQ(message, "Cannot write file \"" + exportPath_ + "\". File too large");
+    EXPECT_EQ(Exported(), "old export\r\n");
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+        EXPECT_EQ(entry.path().filename().string().find("export.txt."), std::string::npos) << entry.path();
 }
 
 class FieldChooserTest : public TableToolTest {

@@ -39,6 +39,7 @@
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/ScriptedUiServices.h"
+#include "support/FileLimits.h"
 #include "support_DbTools.h"
 
 namespace {
@@ -489,6 +490,57 @@ TEST_F(FormTableTest, WorkbookCopyShowsItsProgressAndGivesTheGridBack)
     EXPECT_THROW(window->CopyToFile(dir_.file("missing/folder.xlsx")), Exception);
     EXPECT_FALSE(window->PanelPrg->isVisible());
     EXPECT_EQ(window->DBGrid->DataSource(), &sourceLink_);
+}
+
+// The workbook library packs whatever its temporary files hold and reports no error when writing
+// them fell short (a full temporary folder, a size limit): the copy finds the broken part, says
+// why, and the old workbook stays.
+TEST_F(FormTableTest, WorkbookThatCannotBeWrittenWholeLeavesTheOldOne)
+{
+    const std::string longPath = dir_.file("long.dbf");
+    {
+        TTable table;
+        table.SetTableName(longPath);
+        table.FieldDefs().Clear();
+        table.FieldDefs().Add("TEXT", ftMemo);
+        table.CreateTable();
+        table.Open();
+        for (int i = 0; i < 12; ++i) {  // long texts that pack small
+            table.Append();
+            table.FieldByName("TEXT").SetAsString(std::string(30000, char('a' + i)));
+            table.Post();
+        }
+        table.Close();
+    }
+    TTable longTable;
+    longTable.SetTableName(longPath);
+    TDataSource link;
+    link.SetDataSet(&longTable);
+    longTable.Open();
+    QPointer<TFormTable> window = OpenWindow(1, &link);
+    const std::string path = dir_.file("copy.xlsx");
+    qbtest::WriteFileBytes(path, "old workbook");
+    std::string message;
+    {
+        qbtest::FileSizeLimit limit(64 * 1024);
+        try {
+            window->CopyToFile(path);
+        } catch (const Exception& e) {
+            message = e.Message();
+        }
+    }
+    EXPECT_EQ(message, "Cannot write the workbook " + path + ": File too large");
+    EXPECT_EQ(qbtest::ReadFileBytes(path), "old workbook");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_FALSE(window->PanelPrg->isVisible());
+    EXPECT_EQ(window->DBGrid->DataSource(), &link);
+
+    // Without the limit the same copy is whole.
+    ui_.Push(TUiAnswer::Press(mrOk));
+    window->CopyToFile(path);
+    EXPECT_EQ(XlsxRows(path).size(), 13u);
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 const Sample kOld = {1, "Old", 1.0, std::nullopt, std::nullopt};

@@ -22,6 +22,7 @@ const struct {
     {"surveyor", 0x00, "73E775452A5D7EF4"},
     {"\xC5\xBD" "lu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88", 0xFF, "C57BA357C9A6C1A7707DF4D3DE2EBE8AA51423"},
     {"ab", 0x1234, "738E"},
+    {"AB", 0xC000, "818E"},  // the key rolls past what a signed product holds
 };
 
 }  // namespace
