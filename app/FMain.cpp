@@ -119,6 +119,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     SetupDatabase();
     BuildToolBar();
     BuildStatusBar();
+    SetDefinitionOpenState(false);  // behind the information window the buttons already look as they will
     FormCreate();
 }
 
