@@ -1,8 +1,13 @@
 #include "app/FFtp.h"
 
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -76,6 +81,28 @@ bool FileExists(const std::string& path)
     return fs::exists(path, error);
 }
 
+// The settings file holds the password: only its owner may read it. The writer keeps the mode of
+// the file it replaces, so the file gets that mode before the bytes are written; answers whether
+// it made the (empty) file.
+bool MakeOwnerOnly(const std::string& fileName)
+{
+    constexpr mode_t kOwnerOnly = S_IRUSR | S_IWUSR;
+    int error = 0;
+    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerOnly);
+    if (fd >= 0) {
+        if (::fchmod(fd, kOwnerOnly) != 0) error = errno;  // whatever the umask said
+        ::close(fd);
+        if (error == 0) return true;
+        ::unlink(fileName.c_str());
+    } else if (errno != EEXIST || ::chmod(fileName.c_str(), kOwnerOnly) != 0) {
+        error = errno;
+    }
+    if (error != 0)
+        throw EInOutError("The FTP settings file \"" + fileName + "\" cannot be made private: " + std::strerror(error),
+                          error);
+    return false;
+}
+
 bool SameTextIgnoringCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
@@ -143,10 +170,16 @@ void TftpSetting::LoadFromFile(const std::string& fileName)
 
 void TftpSetting::SaveToFile(const std::string& fileName) const
 {
-    TFileStream file(fileName, fmCreate);
-    file.WriteString(ScrambledField(Host) + LittleEndian(Port, 2) + ScrambledField(UserName) + ScrambledField(Password) +
-                     (Passive ? '\1' : '\0'));
-    file.Commit();
+    const bool made = MakeOwnerOnly(fileName);
+    try {
+        TFileStream file(fileName, fmCreate);
+        file.WriteString(ScrambledField(Host) + LittleEndian(Port, 2) + ScrambledField(UserName) +
+                         ScrambledField(Password) + (Passive ? '\1' : '\0'));
+        file.Commit();
+    } catch (...) {
+        if (made) ::unlink(fileName.c_str());  // an empty file would read as a damaged one
+        throw;
+    }
 }
 
 void TftpSetting::ApplyTo(TFtpClient& ftp) const

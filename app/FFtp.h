@@ -24,7 +24,8 @@ public:
 
     // Raises EInOutError when the file can't be read or ends too early.
     void LoadFromFile(const std::string& fileName);
-    // Writes the settings scrambled with FtpSettingStartKey (temporary file, then rename).
+    // Writes the settings scrambled with FtpSettingStartKey (temporary file, then rename),
+    // readable by the owner only.
     void SaveToFile(const std::string& fileName) const;
     void ApplyTo(TFtpClient& ftp) const;
 

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <cstdlib>
+#include <algorithm>
 #include <functional>
 #include <filesystem>
 #include <system_error>
@@ -22,8 +23,10 @@
 #include "app/UORUCommon.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 std::string CommonDirectory;
+std::string ShippedDirectory;
 int AutoCloseInfoForm = 10;
 TFormInfo* FormInfo = nullptr;
 
@@ -33,6 +36,16 @@ const char* const kOruKey = "\\Software\\ORU";
 const char* const kInstallationKey = "\\Software\\ORU\\Quellbrook";
 const char* const kCommonFolderName = "CommonFilesORU";
 constexpr int kDefaultAutoClose = 10;
+// A folder holding this file holds the shipped language files.
+const char* const kShippedMarker = "SetQuery409.lng";
+#ifndef QB_SHIPPED_FROM_PROGRAM
+#define QB_SHIPPED_FROM_PROGRAM "../share/quellbrook/common"
+#endif
+const char* const kCommonDirectoryQuestion = "Common ORU directory";
+const char* const kCommonDirectoryPurpose =
+    "Settings shared by the programs of ORU are kept in this folder: the language files of the "
+    "windows, the navigator hints and the database connection settings. The folder proposed holds "
+    "the files that come with Quellbrook.";
 
 const char* const kVersionKeys[] = {
     "CompanyName",  "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
@@ -54,6 +67,7 @@ constexpr int kCollapsedHeight = 222;
 constexpr int kExpandedHeight = 366;
 const QColor kBackground(0xFF, 0xEE, 0xCC);  // 13430527 as a BGR value
 constexpr int kMinimumTitlePoints = 9;
+constexpr int kRightMargin = 8;
 
 bool IsDirectory(const std::string& path)
 {
@@ -112,6 +126,23 @@ int ReadAutoCloseSetting(TRegistry& registry, bool opened)
         }
     }
     return kDefaultAutoClose;
+}
+
+// A new user's common directory gets the shipped language files; files already there stay.
+void SeedCommonDirectory(const std::string& folder, const std::string& shipped)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (shipped.empty())
+        return;
+    fs::create_directories(folder, error);
+    if (!IsDirectory(folder))
+        return;
+    for (const fs::directory_entry& entry : fs::directory_iterator(shipped, error)) {
+        if (entry.path().extension() != ".lng" || !entry.is_regular_file(error))
+            continue;
+        fs::copy_file(entry.path(), fs::path(folder) / entry.path().filename(), fs::copy_options::skip_existing, error);
+    }
 }
 
 std::string HomeFolder()
@@ -231,16 +262,31 @@ std::string ProposedCommonDirectory(const std::string& programFolder)
     return (data.empty() ? folder : data) + kCommonFolderName;
 }
 
+std::string ShippedCommonDirectory(const std::string& programFolder)
+{
+    const std::string folder = AddTrailingSlash(programFolder);
+    for (const std::string& candidate : {folder, folder + QB_SHIPPED_FROM_PROGRAM + "/"})
+        if (FileExists(candidate + kShippedMarker))
+            return std::filesystem::path(candidate).lexically_normal().string();
+    return {};
+}
+
 std::string InitCommonDirectory(const std::string& programFileName)
 {
+    const std::string programFolder = std::filesystem::path(programFileName).parent_path().string();
+    ShippedDirectory = ShippedCommonDirectory(programFolder);
     TRegistry registry;
     const bool opened = OpenInHives(registry, kOruKey, true, false);
     std::string dir = opened ? ReadStoredString(registry, "CommonPath") : std::string();
     if (!IsDirectory(dir))
         dir.clear();
     if (dir.empty()) {
-        const std::string programFolder = std::filesystem::path(programFileName).parent_path().string();
-        dir = AskDirectory(ProposedCommonDirectory(programFolder), "Common ORU directory");
+        const std::string proposal = ProposedCommonDirectory(programFolder);
+        // The user's own folder is proposed ready to use; a folder beside an ORU installation is
+        // the administrator's to fill.
+        if (proposal == GetShellFolderPath(TShellFolder::LocalAppData) + kCommonFolderName)
+            SeedCommonDirectory(proposal, ShippedDirectory);
+        dir = AskDirectory(proposal, kCommonDirectoryQuestion, kCommonDirectoryPurpose);
         if (opened)
             TryWrite([&] { registry.WriteString("CommonPath", dir); });
     }
@@ -357,7 +403,27 @@ TFormInfo::TFormInfo(QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TFormInfo::Timer1Timer));
 
     // Qt keeps the laid-out client area whatever the window frame, so no border correction is needed.
+    FitTexts();
+    KeepOnScreen(this);
     OpenInstallationKey();
+}
+
+// The labels were made before the window's font was set; they take the size of their text in it,
+// and the window grows where our font is wider than the one the window was laid out for.
+void TFormInfo::FitTexts()
+{
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (!label->wordWrap() && label->pixmap().isNull()) label->adjustSize();
+    constexpr int kGap = 4;
+    if (LblAddress->x() < Label8->x() + Label8->width() + kGap)
+        LblAddress->move(Label8->x() + Label8->width() + kGap, LblAddress->y());
+    int needed = kDesignClient.width();
+    for (QLabel* label : {LblComment, LblVersion, LblCopyright, Label4, Label6, Label7, LblAddress, LabelWeb,
+                          LabelUser, LabelCompany})
+        needed = std::max(needed, label->x() + label->width() + kRightMargin);
+    setFixedWidth(needed);
+    Image2->setGeometry(206, 0, needed - 206, kDesignClient.height());
+    Image2->setPixmap(DecorativePicture(Image2->size()));
 }
 
 TFormInfo::~TFormInfo()
@@ -405,6 +471,7 @@ void TFormInfo::LoadVersionInfo(const std::string& title, const std::string& com
                                                  : std::string(kMakerCopyright) + " " + EncloseText(2, ownerText));
     SetFittedCaption(LabelUser, "");
     SetFittedCaption(LabelCompany, "");
+    FitTexts();
 }
 
 void TFormInfo::SetInfoLine(const std::string& name, const std::string& value)

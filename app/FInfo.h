@@ -19,9 +19,17 @@ extern std::string CommonDirectory;
 // The AutoCloseInfoForm setting read at start (10 when it had to be written).
 extern int AutoCloseInfoForm;
 
+// The folder of the language files that come with the program, with a trailing '/'; "" while
+// none is known. Set by InitCommonDirectory.
+extern std::string ShippedDirectory;
+
 // Finds the common directory in the settings store (asks the user when it is missing and stores
 // the answer) and reads AutoCloseInfoForm; returns the directory with a trailing '/', or "".
 std::string InitCommonDirectory(const std::string& programFileName);
+
+// Where the program finds the files shipped with it: beside it (a build tree), or in the data folder
+// of its installation (<prefix>/share/quellbrook/common beside <prefix>/bin); "" when neither has them.
+std::string ShippedCommonDirectory(const std::string& programFolder);
 
 // What the directory question proposes for a program in programFolder: the folder beside an "ORU"
 // folder the program lies in, else the default under the user's data folder.
@@ -98,6 +106,7 @@ private:
     void FormShow();
     void OpenInstallationKey();
     void FitTitle();
+    void FitTexts();
 
     TStringList infoLines_;
     std::unique_ptr<TRegistry> registry_;

@@ -24,6 +24,7 @@
 #include "platform/core/NumText.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace {
 
@@ -259,6 +260,7 @@ TFormItem::TFormItem(QWidget* parent) : QDialog(parent)
     setWindowTitle("Setting - Module definition");
     setAccessibleName(windowTitle());
     setFont(FormFont());
+    KeepOnScreen(this);
     resize(662, 365);
     modules_.OwnsObjects = true;
     SaveDlg.DefaultExt = "ini";
@@ -342,6 +344,9 @@ void TFormItem::BuildNavigation()
                             "Module ID/total count:");
     LabelCounting = Named(new QLabel(PanelNavigation), "LabelCounting", "Module ID/total count:");
     LabelCounting->setAutoFillBackground(true);
+    // Wide enough for "999/999" from the start, so the box does not grow with the count.
+    LabelCounting->setAlignment(Qt::AlignCenter);
+    LabelCounting->setFixedWidth(LabelCounting->fontMetrics().horizontalAdvance("9999/9999"));
     QPalette palette = LabelCounting->palette();
     palette.setColor(QPalette::Window, Qt::cyan);
     LabelCounting->setPalette(palette);
@@ -396,6 +401,12 @@ void TFormItem::ArrangeControls()
     closing->addWidget(BtnSave);
     closing->addWidget(BtnCancel);
 
+    // A module type hides the item grid or the length edits; the others keep their places.
+    for (QWidget* control : std::initializer_list<QWidget*>{GridItems, EditTypeLen, EditTypePrec}) {
+        QSizePolicy policy = control->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        control->setSizePolicy(policy);
+    }
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(GridItems, 1);

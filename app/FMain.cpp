@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -23,6 +25,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace {
 
@@ -48,6 +51,56 @@ bool FileReadOnly(const std::string& path)
     return (status.permissions() & writable) == perms::none || ::access(path.c_str(), W_OK) != 0;
 }
 
+// A new sheet: the style's plain file picture is so pale that the button looked disabled.
+QIcon CreateDefinitionPicture()
+{
+    constexpr int kSize = 32;
+    QPixmap picture(kSize, kSize);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath sheet;
+    sheet.moveTo(6.5, 2.5);
+    sheet.lineTo(19.5, 2.5);
+    sheet.lineTo(26.5, 9.5);
+    sheet.lineTo(26.5, 29.5);
+    sheet.lineTo(6.5, 29.5);
+    sheet.closeSubpath();
+    painter.setPen(QPen(QColor(0x30, 0x30, 0x30), 1.5));
+    painter.setBrush(Qt::white);
+    painter.drawPath(sheet);
+    painter.drawPolyline(QPolygonF({QPointF(19.5, 2.5), QPointF(19.5, 9.5), QPointF(26.5, 9.5)}));
+    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+    for (const double y : {13.5, 17.5, 21.5}) painter.drawLine(QPointF(10, y), QPointF(20, y));
+    // A green plus in the lower right corner: a new file.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x1E, 0x8C, 0x2E));
+    painter.drawEllipse(QRectF(17, 17, 14, 14));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(23, 19.5, 2, 9));
+    painter.drawRect(QRectF(19.5, 23, 9, 2));
+    return QIcon(picture);
+}
+
+// The style greys a picture only a little, so a dark one looked usable while disabled: the
+// disabled picture is a faint grey copy.
+QIcon WithFaintDisabledPicture(const QIcon& icon)
+{
+    QIcon result = icon;
+    for (const int size : {16, 22, 24, 32}) {
+        QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int grey = 128 + qGray(line[x]) / 2;
+                line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 2 / 5);
+            }
+        }
+        result.addPixmap(QPixmap::fromImage(image), QIcon::Disabled);
+    }
+    return result;
+}
+
 // The same file also when the two names are written differently.
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -63,6 +116,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     setWindowTitle("Quellbrook");
     setAccessibleName("Quellbrook");
     setFont(FormFont());
+    KeepOnScreen(this);
     resize(643, 348);
     OpenDlg.Filter = "Setting file (ini)|*.ini|All files|*.*";
     OpenDlgImp.Filter = "dBase/FoxPro table|*.dbf";
@@ -77,6 +131,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent)
     SetupDatabase();
     BuildToolBar();
     BuildStatusBar();
+    SetDefinitionOpenState(false);  // behind the information window the buttons already look as they will
     FormCreate();
 }
 
@@ -117,11 +172,16 @@ void TFormMain::SetupDatabase()
 
 QToolButton* TFormMain::AddButton(const char* name, const char* hint, int icon, void (TFormMain::*handler)())
 {
+    return AddButton(name, hint, style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)), handler);
+}
+
+QToolButton* TFormMain::AddButton(const char* name, const char* hint, const QIcon& icon, void (TFormMain::*handler)())
+{
     auto* button = new QToolButton(ToolBar);
     button->setObjectName(name);
     button->setAccessibleName(hint);  // the button shows only a picture
     button->setToolTip(hint);
-    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    button->setIcon(WithFaintDisabledPicture(icon));
     button->setAutoRaise(false);
     connect(button, &QToolButton::clicked, this, Guarded(this, handler));
     ToolBar->addWidget(button);
@@ -146,7 +206,7 @@ void TFormMain::BuildToolBar()
     ToolBar->setMovable(false);
     ToolBar->setFloatable(false);
     addToolBar(Qt::TopToolBarArea, ToolBar);
-    TB_CreateDefIni = AddButton("TB_CreateDefIni", "Create data definition file", QStyle::SP_FileIcon, &TFormMain::TB_CreateDefIniClick);
+    TB_CreateDefIni = AddButton("TB_CreateDefIni", "Create data definition file", CreateDefinitionPicture(), &TFormMain::TB_CreateDefIniClick);
     TB_EditDefIni = AddButton("TB_EditDefIni", "Modify data definition file", QStyle::SP_FileDialogDetailedView, &TFormMain::TB_EditDefIniClick);
     TB_Open = AddButton("TB_Open", "Open data definition file", QStyle::SP_DialogOpenButton, &TFormMain::TB_OpenClick);
     TB_Close = AddButton("TB_Close", "Close data definition file", QStyle::SP_DialogCloseButton, &TFormMain::TB_CloseClick);
@@ -165,6 +225,7 @@ void TFormMain::BuildToolBar()
     TB_SQL = AddButton("TB_SQL", "SQL select", QStyle::SP_FileDialogContentsView, &TFormMain::TB_SQLClick);
     TB_Import = AddButton("TB_Import", "Import data", QStyle::SP_ArrowDown, &TFormMain::TB_ImportClick);
     TB_graph = AddButton("TB_graph", "Graph", QStyle::SP_ComputerIcon, &TFormMain::TB_graphClick);
+    TB_graph->setEnabled(false);  // until the frequency graph exists
     TB_SendViaFTP = AddButton("TB_SendViaFTP", "Send data", QStyle::SP_ArrowUp, &TFormMain::TB_SendViaFTPClick);
     TB_About = AddButton("TB_About", "About Quellbrook", QStyle::SP_MessageBoxInformation, &TFormMain::TB_AboutClick);
 }
@@ -230,8 +291,9 @@ void TFormMain::LoadFtpSettings() { LoadFtpSettings(FtpSettingsFileName()); }
 
 void TFormMain::LoadFtpSettings(const std::string& path)
 {
-    TB_SendViaFTP->setEnabled(FileExists(path));
-    if (TB_SendViaFTP->isEnabled()) TftpSetting(path).ApplyTo(Ftp);
+    ftpSettingsFound_ = FileExists(path);
+    TB_SendViaFTP->setEnabled(ftpSettingsFound_ && definition_ && Table.Active());
+    if (ftpSettingsFound_) TftpSetting(path).ApplyTo(Ftp);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)
@@ -297,8 +359,10 @@ void TFormMain::FormClose()
 void TFormMain::SetDefinitionOpenState(bool open)
 {
     TB_Open->setEnabled(!open);
-    for (QToolButton* button : {TB_Close, TB_Table, TB_DataInsert, TB_Descriptions, TB_SQL, TB_Import, TB_graph})
+    for (QToolButton* button : {TB_Close, TB_Table, TB_DataInsert, TB_Descriptions, TB_SQL, TB_Import})
         button->setEnabled(open);
+    // There is nothing to send without a collection, nor without the FTP settings.
+    TB_SendViaFTP->setEnabled(open && ftpSettingsFound_);
 }
 
 void TFormMain::TableAfterOpen() { SetDefinitionOpenState(true); }
@@ -429,7 +493,7 @@ void TFormMain::TB_SQLClick()
     ShowTableWindowWithCallback(window, -1, &FormSetQuery->DS_query, FormSetQuery, ReleaseQueryBuilder);
 }
 
-// The frequency graph and FTP upload come with later windows.
+// The frequency graph comes with the chart windows; its button stays off until then.
 void TFormMain::TB_graphClick() {}
 
 void TFormMain::TB_DataInsertClick()

@@ -17,6 +17,7 @@
 #include "platform/net/FtpClient.h"
 #include "platform/ui/UiServices.h"
 
+class QIcon;
 class QLabel;
 class QStatusBar;
 class QToolBar;
@@ -75,7 +76,8 @@ public:
     void TB_AboutClick();
 
     void FormActivate();
-    // Applies the FTP settings file beside the program to Ftp; without it Send data is disabled.
+    // Applies the FTP settings file beside the program to Ftp; without it Send data stays disabled,
+    // as it is while no definition is open.
     void LoadFtpSettings();
     void LoadFtpSettings(const std::string& path);
 
@@ -111,6 +113,7 @@ private:
     void BuildStatusBar();
     void SetupDatabase();
     QToolButton* AddButton(const char* name, const char* hint, int icon, void (TFormMain::*handler)());
+    QToolButton* AddButton(const char* name, const char* hint, const QIcon& icon, void (TFormMain::*handler)());
     QWidget* AddSeparator(const char* name, int width);
     void SetDefinitionOpenState(bool open);
     void TableAfterOpen();
@@ -132,4 +135,5 @@ private:
     TDataModule* currentPanel_ = nullptr;
     std::string tablePath_;
     QWidget* clientArea_;
+    bool ftpSettingsFound_ = false;
 };

@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ TFormMemoField::TFormMemoField(QWidget* parent)
     setObjectName("FormMemoField");
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(FormFont());
+    KeepOnScreen(this);
+    CloseOnEscape(this);
     resize(320, 200);
     DBMemo->setObjectName("DBMemo");
     DBMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

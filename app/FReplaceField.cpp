@@ -20,6 +20,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WindowFit.h"
 
 // ---- Decisions ---------------------------------------------------------------------------
 
@@ -247,6 +248,7 @@ TFormReplaceField::TFormReplaceField(QWidget* parent)
     setWindowTitle("Zápis hodnot");
     setAccessibleName(windowTitle());
     setFont(FormFont());
+    KeepOnScreen(this);
 
     LabelAttrib = MakeLabel(this, "LabelAttrib", "Atribut", CBfields);
     LabelFrom = MakeLabel(this, "LabelFrom", "od", EditFrom);

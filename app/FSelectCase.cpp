@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 TFormSelectCase* FormSelectCase = nullptr;
 
@@ -45,6 +46,7 @@ TFormSelectCase::TFormSelectCase(QWidget* parent)
     setWindowTitle("Select case");
     setAccessibleName("Select case");
     setFont(FormFont());
+    KeepOnScreen(this);
     setMinimumSize(kDesignClient);
     resize(kDesignClient);
 

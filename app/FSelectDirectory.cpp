@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace {
 const QSize kDesignClient(393, 97);
@@ -56,6 +57,7 @@ TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
     : QDialog(parent),
       LabelCaption(new QLabel(this)),
       EditDir(new QLineEdit(this)),
+      LabelPurpose(new QLabel(this)),
       btnSelect1(MakePictureButton(this, "btnSelect1", "Select local", QStyle::SP_DirOpenIcon)),
       btnSelect2(MakePictureButton(this, "btnSelect2", "Select in network", QStyle::SP_DriveNetIcon)),
       btnOK(MakeButton(this, "btnOK", "OK", QStyle::SP_DialogOkButton)),
@@ -66,23 +68,47 @@ TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
     setWindowTitle("Select directory");
     setAccessibleName("Select directory");
     setFont(FormFont());
+    KeepOnScreen(this);
     setMinimumSize(kDesignClient);
     resize(kDesignClient);
 
     LabelCaption->setObjectName("LabelCaption");
     EditDir->setObjectName("EditDir");
     LabelCaption->setBuddy(EditDir);
+    LabelPurpose->setObjectName("LabelPurpose");
+    LabelPurpose->setWordWrap(true);
+    LabelPurpose->hide();
     btnOK->setDefault(true);
-    anchors_.Add(LabelCaption, QRect(8, 8, 377, 16), akLeft | akTop | akRight);
-    anchors_.Add(EditDir, QRect(8, 28, 319, 21), akLeft | akTop | akRight);
-    anchors_.Add(btnSelect1, QRect(335, 27, 23, 23), akTop | akRight);
-    anchors_.Add(btnSelect2, QRect(362, 27, 23, 23), akTop | akRight);
-    anchors_.Add(btnOK, QRect(116, 62, 75, 25), 0);
-    anchors_.Add(btnCancel, QRect(201, 62, 75, 25), 0);
+    PlaceControls(0);
     connect(btnSelect1, &QToolButton::clicked, this, Guarded(this, &TFormSelectDirectory::btnSelect1Click));
     connect(btnSelect2, &QToolButton::clicked, this, Guarded(this, &TFormSelectDirectory::btnSelect2Click));
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFormSelectDirectory::PlaceControls(int purposeHeight)
+{
+    const int grown = purposeHeight > 0 ? purposeHeight + 8 : 0;
+    const QSize client(kDesignClient.width(), kDesignClient.height() + grown);
+    anchors_ = TAnchorSet(client);
+    anchors_.Add(LabelCaption, QRect(8, 8, 377, 16), akLeft | akTop | akRight);
+    anchors_.Add(EditDir, QRect(8, 28, 319, 21), akLeft | akTop | akRight);
+    anchors_.Add(btnSelect1, QRect(335, 27, 23, 23), akTop | akRight);
+    anchors_.Add(btnSelect2, QRect(362, 27, 23, 23), akTop | akRight);
+    anchors_.Add(LabelPurpose, QRect(8, 58, 377, purposeHeight), akLeft | akTop | akRight);
+    anchors_.Add(btnOK, QRect(116, 62 + grown, 75, 25), 0);
+    anchors_.Add(btnCancel, QRect(201, 62 + grown, 75, 25), 0);
+    setMinimumSize(client);
+    resize(client);
+    anchors_.Apply(size());
+}
+
+void TFormSelectDirectory::SetPurpose(const std::string& text)
+{
+    LabelPurpose->setText(QText(text));
+    LabelPurpose->setAccessibleName(QText(text));
+    LabelPurpose->setVisible(!text.empty());
+    PlaceControls(text.empty() ? 0 : LabelPurpose->heightForWidth(377));
 }
 
 void TFormSelectDirectory::resizeEvent(QResizeEvent* event)
@@ -108,9 +134,10 @@ void TFormSelectDirectory::btnSelect2Click()
         EditDir->setText(QText(directory));
 }
 
-std::string AskDirectory(const std::string& initialDirectory, const std::string& caption)
+std::string AskDirectory(const std::string& initialDirectory, const std::string& caption, const std::string& purpose)
 {
     TFormSelectDirectory form;
+    form.SetPurpose(purpose);
     form.EditDir->setText(QText(ExistingDirectoryPart(initialDirectory)));
     form.LabelCaption->setText(QText(caption));
     form.LabelCaption->setAccessibleName(QText(caption));

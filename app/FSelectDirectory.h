@@ -17,6 +17,7 @@ public:
 
     QLabel* LabelCaption;
     QLineEdit* EditDir;
+    QLabel* LabelPurpose;  // what the directory is for; hidden without a text
     QToolButton* btnSelect1;
     QToolButton* btnSelect2;
     QPushButton* btnOK;
@@ -24,16 +25,21 @@ public:
 
     void btnSelect1Click();
     void btnSelect2Click();
+    // Shows the text under the directory; the window grows by its height.
+    void SetPurpose(const std::string& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void PlaceControls(int purposeHeight);
     TAnchorSet anchors_;
 };
 
-// Shows the question with the existing part of initialDirectory; the edited directory on OK, else "".
-std::string AskDirectory(const std::string& initialDirectory, const std::string& caption);
+// Shows the question with the existing part of initialDirectory, and under it what the directory
+// is for when a purpose is given; the edited directory on OK, else "".
+std::string AskDirectory(const std::string& initialDirectory, const std::string& caption,
+                         const std::string& purpose = "");
 
 // Cuts path components off the end until the rest is an existing directory: after the last '/'
 // that is neither the first nor the final character; "" when no such '/' is left.

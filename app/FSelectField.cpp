@@ -11,6 +11,7 @@
 #include "platform/core/Streams.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace {
 const QSize kDesignClient(185, 297);
@@ -47,6 +48,7 @@ TFormSelectField::TFormSelectField(QWidget* parent)
 {
     setObjectName("FormSelectField");
     setFont(FormFont());
+    KeepOnScreen(this);
     resize(kDesignClient);
 
     auto* selectRow = new QHBoxLayout;

@@ -29,6 +29,7 @@
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace fs = std::filesystem;
 
@@ -363,6 +364,7 @@ TFormSetQuery::TFormSetQuery(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt:
     setWindowTitle(QString::fromUtf8("Konstrukce dotazu"));
     setAccessibleName(windowTitle());
     setFont(FormFont());
+    KeepOnScreen(this);
     BuildControls();
     BuildMemoPanel();
     BuildTablePanel();

@@ -9,6 +9,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace {
 const QSize kDesignClient(330, 260);
@@ -44,6 +45,7 @@ TFormSetRelation::TFormSetRelation(QWidget* parent)
     setWindowTitle(caption);
     setAccessibleName(caption);
     setFont(FormFont());
+    KeepOnScreen(this);
     resize(kDesignClient);
 
     auto* grid = new QGridLayout(this);

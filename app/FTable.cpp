@@ -50,6 +50,7 @@
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace fs = std::filesystem;
 
@@ -452,6 +453,7 @@ TFormTable::TFormTable(QWidget* parent)
     setObjectName("FormTable");
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(FormFont());
+    KeepOnScreen(this);
     resize(kDesignSize);
 
     BuildButtonPanel();

@@ -12,6 +12,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 TFormText* FormText = nullptr;
 
@@ -50,6 +51,8 @@ TFormText::TFormText(QWidget* parent)
     setObjectName("FormText");
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(FormFont());
+    KeepOnScreen(this);
+    CloseOnEscape(this);
     resize(kDesignClient);
 
     QFont textFont = FormFont();

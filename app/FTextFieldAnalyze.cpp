@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 namespace {
 constexpr int kCodeWidth = 4;
@@ -40,6 +41,8 @@ TFormTextFieldAnalyze::TFormTextFieldAnalyze(QWidget* parent)
     setAccessibleName(windowTitle());
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(FormFont());
+    KeepOnScreen(this);
+    CloseOnEscape(this);
     resize(400, 120);
 
     DBEdit->setObjectName("DBEdit");

@@ -16,6 +16,7 @@
 
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 const char* const kSkippedColumn = ".NULL.";
 
@@ -177,6 +178,7 @@ TFormTextInput::TFormTextInput(TDataSet& dataSet, QWidget* parent)
     setWindowTitle("Načtení dat z textového souboru");
     setAccessibleName(windowTitle());
     setFont(FormFont());
+    KeepOnScreen(this);
     resize(560, 420);
 
     LabelAttrib = MakeLabel(this, "LabelAttrib", "Atributy tabulky", ListBoxAttrib);

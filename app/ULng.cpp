@@ -20,6 +20,13 @@ void ReportMissingFile(const std::string& path)
 {
     UiServices().ShowWarning("Language file " + path + " does not exist!");
 }
+
+// A common directory without the file falls back to the one shipped with the program, so the
+// windows never show bare text numbers while the program's own files are there.
+std::string ShippedFile(const std::string& fileName)
+{
+    return ShippedDirectory.empty() ? std::string() : ShippedDirectory + fileName;
+}
 }  // namespace
 
 void TLngModule::LoadLanguage(std::uint16_t number)
@@ -33,8 +40,8 @@ void TLngModule::LoadLanguage(std::uint16_t number)
     const std::string besideProgram = ProgramFolder() + fileName;
     // Without a common directory the name alone would be looked for in whatever the current folder is.
     const std::string inCommon = CommonDirectory.empty() ? besideProgram : CommonDirectory + fileName;
-    for (const std::string& path : {besideProgram, inCommon}) {
-        if (FileExists(path)) {
+    for (const std::string& path : {besideProgram, inCommon, ShippedFile(fileName)}) {
+        if (!path.empty() && FileExists(path)) {
             LoadFromFile(path);
             loadedLanguage_ = number;
             return;
@@ -81,9 +88,12 @@ void FreeLngModules() { g_modules.reset(); }
 void LoadNavigatorHints(std::uint16_t number, TStringList& hints)
 {
     const std::string folder = CommonDirectory.empty() ? ProgramFolder() : CommonDirectory;
-    const std::string path = folder + "NvgHint" + std::to_string(number) + ".lng";
+    const std::string fileName = "NvgHint" + std::to_string(number) + ".lng";
+    std::string path = folder + fileName;
+    if (!FileExists(path) && FileExists(ShippedFile(fileName)))
+        path = ShippedFile(fileName);
     if (!FileExists(path)) {
-        ReportMissingFile(path);
+        ReportMissingFile(folder + fileName);
         return;
     }
     TStringList loaded;

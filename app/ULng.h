@@ -13,8 +13,8 @@ public:
     const std::string& ModuleName() const { return moduleName_; }
     std::uint16_t LoadedLanguage() const { return loadedLanguage_; }
 
-    // Reads "<module><number>.lng" from the program's folder, else from the common directory;
-    // nothing when that number is loaded already. A missing file is reported and leaves the
+    // Reads "<module><number>.lng" from the program's folder, else from the common directory,
+    // else from the shipped files; nothing when that number is loaded already. A missing file is reported and leaves the
     // module empty with nothing loaded.
     void LoadLanguage(std::uint16_t number);
 
@@ -34,5 +34,6 @@ TLngModule* GetLngModule(std::uint16_t number, const std::string& moduleName);
 void FreeLngModules();
 
 // Loads hints from "NvgHint<number>.lng" in the common directory (or the program's folder when
-// there is none); a missing file is reported and leaves the hints as they were.
+// there is none), else from the shipped files; a missing file is reported and leaves the hints
+// as they were.
 void LoadNavigatorHints(std::uint16_t number, TStringList& hints);

@@ -58,7 +58,7 @@ QPainterPath GlyphPath(TNavigateBtn button)
     return path;
 }
 
-QIcon Glyph(TNavigateBtn button, const QColor& color)
+QPixmap GlyphPixmap(TNavigateBtn button, const QColor& color)
 {
     QPixmap pixmap(kGlyphSize, kGlyphSize);
     pixmap.fill(Qt::transparent);
@@ -67,7 +67,16 @@ QIcon Glyph(TNavigateBtn button, const QColor& color)
     const QPainterPath path = GlyphPath(button);
     if (button == nbRefresh) painter.strokePath(path, QPen(color, 2));
     else painter.fillPath(path, color);
-    return QIcon(pixmap);
+    return pixmap;
+}
+
+// The style's own greying of a dark glyph stays dark, so a disabled button would look usable:
+// the disabled picture is drawn in the palette's disabled text colour.
+QIcon Glyph(TNavigateBtn button, const QPalette& palette)
+{
+    QIcon icon(GlyphPixmap(button, palette.color(QPalette::Active, QPalette::ButtonText)));
+    icon.addPixmap(GlyphPixmap(button, palette.color(QPalette::Disabled, QPalette::ButtonText)), QIcon::Disabled);
+    return icon;
 }
 
 // Which buttons may act on the dataset as it stands.
@@ -102,15 +111,16 @@ private:
 
 TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_unique<TNavDataLink>(*this))
 {
+    // The buttons share the width a window gives the navigator; a layout does not stretch it.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    const QColor color = palette().color(QPalette::ButtonText);
     for (int i = 0; i < kNavButtonCount; ++i) {
         const auto kind = TNavigateBtn(i);
         auto* button = new QToolButton(this);
         button->setObjectName(kButtonNames[i]);
-        button->setIcon(Glyph(kind, color));
+        button->setIcon(Glyph(kind, palette()));
         button->setFocusPolicy(Qt::NoFocus);  // a pending edit stays in its control until the dataset takes it
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         connect(button, &QToolButton::clicked, this, [this, kind] { RunHandler([this, kind] { BtnClick(kind); }); });

@@ -1,10 +1,13 @@
 #include "platform/ui/QtUiServices.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QPushButton>
@@ -107,6 +110,10 @@ int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlg
 {
     QMessageBox box(IconOf(kind), QText(MessageDlgCaption(kind)), QText(text), QMessageBox::NoButton, DialogParent());
     box.setObjectName("MessageDlg");
+    // The box takes the width of its text; a short one (a list of file names) would cut the caption.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(CaptionWidth(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     for (const TButtonPair& pair : kButtons) {
         if (!(buttons & pair.Button))
             continue;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QToolButton>
 #include <algorithm>
 #include <filesystem>
@@ -95,6 +97,37 @@ TEST(FtpSetting, WrittenFilesReadBackAndKeepTheLayout)
         EXPECT_EQ(read.Passive, c.passive);
         EXPECT_EQ(read.FileName, dir.file("Quellbrook.ftp"));
     }
+}
+
+TEST(FtpSetting, TheWrittenFileIsReadableByItsOwnerOnly)
+{
+    TempDir dir;
+    const std::string path = dir.file("Quellbrook.ftp");
+    const mode_t previousMask = ::umask(022);
+    TftpSetting setting;
+    setting.Host = "ftp.example.org";
+    setting.Password = "s3cret";
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"a new file", [&] { fs::remove(path); }},
+        {"a file readable by everyone", [&] { fs::permissions(path, fs::perms(0644)); }},
+        {"a file of the same name as a link", [&] {
+             fs::rename(path, dir.file("target.ftp"));
+             fs::permissions(dir.file("target.ftp"), fs::perms(0664));
+             fs::create_symlink(dir.file("target.ftp"), path);
+         }},
+    };
+    for (const auto& c : cases) {
+        c.arrange();
+        setting.SaveToFile(path);
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms(0600)) << c.what;
+        EXPECT_EQ(TftpSetting(path).Password, "s3cret") << c.what;
+    }
+    ::umask(previousMask);
+    std::vector<std::string> names = FolderNames(dir.path());
+    EXPECT_EQ(names, (std::vector<std::string>{"Quellbrook.ftp", "target.ftp"})) << "no temporary file is left";
 }
 
 // Files of the administrator's tool may use any one-byte start key and any non-zero passive byte,
@@ -216,6 +249,7 @@ TEST(FtpSetting, FirstActivationWithoutSettingsBesideTheProgramDisablesSendData)
 TEST(FtpSetting, DamagedSettingsFileRaisesAndTheClientKeepsItsDefaults)
 {
     MainFormHarness h;
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kSurvey)));
     WriteFileBytes(h.Dir.file("Quellbrook.ftp"), LittleEndian(1000, 4) + "41");
     EXPECT_THROW(h.Form->LoadFtpSettings(h.Dir.file("Quellbrook.ftp")), EInOutError);
     EXPECT_EQ(h.Form->Ftp.Host, "");

@@ -178,6 +178,42 @@ TEST_F(CommonDirectoryTest, CancellingLeavesNoDirectoryAndStoresAnEmptyValue)
     EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, "CommonPath"), "");
 }
 
+// An installed program: <prefix>/bin/quellbrook and the shipped language files in the data folder.
+std::string InstallProgram(const std::string& prefix)
+{
+    const std::string shipped = std::string(QB_TEST_DATA) + "/../../resources/common/";
+    std::filesystem::create_directories(prefix + "/bin");
+    std::filesystem::create_directories(prefix + "/share/quellbrook/common");
+    for (const char* name : {"SetQuery409.lng", "NvgHint409.lng"})
+        std::filesystem::copy_file(shipped + name, prefix + "/share/quellbrook/common/" + name);
+    return prefix + "/bin/quellbrook";
+}
+
+TEST_F(CommonDirectoryTest, AFirstStartProposesTheUsersFolderWithTheShippedFilesAndSaysWhatItIsFor)
+{
+    const std::string program = InstallProgram(temp_.file("usr"));
+    const std::string userFolder = temp_.file("data") + "/CommonFilesORU";
+    qbtest::WriteFileBytes(Folder("data/CommonFilesORU") + "/NvgHint409.lng", "edited by the user\r\n");
+    std::string proposed;
+    std::string purpose;
+    WhenQuestionShows([&](TFormSelectDirectory& form) {
+        proposed = form.EditDir->text().toStdString();
+        purpose = form.LabelCaption->text().toStdString();
+        for (QLabel* label : form.findChildren<QLabel*>())
+            if (label != form.LabelCaption && label->isVisible()) purpose += " | " + label->text().toStdString();
+        form.btnOK->click();
+    });
+    EXPECT_EQ(InitCommonDirectory(program), userFolder + "/");
+    EXPECT_EQ(proposed, userFolder);
+    EXPECT_NE(purpose.find("language files"), std::string::npos) << purpose;
+    EXPECT_EQ(Stored(HKEY_LOCAL_MACHINE, "CommonPath"), userFolder);
+    EXPECT_EQ(qbtest::ReadFileBytes(userFolder + "/SetQuery409.lng"),
+              qbtest::ReadFileBytes(temp_.file("usr") + "/share/quellbrook/common/SetQuery409.lng"));
+    EXPECT_EQ(qbtest::ReadFileBytes(userFolder + "/NvgHint409.lng"), "edited by the user\r\n") << "the user's file stays";
+    EXPECT_EQ(ShippedCommonDirectory(temp_.file("usr") + "/bin"), temp_.file("usr") + "/share/quellbrook/common/");
+    EXPECT_EQ(ShippedCommonDirectory(temp_.file("elsewhere")), "");
+}
+
 TEST_F(CommonDirectoryTest, TheQuestionProposesTheExistingPartOfTheCommonFolder)
 {
     // A program in <apps>/ORU/Tool proposes <apps>/CommonFilesORU; while that folder is missing,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "app/DataModules.h"
 #include "app/FItem.h"
@@ -478,6 +480,46 @@ TEST_F(DefinitionEditor, ModuleTypeSetsColumnTypeAndItemGrid)
     EXPECT_EQ(form.EditTypeLen->text(), "10");
     EXPECT_TRUE(form.EditTypeLen->isHidden());
     EXPECT_EQ(form.GetTypeText(), "DATE");
+}
+
+TEST_F(DefinitionEditor, ModuleTypesAndTheCountLeaveTheControlsInPlace)
+{
+    std::string text;
+    for (int i = 1; i <= 12; ++i)
+        text += "[Module" + std::to_string(i) + "]\r\nText=Module " + std::to_string(i) +
+                "\r\nField=Edit\r\nFN=F" + std::to_string(i) + "\r\nType=CHARACTER(20)\r\n\r\n";
+    const std::string path = Write("twelve.ini", text);
+    WhenEditorShows([](TFormItem& form) {
+        const auto places = [&form] {
+            std::map<std::string, QRect> rects;
+            for (QWidget* control : form.findChildren<QWidget*>())
+                if (!control->objectName().isEmpty() && !control->objectName().startsWith("qt_") && control->isVisible())
+                    rects[control->objectName().toStdString()] = QRect(control->mapTo(&form, QPoint()), control->size());
+            return rects;
+        };
+        const auto expectSame = [](const std::map<std::string, QRect>& before, const std::map<std::string, QRect>& after,
+                                   const char* step) {
+            for (const auto& [name, rect] : after) {
+                const auto found = before.find(name);
+                EXPECT_TRUE(found == before.end() || found->second == rect) << name << " after " << step;
+            }
+        };
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const auto first = places();
+        ASSERT_EQ(form.LabelCounting->text(), "1/12");
+        for (const int type : {kSwitch, kEdit, kCheck, kMemo, kEdit}) {
+            form.ModuleTypeButton(type)->click();
+            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            expectSame(first, places(), form.ModuleTypeButton(type)->text().toStdString().c_str());
+        }
+        form.cbCanRewrite->setChecked(true);
+        form.BtnLast->click();
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        EXPECT_EQ(form.LabelCounting->text(), "12/12");
+        expectSame(first, places(), "the last module");
+    });
+    TFormItem form;
+    form.LoadDefinition(path);
 }
 
 TEST_F(DefinitionEditor, ModuleWithABadTypeIsRefusedAndTheShownOneStays)

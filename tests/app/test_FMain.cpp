@@ -8,10 +8,12 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
 #include "app/DataModules.h"
+#include "app/FFtp.h"
 #include "app/FMain.h"
 #include "app/FText.h"
 #include "app/support_MainForm.h"
@@ -110,11 +112,11 @@ TEST(FormMain, ToolbarFollowsDefinitionAndInputMode)
 {
     MainFormHarness h;
     ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
-    EXPECT_EQ(EnabledButtons(*h.Form), "110111111101") << "definition open";
+    EXPECT_EQ(EnabledButtons(*h.Form), "110111111001") << "definition open";
     EXPECT_EQ(h.Form->StatusPanels[2]->text().toStdString(), h.Dir.file("survey.ini"));
     h.Form->TB_DataInsert->click();
     EXPECT_FALSE(h.Current().isHidden());
-    EXPECT_EQ(EnabledButtons(*h.Form), "110111111101") << "input mode changes no button";
+    EXPECT_EQ(EnabledButtons(*h.Form), "110111111001") << "input mode changes no button";
     h.Form->TB_DataInsert->click();
     EXPECT_TRUE(h.Current().isHidden()) << "the same button leaves input mode";
     h.Ui.Push(TUiAnswer::Press(mrOk));
@@ -126,6 +128,63 @@ TEST(FormMain, ToolbarFollowsDefinitionAndInputMode)
     EXPECT_EQ(h.Form->Definition(), nullptr);
     for (QLabel* panel : h.Form->StatusPanels) EXPECT_TRUE(panel->text().isEmpty());
     EXPECT_FALSE(h.Form->Database1.Connected());
+}
+
+TEST(FormMain, SendDataNeedsAnOpenDefinitionAndGraphWaitsForCharts)
+{
+    MainFormHarness h;
+    TftpSetting settings;
+    settings.Host = "127.0.0.1";
+    settings.SaveToFile(h.Dir.file("Quellbrook.ftp"));
+    h.Form->LoadFtpSettings(h.Dir.file("Quellbrook.ftp"));
+    EXPECT_EQ(EnabledButtons(*h.Form), "111000000001") << "settings found, no definition open";
+    ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
+    EXPECT_EQ(EnabledButtons(*h.Form), "110111111011") << "definition open";
+    h.Form->TB_Close->click();
+    EXPECT_EQ(EnabledButtons(*h.Form), "111000000001") << "closed";
+}
+
+// How much of a picture shows: the darkness of its pixels weighted by their opacity.
+double Ink(const QIcon& icon, QIcon::Mode mode)
+{
+    const QImage image = icon.pixmap(QSize(16, 16), mode).toImage().convertToFormat(QImage::Format_ARGB32);
+    double ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            ink += qAlpha(pixel) / 255.0 * (255 - qGray(pixel)) / 255.0;
+        }
+    return ink;
+}
+
+TEST(FormMain, DisabledButtonsLookDisabledAndCreateLooksUsable)
+{
+    MainFormHarness h;
+    std::vector<QToolButton*> buttons;
+    for (QToolButton* button : h.Form->ToolBar->findChildren<QToolButton*>())
+        if (!button->objectName().startsWith("qt_") && !button->isHidden()) buttons.push_back(button);
+    ASSERT_GE(buttons.size(), 18u) << "the toolbar's buttons and the navigator's";
+    double shown = 0;
+    for (QToolButton* button : buttons) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        const double normal = Ink(button->icon(), QIcon::Normal);
+        EXPECT_LT(Ink(button->icon(), QIcon::Disabled), normal * 0.6) << "the disabled picture is clearly fainter";
+        if (button != h.Form->TB_CreateDefIni) shown = std::max(shown, normal);
+    }
+    EXPECT_GT(Ink(h.Form->TB_CreateDefIni->icon(), QIcon::Normal), shown * 0.3)
+        << "Create is no fainter than a disabled picture";
+    EXPECT_TRUE(h.Form->TB_CreateDefIni->isEnabled());
+}
+
+TEST(FormMain, NavigatorButtonsKeepTheirSizeInAWideWindow)
+{
+    MainFormHarness h;
+    h.Form->resize(1366, 700);
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    for (const TNavigateBtn kind : {nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete}) {
+        QToolButton* button = h.Form->DBNavigator->Button(kind);
+        EXPECT_LE(button->width(), button->sizeHint().width() * 3 / 2) << button->objectName().toStdString();
+    }
 }
 
 TEST(FormMain, WeatherExampleCreatesItsTable)

@@ -6,6 +6,7 @@
 #include "app/FInfo.h"
 #include "app/ULng.h"
 #include "platform/core/CodePage.h"
+#include "platform/core/Registry.h"
 #include "platform/ui/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 
@@ -22,6 +23,7 @@ protected:
         EXPECT_EQ(ui_.Pending(), 0) << "an expected warning did not come";
         FreeLngModules();
         CommonDirectory.clear();
+        ShippedDirectory.clear();
         for (const std::string& path : besideProgram_)
             std::filesystem::remove(path);
     }
@@ -177,6 +179,37 @@ TEST_F(LngTest, NavigatorHintsComeFromTheCommonDirectoryOrTheProgramFolder)
     WriteBesideProgram("NvgHint7.lng", "Only\r\n");
     LoadNavigatorHints(7, hints);
     EXPECT_EQ(hints.Text(), "Only\r\n");
+}
+
+TEST_F(LngTest, TextsMissingInTheChosenCommonDirectoryComeFromTheShippedFiles)
+{
+    // An installed program and a common directory the user chose, which holds no language file.
+    const std::string prefix = common_.file("usr");
+    std::filesystem::create_directories(prefix + "/bin");
+    std::filesystem::create_directories(prefix + "/share/quellbrook/common");
+    for (const char* name : {"SetQuery409.lng", "NvgHint409.lng"})
+        std::filesystem::copy_file(kShippedFolder + name, prefix + "/share/quellbrook/common/" + name);
+    qbtest::TempDir chosen;
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    registry.OpenKey("\\Software\\ORU", true);
+    registry.WriteString("CommonPath", chosen.path().string());
+    CommonDirectory = InitCommonDirectory(prefix + "/bin/quellbrook");
+    ASSERT_EQ(CommonDirectory, chosen.path().string() + "/");
+
+    TLngModule* module = GetLngModule(409, "SetQuery");
+    for (const int id : {1, 510, 610, 650})
+        EXPECT_NE(module->GetText(id), "[" + std::to_string(id) + "]") << id;
+    TStringList hints;
+    LoadNavigatorHints(409, hints);
+    EXPECT_EQ(hints.Count(), 10);
+    EXPECT_TRUE(Warnings().empty()) << Warnings()[0];
+
+    // A text file of the common directory still wins over the shipped one.
+    FreeLngModules();
+    qbtest::WriteFileBytes(CommonDirectory + "SetQuery409.lng", "650=Fill it\r\n");
+    EXPECT_EQ(GetLngModule(409, "SetQuery")->GetText(650), "Fill it");
+    registry.DeleteKey("\\Software\\ORU");
 }
 
 TEST_F(LngTest, ShippedTextsCoverEveryNumberTheWindowsRead)

@@ -1,0 +1,347 @@
+// Every window as its command shows it, in the fonts the program uses: each caption of a label,
+// button, check box and group fits its control, the window is wide enough for its own caption,
+// and its frame lies inside the available area of its screen. The viewer windows close with Escape.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QToolButton>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "app/FInfo.h"
+#include "app/FItem.h"
+#include "app/FMemoField.h"
+#include "app/FReplaceField.h"
+#include "app/FSelectCase.h"
+#include "app/FSelectDirectory.h"
+#include "app/FSelectField.h"
+#include "app/FSetQuery.h"
+#include "app/FSetRelation.h"
+#include "app/FTable.h"
+#include "app/FText.h"
+#include "app/FTextFieldAnalyze.h"
+#include "app/FTextInput.h"
+#include "app/ULng.h"
+#include "app/support_Dialogs.h"
+#include "app/support_MainForm.h"
+#include "chart/graphics/ChartGraphicsModules.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/QtUiServices.h"
+
+using namespace qbtest;
+
+namespace {
+
+const std::string kShippedFolder = std::string(QB_TEST_DATA) + "/../../resources/common/";
+
+QString Shown(QString text) { return text.remove('&'); }
+
+std::string Describe(const QWidget* widget)
+{
+    return std::string(widget->metaObject()->className()) + "(" + widget->objectName().toStdString() + ")";
+}
+
+// What a text needs and what its control gives it, in pixels.
+void ExpectFits(std::vector<std::string>& faults, const QWidget* control, const QString& text, int needed, int given)
+{
+    if (needed > given)
+        faults.push_back(Describe(control) + " \"" + text.toStdString() + "\" needs " + std::to_string(needed) +
+                         " pixels, has " + std::to_string(given));
+}
+
+int LongestLine(const QFontMetrics& metrics, const QString& text)
+{
+    int widest = 0;
+    for (const QString& line : text.split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+    return widest;
+}
+
+QStyleOptionButton ButtonOption(const QAbstractButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    option.icon = button->icon();
+    option.iconSize = button->iconSize();
+    return option;
+}
+
+void CheckLabel(const QLabel* label, std::vector<std::string>& faults)
+{
+    if (label->text().isEmpty() || !label->pixmap().isNull()) return;
+    const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+    if (label->wordWrap()) {
+        ExpectFits(faults, label, label->text(), label->heightForWidth(label->width()), label->height());
+        return;
+    }
+    const QFontMetrics metrics = label->fontMetrics();
+    ExpectFits(faults, label, label->text(), LongestLine(metrics, Shown(label->text())), room.width());
+    ExpectFits(faults, label, label->text(), metrics.height() * int(label->text().count('\n') + 1), room.height());
+}
+
+void CheckButton(const QAbstractButton* button, std::vector<std::string>& faults)
+{
+    const QString text = Shown(button->text());
+    if (text.isEmpty()) return;
+    const QFontMetrics metrics = button->fontMetrics();
+    const QStyleOptionButton option = ButtonOption(button);
+    const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+    QStyle::SubElement contents = QStyle::SE_PushButtonContents;
+    if (qobject_cast<const QCheckBox*>(button)) contents = QStyle::SE_CheckBoxContents;
+    if (qobject_cast<const QRadioButton*>(button)) contents = QStyle::SE_RadioButtonContents;
+    if (const auto* tool = qobject_cast<const QToolButton*>(button)) {
+        if (tool->toolButtonStyle() == Qt::ToolButtonIconOnly && !tool->icon().isNull()) return;
+        ExpectFits(faults, button, text, metrics.horizontalAdvance(text) + 4, button->width());
+        return;
+    }
+    const QRect room = button->style()->subElementRect(contents, &option, button);
+    ExpectFits(faults, button, text, metrics.horizontalAdvance(text) + (contents == QStyle::SE_PushButtonContents ? icon : 0),
+               room.width());
+    ExpectFits(faults, button, text, metrics.height(), button->height());
+}
+
+void CheckGroup(const QGroupBox* group, std::vector<std::string>& faults)
+{
+    if (group->title().isEmpty()) return;
+    QFont font = group->font();
+    const QFontMetrics metrics(font);
+    ExpectFits(faults, group, group->title(), metrics.horizontalAdvance(Shown(group->title())) + 16, group->width());
+}
+
+// The title bars of the common desktops: a bold face of about 13 pixels, an icon and buttons.
+int CaptionNeeds(const QString& caption)
+{
+    QFont font("Sans Serif");
+    font.setPixelSize(13);
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(caption) + 100;
+}
+
+std::vector<std::string> LayoutFaults(QWidget* window)
+{
+    QApplication::sendPostedEvents();
+    std::vector<std::string> faults;
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (!child->isVisibleTo(window) || child->window() != window) continue;
+        if (const auto* label = qobject_cast<const QLabel*>(child)) CheckLabel(label, faults);
+        if (const auto* button = qobject_cast<const QAbstractButton*>(child)) CheckButton(button, faults);
+        if (const auto* group = qobject_cast<const QGroupBox*>(child)) CheckGroup(group, faults);
+    }
+    ExpectFits(faults, window, window->windowTitle(), CaptionNeeds(window->windowTitle()), window->width());
+    const QScreen* screen = window->screen();
+    if (!screen) {
+        faults.push_back("no screen");
+    } else if (!screen->availableGeometry().contains(window->frameGeometry())) {
+        const QRect frame = window->frameGeometry();
+        const QRect area = screen->availableGeometry();
+        faults.push_back(Describe(window) + " frame " + std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+                         std::to_string(frame.width()) + "x" + std::to_string(frame.height()) + " outside the screen's " +
+                         std::to_string(area.width()) + "x" + std::to_string(area.height()));
+    }
+    return faults;
+}
+
+// The main window with the survey open, the shipped texts, and the program's fonts.
+class ProgramWindowsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        InitializeChartGraphicsModules();  // registers the fonts the forms name
+        QApplication::setFont(FormFont());
+    }
+    static void TearDownTestSuite()
+    {
+        QApplication::setFont(QFont());
+        FinalizeChartGraphicsModules();
+    }
+
+    ProgramWindowsTest()
+    {
+        for (const char* name : {"SetQuery409.lng", "NvgHint409.lng"})
+            std::filesystem::copy_file(kShippedFolder + name, main.Dir.file(std::string("common/") + name));
+        definition = main.WriteDefinition(
+            "survey.ini", JoinSections({kObserverSection, kWeatherSection, kBirdsSection, kNotesSection}));
+        EXPECT_TRUE(main.Open(definition));
+        main.Modals.reset();  // the dialogs below are checked while they show
+    }
+    ~ProgramWindowsTest() override
+    {
+        CloseTableWindows();
+        CloseMemoBrowsers(&main.Form->DataSource);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        FreeLngModules();
+        EXPECT_EQ(main.Ui.Pending(), 0);
+    }
+
+    TDataSet& Data() { return main.Form->Table; }
+    TDataSource& Source() { return main.Form->DataSource; }
+
+    MainFormHarness main;
+    std::string definition;
+};
+
+}  // namespace
+
+TEST_F(ProgramWindowsTest, EveryWindowFitsItsTextsAndItsScreen)
+{
+    using Check = std::function<void(QWidget*)>;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        const char* window;
+        std::function<void(const Check&)> show;
+    } windows[] = {
+        {"main window in input mode",
+         [&](const Check& check) {
+             main.Form->TB_DataInsert->click();
+             check(main.Form.get());
+         }},
+        {"information window",
+         [&](const Check& check) {
+             TFormInfo form(main.Form.get());
+             form.LoadVersionInfo();
+             form.show();
+             check(&form);
+         }},
+        {"table window",
+         [&](const Check& check) {
+             main.Form->TB_Table->click();
+             check(BrowseTableWindow(0));
+         }},
+        {"fields to export",
+         [&](const Check& check) {
+             TFormSelectField form;
+             WhenDialogShows<TFormSelectField>([&](TFormSelectField& shown) { check(&shown); });
+             form.SelectFields(GetLngModule(409, "SetQuery")->GetText(640), Data(), TextExportFieldTypes());
+         }},
+        {"data descriptions",
+         [&](const Check& check) {
+             main.Form->TB_Descriptions->click();
+             check(FormText);
+             FormText->close();
+         }},
+        {"definition editor",
+         [&](const Check& check) {
+             TFormItem form;
+             WhenDialogShows<TFormItem>([&](TFormItem& shown) { check(&shown); });
+             form.LoadDefinition(definition);
+         }},
+        {"query builder with its table",
+         [&](const Check& check) {
+             TFormSetQuery form(main.Form.get());
+             form.ApplyLanguage(409);
+             form.SetDatabaseAndTable(main.Dir.path().string(), "survey.dbf");
+             form.show();
+             form.BtnShowTableClick();
+             check(&form);
+         }},
+        {"relation",
+         [&](const Check& check) {
+             TStringList fields;
+             Data().GetFieldNames(fields);
+             WhenDialogShows<TFormSetRelation>([&](TFormSetRelation& form) { check(&form); });
+             std::string condition;
+             AskRelation(fields, condition);
+         }},
+        {"import from text",
+         [&](const Check& check) {
+             TFormTextInput form(Data());
+             form.show();
+             check(&form);
+         }},
+        {"fill",
+         [&](const Check& check) {
+             TFormReplaceField form;
+             form.ApplyLanguage(GetLngModule(409, "SetQuery"));
+             WhenDialogShows<TFormReplaceField>([&](TFormReplaceField& shown) { check(&shown); });
+             form.Setup(&Data(), screen.right() - 50, &Source(), screen.bottom() - 50);
+         }},
+        {"memo viewer", [&](const Check& check) { check(BrowseMemoField(&Source(), &Data().FieldByName("NOTES"))); }},
+        {"character view at the screen's corner",
+         [&](const Check& check) {
+             std::unique_ptr<QWidget> form(
+                 ShowTextFieldAnalyze(&Source(), &Data().FieldByName("OBSERVER"), screen.bottomRight() - QPoint(20, 20)));
+             check(form.get());
+         }},
+        {"choice",
+         [&](const Check& check) {
+             WhenDialogShows<TFormSelectCase>([&](TFormSelectCase& form) { check(&form); });
+             SelectCase(main.Form.get(), "Copy data to", "Database type", false, 0,
+                        "Cancel;\"Single table (DB,DBF,TXT,XLS)\";\"MS Access (MDB)\";\"MS SQL database\"");
+         }},
+        {"common directory question",
+         [&](const Check& check) {
+             WhenDialogShows<TFormSelectDirectory>([&](TFormSelectDirectory& form) { check(&form); });
+             AskDirectory("/", "Common ORU directory", "What the folder holds, in a sentence long enough to wrap.");
+         }},
+        {"list of files to send",
+         [](const Check& check) {
+             WhenModal([&](QWidget* box) {
+                 ASSERT_NE(box, nullptr);
+                 check(box);
+                 if (auto* dialog = qobject_cast<QDialog*>(box)) dialog->reject();
+             });
+             TQtUiServices().MessageDlg("survey.dbf\r\nsurvey.dbt\r\nsurvey.ini", TMsgDlgType::mtInformation, mbOK);
+         }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.window);
+        bool checked = false;
+        w.show([&checked](QWidget* window) {
+            ASSERT_NE(window, nullptr);
+            checked = true;
+            for (const std::string& fault : LayoutFaults(window)) ADD_FAILURE() << fault;
+        });
+        EXPECT_TRUE(checked) << "the window was not checked";
+    }
+}
+
+TEST_F(ProgramWindowsTest, EscapeClosesTheViewerWindows)
+{
+    const struct {
+        const char* window;
+        std::function<QWidget*()> show;  // answers the control that has the keyboard
+    } windows[] = {
+        {"memo viewer",
+         [&]() -> QWidget* { return BrowseMemoField(&Source(), &Data().FieldByName("NOTES"))->DBMemo; }},
+        {"character view",
+         [&]() -> QWidget* {
+             return ShowTextFieldAnalyze(&Source(), &Data().FieldByName("OBSERVER"), QPoint(10, 10))->DBEdit;
+         }},
+        {"data descriptions",
+         [&]() -> QWidget* {
+             main.Form->TB_Descriptions->click();
+             return FormText->findChild<QTextEdit*>("RichEdit1");
+         }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.window);
+        QWidget* control = w.show();
+        ASSERT_NE(control, nullptr);
+        QPointer<QWidget> window = control->window();
+        ASSERT_TRUE(window->isVisible());
+        window->activateWindow();
+        control->setFocus();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(control, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(control, &release);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(window.isNull() || !window->isVisible()) << "still open";
+    }
+    EXPECT_EQ(MemoBrowserCount(), 0);
+}
