@@ -125,6 +125,8 @@ void TFormSelectCase::FitToItems()
 
 void TFormSelectCase::CenterOver(const QWidget* form)
 {
+    // The frame's size is known once the window exists; before that it is the client's size.
+    winId();
     const QRect over = form->frameGeometry();
     const QRect own = frameGeometry();
     move(static_cast<int>(over.left() + Rnd((over.width() - own.width()) / 2.0)),

@@ -21,8 +21,9 @@ TEST(ScriptedUiServices, MessageBoxesRecordTheirDefaultButton)
 
     ui.Push(TUiAnswer::Press(mrYes));
     EXPECT_THROW(ui.MessageDlg("Rewrite it?", TMsgDlgType::mtConfirmation, mbYesNo, mbCancel), EUnexpectedUiCall);
-    ASSERT_EQ(ui.Failures().size(), 1u);
-    EXPECT_NE(ui.Failures()[0].find("default button"), std::string::npos) << ui.Failures()[0];
+    const std::vector<std::string> failures = ui.TakeFailures();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("default button"), std::string::npos) << failures[0];
     EXPECT_EQ(ui.Pending(), 1) << "the answer stays for the next box";
     EXPECT_TRUE(ui.AskYesNo("Rewrite it?", mbNo));
 }
