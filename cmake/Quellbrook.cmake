@@ -99,6 +99,7 @@ function(qb_add_fuzzer name source)
   if(QB_FUZZ)
     add_executable(${name} ${source})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+    target_include_directories(${name} PRIVATE ${QB_ROOT}/tests)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     # scripts/fuzz.sh runs the targets from the top of the build folder.
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -10,26 +10,13 @@
 
 #include "app/FFtp.h"
 #include "app/oruCryptoUtils.h"
+#include "support/FuzzFiles.h"
 
 namespace {
 
-std::string TempFolder()
-{
-    static std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_FtpSetting_XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return folder;
-}
+std::string TempFolder() { return qbtest::FuzzTempFolder("fuzz_FtpSetting"); }
 
-void Write(const std::string& path, const std::string& bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+void Write(const std::string& path, const std::string& bytes) { qbtest::WriteFuzzFile(path, bytes); }
 
 }  // namespace
 

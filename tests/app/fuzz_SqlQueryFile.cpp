@@ -14,6 +14,7 @@
 #include "platform/db/DbfFile.h"
 #include "platform/db/SqlEngine.h"
 #include "platform/db/SqlLexer.h"
+#include "support/FuzzFiles.h"
 
 namespace {
 
@@ -21,8 +22,7 @@ namespace {
 std::string Folder()
 {
     static std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_sqlfile_XXXXXX";
-        const std::string made = mkdtemp(pattern);
+        const std::string made = qbtest::FuzzTempFolder("fuzz_SqlQueryFile");
         const std::string path = made + "/data.dbf";
         TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NAME", 'C', 10, 0}, {"SIZE", 'N', 6, 2}, {"SEEN", 'D', 8, 0}, {"OK", 'L', 1, 0},
                                 {"NOTE", 'M', 10, 0}},

@@ -9,26 +9,13 @@
 
 #include "platform/db/DbError.h"
 #include "platform/db/DbfFile.h"
+#include "support/FuzzFiles.h"
 
 namespace {
 
-std::string TempFolder()
-{
-    static std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_dbf_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return folder;
-}
+std::string TempFolder() { return qbtest::FuzzTempFolder("fuzz_DbfReader"); }
 
-void Write(const std::string& path, std::string_view bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+void Write(const std::string& path, std::string_view bytes) { qbtest::WriteFuzzFile(path, bytes); }
 
 }  // namespace
 

@@ -10,31 +10,25 @@
 
 #include "platform/db/DbError.h"
 #include "platform/db/SqlEngine.h"
+#include "support/FuzzFiles.h"
 
 namespace {
 
-std::string TempFolder()
+// The SQL bounds are set once, with the folder: a fuzzed table must not run for long.
+const std::string& TempFolder()
 {
-    static std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_dbfsql_XXXXXX";
-        const char* made = mkdtemp(pattern);
+    static const std::string& folder = [] () -> const std::string& {
         TSqlLimits limits;
         limits.Seconds = 2;
         limits.MemoryBytes = 64LL << 20;
         limits.ValueBytes = 1 << 20;
         SetSqlLimits(limits);
-        return std::string(made ? made : "/tmp");
+        return qbtest::FuzzTempFolder("fuzz_DbfSql");
     }();
     return folder;
 }
 
-void Write(const std::string& path, std::string_view bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+void Write(const std::string& path, std::string_view bytes) { qbtest::WriteFuzzFile(path, bytes); }
 
 }  // namespace
 

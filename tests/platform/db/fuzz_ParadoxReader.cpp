@@ -11,19 +11,11 @@
 #include "platform/core/CodePage.h"
 #include "platform/db/DbError.h"
 #include "platform/db/ParadoxFile.h"
+#include "support/FuzzFiles.h"
 
 namespace {
 
-// One folder per fuzzing process, made on first use.
-const std::string& Folder()
-{
-    static const std::string folder = [] {
-        const auto path = std::filesystem::temp_directory_path() / ("fuzz_paradox_" + std::to_string(getpid()));
-        std::filesystem::create_directories(path);
-        return path.string();
-    }();
-    return folder;
-}
+const std::string& Folder() { return qbtest::FuzzTempFolder("fuzz_ParadoxReader"); }
 
 void Put(const std::string& path, std::string_view bytes)
 {

@@ -10,6 +10,7 @@
 #include "platform/db/DbfFile.h"
 #include "platform/db/SqlEngine.h"
 #include "platform/db/SqlLexer.h"
+#include "support/FuzzFiles.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ namespace {
 std::string Folder()
 {
     static std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_sql_XXXXXX";
-        const std::string made = mkdtemp(pattern);
+        const std::string made = qbtest::FuzzTempFolder("fuzz_SqlText");
         const std::string path = made + "/t.dbf";
         TDbfFile::Create(path, {{"ID", 'N', 6, 0}, {"NAME", 'C', 10, 0}, {"AGE", 'N', 5, 1}, {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}, {"NOTE", 'M', 10, 0}},
                          4, 1250);

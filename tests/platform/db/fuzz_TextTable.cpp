@@ -11,26 +11,13 @@
 #include "platform/core/CodePage.h"
 #include "platform/db/DbError.h"
 #include "platform/db/TextTable.h"
+#include "support/FuzzFiles.h"
 
 namespace {
 
-std::string TempFolder()
-{
-    static std::string folder = [] {
-        char pattern[] = "/tmp/fuzz_TextTable_XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return folder;
-}
+std::string TempFolder() { return qbtest::FuzzTempFolder("fuzz_TextTable"); }
 
-void Write(const std::string& path, const std::string& bytes)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+void Write(const std::string& path, const std::string& bytes) { qbtest::WriteFuzzFile(path, bytes); }
 
 }  // namespace
 
