@@ -249,13 +249,15 @@ TEST_F(MSSqlCopyTest, ServerAndDatabaseAskedOfTheUser)
     EXPECT_EQ(MSSqlDatabase()->DatabaseName(), database_);
     CloseMSSqlDatabase();
 
-    WriteSettings("local", "?x;y");
+    // The test driver makes the chosen database as a file: it goes into the test's own folder.
+    const std::string x = dir_.file("x"), y = dir_.file("y");
+    WriteSettings("local", "?" + x + ";" + y);
     qbtest::AnswerChoiceDialogs({0}, shown);
     ASSERT_TRUE(OpenMSSqlDatabase("", "", nullptr));
     EXPECT_EQ(shown->back().caption, "Select database of MS SQL server");
     EXPECT_EQ(shown->back().group, "Server local");
-    EXPECT_EQ(shown->back().items, (std::vector<std::string>{"x", "y"}));
-    EXPECT_EQ(MSSqlDatabase()->DatabaseName(), "x");
+    EXPECT_EQ(shown->back().items, (std::vector<std::string>{x, y}));
+    EXPECT_EQ(MSSqlDatabase()->DatabaseName(), x);
     CloseMSSqlDatabase();
 }
 
