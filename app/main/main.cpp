@@ -9,6 +9,7 @@
 #include "platform/db/Odbc.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
+#include "platform/ui/SqlCancel.h"
 #include "stats/Ustatistics.h"
 
 namespace {
@@ -17,6 +18,7 @@ void InitializeModules()
 {
     SetProgramCodePage(ReadCodePageSetting());
     InitializeOdbcModule();
+    InstallSqlCancelWindow();
     InitializeStatisticsModule();
     InitDotDecimalHooks();
     CommonDirectory.clear();
