@@ -7,6 +7,9 @@
 #include <QProcess>
 #include <filesystem>
 
+#include "app/FMemoField.h"
+#include "app/FTable.h"
+#include "app/ULng.h"
 #include "platform/core/Registry.h"
 
 namespace qbtest {
@@ -158,6 +161,25 @@ std::vector<std::string> MainFormHarness::TakeMessages()
     for (; seenCalls_ < Ui.Log().size(); ++seenCalls_)
         if (Ui.Log()[seenCalls_].Kind == TUiCallKind::Message) texts.push_back(Ui.Log()[seenCalls_].Text);
     return texts;
+}
+
+SurveyWindowTest::SurveyWindowTest()
+{
+    const std::string shipped = std::string(QB_TEST_DATA) + "/../../resources/common/";
+    for (const char* name : {"SetQuery409.lng", "NvgHint409.lng"})
+        std::filesystem::copy_file(shipped + name, main.Dir.file(std::string("common/") + name));
+    definition = main.WriteDefinition("survey.ini",
+                                      JoinSections({kObserverSection, kWeatherSection, kBirdsSection, kNotesSection}));
+    EXPECT_TRUE(main.Open(definition));
+    main.Modals.reset();  // the dialogs of a test are checked while they show
+}
+
+SurveyWindowTest::~SurveyWindowTest()
+{
+    CloseTableWindows();
+    CloseMemoBrowsers(&main.Form->DataSource);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    FreeLngModules();
 }
 
 }  // namespace qbtest

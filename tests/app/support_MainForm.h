@@ -1,6 +1,8 @@
 #pragma once
 // The main window on a scripted UI, started as a user sees it: common directory set, the
 // information window shown at the first activation and closed.
+#include <gtest/gtest.h>
+
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -67,6 +69,17 @@ public:
 private:
     TScopedUiServices scope_;
     std::size_t seenCalls_ = 0;
+};
+
+// The main window with the four sample sections open as "survey.ini", the shipped language files
+// in its common directory; windows the program opened are closed when the test ends.
+class SurveyWindowTest : public testing::Test {
+protected:
+    SurveyWindowTest();
+    ~SurveyWindowTest() override;
+
+    MainFormHarness main;
+    std::string definition;
 };
 
 }  // namespace qbtest

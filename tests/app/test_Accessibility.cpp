@@ -47,7 +47,6 @@ using namespace qbtest;
 
 namespace {
 
-const std::string kShippedFolder = std::string(QB_TEST_DATA) + "/../../resources/common/";
 
 // Controls a user can reach, by their Qt kind.
 bool IsControl(const QWidget* widget)
@@ -116,30 +115,10 @@ void CollectFaults(QWidget* parent, std::vector<std::string>& faults, int& contr
 }
 
 // The main window with the survey open, and what the other windows are shown with.
-class AccessibilityTest : public testing::Test {
+class AccessibilityTest : public qbtest::SurveyWindowTest {
 protected:
-    AccessibilityTest()
-    {
-        for (const char* name : {"SetQuery409.lng", "NvgHint409.lng"})
-            std::filesystem::copy_file(kShippedFolder + name, main.Dir.file(std::string("common/") + name));
-        definition = main.WriteDefinition(
-            "survey.ini", JoinSections({kObserverSection, kWeatherSection, kBirdsSection, kNotesSection}));
-        EXPECT_TRUE(main.Open(definition));
-        main.Modals.reset();  // the dialogs below are checked while they show
-    }
-    ~AccessibilityTest() override
-    {
-        CloseTableWindows();
-        CloseMemoBrowsers(&main.Form->DataSource);
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        FreeLngModules();
-    }
-
     TDataSet& Data() { return main.Form->Table; }
     TDataSource& Source() { return main.Form->DataSource; }
-
-    MainFormHarness main;
-    std::string definition;
 };
 
 // The data-aware controls on a panel of their own, named as a window names its components.

@@ -47,7 +47,6 @@ using namespace qbtest;
 
 namespace {
 
-const std::string kShippedFolder = std::string(QB_TEST_DATA) + "/../../resources/common/";
 
 QString Shown(QString text) { return text.remove('&'); }
 
@@ -157,7 +156,7 @@ std::vector<std::string> LayoutFaults(QWidget* window)
 }
 
 // The main window with the survey open, the shipped texts, and the program's fonts.
-class ProgramWindowsTest : public testing::Test {
+class ProgramWindowsTest : public qbtest::SurveyWindowTest {
 protected:
     static void SetUpTestSuite()
     {
@@ -170,29 +169,8 @@ protected:
         FinalizeChartGraphicsModules();
     }
 
-    ProgramWindowsTest()
-    {
-        for (const char* name : {"SetQuery409.lng", "NvgHint409.lng"})
-            std::filesystem::copy_file(kShippedFolder + name, main.Dir.file(std::string("common/") + name));
-        definition = main.WriteDefinition(
-            "survey.ini", JoinSections({kObserverSection, kWeatherSection, kBirdsSection, kNotesSection}));
-        EXPECT_TRUE(main.Open(definition));
-        main.Modals.reset();  // the dialogs below are checked while they show
-    }
-    ~ProgramWindowsTest() override
-    {
-        CloseTableWindows();
-        CloseMemoBrowsers(&main.Form->DataSource);
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        FreeLngModules();
-        EXPECT_EQ(main.Ui.Pending(), 0);
-    }
-
     TDataSet& Data() { return main.Form->Table; }
     TDataSource& Source() { return main.Form->DataSource; }
-
-    MainFormHarness main;
-    std::string definition;
 };
 
 }  // namespace
