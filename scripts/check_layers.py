@@ -20,6 +20,7 @@ LAYERS = [
     ["chart/graphics"],
     ["chart/graphics/widgets"],
     ["chart/engine"],
+    ["chart/engine/widgets"],
     ["chart/series"],
     ["chart/output"],
     ["chart/editor"],

@@ -17,6 +17,7 @@ QB_PACKAGES=(
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales
   fonts-dseg fonts-liberation2 fonts-wine
+  libuemf-dev emf2svg libwmf-bin poppler-utils
 )
 
 qb_missing_packages() {

@@ -1,0 +1,5 @@
+#include "chart/engine/ChartEngineModules.h"
+
+void InitializeChartEngineModules() {}
+
+void FinalizeChartEngineModules() {}

@@ -1,0 +1,1 @@
+#include "chart/engine/widgets/DuvPanelHost.h"

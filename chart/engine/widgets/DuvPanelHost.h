@@ -1,0 +1,2 @@
+#pragma once
+// The widget that shows a chart panel on screen.
