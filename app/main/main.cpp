@@ -2,6 +2,7 @@
 
 #include "app/FMain.h"
 #include "app/UORUCommon.h"
+#include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/Registry.h"
@@ -27,8 +28,16 @@ void InitializeModules()
 // The chart modules register fonts, so they start once the application object exists
 // and stop in reverse order when the message loop has ended.
 struct ChartModules {
-    ChartModules() { InitializeChartGraphicsModules(); }
-    ~ChartModules() { FinalizeChartGraphicsModules(); }
+    ChartModules()
+    {
+        InitializeChartGraphicsModules();
+        InitializeChartEngineModules();
+    }
+    ~ChartModules()
+    {
+        FinalizeChartEngineModules();
+        FinalizeChartGraphicsModules();
+    }
     ChartModules(const ChartModules&) = delete;
     ChartModules& operator=(const ChartModules&) = delete;
 };

@@ -1,5 +1,16 @@
 #include "chart/engine/ChartEngineModules.h"
 
-void InitializeChartEngineModules() {}
+#include "chart/engine/DuvPanel.h"
+#include "chart/engine/DuvProcs.h"
 
-void FinalizeChartEngineModules() {}
+void InitializeChartEngineModules()
+{
+    DuvProcsInitialization();
+    DuvPanelInitialization();
+}
+
+void FinalizeChartEngineModules()
+{
+    DuvPanelFinalization();
+    DuvProcsFinalization();
+}

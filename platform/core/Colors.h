@@ -29,6 +29,7 @@ constexpr TColor clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF;     // null point or absent colour
 constexpr TColor clDefault = 0x20000000;  // the series' or the palette's own colour
 constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000);
+constexpr TColor clBtnFace = static_cast<TColor>(0xFF00000F);
 
 // "clRed" <-> 0x0000FF, also the system colour names; other values have no identifier.
 bool ColorToIdent(TColor color, std::string& ident);

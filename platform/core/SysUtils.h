@@ -17,6 +17,12 @@ public:
     std::string Message() const { return what(); }
 };
 
+// The silent exception: it ends the handling of the current event and shows nothing.
+class EAbort : public Exception {
+public:
+    EAbort() : Exception("Operation aborted") {}
+};
+
 class EConvertError : public Exception {
 public:
     using Exception::Exception;
