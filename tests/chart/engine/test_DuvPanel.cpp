@@ -602,3 +602,44 @@ TEST_F(PanelTest, AnUnknownCanvasClassFallsBackToTheGdiCanvasAfterLoading)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PanelTest, PrintingToPdfPutsTheDrawingInsideThePrinterRectangle)
+{
+    qbtest::TempDir dir;
+    auto pdf = std::make_unique<TQtPrinter>();
+    pdf->SetOutputFileName(dir.file("chart.pdf"));
+    std::unique_ptr<TPrinter> previous = SetPrinter(std::move(pdf));
+    TTestPanel panel;
+    panel.SetBounds(0, 0, 400, 200);
+    panel.SetBevelOuter(bvNone);
+    panel.Draw = [](TTestPanel& p, const TRect& r) {
+        p.Canvas().Brush().SetColor(0x404040);
+        p.Canvas().ApplyBrush(p.Canvas().Brush());
+        p.Canvas().FillRect(r);
+    };
+    const TRect page = panel.PrinterDrawRect();
+    const double scale = 72.0 / Printer().LogPixelsX();
+    Printer().BeginDoc();
+    panel.PrintInRect(page);
+    Printer().EndDoc();
+    SetPrinter(std::move(previous));
+
+    enginetest::Run({"/usr/bin/pdftoppm", "-r", "72", "-png", "-singlefile", dir.file("chart.pdf"), dir.file("page")});
+    QImage image(QString::fromStdString(dir.file("page.png")));
+    ASSERT_FALSE(image.isNull());
+    QRect inked;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) inked |= QRect(x, y, 1, 1);
+    const QRect expected(QPoint(static_cast<int>(page.Left * scale), static_cast<int>(page.Top * scale)),
+                         QPoint(static_cast<int>(page.Right * scale) - 1, static_cast<int>(page.Bottom * scale) - 1));
+    ASSERT_FALSE(inked.isEmpty());
+    EXPECT_LE(std::abs(inked.left() - expected.left()), 1) << inked.left() << " " << expected.left();
+    EXPECT_LE(std::abs(inked.top() - expected.top()), 1);
+    EXPECT_LE(std::abs(inked.right() - expected.right()), 1);
+    EXPECT_LE(std::abs(inked.bottom() - expected.bottom()), 1);
+}
+
+}  // namespace
