@@ -17,7 +17,7 @@ QB_PACKAGES=(
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales
   fonts-dseg fonts-liberation2 fonts-wine
-  libuemf-dev emf2svg libwmf-bin poppler-utils
+  libuemf-dev emf2svg libwmf-bin poppler-utils librsvg2-bin
 )
 
 qb_missing_packages() {

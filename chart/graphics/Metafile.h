@@ -25,7 +25,8 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     void SetSize(int width, int height);
-    // The records painted so far.
+    // The records painted so far. Each painting session (QPainter::begin) starts them anew, as a
+    // new metafile canvas does.
     const QPicture& Picture() const { return picture_; }
     bool Empty() const;
 
@@ -39,6 +40,9 @@ public:
 
 protected:
     int metric(PaintDeviceMetric metric) const override;
+    // A painter on the metafile records into the picture; its size and resolution still come
+    // from metric(), so the chart measures and clips as on screen.
+    QPaintDevice* redirected(QPoint* offset) const override;
 
 private:
     bool enhanced_ = true;
