@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <memory>
+#include <optional>
 
 #include "chart/engine/DuvPanel.h"
 #include "chart/graphics/DuvCanvas3D.h"
@@ -19,6 +20,7 @@
 #include "platform/ui/Printers.h"
 #include "support/TestSupport.h"
 #include "support_ChartEngine.h"
+#include "chart/graphics/support_Svg.h"
 
 using enginetest::TTestPanel;
 
@@ -640,6 +642,82 @@ TEST_F(PanelTest, PrintingToPdfPutsTheDrawingInsideThePrinterRectangle)
     EXPECT_LE(std::abs(inked.top() - expected.top()), 1);
     EXPECT_LE(std::abs(inked.right() - expected.right()), 1);
     EXPECT_LE(std::abs(inked.bottom() - expected.bottom()), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The panel's metafile read back by an outside reader: its shapes and the text's place.
+struct TReadBack {
+    std::vector<svgjudge::TSvgItem> items;
+    std::optional<QPointF> textAt;
+    QString text;
+};
+
+TReadBack ReadBackMetafile(TTestPanel& panel, bool enhanced, const qbtest::TempDir& dir)
+{
+    const std::string file = dir.file(enhanced ? "chart.emf" : "chart.wmf"), svg = file + ".svg";
+    if (enhanced) {
+        panel.SaveAsEMF(file);
+        enginetest::Run({"/usr/bin/emf2svg-conv", "-i", file, "-o", svg});
+    } else {
+        panel.SaveAsWMF(file);
+        enginetest::Run({"/usr/bin/wmf2svg", "-o", svg, file});
+    }
+    TReadBack result;
+    result.items = svgjudge::ReadSvg(svg);
+    for (const svgjudge::TSvgItem& item : result.items)
+        if (item.tag == "text" && !item.text.isEmpty()) {
+            if (!result.textAt) result.textAt = item.points.front();
+            result.text += item.text;
+        }
+    return result;
+}
+
+TEST_F(PanelTest, EmfAndWmfShowTheSameShapesAndTextAtTheSamePlaces)
+{
+    TTestPanel panel;
+    panel.SetBounds(0, 0, 200, 120);
+    panel.SetBevelOuter(bvNone);
+    panel.Draw = enginetest::DrawSampleScene;
+    qbtest::TempDir dir;
+    const TReadBack emf = ReadBackMetafile(panel, true, dir), wmf = ReadBackMetafile(panel, false, dir);
+    struct Shape {
+        const char* name;
+        TRect box;
+        QColor fill;
+    } const shapes[] = {{"red rectangle", enginetest::kRedRect, Qt::red},
+                        {"blue rectangle", enginetest::kBlueRect, Qt::blue},
+                        {"green ellipse", enginetest::kGreenEllipse, QColor(0, 128, 0)}};
+    for (const TReadBack* read : {&emf, &wmf}) {
+        const char* format = read == &emf ? "EMF" : "WMF";
+        // The WMF reader maps the drawing's extent widened by its pens onto the frame: points far
+        // from the origin come out up to two pixels short.
+        const double tolerance = read == &emf ? 1.0 : 2.5;
+        for (const Shape& shape : shapes) {
+            const bool found = std::any_of(read->items.begin(), read->items.end(), [&](const svgjudge::TSvgItem& i) {
+                const QRectF r = svgjudge::Bounds(i.points);
+                return i.fill && i.fill->rgb() == shape.fill.rgb() && std::abs(r.left() - shape.box.Left) <= tolerance &&
+                       std::abs(r.top() - shape.box.Top) <= tolerance &&
+                       std::abs(r.right() - shape.box.Right) <= tolerance &&
+                       std::abs(r.bottom() - shape.box.Bottom) <= tolerance;
+            });
+            std::string listing;
+            for (const svgjudge::TSvgItem& i : read->items) {
+                const QRectF r = svgjudge::Bounds(i.points);
+                listing += i.tag.toStdString() + " " + (i.fill ? i.fill->name().toStdString() : "-") + " " +
+                           std::to_string(r.left()) + "," + std::to_string(r.top()) + "," + std::to_string(r.right()) +
+                           "," + std::to_string(r.bottom()) + "\n";
+            }
+            EXPECT_TRUE(found) << format << ": " << shape.name << "\n" << listing;
+        }
+        EXPECT_EQ(read->text.toStdString(), "Quellbrook") << format;
+        ASSERT_TRUE(read->textAt) << format;
+        EXPECT_LE(std::abs(read->textAt->x() - enginetest::kTextX), tolerance) << format;
+    }
+    ASSERT_TRUE(emf.textAt && wmf.textAt);
+    EXPECT_LE(std::abs(emf.textAt->y() - wmf.textAt->y()), 2.5) << "the same baseline";
 }
 
 }  // namespace

@@ -19,8 +19,13 @@
 #include "support/FileLimits.h"
 #include "support/TestSupport.h"
 #include "support_Pictures.h"
+#include "support_Svg.h"
 
 namespace {
+
+using svgjudge::Bounds;
+using svgjudge::ReadSvg;
+using svgjudge::TSvgItem;
 
 // The scene both painters draw: filled boxes (right and bottom edges exclusive), a polyline and
 // a text at its baseline, on a white frame. The colours have SVG names: the WMF reader writes
@@ -105,104 +110,6 @@ void PaintWithCanvas(QPainter& p)
     canvas.SetCanvas(nullptr);
 }
 
-// ---------------------------------------------------------------- reading the judges' SVG
-
-struct TSvgItem {
-    QString tag;
-    std::optional<QColor> fill, stroke;
-    std::vector<QPointF> points;  // outline points; an ellipse gives its box corners
-    QString text;
-};
-
-std::optional<QColor> SvgColor(const QString& value)
-{
-    const QString v = value.trimmed();
-    if (v.isEmpty() || v == "none") return std::nullopt;
-    QColor c(v);
-    if (!c.isValid()) return std::nullopt;
-    return c;
-}
-
-QString StyleValue(const QString& style, const QString& key)
-{
-    for (const QString& part : style.split(';')) {
-        const int colon = part.indexOf(':');
-        if (colon > 0 && part.left(colon).trimmed() == key) return part.mid(colon + 1).trimmed();
-    }
-    return {};
-}
-
-std::vector<double> Numbers(const QString& text)
-{
-    std::vector<double> values;
-    static const QRegularExpression number(R"(-?\d+(\.\d+)?(e-?\d+)?)");
-    for (auto it = number.globalMatch(text); it.hasNext();) values.push_back(it.next().captured().toDouble());
-    return values;
-}
-
-std::vector<QPointF> Pairs(const QString& text)
-{
-    const std::vector<double> v = Numbers(text);
-    std::vector<QPointF> points;
-    for (std::size_t i = 0; i + 1 < v.size(); i += 2) points.emplace_back(v[i], v[i + 1]);
-    return points;
-}
-
-// The shapes and texts of an SVG as the two judges write them (attributes or a style, group
-// translations, text placed by x/y or by a matrix).
-std::vector<TSvgItem> ReadSvg(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
-    QXmlStreamReader xml(&file);
-    std::vector<TSvgItem> items;
-    std::vector<QPointF> offsets{QPointF()};
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isEndElement() && xml.name() == QLatin1String("g")) offsets.pop_back();
-        if (!xml.isStartElement()) continue;
-        const QXmlStreamAttributes a = xml.attributes();
-        const QString tag = xml.name().toString();
-        const QString transform = a.value("transform").toString();
-        if (tag == "g") {
-            const std::vector<double> t = Numbers(transform);
-            offsets.push_back(offsets.back() + (t.size() >= 2 ? QPointF(t[0], t[1]) : QPointF()));
-            continue;
-        }
-        TSvgItem item;
-        item.tag = tag;
-        const QString style = a.value("style").toString();
-        item.fill = SvgColor(a.hasAttribute("fill") ? a.value("fill").toString() : StyleValue(style, "fill"));
-        item.stroke = SvgColor(a.hasAttribute("stroke") ? a.value("stroke").toString() : StyleValue(style, "stroke"));
-        if (tag == "path") {
-            item.points = Pairs(a.value("d").toString());
-        } else if (tag == "polygon" || tag == "polyline") {
-            item.points = Pairs(a.value("points").toString());
-        } else if (tag == "ellipse") {
-            const double cx = a.value("cx").toDouble(), cy = a.value("cy").toDouble();
-            const double rx = a.value("rx").toDouble(), ry = a.value("ry").toDouble();
-            item.points = {QPointF(cx - rx, cy - ry), QPointF(cx + rx, cy + ry)};
-        } else if (tag == "text") {
-            QPointF at(a.value("x").toDouble(), a.value("y").toDouble());
-            const std::vector<double> m = Numbers(transform);
-            if (m.size() == 6) at += QPointF(m[4], m[5]);
-            item.points = {at};
-            item.text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-        } else {
-            continue;
-        }
-        for (QPointF& p : item.points) p += offsets.back();
-        items.push_back(item);
-    }
-    EXPECT_FALSE(xml.hasError()) << path << ": " << xml.errorString().toStdString();
-    return items;
-}
-
-QRectF Bounds(const std::vector<QPointF>& points)
-{
-    QPolygonF polygon(QList<QPointF>(points.begin(), points.end()));
-    return polygon.boundingRect();
-}
 
 // Within a pixel; the WMF reader maps the drawing's extent widened by its pens onto the frame,
 // which moves points near the far edge by up to half a pixel more.
