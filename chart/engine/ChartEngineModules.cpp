@@ -1,5 +1,7 @@
 #include "chart/engine/ChartEngineModules.h"
 
-void InitializeChartEngineModules() {}
+#include "chart/engine/DuvProcs.h"
 
-void FinalizeChartEngineModules() {}
+void InitializeChartEngineModules() { DuvProcsInitialization(); }
+
+void FinalizeChartEngineModules() { DuvProcsFinalization(); }
