@@ -415,7 +415,12 @@ bool PointInsidePolygon(const TPoint& p, const TPointArray& points, int high)
         const TPoint& pi = points[i];
         const TPoint& pj = points[j];
         const bool spans = (p.Y >= pi.Y && p.Y < pj.Y) || (p.Y >= pj.Y && p.Y < pi.Y);
-        if (spans && p.X < static_cast<double>(pj.X - pi.X) * (p.Y - pi.Y) / (pj.Y - pi.Y) + pi.X) inside = !inside;
+        if (!spans) continue;
+        // In doubles: differences of far-apart coordinates overflow 32 bits.
+        const double crossX = (static_cast<double>(pj.X) - pi.X) * (static_cast<double>(p.Y) - pi.Y) /
+                                  (static_cast<double>(pj.Y) - pi.Y) +
+                              pi.X;
+        if (p.X < crossX) inside = !inside;
     }
     return inside;
 }
@@ -425,14 +430,21 @@ bool PointInsideTriangle(const TPoint& p, const TPoint& a, const TPoint& b, cons
     return PointInsidePolygon(p, {a, b, c}, 2);
 }
 
+namespace {
+
+// The middle of two coordinates, toward zero, without overflowing.
+int Half(int a, int b) { return static_cast<int>((static_cast<long long>(a) + b) / 2); }
+
+}  // namespace
+
 bool PointInsideVertTriangle(const TPoint& p, int x0, int x1, int baseY, int apexY)
 {
-    return PointInsideTriangle(p, {x0, baseY}, {(x0 + x1) / 2, apexY}, {x1, baseY});
+    return PointInsideTriangle(p, {x0, baseY}, {Half(x0, x1), apexY}, {x1, baseY});
 }
 
 bool PointInsideSidewaysTriangle(const TPoint& p, int y0, int y1, int baseX, int apexX)
 {
-    return PointInsideTriangle(p, {baseX, y0}, {apexX, (y0 + y1) / 2}, {baseX, y1});
+    return PointInsideTriangle(p, {baseX, y0}, {apexX, Half(y0, y1)}, {baseX, y1});
 }
 
 bool PointInsideEllipse(const TPoint& p, int left, int top, int right, int bottom)

@@ -355,6 +355,7 @@ TEST(DuvProcsDates, MillisecondsNowRuns)
 TEST(DuvProcsGeometry, PointInsidePolygon)
 {
     const TPointArray square = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const TPointArray huge = {{-2000000000, -2000000000}, {2000000000, -2000000000}, {2000000000, 2000000000}, {-2000000000, 2000000000}};
     const TPointArray notch = {{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 4}, {4, 4}, {4, 10}, {0, 10}};
     struct Case {
         const TPointArray* points;
@@ -369,6 +370,7 @@ TEST(DuvProcsGeometry, PointInsidePolygon)
         {&square, 3, {-1, 5}, false},  {&square, 3, {5, -1}, false},  {&square, -1, {5, 5}, false},
         {&square, 1, {5, 0}, false},   // two points: no area
         {&square, 9, {5, 5}, true},    // a last index beyond the points is held to them
+        {&huge, 3, {0, 0}, true},      {&huge, 3, {2000000000, 0}, false},
         {&notch, 7, {5, 8}, false},    {&notch, 7, {2, 8}, true},     {&notch, 7, {5, 2}, true},
     };
     for (const Case& c : cases) EXPECT_EQ(PointInsidePolygon(c.p, *c.points, c.high), c.inside) << c.p.X << "," << c.p.Y << " high " << c.high;
@@ -382,6 +384,7 @@ TEST(DuvProcsGeometry, TrianglesAndEllipses)
     EXPECT_FALSE(PointInsideVertTriangle({1, 1}, 0, 10, 10, 0));
     // The apex of -3..0 lies at -1 (halves toward zero), which leaves (-2, 1) outside.
     EXPECT_FALSE(PointInsideVertTriangle({-2, 1}, -3, 0, 10, 0));
+    EXPECT_TRUE(PointInsideVertTriangle({2000000000, 5}, 1900000000, 2100000000, 10, 0));
     EXPECT_TRUE(PointInsideSidewaysTriangle({5, 5}, 0, 10, 0, 10));
     EXPECT_FALSE(PointInsideSidewaysTriangle({9, 1}, 0, 10, 0, 10));
     struct Ellipse {
