@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "chart/engine/DuvPanel.h"
+#include "chart/engine/DuvProcs.h"
+#include "platform/core/Registry.h"
 #include "chart/graphics/DuvCanvas3D.h"
 #include "chart/graphics/DuvPen.h"
 #include "chart/graphics/DuvShadow.h"
@@ -718,6 +720,24 @@ TEST_F(PanelTest, EmfAndWmfShowTheSameShapesAndTextAtTheSamePlaces)
     }
     ASSERT_TRUE(emf.textAt && wmf.textAt);
     EXPECT_LE(std::abs(emf.textAt->y() - wmf.textAt->y()), 2.5) << "the same baseline";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PanelTest, TheEditorOptionNamesTheCanvasOfNewPanels)
+{
+    WriteEditorString("DefaultCanvas", "TDuvCanvas3D");
+    TTestPanel chosen;
+    EXPECT_EQ(chosen.DefaultCanvas(), "TDuvCanvas3D");
+    WriteEditorString("DefaultCanvas", "TNoSuchCanvas");
+    TTestPanel unknown;
+    EXPECT_EQ(unknown.DefaultCanvas(), "TNoSuchCanvas") << "kept for when such a canvas is installed";
+    EXPECT_NE(dynamic_cast<TDuvCanvas3D*>(&unknown.Canvas()), nullptr);
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(std::string("\\") + EditorOptionsKey, false));
+    registry.DeleteValue("DefaultCanvas");
 }
 
 }  // namespace
