@@ -10,6 +10,7 @@
 #include "chart/engine/DuvPanel.h"
 #include "chart/engine/DuvProcs.h"
 #include "platform/core/Registry.h"
+#include "chart/graphics/BmpCodec.h"
 #include "chart/graphics/DuvCanvas3D.h"
 #include "chart/graphics/DuvPen.h"
 #include "chart/graphics/DuvShadow.h"
@@ -738,6 +739,36 @@ TEST_F(PanelTest, TheEditorOptionNamesTheCanvasOfNewPanels)
     TRegistry registry;
     ASSERT_TRUE(registry.OpenKey(std::string("\\") + EditorOptionsKey, false));
     registry.DeleteValue("DefaultCanvas");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PanelTest, ABitmapFileOpensElsewhereWithItsSizeResolutionAndWhiteBackground)
+{
+    TTestPanel panel;
+    panel.SetBounds(0, 0, 200, 120);
+    panel.SetColor(clSilver);
+    panel.Draw = enginetest::DrawSampleScene;
+    qbtest::TempDir dir;
+    panel.SaveAsBitmapFile(dir.file("chart.bmp"));
+    EXPECT_EQ(enginetest::Run({"/usr/bin/identify", "-format", "%w %h", dir.file("chart.bmp")}), "200 120");
+    const auto pixel = [&](const std::string& file, int x, int y) {
+        return enginetest::Run({"/usr/bin/convert", file, "-format",
+                                "%[fx:int(255*p{" + std::to_string(x) + "," + std::to_string(y) + "}.r)]," +
+                                    "%[fx:int(255*p{" + std::to_string(x) + "," + std::to_string(y) + "}.g)]," +
+                                    "%[fx:int(255*p{" + std::to_string(x) + "," + std::to_string(y) + "}.b)]",
+                                "info:"});
+    };
+    EXPECT_EQ(pixel(dir.file("chart.bmp"), 100, 5), "255,255,255") << "white, not the panel colour";
+    EXPECT_EQ(pixel(dir.file("chart.bmp"), 50, 40), "255,0,0");
+
+    const std::unique_ptr<QImage> stamped = panel.RenderBitmap(clWhite, panel.GetPanelRect(), 300);
+    qbtest::WriteFileBytes(dir.file("stamped.bmp"), WriteBitmapData(*stamped));
+    const std::string resolution = enginetest::Run(
+        {"/usr/bin/identify", "-units", "PixelsPerInch", "-format", "%[fx:int(resolution.x+0.5)]", dir.file("stamped.bmp")});
+    EXPECT_EQ(resolution, "300");
 }
 
 }  // namespace
