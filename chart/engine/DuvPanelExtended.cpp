@@ -10,6 +10,19 @@
 namespace {
 constexpr TRect kDefaultPrintMargins{15, 15, 15, 15};
 
+// Runs the action when the scope ends, also after an exception.
+template <class F>
+class TScopeGuard {
+public:
+    explicit TScopeGuard(F action) : action_(std::move(action)) {}
+    ~TScopeGuard() { action_(); }
+    TScopeGuard(const TScopeGuard&) = delete;
+    TScopeGuard& operator=(const TScopeGuard&) = delete;
+
+private:
+    F action_;
+};
+
 bool GradientHasTransparency(TDuvGradient& gradient)
 {
     const TDuvGradientColors* colors = gradient.PeekColors();
@@ -191,6 +204,7 @@ void TBackImage::Draw(TCustomDuvPanelExtended& panel, const TRect& rect, int z)
     TCanvas3D& canvas = panel.Canvas();
     const TCanvasStretchQuality savedQuality = canvas.StretchQuality;
     canvas.StretchQuality = drawQuality_;
+    const TScopeGuard quality([&canvas, savedQuality] { canvas.StretchQuality = savedQuality; });
     const bool orthogonal = panel.View3DOptions().Orthogonal();
     TRect r = rect;
     if (mode_ == pbmStretch) {
@@ -201,7 +215,6 @@ void TBackImage::Draw(TCustomDuvPanelExtended& panel, const TRect& rect, int z)
         } else {
             canvas.StretchDraw(ProjectRect(panel, r, z), graphic);
         }
-        canvas.StretchQuality = savedQuality;
         return;
     }
     const bool clipped = panel.ClippingAllowed();
@@ -211,6 +224,9 @@ void TBackImage::Draw(TCustomDuvPanelExtended& panel, const TRect& rect, int z)
         else
             canvas.ClipCube(r, 0, panel.DepthWidth);
     }
+    const TScopeGuard unclip([&canvas, clipped] {
+        if (clipped) canvas.Unclip();
+    });
     if (z != 0 && orthogonal) r = ProjectRect(panel, r, z);
     if (mode_ == pbmTile) {
         Tile(panel, graphic, r, z);
@@ -233,8 +249,6 @@ void TBackImage::Draw(TCustomDuvPanelExtended& panel, const TRect& rect, int z)
         else
             canvas.DrawGraphic(r.Left, r.Top, graphic);
     }
-    if (clipped) canvas.Unclip();
-    canvas.StretchQuality = savedQuality;
 }
 
 void TBackImage::Tile(TCustomDuvPanelExtended& panel, const QImage& graphic, const TRect& r, int z)
@@ -364,6 +378,10 @@ void TCustomDuvPanelExtended::DrawPanelBackground(const TRect& rect)
     TCanvas3D& canvas = Canvas();
     canvas.PushTransform("Panel", nullptr, nullptr);
     canvas.BeginNoRotation();
+    const TScopeGuard restore([&canvas] {
+        canvas.EndNoRotation();
+        canvas.PopTransform();
+    });
     if (!IsPrinting || PrintPanelDecorations) {
         if (Color() != clNone) {
             canvas.Brush().SetStyle(bsSolid);
@@ -384,8 +402,6 @@ void TCustomDuvPanelExtended::DrawPanelBackground(const TRect& rect)
         }
         DrawBevels(r);
     }
-    canvas.EndNoRotation();
-    canvas.PopTransform();
 }
 
 void TCustomDuvPanelExtended::DrawPanelShadow(TDuvShadow& shadow, bool isEmboss, TRect& r)
@@ -412,13 +428,13 @@ void TCustomDuvPanelExtended::DrawBorderAndFill(const TRect& r)
     if (!Border().Visible() && color == clNone) return;
     TCanvas3D& canvas = Canvas();
     canvas.BeginNoRotation();
+    const TScopeGuard rotation([&canvas] { canvas.EndNoRotation(); });
     canvas.AssignPenColor(Border(), Border().Color());
     if (gradient_ && gradient_->Visible())
         canvas.Brush().SetGradient(gradient_.get());
     else if (TDuvGradient* gradient = canvas.Brush().PeekGradient())
         gradient->SetVisible(false);
     FillPanelRect(r, color);
-    canvas.EndNoRotation();
 }
 
 void TCustomDuvPanelExtended::FillPanelRect(const TRect& rect, TColor color)

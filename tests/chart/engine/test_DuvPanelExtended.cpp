@@ -176,7 +176,8 @@ TEST_F(ExtendedPanelTest, OldStreamsSetTheZoomThroughTheirOwnPropertyNames)
         {"  AnimatedZoomSteps = 20\r\n", [](TCustomDuvPanelExtended& p) { return p.Zoom().AnimatedSteps == 20; }},
         {"  PrintMargins = (\r\n    10\r\n    11\r\n    12\r\n    13)\r\n",
          [](TCustomDuvPanelExtended& p) { return p.PrintMargins == TRect{10, 11, 12, 13}; }},
-        {"  BackImageMode = pbmTile\r\n", [](TCustomDuvPanelExtended& p) { return p.GetBackImage()->Mode() == pbmTile; }},
+        {"  BackImageMode = pbmTile\r\n",
+         [](TCustomDuvPanelExtended& p) { return p.GetBackImage()->Mode() == pbmTile; }},
         {"  BackImageInside = True\r\n",
          [](TCustomDuvPanelExtended& p) { return p.PeekBackImage() && p.PeekBackImage()->Inside(); }},
     };
@@ -196,7 +197,8 @@ TEST_F(ExtendedPanelTest, PrintMarginsAreWrittenOnlyWhenNotFifteen)
     struct Case {
         TRect margins;
         bool written;
-    } const cases[] = {{{15, 15, 15, 15}, false}, {{10, 10, 10, 10}, true}, {{15, 15, 15, 14}, true}, {{0, 15, 15, 15}, true}};
+    } const cases[] = {
+        {{15, 15, 15, 15}, false}, {{10, 10, 10, 10}, true}, {{15, 15, 15, 14}, true}, {{0, 15, 15, 15}, true}};
     for (const Case& c : cases) {
         TCustomDuvPanelExtended panel(nullptr);
         panel.SetName("Panel1");
@@ -335,7 +337,8 @@ TEST_F(ExtendedPanelTest, ANewPanelWritesNoneOfItsOwnSettings)
     panel.Zoom().GetBrush();
     panel.Zoom().ZoomHistory();
     const std::string text = PanelText(panel);
-    for (const char* name : {"AllowPanning", "ScrollMouseButton", "ZoomWheel", "Zoom.", "Zoom =", "Gradient", "BackImage",
+    for (const char* name : {"AllowPanning", "ScrollMouseButton", "ZoomWheel", "Zoom.", "Zoom =", "Gradient",
+                             "BackImage",
                              "PrintMargins", "Pen", "Brush", "Mode", "Allow"})
         EXPECT_EQ(text.find(name), std::string::npos) << name << " in " << text;
 }
@@ -347,13 +350,15 @@ TEST_F(ExtendedPanelTest, EachChangedSettingIsWrittenAndReadBack)
         std::function<void(TCustomDuvPanelExtended&)> change;
         std::function<bool(TCustomDuvPanelExtended&)> holds;
     } const cases[] = {
-        {"AllowPanning", [](auto& p) { p.SetAllowPanning(pmNone); }, [](auto& p) { return p.AllowPanning() == pmNone; }},
+        {"AllowPanning", [](auto& p) { p.SetAllowPanning(pmNone); },
+         [](auto& p) { return p.AllowPanning() == pmNone; }},
         {"ScrollMouseButton", [](auto& p) { p.SetScrollMouseButton(mbLeft); },
          [](auto& p) { return p.ScrollMouseButton() == mbLeft; }},
         {"ZoomWheel", [](auto& p) { p.SetZoomWheel(pmwNormal); }, [](auto& p) { return p.ZoomWheel() == pmwNormal; }},
         {"Zoom.Allow", [](auto& p) { p.Zoom().Allow = false; }, [](auto& p) { return !p.Zoom().Allow; }},
         {"Zoom.Animated", [](auto& p) { p.Zoom().Animated = true; }, [](auto& p) { return p.Zoom().Animated; }},
-        {"Zoom.AnimatedSteps", [](auto& p) { p.Zoom().AnimatedSteps = 4; }, [](auto& p) { return p.Zoom().AnimatedSteps == 4; }},
+        {"Zoom.AnimatedSteps", [](auto& p) { p.Zoom().AnimatedSteps = 4; },
+         [](auto& p) { return p.Zoom().AnimatedSteps == 4; }},
         {"Zoom.Direction", [](auto& p) { p.Zoom().Direction = tzdHorizontal; },
          [](auto& p) { return p.Zoom().Direction == tzdHorizontal; }},
         {"Zoom.History", [](auto& p) { p.Zoom().SetHistory(true); }, [](auto& p) { return p.Zoom().History(); }},
@@ -367,7 +372,8 @@ TEST_F(ExtendedPanelTest, EachChangedSettingIsWrittenAndReadBack)
          [](auto& p) { return p.Zoom().MouseButton == mbRight; }},
         {"Zoom.MouseWheel", [](auto& p) { p.Zoom().MouseWheel = pmwInverted; },
          [](auto& p) { return p.Zoom().MouseWheel == pmwInverted; }},
-        {"Zoom.UpLeftZooms", [](auto& p) { p.Zoom().UpLeftZooms = true; }, [](auto& p) { return p.Zoom().UpLeftZooms; }},
+        {"Zoom.UpLeftZooms", [](auto& p) { p.Zoom().UpLeftZooms = true; },
+         [](auto& p) { return p.Zoom().UpLeftZooms; }},
         {"Zoom.Pen.Color", [](auto& p) { p.Zoom().GetPen()->SetColor(clBlue); },
          [](auto& p) { return p.Zoom().PeekPen() && p.Zoom().PeekPen()->Color() == clBlue; }},
         {"Zoom.Pen.Width", [](auto& p) { p.Zoom().GetPen()->SetWidth(1); },
@@ -459,7 +465,8 @@ TEST_F(ExtendedPanelTest, BackImageModesPlaceThePicture)
         TRect expected;  // where the picture lands
     } const cases[] = {
         {"centred", 100, 60, 50, 30, [](TBackImage& b) { b.SetMode(pbmCenter); }, {25, 15, 75, 45}},
-        {"centred, larger than the panel", 40, 30, 50, 40, [](TBackImage& b) { b.SetMode(pbmCenter); }, {-5, -5, 45, 35}},
+        {"centred, larger than the panel", 40, 30, 50, 40, [](TBackImage& b) { b.SetMode(pbmCenter); },
+         {-5, -5, 45, 35}},
         {"custom at its own size", 100, 60, 20, 10,
          [](TBackImage& b) {
              b.SetMode(pbmCustom);
