@@ -54,6 +54,8 @@ public:
     virtual void TakeFocus() = 0;
     // The mouse position in client coordinates.
     virtual TPoint MousePos() const = 0;
+    // The colour of the window around the panel; clNone when there is none.
+    virtual TColor ParentBackground() const { return clNone; }
 };
 
 // The two corners of a mouse drag.

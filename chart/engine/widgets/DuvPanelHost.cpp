@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 
+#include "chart/graphics/CanvasHelpers.h"
 #include "platform/core/SysUtils.h"
 
 namespace {
@@ -125,6 +126,13 @@ bool TDuvPanelHost::Focused() const { return hasFocus(); }
 bool TDuvPanelHost::ParentFocused() const { return parentWidget() && parentWidget()->hasFocus(); }
 
 void TDuvPanelHost::TakeFocus() { setFocus(Qt::MouseFocusReason); }
+
+TColor TDuvPanelHost::ParentBackground() const
+{
+    const QWidget* parent = parentWidget();
+    if (!parent) return clNone;
+    return FromQRgb(parent->palette().color(parent->backgroundRole()).rgb());
+}
 
 TPoint TDuvPanelHost::MousePos() const
 {

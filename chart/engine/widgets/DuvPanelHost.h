@@ -22,6 +22,7 @@ public:
     bool ParentFocused() const override;
     void TakeFocus() override;
     TPoint MousePos() const override;
+    TColor ParentBackground() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

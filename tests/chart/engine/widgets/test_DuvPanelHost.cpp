@@ -157,4 +157,19 @@ TEST_F(PanelHostTest, APanelWithoutWindowDrawsWithoutOne)
     EXPECT_EQ(panel.GetPanelRect(), (TRect{0, 0, 400, 250}));
 }
 
+TEST_F(PanelHostTest, TheWindowReportsTheColourOfItsParent)
+{
+    NotingPanel panel;
+    {
+        TDuvPanelHost alone(panel);
+        EXPECT_EQ(alone.ParentBackground(), clNone);
+    }
+    QWidget parent;
+    QPalette palette = parent.palette();
+    palette.setColor(parent.backgroundRole(), QColor(0x20, 0x40, 0x60));
+    parent.setPalette(palette);
+    TDuvPanelHost host(panel, &parent);
+    EXPECT_EQ(host.ParentBackground(), TColor(0x604020));
+}
+
 }  // namespace
