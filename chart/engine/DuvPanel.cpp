@@ -649,6 +649,12 @@ void TCustomDuvPanel::AssignPanelFont(TDuvFont& font)
         canvas_->AssignFont(font);
 }
 
+int TCustomDuvPanel::FontHeightOf(TDuvFont& font)
+{
+    AssignPanelFont(font);
+    return canvas_->FontHeight();
+}
+
 void TCustomDuvPanel::MeasureTextLines(const std::string& text, bool html, TSize& size, int& lines)
 {
     size = {0, 0};

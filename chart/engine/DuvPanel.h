@@ -336,6 +336,8 @@ public:
     void DrawWhileMetafiling(QPainter* canvas, const TRect& r);
     void ApplyBrush(TColor foreColor, TDuvBrush& brush, TColor backColor);
     void AssignPanelFont(TDuvFont& font);
+    // The font set on the canvas (zoomed in 3D); the height of "W" in it.
+    int FontHeightOf(TDuvFont& font);
     // Lines separated by character 13 (a line feed after it is dropped).
     void MeasureTextLines(const std::string& text, bool html, TSize& size, int& lines);
     int TextLinesWidth(const std::string& text, int& lines, bool html);

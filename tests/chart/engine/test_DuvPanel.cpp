@@ -772,3 +772,21 @@ TEST_F(PanelTest, ABitmapFileOpensElsewhereWithItsSizeResolutionAndWhiteBackgrou
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PanelTest, FontHeightOfSetsTheFontWithTheViewsZoom)
+{
+    TTestPanel panel;
+    TDuvFont small, large;
+    small.SetSize(8);
+    large.SetSize(20);
+    const int smallHeight = panel.FontHeightOf(small), largeHeight = panel.FontHeightOf(large);
+    EXPECT_GT(largeHeight, smallHeight);
+    EXPECT_EQ(panel.Canvas().Font().Size(), 20);
+    panel.View3DOptions().SetFontZoom(200);
+    panel.DrawToCanvas(nullptr, panel.GetPanelRect());  // the canvas takes the zoom when drawing starts
+    EXPECT_GT(panel.FontHeightOf(large), largeHeight * 3 / 2);
+}
+
+}  // namespace
