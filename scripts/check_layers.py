@@ -44,6 +44,8 @@ ALLOWED_CYCLES = [
     # gradient, shadow and corners that brush, font and canvas own and draw.
     {"chart/graphics/" + u for u in ("Canvas3D", "DuvCanvas", "DuvPen", "DuvBrush", "DuvFont", "DuvGradient",
                                      "DuvShadow", "DuvCorners")},
+    # A series and its value lists: the lists tell their series of every change, the series owns them.
+    {"chart/engine/" + u for u in ("RuRazazi", "RuRazaziValues")},
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

@@ -7,4 +7,7 @@ class TCustomAxisPanel : public TCustomDuvPanelExtended {
     QB_CLASS(TCustomAxisPanel, TCustomDuvPanelExtended)
 public:
     explicit TCustomAxisPanel(TComponent* owner) : TCustomDuvPanelExtended(owner) {}
+
+    // The deepest depth slot taken by the series in the current drawing pass.
+    int MaxZOrder = 0;
 };

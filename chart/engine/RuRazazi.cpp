@@ -1,0 +1,323 @@
+#include "chart/engine/RuRazazi.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "chart/engine/AxisPanel.h"
+#include "chart/engine/DuvProcs.h"
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentWriter.h"
+
+// ---------------------------------------------------------------- TCustomChartElement
+
+TCustomChartElement::TCustomChartElement(TComponent* owner)
+    : TComponent(owner),
+      brush_(std::make_unique<TDuvBrush>([this](TObject*) { RequestRepaint(); })),
+      pen_(std::make_unique<TDuvPen>([this](TObject*) { RequestRepaint(); }))
+{
+}
+
+TCustomChartElement::~TCustomChartElement()
+{
+    brush_.reset();
+    pen_.reset();
+    TCustomChartElement::SetParentChart(nullptr);
+}
+
+void TCustomChartElement::DeclareProperties(TPropertyDeclarer<TCustomChartElement>& p)
+{
+    p.Boolean("Active", &TCustomChartElement::Active, &TCustomChartElement::SetActive).Default(true);
+    p.Boolean("ShowInEditor", &TCustomChartElement::ShowInEditor).Default(true);
+}
+
+void TCustomChartElement::SetActive(bool value) { ChangeBoolean(active_, value); }
+
+void TCustomChartElement::SetBrush(const TDuvBrush* value)
+{
+    if (value) brush_->Assign(value);
+}
+
+void TCustomChartElement::SetPen(const TDuvPen* value)
+{
+    if (value) pen_->Assign(value);
+}
+
+void TCustomChartElement::SetParentChart(TCustomAxisPanel* value) { parentChart_ = value; }
+
+void TCustomChartElement::ChangeBoolean(bool& field, bool value)
+{
+    if (field == value) return;
+    field = value;
+    RequestRepaint();
+}
+
+void TCustomChartElement::ChangeColor(TColor& field, TColor value)
+{
+    if (field == value) return;
+    field = value;
+    RequestRepaint();
+}
+
+void TCustomChartElement::ChangeInteger(int& field, int value)
+{
+    if (field == value) return;
+    field = value;
+    RequestRepaint();
+}
+
+void TCustomChartElement::ChangeDouble(double& field, double value)
+{
+    if (std::memcmp(&field, &value, sizeof value) == 0) return;
+    field = value;
+    RequestRepaint();
+}
+
+void TCustomChartElement::ChangeSingle(float& field, float value)
+{
+    if (std::memcmp(&field, &value, sizeof value) == 0) return;
+    field = value;
+    RequestRepaint();
+}
+
+void TCustomChartElement::ChangeString(std::string& field, const std::string& value)
+{
+    if (field == value) return;
+    field = value;
+    RequestRepaint();
+}
+
+void TCustomChartElement::RequestRepaint()
+{
+    if (parentChart_) parentChart_->Invalidate();
+}
+
+TComponent* TCustomChartElement::GetParentComponent() const { return parentChart_; }
+
+void TCustomChartElement::SetParentComponent(TComponent* parent)
+{
+    if (auto chart = dynamic_cast<TCustomAxisPanel*>(parent)) SetParentChart(chart);
+}
+
+void TCustomChartElement::Assign(const TPersistent* source)
+{
+    auto element = dynamic_cast<const TCustomChartElement*>(source);
+    if (!element) {
+        TComponent::Assign(source);
+        return;
+    }
+    active_ = element->active_;
+    brush_->Assign(element->brush_.get());
+    pen_->Assign(element->pen_.get());
+    ShowInEditor = element->ShowInEditor;
+    ElementTag = element->ElementTag;
+}
+
+// ---------------------------------------------------------------- TCustomChartSeries
+
+TCustomChartSeries::TCustomChartSeries(TComponent* owner) : TCustomChartElement(owner) {}
+
+TCustomChartSeries::~TCustomChartSeries()
+{
+    // Leave while this class's SetParentChart is still the one that answers.
+    if (ParentChart()) SetParentChart(nullptr);
+}
+
+void TCustomChartSeries::DeclareProperties(TPropertyDeclarer<TCustomChartSeries>& p)
+{
+    p.Boolean("ShowInLegend", &TCustomChartSeries::ShowInLegend, &TCustomChartSeries::SetShowInLegend).Default(true);
+    p.String("LegendTitle", &TCustomChartSeries::LegendTitle, &TCustomChartSeries::SetLegendTitle);
+    p.String("Title", &TCustomChartSeries::Title, &TCustomChartSeries::SetTitle);
+}
+
+void TCustomChartSeries::SetTitle(const std::string& value) { ChangeString(title_, value); }
+
+void TCustomChartSeries::SetShowInLegend(bool value) { ChangeBoolean(showInLegend_, value); }
+
+void TCustomChartSeries::SetLegendTitle(const std::string& value) { ChangeString(legendTitle_, value); }
+
+void TCustomChartSeries::DefineProperties(TFiler& filer)
+{
+    TCustomChartElement::DefineProperties(filer);
+    filer.DefineProperty(
+        "Identifier", [this](TReader& reader) { Identifier = reader.ReadString(); },
+        [this](TWriter& writer) { writer.WriteString(Identifier); }, !Identifier.empty());
+    filer.DefineProperty(
+        "Style", [this](TReader& reader) { Style = static_cast<int>(reader.ReadInteger()) & 63; },
+        [this](TWriter& writer) { writer.WriteInteger(Style); }, Style != 0);
+}
+
+void TCustomChartSeries::Assign(const TPersistent* source)
+{
+    TCustomChartElement::Assign(source);
+    auto series = dynamic_cast<const TCustomChartSeries*>(source);
+    if (!series) return;
+    Identifier = series->Identifier;
+    Style = series->Style;
+    title_ = series->title_;
+    showInLegend_ = series->showInLegend_;
+    legendTitle_ = series->legendTitle_;
+}
+
+bool TCustomChartSeries::SameClassFamily(const TCustomChartSeries& other) const
+{
+    return InheritsFrom(other.ClassType()) || other.InheritsFrom(ClassType());
+}
+
+void TCustomChartSeries::SetHorizAxis(THorizAxis value)
+{
+    if (value == horizAxis_) return;
+    horizAxis_ = value;
+    RequestRepaint();
+}
+
+void TCustomChartSeries::SetVertAxis(TVertAxis value)
+{
+    if (value == vertAxis_) return;
+    vertAxis_ = value;
+    RequestRepaint();
+}
+
+void TCustomChartSeries::GetHorizMargins(int& left, int& right) { left = right = 0; }
+
+void TCustomChartSeries::GetVertMargins(int& top, int& bottom) { top = bottom = 0; }
+
+void TCustomChartSeries::AdjustAxisLimits(TChartAxis*, int&, int&, int&, int&) {}
+
+bool TCustomChartSeries::UsesAxis(const TChartAxis* axis) const
+{
+    return UsesAxes() && axis && (axis == HorizAxisObject() || axis == VertAxisObject());
+}
+
+TChartValueList* TCustomChartSeries::GetAxisValueList(const TChartAxis* axis) const
+{
+    if (!axis) return nullptr;
+    if (axis == HorizAxisObject()) return XValues();
+    if (axis == VertAxisObject()) return YValues();
+    return nullptr;
+}
+
+void TCustomChartSeries::CalcZOrder()
+{
+    TCustomAxisPanel* chart = ParentChart();
+    if (ZOrder == -1) {
+        if (chart && chart->View3D())
+            DepthSlot = ++chart->MaxZOrder;
+        else
+            DepthSlot = 0;
+    } else if (chart) {
+        chart->MaxZOrder = std::max(chart->MaxZOrder, GetEffectiveZOrder());
+    }
+}
+
+void TCustomChartSeries::CalcDepthPositions(int slotDepth)
+{
+    StartZ = slotDepth * DepthSlot;
+    EndZ = StartZ + (Depth == -1 ? slotDepth : Depth);
+    MiddleZ = (StartZ + EndZ) / 2;
+}
+
+void TCustomChartSeries::CalcFirstLastVisible()
+{
+    const int count = GetPointCount();
+    FirstVisibleIndex = count > 0 ? 0 : -1;
+    LastVisibleIndex = count - 1;
+}
+
+void TCustomChartSeries::GetPointDrawOrder(int, int, std::vector<int>& order, bool) { order.clear(); }
+
+void TCustomChartSeries::GetMarkDrawOrder(int, int, std::vector<int>& order, int) { order.clear(); }
+
+void TCustomChartSeries::FireBeforeDrawValues()
+{
+    if (BeforeDrawValues) BeforeDrawValues(this);
+}
+
+void TCustomChartSeries::FireAfterDrawValues()
+{
+    if (AfterDrawValues) AfterDrawValues(this);
+}
+
+void TCustomChartSeries::DrawAllPoints()
+{
+    if (FirstVisibleIndex < 0 || LastVisibleIndex < 0) return;
+    std::vector<int> order;
+    GetPointDrawOrder(FirstVisibleIndex, LastVisibleIndex, order, false);
+    const bool forward = DrawForwardOnAxis();
+    if (!order.empty()) {
+        if (forward)
+            for (int index : order) DrawPoint(index);
+        else
+            for (auto it = order.rbegin(); it != order.rend(); ++it) DrawPoint(*it);
+        return;
+    }
+    if (forward)
+        for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) DrawPoint(i);
+    else
+        for (int i = LastVisibleIndex; i >= FirstVisibleIndex; --i) DrawPoint(i);
+}
+
+void TCustomChartSeries::OutputTitleText()
+{
+    if (ParentChart()) ParentChart()->Canvas().PushTransform(GetDisplayTitle(), DrawTransform.get(), nullptr);
+}
+
+namespace {
+
+double ListMinimum(TChartValueList* list) { return list ? list->GetMinimum() : 0; }
+double ListMaximum(TChartValueList* list) { return list ? list->GetMaximum() : 0; }
+
+}  // namespace
+
+double TCustomChartSeries::MinXValue() { return ListMinimum(XValues()); }
+double TCustomChartSeries::MaxXValue() { return ListMaximum(XValues()); }
+double TCustomChartSeries::MinYValue() { return ListMinimum(YValues()); }
+double TCustomChartSeries::MaxYValue() { return ListMaximum(YValues()); }
+
+void TCustomChartSeries::PageIndexRange(int& first, int& last)
+{
+    const int count = GetPointCount();
+    first = count > 0 ? 0 : -1;
+    last = count - 1;
+}
+
+void TCustomChartSeries::ClearPoints()
+{
+    FirstVisibleIndex = LastVisibleIndex = -1;
+    for (int i = 0; i < valueLists_.Count(); ++i) valueLists_[i]->RemoveAllValues();
+    labels_.Clear();
+    NotifyDependents(0, 0);
+    if (Active() && ParentChart() && !ParentChart()->HasState(csDestroying)) RequestRepaint();
+}
+
+void TCustomChartSeries::SwapPoints(int i, int j)
+{
+    for (int k = 0; k < valueLists_.Count(); ++k) valueLists_[k]->Exchange(i, j);
+    if (labels_.Count() > 0) labels_.Exchange(i, j);
+}
+
+void TCustomChartSeries::GetLegendText(int index, TLegendTextStyle, std::string& text) const
+{
+    text = labels_.GetLabelText(index);
+}
+
+bool TCustomChartSeries::IsPointHit(int, int, int, int, int) { return false; }
+
+void TCustomChartSeries::FireClick(int index, TMouseButton button, TShiftState shift, int x, int y)
+{
+    const TSeriesClick& handler = shift.Contains(ssDouble) ? OnDblClick : OnClick;
+    if (handler) handler(this, index, button, shift, x, y);
+}
+
+void TCustomChartSeries::AddDataSource(TComponent* source)
+{
+    // The base series holds no sources: it can use none.
+    (void)source;
+}
+
+// ---------------------------------------------------------------- module
+
+void RuRazaziInitialization()
+{
+    RegisterClassForStreaming(TCustomChartElement::StaticClass());
+    RegisterClassForStreaming(TCustomChartSeries::StaticClass());
+}

@@ -1,0 +1,359 @@
+#include "chart/engine/RuRazaziValues.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "chart/engine/DuvProcs.h"
+#include "chart/engine/RuRazazi.h"
+#include "platform/core/ComponentReader.h"
+#include "platform/ui/UiServices.h"
+
+int ValueListGrowthStep = 1000;
+
+// ---------------------------------------------------------------- TChartValueList
+
+TChartValueList::TChartValueList(TCustomChartSeries* owner, const std::string& name) : owner_(owner), name_(name)
+{
+    if (owner_) owner_->ValueLists().Add(this);
+}
+
+TChartValueList::~TChartValueList()
+{
+    if (owner_) owner_->ValueLists().Remove(this);
+}
+
+void TChartValueList::DeclareProperties(TPropertyDeclarer<TChartValueList>& p)
+{
+    p.Boolean("DateTime", &TChartValueList::DateTime, &TChartValueList::SetDateTime)
+        .DefaultFrom(&TChartValueList::DefaultDateTime);
+    p.String("Name", &TChartValueList::Name, &TChartValueList::SetName);
+    p.Enum("Order", &TChartValueList::Order, &TChartValueList::SetOrder);
+    p.String("ValueSource", &TChartValueList::ValueSource, &TChartValueList::SetValueSource);
+}
+
+TPersistent* TChartValueList::GetOwner() const { return owner_; }
+
+void TChartValueList::Grow()
+{
+    // Doubling keeps appends amortised constant: a fixed step made long series quadratic.
+    const std::size_t old = values_.size();
+    const std::size_t step = static_cast<std::size_t>(std::max(ValueListGrowthStep, 1));
+    values_.resize(std::max(old + step, old * 2));
+}
+
+int TChartValueList::AddValue(double value)
+{
+    PendingValue = value;
+    return AddPending();
+}
+
+int TChartValueList::AddPending()
+{
+    const double value = PendingValue;
+    int index = count_;
+    if (count_ > 0 && order_ == loAscending && value < GetLast()) {
+        int i = count_ - 1;
+        while (i >= 0 && values_[static_cast<std::size_t>(i)] > value) --i;
+        index = i + 1;
+    } else if (count_ > 0 && order_ == loDescending && value > GetLast()) {
+        int i = count_ - 1;
+        while (i >= 0 && values_[static_cast<std::size_t>(i)] < value) --i;
+        index = i + 1;
+    }
+    if (count_ == Capacity()) Grow();
+    double* data = values_.data();
+    std::memmove(data + index + 1, data + index, sizeof(double) * static_cast<std::size_t>(count_ - index));
+    data[index] = value;
+    ++count_;
+    SetModified(true);
+    return index;
+}
+
+void TChartValueList::RemoveAllValues()
+{
+    count_ = 0;
+    std::vector<double>().swap(values_);
+    modified_ = true;
+}
+
+void TChartValueList::InsertValueAt(int index, double value)
+{
+    if (count_ == Capacity()) Grow();
+    double* data = values_.data();
+    std::memmove(data + index + 1, data + index, sizeof(double) * static_cast<std::size_t>(count_ - index));
+    data[index] = value;
+    ++count_;
+    SetModified(true);
+}
+
+void TChartValueList::DeleteValue(int index) { DeleteRange(index, 1); }
+
+void TChartValueList::DeleteRange(int start, int quantity)
+{
+    if (start < 0 || start >= count_) return;
+    quantity = std::min(quantity, count_ - start);
+    if (quantity < 1) return;
+    double* data = values_.data();
+    std::memmove(data + start, data + start + quantity,
+                 sizeof(double) * static_cast<std::size_t>(count_ - start - quantity));
+    count_ -= quantity;
+    SetModified(true);
+}
+
+void TChartValueList::RotateLeft()
+{
+    if (count_ < 1) return;
+    std::rotate(values_.begin(), values_.begin() + 1, values_.begin() + count_);
+}
+
+void TChartValueList::SetValueAt(int index, double value)
+{
+    values_[static_cast<std::size_t>(index)] = value;
+    modified_ = true;
+    if (owner_) owner_->NotifyDependents(4, index);
+}
+
+void TChartValueList::Recalc()
+{
+    if (count_ == 0) {
+        minimum_ = maximum_ = total_ = totalAbsolute_ = 0;
+    } else {
+        minimum_ = maximum_ = total_ = values_[0];
+        totalAbsolute_ = std::fabs(values_[0]);
+        for (int i = 1; i < count_; ++i) {
+            const double x = values_[static_cast<std::size_t>(i)];
+            if (x < minimum_)
+                minimum_ = x;
+            else if (x > maximum_)
+                maximum_ = x;
+            total_ += x;
+            totalAbsolute_ += std::fabs(x);
+        }
+    }
+    modified_ = false;
+}
+
+double TChartValueList::GetMaximum()
+{
+    if (modified_) Recalc();
+    return maximum_;
+}
+
+double TChartValueList::GetMinimum()
+{
+    if (modified_) Recalc();
+    return minimum_;
+}
+
+double TChartValueList::GetTotal()
+{
+    if (modified_) Recalc();
+    return total_;
+}
+
+double TChartValueList::GetTotalAbsolute()
+{
+    if (modified_) Recalc();
+    return totalAbsolute_;
+}
+
+int TChartValueList::LocateValue(double value) const { return LocateRange(0, count_ - 1, value); }
+
+int TChartValueList::LocateRange(int first, int last, double value) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, count_ - 1);
+    for (int i = first; i <= last; ++i)
+        if (values_[static_cast<std::size_t>(i)] == value) return i;
+    return -1;
+}
+
+void TChartValueList::SetModified(bool value)
+{
+    if (value == modified_) return;
+    modified_ = value;
+    if (value && owner_) owner_->NotifyDependents(4, -1);
+}
+
+void TChartValueList::SetDateTime(bool value)
+{
+    if (owner_)
+        owner_->ChangeBoolean(dateTime_, value);
+    else
+        dateTime_ = value;
+}
+
+void TChartValueList::SetDateTimeDefault(bool value)
+{
+    dateTime_ = value;
+    defaultDateTime_ = value;
+}
+
+void TChartValueList::SetValueSource(const std::string& value)
+{
+    if (value == valueSource_) return;
+    valueSource_ = value;
+    if (owner_) owner_->RefreshFromSources();
+}
+
+void TChartValueList::Exchange(int i, int j)
+{
+    std::swap(values_[static_cast<std::size_t>(i)], values_[static_cast<std::size_t>(j)]);
+    modified_ = true;
+    if (owner_) owner_->NotifyDependents(4, i);
+}
+
+void TChartValueList::NumberByIndex()
+{
+    for (int i = 0; i < count_; ++i) values_[static_cast<std::size_t>(i)] = i;
+    modified_ = true;
+    if (owner_) owner_->NotifyDependents(4, 0);
+}
+
+int TChartValueList::CompareValueIndex(int a, int b) const
+{
+    const double va = GetValueAt(a), vb = GetValueAt(b);
+    int result;
+    if (va < vb)
+        result = -1;
+    else if (va > vb)
+        result = 1;
+    else
+        return b > a ? -1 : 0;  // ties keep their index order in either direction
+    return order_ == loDescending ? -result : result;
+}
+
+void TChartValueList::SortOwnerPoints()
+{
+    if (order_ == loNone || !owner_) return;
+    TCustomChartSeries* series = owner_;
+    QuickSortRange(
+        0, count_ - 1, [this](int a, int b) { return CompareValueIndex(a, b); },
+        [series](int a, int b) { series->SwapPoints(a, b); });
+}
+
+void TChartValueList::Assign(const TPersistent* source)
+{
+    if (auto list = dynamic_cast<const TChartValueList*>(source)) {
+        order_ = list->order_;
+        dateTime_ = list->dateTime_;
+        valueSource_ = list->valueSource_;
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TChartValueList::DefineProperties(TFiler& filer)
+{
+    filer.DefineReadOnlyProperty("Multiplier", [this](TReader& reader) { ReadMultiplier(reader); });
+}
+
+void TChartValueList::ReadMultiplier(TReader& reader)
+{
+    // Scaled values are no longer supported: an old file still loads, unscaled.
+    if (reader.ReadFloat() != 1.0)
+        UiServices().ShowError("Error: Multiplier property is obsolete.\rModify DuvDefs (enable Multiplier) and recompile.");
+}
+
+// ---------------------------------------------------------------- TChartValueLists
+
+TChartValueLists::~TChartValueLists() { Clear(); }
+
+int TChartValueLists::IndexOf(const TChartValueList* list) const
+{
+    auto it = std::find(lists_.begin(), lists_.end(), list);
+    return it == lists_.end() ? -1 : static_cast<int>(it - lists_.begin());
+}
+
+void TChartValueLists::Clear()
+{
+    std::vector<TChartValueList*> lists;
+    lists.swap(lists_);
+    for (TChartValueList* list : lists) {
+        list->owner_ = nullptr;
+        delete list;
+    }
+}
+
+void TChartValueLists::Remove(TChartValueList* list)
+{
+    lists_.erase(std::remove(lists_.begin(), lists_.end(), list), lists_.end());
+}
+
+// ---------------------------------------------------------------- TLabelsList
+
+std::string TLabelsList::GetLabelText(int index) const
+{
+    if (index < 0 || index >= Count()) return {};
+    return entries_[static_cast<std::size_t>(index)];
+}
+
+void TLabelsList::SetLabelText(int index, const std::string& text)
+{
+    if (index < 0) return;
+    if (!text.empty()) {
+        if (index >= Count()) entries_.resize(static_cast<std::size_t>(index) + 1);
+        entries_[static_cast<std::size_t>(index)] = text;
+    } else if (index < Count()) {
+        entries_[static_cast<std::size_t>(index)].clear();
+    }
+    if (series_) series_->RequestRepaint();
+}
+
+void TLabelsList::InsertLabel(int index, const std::string& text)
+{
+    if (index < 0 || (text.empty() && entries_.empty())) return;
+    if (index > Count()) entries_.resize(static_cast<std::size_t>(index));
+    entries_.insert(entries_.begin() + index, text);
+}
+
+void TLabelsList::DeleteLabel(int index)
+{
+    if (index < 0 || index >= Count()) return;
+    entries_.erase(entries_.begin() + index);
+}
+
+void TLabelsList::Exchange(int i, int j)
+{
+    const int needed = std::max(i, j) + 1;
+    if (std::min(i, j) >= Count()) return;  // two missing labels
+    if (needed > Count()) entries_.resize(static_cast<std::size_t>(needed));
+    std::swap(entries_[static_cast<std::size_t>(i)], entries_[static_cast<std::size_t>(j)]);
+}
+
+void TLabelsList::Assign(const TLabelsList& other)
+{
+    if (&other == this) return;
+    Clear();
+    for (int i = 0; i < other.Count(); ++i) InsertLabel(i, other.GetLabelText(i));
+    caseSensitive_ = other.caseSensitive_;
+}
+
+namespace {
+
+std::string UpperAscii(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+}  // namespace
+
+int TLabelsList::FindLabel(const std::string& text, bool caseSensitive) const
+{
+    const std::string wanted = caseSensitive ? text : UpperAscii(text);
+    for (int i = 0; i < Count(); ++i) {
+        const std::string& entry = entries_[static_cast<std::size_t>(i)];
+        if ((caseSensitive ? entry : UpperAscii(entry)) == wanted) return i;
+    }
+    return -1;
+}
+
+void TLabelsList::SetCaseSensitive(bool value)
+{
+    if (value == caseSensitive_) return;
+    caseSensitive_ = value;
+    if (series_) series_->RequestRepaint();
+}
