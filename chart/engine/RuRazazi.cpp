@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <QString>
+
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/DuvProcs.h"
 #include "platform/core/ComponentReader.h"
@@ -156,6 +158,14 @@ void TCustomChartSeries::Assign(const TPersistent* source)
     title_ = series->title_;
     showInLegend_ = series->showInLegend_;
     legendTitle_ = series->legendTitle_;
+}
+
+TChartValueList* TCustomChartSeries::FindValueList(const std::string& name) const
+{
+    const QString wanted = QString::fromStdString(name).toUpper();
+    for (int i = 2; i < valueLists_.Count(); ++i)
+        if (QString::fromStdString(valueLists_[i]->Name()).toUpper() == wanted) return valueLists_[i];
+    return YMandatory() ? YValues() : XValues();
 }
 
 bool TCustomChartSeries::SameClassFamily(const TCustomChartSeries& other) const

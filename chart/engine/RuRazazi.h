@@ -105,6 +105,8 @@ public:
     const TChartValueLists& ValueLists() const { return valueLists_; }
     TChartValueList* XValues() const { return valueLists_.Count() > 0 ? valueLists_[0] : nullptr; }
     TChartValueList* YValues() const { return valueLists_.Count() > 1 ? valueLists_[1] : nullptr; }
+    // A further list (index 2 and up) by name regardless of case; else the displayed values' list.
+    TChartValueList* FindValueList(const std::string& name) const;
     TLabelsList& Labels() { return labels_; }
     const TLabelsList& Labels() const { return labels_; }
 

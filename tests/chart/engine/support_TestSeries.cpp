@@ -11,6 +11,12 @@ TTestSeries::TTestSeries(TComponent* owner)
     x_->SetOrder(loAscending);
 }
 
+void TTestSeries::DeclareProperties(TPropertyDeclarer<TTestSeries>& p)
+{
+    p.Object("XValues", &TTestSeries::X);
+    p.Object("YValues", &TTestSeries::Y);
+}
+
 TTestSeries::~TTestSeries()
 {
     if (ParentChart()) SetParentChart(nullptr);

@@ -11,9 +11,11 @@
 namespace enginetest {
 
 class TTestSeries : public TCustomChartSeries {
+    QB_CLASS(TTestSeries, TCustomChartSeries)
 public:
     explicit TTestSeries(TComponent* owner = nullptr);
     ~TTestSeries() override;
+    static void DeclareProperties(TPropertyDeclarer<TTestSeries>& p);
 
     // Pixels the rectangle of a point reaches on each side, and how far a hit may be.
     static constexpr int kHalfSize = 3;

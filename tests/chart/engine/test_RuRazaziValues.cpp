@@ -189,6 +189,13 @@ TEST(ValueListsTest, ValueListsAndLabelsKeepTheirRules)
              delete &z;
              EXPECT_EQ(s.ValueLists().Count(), 2) << "a freed list leaves";
          }},
+        {"finding a further list by name",
+         [](TTestSeries& s) {
+             TChartValueList& high = *new TChartValueList(&s, "Vysoký");
+             EXPECT_EQ(s.FindValueList("VYSOKÝ"), &high);
+             EXPECT_EQ(s.FindValueList("x"), &s.Y()) << "X and Y are never found by name";
+             EXPECT_EQ(s.FindValueList("none"), &s.Y());
+         }},
         {"labels shorter than the points read empty",
          [](TTestSeries& s) {
              s.AddXY(1, 1, "a");
@@ -292,6 +299,31 @@ TEST(ValueListsTest, SortingMovesEveryParallelListTogether)
     const std::vector<double> before = ValuesOf(series.Y());
     series.Y().SortOwnerPoints();
     EXPECT_EQ(ValuesOf(series.Y()), before) << "a list without order sorts nothing";
+}
+
+TEST(ValueListsTest, AnOldScaledValueListStillLoadsAfterAWarning)
+{
+    TScriptedUiServices ui;
+    TScopedUiServices installed(ui);
+    ui.Push(TUiAnswer::Press(mrOk));
+    TTestSeries series;
+    TMemoryStream text, binary;
+    text.WriteString(
+        "object Series1: TTestSeries\r\n"
+        "  XValues.Multiplier = 2.5\r\n"
+        "  XValues.Order = loNone\r\n"
+        "  YValues.Multiplier = 1\r\n"
+        "  YValues.DateTime = True\r\n"
+        "end\r\n");
+    text.SetPosition(0);
+    ObjectTextToBinary(text, binary);
+    binary.SetPosition(0);
+    ReadComponentFromStream(binary, &series);
+    ASSERT_EQ(ui.Log().size(), 1u) << "only a multiplier other than 1 is reported";
+    EXPECT_EQ(ui.Log()[0].MsgType, TMsgDlgType::mtError);
+    EXPECT_EQ(ui.Log()[0].Text, "Error: Multiplier property is obsolete.\rModify DuvDefs (enable Multiplier) and recompile.");
+    EXPECT_EQ(series.X().Order(), loNone) << "reading goes on after the box";
+    EXPECT_TRUE(series.Y().DateTime());
 }
 
 }  // namespace
