@@ -2,11 +2,15 @@
 
 #include "chart/engine/DuvPanel.h"
 #include "chart/engine/DuvProcs.h"
+#include "chart/engine/DuvShape.h"
+#include "chart/engine/DuvTextShape.h"
 
 void InitializeChartEngineModules()
 {
     DuvProcsInitialization();
     DuvPanelInitialization();
+    RegisterShapeClasses();
+    RegisterTextShapeClasses();
 }
 
 void FinalizeChartEngineModules()
