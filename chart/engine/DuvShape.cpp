@@ -652,6 +652,8 @@ void TDuvCustomShape::DrawChildren(TCustomDuvPanel* panel, const TRect& r, int z
     }
 }
 
+// Without AutoSize the bounds are the user's: growing them by the children on every paint would
+// make the shape larger each time the chart is drawn.
 void TDuvCustomShape::CalcSize(TCustomDuvPanel* panel)
 {
     if (autoSize_) Bounds = {Bounds.Left, Bounds.Top, Bounds.Left, Bounds.Top};
@@ -659,6 +661,7 @@ void TDuvCustomShape::CalcSize(TCustomDuvPanel* panel)
         TDuvCustomShape& child = *children_->Get(i)->Shape();
         if (!child.Visible()) continue;
         child.CalcSize(panel);
+        if (!autoSize_) continue;
         if (childLayout_ == slLeftRight) {
             Bounds.Right += child.BoundsWidth();
             SetBoundsHeight(std::max(BoundsHeight(), child.BoundsHeight()));
