@@ -7,6 +7,7 @@
 // What always holds: the callout, corners, emboss and picture exist only after their first read
 // (a chart has many shapes, every mark is one); a nil one is treated as absent. A new shape of
 // any published class streams nothing.
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <string_view>
@@ -220,7 +221,8 @@ public:
     TDuvShadow* PeekShadow() const { return shadow_.get(); }
     void SetShadow(const TDuvShadow* value);
     int Transparency() const { return transparency_; }
-    void SetTransparency(int value) { Change(transparency_, static_cast<TDuvTransparency>(value)); }
+    // A percentage: values from a stream outside 0..100 are kept inside.
+    void SetTransparency(int value) { Change(transparency_, static_cast<TDuvTransparency>(std::clamp(value, 0, 100))); }
     // The brush's gradient (made on first read).
     TDuvGradient* GetGradient();
     TDuvGradient* PeekGradient() const;

@@ -467,3 +467,22 @@ TEST_F(ShapeTest, AssignCopiesTheFormatAndDropsWhatTheSourceLacks)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DuvShapeTransparency, StaysAPercentageWhateverAStreamHolds)
+{
+    struct Case {
+        int value;
+        int kept;
+    };
+    const Case cases[] = {{40, 40}, {100, 100}, {150, 100}, {300, 100}, {-5, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        TShapeHolder holder;
+        ReadShapeHolderText(holder, "  Labels.Transparency = " + std::to_string(c.value) + "\r\n");
+        EXPECT_EQ(holder.Labels()->Transparency(), c.kept);
+    }
+}
+
+}  // namespace
