@@ -161,6 +161,8 @@ void Corner(TDuvBasePath& path, const TRect& r, int radius, TCorner corner)
 std::unique_ptr<TDuvBasePath> TShapeCallout::BuildPath(TDuvCanvas& canvas, const TRect& r, int radius) const
 {
     std::unique_ptr<TDuvBasePath> path = canvas.CreatePath();
+    // A path's first arc would otherwise be joined to the canvas origin.
+    if (radius > 0) path->MoveTo(r.Left, r.Top + radius / 2.0f);
     Corner(*path, r, radius, cTopLeft);
     if (side_ == csTop)
         HorizontalSide(*path, r, radius, -1, r.Top);
@@ -580,6 +582,9 @@ void TDuvCustomShape::DrawShapeShadow(TCustomDuvPanel* panel, TRect r, TDuvShado
         r = {r.Left - grow, r.Top - grow, r.Right + grow, r.Bottom + grow};
     }
     TCanvas3D& canvas = panel->Canvas();
+    // The canvas brush may still hold the gradient or picture of the shape drawn before.
+    canvas.Brush().SetGradient(nullptr);
+    canvas.Brush().SetImage(nullptr);
     if (shapeStyle_ == fosEllipse) {
         shadow->DrawEllipse(canvas, r, 0, 360);
         return;

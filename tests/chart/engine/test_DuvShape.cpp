@@ -64,14 +64,14 @@ TEST_F(ShapeTest, CalloutPathOnEachSideWithAndWithoutRoundCorners)
         int position;
         std::vector<std::string> path;
     };
-    const std::string tl = "Path.AddArc(0,0,8,8,180,90)", tr = "Path.AddArc(92,0,8,8,270,90)";
+    const std::string start = "Path.MoveTo(0,4)", tl = "Path.AddArc(0,0,8,8,180,90)", tr = "Path.AddArc(92,0,8,8,270,90)";
     const std::string br = "Path.AddArc(92,32,8,8,0,90)", bl = "Path.AddArc(0,32,8,8,90,90)";
     const Case cases[] = {
         {csTop, 0, 50,
          {"Path.MoveTo(0,0)", "Path.LineTo(40,0)", "Path.LineTo(50,-10)", "Path.LineTo(60,0)", "Path.LineTo(100,0)",
           "Path.LineTo(100,40)", "Path.LineTo(0,40)", "Path.CloseFigure()"}},
         {csTop, 8, 50,
-         {tl, "Path.LineTo(8,0)", "Path.LineTo(40,0)", "Path.LineTo(50,-10)", "Path.LineTo(60,0)", "Path.LineTo(92,0)",
+         {start, tl, "Path.LineTo(8,0)", "Path.LineTo(40,0)", "Path.LineTo(50,-10)", "Path.LineTo(60,0)", "Path.LineTo(92,0)",
           tr, br, bl, "Path.CloseFigure()"}},
         // the centre is kept so the whole base stays on the side
         {csTop, 0, 0,
@@ -81,19 +81,19 @@ TEST_F(ShapeTest, CalloutPathOnEachSideWithAndWithoutRoundCorners)
          {"Path.MoveTo(0,0)", "Path.LineTo(100,0)", "Path.LineTo(100,16)", "Path.LineTo(125,20)", "Path.LineTo(100,24)",
           "Path.LineTo(100,40)", "Path.LineTo(0,40)", "Path.CloseFigure()"}},
         {csRight, 8, 50,
-         {tl, tr, "Path.LineTo(100,8)", "Path.LineTo(100,16)", "Path.LineTo(125,20)", "Path.LineTo(100,24)",
+         {start, tl, tr, "Path.LineTo(100,8)", "Path.LineTo(100,16)", "Path.LineTo(125,20)", "Path.LineTo(100,24)",
           "Path.LineTo(100,32)", br, bl, "Path.CloseFigure()"}},
         {csBottom, 0, 50,
          {"Path.MoveTo(0,0)", "Path.LineTo(100,0)", "Path.LineTo(100,40)", "Path.LineTo(60,40)", "Path.LineTo(50,50)",
           "Path.LineTo(40,40)", "Path.LineTo(0,40)", "Path.CloseFigure()"}},
         {csBottom, 8, 50,
-         {tl, tr, br, "Path.LineTo(92,40)", "Path.LineTo(60,40)", "Path.LineTo(50,50)", "Path.LineTo(40,40)",
+         {start, tl, tr, br, "Path.LineTo(92,40)", "Path.LineTo(60,40)", "Path.LineTo(50,50)", "Path.LineTo(40,40)",
           "Path.LineTo(8,40)", bl, "Path.CloseFigure()"}},
         {csLeft, 0, 50,
          {"Path.MoveTo(0,0)", "Path.LineTo(100,0)", "Path.LineTo(100,40)", "Path.LineTo(0,40)", "Path.LineTo(0,24)",
           "Path.LineTo(-25,20)", "Path.LineTo(0,16)", "Path.LineTo(0,0)"}},
         {csLeft, 8, 50,
-         {tl, tr, br, bl, "Path.LineTo(0,32)", "Path.LineTo(0,24)", "Path.LineTo(-25,20)", "Path.LineTo(0,16)",
+         {start, tl, tr, br, bl, "Path.LineTo(0,32)", "Path.LineTo(0,24)", "Path.LineTo(-25,20)", "Path.LineTo(0,16)",
           "Path.LineTo(0,8)", tl}},
     };
     for (const Case& c : cases) {
@@ -113,7 +113,7 @@ TEST_F(ShapeTest, AShapeWithACalloutDrawsItsPathInsteadOfItsOutline)
         TChartObjectShapeStyle style;
         std::string first;
     };
-    const Case cases[] = {{fosRectangle, "Path.MoveTo(0,0)"}, {fosRoundRectangle, "Path.AddArc(0,0,16,16,180,90)"}};
+    const Case cases[] = {{fosRectangle, "Path.MoveTo(0,0)"}, {fosRoundRectangle, "Path.MoveTo(0,8)"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.first);
         canvas_->Clear();
@@ -248,6 +248,33 @@ TEST_F(ShapeTest, ATransparentShapeDrawsOnlyItsChildrenAndAClearBrushThrowsNoSha
                 calls.push_back(call);
         EXPECT_THAT(calls, ElementsAreArray(c.calls));
     }
+}
+
+// Notes whether the canvas brush held a gradient when a shadow was filled.
+class TGradientWatchingCanvas : public TRecordingCanvas {
+public:
+    void FillRect(const TRect& rect) override
+    {
+        TRecordingCanvas::FillRect(rect);
+        if (Brush().HasGradient()) Record("WithGradient", "");
+    }
+};
+
+TEST_F(ShapeTest, AShadowShowsNoGradientOfTheShapeDrawnBefore)
+{
+    auto canvas = std::make_unique<TGradientWatchingCanvas>();
+    TGradientWatchingCanvas& watching = *canvas;
+    panel_.ReplaceCanvas(std::move(canvas), "TRecordingCanvas");
+    TDuvShape gradient(&panel_), plain(&panel_);
+    Plain(gradient);
+    gradient.GetGradient()->SetVisible(true);
+    gradient.Bounds = {0, 0, 30, 10};
+    plain.Bounds = {0, 20, 30, 30};
+    gradient.DrawAtBounds();
+    watching.Clear();
+    plain.DrawAtBounds();
+    EXPECT_THAT(watching.Texts("FillRect"), ElementsAre("FillRect(3,23,33,33)"));
+    EXPECT_THAT(watching.Texts("WithGradient"), testing::IsEmpty());
 }
 
 TEST_F(ShapeTest, ATransparentShapeIsBlendedOnceWithItsChildren)
