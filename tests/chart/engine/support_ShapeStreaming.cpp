@@ -1,0 +1,62 @@
+#include "support_ShapeStreaming.h"
+
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentText.h"
+#include "platform/core/ComponentWriter.h"
+#include "platform/core/Streams.h"
+
+TShapeHolder::TShapeHolder(TComponent* owner)
+    : TComponent(owner),
+      shape_(std::make_unique<TDuvShape>()),
+      legend_(std::make_unique<TSeriesLegend>()),
+      labels_(std::make_unique<TAxisLabelsFormat>()),
+      autoText_(std::make_unique<TAutomaticText>([this](TObject*) { ++AutoTextChanges; }, this))
+{
+    SetName("Holder");
+}
+
+void TShapeHolder::DeclareProperties(TPropertyDeclarer<TShapeHolder>& p)
+{
+    using H = TShapeHolder;
+    p.Object("Shape", &H::Shape);
+    p.Object("Legend", &H::Legend);
+    p.Object("Labels", &H::Labels);
+    p.Object("AutoText", &H::AutoText);
+}
+
+std::vector<std::string> StreamedShapeNames(TShapeHolder& holder)
+{
+    TMemoryStream stream;
+    WriteComponentToStream(stream, &holder);
+    stream.SetPosition(0);
+    TReader reader(stream);
+    reader.ReadSignature();
+    reader.ReadStr();  // class
+    reader.ReadStr();  // name
+    std::vector<std::string> names;
+    while (!reader.EndOfList()) {
+        names.push_back(reader.ReadStr());
+        reader.SkipValue();
+    }
+    return names;
+}
+
+std::unique_ptr<TShapeHolder> StreamShapeCopy(TShapeHolder& holder)
+{
+    TMemoryStream stream;
+    WriteComponentToStream(stream, &holder);
+    stream.SetPosition(0);
+    auto copy = std::make_unique<TShapeHolder>();
+    ReadComponentFromStream(stream, copy.get());
+    return copy;
+}
+
+void ReadShapeHolderText(TShapeHolder& holder, const std::string& lines)
+{
+    TMemoryStream text, binary;
+    text.WriteString("object Holder: TShapeHolder\r\n" + lines + "end\r\n");
+    text.SetPosition(0);
+    ObjectTextToBinary(text, binary);
+    binary.SetPosition(0);
+    ReadComponentFromStream(binary, &holder);
+}
