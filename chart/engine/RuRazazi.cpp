@@ -126,16 +126,50 @@ TCustomChartSeries::~TCustomChartSeries()
 
 void TCustomChartSeries::DeclareProperties(TPropertyDeclarer<TCustomChartSeries>& p)
 {
-    p.Boolean("ShowInLegend", &TCustomChartSeries::ShowInLegend, &TCustomChartSeries::SetShowInLegend).Default(true);
-    p.String("LegendTitle", &TCustomChartSeries::LegendTitle, &TCustomChartSeries::SetLegendTitle);
+    p.Object("Legend", &TCustomChartSeries::GetLegend, &TCustomChartSeries::SetLegend).Peek(&TCustomChartSeries::PeekLegend);
+    // The legend settings carry both; older files name them on their own.
+    p.Boolean("ShowInLegend", &TCustomChartSeries::ShowInLegend, &TCustomChartSeries::SetShowInLegend).NotStored();
+    p.String("LegendTitle", &TCustomChartSeries::LegendTitle, &TCustomChartSeries::SetLegendTitle).NotStored();
     p.String("Title", &TCustomChartSeries::Title, &TCustomChartSeries::SetTitle);
 }
 
 void TCustomChartSeries::SetTitle(const std::string& value) { ChangeString(title_, value); }
 
-void TCustomChartSeries::SetShowInLegend(bool value) { ChangeBoolean(showInLegend_, value); }
+TSeriesLegend* TCustomChartSeries::GetLegend()
+{
+    // Settings only, drawn by the chart's legend: the series repaints for them.
+    if (!legend_) legend_ = std::make_unique<TSeriesLegend>(nullptr);
+    return legend_.get();
+}
 
-void TCustomChartSeries::SetLegendTitle(const std::string& value) { ChangeString(legendTitle_, value); }
+void TCustomChartSeries::SetLegend(const TSeriesLegend* value)
+{
+    if (!value) {
+        if (!legend_) return;
+        legend_.reset();
+        RequestRepaint();
+        return;
+    }
+    GetLegend()->Assign(value);
+}
+
+bool TCustomChartSeries::ShowInLegend() const { return !legend_ || legend_->Visible(); }
+
+void TCustomChartSeries::SetShowInLegend(bool value)
+{
+    const bool changed = value != ShowInLegend();
+    GetLegend()->SetVisible(value);
+    if (changed) RequestRepaint();
+}
+
+std::string TCustomChartSeries::LegendTitle() const { return legend_ ? legend_->Text() : std::string(); }
+
+void TCustomChartSeries::SetLegendTitle(const std::string& value)
+{
+    const bool changed = value != LegendTitle();
+    GetLegend()->SetText(value);
+    if (changed) RequestRepaint();
+}
 
 void TCustomChartSeries::DefineProperties(TFiler& filer)
 {
@@ -156,8 +190,7 @@ void TCustomChartSeries::Assign(const TPersistent* source)
     Identifier = series->Identifier;
     Style = series->Style;
     title_ = series->title_;
-    showInLegend_ = series->showInLegend_;
-    legendTitle_ = series->legendTitle_;
+    SetLegend(series->legend_.get());
 }
 
 TChartValueList* TCustomChartSeries::FindValueList(const std::string& name) const

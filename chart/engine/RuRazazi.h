@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/engine/DuvTextShape.h"
 #include "chart/engine/RuRazaziValues.h"
 #include "chart/graphics/Canvas3D.h"
 #include "chart/graphics/DuvBrush.h"
@@ -94,11 +95,17 @@ public:
     // Pushed onto the canvas around the series' drawing when present.
     std::unique_ptr<TDuvTransform> DrawTransform;
 
-    bool ShowInLegend() const { return showInLegend_; }
+    // The series' own legend settings, made on first read; none frees them, a legend is copied.
+    TSeriesLegend* GetLegend();
+    TSeriesLegend* PeekLegend() const { return legend_.get(); }
+    void SetLegend(const TSeriesLegend* value);
+    // True without legend settings, else their visibility; writing makes them.
+    bool ShowInLegend() const;
     void SetShowInLegend(bool value);
-    const std::string& LegendTitle() const { return legendTitle_; }
+    // The legend settings' text; empty without them.
+    std::string LegendTitle() const;
     void SetLegendTitle(const std::string& value);
-    std::string GetLegendTitle() const { return legendTitle_; }
+    std::string GetLegendTitle() const { return LegendTitle(); }
 
     // The value lists (0 is X, 1 is Y when a series type has made them) and the point labels.
     TChartValueLists& ValueLists() { return valueLists_; }
@@ -267,8 +274,7 @@ public:
 
 private:
     std::string title_;
-    bool showInLegend_ = true;
-    std::string legendTitle_;
+    std::unique_ptr<TSeriesLegend> legend_;
     THorizAxis horizAxis_ = aBottomAxis;
     TVertAxis vertAxis_ = aLeftAxis;
     TChartValueLists valueLists_;

@@ -173,7 +173,7 @@ TEST_F(ChartElementTest, ElementsAndSeriesStreamOnlyWhatChanged)
              series(e).Identifier = "rain-2024";
              series(e).Style = 17;
          },
-         {"Title = 'Rain'", "ShowInLegend = False", "LegendTitle = 'mm'", "Identifier = 'rain-2024'", "Style = 17"},
+         {"Title = 'Rain'", "Legend.Text = 'mm'", "Legend.Visible = False", "Identifier = 'rain-2024'", "Style = 17"},
          [&](TCustomChartElement& e) {
              EXPECT_EQ(series(e).Title(), "Rain");
              EXPECT_FALSE(series(e).ShowInLegend());
@@ -205,6 +205,29 @@ struct AnswerCase {
     std::function<double(TTestSeries&)> ask;
     double empty, withPoints;  // the answer without points, and with the points (1,40) (2,10) (5,30)
 };
+
+TEST_F(ChartElementTest, LegendSettingsAreMadeOnDemandAndOldNamesStillRead)
+{
+    TCustomChartSeries fresh(nullptr);
+    EXPECT_TRUE(fresh.ShowInLegend());
+    EXPECT_EQ(fresh.LegendTitle(), "");
+    EXPECT_EQ(fresh.PeekLegend(), nullptr) << "asking makes nothing";
+
+    TCustomChartSeries old(nullptr);
+    ReadComponentText(old, "object Series1: TCustomChartSeries\r\n  ShowInLegend = False\r\n"
+                           "  LegendTitle = 'mm'\r\nend\r\n");
+    EXPECT_FALSE(old.ShowInLegend());
+    EXPECT_EQ(old.LegendTitle(), "mm");
+    ASSERT_NE(old.PeekLegend(), nullptr);
+    EXPECT_FALSE(old.PeekLegend()->Visible());
+
+    TCustomChartSeries copy(nullptr);
+    copy.Assign(&old);
+    EXPECT_EQ(copy.LegendTitle(), "mm");
+    copy.SetLegend(nullptr);
+    EXPECT_EQ(copy.PeekLegend(), nullptr);
+    EXPECT_TRUE(copy.ShowInLegend());
+}
 
 TEST_F(ChartElementTest, TheSeriesBaseAnswersTheChartsQuestionsFromItsData)
 {
