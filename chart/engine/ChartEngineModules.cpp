@@ -2,12 +2,16 @@
 
 #include "chart/engine/DuvPanel.h"
 #include "chart/engine/DuvProcs.h"
+#include "chart/engine/DuvShape.h"
+#include "chart/engine/DuvTextShape.h"
 #include "chart/engine/RuRazazi.h"
 
 void InitializeChartEngineModules()
 {
     DuvProcsInitialization();
     DuvPanelInitialization();
+    RegisterShapeClasses();
+    RegisterTextShapeClasses();
     RuRazaziInitialization();
 }
 

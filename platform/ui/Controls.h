@@ -9,6 +9,7 @@ QB_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDo
 using TShiftState = TSet<TShiftStateItem>;
 QB_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom)
 QB_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom)
+QB_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter)
 using TAnchors = TSet<TAnchorKind>;
 
 // Screen cursors by number; the program's own cursors have positive numbers.
