@@ -9,6 +9,7 @@
 // list (a stored axis index outside that list is a read error, never a guess).
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/core/Collection.h"
 
 class TChartTools;
+class TSeriesGroup;
 class TSeriesGroups;
 
 // ---------------------------------------------------------------- series lists
@@ -82,7 +84,7 @@ public:
     ~TChartSeriesList() override;
     TSeriesGroups& Groups() const { return *groups_; }
     // A new group in Groups with that name.
-    class TSeriesGroup* AddGroup(const std::string& name);
+    TSeriesGroup* AddGroup(const std::string& name);
 
 private:
     std::unique_ptr<TSeriesGroups> groups_;

@@ -440,6 +440,23 @@ TEST_F(ListsTest, ToolsJoinAndLeaveTheirChartsLists)
     delete created;
 }
 
+TEST_F(ListsTest, AChartThatGoesTakesItsToolsOutOfTheLists)
+{
+    for (bool listFirst : {false, true}) {
+        SCOPED_TRACE(listFirst ? "the list goes first" : "the chart goes first");
+        auto* chart = new TCustomAxisPanel(nullptr);
+        auto list = std::make_unique<TChartTools>(chart);
+        list->CreateTool(TDuvCustomTool::StaticClass());
+        list->CreateTool(TDuvCustomToolSeries::StaticClass());
+        ASSERT_EQ(chart->ComponentCount(), 2);
+        if (listFirst) list.reset();
+        delete chart;  // frees the tools it owns
+        if (list) {
+            EXPECT_EQ(list->Count(), 0);
+        }
+    }
+}
+
 class TTestAnimation : public TDuvCustomAnimation {
     QB_CLASS(TTestAnimation, TDuvCustomAnimation)
 public:
