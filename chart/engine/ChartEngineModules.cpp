@@ -5,6 +5,8 @@
 #include "chart/engine/DuvShape.h"
 #include "chart/engine/DuvTextShape.h"
 #include "chart/engine/RuRazazi.h"
+#include "chart/engine/RuRazaziLists.h"
+#include "chart/engine/RuRazaziSelect.h"
 
 void InitializeChartEngineModules()
 {
@@ -13,6 +15,8 @@ void InitializeChartEngineModules()
     RegisterShapeClasses();
     RegisterTextShapeClasses();
     RuRazaziInitialization();
+    RuRazaziListsInitialization();
+    RuRazaziSelectInitialization();
 }
 
 void FinalizeChartEngineModules()

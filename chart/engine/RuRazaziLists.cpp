@@ -1,0 +1,527 @@
+#include "chart/engine/RuRazaziLists.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "chart/engine/AxisPanel.h"
+#include "chart/engine/DuvProcs.h"
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentWriter.h"
+
+// ---------------------------------------------------------------- series lists
+
+bool TSeriesEnumerator::MoveNext()
+{
+    if (Index >= List.Count() - 1) return false;
+    ++Index;
+    return true;
+}
+
+TCustomChartSeries* TSeriesEnumerator::Current() const { return List.GetSeries(Index); }
+
+int TCustomSeriesList::Add(TCustomChartSeries* series)
+{
+    items_.push_back(series);
+    return Count() - 1;
+}
+
+void TCustomSeriesList::Insert(int index, TCustomChartSeries* series)
+{
+    items_.insert(items_.begin() + index, series);
+}
+
+int TCustomSeriesList::IndexOf(const TCustomChartSeries* series) const
+{
+    const auto it = std::find(items_.begin(), items_.end(), series);
+    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+int TCustomSeriesList::Remove(const TCustomChartSeries* series)
+{
+    const int index = IndexOf(series);
+    if (index >= 0) Delete(index);
+    return index;
+}
+
+void TCustomSeriesList::Delete(int index) { items_.erase(items_.begin() + index); }
+
+void TCustomSeriesList::ClearAll()
+{
+    TSeriesEnumerator e = GetEnumerator();
+    while (e.MoveNext()) e.Current()->ClearPoints();
+}
+
+TCustomChartSeries* TCustomSeriesList::SeriesAtPixel(int x, int y, int& index) const
+{
+    // Later series are drawn over earlier ones.
+    for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
+        TCustomChartSeries* series = *it;
+        if (!series->Active()) continue;
+        index = series->PointAtScreen(x, y);
+        if (index != -1) return series;
+    }
+    index = -1;
+    return nullptr;
+}
+
+bool TCustomSeriesList::AllActive() const
+{
+    return std::all_of(items_.begin(), items_.end(), [](const TCustomChartSeries* s) { return s->Active(); });
+}
+
+void TCustomSeriesList::SetAllActive(bool value)
+{
+    for (TCustomChartSeries* series : items_) series->SetActive(value);
+}
+
+TChartSeriesList::TChartSeriesList(TCustomAxisPanel* owner)
+    : TCustomSeriesList(owner), groups_(std::make_unique<TSeriesGroups>(owner))
+{
+}
+
+TChartSeriesList::~TChartSeriesList() = default;
+
+TSeriesGroup* TChartSeriesList::AddGroup(const std::string& name)
+{
+    TSeriesGroup* group = groups_->Add();
+    group->Name = name;
+    return group;
+}
+
+// ---------------------------------------------------------------- series groups
+
+namespace {
+
+TCustomAxisPanel* ChartOfCollection(const TCollection* collection)
+{
+    return collection ? dynamic_cast<TCustomAxisPanel*>(collection->GetOwner()) : nullptr;
+}
+
+}  // namespace
+
+TSeriesGroup::TSeriesGroup(TCollection* collection)
+    : TCollectionItem(collection), series_(ChartOfCollection(collection))
+{
+    Name = "Group" + std::to_string(collection ? collection->Count() : 0);
+}
+
+void TSeriesGroup::DeclareProperties(TPropertyDeclarer<TSeriesGroup>& p)
+{
+    p.String("Name", &TSeriesGroup::Name);
+    p.Enum("Active", &TSeriesGroup::GetActive, &TSeriesGroup::SetActive).Default(gaYes);
+}
+
+TSeriesGroupActive TSeriesGroup::GetActive() const
+{
+    int active = 0;
+    for (const TCustomChartSeries* series : series_)
+        if (series->Active()) ++active;
+    if (active == 0) return gaNo;
+    return active == series_.Count() ? gaYes : gaSome;
+}
+
+void TSeriesGroup::SetActive(TSeriesGroupActive value)
+{
+    if (value == gaSome || value == GetActive()) return;
+    series_.SetAllActive(value == gaYes);
+}
+
+void TSeriesGroup::ResolvePendingSeries(const TCustomSeriesList& all)
+{
+    series_.Clear();
+    for (const std::string& text : PendingSeries) {
+        int index = -1;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+        // A position that names no series of the chart is dropped, never kept dangling.
+        if (error != std::errc() || end != text.data() + text.size() || index < 0 || index >= all.Count()) continue;
+        series_.Add(all.GetSeries(index));
+    }
+    PendingSeries.clear();
+}
+
+void TSeriesGroup::Assign(const TPersistent* source)
+{
+    const auto* group = dynamic_cast<const TSeriesGroup*>(source);
+    if (!group) {
+        TCollectionItem::Assign(source);
+        return;
+    }
+    Name = group->Name;
+    series_.Assign(group->series_);
+}
+
+void TSeriesGroup::DefineProperties(TFiler& filer)
+{
+    TCollectionItem::DefineProperties(filer);
+    filer.DefineProperty(
+        "Series",
+        [this](TReader& reader) {
+            PendingSeries.clear();
+            reader.ReadListBegin();
+            while (!reader.EndOfList()) PendingSeries.push_back(reader.ReadString());
+            reader.ReadListEnd();
+        },
+        [this](TWriter& writer) {
+            writer.WriteListBegin();
+            for (const TCustomChartSeries* series : series_) writer.WriteString(std::to_string(series->GetSeriesIndex()));
+            writer.WriteListEnd();
+        },
+        series_.Count() > 0);
+}
+
+TSeriesGroups::TSeriesGroups(TCustomAxisPanel* chart) : TCollection(TSeriesGroup::StaticClass(), chart), chart_(chart) {}
+
+int TSeriesGroups::GroupOfSeries(const TCustomChartSeries* series) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (GetGroup(i)->Series().IndexOf(series) >= 0) return i;
+    return -1;
+}
+
+void TSeriesGroups::ResolvePendingSeries(const TCustomSeriesList& all)
+{
+    for (int i = 0; i < Count(); ++i) GetGroup(i)->ResolvePendingSeries(all);
+}
+
+// ---------------------------------------------------------------- tools
+
+namespace {
+
+TChartToolListLookup& ToolListLookup()
+{
+    static TChartToolListLookup lookup;
+    return lookup;
+}
+
+TChartAxisLookup& AxisLookup()
+{
+    static TChartAxisLookup lookup;
+    return lookup;
+}
+
+}  // namespace
+
+void InstallChartToolListLookup(TChartToolListLookup lookup) { ToolListLookup() = std::move(lookup); }
+
+void InstallChartAxisLookup(TChartAxisLookup lookup) { AxisLookup() = std::move(lookup); }
+
+const TChartAxisLookup& ChartAxisLookup() { return AxisLookup(); }
+
+TDuvCustomTool::TDuvCustomTool(TComponent* owner) : TCustomChartElement(owner) {}
+
+TDuvCustomTool::~TDuvCustomTool()
+{
+    if (ParentChart()) SetParentChart(nullptr);
+    if (list_) list_->Remove(this);
+}
+
+void TDuvCustomTool::HandleChartEvent(int) {}
+void TDuvCustomTool::HandleMouseEvent(int, TMouseButton, TShiftState, int, int) {}
+void TDuvCustomTool::HandleDragEvent(int, TObject*, bool&, int, int) {}
+void TDuvCustomTool::HandleKeyEvent(int, int&, TShiftState, char&) {}
+void TDuvCustomTool::HandleSeriesEvent(int, TCustomChartSeries*) {}
+void TDuvCustomTool::HandleMouseWheel(int, int, int, int) {}
+
+TChartTools* TDuvCustomTool::ChartListOf(TCustomAxisPanel* chart) const
+{
+    return chart && ToolListLookup() ? ToolListLookup()(chart, false) : nullptr;
+}
+
+void TDuvCustomTool::SetParentChart(TCustomAxisPanel* value)
+{
+    TCustomAxisPanel* old = ParentChart();
+    if (value == old) return;
+    if (old) {
+        if (list_ && list_->Chart == old) list_->Remove(this);
+        if (!value && !old->HasState(csDestroying)) old->Invalidate();
+    }
+    TCustomChartElement::SetParentChart(value);
+    if (value)
+        if (TChartTools* list = ChartListOf(value)) list->Append(this);
+}
+
+void TDuvCustomToolSeries::SetSeries(TCustomChartSeries* value)
+{
+    if (value == series_) return;
+    if (series_) series_->RemoveFreeNotification(this);
+    series_ = value;
+    if (series_) series_->FreeNotification(this);
+}
+
+TChartAxis* TDuvCustomToolSeries::GetHorizAxis() const { return series_ ? series_->HorizAxisObject() : nullptr; }
+
+TChartAxis* TDuvCustomToolSeries::GetVertAxis() const { return series_ ? series_->VertAxisObject() : nullptr; }
+
+void TDuvCustomToolSeries::Assign(const TPersistent* source)
+{
+    if (const auto* tool = dynamic_cast<const TDuvCustomToolSeries*>(source)) series_ = tool->series_;
+    TDuvCustomTool::Assign(source);
+}
+
+void TDuvCustomToolSeries::Notification(TComponent* component, TOperation operation)
+{
+    // The series is already past its own parts: only forget it.
+    if (operation == TOperation::opRemove && component == series_) series_ = nullptr;
+    TDuvCustomTool::Notification(component, operation);
+}
+
+int CheckedAxisIndex(std::int64_t stored, int axisCount)
+{
+    if (stored < 0 || stored >= axisCount)
+        throw EReadError("Invalid AxisID " + std::to_string(stored) + ": the chart has " + std::to_string(axisCount) +
+                         " axes");
+    return static_cast<int>(stored);
+}
+
+void TDuvCustomToolAxis::SetAxis(TChartAxis* value)
+{
+    const TChartAxisLookup& lookup = ChartAxisLookup();
+    auto chartOf = [&](const TChartAxis* axis) -> TCustomAxisPanel* {
+        return axis && lookup.ChartOf ? lookup.ChartOf(axis) : nullptr;
+    };
+    if (value == axis_ && (!axis_ || chartOf(axis_) == ParentChart())) return;
+    axis_ = value;
+    SetParentChart(chartOf(value));
+    RequestRepaint();
+}
+
+void TDuvCustomToolAxis::Assign(const TPersistent* source)
+{
+    if (const auto* tool = dynamic_cast<const TDuvCustomToolAxis*>(source)) axis_ = tool->axis_;
+    TDuvCustomTool::Assign(source);
+}
+
+void TDuvCustomToolAxis::DefineProperties(TFiler& filer)
+{
+    TDuvCustomTool::DefineProperties(filer);
+    const TChartAxisLookup& lookup = ChartAxisLookup();
+    const int index = axis_ && lookup.IndexOf ? lookup.IndexOf(axis_) : -1;
+    filer.DefineProperty(
+        "AxisID",
+        [this](TReader& reader) {
+            const std::int64_t stored = reader.ReadInteger();
+            TCustomAxisPanel* chart = ParentChart();
+            if (!chart) return;
+            const TChartAxisLookup& axes = ChartAxisLookup();
+            const int count = axes.Count ? axes.Count(chart) : 0;
+            SetAxis(axes.Axis(chart, CheckedAxisIndex(stored, count)));
+        },
+        [index](TWriter& writer) { writer.WriteInteger(index); }, index >= 0);
+}
+
+std::string TDuvCustomAnimation::DescriptiveName() const
+{
+    if (!Name().empty()) return Name();
+    std::string description = GetDescription();
+    return description.empty() ? ClassName() : description;
+}
+
+TChartTools* TDuvCustomAnimation::ChartListOf(TCustomAxisPanel* chart) const
+{
+    return chart && ToolListLookup() ? ToolListLookup()(chart, true) : nullptr;
+}
+
+TChartTools::~TChartTools()
+{
+    for (TDuvCustomTool* tool : items_)
+        if (tool->list_ == this) tool->list_ = nullptr;
+}
+
+int TChartTools::IndexOf(const TDuvCustomTool* tool) const
+{
+    const auto it = std::find(items_.begin(), items_.end(), tool);
+    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+void TChartTools::Append(TDuvCustomTool* tool)
+{
+    if (!tool || IndexOf(tool) >= 0) return;
+    // A tool is in one list at a time.
+    if (tool->list_ && tool->list_ != this) tool->list_->Remove(tool);
+    items_.push_back(tool);
+    tool->list_ = this;
+}
+
+void TChartTools::Remove(TDuvCustomTool* tool)
+{
+    items_.erase(std::remove(items_.begin(), items_.end(), tool), items_.end());
+    if (tool && tool->list_ == this) tool->list_ = nullptr;
+}
+
+TDuvCustomTool* TChartTools::AddTool(TDuvCustomTool* tool)
+{
+    if (Chart) tool->SetParentChart(Chart);
+    // Joining the chart appends it when the chart's lists are this one; a list of its own still gets it.
+    if (IndexOf(tool) < 0) Append(tool);
+    return tool;
+}
+
+TDuvCustomTool* TChartTools::CreateTool(const TClassInfo& toolClass)
+{
+    if (!toolClass.InheritsFrom(TDuvCustomTool::StaticClass()))
+        throw EComponentError("Class " + toolClass.Name() + " is not a tool class");
+    auto* tool = static_cast<TDuvCustomTool*>(toolClass.Create(Chart));
+    return AddTool(tool);
+}
+
+void TChartTools::Clear()
+{
+    while (!items_.empty()) {
+        TDuvCustomTool* tool = items_.back();
+        Remove(tool);
+        delete tool;
+    }
+}
+
+bool TChartTools::Cancelled() const { return Chart && Chart->MouseCancelled; }
+
+std::vector<TDuvCustomTool*> TChartTools::ActiveTools() const
+{
+    std::vector<TDuvCustomTool*> tools;
+    for (TDuvCustomTool* tool : items_)
+        if (tool->Active()) tools.push_back(tool);
+    return tools;
+}
+
+void TChartTools::BroadcastChartEvent(int code) const
+{
+    for (TDuvCustomTool* tool : ActiveTools()) tool->HandleChartEvent(code);
+}
+
+void TChartTools::BroadcastMouseEvent(int kind, TMouseButton button, TShiftState shift, int x, int y) const
+{
+    for (TDuvCustomTool* tool : ActiveTools()) {
+        tool->HandleMouseEvent(kind, button, shift, x, y);
+        if (Cancelled()) break;
+    }
+}
+
+void TChartTools::BroadcastDragEvent(int kind, TObject* source, bool& accept, int x, int y) const
+{
+    for (TDuvCustomTool* tool : ActiveTools()) tool->HandleDragEvent(kind, source, accept, x, y);
+}
+
+void TChartTools::BroadcastKeyEvent(int kind, int& key, TShiftState shift, char& keyChar) const
+{
+    for (TDuvCustomTool* tool : ActiveTools()) tool->HandleKeyEvent(kind, key, shift, keyChar);
+}
+
+void TChartTools::BroadcastMouseWheel(int kind, int wheelDelta, int x, int y) const
+{
+    for (TDuvCustomTool* tool : ActiveTools()) {
+        tool->HandleMouseWheel(kind, wheelDelta, x, y);
+        if (Cancelled()) break;
+    }
+}
+
+void TChartTools::BroadcastSeriesEvent(int code, TCustomChartSeries* series) const
+{
+    for (TDuvCustomTool* tool : ActiveTools()) tool->HandleSeriesEvent(code, series);
+}
+
+void TChartTools::ForgetSeries(const TCustomChartSeries* series) const
+{
+    for (TDuvCustomTool* tool : items_)
+        if (auto* seriesTool = dynamic_cast<TDuvCustomToolSeries*>(tool); seriesTool && seriesTool->Series() == series)
+            seriesTool->SetSeries(nullptr);
+}
+
+void TChartTools::ForgetAxis(const TChartAxis* axis) const
+{
+    for (TDuvCustomTool* tool : items_)
+        if (auto* axisTool = dynamic_cast<TDuvCustomToolAxis*>(tool); axisTool && axisTool->Axis() == axis)
+            axisTool->StoreAxis(nullptr);
+}
+
+// ---------------------------------------------------------------- series sources
+
+TDuvSeriesSource::TDuvSeriesSource(TComponent* owner) : TComponent(owner) {}
+
+TDuvSeriesSource::~TDuvSeriesSource()
+{
+    // Freeing the source leaves the series' points as they are.
+    active_ = false;
+    if (series_) {
+        series_->RemoveFreeNotification(this);
+        series_->RemoveDataSource(this);
+    }
+}
+
+void TDuvSeriesSource::SetActive(bool value)
+{
+    if (value == active_) return;
+    if (series_) {
+        if (value) {
+            if (!HasState(csLoading)) LoadData();
+        } else if (!HasState(csDestroying) && !series_->HasState(csDestroying)) {
+            series_->ClearPoints();
+        }
+    }
+    active_ = value;
+}
+
+void TDuvSeriesSource::SetSeries(TCustomChartSeries* value)
+{
+    if (value == series_) return;
+    Close();
+    TCustomChartSeries* old = series_;
+    if (old) old->RemoveFreeNotification(this);
+    series_ = value;
+    if (series_) {
+        series_->FreeNotification(this);
+        series_->AddDataSource(this);
+    } else if (old) {
+        old->RemoveDataSource(this);
+    }
+}
+
+bool TDuvSeriesSource::IsSourceOf(const TCustomChartSeries* series) const
+{
+    if (!series || series->DataSourceCount() == 0) return false;
+    const TComponent* first = series->DataSource(0);
+    return first && first->ClassName() == ClassName();
+}
+
+void TDuvSeriesSource::Close()
+{
+    if (HasState(csLoading | csDestroying)) return;
+    SetActive(false);
+}
+
+void TDuvSeriesSource::RefreshIfActive()
+{
+    if (active_ && !HasState(csLoading)) LoadData();
+}
+
+void TDuvSeriesSource::Loaded()
+{
+    TComponent::Loaded();
+    RefreshIfActive();
+}
+
+void TDuvSeriesSource::Notification(TComponent* component, TOperation operation)
+{
+    // The series is already past its own parts: only forget it.
+    if (operation == TOperation::opRemove && component == series_) {
+        series_ = nullptr;
+        active_ = false;
+    }
+    TComponent::Notification(component, operation);
+}
+
+std::vector<const TClassInfo*>& SeriesSourceClasses()
+{
+    static std::vector<const TClassInfo*> classes;
+    return classes;
+}
+
+// ---------------------------------------------------------------- module
+
+void RuRazaziListsInitialization()
+{
+    for (const TClassInfo* info : {&TSeriesGroup::StaticClass(), &TSeriesGroups::StaticClass(),
+                                   &TDuvCustomTool::StaticClass(), &TDuvCustomToolSeries::StaticClass(),
+                                   &TDuvCustomToolAxis::StaticClass(), &TDuvCustomAnimation::StaticClass(),
+                                   &TDuvSeriesSource::StaticClass()})
+        RegisterClassForStreaming(*info);
+}
