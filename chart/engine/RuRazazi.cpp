@@ -338,7 +338,7 @@ void TCustomChartSeries::SwapPoints(int i, int j)
     if (labels_.Count() > 0) labels_.Exchange(i, j);
 }
 
-void TCustomChartSeries::GetLegendText(int index, TLegendTextStyle, std::string& text) const
+void TCustomChartSeries::BuildMarkText(int index, TLegendTextStyle, std::string& text) const
 {
     text = labels_.GetLabelText(index);
 }
@@ -363,4 +363,52 @@ void RuRazaziInitialization()
 {
     RegisterClassForStreaming(TCustomChartElement::StaticClass());
     RegisterClassForStreaming(TCustomChartSeries::StaticClass());
+}
+
+bool TCustomChartSeries::XValuesNeedStoring() const
+{
+    const TChartValueList* x = XValues();
+    if (!x) return false;
+    for (int i = 0; i < x->Count(); ++i)
+        if (x->GetValueAt(i) != i) return true;
+    return false;
+}
+
+bool TCustomChartSeries::LabelsNeedStoring() const
+{
+    for (int i = 0; i < labels_.Count(); ++i)
+        if (!labels_.GetLabelText(i).empty()) return true;
+    return false;
+}
+
+void TCustomChartSeries::SetDataSource(TComponent* source)
+{
+    while (DataSourceCount() > 0) {
+        const int before = DataSourceCount();
+        RemoveDataSource(DataSource(0));
+        if (DataSourceCount() == before) break;  // a series that cannot let go keeps it
+    }
+    if (source) AddDataSource(source);
+}
+
+void TCustomChartSeries::AddLinkedSeries(TCustomChartSeries* series)
+{
+    if (series && std::find(linkedSeries_.begin(), linkedSeries_.end(), series) == linkedSeries_.end())
+        linkedSeries_.push_back(series);
+}
+
+void TCustomChartSeries::RemoveLinkedSeries(TCustomChartSeries* series) { std::erase(linkedSeries_, series); }
+
+void TCustomChartSeries::ResumeUpdates()
+{
+    if (SuspendCount > 0) --SuspendCount;
+}
+
+std::string SeriesTitleOrName(const TCustomChartSeries& series, bool clean)
+{
+    std::string text = series.Title().empty() ? series.GetDisplayTitle() : series.Title();
+    if (clean)
+        for (char& c : text)
+            if (c == '\r' || c == '\n' || c == 6) c = ' ';
+    return text;
 }

@@ -21,6 +21,7 @@
 
 class TCustomAxisPanel;
 class TChartAxis;
+class TDuvSelected;
 
 QB_ENUM(THorizAxis, aTopAxis, aBottomAxis, aBothHorizAxis, aCustomHorizAxis)
 QB_ENUM(TVertAxis, aLeftAxis, aRightAxis, aBothVertAxis, aCustomVertAxis)
@@ -210,7 +211,19 @@ public:
     virtual void PageIndexRange(int& first, int& last);
     bool HasAnyLabel() const { return labels_.Count() > 0; }
     virtual bool SkipsGaps() const { return false; }
+    // A point is null when its colour is clNone; the base keeps no point colours.
+    virtual bool IsNullPoint(int) const { return false; }
     virtual void ClearPoints();
+    // What the series' stored data must hold: X values other than 0, 1, 2 ..., points with a
+    // colour of their own, labels.
+    virtual bool XValuesNeedStoring() const;
+    virtual bool PointColorsNeedStoring() const { return false; }
+    virtual bool LabelsNeedStoring() const;
+    // The chart fills a series without data, source or function with samples while designing,
+    // which this program never does; series types make their own samples.
+    virtual void FillSampleValues(int) {}
+    virtual int DefaultSampleCount() const { return 25; }
+    bool InDesignMode() const { return false; }
     // Exchanges points i and j in every per-point list.
     virtual void SwapPoints(int i, int j);
 
@@ -225,10 +238,14 @@ public:
     virtual int LegendToPointIndex(int legendIndex) const { return legendIndex; }
     virtual TColor GetLegendItemColor(int index) const { return GetPointColor(index); }
     // A value's legend text: its two columns are split by character 6.
-    virtual void GetLegendText(int index, TLegendTextStyle style, std::string& text) const;
+    virtual void BuildMarkText(int index, TLegendTextStyle style, std::string& text) const;
     virtual void PrepareLegendCanvas(int, TColor&, TBrushStyle&) {}
     virtual void DrawLegendItemSymbol(int index, const TRect& rect) { PaintLegendSymbol(index, rect); }
     virtual void PaintLegendSymbol(int, const TRect&) {}
+    // Copies the look of another series; series types copy what they have.
+    virtual void AssignFormat(const TCustomChartSeries*) {}
+    // The hover and selection highlight, none in the base (data series make theirs on first read).
+    virtual TDuvSelected* GetSelected() { return nullptr; }
 
     // ---- marks: what the chart asks about the series' point marks
     virtual bool HasMarks() const { return false; }
@@ -262,6 +279,20 @@ public:
     virtual void AddDataSource(TComponent* source);
     virtual void RemoveDataSource(TComponent*) {}
     virtual bool CanUseAsSource(const TComponent*) const { return false; }
+    // The one data source (none removes them all), and the first one.
+    void SetDataSource(TComponent* source);
+    TComponent* GetDataSource() const { return DataSourceCount() > 0 ? DataSource(0) : nullptr; }
+    // Refills from a source series.
+    virtual void LoadFromSourceSeries(TCustomChartSeries*) {}
+    // The series that use this one as a data source; each listed once.
+    const std::vector<TCustomChartSeries*>& GetLinkedSeries() const { return linkedSeries_; }
+    void AddLinkedSeries(TCustomChartSeries* series);
+    void RemoveLinkedSeries(TCustomChartSeries* series);
+    // Batches changes: refilling and notifications wait until the last resume.
+    void SuspendUpdates() { ++SuspendCount; }
+    void ResumeUpdates();
+    bool UpdatesSuspended() const { return SuspendCount > 0; }
+    int SuspendCount = 0;
     virtual void RefreshFromSources() {}
     // Recalculates from a function that needs no source.
     virtual void RefreshWithoutSources() {}
@@ -275,10 +306,14 @@ public:
 private:
     std::string title_;
     std::unique_ptr<TSeriesLegend> legend_;
+    std::vector<TCustomChartSeries*> linkedSeries_;
     THorizAxis horizAxis_ = aBottomAxis;
     TVertAxis vertAxis_ = aLeftAxis;
     TChartValueLists valueLists_;
     TLabelsList labels_{this};
 };
+
+// The title, else the display title; clean turns line breaks and the legend column mark into blanks.
+std::string SeriesTitleOrName(const TCustomChartSeries& series, bool clean);
 
 void RuRazaziInitialization();

@@ -294,6 +294,19 @@ TEST_F(ChartElementTest, TheSeriesBaseAnswersTheChartsQuestionsFromItsData)
          0, 0},
         {"axis value list", [](TTestSeries& s) { return s.GetAxisValueList(nullptr) != nullptr; }, 0, 0},
         {"display title is the name", [](TTestSeries& s) { return s.GetDisplayTitle() == "Series1"; }, 1, 1},
+        // The test series' X values are 1, 3, 5 and it has labels.
+        {"XValuesNeedStoring", [](TTestSeries& s) { return s.XValuesNeedStoring(); }, 0, 1},
+        {"LabelsNeedStoring", [](TTestSeries& s) { return s.LabelsNeedStoring(); }, 0, 1},
+        {"IsNullPoint", [](TTestSeries& s) { return s.IsNullPoint(0); }, 0, 0},
+        {"DefaultSampleCount", [](TTestSeries& s) { return s.DefaultSampleCount(); }, 25, 25},
+        {"GetSelected", [](TTestSeries& s) { return s.GetSelected() != nullptr; }, 0, 0},
+        {"title or name, cleaned",
+         [](TTestSeries& s) {
+             const bool named = SeriesTitleOrName(s, true) == "Series1";
+             s.SetTitle("Rain\r\nfall");
+             return named && SeriesTitleOrName(s, true) == "Rain  fall" && SeriesTitleOrName(s, false) == "Rain\r\nfall";
+         },
+         1, 1},
     };
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -307,6 +320,31 @@ TEST_F(ChartElementTest, TheSeriesBaseAnswersTheChartsQuestionsFromItsData)
         series.AddXY(2, 10, "", clBlue);
         EXPECT_EQ(c.ask(series), c.withPoints);
     }
+}
+
+TEST_F(ChartElementTest, DependentSeriesAreListedOnceAndUpdatesNest)
+{
+    TTestSeries source, first, second;
+    source.AddLinkedSeries(&first);
+    source.AddLinkedSeries(&second);
+    source.AddLinkedSeries(&first);
+    EXPECT_EQ(source.GetLinkedSeries(), (std::vector<TCustomChartSeries*>{&first, &second}));
+    source.RemoveLinkedSeries(&first);
+    EXPECT_EQ(source.GetLinkedSeries(), (std::vector<TCustomChartSeries*>{&second}));
+
+    source.SuspendUpdates();
+    source.SuspendUpdates();
+    source.ResumeUpdates();
+    EXPECT_TRUE(source.UpdatesSuspended());
+    source.ResumeUpdates();
+    source.ResumeUpdates();  // one too many does not go below none
+    EXPECT_FALSE(source.UpdatesSuspended());
+    source.SuspendUpdates();
+    EXPECT_TRUE(source.UpdatesSuspended());
+
+    EXPECT_EQ(source.GetDataSource(), nullptr);
+    source.SetDataSource(nullptr);
+    EXPECT_EQ(source.DataSourceCount(), 0);
 }
 
 TEST_F(ChartElementTest, AutomaticSeriesTakeTheNextDepthSlotIn3D)
