@@ -5,6 +5,7 @@
 #include "chart/engine/DuvShape.h"
 #include "chart/engine/DuvTextShape.h"
 #include "chart/engine/RuRazazi.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/engine/RuRazaziSelect.h"
 
@@ -16,6 +17,7 @@ void InitializeChartEngineModules()
     RegisterTextShapeClasses();
     RuRazaziInitialization();
     RuRazaziListsInitialization();
+    RuRazaziAxisInitialization();
     RuRazaziSelectInitialization();
 }
 
