@@ -619,13 +619,17 @@ TEST_F(AxisTest, PanelWithCustomAxisAndSubAxisStreamsToTheSameText)
     sub->SetStartPosition(50);
     sub->SetLogarithmic(true);
     chart.TopAxis()->Grid()->SetZPosition(0);
+    // Maximum is read before Minimum: the ordering checks must not see the half-read range.
+    TChartAxis::CreateInChart(&chart)->SetRange(-10, -5);
     const std::string text = TextOf(chart);
     EXPECT_NE(text.find("SubAxes = <"), std::string::npos) << text;
 
     TAxisTestPanel copy;
     CopyByStream(chart, copy);
     EXPECT_EQ(TextOf(copy), text);
-    ASSERT_EQ(copy.AxesList().Count(), 7);
+    ASSERT_EQ(copy.AxesList().Count(), 8);
+    EXPECT_EQ(copy.AxesList().GetAxis(7)->Minimum(), -10);
+    EXPECT_EQ(copy.AxesList().GetAxis(7)->Maximum(), -5);
     TChartAxis* readCustom = copy.AxesList().GetAxis(6);
     ASSERT_EQ(readCustom->PeekSubAxes()->Count(), 1);
     TChartAxis* readSub = readCustom->PeekSubAxes()->GetAxis(0);
