@@ -279,6 +279,7 @@ void TChartAxis::Construct()
     ticksInner_ = std::make_unique<TTicks>(repaint);
     minorTicks_ = std::make_unique<TTicks>(repaint);
     labels_ = std::make_unique<TAxisLabels>(this);
+    items_ = std::make_unique<TAxisItems>(this);
     horiz_.Clamp = vert_.Clamp = active_.Clamp = &ClampPositions;
     SelectPositionCalculators();
 }
@@ -843,6 +844,7 @@ void TChartAxis::Assign(const TPersistent* source)
     auto& from = const_cast<TChartAxis&>(*other);
     AssignPublishedProperties(*this, from);
     labels_->Assign(other->labels_.get());
+    items_->CopyFrom(*other->items_);
     IsDepthAxis = other->IsDepthAxis;
     SetShape(other->shape_.get());
     SetSubAxes(other->subAxes_.get());

@@ -24,6 +24,7 @@ class TCustomChartSeries;
 class TChartAxis;
 class TChartAxes;
 class TChartCustomAxes;
+class TDuvSelected;
 
 // The limit of positions clamped for axis breaks (ClampPositions); set at start-up.
 extern int AxisPixelClampLimit;
@@ -195,6 +196,93 @@ private:
     std::unique_ptr<TAutomaticText> autoText_;
 };
 
+// ---------------------------------------------------------------- label items
+
+class TAxisItems;
+
+// One label of an axis: a custom label, or one the last drawing produced.
+class TAxisItem {
+public:
+    explicit TAxisItem(TAxisItems* owner) : owner_(owner) {}
+    ~TAxisItem();
+    TAxisItem(const TAxisItem&) = delete;
+    TAxisItem& operator=(const TAxisItem&) = delete;
+
+    double Value() const { return value_; }
+    void SetValue(double value);
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& value);
+    // Pixel along the axis, set when drawn.
+    int LabelPos = 0;
+    // The item's own format, made on first read (transparent).
+    TAxisLabelsFormat* GetFormat();
+    TAxisLabelsFormat* PeekFormat() const { return format_.get(); }
+    // The own format, else the list's shared one.
+    TAxisLabelsFormat* EffectiveFormat() const;
+    TAxisItems* Owner() const { return owner_; }
+
+private:
+    friend class TAxisItems;
+    TAxisItems* owner_;
+    double value_ = 0;
+    std::string text_;
+    std::unique_ptr<TAxisLabelsFormat> format_;
+};
+
+// The labels of an axis: custom ones (then AutomaticLabels is off for good) or those recorded by
+// the last label pass, which hover and clicks read.
+class TAxisItems {
+public:
+    explicit TAxisItems(TChartAxis* axis);
+    ~TAxisItems();
+    TAxisItems(const TAxisItems&) = delete;
+    TAxisItems& operator=(const TAxisItems&) = delete;
+
+    bool AutomaticLabels = true;
+    int Count() const { return static_cast<int>(items_.size()); }
+    TAxisItem* Item(int index) const { return items_[static_cast<std::size_t>(index)].get(); }
+    // A custom label: automatic labels are no longer produced.
+    TAxisItem* Add(const std::string& text, double value);
+    // A label the drawing produced; the mode stays as it is.
+    TAxisItem* AddInternal(const std::string& text, double value, int pos);
+    // Frees every item and repaints; the mode stays as it is.
+    void Clear();
+    // Forgets the labels of the last drawing without repainting.
+    void ClearRecorded() { items_.clear(); }
+    // The format and hover settings; the items too when the source holds custom labels.
+    void CopyFrom(const TAxisItems& source);
+    // The labels format shared by every item without its own.
+    TAxisLabelsFormat* Format() const;
+    // Hover look, made on first read: the shared format in a bold font.
+    TDuvSelected* GetSelected();
+    TDuvSelected* PeekSelected() const { return selected_.get(); }
+    int LineHeight = 0;
+    TChartAxis* Axis() const { return axis_; }
+    void Repaint() const;
+
+private:
+    TChartAxis* axis_;
+    std::vector<std::unique_ptr<TAxisItem>> items_;
+    std::unique_ptr<TDuvSelected> selected_;
+};
+
+// One label the label pass produced: its value, text, pixel along the axis and format.
+struct TAxisLabelEntry {
+    double Value = 0;
+    std::string Text;
+    // The value's pixel and where the text is anchored (moved by the labels' Position).
+    int Pixel = 0;
+    int Pos = 0;
+    // Series and point of a point label; none and -1 for value labels.
+    TCustomChartSeries* Series = nullptr;
+    int Index = -1;
+    // Set for custom labels, which keep their own format.
+    TAxisLabelsFormat* Format = nullptr;
+};
+
+// The next value of 1, 2, 5, 10, 20, 50 ... strictly above x (x > 0); an infinite x gives 1.
+double NextLabelStep(double x);
+
 // ---------------------------------------------------------------- the axis
 
 class TChartAxis;
@@ -205,6 +293,11 @@ using TAxisRangeHook = std::function<void(TChartAxis* axis, int index, bool flag
 using TAxisLabelValueHook = std::function<void(TChartAxis* axis, double& value, bool& skip)>;
 using TAxisDrawLineHook = std::function<void(TChartAxis* axis, int from, int to)>;
 using TAxisBeforeGridHook = std::function<void(TChartAxis* axis)>;
+// The chart's label events as the axis calls them: the text of a label may be changed (series
+// none and index -1 for value labels), and a handler may produce the label values itself.
+using TAxisGetLabelHook =
+    std::function<void(TChartAxis* axis, TCustomChartSeries* series, int index, std::string& text)>;
+using TAxisGetNextLabelHook = std::function<void(TChartAxis* axis, int labelIndex, double& value, bool& stop)>;
 
 // One direction of a conversion: base + sign * R((v - origin) * scale), chosen once per range
 // change. A zero range has scale 0 and base PixelCentre.
@@ -365,7 +458,10 @@ public:
     bool ExactDateTime() const { return exactDateTime_; }
     void SetExactDateTime(bool value) { Change(exactDateTime_, value); }
     TAxisLabels& Labels() const { return *labels_; }
+    TAxisItems& Items() const { return *items_; }
     TAxisDrawLabelEvent OnDrawLabel;
+    TAxisGetLabelHook OnGetAxisLabel;
+    TAxisGetNextLabelHook OnGetNextAxisLabel;
 
     // ---- what the drawing computes (read by labels, drawing, mouse and tools)
     double CurMinimum = 0, CurMaximum = 0, CurRange = 0;
@@ -400,8 +496,32 @@ public:
     void ApplyMarginsToRange(int left, int top, int right, int bottom);
     // Rounds the current ends to the label increment; the increments step brings it.
     void RoundRange();
-    // The label increment of the current range; 0 until label increments exist.
-    double IncrementFromLabelWidths() { return 0; }
+    // The label increment of the current range, from the widest label and the axis length.
+    double IncrementFromLabelWidths();
+
+    // ---- increments and labels
+    // The increment that fits at most maxLabels labels on the current range.
+    double LabelsIncrementFor(int maxLabels);
+    double DateTimeLabelsIncrement(int maxLabels);
+    double NumericLabelsIncrement(int maxLabels);
+    // LogarithmicBase to the nearest whole power of value.
+    double NearestLogPower(double value) const;
+    // Some active series drawn along this axis has no more than count points.
+    bool AnySeriesFewerPoints(int count) const;
+    // Pixels a value's label takes along the axis (1 when the grid ignores label sizes).
+    int LabelExtentOfValue(double value);
+    std::string FormatLabelValue(double value);
+    TAxisLabelStyle CalcAutoLabelStyle() const;
+    TAxisLabelStyle EffectiveLabelStyle() const;
+    // The widest label of the current range, for the labels band.
+    int WidestLabelWidth();
+    int WidestValueLabel();
+    int WidestEventLabel();
+    // A step of exact date-time axes, or NoDateTimeStep: which calendar steps the labels take.
+    int LabelDateTimeStep(double increment) const;
+    // The label pass without painting: ticks into TickPositions, automatic labels recorded in
+    // Items, and every label to paint in the order produced.
+    std::vector<TAxisLabelEntry> CalcLabels();
     // A date-time value list of the first active series that shows one on the topmost master.
     bool ShowsDateTime() const;
     // Chooses the conversion functions (depth, logarithmic, fast or guarded linear).
@@ -449,6 +569,21 @@ private:
     void UpdateConversions();
     void ChangeMinMax(double& field, double value);
     void AddAxisOffsets(int& minSide, int& maxSide) const;
+    // Label pass pieces (RuRazaziLabels.cpp).
+    struct TLabelPass;
+    void CustomLabels(TLabelPass& pass);
+    void LinearLabels(TLabelPass& pass, double increment);
+    void LogLabels(TLabelPass& pass);
+    void EventLabels(TLabelPass& pass, double increment);
+    void SeriesTitleLabels(TLabelPass& pass);
+    void PointLabels(TLabelPass& pass, TAxisLabelStyle style);
+    bool StepLabelValue(double& value, int step, double increment) const;
+    void LabelAtValue(TLabelPass& pass, double value);
+    void PlaceLabel(TLabelPass& pass, int pixel, double value, const std::string& text, TCustomChartSeries* series,
+                    int index, TAxisLabelsFormat* format);
+    std::string SeriesLabelOf(TCustomChartSeries* series, int index, TAxisLabelStyle style, double& value);
+    void MeasureLabel(const std::string& text, int& width, int& lines);
+    bool LabelRunsAcross() const;
 
     TCustomAxisPanel* chart_ = nullptr;
     bool automatic_ = true, automaticMaximum_ = true, automaticMinimum_ = true;
@@ -482,6 +617,7 @@ private:
     std::string dateTimeFormat_;
     bool exactDateTime_ = true;
     std::unique_ptr<TAxisLabels> labels_;
+    std::unique_ptr<TAxisItems> items_;
     int calcKind_ = 0;
     TAxisConversion horiz_, vert_, active_;
 };
@@ -503,6 +639,9 @@ public:
 private:
     bool labelsAsSeriesTitles_ = true;
 };
+
+// The increment for labels of size pixels along the axis, with the labels' separation added.
+double IncrementForLabelSize(TChartAxis* axis, int size);
 
 // Widens the axis' current range so that the margins (pixels; left and right on a horizontal
 // axis, top and bottom on a vertical one) stay free while the data keeps its place.
