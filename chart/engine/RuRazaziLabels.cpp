@@ -619,7 +619,9 @@ void TChartAxis::LogLabels(TLabelPass& pass)
     }
     if (powers) {
         bool any = false;
-        for (double v = start; AtMost(v, CurMaximum) && std::isfinite(v); v *= base)
+        // A base barely above 1 would take billions of steps across a wide range.
+        int count = 0;
+        for (double v = start; AtMost(v, CurMaximum) && std::isfinite(v) && count < 10000; v *= base, ++count)
             if (AtLeast(v, CurMinimum)) {
                 LabelAtValue(pass, v);
                 any = true;
@@ -673,9 +675,8 @@ void TChartAxis::SeriesTitleLabels(TLabelPass& pass)
         const double value = CurMaximum - k - 0.5;
         const int pixel = ValueToPixel(value);
         if (!tickOnLabelsOnly_) TickPositions.push_back(pixel);
-        if (!pass.Visible) continue;
+        if (!pass.Visible || k < 0 || k >= static_cast<double>(legend.size())) continue;
         const int index = static_cast<int>(k);
-        if (k < 0 || index >= static_cast<int>(legend.size())) continue;
         std::string text = SeriesTitleOrName(*legend[static_cast<std::size_t>(index)], true);
         if (OnGetAxisLabel) OnGetAxisLabel(this, nullptr, index, text);
         PlaceLabel(pass, pixel, value, text, nullptr, index, nullptr);
