@@ -411,7 +411,7 @@ TEST_F(LabelsTest, AutomaticStyleFromTheSeries)
     }
 }
 
-// Point labels 2 pixels apart overlap unless the separation test is off.
+// Point labels closer than their width overlap unless the separation test is off.
 TEST_F(LabelsTest, OverlappingPointLabelsSkippedWithSeparation)
 {
     struct Case {
@@ -419,10 +419,12 @@ TEST_F(LabelsTest, OverlappingPointLabelsSkippedWithSeparation)
         bool trim;
         std::vector<std::string> texts;
     };
-    const Case cases[] = {{0, false, {"aaaa", "bbbb", "cccc"}},
-                          {10, false, {"aaaa", "cccc"}},
-                          {10, true, {"aaaa", "cccc"}}};
-    AddSeries({1, 1.02, 2}, {"aaaa", "bbbb", "cccc"});
+    // At 100, 102, 120 and 200 pixels; "aaaa" with 10 % reaches 84..116, so "cccc" at 120
+    // (104..136) overlaps it and only its last letter fits, touching at 116.
+    const Case cases[] = {{0, false, {"aaaa", "bbbb", "cccc", "dddd"}},
+                          {10, false, {"aaaa", "dddd"}},
+                          {10, true, {"aaaa", "c", "dddd"}}};
+    AddSeries({1, 1.02, 1.2, 2}, {"aaaa", "bbbb", "cccc", "dddd"});
     TChartAxis& axis = Bottom();
     axis.Labels().SetStyle(talText);
     for (const Case& c : cases) {
@@ -451,6 +453,49 @@ TEST_F(LabelsTest, CustomLabelsReplaceAutomaticOnes)
     axis.Items().Clear();
     EXPECT_FALSE(axis.Items().AutomaticLabels);
     EXPECT_TRUE(axis.CalcLabels().empty());
+}
+
+// The depth axis labels its slots with the titles of the series in the legend, front first.
+TEST_F(LabelsTest, DepthAxisShowsSeriesTitles)
+{
+    panel_.DepthWidth = 100;
+    AddSeries({1}).SetTitle("first");
+    AddSeries({2}).SetTitle("second");
+    TChartAxis& depth = *panel_.DepthAxis();
+    EXPECT_EQ(depth.CalcAutoLabelStyle(), talText);
+    depth.CurMinimum = 0;
+    depth.CurMaximum = 2;
+    depth.CalcPixelRange();
+    std::vector<int> indexes;
+    depth.OnGetAxisLabel = [&](TChartAxis*, TCustomChartSeries* series, int index, std::string& text) {
+        EXPECT_EQ(series, nullptr);
+        // Value texts measured for the increment come with -1.
+        if (index >= 0) indexes.push_back(index);
+        text += "!";
+    };
+    const std::vector<TAxisLabelEntry> labels = depth.CalcLabels();
+    EXPECT_EQ(Texts(labels), (std::vector<std::string>{"first!", "second!"}));
+    ExpectNear(Values(labels), {1.5, 0.5}, "slot centres");
+    EXPECT_EQ(indexes, (std::vector<int>{0, 1}));
+    depth.OnGetAxisLabel = nullptr;
+}
+
+// A copy takes custom labels along; an automatic source leaves custom labels custom.
+TEST_F(LabelsTest, CopiedAxisKeepsCustomLabels)
+{
+    TChartAxis& source = Bottom();
+    TChartAxis& target = *panel_.TopAxis();
+    source.Items().Add("one", 1);
+    source.Items().Item(0)->GetFormat()->SetVisible(false);
+    target.Assign(&source);
+    ASSERT_EQ(target.Items().Count(), 1);
+    EXPECT_FALSE(target.Items().AutomaticLabels);
+    EXPECT_EQ(target.Items().Item(0)->Text(), "one");
+    EXPECT_FALSE(target.Items().Item(0)->EffectiveFormat()->Visible());
+    EXPECT_NE(target.Items().Item(0)->EffectiveFormat(), source.Items().Item(0)->EffectiveFormat());
+    target.Assign(panel_.LeftAxis());
+    EXPECT_FALSE(target.Items().AutomaticLabels);
+    EXPECT_EQ(target.Items().Count(), 1);
 }
 
 TEST_F(LabelsTest, WidestLabelWidth)
