@@ -45,6 +45,13 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
+// One character off the end of UTF-8 text, never half of one.
+void DropLastCharacter(std::string& text)
+{
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+    if (!text.empty()) text.pop_back();
+}
+
 // The series is drawn along the axis: its independent values lie on it.
 bool IsIndependentAxisOf(const TChartAxis* axis, const TCustomChartSeries* series)
 {
@@ -747,30 +754,26 @@ void TChartAxis::PointLabels(TLabelPass& pass, TAxisLabelStyle style)
                 std::find(TickPositions.begin(), TickPositions.end(), pixel) != TickPositions.end();
             if (!tickOnLabelsOnly_ && !ticked) TickPositions.push_back(pixel);
             if (!pass.Visible) continue;
-            if (separation > 0 && hasPrevious) {
-                int half = 0;
-                auto fits = [&] {
-                    const int e = extentOf(text);
-                    half = (e + static_cast<int>(std::trunc(e * 0.02 * separation))) / 2;
-                    return pixel + half <= previousPos - previousHalf || pixel - half >= previousPos + previousHalf;
-                };
-                bool ok = fits();
-                while (!ok && labels_->AutoText().Trim() && !text.empty()) {
-                    text.pop_back();
-                    ok = !text.empty() && fits();
-                }
-                if (!ok || ticked) continue;
+            if (separation <= 0) {
                 PlaceLabel(pass, pixel, value, text, series, index, nullptr);
-                previousPos = pixel;
-                previousHalf = half;
-            } else {
-                const int e = extentOf(text);
-                int half = e / 2;
-                if (separation > 0) half = (e + static_cast<int>(std::trunc(e * 0.02 * separation))) / 2;
-                PlaceLabel(pass, pixel, value, text, series, index, nullptr);
-                previousPos = pixel;
-                previousHalf = half;
+                continue;
             }
+            int half = 0;
+            auto fits = [&] {
+                const int e = extentOf(text);
+                half = (e + static_cast<int>(std::trunc(e * 0.02 * separation))) / 2;
+                return !hasPrevious || pixel + half <= previousPos - previousHalf ||
+                       pixel - half >= previousPos + previousHalf;
+            };
+            bool ok = fits();
+            while (!ok && labels_->AutoText().Trim() && !text.empty()) {
+                DropLastCharacter(text);
+                ok = !text.empty() && fits();
+            }
+            if (!ok || ticked) continue;
+            PlaceLabel(pass, pixel, value, text, series, index, nullptr);
+            previousPos = pixel;
+            previousHalf = half;
             hasPrevious = true;
         }
     }

@@ -419,12 +419,12 @@ TEST_F(LabelsTest, OverlappingPointLabelsSkippedWithSeparation)
         bool trim;
         std::vector<std::string> texts;
     };
-    // At 100, 102, 120 and 200 pixels; "aaaa" with 10 % reaches 84..116, so "cccc" at 120
-    // (104..136) overlaps it and only its last letter fits, touching at 116.
-    const Case cases[] = {{0, false, {"aaaa", "bbbb", "cccc", "dddd"}},
+    // At 100, 102, 124 and 200 pixels; "aaaa" with 10 % reaches 84..116, so "cčč" at 124
+    // (112..136) overlaps it and is shortened by whole characters until it touches at 116.
+    const Case cases[] = {{0, false, {"aaaa", "bbbb", "cčč", "dddd"}},
                           {10, false, {"aaaa", "dddd"}},
-                          {10, true, {"aaaa", "c", "dddd"}}};
-    AddSeries({1, 1.02, 1.2, 2}, {"aaaa", "bbbb", "cccc", "dddd"});
+                          {10, true, {"aaaa", "cč", "dddd"}}};
+    AddSeries({1, 1.02, 1.24, 2}, {"aaaa", "bbbb", "cčč", "dddd"});
     TChartAxis& axis = Bottom();
     axis.Labels().SetStyle(talText);
     for (const Case& c : cases) {
