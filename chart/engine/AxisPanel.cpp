@@ -681,10 +681,11 @@ void TCustomAxisPanel::Loaded()
                 used = 0;
             }
             if (used == 0 || used != text.size() || index < 0 || index >= count) {
+                const std::string message =
+                    "Series group \"" + group->Name + "\": series index " + text + " is outside the chart's series list";
                 // Nothing half-resolved stays behind.
                 for (int k = 0; k < groups.Count(); ++k) groups.GetGroup(k)->PendingSeries.clear();
-                throw EReadError("Series group \"" + group->Name + "\": series index " + text +
-                                 " is outside the chart's series list");
+                throw EReadError(message);
             }
         }
     }
