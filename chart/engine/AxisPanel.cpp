@@ -689,6 +689,8 @@ void TCustomAxisPanel::Loaded()
             }
         }
     }
+    // The page was read before the series it counts.
+    if (pages_->Current() > pages_->Count()) pages_->SetCurrent(pages_->Count());
     // Groups read without positions keep their series.
     for (int g = 0; g < groups.Count(); ++g)
         if (!groups.GetGroup(g)->PendingSeries.empty()) groups.GetGroup(g)->ResolvePendingSeries(*seriesList_);

@@ -537,6 +537,16 @@ TEST_F(AxisPanelTest, AChartWithAxesAndGroupsReadsBackTheSame)
     EXPECT_EQ(copy.SeriesGroups()->GetGroup(0)->Series().GetSeries(0), copy.GetSeries(1));
     EXPECT_EQ(copy.Tools()->Count(), 1);
     EXPECT_EQ(copy.Chart3DPercent(), 30);
+
+    // A stored page beyond the pages of the series read is brought down to the last one.
+    std::string paged = text;
+    const std::size_t at = paged.find("Pages.MaxPointsPerPage = 5");
+    ASSERT_NE(at, std::string::npos) << text;
+    paged.insert(at, "Pages.Current = 9\r\n  ");
+    TSmallChart third;
+    ReadText(paged, third);
+    EXPECT_EQ(third.Pages()->Count(), 1);
+    EXPECT_EQ(third.Pages()->Current(), 1);
 }
 
 TEST_F(AxisPanelTest, AGroupNamingASeriesThatIsNotThereIsAReadError)
