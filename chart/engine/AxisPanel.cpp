@@ -159,6 +159,7 @@ TCustomAxisPanel::~TCustomAxisPanel()
         // A series whose class keeps it from leaving must not stay listed.
         seriesList_->Remove(series);
     }
+    DetachAxisTools();
     for (TChartTools* list : {static_cast<TChartTools*>(animations_.get()), tools_.get()})
         while (list->Count() > 0) {
             TDuvCustomTool* tool = list->GetTool(list->Count() - 1);
@@ -574,6 +575,34 @@ int TCustomAxisPanel::WidestMarkText() const
     for (TCustomChartSeries* series : *seriesList_)
         if (series->Active()) widest = std::max(widest, series->MaxMarkExtent());
     return widest;
+}
+
+// ---------------------------------------------------------------- hover
+
+bool TCustomAxisPanel::HoverSeries(int x, int y)
+{
+    bool any = false;
+    for (int i = seriesList_->Count() - 1; i >= 0; --i) {
+        TCustomChartSeries* series = seriesList_->GetSeries(i);
+        if (series->Active() && series->CheckMouseOver(x, y)) any = true;
+    }
+    return any;
+}
+
+void TCustomAxisPanel::MouseLeave()
+{
+    TCustomDuvPanelExtended::MouseLeave();
+    for (TCustomChartSeries* series : *seriesList_)
+        if (TDuvSelected* selected = series->GetSelected()) selected->SetHoverItem(-1);
+    tools_->BroadcastChartEvent(cteMouseLeave);
+    animations_->BroadcastChartEvent(cteMouseLeave);
+}
+
+void TCustomAxisPanel::DetachAxisTools()
+{
+    for (TChartTools* list : {tools_.get(), static_cast<TChartTools*>(animations_.get())})
+        for (int i = 0; i < list->Count(); ++i)
+            if (auto* tool = dynamic_cast<TDuvCustomToolAxis*>(list->GetTool(i))) tool->StoreAxis(nullptr);
 }
 
 // ---------------------------------------------------------------- pages and printing

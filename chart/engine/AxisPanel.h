@@ -199,6 +199,14 @@ public:
     virtual std::string GetLegendItemText(int, int) const { return {}; }
     virtual TComponent* GetSeriesOwner() const { return Owner(); }
 
+    // ---------------------------------------------------- hover
+    // CheckMouseOver of the active series from the last; true when any claims the mouse.
+    bool HoverSeries(int x, int y);
+    // Series lose their hovered item and the tools hear that the mouse left.
+    void MouseLeave() override;
+    // Axis tools let go of the chart's axes (before the axes go).
+    void DetachAxisTools();
+
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
     void Assign(const TPersistent* source) override;
     void DefineProperties(TFiler& filer) override;

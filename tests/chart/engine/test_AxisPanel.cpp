@@ -224,6 +224,28 @@ TEST_F(AxisPanelTest, AFreedSeriesOrToolLeavesAndAFreedChartLetsGo)
     EXPECT_EQ(tool.ToolList(), nullptr);
 }
 
+class TAxisTestTool : public TDuvCustomToolAxis {
+    QB_CLASS(TAxisTestTool, TDuvCustomToolAxis)
+public:
+    explicit TAxisTestTool(TComponent* owner = nullptr) : TDuvCustomToolAxis(owner) {}
+    void HandleChartEvent(int code) override { codes.push_back(code); }
+    std::vector<int> codes;
+};
+
+TEST_F(AxisPanelTest, AxisToolsLetGoOfTheAxesOfAFreedChart)
+{
+    TAxisTestTool tool;
+    {
+        TSmallChart chart;
+        tool.SetAxis(chart.LeftAxis());
+        ASSERT_EQ(tool.ParentChart(), &chart);
+        chart.MouseLeave();
+        EXPECT_EQ(tool.codes, std::vector<int>{cteMouseLeave});
+    }
+    EXPECT_EQ(tool.Axis(), nullptr);
+    EXPECT_EQ(tool.ParentChart(), nullptr);
+}
+
 struct RangeCase {
     const char* name;
     std::function<void(TSmallChart&, TPanelTestSeries&, TPanelTestSeries&)> setUp;
