@@ -38,7 +38,14 @@ public:
     }
     int DataSourceCount() const override { return static_cast<int>(sources.size()); }
     TComponent* DataSource(int i) const override { return sources[static_cast<std::size_t>(i)]; }
-    bool CanUseAsSource(const TComponent* c) const override { return dynamic_cast<const TCustomChartSeries*>(c) && c != this; }
+    bool CanUseAsSource(const TComponent* c) const override
+    {
+        return (dynamic_cast<const TCustomChartSeries*>(c) && c != this) || dynamic_cast<const TDuvSeriesSource*>(c);
+    }
+    void LoadFromSourceSeries(TCustomChartSeries* source) override { loadedFrom.push_back(source); }
+    void RefreshWithoutSources() override { ++recalculated; }
+    std::vector<TCustomChartSeries*> loadedFrom;
+    int recalculated = 0;
     void AddDataSource(TComponent* source) override
     {
         if (CanUseAsSource(source)) sources.push_back(source);
@@ -525,6 +532,69 @@ TEST_F(AxisPanelTest, CircularSourcesAreRefusedAndSourcesChecked)
     target.refuse = true;
     chart.OnValidDataSource = TValidDataSourceEvent(&target, &TEventTarget::ValidSource);
     EXPECT_FALSE(chart.IsValidDataSource(&a, &b));
+}
+
+// A source that counts its loads and may refuse a chart.
+class TCountingSource : public TDuvSeriesSource {
+    QB_CLASS(TCountingSource, TDuvSeriesSource)
+public:
+    explicit TCountingSource(TComponent* owner = nullptr) : TDuvSeriesSource(owner) {}
+    void LoadData() override { ++loads; }
+    bool AcceptsChart(const TCustomAxisPanel*) const override { return accepts; }
+    int loads = 0;
+    bool accepts = true;
+};
+
+TEST_F(AxisPanelTest, RefreshingASeriesReloadsItFromItsSource)
+{
+    TSmallChart chart;
+    TPanelTestSeries source, fed, alone;
+    TCountingSource loader;
+    fed.SetDataSource(&source);
+    chart.RefreshSeriesData(&fed);
+    EXPECT_EQ(fed.loadedFrom, std::vector<TCustomChartSeries*>{&source});
+
+    TPanelTestSeries byLoader;
+    loader.SetSeries(&byLoader);
+    chart.RefreshSeriesData(&byLoader);
+    EXPECT_EQ(loader.loads, 0);  // closed: nothing to load
+    loader.SetActive(true);
+    const int opened = loader.loads;
+    chart.RefreshSeriesData(&byLoader);
+    EXPECT_EQ(loader.loads, opened + 1);
+
+    chart.RefreshSeriesData(&alone);
+    EXPECT_EQ(alone.recalculated, 1);
+    EXPECT_EQ(alone.GetPointCount(), 0);  // no samples outside design time
+
+    // A source component is valid when it takes this chart; removing it lets the series go.
+    EXPECT_TRUE(chart.IsValidDataSource(&byLoader, &loader));
+    loader.accepts = false;
+    EXPECT_FALSE(chart.IsValidDataSource(&byLoader, &loader));
+    chart.RemovedDataSource(&byLoader, &loader);
+    EXPECT_EQ(loader.Series(), nullptr);
+}
+
+TEST_F(AxisPanelTest, CountsOfActiveSeriesAndTheirAxes)
+{
+    TSmallChart chart;
+    EXPECT_EQ(chart.LargestPointCount(), 0);
+    EXPECT_TRUE(chart.ActiveSeriesUseAxis(chart.RightAxis(), true));
+    TPanelTestSeries a, b;
+    Fill(a, 4);
+    Fill(b, 9);
+    a.SetParentChart(&chart);
+    b.SetParentChart(&chart);
+    b.SetVertAxis(aRightAxis);
+    b.SetActive(false);
+    EXPECT_EQ(chart.CountActiveSeries(), 1);
+    EXPECT_EQ(chart.LargestPointCount(), 4);
+    EXPECT_TRUE(chart.ActiveSeriesUseAxis(chart.LeftAxis(), false));
+    EXPECT_FALSE(chart.ActiveSeriesUseAxis(chart.RightAxis(), true));
+    b.SetActive(true);
+    EXPECT_TRUE(chart.ActiveSeriesUseAxis(chart.RightAxis(), false));
+    EXPECT_EQ(chart.SeriesWithMostPoints(chart.BottomAxis()), &b);
+    EXPECT_EQ(chart.FirstSeriesOfAxis(chart.RightAxis()), &b);
 }
 
 TEST_F(AxisPanelTest, AChartWithAxesAndGroupsReadsBackTheSame)
