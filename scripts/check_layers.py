@@ -46,6 +46,10 @@ ALLOWED_CYCLES = [
                                      "DuvShadow", "DuvCorners")},
     # A series and its value lists: the lists tell their series of every change, the series owns them.
     {"chart/engine/" + u for u in ("RuRazazi", "RuRazaziValues")},
+    # The chart and what it holds: it asks its series, axes, lists and hover settings for ranges,
+    # colours and children, and they tell their chart when they join, leave or change.
+    {"chart/engine/" + u for u in ("AxisPanel", "RuRazazi", "RuRazaziAxis", "RuRazaziLists", "RuRazaziSelect",
+                                   "RuRazaziValues")},
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

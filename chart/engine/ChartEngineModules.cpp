@@ -1,5 +1,6 @@
 #include "chart/engine/ChartEngineModules.h"
 
+#include "chart/engine/AxisPanel.h"
 #include "chart/engine/DuvPanel.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/DuvShape.h"
@@ -18,6 +19,7 @@ void InitializeChartEngineModules()
     RuRazaziInitialization();
     RuRazaziListsInitialization();
     RuRazaziAxisInitialization();
+    AxisPanelInitialization();
     RuRazaziSelectInitialization();
 }
 

@@ -124,6 +124,24 @@ TCustomChartSeries::~TCustomChartSeries()
     if (ParentChart()) SetParentChart(nullptr);
 }
 
+void TCustomChartSeries::SetParentChart(TCustomAxisPanel* value)
+{
+    TCustomAxisPanel* old = ParentChart();
+    if (old == value) return;
+    if (old) old->UnlinkSeries(this);
+    TCustomChartElement::SetParentChart(value);
+    if (value) value->LinkSeries(this);
+}
+
+int TCustomChartSeries::GetSeriesIndex() const
+{
+    const TCustomAxisPanel* chart = ParentChart();
+    if (!chart) return -1;
+    for (int i = 0; i < chart->CountSeries(); ++i)
+        if (chart->GetSeries(i) == this) return i;
+    return -1;
+}
+
 void TCustomChartSeries::DeclareProperties(TPropertyDeclarer<TCustomChartSeries>& p)
 {
     p.Object("Legend", &TCustomChartSeries::GetLegend, &TCustomChartSeries::SetLegend).Peek(&TCustomChartSeries::PeekLegend);
@@ -321,6 +339,11 @@ void TCustomChartSeries::PageIndexRange(int& first, int& last)
     const int count = GetPointCount();
     first = count > 0 ? 0 : -1;
     last = count - 1;
+    const TChartPage* pages = ParentChart() ? ParentChart()->Pages() : nullptr;
+    if (count == 0 || !pages || pages->MaxPointsPerPage() <= 0) return;
+    first = pages->FirstValueIndex();
+    last = std::min(first + pages->MaxPointsPerPage() - 1, count - 1);
+    if (first > last) first = last = -1;
 }
 
 void TCustomChartSeries::ClearPoints()

@@ -131,10 +131,12 @@ public:
     TSeriesClick OnClick, OnDblClick;
 
     // ---- membership: the chart inserts, removes and names its series
+    // Leaves the old chart's series list and joins the new chart's.
+    void SetParentChart(TCustomAxisPanel* value) override;
     virtual void AddedToChart() {}
     virtual void RemovedFromChart() {}
     // Position in the chart's series list; -1 without one.
-    virtual int GetSeriesIndex() const { return -1; }
+    virtual int GetSeriesIndex() const;
     // Either class descends from the other.
     bool SameClassFamily(const TCustomChartSeries& other) const;
     // Name, for lists and the legend when there is no title.

@@ -80,10 +80,12 @@ TEST_F(ChartElementTest, SettersRepaintTheChartOnlyWhenTheValueChanges)
         CountedChart counted;
         TTestSeries series;
         series.SetParentChart(&counted.chart);
+        // Joining repaints once; the setters are counted from there.
+        const int joined = counted.Repaints();
         c.same(series);
-        EXPECT_EQ(counted.Repaints(), 0);
+        EXPECT_EQ(counted.Repaints(), joined);
         c.changed(series);
-        EXPECT_EQ(counted.Repaints(), 1);
+        EXPECT_EQ(counted.Repaints(), joined + 1);
         TTestSeries alone;
         c.changed(alone);  // without a chart nothing is repainted and nothing fails
     }
