@@ -68,8 +68,7 @@ protected:
         TAxisBoundSeries& series = *series_.back();
         for (std::size_t i = 0; i < xs.size(); ++i)
             series.AddXY(xs[i], 10 * xs[i], i < labels.size() ? labels[i] : std::string());
-        series.SetParentChart(&panel_);
-        panel_.SeriesList().Add(&series);
+        series.SetParentChart(&panel_);  // joins the chart's series list
         return series;
     }
     static std::vector<double> Values(const std::vector<TAxisLabelEntry>& labels)
