@@ -117,6 +117,8 @@ public:
     void InitTitleAngle(int value);
     int DefaultAngle() const { return defaultAngle_; }
     void Assign(const TPersistent* source) override;
+    // Visible with a caption, and the point inside the rectangle it was last drawn in.
+    bool HitTest(int x, int y) const;
 
 private:
     TAxisTitlePosition position_ = tpCenter;
@@ -561,6 +563,14 @@ public:
     void PaintLabel(int x, int y, int z, TAxisLabelsFormat* format, const std::string& text, int angle,
                     bool exponent);
     void PaintTitle(int x, int y);
+    // A sub-axis takes the axis' orientation, side, inversion and logarithmic settings.
+    void CopyToSubAxis(TChartAxis& sub) const;
+    // Draws at positions a tool or special series gives; the grid shows or hides for this drawing
+    // only, and the span comes back from the chart rectangle afterwards.
+    void DrawAtPositions(int labelsPos, int titlePos, int axisPos, int pixelEnd, int pixelStart, bool gridVisible);
+    // The same with a temporary fixed range and increment, restored also when drawing fails.
+    void DrawTemporaryRange(int labelsPos, int titlePos, int axisPos, int pixelEnd, int pixelStart,
+                            bool gridVisible, double minimum, double maximum, double increment);
     // Where PaintLabel puts a label anchored at (x, y), before any 3D projection.
     TRect LabelRect(int x, int y, TAxisLabelsFormat* format, const std::string& text, int angle, bool exponent,
                     bool* centred = nullptr);
@@ -628,6 +638,8 @@ private:
     void Line3DOr2D(int x0, int y0, int x1, int y1, int z);
     void PaintExponentLabel(const TRect& r, TAxisLabelsFormat& format, const std::string& text, std::size_t ePos,
                             bool centred);
+    int DepthAxisAcrossPos() const;
+    void PaintLabels(const std::vector<TAxisLabelEntry>& labels);
     bool labelToggle_ = true;
     int widestLabel_ = 0;
 

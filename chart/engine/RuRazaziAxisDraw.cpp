@@ -11,6 +11,7 @@
 #include "chart/engine/RuRazazi.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
+#include "chart/engine/RuRazaziSelect.h"
 #include "chart/graphics/DuvShadow.h"
 #include "platform/core/NumText.h"
 
@@ -171,6 +172,15 @@ int TChartAxis::WallOf(const TChartAxis* axis) const
 
 void TChartAxis::PlaceInRect(TRect& rect, bool standard)
 {
+    if (subAxes_)
+        for (int i = 0; i < subAxes_->Count(); ++i) {
+            TChartAxis& sub = *subAxes_->GetAxis(i);
+            if (!sub.Visible()) continue;
+            CopyToSubAxis(sub);
+            sub.SelectPositionCalculators();
+            sub.PlaceInRect(rect, true);
+            sub.AxisPos = sub.PositionPercentAdjust(sub.AxisBasePos(rect), rect);
+        }
     IsDateTimeAxis = ShowsDateTime();
     if (!standard) {
         AxisPos = PositionPercentAdjust(AxisBasePos(rect), rect);
@@ -248,27 +258,105 @@ void TChartAxis::Draw(bool calcPos)
         if (shape_ && shape_->Visible()) DrawBackShape();
         DrawTitle();
         const std::vector<TAxisLabelEntry> labels = CalcLabels();
-        auto paintLabels = [&] {
-            canvas.PushTransform("Labels", nullptr, this);
-            const TScopeGuard popLabels([&] { canvas.PopTransform(); });
-            labelToggle_ = horizontal_;
-            widestLabel_ = 0;
-            if (labels_->Alternate() && !horizontal_)
-                for (const TAxisLabelEntry& label : labels) {
-                    int width = 0, lines = 1;
-                    MeasureLabel(label.Text, width, lines);
-                    widestLabel_ = std::max(widestLabel_, width);
-                }
-            for (std::size_t i = 0; i < labels.size(); ++i) {
-                const TAxisLabelEntry& label = labels[i];
-                if (!(label.Value >= CurMinimum && label.Value <= CurMaximum) && label.Value != CurMinimum) continue;
-                DrawAxisLabel(static_cast<int>(i), label.Pos, label.Text, label.Format, label.Value);
-            }
-        };
-        if (labels_->Behind() && labels_->Visible()) paintLabels();
+        if (labels_->Behind() && labels_->Visible()) PaintLabels(labels);
         DrawLineTicksGrid();
-        if (!labels_->Behind() && labels_->Visible()) paintLabels();
+        if (!labels_->Behind() && labels_->Visible()) PaintLabels(labels);
     }
+    if (!subAxes_) return;
+    for (int i = 0; i < subAxes_->Count(); ++i) {
+        TChartAxis& sub = *subAxes_->GetAxis(i);
+        if (!sub.Visible()) continue;
+        CopyToSubAxis(sub);
+        sub.PixelStart = PixelStart;
+        sub.PixelEnd = PixelEnd;
+        sub.PixelSize = PixelSize;
+        sub.PixelCentre = PixelCentre;
+        sub.SelectPositionCalculators();
+        sub.RecalcFactors();
+        sub.Draw(false);
+    }
+}
+
+void TChartAxis::PaintLabels(const std::vector<TAxisLabelEntry>& labels)
+{
+    TCanvas3D& canvas = chart_->Canvas();
+    canvas.PushTransform("Labels", nullptr, this);
+    const TScopeGuard pop([&] { canvas.PopTransform(); });
+    labelToggle_ = horizontal_;
+    widestLabel_ = 0;
+    if (labels_->Alternate() && !horizontal_)
+        for (const TAxisLabelEntry& label : labels) {
+            int width = 0, lines = 1;
+            MeasureLabel(label.Text, width, lines);
+            widestLabel_ = std::max(widestLabel_, width);
+        }
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const TAxisLabelEntry& label = labels[i];
+        if (!(label.Value >= CurMinimum && label.Value <= CurMaximum) && label.Value != CurMinimum) continue;
+        DrawAxisLabel(static_cast<int>(i), label.Pos, label.Text, label.Format, label.Value);
+    }
+}
+
+void TChartAxis::CopyToSubAxis(TChartAxis& sub) const
+{
+    sub.horizontal_ = horizontal_;
+    sub.otherSide_ = otherSide_;
+    sub.inverted_ = inverted_;
+    sub.logarithmic_ = logarithmic_;
+    sub.logarithmicBase_ = logarithmicBase_;
+    sub.IsDepthAxis = IsDepthAxis;
+}
+
+void TChartAxis::DrawAtPositions(int labelsPos, int titlePos, int axisPos, int pixelEnd, int pixelStart,
+                                 bool gridVisible)
+{
+    LabelsPos = labelsPos;
+    TitlePos = titlePos;
+    AxisPos = axisPos;
+    PixelStart = pixelStart;
+    PixelEnd = pixelEnd;
+    PixelSize = PixelEnd - PixelStart;
+    PixelCentre = (PixelStart + PixelEnd) / 2;
+    RecalcFactors();
+    // Shown or hidden for this drawing only: nobody hears of it.
+    auto setGridQuietly = [this](bool visible) {
+        TChangeHandler saved = std::move(grid_->OnChange);
+        grid_->OnChange = nullptr;
+        grid_->SetVisible(visible);
+        grid_->OnChange = std::move(saved);
+    };
+    const bool savedGrid = grid_->Visible();
+    setGridQuietly(gridVisible);
+    const TScopeGuard restore([&] {
+        setGridQuietly(savedGrid);
+        CalcPixelRange();
+    });
+    Draw(false);
+}
+
+void TChartAxis::DrawTemporaryRange(int labelsPos, int titlePos, int axisPos, int pixelEnd, int pixelStart,
+                                    bool gridVisible, double minimum, double maximum, double increment)
+{
+    const double savedMinimum = minimum_, savedMaximum = maximum_, savedIncrement = increment_;
+    const bool savedAutomatic = automatic_;
+    const double savedCurMinimum = CurMinimum, savedCurMaximum = CurMaximum;
+    minimum_ = minimum;
+    maximum_ = maximum;
+    increment_ = increment;
+    automatic_ = false;
+    CurMinimum = minimum;
+    CurMaximum = maximum;
+    const TScopeGuard restore([&] {
+        minimum_ = savedMinimum;
+        maximum_ = savedMaximum;
+        increment_ = savedIncrement;
+        automatic_ = savedAutomatic;
+        CurMinimum = savedCurMinimum;
+        CurMaximum = savedCurMaximum;
+        RecalcFactors();
+    });
+    RecalcFactors();
+    DrawAtPositions(labelsPos, titlePos, axisPos, pixelEnd, pixelStart, gridVisible);
 }
 
 void TChartAxis::DrawBackShape()
@@ -344,14 +432,19 @@ TChartAxis* TChartAxis::SideAxis(int which) const
     }
 }
 
+int TChartAxis::DepthAxisAcrossPos() const
+{
+    const TRect& r = chart_->ChartRect;
+    return otherSide_ ? r.Bottom + WallOf(SideAxis(2)) - DepthPos : r.Top - DepthPos;
+}
+
 void TChartAxis::PaintAxisLine(int a, int b)
 {
     TCanvas3D& canvas = chart_->Canvas();
     const int h = axisPen_->Width() / 2 + WallSize;
-    const TRect& chartRect = chart_->ChartRect;
     if (IsDepthAxis) {
         if (!Is3D()) return;
-        const int y = otherSide_ ? chartRect.Bottom + WallOf(SideAxis(2)) - DepthPos : chartRect.Top - DepthPos;
+        const int y = DepthAxisAcrossPos();
         canvas.MoveTo3D(AxisPos, y, a);
         canvas.LineTo3D(AxisPos, y, b);
         return;
@@ -385,7 +478,7 @@ void TChartAxis::DrawTickAt(int p, int offset, int length)
 {
     if (IsDepthAxis) {
         if (!Is3D()) return;
-        const int y = otherSide_ ? chart_->ChartRect.Bottom : chart_->ChartRect.Top;
+        const int y = DepthAxisAcrossPos();
         const int sign = otherSide_ ? 1 : -1;
         chart_->Canvas().LineWithZ(AxisPos + sign * offset, y, AxisPos + sign * (offset + length), y, p);
         return;
@@ -574,14 +667,30 @@ void TChartAxis::PaintTitle(int x, int y)
     title_->DrawInPanel(chart_, title_->Bounds, 0, angle);
 }
 
-void TChartAxis::DrawAxisLabel(int, int pos, const std::string& text, TAxisLabelsFormat* format, double)
+void TChartAxis::DrawAxisLabel(int index, int pos, const std::string& text, TAxisLabelsFormat* format, double)
 {
     TCanvas3D& canvas = chart_->Canvas();
+    TAxisLabelsFormat hovered;
+    TDuvSelected* selected = items_->PeekSelected();
+    if (chart_->Hover() && chart_->Hover()->Visible() && selected && selected->Hover()->Visible() &&
+        index == selected->HoverIndex()) {
+        hovered.Assign(selected->Hover());
+        hovered.Font()->SetSizeFloat(labels_->Font()->GetSizeFloat());
+        format = &hovered;
+    }
     canvas.AssignFont(format ? *format->Font() : *labels_->Font());
     canvas.Brush().SetStyle(bsClear);
     canvas.ApplyBrush(canvas.Brush());
     canvas.SetBackMode(TRANSPARENT);
-    if (IsDepthAxis) return;
+    if (IsDepthAxis) {
+        canvas.SetTextAlign(otherSide_ ? TA_LEFT : TA_RIGHT);
+        const TView3DOptions& view = chart_->View3DOptions();
+        if (view.Rotation() == 360 || view.Orthogonal())
+            pos += canvas.TextHeight("W") / 2;
+        const int x = otherSide_ ? LabelsPos : LabelsPos - canvas.TextWidth("W") / 2 - 2;
+        PaintLabel(x, DepthAxisAcrossPos(), pos, format, text, labels_->Angle(), labels_->Exponent());
+        return;
+    }
     int across = LabelsPos;
     if (labels_->Alternate()) {
         if (!labelToggle_) across = MoveOutward(LabelsPos, horizontal_ ? canvas.TextHeight("W") : widestLabel_);
@@ -726,4 +835,9 @@ void TChartAxis::PaintExponentLabel(const TRect& r, TAxisLabelsFormat& format, c
     canvas.AssignFontSize(*format.Font(), format.Font()->GetSizeFloat() * 0.75f);
     if (centred) x += canvas.TextWidth(power) / 2;
     canvas.TextOut(x, y - raise, power);
+}
+
+bool TChartAxisTitle::HitTest(int x, int y) const
+{
+    return Visible() && !Caption().empty() && ContainsPoint({x, y}, Bounds);
 }

@@ -332,4 +332,114 @@ TEST_F(AxisDrawTest, HitTestCoversLineAndLabels)
     }
 }
 
+// A logarithmic axis puts its minor ticks inside each decade (one at the middle of 1..10 is 5.5).
+TEST_F(AxisDrawTest, LogarithmicMinorTicksFollowTheDecades)
+{
+    TChartAxis& axis = Ready(sBottom);
+    axis.SetIncrement(0);
+    axis.SetRange(1, 1000);
+    axis.SetLogarithmic(true);
+    axis.CurMinimum = 1;
+    axis.CurMaximum = 1000;
+    axis.SelectPositionCalculators();
+    axis.CalcPixelRange();
+    axis.SetMinorTickCount(1);
+    canvas_->Clear();
+    axis.Draw(true);
+    std::vector<int> xs;
+    for (const std::string& line : Lines(Group("MinorTicks"))) xs.push_back(std::stoi(line));
+    std::sort(xs.begin(), xs.end());
+    EXPECT_EQ(xs, (std::vector<int>{axis.ValueToPixel(5.5), axis.ValueToPixel(55), axis.ValueToPixel(550)}));
+    EXPECT_LT(axis.ValueToPixel(5.5), axis.ValueToPixel(10));
+}
+
+// Sub-axes take their own bands outside the axis and draw after it at their own positions.
+TEST_F(AxisDrawTest, SubAxisTakesSpaceAndDrawsBesideTheAxis)
+{
+    TChartAxis& axis = Ready(sBottom);
+    TChartAxis& sub = *axis.GetSubAxes()->AddAxis();
+    sub.Labels().SetStyle(talValue);
+    sub.SetRange(0, 10);
+    sub.SetIncrement(5);
+    sub.CurMinimum = 0;
+    sub.CurMaximum = 10;
+    TRect rect{0, 0, 600, 400};
+    axis.PlaceInRect(rect, true);
+    // The sub-axis: labels 13 high, a hidden line and 4 of ticks; then the axis' own 13 and 7.
+    EXPECT_EQ(sub.LabelsPos, 387);
+    EXPECT_EQ(sub.AxisPos, 383);
+    EXPECT_EQ(axis.LabelsPos, 370);
+    EXPECT_EQ(rect.Bottom, 363);
+    SetChartRect(rect);
+    Ready(sBottom);
+    canvas_->Clear();
+    axis.Draw(true);
+    std::vector<std::string> texts = Named(canvas_->Calls, "TextOut");
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "300,370,\"50\""), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "300,387,\"5\""), texts.end());
+}
+
+// Drawing at given positions hides the grid for that drawing only and gives the span back.
+TEST_F(AxisDrawTest, DrawingAtGivenPositionsRestoresGridAndSpan)
+{
+    TChartAxis& axis = Ready(sBottom);
+    canvas_->Clear();
+    axis.DrawAtPositions(200, 220, 190, 400, 200, false);
+    EXPECT_TRUE(Lines(Group("Grid")).empty());
+    EXPECT_EQ(Lines(canvas_->Calls).front(), "200,191-400,191");
+    std::vector<std::string> texts = Named(Group("Labels"), "TextOut");
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "300,200,\"50\""), texts.end());
+    EXPECT_TRUE(axis.Grid()->Visible());
+    EXPECT_EQ(axis.PixelStart, 100);
+    EXPECT_EQ(axis.PixelEnd, 500);
+}
+
+// A temporary range is drawn with its own labels and put back also when drawing fails.
+TEST_F(AxisDrawTest, TemporaryRangeIsRestoredAfterDrawing)
+{
+    TChartAxis& axis = Ready(sBottom);
+    canvas_->Clear();
+    axis.DrawTemporaryRange(360, 380, 350, 500, 100, true, 0, 10, 5);
+    EXPECT_EQ(Named(Group("Labels"), "TextOut"),
+              (std::vector<std::string>{"500,360,\"10\"", "300,360,\"5\"", "100,360,\"0\""}));
+    axis.DrawLineHook = [](TChartAxis*, int, int) { throw Exception("line failed"); };
+    EXPECT_THROW(axis.DrawTemporaryRange(360, 380, 350, 500, 100, true, 0, 10, 5), Exception);
+    EXPECT_EQ(axis.Minimum(), 0);
+    EXPECT_EQ(axis.Maximum(), 100);
+    EXPECT_EQ(axis.Increment(), 25);
+    EXPECT_FALSE(axis.Automatic());
+    EXPECT_EQ(axis.CurMaximum, 100);
+    EXPECT_EQ(axis.ValueToPixel(50), 300);
+}
+
+// The title answers the mouse inside the rectangle it was drawn in, edges included.
+TEST_F(AxisDrawTest, TitleHitTestUsesTheDrawnRectangle)
+{
+    TChartAxis& axis = Ready(sBottom);
+    TChartAxisTitle& title = *axis.GetTitle();
+    title.SetCaption("Days");
+    axis.TitlePos = 380;
+    axis.Draw(true);
+    // "Days" is 28 x 13, centred at 300.
+    EXPECT_EQ(RectText(title.Bounds), "286,380,314,393");
+    struct Case {
+        const char* name;
+        int x, y;
+        bool visible;
+        const char* caption;
+        bool hit;
+    };
+    const std::vector<Case> cases = {
+        {"inside", 300, 385, true, "Days", true},     {"corner", 314, 393, true, "Days", true},
+        {"left of it", 285, 385, true, "Days", false}, {"hidden", 300, 385, false, "Days", false},
+        {"no caption", 300, 385, true, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        title.SetVisible(c.visible);
+        title.SetCaption(c.caption);
+        EXPECT_EQ(title.HitTest(c.x, c.y), c.hit);
+    }
+}
+
 }  // namespace
