@@ -619,7 +619,9 @@ void TChartAxis::DrawTitle()
         along = startAtPixelStart ? PixelStart + halfWidth : PixelEnd - halfWidth;
     else if (title_->Position() == tpEnd)
         along = startAtPixelStart ? PixelEnd - halfWidth : PixelStart + halfWidth;
-    if (horizontal_)
+    if (IsDepthAxis)
+        PaintTitle(TitlePos, DepthAxisAcrossPos());
+    else if (horizontal_)
         PaintTitle(along, TitlePos);
     else
         PaintTitle(TitlePos, along);
@@ -632,6 +634,18 @@ void TChartAxis::PaintTitle(int x, int y)
     const TScopeGuard pop([&] { canvas.PopTransform(); });
     canvas.AssignFont(*title_->Font());
     canvas.SetBackMode(TRANSPARENT);
+    if (IsDepthAxis) {
+        if (!Is3D()) return;
+        canvas.SetTextAlign(otherSide_ ? TA_LEFT : TA_RIGHT);
+        canvas.RotateLabel3D(x, y, chart_->DepthWidth / 2, title_->Caption(), title_->Angle(), false);
+        return;
+    }
+    if (Is3D() && !chart_->View3DOptions().Orthogonal()) {
+        TAxisLabelsFormat look;
+        look.Assign(title_.get());
+        PaintLabel(x, y, 0, &look, title_->Caption(), title_->Angle(), false);
+        return;
+    }
     title_->CalcSize(chart_);
     const int w = title_->BoundsWidth(), h = title_->BoundsHeight();
     const int angle = title_->Angle();

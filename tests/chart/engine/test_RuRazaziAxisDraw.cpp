@@ -442,4 +442,36 @@ TEST_F(AxisDrawTest, TitleHitTestUsesTheDrawnRectangle)
     }
 }
 
+// In 3D a grid line lies on the back wall and runs along the side wall from the back to the
+// grid's ZPosition; walls the chart hides take no grid, and without AxisBehind one line at the front.
+TEST_F(AxisDrawTest, GridIn3DFollowsTheWalls)
+{
+    struct Case {
+        const char* name;
+        bool axisBehind, hideBack, hideSide;
+        double zPosition;
+        std::size_t linesPerTick;
+    };
+    const std::vector<Case> cases = {
+        {"back and side", true, false, false, 0, 2},
+        {"back wall hidden", true, true, false, 0, 1},
+        {"side wall hidden", true, false, true, 0, 1},
+        {"grid at the back", true, false, false, 100, 1},
+        {"axes in front", false, false, false, 0, 1},
+    };
+    panel_.SetView3D(true);
+    panel_.DepthWidth = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TChartAxis& axis = Ready(sBottom);
+        panel_.SetAxisBehind(c.axisBehind);
+        axis.HideBackGrid = c.hideBack;
+        axis.HideSideGrid = c.hideSide;
+        axis.Grid()->SetZPosition(c.zPosition);
+        canvas_->Clear();
+        axis.Draw(true);
+        EXPECT_EQ(Lines(Group("Grid")).size(), 3 * c.linesPerTick);
+    }
+}
+
 }  // namespace
