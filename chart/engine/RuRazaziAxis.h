@@ -117,6 +117,8 @@ public:
     void InitTitleAngle(int value);
     int DefaultAngle() const { return defaultAngle_; }
     void Assign(const TPersistent* source) override;
+    // Visible with a caption, and the point inside the rectangle it was last drawn in.
+    bool HitTest(int x, int y) const;
 
 private:
     TAxisTitlePosition position_ = tpCenter;
@@ -527,6 +529,52 @@ public:
     // Chooses the conversion functions (depth, logarithmic, fast or guarded linear).
     void SelectPositionCalculators();
 
+    // ---- placement (sizes and positions, nothing painted)
+    int ExtraSpace = 0;
+    bool HideBackGrid = false, HideSideGrid = false;
+    // The canvas group of a standard axis ("Bottom", "Top", ...); empty for other axes.
+    std::string AxisGroupName() const;
+    // pos moved away from the chart area by n.
+    int MoveOutward(int pos, int n) const;
+    // The rectangle's edge on the axis' side moved inward by n, never past the opposite edge.
+    void ShrinkRectOnSide(TRect& rect, int n) const;
+    int AxisBasePos(const TRect& rect) const;
+    int PositionPercentAdjust(int pos, const TRect& rect) const;
+    int LineAndTicksSize(bool withTicks) const;
+    int TextExtentAcross(TCustomTextShape& shape, int angle, int fixedSize, const std::string& text);
+    int LabelsThickness();
+    // Takes the axis' title, labels and line bands out of rect (a standard axis shrinks it).
+    void PlaceInRect(TRect& rect, bool standard);
+    // Along the axis from PixelStart to PixelEnd; across the line and the labels.
+    TRect OccupiedRect() const;
+    bool HitTest(int x, int y);
+
+    // ---- painting
+    void Draw(bool calcPos);
+    void DrawBackShape();
+    void DrawTitle();
+    void DrawLineTicksGrid();
+    void PaintAxisLine(int a, int b);
+    void DrawTickAt(int p, int offset, int length);
+    void DrawMinorMarks(bool asGrid);
+    void DrawGrid();
+    void DrawGridLine(int p);
+    void DrawAxisLabel(int index, int pos, const std::string& text, TAxisLabelsFormat* format, double value);
+    void PaintLabel(int x, int y, int z, TAxisLabelsFormat* format, const std::string& text, int angle,
+                    bool exponent);
+    void PaintTitle(int x, int y);
+    // A sub-axis takes the axis' orientation, side, inversion and logarithmic settings.
+    void CopyToSubAxis(TChartAxis& sub) const;
+    // Draws at positions a tool or special series gives; the grid shows or hides for this drawing
+    // only, and the span comes back from the chart rectangle afterwards.
+    void DrawAtPositions(int labelsPos, int titlePos, int axisPos, int pixelEnd, int pixelStart, bool gridVisible);
+    // The same with a temporary fixed range and increment, restored also when drawing fails.
+    void DrawTemporaryRange(int labelsPos, int titlePos, int axisPos, int pixelEnd, int pixelStart,
+                            bool gridVisible, double minimum, double maximum, double increment);
+    // Where PaintLabel puts a label anchored at (x, y), before any 3D projection.
+    TRect LabelRect(int x, int y, TAxisLabelsFormat* format, const std::string& text, int angle, bool exponent,
+                    bool* centred = nullptr);
+
     // ---- conversions; hot path: no virtual call, no lookup
     int ValueToPixel(double value) const { return active_(value); }
     int CalcPosValue(double value) const { return active_(value); }
@@ -584,6 +632,16 @@ private:
     std::string SeriesLabelOf(TCustomChartSeries* series, int index, TAxisLabelStyle style, double& value);
     void MeasureLabel(const std::string& text, int& width, int& lines);
     bool LabelRunsAcross() const;
+    bool Is3D() const;
+    TChartAxis* SideAxis(int which) const;
+    int WallOf(const TChartAxis* axis) const;
+    void Line3DOr2D(int x0, int y0, int x1, int y1, int z);
+    void PaintExponentLabel(const TRect& r, TAxisLabelsFormat& format, const std::string& text, std::size_t ePos,
+                            bool centred);
+    int DepthAxisAcrossPos() const;
+    void PaintLabels(const std::vector<TAxisLabelEntry>& labels);
+    bool labelToggle_ = true;
+    int widestLabel_ = 0;
 
     TCustomAxisPanel* chart_ = nullptr;
     bool automatic_ = true, automaticMaximum_ = true, automaticMinimum_ = true;
