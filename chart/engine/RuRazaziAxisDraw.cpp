@@ -804,9 +804,15 @@ void TChartAxis::PaintLabel(int x, int y, int z, TAxisLabelsFormat* format, cons
 {
     TAxisLabelsFormat& shape = format ? *format : *labels_->Format();
     bool centred = false;
-    const TRect r = LabelRect(x, y, format, text, angle, exponent, &centred);
+    TRect r = LabelRect(x, y, format, text, angle, exponent, &centred);
     angle = ((angle % 360) + 360) % 360;
     const int depth = IsDepthAxis ? z : DepthPos;
+    // A canvas that turns by itself takes the depth; the others get the rectangle projected.
+    if (Is3D() && !chart_->Canvas().SupportsFullRotation()) {
+        TRect projected;
+        chart_->Canvas().ProjectRect(r, depth, projected);
+        r = projected;
+    }
     // A detached copy takes the text, so painting a label does not repaint the chart.
     TAxisLabelsFormat label;
     label.Assign(&shape);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -471,6 +472,46 @@ TEST_F(AxisDrawTest, GridIn3DFollowsTheWalls)
         canvas_->Clear();
         axis.Draw(true);
         EXPECT_EQ(Lines(Group("Grid")).size(), 3 * c.linesPerTick);
+    }
+}
+
+// In 3D each label's rectangle is projected to the axis' depth: the text lands where the flat
+// drawing's text lands, moved by the projection.
+TEST_F(AxisDrawTest, LabelsIn3DAreProjectedToTheAxisDepth)
+{
+    const auto textOuts = [&] {
+        std::vector<std::string> texts;
+        for (const TRecordedCall& call : Group("Labels"))
+            if (call.Name == "TextOut") texts.push_back(call.Args);
+        return texts;
+    };
+    TChartAxis& axis = Ready(sBottom);
+    canvas_->Clear();
+    axis.Draw(true);
+    const std::vector<std::string> flat = textOuts();
+    ASSERT_FALSE(flat.empty());
+
+    panel_.SetView3D(true);
+    panel_.DepthWidth = 100;
+    panel_.View3DOptions().SetOrthogonal(true);
+    canvas_->InitWindow(nullptr, &panel_.View3DOptions(), clWhite, true, {0, 0, 600, 400});
+    canvas_->SetProjection(100, {0, 0, 600, 400}, panel_.ChartRect);
+    axis.DepthPos = 40;
+    TPoint shift;
+    canvas_->Project(0, 0, 40, shift);
+    TPoint origin;
+    canvas_->Project(0, 0, 0, origin);
+    ASSERT_NE(shift, origin) << "the view must move what lies in depth";
+    canvas_->Clear();
+    axis.Draw(true);
+    const std::vector<std::string> deep = textOuts();
+    ASSERT_EQ(deep.size(), flat.size());
+    for (std::size_t i = 0; i < flat.size(); ++i) {
+        int fx = 0, fy = 0, dx = 0, dy = 0;
+        ASSERT_EQ(std::sscanf(flat[i].c_str(), "%d,%d", &fx, &fy), 2) << flat[i];
+        ASSERT_EQ(std::sscanf(deep[i].c_str(), "%d,%d", &dx, &dy), 2) << deep[i];
+        EXPECT_EQ(dx - fx, shift.X - origin.X) << flat[i] << " -> " << deep[i];
+        EXPECT_EQ(dy - fy, shift.Y - origin.Y) << flat[i] << " -> " << deep[i];
     }
 }
 
