@@ -592,6 +592,8 @@ bool TCustomAxisPanel::HoverSeries(int x, int y)
 void TCustomAxisPanel::MouseLeave()
 {
     TCustomDuvPanelExtended::MouseLeave();
+    for (int a = 0; a < axes_->Count(); ++a)
+        if (TDuvSelected* selected = axes_->GetAxis(a)->Items().PeekSelected()) selected->SetHoverItem(-1);
     for (TCustomChartSeries* series : *seriesList_)
         if (TDuvSelected* selected = series->GetSelected()) selected->SetHoverItem(-1);
     tools_->BroadcastChartEvent(cteMouseLeave);
@@ -733,4 +735,106 @@ void AxisPanelInitialization()
         return animations ? static_cast<TChartTools*>(chart->Animations()) : chart->Tools();
     });
     RegisterClassForStreaming(TChartPage::StaticClass());
+}
+
+// ---------------------------------------------------------------- labels and legend helpers
+
+int TCustomAxisPanel::WidestSeriesLabel()
+{
+    int widest = 0;
+    for (int i = 0; i < SeriesList().Count(); ++i) {
+        const TCustomChartSeries* series = SeriesList().GetSeries(i);
+        for (int k = 0; k < series->Labels().Count(); ++k) {
+            int lines = 0;
+            widest = std::max(widest, TextLinesWidth(series->Labels().GetLabelText(k), lines, false));
+        }
+    }
+    return widest;
+}
+
+TCustomChartSeries* TCustomAxisPanel::SeriesInLegend(int n, bool activeOnly) const
+{
+    for (int i = 0; i < SeriesList().Count(); ++i) {
+        TCustomChartSeries* series = SeriesList().GetSeries(i);
+        if (!series->ShowInLegend() || (activeOnly && !series->Active())) continue;
+        if (n-- == 0) return series;
+    }
+    return nullptr;
+}
+
+std::string TCustomAxisPanel::LegendSeriesTitle(int n, bool activeOnly) const
+{
+    const TCustomChartSeries* series = SeriesInLegend(n, activeOnly);
+    if (!series) return {};
+    const std::string title = SingleLineText(series->LegendTitle());
+    return title.empty() ? SeriesTitleOrName(*series, false) : title;
+}
+
+bool TCustomAxisPanel::IsPlaneVisible(int z)
+{
+    if (Canvas().SupportsFullRotation()) return false;
+    TPoint corners[4];
+    Canvas().ProjectRectCorners(ChartRect, z, corners);
+    // Top-left, bottom-left, bottom-right: turning left as seen from the front.
+    return !IsBackFace(corners[0], corners[3], corners[2]);
+}
+
+void TCustomAxisPanel::FireAfterDraw()
+{
+    if (OnAfterDraw) OnAfterDraw(this);
+}
+
+void TCustomAxisPanel::FireBeforeDrawAxes()
+{
+    if (OnBeforeDrawAxes) OnBeforeDrawAxes(this);
+}
+
+void TCustomAxisPanel::FireBeforeDrawChart()
+{
+    if (OnBeforeDrawChart) OnBeforeDrawChart(this);
+}
+
+void TCustomAxisPanel::FireBeforeDrawSeries()
+{
+    if (OnBeforeDrawSeries) OnBeforeDrawSeries(this);
+}
+
+bool TCustomAxisPanel::HoverAxisLabels(int x, int y)
+{
+    if (!Hover() || !Hover()->Visible()) return false;
+    bool any = false;
+    for (int a = 0; a < AxesList().Count(); ++a) {
+        TChartAxis* axis = AxesList().GetAxis(a);
+        if (!AxisShown(axis)) continue;
+        TDuvSelected* selected = axis->Items().GetSelected();
+        if (!selected->Hover()->Visible()) continue;
+        const int index = axis->HoverLabelAt(x, y);
+        selected->SetHoverItem(index);
+        any = any || index >= 0;
+    }
+    return any;
+}
+
+// ---------------------------------------------------------------- free helpers
+
+std::string SingleLineText(const std::string& text)
+{
+    std::string result = text;
+    std::replace(result.begin(), result.end(), '\x06', ' ');
+    std::size_t pair = result.find("\n\r");
+    if (pair == std::string::npos) pair = result.find("\r\n");
+    if (pair != std::string::npos) result.erase(pair, 1);
+    std::replace(result.begin(), result.end(), '\r', ' ');
+    std::replace(result.begin(), result.end(), '\n', ' ');
+    return result;
+}
+
+int SeriesDataContents(const TCustomChartSeries& series)
+{
+    int contents = 0;
+    if (series.XValuesNeedStoring()) contents |= 1;
+    if (series.PointColorsNeedStoring()) contents |= 2;
+    if (series.LabelsNeedStoring()) contents |= 4;
+    if (series.HasCustomMarkPositions()) contents |= 8;
+    return contents;
 }

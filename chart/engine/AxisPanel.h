@@ -183,6 +183,15 @@ public:
     TCustomChartSeries* SeriesWithMostPoints(const TChartAxis* axis) const;
     void CalcSize3D();
     int WidestMarkText() const;
+    // The widest point label of all series, each line of a label measured on its own.
+    int WidestSeriesLabel();
+    // The n-th series (from 0) that shows in the legend, only active ones when asked; none past the end.
+    TCustomChartSeries* SeriesInLegend(int n, bool activeOnly) const;
+    TCustomChartSeries* ActiveSeriesInLegend(int n) const { return SeriesInLegend(n, true); }
+    // That series' legend title on one line, else its title or name; empty without such a series.
+    std::string LegendSeriesTitle(int n, bool activeOnly) const;
+    // The face at depth z turns to the viewer (never on a canvas that turns by itself).
+    virtual bool IsPlaneVisible(int z);
 
     // ---------------------------------------------------- pages
     virtual int GetPageCount() const { return pages_->Count(); }
@@ -199,7 +208,15 @@ public:
     virtual std::string GetLegendItemText(int, int) const { return {}; }
     virtual TComponent* GetSeriesOwner() const { return Owner(); }
 
+    // ---------------------------------------------------- drawing events
+    virtual void FireAfterDraw();
+    virtual void FireBeforeDrawAxes();
+    virtual void FireBeforeDrawChart();
+    virtual void FireBeforeDrawSeries();
+
     // ---------------------------------------------------- hover
+    // Each shown axis whose label hover is on marks the label under (x, y); true when any does.
+    bool HoverAxisLabels(int x, int y);
     // CheckMouseOver of the active series from the last; true when any claims the mouse.
     bool HoverSeries(int x, int y);
     // Series lose their hovered item and the tools hear that the mouse left.
@@ -230,6 +247,13 @@ private:
     bool clipPoints_ = true;
     bool view3DWalls_ = true;
 };
+
+// A text on one line: the legend column mark and line breaks become blanks, a line-feed and
+// carriage-return pair (else a carriage-return and line-feed pair) takes one blank.
+std::string SingleLineText(const std::string& text);
+// What a series' stored data holds, as the data stream writes it first: 1 X values, 2 point colours,
+// 4 labels, 8 custom mark positions.
+int SeriesDataContents(const TCustomChartSeries& series);
 
 // Raises ChartException when the component feeds the series, directly or through sources.
 void CheckCircularSource(TComponent* component, TCustomChartSeries* series);

@@ -259,6 +259,8 @@ public:
     // Over the visible marks, in pixels.
     virtual int MaxMarkExtent() { return 0; }
     virtual int MarkIndexAtPoint(const TPoint&) const { return -1; }
+    // Any mark was moved to a custom place (stored with the data).
+    virtual bool HasCustomMarkPositions() const { return false; }
 
     // ---- mouse
     virtual bool CheckMouseOver(int, int) { return false; }

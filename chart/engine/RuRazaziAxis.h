@@ -543,6 +543,10 @@ public:
     int LineAndTicksSize(bool withTicks) const;
     int TextExtentAcross(TCustomTextShape& shape, int angle, int fixedSize, const std::string& text);
     int LabelsThickness();
+    // The recorded label under (x, y): its text around its place along the axis, across the band
+    // from the axis line out past the labels' position; projected at the axis' depth in 3D.
+    // -1 when none.
+    int HoverLabelAt(int x, int y);
     // Takes the axis' title, labels and line bands out of rect (a standard axis shrinks it).
     void PlaceInRect(TRect& rect, bool standard);
     // Along the axis from PixelStart to PixelEnd; across the line and the labels.

@@ -861,3 +861,29 @@ bool TChartAxisTitle::HitTest(int x, int y) const
 {
     return Visible() && !Caption().empty() && ContainsPoint({x, y}, Bounds);
 }
+
+int TChartAxis::HoverLabelAt(int x, int y)
+{
+    if (!chart_) return -1;
+    TCanvas3D& canvas = chart_->Canvas();
+    for (int i = 0; i < items_->Count(); ++i) {
+        TAxisItem* item = items_->Item(i);
+        canvas.AssignFont(*item->EffectiveFormat()->Font());
+        const int w = canvas.TextWidth(item->Text()), h = canvas.TextHeight("W");
+        // Outward is down for a bottom axis, up for a top one, left and right likewise.
+        const int outward = (horizontal_ ? !otherSide_ : otherSide_) ? 1 : -1;
+        const int extent = horizontal_ ? h : w;
+        const int c0 = std::min({AxisPos, LabelsPos, LabelsPos + outward * extent});
+        const int c1 = std::max({AxisPos, LabelsPos, LabelsPos + outward * extent});
+        const int along = horizontal_ ? w / 2 : h / 2;
+        TRect r = horizontal_ ? TRect{item->LabelPos - along, c0, item->LabelPos + along, c1}
+                              : TRect{c0, item->LabelPos - along, c1, item->LabelPos + along};
+        if (Is3D()) {
+            TRect projected;
+            canvas.ProjectRect(r, IsDepthAxis ? 0 : DepthPos, projected);
+            r = Normalized(projected);
+        }
+        if (x >= r.Left && x <= r.Right && y >= r.Top && y <= r.Bottom) return i;
+    }
+    return -1;
+}

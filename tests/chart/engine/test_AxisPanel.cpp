@@ -10,6 +10,8 @@
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
+#include "chart/engine/RuRazaziSelect.h"
+#include "chart/graphics/RecordingCanvas.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentText.h"
 #include "platform/core/ComponentWriter.h"
@@ -706,6 +708,105 @@ TEST_F(AxisPanelTest, PrintPageRangePrintsEachPageAsOneJob)
     EXPECT_EQ(printer->Steps.back(), "Abort");
     EXPECT_EQ(chart.DrawnPages, std::vector<int>{2});
     SetPrinter(std::move(previous));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AxisPanelText, SingleLineTextJoinsLinesWithBlanks)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain", "plain"},
+        {"a\r\nb", "a b"},
+        {"a\n\rb\r\nc", "a b  c"},
+        {"two\x06" "columns", "two columns"},
+        {"a\rb\nc", "a b c"},
+        {"", ""},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(SingleLineText(text), expected) << text;
+}
+
+TEST_F(AxisPanelTest, LegendHelpersCountTheSeriesThatShowInTheLegend)
+{
+    TSmallChart chart;
+    TPanelTestSeries a, b, c;
+    a.SetName("A");
+    b.SetName("B");
+    c.SetName("C");
+    for (TPanelTestSeries* s : {&a, &b, &c}) s->SetParentChart(&chart);
+    b.SetShowInLegend(false);
+    c.SetActive(false);
+    c.SetLegendTitle("Rain\r\nfall");
+    EXPECT_EQ(chart.SeriesInLegend(0, false), &a);
+    EXPECT_EQ(chart.SeriesInLegend(1, false), &c);
+    EXPECT_EQ(chart.SeriesInLegend(2, false), nullptr);
+    EXPECT_EQ(chart.ActiveSeriesInLegend(1), nullptr);
+    EXPECT_EQ(chart.LegendSeriesTitle(0, false), "A");
+    EXPECT_EQ(chart.LegendSeriesTitle(1, false), "Rain fall");
+    EXPECT_EQ(chart.LegendSeriesTitle(5, false), "");
+
+    a.AddXY(0, 1, "one\rthree");
+    b.AddXY(0, 1, "eleven");
+    auto canvas = std::make_unique<TRecordingCanvas>();
+    chart.ReplaceCanvas(std::move(canvas), "TRecordingCanvas");
+    EXPECT_EQ(chart.WidestSeriesLabel(), 6 * 7) << "each line on its own";
+    EXPECT_EQ(SeriesDataContents(a), 4) << "X 0 needs no storing, the label does";
+    a.AddXY(5, 1);
+    EXPECT_EQ(SeriesDataContents(a), 5);
+}
+
+TEST_F(AxisPanelTest, DrawingEventsAndPlanesFacingTheViewer)
+{
+    TSmallChart chart;
+    struct Target {
+        std::vector<std::string> calls;
+        void After(TObject*) { calls.push_back("after"); }
+        void Axes(TObject*) { calls.push_back("axes"); }
+        void Chart(TObject*) { calls.push_back("chart"); }
+        void Series(TObject*) { calls.push_back("series"); }
+    } target;
+    chart.OnAfterDraw = {&target, &Target::After};
+    chart.OnBeforeDrawAxes = {&target, &Target::Axes};
+    chart.OnBeforeDrawChart = {&target, &Target::Chart};
+    chart.OnBeforeDrawSeries = {&target, &Target::Series};
+    chart.FireBeforeDrawChart();
+    chart.FireBeforeDrawAxes();
+    chart.FireBeforeDrawSeries();
+    chart.FireAfterDraw();
+    EXPECT_EQ(target.calls, (std::vector<std::string>{"chart", "axes", "series", "after"}));
+
+    auto canvas = std::make_unique<TRecordingCanvas>();
+    TRecordingCanvas& recording = *canvas;
+    chart.ReplaceCanvas(std::move(canvas), "TRecordingCanvas");
+    chart.ChartRect = {100, 50, 500, 350};
+    recording.InitWindow(nullptr, &chart.View3DOptions(), clWhite, false, {0, 0, 600, 400});
+    EXPECT_TRUE(chart.IsPlaneVisible(0)) << "a flat view sees every plane";
+}
+
+TEST_F(AxisPanelTest, HoveringALabelMarksItOnItsAxis)
+{
+    TSmallChart chart;
+    chart.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
+    chart.SetView3D(false);
+    // A bottom axis at y 350 with its labels from y 354 down, one label "25" at x 200.
+    TChartAxis& axis = *chart.BottomAxis();
+    axis.AxisPos = 350;
+    axis.LabelsPos = 354;
+    axis.Items().Add("25", 25);
+    axis.Items().Item(0)->LabelPos = 200;
+    struct Case {
+        int x, y, index;
+    } const cases[] = {{200, 360, 0}, {194, 366, 0}, {200, 100, -1}, {209, 360, -1}, {200, 380, -1}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(chart.HoverAxisLabels(c.x, c.y), c.index >= 0) << c.x << "," << c.y;
+        EXPECT_EQ(axis.Items().GetSelected()->HoverIndex(), c.index) << c.x << "," << c.y;
+    }
+    chart.HoverAxisLabels(200, 360);
+    chart.MouseLeave();
+    EXPECT_EQ(axis.Items().GetSelected()->HoverIndex(), -1) << "leaving the chart un-hovers the label";
+    chart.Hover()->SetVisible(false);
+    EXPECT_FALSE(chart.HoverAxisLabels(200, 360)) << "the chart's hover is off";
 }
 
 }  // namespace
