@@ -123,6 +123,10 @@ public:
     TSeriesNotifyEvent OnAddSeries, OnRemoveSeries;
     TNotifyEvent OnBeforeDrawChart, OnBeforeDrawAxes, OnBeforeDrawSeries;
     TNotifyEvent OnPageChange;
+    // The text of an axis label (series none and index -1 for value labels), and label values
+    // given by the handler one after another until it says stop.
+    TEvent<void(TChartAxis*, TCustomChartSeries*, int, std::string&)> OnGetAxisLabel;
+    TEvent<void(TChartAxis*, int, double&, bool&)> OnGetNextAxisLabel;
     TValidDataSourceEvent OnValidDataSource;
 
     // ---------------------------------------------------- state

@@ -462,6 +462,7 @@ public:
     TAxisLabels& Labels() const { return *labels_; }
     TAxisItems& Items() const { return *items_; }
     TAxisDrawLabelEvent OnDrawLabel;
+    // Set by a tool on one axis; otherwise the chart's events of the same names are asked.
     TAxisGetLabelHook OnGetAxisLabel;
     TAxisGetNextLabelHook OnGetNextAxisLabel;
 
@@ -543,6 +544,10 @@ public:
     int LineAndTicksSize(bool withTicks) const;
     int TextExtentAcross(TCustomTextShape& shape, int angle, int fixedSize, const std::string& text);
     int LabelsThickness();
+    bool HasGetAxisLabel() const;
+    bool HasGetNextAxisLabel() const;
+    void FireGetAxisLabel(TCustomChartSeries* series, int index, std::string& text);
+    void FireGetNextAxisLabel(int index, double& value, bool& stop);
     // The recorded label under (x, y): its text around its place along the axis, across the band
     // from the axis line out past the labels' position; projected at the axis' depth in 3D.
     // -1 when none.

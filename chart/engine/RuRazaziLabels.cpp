@@ -288,7 +288,7 @@ std::string TChartAxis::FormatLabelValue(double value)
         text = FormatDateTime(dateTimeFormat_.empty() ? DateOrTimeFormat(CurRange) : dateTimeFormat_, value);
     else
         text = FormatFloat(axisValuesFormat_, value);
-    if (OnGetAxisLabel) OnGetAxisLabel(this, nullptr, -1, text);
+    FireGetAxisLabel(nullptr, -1, text);
     if (labels_->MultiLine() && !LibraryLineSeparator.empty()) {
         std::string broken;
         for (char c : text) {
@@ -389,7 +389,7 @@ int TChartAxis::WidestEventLabel()
     for (TCustomChartSeries* series : chart_->SeriesList())
         for (int index = 0; index < series->GetPointCount(); ++index) {
             std::string text = series->Labels().GetLabelText(index);
-            OnGetAxisLabel(this, series, index, text);
+            FireGetAxisLabel(series, index, text);
             MeasureLabel(text, width, lines);
             widest = std::max(widest, width);
         }
@@ -426,7 +426,7 @@ int TChartAxis::WidestLabelWidth()
         }
         return widest;
     case talText:
-        if (OnGetAxisLabel) return WidestEventLabel();
+        if (HasGetAxisLabel()) return WidestEventLabel();
         for (TCustomChartSeries* series : chart_->SeriesList())
             for (int index = 0; index < series->Labels().Count(); ++index) {
                 MeasureLabel(series->Labels().GetLabelText(index), width, lines);
@@ -473,7 +473,7 @@ std::vector<TAxisLabelEntry> TChartAxis::CalcLabels()
     if (!((increment > 0 || calendar) && CurMaximum >= CurMinimum)) return {};
     switch (style) {
     case talValue:
-        if (OnGetNextAxisLabel)
+        if (HasGetNextAxisLabel())
             EventLabels(pass, increment);
         else if (logarithmic_ && increment_ == 0)
             LogLabels(pass);
@@ -651,7 +651,7 @@ void TChartAxis::EventLabels(TLabelPass& pass, double increment)
     double v = CurMinimum;
     bool stop = true;
     for (int index = 0; index <= 2000; ++index) {
-        OnGetNextAxisLabel(this, index, v, stop);
+        FireGetNextAxisLabel(index, v, stop);
         if (stop) {
             if (index == 0) {
                 if (logarithmic_ && increment_ == 0)
@@ -685,7 +685,7 @@ void TChartAxis::SeriesTitleLabels(TLabelPass& pass)
         if (!pass.Visible || k < 0 || k >= static_cast<double>(legend.size())) continue;
         const int index = static_cast<int>(k);
         std::string text = SeriesTitleOrName(*legend[static_cast<std::size_t>(index)], true);
-        if (OnGetAxisLabel) OnGetAxisLabel(this, nullptr, index, text);
+        FireGetAxisLabel(nullptr, index, text);
         PlaceLabel(pass, pixel, value, text, nullptr, index, nullptr);
     }
 }
@@ -706,7 +706,7 @@ std::string TChartAxis::SeriesLabelOf(TCustomChartSeries* series, int index, TAx
                        : FormatFloat(axisValuesFormat_, v);
         }
     }
-    if (OnGetAxisLabel) OnGetAxisLabel(this, series, index, text);
+    FireGetAxisLabel(series, index, text);
     if (text.empty()) return text;
     const TChartValueList* list = nullptr;
     if (IsDepthAxis)
@@ -777,4 +777,27 @@ void TChartAxis::PointLabels(TLabelPass& pass, TAxisLabelStyle style)
             hasPrevious = true;
         }
     }
+}
+
+bool TChartAxis::HasGetAxisLabel() const { return OnGetAxisLabel || (chart_ && chart_->OnGetAxisLabel); }
+
+bool TChartAxis::HasGetNextAxisLabel() const
+{
+    return OnGetNextAxisLabel || (chart_ && chart_->OnGetNextAxisLabel);
+}
+
+void TChartAxis::FireGetAxisLabel(TCustomChartSeries* series, int index, std::string& text)
+{
+    if (OnGetAxisLabel)
+        OnGetAxisLabel(this, series, index, text);
+    else if (chart_ && chart_->OnGetAxisLabel)
+        chart_->OnGetAxisLabel(this, series, index, text);
+}
+
+void TChartAxis::FireGetNextAxisLabel(int index, double& value, bool& stop)
+{
+    if (OnGetNextAxisLabel)
+        OnGetNextAxisLabel(this, index, value, stop);
+    else if (chart_ && chart_->OnGetNextAxisLabel)
+        chart_->OnGetNextAxisLabel(this, index, value, stop);
 }

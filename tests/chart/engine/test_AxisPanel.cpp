@@ -810,3 +810,49 @@ TEST_F(AxisPanelTest, HoveringALabelMarksItOnItsAxis)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AxisPanelTest, TheChartsLabelEventsReachEveryAxis)
+{
+    TSmallChart chart;
+    chart.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
+    chart.ChartRect = {100, 50, 500, 350};
+    struct Target {
+        void Text(TChartAxis*, TCustomChartSeries*, int, std::string& text) { text = "<" + text + ">"; }
+        void Next(TChartAxis*, int index, double& value, bool& stop)
+        {
+            value = index * 40;
+            stop = index > 2;
+        }
+    } target;
+    TChartAxis& axis = *chart.BottomAxis();
+    axis.SetRange(0, 100);
+    axis.SetIncrement(50);
+    axis.Labels().SetStyle(talValue);
+    axis.CurMinimum = 0;
+    axis.CurMaximum = 100;
+    axis.SelectPositionCalculators();
+    axis.CalcPixelRange();
+    const auto texts = [&] {
+        std::vector<std::string> result;
+        for (const TAxisLabelEntry& label : axis.CalcLabels()) result.push_back(label.Text);
+        std::sort(result.begin(), result.end());
+        return result;
+    };
+    const std::vector<std::string> plain = texts();
+    ASSERT_FALSE(plain.empty());
+    chart.OnGetAxisLabel = {&target, &Target::Text};
+    std::vector<std::string> wrapped;
+    for (const std::string& text : plain) wrapped.push_back("<" + text + ">");
+    std::sort(wrapped.begin(), wrapped.end());
+    EXPECT_EQ(texts(), wrapped);
+    chart.OnGetNextAxisLabel = {&target, &Target::Next};
+    const std::vector<std::string> given = texts();
+    ASSERT_FALSE(given.empty());
+    for (const std::string& text : given) EXPECT_TRUE(text == "<0>" || text == "<40>" || text == "<80>") << text;
+    axis.OnGetAxisLabel = [](TChartAxis*, TCustomChartSeries*, int, std::string& text) { text += "!"; };
+    for (const std::string& text : texts()) EXPECT_EQ(text.back(), '!') << "the axis' own handler comes first";
+}
+
+}  // namespace
