@@ -10,6 +10,7 @@
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/RecordingCanvas.h"
 #include "support_ChartEngine.h"
+#include "support_TestSeries.h"
 
 namespace {
 
@@ -513,6 +514,41 @@ TEST_F(AxisDrawTest, LabelsIn3DAreProjectedToTheAxisDepth)
         EXPECT_EQ(dx - fx, shift.X - origin.X) << flat[i] << " -> " << deep[i];
         EXPECT_EQ(dy - fy, shift.Y - origin.Y) << flat[i] << " -> " << deep[i];
     }
+}
+
+// The depth axis of a 3D chart labels its slots with the series titles, front first, and draws its
+// line into the depth.
+TEST_F(AxisDrawTest, DepthAxisDrawsSeriesTitlesAlongTheDepth)
+{
+    panel_.SetView3D(true);
+    panel_.DepthWidth = 100;
+    canvas_->InitWindow(nullptr, &panel_.View3DOptions(), clWhite, true, {0, 0, 600, 400});
+    canvas_->SetProjection(100, {0, 0, 600, 400}, panel_.ChartRect);
+    std::vector<std::unique_ptr<enginetest::TTestSeries>> series;
+    for (const char* title : {"first", "second"}) {
+        series.push_back(std::make_unique<enginetest::TTestSeries>());
+        series.back()->AddXY(1, 1);
+        series.back()->SetTitle(title);
+        series.back()->SetParentChart(&panel_);
+    }
+    TChartAxis& depth = *panel_.DepthAxis();
+    depth.SetVisible(true);
+    depth.CurMinimum = 0;
+    depth.CurMaximum = 2;
+    depth.SelectPositionCalculators();
+    depth.CalcPixelRange();
+    TRect rest = panel_.ChartRect;
+    depth.PlaceInRect(rest, true);
+    canvas_->Clear();
+    depth.Draw(true);
+    std::vector<std::string> texts;
+    for (const TRecordedCall& call : Group("Labels"))
+        if (call.Name == "TextOut") texts.push_back(call.Args.substr(call.Args.find('"')));
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"\"first\"", "\"second\""}));
+    const std::vector<std::string> lines = Lines(canvas_->Calls);
+    ASSERT_FALSE(lines.empty());
+    for (auto& s : series) s->SetParentChart(nullptr);
 }
 
 }  // namespace
