@@ -22,6 +22,7 @@
 #include "platform/core/NumText.h"
 #include "platform/core/SafeFile.h"
 #include "platform/ui/Printers.h"
+#include "platform/core/ScopeGuard.h"
 
 std::string DefaultCanvasName;
 bool ClipWhenPrinting = true;
@@ -30,19 +31,6 @@ bool PrintPanelDecorations = true;
 bool EraseBackground = false;
 
 namespace {
-// Runs the action when the scope ends, also after an exception.
-template <class F>
-class TScopeGuard {
-public:
-    explicit TScopeGuard(F action) : action_(std::move(action)) {}
-    ~TScopeGuard() { action_(); }
-    TScopeGuard(const TScopeGuard&) = delete;
-    TScopeGuard& operator=(const TScopeGuard&) = delete;
-
-private:
-    F action_;
-};
-
 int Rounded(double value) { return static_cast<int>(Rnd(value)); }
 }  // namespace
 

@@ -6,22 +6,10 @@
 #include "chart/graphics/GraphicClasses.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
+#include "platform/core/ScopeGuard.h"
 
 namespace {
 constexpr TRect kDefaultPrintMargins{15, 15, 15, 15};
-
-// Runs the action when the scope ends, also after an exception.
-template <class F>
-class TScopeGuard {
-public:
-    explicit TScopeGuard(F action) : action_(std::move(action)) {}
-    ~TScopeGuard() { action_(); }
-    TScopeGuard(const TScopeGuard&) = delete;
-    TScopeGuard& operator=(const TScopeGuard&) = delete;
-
-private:
-    F action_;
-};
 
 bool GradientHasTransparency(TDuvGradient& gradient)
 {

@@ -9,21 +9,7 @@
 #include "chart/graphics/DuvFilterBase.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/NumText.h"
-
-namespace {
-// Runs the action when the scope ends, also after an exception.
-template <class F>
-class TScopeGuard {
-public:
-    explicit TScopeGuard(F action) : action_(std::move(action)) {}
-    ~TScopeGuard() { action_(); }
-    TScopeGuard(const TScopeGuard&) = delete;
-    TScopeGuard& operator=(const TScopeGuard&) = delete;
-
-private:
-    F action_;
-};
-}  // namespace
+#include "platform/core/ScopeGuard.h"
 
 // ---------------------------------------------------------------- brush, pen and panel
 

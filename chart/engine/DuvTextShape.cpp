@@ -3,21 +3,9 @@
 #include <algorithm>
 
 #include "chart/engine/DuvProcs.h"
+#include "platform/core/ScopeGuard.h"
 
 namespace {
-// Runs the action when the scope ends, also after an exception.
-template <class F>
-class TScopeGuard {
-public:
-    explicit TScopeGuard(F action) : action_(std::move(action)) {}
-    ~TScopeGuard() { action_(); }
-    TScopeGuard(const TScopeGuard&) = delete;
-    TScopeGuard& operator=(const TScopeGuard&) = delete;
-
-private:
-    F action_;
-};
-
 // Line n (from 1) of a text split at character 13; empty past the last.
 std::string LineOf(const std::string& text, int n)
 {

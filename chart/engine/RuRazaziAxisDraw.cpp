@@ -14,21 +14,9 @@
 #include "chart/engine/RuRazaziSelect.h"
 #include "chart/graphics/DuvShadow.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 
 namespace {
-
-// Runs the action when the scope ends, also after an exception.
-template <class F>
-class TScopeGuard {
-public:
-    explicit TScopeGuard(F action) : action_(std::move(action)) {}
-    ~TScopeGuard() { action_(); }
-    TScopeGuard(const TScopeGuard&) = delete;
-    TScopeGuard& operator=(const TScopeGuard&) = delete;
-
-private:
-    F action_;
-};
 
 int R(double value) { return static_cast<int>(Rnd(value)); }
 

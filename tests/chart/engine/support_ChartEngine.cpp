@@ -7,6 +7,10 @@
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/graphics/DuvBrush.h"
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentText.h"
+#include "platform/core/ComponentWriter.h"
+#include "platform/core/Streams.h"
 
 namespace enginetest {
 
@@ -48,6 +52,25 @@ void DrawSampleScene(TTestPanel& panel, const TRect& r)
     canvas.ApplyFont();
     canvas.SetBackMode(TRANSPARENT);
     canvas.TextOut(kTextX + dx, kTextY + dy, "Quellbrook");
+}
+
+std::string ComponentTextOf(TComponent& component)
+{
+    TMemoryStream binary, text;
+    WriteComponentToStream(binary, &component);
+    binary.SetPosition(0);
+    ObjectBinaryToText(binary, text);
+    return text.Bytes();
+}
+
+void ReadComponentText(TComponent& component, const std::string& lines)
+{
+    TMemoryStream text, binary;
+    text.WriteString(lines);
+    text.SetPosition(0);
+    ObjectTextToBinary(text, binary);
+    binary.SetPosition(0);
+    ReadComponentFromStream(binary, &component);
 }
 
 std::string Run(const std::vector<std::string>& arguments)

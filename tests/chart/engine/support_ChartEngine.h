@@ -30,6 +30,10 @@ inline constexpr TRect kBlueRect{110, 20, 180, 60};
 inline constexpr TRect kGreenEllipse{60, 70, 140, 110};
 inline constexpr int kTextX = 20, kTextY = 90;
 
+// A component's text form (written through the binary stream), and a text read into a component.
+std::string ComponentTextOf(TComponent& component);
+void ReadComponentText(TComponent& component, const std::string& lines);
+
 // Runs a program and returns its standard output; the test fails when it cannot run or fails.
 std::string Run(const std::vector<std::string>& arguments);
 

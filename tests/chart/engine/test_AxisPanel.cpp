@@ -151,11 +151,7 @@ void Fill(TTestSeries& series, int count, double start = 0)
 
 std::string TextOf(TComponent& component)
 {
-    TMemoryStream binary, text;
-    WriteComponentToStream(binary, &component);
-    binary.SetPosition(0);
-    ObjectBinaryToText(binary, text);
-    return text.Bytes();
+    return enginetest::ComponentTextOf(component);
 }
 
 void ReadText(const std::string& form, TComponent& into)

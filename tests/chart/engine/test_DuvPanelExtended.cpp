@@ -77,21 +77,12 @@ protected:
 
 std::string PanelText(TCustomDuvPanel& panel)
 {
-    TMemoryStream binary, text;
-    WriteComponentToStream(binary, &panel);
-    binary.SetPosition(0);
-    ObjectBinaryToText(binary, text);
-    return text.Bytes();
+    return enginetest::ComponentTextOf(panel);
 }
 
 void ReadPanelText(TCustomDuvPanel& panel, const std::string& lines)
 {
-    TMemoryStream text, binary;
-    text.WriteString(lines);
-    text.SetPosition(0);
-    ObjectTextToBinary(text, binary);
-    binary.SetPosition(0);
-    ReadComponentFromStream(binary, &panel);
+    enginetest::ReadComponentText(panel, lines);
 }
 
 std::string PanelObject(const std::string& body)

@@ -128,21 +128,12 @@ TEST_F(ChartElementTest, ADestroyedSeriesLeavesItsChart)
 
 std::string ComponentTextOf(TComponent& component)
 {
-    TMemoryStream binary, text;
-    WriteComponentToStream(binary, &component);
-    binary.SetPosition(0);
-    ObjectBinaryToText(binary, text);
-    return text.Bytes();
+    return enginetest::ComponentTextOf(component);
 }
 
 void ReadComponentText(TComponent& component, const std::string& lines)
 {
-    TMemoryStream text, binary;
-    text.WriteString(lines);
-    text.SetPosition(0);
-    ObjectTextToBinary(text, binary);
-    binary.SetPosition(0);
-    ReadComponentFromStream(binary, &component);
+    enginetest::ReadComponentText(component, lines);
 }
 
 struct StreamCase {

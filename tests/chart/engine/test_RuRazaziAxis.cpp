@@ -41,11 +41,7 @@ public:
 
 std::string TextOf(TComponent& component)
 {
-    TMemoryStream binary, text;
-    WriteComponentToStream(binary, &component);
-    binary.SetPosition(0);
-    ObjectBinaryToText(binary, text);
-    return text.Bytes();
+    return enginetest::ComponentTextOf(component);
 }
 
 void CopyByStream(TComponent& from, TComponent& to)
