@@ -1,5 +1,7 @@
 #include "support_ShapeStreaming.h"
 
+#include "chart/graphics/support_Streaming.h"
+
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentText.h"
 #include "platform/core/ComponentWriter.h"
@@ -24,22 +26,7 @@ void TShapeHolder::DeclareProperties(TPropertyDeclarer<TShapeHolder>& p)
     p.Object("AutoText", &H::AutoText);
 }
 
-std::vector<std::string> StreamedShapeNames(TShapeHolder& holder)
-{
-    TMemoryStream stream;
-    WriteComponentToStream(stream, &holder);
-    stream.SetPosition(0);
-    TReader reader(stream);
-    reader.ReadSignature();
-    reader.ReadStr();  // class
-    reader.ReadStr();  // name
-    std::vector<std::string> names;
-    while (!reader.EndOfList()) {
-        names.push_back(reader.ReadStr());
-        reader.SkipValue();
-    }
-    return names;
-}
+std::vector<std::string> StreamedShapeNames(TShapeHolder& holder) { return StreamedPropertyNames(holder); }
 
 std::unique_ptr<TShapeHolder> StreamShapeCopy(TShapeHolder& holder)
 {

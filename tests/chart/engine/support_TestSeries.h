@@ -68,4 +68,15 @@ public:
     TPoint MousePos() const override { return {}; }
 };
 
+// A chart whose window counts repaints.
+struct TCountedChart {
+    TCountedChart() { chart.SetWindow(&window); }
+    ~TCountedChart() { chart.SetWindow(nullptr); }
+    TCountedChart(const TCountedChart&) = delete;
+    TCountedChart& operator=(const TCountedChart&) = delete;
+    int Repaints() const { return window.Repaints; }
+    TCountingWindow window;
+    TCustomAxisPanel chart{nullptr};
+};
+
 }  // namespace enginetest

@@ -20,14 +20,7 @@ using enginetest::TTestSeries;
 
 namespace {
 
-// A chart whose window counts repaints.
-struct CountedChart {
-    CountedChart() { chart.SetWindow(&window); }
-    ~CountedChart() { chart.SetWindow(nullptr); }
-    int Repaints() const { return window.Repaints; }
-    TCountingWindow window;
-    TCustomAxisPanel chart{nullptr};
-};
+using CountedChart = enginetest::TCountedChart;
 
 class ChartElementTest : public testing::Test {
 protected:

@@ -20,13 +20,7 @@ using enginetest::TTestSeries;
 
 namespace {
 
-struct CountedChart {
-    CountedChart() { chart.SetWindow(&window); }
-    ~CountedChart() { chart.SetWindow(nullptr); }
-    int Repaints() const { return window.Repaints; }
-    TCountingWindow window;
-    TCustomAxisPanel chart{nullptr};
-};
+using CountedChart = enginetest::TCountedChart;
 
 // Axes stand in as addresses: the lists never look inside an axis.
 struct FakeAxes {

@@ -25,10 +25,10 @@ void TAttributeHolder::DeclareProperties(TPropertyDeclarer<TAttributeHolder>& p)
     p.Object("Font", &H::Font);
 }
 
-std::vector<std::string> StreamedNames(TAttributeHolder& holder)
+std::vector<std::string> StreamedPropertyNames(TComponent& component)
 {
     TMemoryStream stream;
-    WriteComponentToStream(stream, &holder);
+    WriteComponentToStream(stream, &component);
     stream.SetPosition(0);
     TReader reader(stream);
     reader.ReadSignature();
@@ -41,6 +41,8 @@ std::vector<std::string> StreamedNames(TAttributeHolder& holder)
     }
     return names;
 }
+
+std::vector<std::string> StreamedNames(TAttributeHolder& holder) { return StreamedPropertyNames(holder); }
 
 std::unique_ptr<TAttributeHolder> StreamCopy(TAttributeHolder& holder)
 {

@@ -30,6 +30,8 @@ private:
     std::unique_ptr<TDuvFont> font_;
 };
 
+// The property names a component writes, in order ("Pen.Width").
+std::vector<std::string> StreamedPropertyNames(TComponent& component);
 // The property names the holder writes ("Pen.Width", "Font.Shadow.Visible").
 std::vector<std::string> StreamedNames(TAttributeHolder& holder);
 // Writes the holder and reads the stream into a new one.
