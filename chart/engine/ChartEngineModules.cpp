@@ -1,6 +1,7 @@
 #include "chart/engine/ChartEngineModules.h"
 
 #include "chart/engine/AxisPanel.h"
+#include "chart/engine/Chart.h"
 #include "chart/engine/DuvPanel.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/DuvShape.h"
@@ -21,10 +22,12 @@ void InitializeChartEngineModules()
     RuRazaziAxisInitialization();
     AxisPanelInitialization();
     RuRazaziSelectInitialization();
+    ChartInitialization();
 }
 
 void FinalizeChartEngineModules()
 {
+    ChartFinalization();
     DuvPanelFinalization();
     DuvProcsFinalization();
 }

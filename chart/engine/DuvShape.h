@@ -416,6 +416,8 @@ void DeclareShapeProperties(TPropertyDeclarer<T>& p, std::initializer_list<std::
             p.Enum("Alignment", &S::Alignment, &S::SetAlignment).Default(taLeftJustify);
         else if (name == "Angle")
             p.Integer("Angle", &S::Angle, &S::SetAngle).Default(0);
+        else if (name == "AutoSize")
+            p.Boolean("AutoSize", &S::AutoSize, &S::SetAutoSize).Default(true);
         else if (name == "Bevel")
             p.Enum("Bevel", &S::Bevel, &S::SetBevel).Default(bvNone);
         else if (name == "BevelWidth")

@@ -250,9 +250,100 @@ void TAxisLabelsFormat::DeclareProperties(TPropertyDeclarer<TAxisLabelsFormat>& 
     DeclareTextShapeProperties(p, {"ClipText", "Cursor", "Margins", "TextAlignment", "TextFormat", "VertTextAlign"});
 }
 
+// ---------------------------------------------------------------- positioned text shapes
+
+void TDuvCustomShapePosition::MoveEdge(int& edge, int value)
+{
+    customPosition_ = true;
+    if (edge == value) return;
+    const int width = BoundsWidth(), height = BoundsHeight();
+    edge = value;
+    Bounds.Right = Bounds.Left + width;
+    Bounds.Bottom = Bounds.Top + height;
+    InvalidateParent();
+}
+
+void TDuvCustomShapePosition::SetLeft(int value) { MoveEdge(Bounds.Left, value); }
+
+void TDuvCustomShapePosition::SetTop(int value) { MoveEdge(Bounds.Top, value); }
+
+void TDuvCustomShapePosition::Assign(const TPersistent* source)
+{
+    if (const auto* other = dynamic_cast<const TDuvCustomShapePosition*>(source)) {
+        customPosition_ = other->customPosition_;
+        if (customPosition_) {
+            MoveBoundsTo(other->Left(), other->Top());
+        }
+    }
+    TCustomTextShape::Assign(source);
+}
+
+void TTextShape::DeclareProperties(TPropertyDeclarer<TTextShape>& p)
+{
+    for (std::string_view name : {"Alignment", "Angle", "AutoSize", "Bevel", "BevelWidth", "Brush", "Children",
+                                  "ChildLayout", "ClipText", "Color", "CustomPosition", "Cursor", "Emboss", "Font",
+                                  "Frame", "Gradient", "Left", "Margins", "Picture", "Shadow", "ShapeCallout",
+                                  "ShapeStyle", "Text", "TextAlignment", "TextFormat", "Top", "Transparency",
+                                  "Transparent", "VertTextAlign", "Visible"}) {
+        DeclareShapeProperties(p, {name});
+        DeclareTextShapeProperties(p, {name});
+    }
+}
+
+std::string TrimTrailingLineBreak(const std::string& text)
+{
+    if (text.size() > 2 && text.ends_with("\r\n")) return text.substr(0, text.size() - 2);
+    return text;
+}
+
+void TStringsShape::DeclareProperties(TPropertyDeclarer<TStringsShape>& p)
+{
+    // The line list takes the place of the string text.
+    p.Strings("Text", &TStringsShape::lines_).OnChanged(&TStringsShape::LinesChanged);
+}
+
+void TStringsShape::SetLines(const TStringList& value)
+{
+    if (&value != &lines_) lines_.Assign(value);
+    LinesChanged();
+}
+
+void TStringsShape::LinesChanged()
+{
+    if (changingText_) return;
+    changingText_ = true;
+    const TScopeGuard done([this] { changingText_ = false; });
+    std::string joined;
+    for (int i = 0; i < lines_.Count(); ++i) {
+        if (i > 0) joined += "\r\n";
+        joined += lines_[i];
+    }
+    SetText(TrimTrailingLineBreak(joined));
+    InvalidateParent();
+}
+
+void TStringsShape::TextChanged()
+{
+    if (!changingText_) {
+        changingText_ = true;
+        const TScopeGuard done([this] { changingText_ = false; });
+        lines_.SetText(Text());
+    }
+    TTextShape::TextChanged();
+}
+
+void TStringsShape::AssignText(const std::string& value)
+{
+    if (value.empty()) lines_.Clear();
+    else lines_.SetText(value);
+    LinesChanged();
+}
+
 void RegisterTextShapeClasses()
 {
     for (const TClassInfo* info : {&TCustomTextShape::StaticClass(), &TAutomaticText::StaticClass(),
-                                   &TSeriesLegend::StaticClass(), &TAxisLabelsFormat::StaticClass()})
+                                   &TSeriesLegend::StaticClass(), &TAxisLabelsFormat::StaticClass(),
+                                   &TDuvCustomShapePosition::StaticClass(), &TTextShape::StaticClass(),
+                                   &TStringsShape::StaticClass()})
         RegisterClassForStreaming(*info);
 }

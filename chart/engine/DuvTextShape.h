@@ -11,6 +11,7 @@
 #include <string>
 
 #include "chart/engine/DuvShape.h"
+#include "platform/core/StringList.h"
 
 QB_ENUM(TTextFormat, ttfNormal, ttfHtml)
 QB_ENUM(TVertTextAlign, vtaCenter, vtaTop, vtaBottom)
@@ -135,12 +136,78 @@ public:
     static void DeclareProperties(TPropertyDeclarer<TAxisLabelsFormat>& p);
 };
 
+// A text shape that can be placed freely: setting Left or Top turns CustomPosition on.
+class TDuvCustomShapePosition : public TCustomTextShape {
+    QB_CLASS(TDuvCustomShapePosition, TCustomTextShape)
+public:
+    explicit TDuvCustomShapePosition(TCustomDuvPanel* panel = nullptr) : TCustomTextShape(panel) {}
+
+    bool CustomPosition() const { return customPosition_; }
+    void SetCustomPosition(bool value) { Change(customPosition_, value); }
+    // CustomPosition together with its stored default.
+    void InitCustomPosition(bool value) { customPosition_ = defaultCustomPosition_ = value; }
+    bool IsCustomPositionStored() const { return customPosition_ != defaultCustomPosition_; }
+    int Left() const { return Bounds.Left; }
+    void SetLeft(int value);
+    int Top() const { return Bounds.Top; }
+    void SetTop(int value);
+    void Assign(const TPersistent* source) override;
+
+private:
+    void MoveEdge(int& edge, int value);
+    bool customPosition_ = false;
+    bool defaultCustomPosition_ = false;
+};
+
+// The positioned text shape as annotations, gauges and organisation charts publish it.
+class TTextShape : public TDuvCustomShapePosition {
+    QB_CLASS(TTextShape, TDuvCustomShapePosition)
+public:
+    explicit TTextShape(TCustomDuvPanel* panel = nullptr) : TDuvCustomShapePosition(panel) {}
+    static void DeclareProperties(TPropertyDeclarer<TTextShape>& p);
+};
+
+// A text shape whose text is a list of lines; the lines and the string text stay equal.
+class TStringsShape : public TTextShape {
+    QB_CLASS(TStringsShape, TTextShape)
+public:
+    explicit TStringsShape(TCustomDuvPanel* panel = nullptr) : TTextShape(panel) {}
+    static void DeclareProperties(TPropertyDeclarer<TStringsShape>& p);
+
+    TStringList& Lines() { return lines_; }
+    const TStringList& Lines() const { return lines_; }
+    // Copies the lines and takes them as the text.
+    void SetLines(const TStringList& value);
+    // The string text from the lines (joined by CR LF, one trailing break dropped); repaints.
+    void LinesChanged();
+    void TextChanged() override;
+    std::string ReadFirstLine() const { return lines_.Count() > 0 ? lines_[0] : std::string(); }
+    // Lines from a text; empty clears them.
+    void AssignText(const std::string& value);
+
+private:
+    TStringList lines_;
+    bool changingText_ = false;
+};
+
+// A text without its one trailing line break; texts of 2 characters or less stay as they are.
+std::string TrimTrailingLineBreak(const std::string& text);
+
 // The one declaration of each published text property, named by the text shape classes.
 template <class T>
 void DeclareTextShapeProperties(TPropertyDeclarer<T>& p, std::initializer_list<std::string_view> names)
 {
     using S = TCustomTextShape;
     for (std::string_view name : names) {
+        if constexpr (std::is_base_of_v<TDuvCustomShapePosition, T>) {
+            using P = TDuvCustomShapePosition;
+            if (name == "CustomPosition")
+                p.Boolean("CustomPosition", &P::CustomPosition, &P::SetCustomPosition).Stored(&P::IsCustomPositionStored);
+            else if (name == "Left")
+                p.Integer("Left", &P::Left, &P::SetLeft).Stored(&P::CustomPosition);
+            else if (name == "Top")
+                p.Integer("Top", &P::Top, &P::SetTop).Stored(&P::CustomPosition);
+        }
         if (name == "ClipText")
             p.Boolean("ClipText", &S::ClipText, &S::SetClipText).Default(true);
         else if (name == "Cursor")

@@ -51,6 +51,7 @@ void CopyProperty(TPersistent& dest, TPersistent& source, const TPropInfo& info)
         auto* to = static_cast<TStringList*>(info.Object(dest, true));
         if (from && to) to->Assign(*from);
         else if (to) to->Clear();
+        if (to && info.Changed) info.Changed(dest);
         return;
     }
     case TPropKind::Collection:

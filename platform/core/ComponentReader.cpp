@@ -515,7 +515,9 @@ void TReader::ReadProperty(TPersistent* instance)
         start = dot + 1;
         if (info && info->Kind == TPropKind::Strings && SameIdent(path.substr(start), "Strings")) {
             if (NextValue() != vaList) return PropertyProblem(path, "Invalid property value", true);
-            return ReadStringsValue(static_cast<TStringList*>(info->Object(*object, true)));
+            ReadStringsValue(static_cast<TStringList*>(info->Object(*object, true)));
+            if (info->Changed) info->Changed(*object);
+            return;
         }
         TPersistent* next = nullptr;
         if (info && info->Kind == TPropKind::Object) next = dynamic_cast<TPersistent*>(info->Object(*object, true));
@@ -569,7 +571,9 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, const 
     switch (info.Kind) {
     case TPropKind::Strings:
         if (tag != vaList) break;
-        return ReadStringsValue(static_cast<TStringList*>(info.Object(*instance, true)));
+        ReadStringsValue(static_cast<TStringList*>(info.Object(*instance, true)));
+        if (info.Changed) info.Changed(*instance);
+        return;
     case TPropKind::Collection:
     case TPropKind::Object: {
         if (tag != vaCollection) break;

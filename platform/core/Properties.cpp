@@ -489,6 +489,7 @@ void SetPropValue(TObject* instance, const std::string& path, const TVariant& va
         } else {
             list->SetText(value.AsString());
         }
+        if (info->Changed) info->Changed(holder);
         return;
     }
     if (info->Kind == TPropKind::Collection) {

@@ -170,6 +170,8 @@ struct TPropInfo {
     std::function<TVariant(TPersistent&)> DefaultOf;  // per-instance default
     std::function<bool(TPersistent&)> StoredIf;
     bool NeverStored = false;
+    // Strings: told after the held list was filled from a stream, by name or by a copy.
+    std::function<void(TPersistent&)> Changed;
 
     bool IsStored(TPersistent& instance) const;          // the stored rule alone
     bool IsDefault(TPersistent& instance) const;         // value equals its default
@@ -388,6 +390,13 @@ public:
     TPropBuilder& Stored(P predicate)
     {
         info_.StoredIf = [predicate](TPersistent& o) { return static_cast<bool>(qbdetail::Fetch(predicate, static_cast<T&>(o))); };
+        return *this;
+    }
+    // A string list's owner hears when the list was replaced (its own lists tell nobody).
+    template <class M>
+    TPropBuilder& OnChanged(M method)
+    {
+        info_.Changed = [method](TPersistent& o) { (static_cast<T&>(o).*method)(); };
         return *this;
     }
     TPropBuilder& NotStored()
