@@ -8,6 +8,7 @@
 
 #include "chart/engine/DuvTextShape.h"
 #include "chart/graphics/RecordingCanvas.h"
+#include "platform/core/ClassRegistry.h"
 #include "support_ChartEngine.h"
 #include "support_ShapeStreaming.h"
 
@@ -288,6 +289,93 @@ TEST_F(TextShapeTest, AssignCopiesTextSettingsAndMarginsByValue)
     EXPECT_EQ(target.Margins()->Left(), 1);
     EXPECT_NE(target.Margins(), source.Margins());
     EXPECT_EQ(target.Color(), clRed);
+}
+
+}  // namespace
+
+namespace {
+
+// A component that publishes a line-list text shape, streamed as chart files are.
+class TStringsHolder : public TComponent {
+    QB_CLASS(TStringsHolder, TComponent)
+public:
+    explicit TStringsHolder(TComponent* owner = nullptr) : TComponent(owner) {}
+    static void DeclareProperties(TPropertyDeclarer<TStringsHolder>& p)
+    {
+        p.Object("Shape", &TStringsHolder::Shape);
+    }
+    TStringsShape* Shape() const { return shape_.get(); }
+
+private:
+    std::unique_ptr<TStringsShape> shape_ = std::make_unique<TStringsShape>();
+};
+
+TEST(StringsShape, LinesAndTextStayEqualWhicheverChanges)
+{
+    struct Case {
+        const char* given;
+        bool asLines;
+        const char* text;
+        int lines;
+    };
+    const Case cases[] = {
+        {"A\r\n", true, "A", 1},
+        {"Rain\r\nfall\r\n", true, "Rain\r\nfall", 2},
+        {"One\r\nTwo", false, "One\r\nTwo", 2},
+        {"", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        TStringsShape shape;
+        if (c.asLines) shape.AssignText(c.given);
+        else shape.SetText(c.given);
+        EXPECT_EQ(shape.Text(), c.text);
+        EXPECT_EQ(shape.Lines().Count(), c.lines);
+    }
+    EXPECT_EQ(TrimTrailingLineBreak("\r\n"), "\r\n");
+    EXPECT_EQ(TrimTrailingLineBreak("A\r\n"), "A");
+}
+
+TEST(StringsShape, LinesReadFromAStreamBecomeTheText)
+{
+    enginetest::StartChartModules();
+    RegisterClass(TStringsHolder::StaticClass());
+    TStringsHolder holder;
+    enginetest::ReadComponentText(holder, "object Holder: TStringsHolder\n  Shape.Text.Strings = (\n    'North'\n    'South')\nend\n");
+    EXPECT_EQ(holder.Shape()->Text(), "North\r\nSouth");
+    EXPECT_EQ(holder.Shape()->ReadFirstLine(), "North");
+
+    holder.Shape()->AssignText("East");
+    const std::string written = enginetest::ComponentTextOf(holder);
+    EXPECT_THAT(written, testing::HasSubstr("Shape.Text.Strings = (\r\n    'East')"));
+}
+
+TEST(StringsShape, APlacedShapeKeepsItsPlaceOnlyWhenCustomPositioned)
+{
+    enginetest::StartChartModules();
+    TStringsHolder holder;
+    TStringsShape* shape = holder.Shape();
+    shape->Bounds = {5, 6, 45, 26};
+    EXPECT_THAT(enginetest::ComponentTextOf(holder), testing::Not(testing::HasSubstr("Left")));
+
+    shape->SetLeft(30);
+    EXPECT_TRUE(shape->CustomPosition());
+    EXPECT_EQ(shape->Bounds, (TRect{30, 6, 70, 26}));  // the size stays
+    shape->SetTop(40);
+    const std::string written = enginetest::ComponentTextOf(holder);
+    EXPECT_THAT(written, testing::HasSubstr("Shape.CustomPosition = True"));
+    EXPECT_THAT(written, testing::HasSubstr("Shape.Left = 30"));
+    EXPECT_THAT(written, testing::HasSubstr("Shape.Top = 40"));
+
+    TStringsShape placed, free;
+    placed.Assign(shape);
+    EXPECT_EQ(placed.Left(), 30);
+    EXPECT_EQ(placed.Top(), 40);
+    shape->SetCustomPosition(false);
+    free.Bounds = {1, 2, 3, 4};
+    free.Assign(shape);
+    EXPECT_FALSE(free.CustomPosition());
+    EXPECT_EQ(free.Left(), 1);
 }
 
 }  // namespace

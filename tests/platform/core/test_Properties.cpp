@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "SampleComponents.h"
+#include "platform/core/ClassRegistry.h"
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentText.h"
+#include "platform/core/Streams.h"
 
 namespace {
 
@@ -16,6 +20,48 @@ public:
     }
     int Extra = 0;
 };
+
+// A component whose line list mirrors into a joined text, as text shapes keep theirs.
+class TLinesOwner : public TComponent {
+    QB_CLASS(TLinesOwner, TComponent)
+public:
+    explicit TLinesOwner(TComponent* owner = nullptr) : TComponent(owner) {}
+    static void DeclareProperties(TPropertyDeclarer<TLinesOwner>& p)
+    {
+        p.Strings("Lines", &TLinesOwner::Lines).OnChanged(&TLinesOwner::LinesChanged);
+    }
+    void LinesChanged()
+    {
+        ++Changes;
+        Joined = Lines.Text();
+    }
+    TStringList Lines;
+    std::string Joined;
+    int Changes = 0;
+};
+
+TEST(Properties, StringListOwnerHearsEveryReplacement)
+{
+    RegisterClass(TLinesOwner::StaticClass());
+    TLinesOwner byName;
+    SetPropValue(&byName, "Lines", "a\nb");
+    EXPECT_EQ(byName.Changes, 1);
+    EXPECT_EQ(byName.Joined, "a\r\nb\r\n");
+
+    TLinesOwner copy;
+    AssignPublishedProperties(copy, byName);
+    EXPECT_EQ(copy.Changes, 1);
+    EXPECT_EQ(copy.Joined, "a\r\nb\r\n");
+
+    TMemoryStream text(std::string("object Owner: TLinesOwner\n  Lines.Strings = (\n    'x'\n    'y')\nend\n"));
+    TMemoryStream binary;
+    ObjectTextToBinary(text, binary);
+    binary.Seek(0, TSeekOrigin::soBeginning);
+    TLinesOwner read;
+    ReadComponentFromStream(binary, &read);
+    EXPECT_EQ(read.Changes, 1);
+    EXPECT_EQ(read.Joined, "x\r\ny\r\n");
+}
 
 TEST(Properties, GetAndSetByNameAndPath)
 {
