@@ -44,6 +44,8 @@ void TCustomAxisPanel::DrawContents(const TRect& r)
     AutoRepaint = false;
     const TScopeGuard restore([this, savedAutoRepaint] { AutoRepaint = savedAutoRepaint; });
 
+    // A drawing that failed half-way may have left it set.
+    seriesClipped_ = false;
     CalcView3DTurned();
     TCanvas3D& canvas = Canvas();
     const bool fullRotation = canvas.SupportsFullRotation();

@@ -43,6 +43,7 @@ public:
     explicit TLoggedSeries(TComponent* owner = nullptr) : TTestSeries(owner) {}
     TDrawLog* Log = nullptr;
     bool Shares = false, Parallel = false, Marks = false, OnTop = false, ClipMarks = false, Axes = true;
+    bool FailToDraw = false;
 
     void Fill(int count)
     {
@@ -90,6 +91,7 @@ public:
     void DrawPoint(int index) override
     {
         Note("point " + std::to_string(index));
+        if (FailToDraw) throw Exception("Point " + std::to_string(index) + " cannot be drawn");
         TTestSeries::DrawPoint(index);
     }
     void DrawAllMarks() override
@@ -561,6 +563,25 @@ TEST_F(AxisPanelDrawTest, AutoRepaintComesBackWhenAStepRaises)
         EXPECT_FALSE(during) << "no repaint while drawing";
         EXPECT_EQ(chart.AutoRepaint, before);
     }
+}
+
+// A drawing that failed inside the clipped series area does not keep the next one from clipping.
+TEST_F(AxisPanelDrawTest, AFailedDrawingLeavesNoClippingBehind)
+{
+    TLoggedChart chart;
+    chart.SetView3D(true);
+    TLoggedSeries& a = AddSeries(chart, "A", 2);
+    TLoggedSeries& b = AddSeries(chart, "B", 2);
+    for (TLoggedSeries* s : {&a, &b}) {
+        s->Shares = true;
+        s->ZOrder = 0;
+    }
+    a.FailToDraw = true;
+    EXPECT_THROW(chart.Draw(), Exception);
+    a.FailToDraw = false;
+    chart.Draw();
+    EXPECT_EQ(chart.Recording->Texts("ClipCube").size(), 1U);
+    EXPECT_EQ(chart.Recording->Texts("Unclip").size(), 1U);
 }
 
 // The top and bottom axes are drawn once each: by the walls when they draw them on the visible
