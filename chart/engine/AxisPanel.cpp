@@ -469,7 +469,7 @@ bool TCustomAxisPanel::AxisShown(const TChartAxis* axis) const
 {
     if (!axisVisible_ || !axis || !axis->Visible()) return false;
     if (axis->IsDepthAxis) return View3D();
-    // The first active series that decides: one without axes hides them all.
+    // The first active series that either uses no axes (hiding them all) or uses this one decides.
     bool anyActive = false;
     for (int i = 0; i < seriesList_->Count(); ++i) {
         const TCustomChartSeries* series = seriesList_->GetSeries(i);
