@@ -465,7 +465,21 @@ bool TCustomAxisPanel::ActiveSeriesUseAxis(const TChartAxis* axis, bool defaultV
 
 bool TCustomAxisPanel::NoActiveSeries(const TChartAxis* axis) const { return !ActiveSeriesUseAxis(axis, false); }
 
-bool TCustomAxisPanel::AxisShown(const TChartAxis* axis) const { return axisVisible_ && axis && axis->Visible(); }
+bool TCustomAxisPanel::AxisShown(const TChartAxis* axis) const
+{
+    if (!axisVisible_ || !axis || !axis->Visible()) return false;
+    if (axis->IsDepthAxis) return View3D();
+    // The first active series that either uses no axes (hiding them all) or uses this one decides.
+    bool anyActive = false;
+    for (int i = 0; i < seriesList_->Count(); ++i) {
+        const TCustomChartSeries* series = seriesList_->GetSeries(i);
+        if (!series->Active()) continue;
+        anyActive = true;
+        if (!series->UsesAxes()) return false;
+        if (SeriesUsesAxis(series, axis)) return true;
+    }
+    return !anyActive;
+}
 
 bool TCustomAxisPanel::IsAxisVisible(const TChartAxis* axis) const
 {

@@ -212,6 +212,32 @@ public:
     virtual std::string GetLegendItemText(int, int) const { return {}; }
     virtual TComponent* GetSeriesOwner() const { return Owner(); }
 
+    // ---------------------------------------------------- the draw pipeline
+    // Background, titles and legend, depth, axis sizes and ranges, walls, axes, series, marks,
+    // titles and legend again, the zoom rectangle; tools hear the stages on the way.
+    void DrawContents(const TRect& r) override;
+    void CalcView3DTurned();
+    // Z slots of the active series; MaxZOrder is the deepest one afterwards.
+    void CalcSeriesZOrder();
+    // Which axes show and how much room they take; ChartRect shrinks by it.
+    void CalcAxisSizes();
+    void RecalcAxisPixelRanges();
+    // Series margins and limits widen the axis ranges.
+    void CalcAxisRanges();
+    void CalcAxisMargins(TChartAxis* axis);
+    void ApplySeriesAxisLimits(TChartAxis* axis);
+    // Walls, then axes and series in the order AxisBehind gives.
+    void DrawSeriesAndAxes();
+    void DrawAxes();
+    void PrepareSeriesInParallel();
+    // Worker-thread side of the pre-pass: touches only the series at index.
+    void PrepareSeriesAt(int index);
+    void DrawAllSeries();
+    void DrawSeries(TCustomChartSeries* series);
+    void DrawSeriesMarks(TCustomChartSeries* series);
+    void ClipSeriesArea();
+    void UnclipSeriesArea();
+
     // ---------------------------------------------------- drawing events
     virtual void FireAfterDraw();
     virtual void FireBeforeDrawAxes();
@@ -237,6 +263,13 @@ protected:
 
 private:
     void ApplyStyleChart(TCustomChartSeries* series);
+    void BroadcastStage(int code);
+    void DrawSharedZGroup(TCustomChartSeries* series, int seriesIndex);
+    void DrawPointAcrossGroup(TCustomChartSeries* first, int firstIndex, int pointIndex);
+    bool InSameZGroup(const TCustomChartSeries* first, const TCustomChartSeries* other) const;
+    // Kept between drawings so that the series loops allocate nothing per point.
+    std::vector<int> pointOrder_, seriesOrder_;
+    bool seriesClipped_ = false;
     std::unique_ptr<TChartSeriesList> seriesList_;
     std::unique_ptr<TChartAxes> axes_;
     std::unique_ptr<TChartCustomAxes> customAxes_;
