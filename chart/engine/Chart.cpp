@@ -2,6 +2,7 @@
 
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/ChartPalettes.h"
+#include "chart/engine/ChartRegistry.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/RuRazaziSelect.h"
 #include "chart/engine/RuRazazi.h"
@@ -9,6 +10,7 @@
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/graphics/DuvConst.h"
 #include "platform/core/ComponentReader.h"
+#include "platform/core/Random.h"
 #include "platform/core/ScopeGuard.h"
 
 namespace {
@@ -321,6 +323,9 @@ void TCustomChart::DrawLegendSymbolRect(const TRect& r)
 
 void ChartInitialization()
 {
+    Randomize();
+    CreateChartRegistries();
+    CreateChartPaletteNames();
     for (const TClassInfo* info :
          {&TChartWall::StaticClass(), &TChartBackWall::StaticClass(), &TChartLeftWall::StaticClass(),
           &TChartBottomWall::StaticClass(), &TChartRightWall::StaticClass(), &TChartWalls::StaticClass(),
@@ -329,4 +334,8 @@ void ChartInitialization()
     ChartLegendInitialization();
 }
 
-void ChartFinalization() {}
+void ChartFinalization()
+{
+    FreeChartPaletteNames();
+    FreeChartRegistries();
+}
