@@ -151,7 +151,6 @@ public:
     TRecordingCanvas* Recording = nullptr;
     std::vector<std::unique_ptr<TLoggedSeries>> Owned;
     // Draws the top and bottom axes in the walls step, as the walls do when the front plane shows.
-    bool WallsDrawAxes = false;
     std::function<void()> BeforeSeriesAction;
 
     void Draw()
@@ -174,9 +173,6 @@ public:
     {
         TChart::DrawWalls();
         Note("walls");
-        if (!WallsDrawAxes || !View3D() || !View3DWalls() || !IsPlaneVisible(0)) return;
-        for (TChartAxis* axis : {TopAxis(), BottomAxis()})
-            if (axis->AxisIsVisible) axis->Draw(true);
     }
     // How many times the axis' own canvas group was opened.
     int TimesDrawn(const std::string& axisGroup) const
@@ -336,17 +332,28 @@ std::vector<std::string> Across(const std::vector<int>& positions, bool vertical
 // axes: the rectangle after each step, and the axes drawn in the axes step.
 TEST_F(AxisPanelDrawTest, ChartRectangleAndAxesOfAPlainChart)
 {
-    const std::vector<int> leftTicks{11, 32, 53, 73, 94, 115, 136, 157, 177, 198, 219};
-    // Centred on their ticks, in the band from the panel's margin (13) inward.
-    const std::vector<std::string> leftLabels{
+    // Centred on their ticks, in the band from the panel's margin (13) inward. In 3D the chart gives
+    // the depth (6 pixels) at its top and right before the axes take their room.
+    const std::vector<int> leftTicks2D{11, 32, 53, 73, 94, 115, 136, 157, 177, 198, 219};
+    const std::vector<int> leftTicks3D{17, 37, 57, 78, 98, 118, 138, 158, 179, 199, 219};
+    const std::vector<std::string> leftLabels2D{
         "40 13,5,27,18",     "38 13,26,27,39",    "36 13,47,27,60",    "34 13,67,27,80",
         "32 13,88,27,101",   "30 13,109,27,122",  "28 13,130,27,143",  "26 13,151,27,164",
         "24 13,171,27,184",  "22 13,192,27,205",  "20 13,213,27,226",
     };
+    const std::vector<std::string> leftLabels3D{
+        "40 13,11,27,24",    "38 13,31,27,44",    "36 13,51,27,64",    "34 13,72,27,85",
+        "32 13,92,27,105",   "30 13,112,27,125",  "28 13,132,27,145",  "26 13,152,27,165",
+        "24 13,173,27,186",  "22 13,193,27,206",  "20 13,213,27,226",
+    };
     // Before the walls the chart has not yet given its room to the axes.
-    const std::vector<std::string> steps{
+    const std::vector<std::string> steps2D{
         "chart 13,11,387,239", "titles 13,11,387,239",  "3d 13,11,387,239",       "walls 41,11,387,219",
         "axes 41,11,387,219",  "series 41,11,387,219", "titles again 41,11,387,219", "after draw 41,11,387,219",
+    };
+    const std::vector<std::string> steps3D{
+        "chart 13,11,387,239", "titles 13,11,387,239",  "3d 13,17,381,239",       "walls 41,17,381,219",
+        "axes 41,17,381,219",  "series 41,17,381,219", "titles again 41,17,381,219", "after draw 41,17,381,219",
     };
     struct Case {
         bool view3D;
@@ -366,9 +373,9 @@ TEST_F(AxisPanelDrawTest, ChartRectangleAndAxesOfAPlainChart)
          Across({344, 301, 257, 214, 171, 127, 84}, false, 12, 219)},
         // The grid lies on the back wall (6 pixels deep) and runs back along the left wall.
         {true,
-         {"47,26-393,26",   "47,26-41,32",   "47,47-393,47",   "47,47-41,53",   "47,67-393,67",   "47,67-41,73",
-          "47,88-393,88",   "47,88-41,94",   "47,109-393,109", "47,109-41,115", "47,130-393,130", "47,130-41,136",
-          "47,151-393,151", "47,151-41,157", "47,171-393,171", "47,171-41,177", "47,192-393,192", "47,192-41,198"},
+         {"47,31-387,31",   "47,31-41,37",   "47,51-387,51",   "47,51-41,57",   "47,72-387,72",   "47,72-41,78",
+          "47,92-387,92",   "47,92-41,98",   "47,112-387,112", "47,112-41,118", "47,132-387,132", "47,132-41,138",
+          "47,152-387,152", "47,152-41,158", "47,173-387,173", "47,173-41,179", "47,193-387,193", "47,193-41,199"},
          {},
          {},
          {}},
@@ -384,15 +391,16 @@ TEST_F(AxisPanelDrawTest, ChartRectangleAndAxesOfAPlainChart)
         std::vector<std::string> rects;
         for (const std::string& entry : chart.Log.entries)
             if (entry.find(':') == std::string::npos) rects.push_back(entry);
-        EXPECT_EQ(rects, steps);
+        EXPECT_EQ(rects, c.view3D ? steps3D : steps2D);
 
         const std::vector<TRecordedCall> axes = GroupCalls(canvas.Calls, "Axes");
         const std::vector<TRecordedCall> left = GroupCalls(axes, "Left");
-        EXPECT_EQ(LabelRects(GroupCalls(left, "Labels"), canvas, true), leftLabels);
-        EXPECT_EQ(Lines(GroupCalls(left, "Ticks")), Across(leftTicks, true, 39, 35));
+        EXPECT_EQ(LabelRects(GroupCalls(left, "Labels"), canvas, true), c.view3D ? leftLabels3D : leftLabels2D);
+        EXPECT_EQ(Lines(GroupCalls(left, "Ticks")), Across(c.view3D ? leftTicks3D : leftTicks2D, true, 39, 35));
         EXPECT_EQ(Lines(GroupCalls(left, "Grid")), c.leftGrid);
         ASSERT_GE(left.size(), 2U);
-        EXPECT_EQ(Lines({left[0], left[1]}), std::vector<std::string>{"40,11-40,219"}) << "the axis line";
+        EXPECT_EQ(Lines({left[0], left[1]}), std::vector<std::string>{c.view3D ? "40,17-40,219" : "40,11-40,219"})
+            << "the axis line";
 
         const std::vector<TRecordedCall> bottom = GroupCalls(axes, "Bottom");
         EXPECT_EQ(bottom.empty(), c.bottomLabels.empty());
@@ -595,10 +603,10 @@ TEST_F(AxisPanelDrawTest, TopAndBottomAxesAreDrawnOnce)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TLoggedChart chart;
-        chart.WallsDrawAxes = true;
         chart.SetView3D(c.view3D);
         chart.SetView3DWalls(c.walls);
         AddSeries(chart, "A", 3).SetHorizAxis(aBothHorizAxis);
+        chart.BottomWall()->SetVisible(false);  // its canvas group has the bottom axis' name
         chart.Draw();
         ASSERT_EQ(chart.IsPlaneVisible(0), true);
         EXPECT_EQ(chart.TimesDrawn("Top"), 1);
