@@ -139,6 +139,8 @@ public:
     int SeriesDepthWidth = 0;
     int SeriesDepthHeight = 0;
     TColor LegendColor = clWhite;
+    // The pen series paint legend symbols with; none: their own.
+    TDuvPen* LegendSymbolPen = nullptr;
 
     // ---------------------------------------------------- series list
     // Nothing when listed; else the series takes the style template's look, joins, is told,

@@ -22,6 +22,9 @@ QB_ENUM(TLegendSymbolPosition, spLeft, spRight)
 // Splits a legend item text into its two columns.
 inline constexpr char LegendColumnSeparator = '\x06';
 
+// The legend's check boxes were switched on or off or changed their style.
+class TChartLegendEvent : public TDuvEvent {};
+
 class LegendException : public Exception {
 public:
     using Exception::Exception;
@@ -277,6 +280,17 @@ protected:
     }
 
 private:
+    int FrameWidth() const;
+    void ApplyLegendFont();
+    int TextWidthAt(int item, int column);
+    int ItemWidth(int textWidth);
+    int ItemWidthAt(int item);
+    void BuildTexts();
+    void CalcColumnWidths();
+    int ColumnsThatFit(int w, TLegendJustify justify);
+    int TitleWidth() const;
+    void DrawItem(int i, int n);
+
     TCustomChart* chart_;
     TLegendAlignment alignment_ = laRight;
     bool checkBoxes_ = false;
