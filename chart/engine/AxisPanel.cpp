@@ -789,8 +789,9 @@ bool TCustomAxisPanel::IsPlaneVisible(int z)
     if (Canvas().SupportsFullRotation()) return false;
     TPoint corners[4];
     Canvas().ProjectRectCorners(ChartRect, z, corners);
-    // Top-left, bottom-left, bottom-right: turning left as seen from the front.
-    return !IsBackFace(corners[0], corners[3], corners[2]);
+    // Top-left, top-right, bottom-right: a plane seen from the front in an upright view turns the
+    // back way, so walls and floor axes are drawn behind the series there.
+    return !IsBackFace(corners[0], corners[1], corners[2]);
 }
 
 void TCustomAxisPanel::FireAfterDraw()

@@ -136,6 +136,7 @@ void TCustomChart::DrawWalls()
         (full || IsSideCulled(ChartRect.Right)))
         DrawRightWall();
     if (View3DWalls() && BackWall()->Visible() && (full || !IsPlaneVisible(DepthWidth))) DrawBackWall();
+    else if (!View3D() && BackWall()->Visible()) DrawBackWall();  // the framed background of a flat chart
     if (!View3D() || !View3DWalls()) return;
     if (LeftWall()->Visible() && (full || !IsSideCulled(ChartRect.Left))) DrawLeftWall();
     if (BottomWall()->Visible()) DrawBottomWall();
