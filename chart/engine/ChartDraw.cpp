@@ -106,10 +106,34 @@ void TCustomChart::DrawTitlesAndLegend(bool beforeSeries)
     if (legendShown && !legend->DrawBehind()) legend->PaintLegend();
     titlesPass(true);
     if (canvas.SupportsFullRotation() || !View3D() || !ActiveSeriesUseAxes()) return;
-    // The sides of the box that face the viewer cover the series.
-    if (!IsSideCulled(ChartRect.Right) && PeekRightWall() && PeekRightWall()->ShouldDraw()) DrawRightWall();
-    if (IsSideCulled(ChartRect.Left) && LeftWall()->ShouldDraw()) DrawLeftWall();
-    if (IsPlaneVisible(DepthWidth) && BackWall()->ShouldDraw()) DrawBackWall();
+    // The sides of the box that face the viewer cover the series, with their axes over them.
+    auto redrawSide = [&canvas](TChartAxis* axis) {
+        if (!axis->AxisIsVisible) return;
+        TCanvasGroup group(canvas, "Axes");
+        const bool hidden = axis->HideBackGrid;
+        axis->HideBackGrid = true;
+        const TScopeGuard restore([&] { axis->HideBackGrid = hidden; });
+        axis->Draw(false);
+    };
+    if (!IsSideCulled(ChartRect.Right)) {
+        if (PeekRightWall() && PeekRightWall()->ShouldDraw()) DrawRightWall();
+        redrawSide(RightAxis());
+    }
+    if (IsSideCulled(ChartRect.Left)) {
+        if (LeftWall()->ShouldDraw()) DrawLeftWall();
+        redrawSide(LeftAxis());
+    }
+    if (IsPlaneVisible(DepthWidth)) {
+        for (TChartAxis* axis : {TopAxis(), BottomAxis()}) {
+            if (!axis->AxisIsVisible) continue;
+            TCanvasGroup group(canvas, "Axes");
+            const bool hidden = axis->HideSideGrid;
+            axis->HideSideGrid = true;
+            const TScopeGuard restore([&] { axis->HideSideGrid = hidden; });
+            axis->DrawGrid();
+        }
+        if (BackWall()->ShouldDraw()) DrawBackWall();
+    }
 }
 
 // ---------------------------------------------------------------- walls
@@ -246,6 +270,17 @@ void TCustomChart::DrawBackWall()
             const int far = depth < 0 ? depth - wall->Size() : depth + wall->Size();
             canvas.Cube(r.Left, r.Right, r.Top, r.Bottom, depth, far, wall->UsesDark3D(), rounded ? wall->RoundSize() : 0);
         }
+    }
+    // The wall's own picture, else the chart's back image when it belongs inside the walls.
+    if (TBackImage* picture = wall->PeekPicture(); picture && picture->HasGraphic()) {
+        picture->Draw(*this, r, depth);
+    } else if (PeekBackImage() && PeekBackImage()->HasGraphic() && BackImageInside()) {
+        TRect inside = r;
+        if (wall->Pen().Visible()) {
+            ++inside.Left;
+            ++inside.Top;
+        }
+        PeekBackImage()->Draw(*this, inside, depth);
     }
     if (blend) canvas.EndBlending(blend);
 }
