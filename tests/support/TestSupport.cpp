@@ -38,6 +38,21 @@ void IsolatedConfigEnvironment::TearDown()
 
 TempDir::TempDir() : path_(MakeUniqueDir("qb-test-")) {}
 
+ScopedConfigDir::ScopedConfigDir()
+{
+    if (const char* old = std::getenv("QUELLBROOK_CONFIG_DIR")) {
+        saved_ = old;
+        hadSaved_ = true;
+    }
+    setenv("QUELLBROOK_CONFIG_DIR", dir_.path().c_str(), 1);
+}
+
+ScopedConfigDir::~ScopedConfigDir()
+{
+    if (hadSaved_) setenv("QUELLBROOK_CONFIG_DIR", saved_.c_str(), 1);
+    else unsetenv("QUELLBROOK_CONFIG_DIR");
+}
+
 TempDir::~TempDir()
 {
     std::error_code ec;

@@ -31,6 +31,20 @@ private:
     std::filesystem::path path_;
 };
 
+// Points QUELLBROOK_CONFIG_DIR at an empty folder of its own for its life, then back.
+class ScopedConfigDir {
+public:
+    ScopedConfigDir();
+    ~ScopedConfigDir();
+    ScopedConfigDir(const ScopedConfigDir&) = delete;
+    ScopedConfigDir& operator=(const ScopedConfigDir&) = delete;
+
+private:
+    TempDir dir_;
+    std::string saved_;
+    bool hadSaved_ = false;
+};
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string DataPath(const std::string& name);  // a fixture under tests/data

@@ -21,16 +21,8 @@ protected:
     void SetUp() override
     {
         enginetest::StartChartModules();
-        if (const char* old = std::getenv("QUELLBROOK_CONFIG_DIR")) savedConfig_ = old;
-        setenv("QUELLBROOK_CONFIG_DIR", config_.path().c_str(), 1);
     }
-    void TearDown() override
-    {
-        if (savedConfig_) setenv("QUELLBROOK_CONFIG_DIR", savedConfig_->c_str(), 1);
-        else unsetenv("QUELLBROOK_CONFIG_DIR");
-    }
-    qbtest::TempDir config_;
-    std::optional<std::string> savedConfig_;
+    qbtest::ScopedConfigDir config_;
 };
 
 TEST_F(ChartStreamTest, ANewChartWritesItsPlaceCanvasAndPalette)

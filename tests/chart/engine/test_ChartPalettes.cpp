@@ -34,13 +34,6 @@ protected:
     void SetUp() override
     {
         enginetest::StartChartModules();
-        if (const char* old = std::getenv("QUELLBROOK_CONFIG_DIR")) savedConfig_ = old;
-        setenv("QUELLBROOK_CONFIG_DIR", config_.path().c_str(), 1);
-    }
-    void TearDown() override
-    {
-        if (savedConfig_) setenv("QUELLBROOK_CONFIG_DIR", savedConfig_->c_str(), 1);
-        else unsetenv("QUELLBROOK_CONFIG_DIR");
     }
     // A chart that starts with the library's default palette and no series.
     static std::unique_ptr<TChart> ChartWithPalette(int index)
@@ -52,8 +45,7 @@ protected:
     }
 
 private:
-    qbtest::TempDir config_;
-    std::optional<std::string> savedConfig_;
+    qbtest::ScopedConfigDir config_;
 };
 
 // Colours as the stored charts hold them: red in the lowest byte.
