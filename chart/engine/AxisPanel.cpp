@@ -775,8 +775,9 @@ bool TCustomAxisPanel::IsPlaneVisible(int z)
     if (Canvas().SupportsFullRotation()) return false;
     TPoint corners[4];
     Canvas().ProjectRectCorners(ChartRect, z, corners);
-    // Top-left, bottom-left, bottom-right: turning left as seen from the front.
-    return !IsBackFace(corners[0], corners[3], corners[2]);
+    // Top-left, top-right, bottom-right turn the back way when the face is seen from the front,
+    // so a flat or front view answers False: the back wall and the floor's axes go behind the series.
+    return !IsBackFace(corners[0], corners[1], corners[2]);
 }
 
 void TCustomAxisPanel::FireAfterDraw()

@@ -777,7 +777,7 @@ TEST_F(AxisPanelTest, DrawingEventsAndPlanesFacingTheViewer)
     chart.ReplaceCanvas(std::move(canvas), "TRecordingCanvas");
     chart.ChartRect = {100, 50, 500, 350};
     recording.InitWindow(nullptr, &chart.View3DOptions(), clWhite, false, {0, 0, 600, 400});
-    EXPECT_TRUE(chart.IsPlaneVisible(0)) << "a flat view sees every plane";
+    EXPECT_FALSE(chart.IsPlaneVisible(0)) << "a flat view sees the front of every plane, never its back";
 }
 
 TEST_F(AxisPanelTest, HoveringALabelMarksItOnItsAxis)
