@@ -1,10 +1,11 @@
 // The chart's own drawing steps: the room the 3D box takes, the walls around the plotting area,
 // and the titles and legend before and after the series.
+#include "chart/engine/Chart.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "chart/engine/Chart.h"
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/CanvasHelpers.h"

@@ -1,11 +1,11 @@
+#include "chart/engine/Chart.h"
+
+#include <algorithm>
 #include <cmath>
 
-#include "chart/engine/Chart.h"
-#include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/CanvasHelpers.h"
 #include "chart/graphics/DuvFilterBase.h"
 #include "chart/graphics/DuvPicture.h"
-#include "platform/core/ScopeGuard.h"
 
 namespace {
 

@@ -186,6 +186,30 @@ TEST_F(ChartDrawTest, AFlatOrFrontViewSeesTheBackWallFromTheFront)
     EXPECT_TRUE(chart_.IsSideCulled(kChartRect.Right));
 }
 
+TEST_F(ChartDrawTest, AxesBesideTheFrontWallsAreDrawnAgainWithoutTheirBackGrid)
+{
+    struct Case {
+        int orthoAngle;
+        std::vector<std::string> redrawn;
+    };
+    const Case cases[] = {{45, {"Right"}}, {135, {"Left"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.orthoAngle);
+        std::vector<std::string> redrawn;
+        for (TChartAxis* axis : {chart_.LeftAxis(), chart_.RightAxis(), chart_.TopAxis(), chart_.BottomAxis()}) {
+            axis->AxisIsVisible = true;
+            axis->Grid()->SetVisible(true);
+            axis->BeforeGridHook = [&redrawn](TChartAxis* drawn) {
+                if (drawn->HideBackGrid) redrawn.push_back(drawn->AxisGroupName());
+            };
+        }
+        Prepare(true, c.orthoAngle);
+        chart_.DrawTitlesAndLegend(false);
+        EXPECT_EQ(redrawn, c.redrawn);
+        EXPECT_FALSE(chart_.LeftAxis()->HideBackGrid || chart_.RightAxis()->HideBackGrid) << "only while redrawn";
+    }
+}
+
 // ---------------------------------------------------------------- the shapes of the walls
 
 TEST_F(ChartDrawTest, WallsArePlanesOrBoxesWithinTheirPositions)
