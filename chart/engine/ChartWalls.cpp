@@ -1,25 +1,50 @@
+#include "chart/engine/Chart.h"
+
 #include <algorithm>
 #include <cmath>
 
-#include "chart/engine/Chart.h"
-#include "chart/engine/DuvProcs.h"
-#include "chart/graphics/DuvBrush.h"
-#include "platform/core/NumText.h"
+#include "chart/graphics/CanvasHelpers.h"
+#include "chart/graphics/DuvFilterBase.h"
+#include "chart/graphics/DuvPicture.h"
 
 namespace {
-int RoundPixels(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+int Rnd(double x) { return static_cast<int>(std::nearbyint(x)); }
+
+// Construction defaults and layout changes go in without asking the window to repaint.
+class TQuietPanel {
+public:
+    explicit TQuietPanel(TCustomDuvPanel* panel) : panel_(panel)
+    {
+        if (!panel_) return;
+        saved_ = panel_->AutoRepaint;
+        panel_->AutoRepaint = false;
+    }
+    ~TQuietPanel()
+    {
+        if (panel_) panel_->AutoRepaint = saved_;
+    }
+    TQuietPanel(const TQuietPanel&) = delete;
+    TQuietPanel& operator=(const TQuietPanel&) = delete;
+
+private:
+    TCustomDuvPanel* panel_;
+    bool saved_ = true;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- walls
 
-TCustomChartWall::TCustomChartWall(TCustomDuvPanel* chart) : TDuvCustomShape(chart) { InitColor(clDefault); }
+TCustomChartWall::TCustomChartWall(TCustomDuvPanel* chart) : TDuvCustomShape(chart)
+{
+    InitColor(clDefault);
+}
 
 void TCustomChartWall::InitColor(TColor value)
 {
-    const bool repaint = Parent() ? Parent()->AutoRepaint : false;
-    if (Parent()) Parent()->AutoRepaint = false;
+    const TQuietPanel quiet(Parent());
     TDuvCustomShape::SetColor(value);
-    if (Parent()) Parent()->AutoRepaint = repaint;
     defaultColor_ = value;
 }
 
@@ -49,11 +74,12 @@ void TChartWall::DeclareProperties(TPropertyDeclarer<TChartWall>& p)
     using W = TCustomChartWall;
     p.Boolean("AutoHide", &W::AutoHide, &W::SetAutoHide).Default(false);
     DeclareShapeProperties(p, {"Brush"});
+    // Each wall class has its own colour; only a different one is stored.
     p.Color("Color", &W::Color, &W::SetColor).Stored(&W::IsColorStored);
     p.Boolean("Dark3D", &W::Dark3D, &W::SetDark3D).Default(true);
     p.Integer("EndPosition", &W::EndPosition, &W::SetEndPosition).Default(100);
     DeclareShapeProperties(p, {"Gradient"});
-    p.Object("Pen", &TDuvCustomShapeBrushPen::Frame, &TDuvCustomShapeBrushPen::SetPen);
+    p.Object("Pen", &W::Frame, &W::SetPen);
     DeclareShapeProperties(p, {"RoundSize"});
     p.Integer("Size", &W::Size, &W::SetSize).Default(0);
     p.Integer("StartPosition", &W::StartPosition, &W::SetStartPosition).Default(0);
@@ -62,53 +88,72 @@ void TChartWall::DeclareProperties(TPropertyDeclarer<TChartWall>& p)
 
 bool TChartWall::ShouldDraw() const
 {
-    TCustomChart* chart = Chart();
+    const TCustomChart* chart = Chart();
     return chart && chart->View3DWalls() && Visible() && !AutoHide();
 }
 
 void TChartWall::VerticalExtent(int& top, int& bottom) const
 {
     TCustomChart* chart = Chart();
+    if (!chart) {
+        top = bottom = 0;
+        return;
+    }
     const TRect& r = chart->ChartRect;
     bottom = r.Bottom + chart->GetAxisWallSize(chart->BottomAxis());
-    if (EndPosition() != 100) bottom -= RoundPixels((100 - EndPosition()) * (bottom - r.Top) * 0.01);
+    if (EndPosition() != 100) bottom -= Rnd((100 - EndPosition()) * (bottom - r.Top) * 0.01);
     top = r.Top;
-    if (StartPosition() != 0) top += RoundPixels(StartPosition() * (r.Bottom - r.Top) * 0.01);
+    if (StartPosition() != 0) top += Rnd(StartPosition() * (r.Bottom - r.Top) * 0.01);
 }
 
 bool TChartWall::BeginTransparency(int x, int bottom, TDuvBlend*& blend)
 {
     blend = nullptr;
-    if (Transparent() || Transparency() <= 0) return false;
     TCustomChart* chart = Chart();
+    if (!chart || Transparent() || Transparency() <= 0) return false;
     TCanvas3D& canvas = chart->Canvas();
-    const int depth = chart->DepthWidth;
-    TPoint p[4];
-    canvas.Project(x, chart->ChartRect.Top, 0, p[0]);
-    canvas.Project(x, chart->ChartRect.Top, depth, p[1]);
-    canvas.Project(x, bottom, depth, p[2]);
-    canvas.Project(x, bottom, 0, p[3]);
-    TRect box{p[0].X, p[0].Y, p[0].X, p[0].Y};
-    for (const TPoint& q : p) {
-        box.Left = std::min(box.Left, q.X);
-        box.Top = std::min(box.Top, q.Y);
-        box.Right = std::max(box.Right, q.X);
-        box.Bottom = std::max(box.Bottom, q.Y);
+    TRect area;
+    if (!canvas.NativeBlending) {
+        const int top = chart->ChartRect.Top, depth = chart->DepthWidth;
+        TPoint corners[4];
+        canvas.Project(x, top, 0, corners[0]);
+        canvas.Project(x, top, depth, corners[1]);
+        canvas.Project(x, bottom, depth, corners[2]);
+        canvas.Project(x, bottom, 0, corners[3]);
+        area = PolygonBounds(corners, 4);
     }
-    blend = canvas.BeginBlending(box, Transparency());
+    blend = canvas.BeginBlending(area, Transparency());
     return true;
 }
 
 void TChartWall::EndTransparency(TDuvBlend* blend)
 {
-    if (Transparency() == 0 || !blend) return;
-    Chart()->Canvas().EndBlending(blend);
+    TCustomChart* chart = Chart();
+    if (!chart || Transparency() == 0) return;
+    TCanvas3D& canvas = chart->Canvas();
+    // A picture without a graphic still filters what shows through the wall.
+    TBackImage* picture = PeekPicture();
+    if (blend && picture && !picture->HasGraphic() && picture->HasFilters()) {
+        QImage* image = canvas.DrawingImage();
+        const TRect& r = blend->Rectangle();
+        const QRect area = image && !r.IsEmpty() ? QRect(r.Left, r.Top, r.Width(), r.Height()).intersected(image->rect())
+                                                 : QRect();
+        if (!area.isEmpty()) {
+            QImage layer = image->copy(area);
+            picture->GetFilters()->ApplyAll(layer);
+            for (int y = 0; y < layer.height(); ++y)
+                for (int x = 0; x < layer.width(); ++x) image->setPixel(area.x() + x, area.y() + y, layer.pixel(x, y));
+        }
+    }
+    canvas.EndBlending(blend);
 }
 
 TChartBackWall::TChartBackWall(TCustomDuvPanel* chart) : TChartWall(chart)
 {
     InitColor(clSilver);
     SetDefaultTransparent(true);
+    // The shape made its shadow before this class could give its own defaults.
+    InitShadow(*GetShadow());
 }
 
 void TChartBackWall::DeclareProperties(TPropertyDeclarer<TChartBackWall>& p)
@@ -116,13 +161,23 @@ void TChartBackWall::DeclareProperties(TPropertyDeclarer<TChartBackWall>& p)
     DeclareShapeProperties(p, {"Emboss", "Picture", "Shadow"});
 }
 
-void TChartBackWall::InitShadow(TDuvShadow& shadow) { shadow.SetDefaultValues(false, static_cast<TColor>(0x808080), 3); }
-void TChartBackWall::InitEmboss(TDuvEmboss& emboss) { emboss.SetDefaultValues(false, static_cast<TColor>(0x808080), 3); }
+void TChartBackWall::InitShadow(TDuvShadow& shadow) { shadow.SetDefaultValues(false, clGray, 3); }
+
+void TChartBackWall::InitEmboss(TDuvEmboss& emboss) { emboss.SetDefaultValues(false, clGray, 3); }
 
 TChartLeftWall::TChartLeftWall(TCustomDuvPanel* chart) : TChartWall(chart) { InitColor(static_cast<TColor>(0x80FFFF)); }
-void TChartLeftWall::DeclareProperties(TPropertyDeclarer<TChartLeftWall>& p) { DeclareShapeProperties(p, {"Picture"}); }
+
+void TChartLeftWall::DeclareProperties(TPropertyDeclarer<TChartLeftWall>& p)
+{
+    DeclareShapeProperties(p, {"Picture"});
+}
+
 TChartBottomWall::TChartBottomWall(TCustomDuvPanel* chart) : TChartWall(chart) { InitColor(clWhite); }
-void TChartBottomWall::DeclareProperties(TPropertyDeclarer<TChartBottomWall>& p) { DeclareShapeProperties(p, {"Picture"}); }
+
+void TChartBottomWall::DeclareProperties(TPropertyDeclarer<TChartBottomWall>& p)
+{
+    DeclareShapeProperties(p, {"Picture"});
+}
 
 TChartRightWall::TChartRightWall(TCustomDuvPanel* chart) : TChartWall(chart)
 {
@@ -130,7 +185,12 @@ TChartRightWall::TChartRightWall(TCustomDuvPanel* chart) : TChartWall(chart)
     InitVisible(false);
 }
 
-void TChartRightWall::DeclareProperties(TPropertyDeclarer<TChartRightWall>& p) { DeclareShapeProperties(p, {"Picture"}); }
+void TChartRightWall::DeclareProperties(TPropertyDeclarer<TChartRightWall>& p)
+{
+    DeclareShapeProperties(p, {"Picture"});
+}
+
+// ---------------------------------------------------------------- the four walls
 
 TChartWalls::TChartWalls(TCustomChart* chart)
     : chart_(chart), back_(std::make_unique<TChartBackWall>(chart)), bottom_(std::make_unique<TChartBottomWall>(chart)),
@@ -142,20 +202,19 @@ TChartWalls::~TChartWalls() = default;
 
 void TChartWalls::DeclareProperties(TPropertyDeclarer<TChartWalls>& p)
 {
-    p.Object("Back", &TChartWalls::Back, &TChartWalls::SetBack);
-    p.Object("Bottom", &TChartWalls::Bottom, &TChartWalls::SetBottom);
-    p.Object("Left", &TChartWalls::Left, &TChartWalls::SetLeft);
-    p.Object("Right", &TChartWalls::GetRight, &TChartWalls::SetRight).Peek(&TChartWalls::PeekRight);
-    p.Boolean("Visible", &TChartWalls::GetVisible, &TChartWalls::SetVisible).Default(true);
+    using W = TChartWalls;
+    p.Object("Back", &W::Back, &W::SetBack);
+    p.Object("Bottom", &W::Bottom, &W::SetBottom);
+    p.Object("Left", &W::Left, &W::SetLeft);
+    p.Object("Right", &W::GetRight, &W::SetRight).Peek(&W::PeekRight);
+    p.Boolean("Visible", &W::GetVisible, &W::SetVisible).Default(true);
 }
 
 TChartRightWall* TChartWalls::GetRight()
 {
     if (!right_) {
-        const bool repaint = chart_ ? chart_->AutoRepaint : false;
-        if (chart_) chart_->AutoRepaint = false;
+        const TQuietPanel quiet(chart_);
         right_ = std::make_unique<TChartRightWall>(chart_);
-        if (chart_) chart_->AutoRepaint = repaint;
     }
     return right_.get();
 }
@@ -164,6 +223,7 @@ void TChartWalls::SetBack(const TChartBackWall* value) { back_->Assign(value); }
 void TChartWalls::SetBottom(const TChartBottomWall* value) { bottom_->Assign(value); }
 void TChartWalls::SetLeft(const TChartLeftWall* value) { left_->Assign(value); }
 void TChartWalls::SetRight(const TChartRightWall* value) { GetRight()->Assign(value); }
+
 bool TChartWalls::GetVisible() const { return chart_ && chart_->View3DWalls(); }
 
 void TChartWalls::SetVisible(bool value)
@@ -181,85 +241,89 @@ void TChartWalls::SetSize(int value)
 
 void TChartWalls::Assign(const TPersistent* source)
 {
-    if (auto* other = const_cast<TChartWalls*>(dynamic_cast<const TChartWalls*>(source))) {
-        back_->Assign(other->back_.get());
-        bottom_->Assign(other->bottom_.get());
-        left_->Assign(other->left_.get());
-        GetRight()->Assign(other->GetRight());
+    const auto* other = dynamic_cast<const TChartWalls*>(source);
+    if (!other) {
+        TPersistent::Assign(source);
         return;
     }
-    TPersistent::Assign(source);
+    back_->Assign(other->back_.get());
+    bottom_->Assign(other->bottom_.get());
+    left_->Assign(other->left_.get());
+    // A source that never made its right wall has a default one; it is left as it is.
+    if (other->right_) {
+        GetRight()->Assign(other->right_.get());
+    } else {
+        const TChartRightWall fresh;
+        GetRight()->Assign(&fresh);
+    }
 }
 
 // ---------------------------------------------------------------- titles
 
 TChartTitle::TChartTitle(TCustomDuvPanel* chart) : TStringsShape(chart)
 {
+    const TQuietPanel quiet(chart);
     SetAlignment(taCenter);
     DrawFlat = true;
     SetDefaultTextAlignment(taCenter);
     SetDefaultTransparent(true);
-    SetTransparent(true);
     Font()->InitColor(clBlue);
 }
 
 void TChartTitle::DeclareProperties(TPropertyDeclarer<TChartTitle>& p)
 {
-    p.Boolean("AdjustFrame", &TChartTitle::AdjustFrame, &TChartTitle::SetAdjustFrame).Default(true);
-    p.Enum("Alignment", &TDuvCustomShape::Alignment, &TDuvCustomShape::SetAlignment).Default(taCenter);
-    p.Integer("VertMargin", &TChartTitle::VertMargin, &TChartTitle::SetVertMargin).Default(5);
+    using T = TChartTitle;
+    p.Boolean("AdjustFrame", &T::AdjustFrame, &T::SetAdjustFrame).Default(true);
+    p.Enum("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
+    p.Integer("VertMargin", &T::VertMargin, &T::SetVertMargin).Default(5);
 }
 
 void TChartTitle::SetAdjustFrame(bool value) { Change(adjustFrame_, value); }
 void TChartTitle::SetVertMargin(int value) { Change(vertMargin_, value); }
+
 bool TChartTitle::HasText() const { return Visible() && Lines().Count() > 0; }
 
-bool TChartTitle::Clicked(const TPoint& p) const
-{
-    return Visible() && p.X >= Bounds.Left && p.X <= Bounds.Right && p.Y >= Bounds.Top && p.Y <= Bounds.Bottom;
-}
+bool TChartTitle::Clicked(const TPoint& p) const { return Visible() && PointInRectP(Bounds, p); }
 
 void TChartTitle::PaintTitle()
 {
-    if (!HasText()) return;
-    auto* chart = dynamic_cast<TCustomChart*>(Parent());
-    if (!chart) return;
+    TCustomDuvPanel* panel = Parent();
+    if (!panel || !HasText()) return;
+    // Layout settings change on every paint; they must not ask for another one.
+    const TQuietPanel quiet(panel);
     SetAutoSize(true);
-    CalcSize(chart);
+    CalcSize(panel);
     const int p = Pen().Visible() && Pen().Width() > 1 ? Pen().Width() / 2 : 0;
+    TRect& chartRect = panel->ChartRect;
     if (!CustomPosition()) {
-        const int f = chart->BorderAndBevelWidth();
-        const int w = chart->Width();
-        const int i = RoundPixels(w * 0.02);
-        const int height = BoundsHeight(), width = BoundsWidth();
-        const int y = onTop_ ? chart->ChartRect.Top + p : chart->ChartRect.Bottom - height - p;
-        int x = f + i;
-        if (adjustFrame_) {
-            if (Alignment() == taRightJustify) x = w - width - f - i;
-            else if (Alignment() == taCenter)
-                x = std::max((chart->ChartRect.Left + chart->ChartRect.Right) / 2 - width / 2, f + i);
-            Bounds = {x, y, x + width, y + height};
+        const int f = panel->BorderAndBevelWidth();
+        const int w = panel->Width();
+        const int inset = f + Rnd(w * 0.02);
+        const int y = onTop_ ? chartRect.Top + p : chartRect.Bottom - BoundsHeight() - p;
+        if (AdjustFrame()) {
+            int x = inset;
+            if (Alignment() == taRightJustify) x = w - BoundsWidth() - inset;
+            else if (Alignment() == taCenter) x = std::max((chartRect.Left + chartRect.Right) / 2 - BoundsWidth() / 2, inset);
+            MoveBoundsTo(x, y);
         } else {
             SetAutoSize(false);
-            Bounds = {x, y, w - f - i, y + height};
+            MoveBoundsTo(inset, y);
+            SetBoundsWidth(w - 2 * inset);
         }
     }
     DrawAtBounds();
-    if (!CustomPosition()) {
-        if (onTop_) chart->ChartRect.Top = Bounds.Bottom + p + vertMargin_;
-        else chart->ChartRect.Bottom = Bounds.Top - p - vertMargin_;
-        chart->NormalizeChartRect();
-    }
+    if (CustomPosition()) return;
+    if (onTop_) chartRect.Top = Bounds.Bottom + p + VertMargin();
+    else chartRect.Bottom = Bounds.Top - p - VertMargin();
+    panel->NormalizeChartRect();
 }
 
 void TChartTitle::Assign(const TPersistent* source)
 {
     if (const auto* other = dynamic_cast<const TChartTitle*>(source)) {
         adjustFrame_ = other->adjustFrame_;
-        vertMargin_ = other->vertMargin_;
-        TStringsShape::Assign(source);
         SetLines(other->Lines());
-        return;
+        vertMargin_ = other->vertMargin_;
     }
     TStringsShape::Assign(source);
 }

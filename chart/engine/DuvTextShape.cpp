@@ -313,12 +313,8 @@ void TStringsShape::LinesChanged()
     if (changingText_) return;
     changingText_ = true;
     const TScopeGuard done([this] { changingText_ = false; });
-    std::string joined;
-    for (int i = 0; i < lines_.Count(); ++i) {
-        if (i > 0) joined += "\r\n";
-        joined += lines_[i];
-    }
-    SetText(TrimTrailingLineBreak(joined));
+    // Every line ends in a break; only the last one goes, so a trailing empty line is kept.
+    SetText(TrimTrailingLineBreak(lines_.Text()));
     InvalidateParent();
 }
 

@@ -15,7 +15,7 @@
 
 namespace {
 
-class ChartWallsTest : public testing::Test {
+class ChartBoxTest : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -39,7 +39,7 @@ protected:
     enginetest::TTestSeries* series_ = nullptr;
 };
 
-TEST_F(ChartWallsTest, TitlesStackDownwardAndFeetUpward)
+TEST_F(ChartBoxTest, TitlesStackDownwardAndFeetUpward)
 {
     chart_.SetView3D(false);
     chart_.Title()->AssignText("Rainfall");
@@ -62,7 +62,7 @@ TEST_F(ChartWallsTest, TitlesStackDownwardAndFeetUpward)
     EXPECT_EQ(chart_.Title()->Font()->Color(), clBlue);
 }
 
-TEST_F(ChartWallsTest, TitlePlacesByFrameAlignmentAndPosition)
+TEST_F(ChartBoxTest, TitlePlacesByFrameAlignmentAndPosition)
 {
     chart_.SetView3D(false);
     TChartTitle* title = chart_.Title();
@@ -97,53 +97,7 @@ TEST_F(ChartWallsTest, TitlePlacesByFrameAlignmentAndPosition)
     EXPECT_EQ(chart_.Foot()->Lines().Count(), 0);
 }
 
-TEST_F(ChartWallsTest, WallsDrawnAndSkipped)
-{
-    struct Case {
-        const char* name;
-        bool view3D, walls;
-        int orthoAngle;
-        bool readRight;
-        std::vector<std::string> drawn;
-    } const cases[] = {
-        {"2D: the back wall frames the chart", false, true, 45, true, {"Back"}},
-        {"3D", true, true, 45, false, {"Back", "Left"}},
-        {"3D, a right wall made visible is drawn in front", true, true, 45, true, {"Back", "Left", "Right"}},
-        {"3D without walls", true, false, 45, true, {}},
-        {"3D seen from the other side", true, true, 135, true, {"Right", "Back", "Left"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TChart chart;
-        chart.SetBounds(0, 0, 400, 250);
-        auto canvas = std::make_unique<TRecordingCanvas>();
-        TRecordingCanvas* recording = canvas.get();
-        chart.ReplaceCanvas(std::move(canvas), "TRecordingCanvas");
-        chart.Legend()->SetVisible(false);
-        chart.SetView3D(c.view3D);
-        chart.SetView3DWalls(c.walls);
-        chart.View3DOptions().SetOrthoAngle(c.orthoAngle);
-        if (c.readRight) chart.RightWall()->SetVisible(true);
-        chart.DrawToCanvas(nullptr, chart.GetPanelRect());
-        // Wall groups outside the axes' groups (axes name theirs by side too).
-        std::vector<std::string> walls, open;
-        for (const TRecordedCall& call : recording->Calls) {
-            if (call.Name == "PopTransform") {
-                if (!open.empty()) open.pop_back();
-                continue;
-            }
-            if (call.Name != "PushTransform") continue;
-            const std::string name = call.Args.substr(1, call.Args.size() - 2);
-            if (std::find(open.begin(), open.end(), "Axes") == open.end() &&
-                (name == "Back" || name == "Left" || name == "Right"))
-                walls.push_back(name);
-            open.push_back(name);
-        }
-        EXPECT_EQ(walls, c.drawn);
-    }
-}
-
-TEST_F(ChartWallsTest, ThreeDimensionalRoomAndWallSizes)
+TEST_F(ChartBoxTest, ThreeDimensionalRoomAndWallSizes)
 {
     chart_.SetView3D(true);
     chart_.View3DOptions().SetOrthoAngle(120);
@@ -159,7 +113,7 @@ TEST_F(ChartWallsTest, ThreeDimensionalRoomAndWallSizes)
     EXPECT_EQ(chart_.GetAxisWallSize(chart_.LeftAxis()), 0);
 }
 
-TEST_F(ChartWallsTest, BackgroundAndFreeColours)
+TEST_F(ChartBoxTest, BackgroundAndFreeColours)
 {
     chart_.SetColor(clWhite);
     EXPECT_NE(chart_.GetBackgroundColor(), chart_.BackWall()->Color()) << "the new back wall is transparent";
@@ -173,7 +127,7 @@ TEST_F(ChartWallsTest, BackgroundAndFreeColours)
     EXPECT_FALSE(chart_.IsFreeSeriesColor(clWhite, true, nullptr)) << "the chart's own colour";
 }
 
-TEST_F(ChartWallsTest, WallsAndTitlesCopy)
+TEST_F(ChartBoxTest, WallsAndTitlesCopy)
 {
     TChart other;
     other.LeftWall()->SetSize(6);
