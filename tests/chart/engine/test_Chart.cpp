@@ -1,7 +1,10 @@
 // The chart as chart files store it: what a new chart writes, and a chart with titles, legend,
-// walls, a custom palette and a custom axis read back from its own stream.
+// walls, a custom palette and a custom axis read back from its own stream; and a whole chart on the
+// real canvas against its picture.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 #include <cstdlib>
 #include <optional>
@@ -12,6 +15,7 @@
 #include "chart/engine/RuRazaziAxis.h"
 #include "support/TestSupport.h"
 #include "support_ChartEngine.h"
+#include "support_TestSeries.h"
 
 namespace {
 
@@ -86,13 +90,6 @@ TEST_F(ChartStreamTest, AChartReadsBackFromItsOwnStream)
     EXPECT_TRUE(read.CustomAxes()->GetAxis(0)->Horizontal());
 }
 
-}  // namespace
-
-#include <QImage>
-
-#include "support_TestSeries.h"
-
-namespace {
 
 // Bars on the chart's axes, with a legend symbol in the series colour.
 class TBarTestSeries : public enginetest::TTestSeries {
