@@ -86,4 +86,31 @@ std::string Run(const std::vector<std::string>& arguments)
     return output;
 }
 
+std::vector<TRecordedCall> GroupCalls(const std::vector<TRecordedCall>& calls, const std::string& name)
+{
+    std::vector<TRecordedCall> result;
+    int depth = -1;
+    for (const TRecordedCall& call : calls) {
+        if (depth < 0) {
+            if (call.Text() == "PushTransform(\"" + name + "\")") depth = 0;
+            continue;
+        }
+        if (call.Name == "PushTransform") ++depth;
+        if (call.Name == "PopTransform" && depth-- == 0) break;
+        result.push_back(call);
+    }
+    return result;
+}
+
+std::vector<std::string> Lines(const std::vector<TRecordedCall>& calls)
+{
+    std::vector<std::string> lines;
+    std::string from;
+    for (const TRecordedCall& call : calls) {
+        if (call.Name == "MoveTo") from = call.Args;
+        if (call.Name == "LineTo") lines.push_back(from + "-" + call.Args);
+    }
+    return lines;
+}
+
 }  // namespace enginetest

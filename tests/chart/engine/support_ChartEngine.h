@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/engine/DuvPanel.h"
+#include "chart/graphics/RecordingCanvas.h"
 
 namespace enginetest {
 
@@ -33,6 +34,11 @@ inline constexpr int kTextX = 20, kTextY = 90;
 // A component's text form (written through the binary stream), and a text read into a component.
 std::string ComponentTextOf(TComponent& component);
 void ReadComponentText(TComponent& component, const std::string& lines);
+
+// The calls inside the first canvas group of this name (nested groups included).
+std::vector<TRecordedCall> GroupCalls(const std::vector<TRecordedCall>& calls, const std::string& name);
+// "x0,y0-x1,y1" of every line among the calls (a MoveTo, then a LineTo).
+std::vector<std::string> Lines(const std::vector<TRecordedCall>& calls);
 
 // Runs a program and returns its standard output; the test fails when it cannot run or fails.
 std::string Run(const std::vector<std::string>& arguments);

@@ -269,34 +269,8 @@ TEST_F(AxisPanelDrawTest, StageCodesReachToolsThenAnimations)
 
 namespace {
 
-// The calls inside the first canvas group of this name.
-std::vector<TRecordedCall> GroupCalls(const std::vector<TRecordedCall>& calls, const std::string& name)
-{
-    std::vector<TRecordedCall> result;
-    int depth = -1;
-    for (const TRecordedCall& call : calls) {
-        if (depth < 0) {
-            if (call.Text() == "PushTransform(\"" + name + "\")") depth = 0;
-            continue;
-        }
-        if (call.Name == "PushTransform") ++depth;
-        if (call.Name == "PopTransform" && depth-- == 0) break;
-        result.push_back(call);
-    }
-    return result;
-}
-
-// "x0,y0-x1,y1" of every line of the calls.
-std::vector<std::string> Lines(const std::vector<TRecordedCall>& calls)
-{
-    std::vector<std::string> lines;
-    std::string from;
-    for (const TRecordedCall& call : calls) {
-        if (call.Name == "MoveTo") from = call.Args;
-        if (call.Name == "LineTo") lines.push_back(from + "-" + call.Args);
-    }
-    return lines;
-}
+using enginetest::GroupCalls;
+using enginetest::Lines;
 
 // "text left,top,right,bottom" of every label, by the recording canvas' character metrics: labels
 // of a vertical axis end at their anchor, those of a horizontal one centre on it.

@@ -70,21 +70,7 @@ protected:
         return result;
     }
     // The calls inside the first group of this name.
-    std::vector<TRecordedCall> Group(const std::string& name) const
-    {
-        std::vector<TRecordedCall> result;
-        int depth = -1;
-        for (const TRecordedCall& call : canvas_->Calls) {
-            if (depth < 0) {
-                if (call.Text() == "PushTransform(\"" + name + "\")") depth = 0;
-                continue;
-            }
-            if (call.Name == "PushTransform") ++depth;
-            if (call.Name == "PopTransform" && depth-- == 0) break;
-            result.push_back(call);
-        }
-        return result;
-    }
+    std::vector<TRecordedCall> Group(const std::string& name) const { return enginetest::GroupCalls(canvas_->Calls, name); }
     std::vector<std::string> GroupTexts(const std::string& name) const
     {
         std::vector<std::string> texts;

@@ -70,32 +70,9 @@ protected:
         return axis;
     }
     // The calls inside the first group of this name.
-    std::vector<TRecordedCall> Group(const std::string& name) const
-    {
-        std::vector<TRecordedCall> result;
-        int depth = -1;
-        for (const TRecordedCall& call : canvas_->Calls) {
-            if (depth < 0) {
-                if (call.Text() == "PushTransform(\"" + name + "\")") depth = 0;
-                continue;
-            }
-            if (call.Name == "PushTransform") ++depth;
-            if (call.Name == "PopTransform" && depth-- == 0) break;
-            result.push_back(call);
-        }
-        return result;
-    }
+    std::vector<TRecordedCall> Group(const std::string& name) const { return enginetest::GroupCalls(canvas_->Calls, name); }
     // "x0,y0-x1,y1" of every line among the calls.
-    static std::vector<std::string> Lines(const std::vector<TRecordedCall>& calls)
-    {
-        std::vector<std::string> lines;
-        std::string from;
-        for (const TRecordedCall& call : calls) {
-            if (call.Name == "MoveTo") from = call.Args;
-            if (call.Name == "LineTo") lines.push_back(from + "-" + call.Args);
-        }
-        return lines;
-    }
+    static std::vector<std::string> Lines(const std::vector<TRecordedCall>& calls) { return enginetest::Lines(calls); }
     static std::vector<std::string> Named(const std::vector<TRecordedCall>& calls, const std::string& name)
     {
         std::vector<std::string> result;
