@@ -389,25 +389,17 @@ void TGDIPlusCanvas::LineTo3D(int x, int y, int z)
     LineTo(p.X, p.Y);
 }
 
-void TGDIPlusCanvas::Polyline(const TPointArray& points)
+void TGDIPlusCanvas::StrokePolyline(const QPolygonF& polygon)
 {
     QPainter* painter = Painter();
-    if (!painter || points.size() < 2) return;
-    const QPolygonF polygon = PolygonOf(points);
-    if (!PenReady(polygon.boundingRect())) return;
+    if (!painter || polygon.size() < 2 || !PenReady(polygon.boundingRect())) return;
     painter->setPen(*gdiPen_);
     painter->drawPolyline(polygon);
 }
 
-void TGDIPlusCanvas::PolylineFloat(const TPointFloatArray& points)
-{
-    QPainter* painter = Painter();
-    if (!painter || points.size() < 2) return;
-    const QPolygonF polygon = PolygonOf(points);
-    if (!PenReady(polygon.boundingRect())) return;
-    painter->setPen(*gdiPen_);
-    painter->drawPolyline(polygon);
-}
+void TGDIPlusCanvas::Polyline(const TPointArray& points) { StrokePolyline(PolygonOf(points)); }
+
+void TGDIPlusCanvas::PolylineFloat(const TPointFloatArray& points) { StrokePolyline(PolygonOf(points)); }
 
 // ---------------------------------------------------------------- arcs
 
@@ -840,9 +832,8 @@ void TDuvGDIPlusPath::ContinueAt(const QPointF& point)
 
 void TDuvGDIPlusPath::AddArc(float x, float y, float width, float height, float startAngle, float sweepAngle)
 {
+    // Joined to the figure's last point; the current point of LineTo stays where it was.
     AddGdiArc(path_, QRectF(x, y, width, height), startAngle, sweepAngle);
-    const QPointF end = path_.currentPosition();
-    current_ = {static_cast<float>(end.x()), static_cast<float>(end.y())};
 }
 
 void TDuvGDIPlusPath::CloseFigure() { path_.closeSubpath(); }

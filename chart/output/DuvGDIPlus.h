@@ -177,6 +177,7 @@ private:
     void StrokeLine(const QPointF& p0, const QPointF& p1, bool floatLine, bool xor_);
     void FillShape(QPainter& painter, const QPainterPath& path, const QRectF& bounds, const QPolygonF* points);
     void StrokePath(QPainter& painter, const QPainterPath& path);
+    void StrokePolyline(const QPolygonF& polygon);
     void SaveClip();
     void SetClip(const QPainterPath& path, Qt::ClipOperation operation);
     void ApplyTransform(const TDuvTransform& transform, TTransformEntry& entry);
