@@ -163,6 +163,18 @@ TEST(GDIPlusCanvas, DonutSliceLeavesItsHole)
     EXPECT_TRUE(Near(f.At(31, 14), qRgb(255, 0, 0), 0)) << "near 90 degrees";
 }
 
+TEST(GDIPlusCanvas, ThinHorizontalLinesAreNotSmoothedButLaterShapesAre)
+{
+    TSmoothFixture f;
+    f.canvas.Pen().SetWidth(0);
+    f.canvas.HorizLine(5, 50, 20);
+    f.canvas.VertLine(30, 25, 55);
+    EXPECT_EQ(IntermediatePixels(f.Image(), qRgb(0, 0, 0)), 0) << "whole pixels";
+    EXPECT_EQ(f.At(20, 20), qRgb(0, 0, 0));
+    f.canvas.Ellipse(35, 25, 55, 45);
+    EXPECT_GT(IntermediatePixels(f.Image().copy(34, 24, 23, 23), qRgb(255, 0, 0)), 8) << "the ellipse is smoothed again";
+}
+
 TEST(GDIPlusCanvas, XorStrokesGoThroughTheGdiCanvasAndUndoThemselves)
 {
     TSmoothFixture f;
