@@ -3,42 +3,14 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <chrono>
 #include <cstdio>
-#include <random>
 #include <vector>
 
+#include "BenchShapes.h"
 #include "chart/graphics/DuvCanvas3D.h"
 
 namespace {
-constexpr int Width = 800, Height = 600, Segments = 1000000, Polygons = 100000;
-
-struct Shapes {
-    std::vector<TPoint> lineEnds;
-    std::vector<TPointArray> polygons;
-};
-
-Shapes MakeShapes()
-{
-    std::mt19937 random(12345);
-    std::uniform_int_distribution<int> x(0, Width - 1), y(0, Height - 1), step(-30, 30);
-    Shapes shapes;
-    for (int i = 0; i <= Segments; ++i) shapes.lineEnds.push_back({x(random), y(random)});
-    for (int i = 0; i < Polygons; ++i) {
-        const TPoint c{x(random), y(random)};
-        shapes.polygons.push_back({c, {c.X + step(random), c.Y + step(random)}, {c.X + step(random), c.Y + step(random)},
-                                   {c.X + step(random), c.Y + step(random)}});
-    }
-    return shapes;
-}
-
-template <class F>
-double Seconds(F work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using namespace benchshapes;
 
 double ThroughCanvas(const Shapes& shapes)
 {

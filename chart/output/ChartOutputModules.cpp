@@ -1,0 +1,7 @@
+#include "chart/output/ChartOutputModules.h"
+
+#include "chart/output/DuvGDIPlus.h"
+
+void InitializeChartOutputModules() { DuvGDIPlusInitialization(); }
+
+void FinalizeChartOutputModules() { DuvGDIPlusFinalization(); }
