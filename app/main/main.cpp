@@ -4,6 +4,7 @@
 #include "app/UORUCommon.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
+#include "chart/series/ChartSeriesModules.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SafeFile.h"
@@ -32,9 +33,11 @@ struct ChartModules {
     {
         InitializeChartGraphicsModules();
         InitializeChartEngineModules();
+        InitializeChartSeriesModules();
     }
     ~ChartModules()
     {
+        FinalizeChartSeriesModules();
         FinalizeChartEngineModules();
         FinalizeChartGraphicsModules();
     }

@@ -424,12 +424,15 @@ void TCustomChartSeries::RemoveLinkedSeries(TCustomChartSeries* series) { std::e
 
 void TCustomChartSeries::ResumeUpdates()
 {
-    if (SuspendCount > 0) --SuspendCount;
+    if (SuspendCount <= 0) return;
+    if (--SuspendCount == 0) NotifyDataChanged();
 }
 
 std::string SeriesTitleOrName(const TCustomChartSeries& series, bool clean)
 {
-    std::string text = series.Title().empty() ? series.GetDisplayTitle() : series.Title();
+    // A title of blanks only names nothing.
+    const bool blank = series.Title().find_first_not_of(' ') == std::string::npos;
+    std::string text = blank ? series.GetDisplayTitle() : series.Title();
     if (clean)
         for (char& c : text)
             if (c == '\r' || c == '\n' || c == 6) c = ' ';

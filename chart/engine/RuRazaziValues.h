@@ -57,6 +57,8 @@ public:
     virtual void RemoveAllValues();
     // At index, whatever the order.
     virtual void InsertValueAt(int index, double value);
+    // count values at the end in one copy, whatever the order; the caller keeps the order.
+    void AppendValues(const double* values, int count);
     virtual void DeleteValue(int index);
     // Quantity is cut to what lies past start; nothing happens for an empty range.
     void DeleteRange(int start, int quantity);
@@ -107,6 +109,7 @@ private:
     friend class TChartValueLists;
     void Grow();
     void Recalc();
+    void RecalcTotals();
     void ReadMultiplier(TReader& reader);
 
     TCustomChartSeries* owner_;
@@ -117,6 +120,7 @@ private:
     bool dateTime_ = false;
     bool defaultDateTime_ = false;
     bool modified_ = true;
+    bool totalsStale_ = true;
     double maximum_ = 0, minimum_ = 0, total_ = 0, totalAbsolute_ = 0;
     std::string valueSource_;
 };
