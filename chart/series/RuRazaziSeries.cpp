@@ -374,11 +374,16 @@ void TChartSeries::SetPointColor(int index, TColor color)
 
 void TChartSeries::SwapPoints(int i, int j)
 {
-    const TChartValueLists& lists = ValueLists();
-    for (int k = 0; k < lists.Count(); ++k) lists[k]->Exchange(i, j);
-    if (pointColors_) std::swap((*pointColors_)[static_cast<std::size_t>(i)], (*pointColors_)[static_cast<std::size_t>(j)]);
-    if (Labels().Count() > 0) Labels().Exchange(i, j);
-    if (visuals_ && visuals_->Count() > 0) visuals_->Exchange(i, j);
+    {
+        ++listsInFlux_;
+        TScopeGuard settle([this] { --listsInFlux_; });
+        const TChartValueLists& lists = ValueLists();
+        for (int k = 0; k < lists.Count(); ++k) lists[k]->Exchange(i, j);
+        if (pointColors_) std::swap((*pointColors_)[static_cast<std::size_t>(i)], (*pointColors_)[static_cast<std::size_t>(j)]);
+        if (Labels().Count() > 0) Labels().Exchange(i, j);
+        if (visuals_ && visuals_->Count() > 0) visuals_->Exchange(i, j);
+    }
+    NotifyDependents(4, i);
 }
 
 // ---------------------------------------------------------------- notifications

@@ -95,11 +95,13 @@ int TChartSeries::AddDataSourceRaw(TComponent* component)
     list.items_.push_back(component);
     const int index = list.Count() - 1;
     DataLoaded = false;
+    // A source series that goes must leave this list even while this series is off its chart
+    // and so not among the source's dependents.
+    FreeNotification(component);
     if (auto* series = dynamic_cast<TChartSeries*>(component)) {
         series->AddLinkedSeries(this);
         return index;
     }
-    FreeNotification(component);
     if (auto* source = dynamic_cast<TDuvSeriesSource*>(component); source && source->Series() != this) {
         const bool wasActive = source->Active();
         source->Close();
@@ -121,10 +123,8 @@ void TChartSeries::RemoveDataSource(TComponent* component)
         if (dataSources_) std::erase(dataSources_->items_, component);
         return;
     }
-    if (auto* series = dynamic_cast<TChartSeries*>(component))
-        series->RemoveLinkedSeries(this);
-    else
-        RemoveFreeNotification(component);
+    if (auto* series = dynamic_cast<TChartSeries*>(component)) series->RemoveLinkedSeries(this);
+    RemoveFreeNotification(component);
     if (clearingSources_) return;
     const bool wasFirst = DataSource() == component;
     if (ParentChart() && DataSource()) ParentChart()->RemovedDataSource(this, component);
