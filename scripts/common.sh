@@ -18,6 +18,7 @@ QB_PACKAGES=(
   locales
   fonts-dseg fonts-liberation2 fonts-wine
   libuemf-dev emf2svg libwmf-bin poppler-utils librsvg2-bin
+  libqcustomplot-dev
 )
 
 qb_missing_packages() {

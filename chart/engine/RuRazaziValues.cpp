@@ -86,7 +86,7 @@ void TChartValueList::AppendValues(const double* values, int count)
 void TChartValueList::RemoveAllValues()
 {
     count_ = 0;
-    std::vector<double>().swap(values_);
+    TValueStorage().swap(values_);
     modified_ = true;
 }
 
