@@ -401,3 +401,32 @@ TEST_F(SeriesSourcesTest, StoredSourceNamesThatLoopFailTheRead)
         EXPECT_EQ(target.ComponentCount(), 0) << k.name;
     }
 }
+
+TEST_F(SeriesSourcesTest, ASeriesOffItsChartForgetsAFreedSource)
+{
+    // Off its chart a series no longer hears its sources; it must still not keep a freed one.
+    TSourcesChart t;
+    TTestSeries& source = t.Add("Source");
+    TTestSeries& dependent = t.Add("Dependent");
+    dependent.SetDataSource(&source);
+    dependent.SetParentChart(nullptr);
+    EXPECT_TRUE(source.GetLinkedSeries().empty());
+    delete &source;
+    EXPECT_EQ(dependent.DataSourceCount(), 0);
+}
+
+TEST_F(SeriesSourcesTest, CopiedPointsKeepColoursAndLabelsInStep)
+{
+    TSourcesChart t;
+    TTestSeries& source = t.Add("Source");
+    TTestSeries& dependent = t.Add("Dependent");
+    source.AddPointXY(0, 1);
+    source.AddPointXY(1, 2, "one");
+    dependent.SetDataSource(&source);
+    dependent.SetPointColor(0, 0x0000FF);
+    dependent.SetPointLabel(1, "mine");
+    source.AddPointXY(0.5, 3);
+    EXPECT_EQ(Describe(dependent), "0:1 0.5:3 1:2 c=255,def,def l=,,mine");
+    source.AddPointXY(2, 4, "two", 0x00FF00);
+    EXPECT_EQ(Describe(dependent), "0:1 0.5:3 1:2 2:4 c=255,def,def,65280 l=,,mine,two");
+}
