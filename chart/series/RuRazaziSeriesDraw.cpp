@@ -184,31 +184,20 @@ TVisualsList* TChartSeries::Visuals()
 void TChartSeries::DrawAllPoints()
 {
     TCustomAxisPanel* chart = ParentChart();
-    if (!chart || FirstVisibleIndex < 0 || LastVisibleIndex < 0) return;
-    TCanvas3D& canvas = chart->Canvas();
-    // Per-point transforms only where a template asks for them; the canvas ignores them
-    // otherwise, so a plain series draws without one call per point.
+    if (!chart) return;
+    // Per-point transforms only where a template or stored visuals ask for them, so a plain
+    // series draws without a canvas call per point beyond its own.
     TVisualsList* visuals = Visuals();
-    const bool transforms = visuals->Template() != nullptr || visuals->Count() > 0;
-    std::vector<int> order;
-    GetPointDrawOrder(FirstVisibleIndex, LastVisibleIndex, order, true);
-    auto visit = [&](int index) {
-        if (transforms) canvas.PushTransform(std::to_string(index), nullptr, visuals->GetVisual(index));
-        DrawPoint(index);
-        if (transforms) canvas.PopTransform();
-    };
-    const bool forward = DrawForwardOnAxis();
-    if (!order.empty()) {
-        if (forward)
-            for (int index : order) visit(index);
-        else
-            for (auto it = order.rbegin(); it != order.rend(); ++it) visit(*it);
+    if (!visuals->Template() && visuals->Count() == 0) {
+        VisitPointsInDrawOrder(true, [this](int index) { DrawPoint(index); });
         return;
     }
-    if (forward)
-        for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) visit(i);
-    else
-        for (int i = LastVisibleIndex; i >= FirstVisibleIndex; --i) visit(i);
+    TCanvas3D& canvas = chart->Canvas();
+    VisitPointsInDrawOrder(true, [&](int index) {
+        canvas.PushTransform(std::to_string(index), nullptr, visuals->GetVisual(index));
+        DrawPoint(index);
+        canvas.PopTransform();
+    });
 }
 
 void TChartSeries::NotifyToolsOfSeries(int code)

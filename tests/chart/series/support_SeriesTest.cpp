@@ -3,25 +3,18 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "chart/engine/ChartEngineModules.h"
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/DuvProcs.h"
-#include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/series/ChartSeriesModules.h"
-#include "platform/core/ComponentReader.h"
-#include "platform/core/ComponentText.h"
-#include "platform/core/ComponentWriter.h"
 #include "platform/core/NumText.h"
 #include "platform/core/ScopeGuard.h"
-#include "platform/core/Streams.h"
 
 namespace seriestest {
 
 void StartSeriesModules()
 {
     static const bool started = [] {
-        InitializeChartGraphicsModules();
-        InitializeChartEngineModules();
+        enginetest::StartChartModules();
         InitializeChartSeriesModules();
         for (const TClassInfo* info : {&TTestSeries::StaticClass(), &THorizTestSeries::StaticClass(),
                                        &TDoublingFunction::StaticClass(), &TCountingFunction::StaticClass(),
@@ -166,25 +159,6 @@ std::string Describe(const TChartSeries& series)
         for (int i = 0; i < series.Labels().Count(); ++i) text += (i > 0 ? "," : "") + series.Labels().GetLabelText(i);
     }
     return text;
-}
-
-std::string ComponentTextOf(TComponent& component)
-{
-    TMemoryStream binary, text;
-    WriteComponentToStream(binary, &component);
-    binary.SetPosition(0);
-    ObjectBinaryToText(binary, text);
-    return text.Bytes();
-}
-
-void ReadComponentText(TComponent& component, const std::string& lines)
-{
-    TMemoryStream text, binary;
-    text.WriteString(lines);
-    text.SetPosition(0);
-    ObjectTextToBinary(text, binary);
-    binary.SetPosition(0);
-    ReadComponentFromStream(binary, &component);
 }
 
 }  // namespace seriestest

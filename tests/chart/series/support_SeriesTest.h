@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chart/engine/Chart.h"
+#include "chart/engine/support_ChartEngine.h"
 #include "chart/graphics/RecordingCanvas.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
@@ -92,8 +93,7 @@ public:
 // " l=" and the labels when any is stored.
 std::string Describe(const TChartSeries& series);
 
-// A component's text form (through the binary stream), and a text read into a component.
-std::string ComponentTextOf(TComponent& component);
-void ReadComponentText(TComponent& component, const std::string& lines);
+using enginetest::ComponentTextOf;
+using enginetest::ReadComponentText;
 
 }  // namespace seriestest

@@ -1,6 +1,8 @@
 // Series on a chart: axes, the visible range, drawing through the chart, depth, legend, mouse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/DuvConst.h"
@@ -22,6 +24,19 @@ struct THundredPoints {
     {
         series.SetParentChart(&chart);
         for (int i = 0; i < 100; ++i) series.AddPointXY(i, i % 7);
+    }
+    TTestChart chart;
+    TTestSeries series{&chart};
+};
+
+// Points at the pixels (100, 100) and (200, 100): the test series places points by their values.
+struct TPixelPoints {
+    TPixelPoints()
+    {
+        series.SetParentChart(&chart);
+        series.XValues()->SetOrder(loNone);
+        series.AddPointXY(100, 100);
+        series.AddPointXY(200, 100);
     }
     TTestChart chart;
     TTestSeries series{&chart};
@@ -213,12 +228,8 @@ TEST_F(SeriesDrawTest, ANullPointHasNoLegendSymbol)
 
 TEST_F(SeriesDrawTest, MouseEntersAndLeavesOncePerVisit)
 {
-    TTestChart chart;
-    TTestSeries series(&chart);
-    series.SetParentChart(&chart);
-    series.XValues()->SetOrder(loNone);
-    series.AddPointXY(100, 100);
-    series.AddPointXY(200, 100);
+    TPixelPoints t;
+    TTestSeries& series = t.series;
 
     EXPECT_FALSE(series.CheckMouseOver(100, 100));
     EXPECT_EQ(series.PeekSelected(), nullptr) << "a series nobody listens to ignores the mouse";
@@ -248,16 +259,14 @@ TEST_F(SeriesDrawTest, MouseEntersAndLeavesOncePerVisit)
 
     series.SetCursor(crDuvHand);
     series.CheckMouseOver(100, 100);
-    EXPECT_EQ(chart.Cursor(), crDuvHand);
+    EXPECT_EQ(t.chart.Cursor(), crDuvHand);
 }
 
 TEST_F(SeriesDrawTest, HoverPenOnlyForTheHoveredPoint)
 {
-    TTestChart chart;
-    TTestSeries series(&chart);
-    series.SetParentChart(&chart);
-    series.XValues()->SetOrder(loNone);
-    series.AddPointXY(100, 100);
+    TPixelPoints t;
+    TTestSeries& series = t.series;
+    TTestChart& chart = t.chart;
     EXPECT_FALSE(series.HoverEnabled()) << "no selection object yet";
     series.GetSelected();
     EXPECT_TRUE(series.HoverEnabled());
@@ -267,4 +276,41 @@ TEST_F(SeriesDrawTest, HoverPenOnlyForTheHoveredPoint)
     EXPECT_FALSE(series.ApplyHoverPen(-1));
     chart.Hover()->SetVisible(false);
     EXPECT_FALSE(series.ApplyHoverPen(0)) << "the chart switched hovering off";
+}
+
+namespace {
+// A per-point visual: copies of the template become the points' own.
+class TTestVisual : public TComponent {
+    QB_CLASS(TTestVisual, TComponent)
+public:
+    explicit TTestVisual(TComponent* owner) : TComponent(owner) {}
+    int Copied = 0;
+    void Assign(const TPersistent*) override { ++Copied; }
+};
+}  // namespace
+
+TEST_F(SeriesDrawTest, PointsWithVisualsDrawInsideTheirOwnTransform)
+{
+    // The pushes after the series' own group "Series1" are the points'.
+    auto pointPushes = [](TRecordingCanvas& canvas) {
+        const std::vector<std::string> all = canvas.Texts("PushTransform");
+        auto it = std::find(all.begin(), all.end(), "PushTransform(\"Series1\")");
+        return it == all.end() ? std::vector<std::string>{"no series group"} : std::vector<std::string>(it + 1, all.end());
+    };
+    THundredPoints t;
+    t.chart.BottomAxis()->SetRange(10, 12);
+    t.chart.Draw();
+    EXPECT_TRUE(pointPushes(t.chart.Recording()).empty()) << "a plain series pushes none per point";
+
+    TTestVisual templateVisual(nullptr);
+    t.series.Visuals()->SetTemplate(&templateVisual);
+    t.chart.Draw();
+    EXPECT_EQ(pointPushes(t.chart.Recording()),
+              (std::vector<std::string>{"PushTransform(\"10\")", "PushTransform(\"11\")", "PushTransform(\"12\")"}));
+    auto* visual = dynamic_cast<TTestVisual*>(t.series.Visuals()->GetVisual(11));
+    ASSERT_NE(visual, nullptr);
+    EXPECT_EQ(visual->Owner(), &t.series);
+    EXPECT_EQ(visual->Copied, 1);
+    t.series.DeletePoint(0);
+    EXPECT_EQ(t.series.Visuals()->GetVisual(10), visual) << "visuals move with their points";
 }
