@@ -250,6 +250,16 @@ void TChartSeries::SetGalleryLook()
     if (ParentChart()) SetSeriesColor(ParentChart()->ColorFromPalette(GetSeriesIndex() == 0 ? 0 : 3));
 }
 
+void TChartSeries::SetGalleryView3D(bool value)
+{
+    if (ParentChart()) ParentChart()->SetView3D(value);
+}
+
+void TChartSeries::CallChangeEvent(const TNotifyEvent& event, TObject* sender)
+{
+    if (event) event(sender);
+}
+
 void FillSeriesTitles(TStringList& strings, const TCustomSeriesList& list, bool useTitles)
 {
     for (TCustomChartSeries* series : list) {

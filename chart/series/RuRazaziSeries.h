@@ -328,6 +328,10 @@ public:
     void AssignFormat(const TCustomChartSeries* source) override;
     void CopyDataFrom(TChartSeries* source);
     virtual void SetGalleryLook();
+    // The chart's 3D view for gallery previews.
+    virtual void SetGalleryView3D(bool value);
+    // Calls a stored notify event with sender (the series editor's way to fire one).
+    static void CallChangeEvent(const TNotifyEvent& event, TObject* sender);
     void PageIndexRange(int& first, int& last) override;
 
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;

@@ -222,3 +222,26 @@ TEST_F(SeriesSamplesTest, TitlesForLists)
     FillSeriesTitles(names, chart.SeriesList(), false);
     EXPECT_EQ(names[0], "Rain");
 }
+
+TEST_F(SeriesSamplesTest, GalleryLookFillsFourColouredSamples)
+{
+    TTestChart chart;
+    TTestSeries first(&chart), second(&chart);
+    first.SetParentChart(&chart);
+    second.SetParentChart(&chart);
+    first.SetGalleryLook();
+    second.SetGalleryLook();
+    EXPECT_EQ(first.PointCount(), 4);
+    EXPECT_TRUE(first.ColorEachPoint());
+    EXPECT_EQ(first.GetSeriesColor(), chart.ColorFromPalette(0));
+    EXPECT_EQ(second.GetSeriesColor(), chart.ColorFromPalette(3));
+    first.SetGalleryView3D(true);
+    EXPECT_TRUE(chart.View3D());
+    struct Fired {
+        TObject* sender = nullptr;
+        void On(TObject* s) { sender = s; }
+    } fired;
+    TChartSeries::CallChangeEvent({&fired, &Fired::On}, &first);
+    EXPECT_EQ(fired.sender, &first);
+    TChartSeries::CallChangeEvent({}, &first);
+}
