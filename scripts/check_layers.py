@@ -50,6 +50,9 @@ ALLOWED_CYCLES = [
     # colours and children, and they tell their chart when they join, leave or change.
     {"chart/engine/" + u for u in ("AxisPanel", "RuRazazi", "RuRazaziAxis", "RuRazaziLists", "RuRazaziSelect",
                                    "RuRazaziValues")},
+    # A data series and its function: the series owns, streams and asks its function, the
+    # function fills its output series.
+    {"chart/series/" + u for u in ("RuRazaziSeries", "RuRazaziFunction")},
     # The chart module: the chart, its legend and the palettes it switches between know each other.
     {"chart/engine/" + u for u in ("Chart", "ChartLegend", "ChartPalettes", "ChartRegistry")},
 ]

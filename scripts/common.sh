@@ -18,6 +18,8 @@ QB_PACKAGES=(
   locales
   fonts-dseg fonts-liberation2 fonts-wine
   libuemf-dev emf2svg libwmf-bin poppler-utils librsvg2-bin
+  # the peer of the series loading benchmark
+  libqcustomplot-dev
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
 )

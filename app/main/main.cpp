@@ -4,6 +4,7 @@
 #include "app/UORUCommon.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
+#include "chart/series/ChartSeriesModules.h"
 #include "chart/output/ChartOutputModules.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/Registry.h"
@@ -33,11 +34,13 @@ struct ChartModules {
     {
         InitializeChartGraphicsModules();
         InitializeChartEngineModules();
+        InitializeChartSeriesModules();
         InitializeChartOutputModules();
     }
     ~ChartModules()
     {
         FinalizeChartOutputModules();
+        FinalizeChartSeriesModules();
         FinalizeChartEngineModules();
         FinalizeChartGraphicsModules();
     }

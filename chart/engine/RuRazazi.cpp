@@ -300,21 +300,26 @@ void TCustomChartSeries::FireAfterDrawValues()
 
 void TCustomChartSeries::DrawAllPoints()
 {
+    VisitPointsInDrawOrder(false, [this](int index) { DrawPoint(index); });
+}
+
+void TCustomChartSeries::VisitPointsInDrawOrder(bool ownOnly, const std::function<void(int)>& visit)
+{
     if (FirstVisibleIndex < 0 || LastVisibleIndex < 0) return;
     std::vector<int> order;
-    GetPointDrawOrder(FirstVisibleIndex, LastVisibleIndex, order, false);
+    GetPointDrawOrder(FirstVisibleIndex, LastVisibleIndex, order, ownOnly);
     const bool forward = DrawForwardOnAxis();
     if (!order.empty()) {
         if (forward)
-            for (int index : order) DrawPoint(index);
+            for (int index : order) visit(index);
         else
-            for (auto it = order.rbegin(); it != order.rend(); ++it) DrawPoint(*it);
+            for (auto it = order.rbegin(); it != order.rend(); ++it) visit(*it);
         return;
     }
     if (forward)
-        for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) DrawPoint(i);
+        for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) visit(i);
     else
-        for (int i = LastVisibleIndex; i >= FirstVisibleIndex; --i) DrawPoint(i);
+        for (int i = LastVisibleIndex; i >= FirstVisibleIndex; --i) visit(i);
 }
 
 void TCustomChartSeries::OutputTitleText()
@@ -424,12 +429,15 @@ void TCustomChartSeries::RemoveLinkedSeries(TCustomChartSeries* series) { std::e
 
 void TCustomChartSeries::ResumeUpdates()
 {
-    if (SuspendCount > 0) --SuspendCount;
+    if (SuspendCount <= 0) return;
+    if (--SuspendCount == 0) NotifyDataChanged();
 }
 
 std::string SeriesTitleOrName(const TCustomChartSeries& series, bool clean)
 {
-    std::string text = series.Title().empty() ? series.GetDisplayTitle() : series.Title();
+    // A title of blanks only names nothing.
+    const bool blank = series.Title().find_first_not_of(' ') == std::string::npos;
+    std::string text = blank ? series.GetDisplayTitle() : series.Title();
     if (clean)
         for (char& c : text)
             if (c == '\r' || c == '\n' || c == 6) c = ' ';

@@ -7,6 +7,7 @@
 // Setters store and repaint the parent chart only on an effective change. A class that
 // overrides SetParentChart leaves its chart in its own destructor too: a base destructor
 // no longer reaches the override.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -194,6 +195,8 @@ public:
     virtual void DrawAllPointsFast() {}
     // The visible points in draw order.
     virtual void DrawAllPoints();
+    // Calls visit for each visible point in draw order (a custom order when the series gives one).
+    void VisitPointsInDrawOrder(bool ownOnly, const std::function<void(int)>& visit);
     virtual void DrawPoint(int) {}
     virtual void DrawAllMarks() {}
     // Opens a canvas group named by the display title; the caller pops it.

@@ -70,10 +70,23 @@ int TChartValueList::AddPending()
     return index;
 }
 
+void TChartValueList::AppendValues(const double* values, int count)
+{
+    if (count <= 0) return;
+    const std::size_t needed = static_cast<std::size_t>(count_) + static_cast<std::size_t>(count);
+    if (needed > values_.size()) {
+        const std::size_t step = static_cast<std::size_t>(std::max(ValueListGrowthStep, 1));
+        values_.resize(std::max(needed, values_.size() + step));
+    }
+    std::memcpy(values_.data() + count_, values, sizeof(double) * static_cast<std::size_t>(count));
+    count_ += count;
+    SetModified(true);
+}
+
 void TChartValueList::RemoveAllValues()
 {
     count_ = 0;
-    std::vector<double>().swap(values_);
+    TValueStorage().swap(values_);
     modified_ = true;
 }
 
@@ -116,22 +129,42 @@ void TChartValueList::SetValueAt(int index, double value)
 
 void TChartValueList::Recalc()
 {
+    // Minimum and maximum in one pass that the compiler turns into vector instructions; the
+    // totals wait until someone asks (they add up in point order).
     if (count_ == 0) {
-        minimum_ = maximum_ = total_ = totalAbsolute_ = 0;
+        minimum_ = maximum_ = 0;
     } else {
-        minimum_ = maximum_ = total_ = values_[0];
-        totalAbsolute_ = std::fabs(values_[0]);
-        for (int i = 1; i < count_; ++i) {
-            const double x = values_[static_cast<std::size_t>(i)];
-            if (x < minimum_)
-                minimum_ = x;
-            else if (x > maximum_)
-                maximum_ = x;
-            total_ += x;
-            totalAbsolute_ += std::fabs(x);
+        const double* data = values_.data();
+        double low[4] = {data[0], data[0], data[0], data[0]};
+        double high[4] = {data[0], data[0], data[0], data[0]};
+        int i = 0;
+        for (; i + 4 <= count_; i += 4)
+            for (int k = 0; k < 4; ++k) {
+                const double x = data[i + k];
+                low[k] = x < low[k] ? x : low[k];
+                high[k] = x > high[k] ? x : high[k];
+            }
+        for (; i < count_; ++i) {
+            low[0] = data[i] < low[0] ? data[i] : low[0];
+            high[0] = data[i] > high[0] ? data[i] : high[0];
         }
+        minimum_ = std::min(std::min(low[0], low[1]), std::min(low[2], low[3]));
+        maximum_ = std::max(std::max(high[0], high[1]), std::max(high[2], high[3]));
     }
+    totalsStale_ = true;
     modified_ = false;
+}
+
+void TChartValueList::RecalcTotals()
+{
+    if (modified_) Recalc();
+    total_ = totalAbsolute_ = 0;
+    for (int i = 0; i < count_; ++i) {
+        const double x = values_[static_cast<std::size_t>(i)];
+        total_ += x;
+        totalAbsolute_ += std::fabs(x);
+    }
+    totalsStale_ = false;
 }
 
 double TChartValueList::GetMaximum()
@@ -148,13 +181,13 @@ double TChartValueList::GetMinimum()
 
 double TChartValueList::GetTotal()
 {
-    if (modified_) Recalc();
+    if (modified_ || totalsStale_) RecalcTotals();
     return total_;
 }
 
 double TChartValueList::GetTotalAbsolute()
 {
-    if (modified_) Recalc();
+    if (modified_ || totalsStale_) RecalcTotals();
     return totalAbsolute_;
 }
 

@@ -6,7 +6,9 @@
 // array of Capacity() >= Count doubles; reading a value is a plain array access, so the draw
 // loops of long series pay no call per point. A list belongs to the series that created it and
 // sits in that series' ValueLists from construction to destruction.
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Component.h"
@@ -14,6 +16,32 @@
 class TCustomChartSeries;
 
 QB_ENUM(TChartListOrder, loNone, loAscending, loDescending)
+
+// Storage that leaves new entries uninitialised: a value list writes every entry it counts, so
+// growing a list of millions of values need not clear memory first.
+template <class T>
+struct TUninitializedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = TUninitializedAllocator<U>;
+    };
+    TUninitializedAllocator() = default;
+    template <class U>
+    TUninitializedAllocator(const TUninitializedAllocator<U>&) noexcept
+    {
+    }
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... A>
+    void construct(U* p, A&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+using TValueStorage = std::vector<double, TUninitializedAllocator<double>>;
 
 // The least number of entries a full value list grows by. Other units raise it for a batch
 // (and put it back). Growth is at least doubling, so long series append in amortised
@@ -57,6 +85,8 @@ public:
     virtual void RemoveAllValues();
     // At index, whatever the order.
     virtual void InsertValueAt(int index, double value);
+    // count values at the end in one copy, whatever the order; the caller keeps the order.
+    void AppendValues(const double* values, int count);
     virtual void DeleteValue(int index);
     // Quantity is cut to what lies past start; nothing happens for an empty range.
     void DeleteRange(int start, int quantity);
@@ -107,16 +137,18 @@ private:
     friend class TChartValueLists;
     void Grow();
     void Recalc();
+    void RecalcTotals();
     void ReadMultiplier(TReader& reader);
 
     TCustomChartSeries* owner_;
     std::string name_;
-    std::vector<double> values_;
+    TValueStorage values_;
     int count_ = 0;
     TChartListOrder order_ = loNone;
     bool dateTime_ = false;
     bool defaultDateTime_ = false;
     bool modified_ = true;
+    bool totalsStale_ = true;
     double maximum_ = 0, minimum_ = 0, total_ = 0, totalAbsolute_ = 0;
     std::string valueSource_;
 };

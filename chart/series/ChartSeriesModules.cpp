@@ -1,0 +1,12 @@
+#include "chart/series/ChartSeriesModules.h"
+
+#include "chart/series/RuRazaziFunction.h"
+#include "chart/series/RuRazaziSeries.h"
+
+void InitializeChartSeriesModules()
+{
+    RuRazaziSeriesInitialization();
+    RuRazaziFunctionInitialization();
+}
+
+void FinalizeChartSeriesModules() {}
