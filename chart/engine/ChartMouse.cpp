@@ -39,6 +39,14 @@ void StoreMinMax(TChartAxis& axis, double minimum, double maximum)
     }
 }
 
+// The range, and the axis' current range and conversions at once: the next mouse move may come
+// before the next drawing and must start from where this one left the axis.
+void SetAxisRange(TChartAxis& axis, double minimum, double maximum)
+{
+    axis.SetRange(minimum, maximum);
+    axis.UpdateInternalRange();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- hit test
@@ -375,7 +383,7 @@ bool TCustomChart::PanAxis(TChartAxis* axis, int from, int to)
     bool allow = true;
     if (OnAllowScroll) OnAllowScroll(axis, minimum, maximum, allow);
     if (!allow) return false;
-    axis->SetRange(minimum, maximum);
+    SetAxisRange(*axis, minimum, maximum);
     return true;
 }
 
@@ -451,12 +459,12 @@ void TCustomChart::ZoomToValues(double rightMin, double rightMax, double leftMin
     if (Zoom().Animated) AnimatedZoomSteps(targets);
     const TDuvZoomDirection direction = Zoom().Direction;
     if (direction != tzdHorizontal) {
-        RightAxis()->SetRange(rightMin, rightMax);
-        LeftAxis()->SetRange(leftMin, leftMax);
+        SetAxisRange(*RightAxis(), rightMin, rightMax);
+        SetAxisRange(*LeftAxis(), leftMin, leftMax);
     }
     if (direction != tzdVertical) {
-        BottomAxis()->SetRange(bottomMin, bottomMax);
-        TopAxis()->SetRange(topMin, topMax);
+        SetAxisRange(*BottomAxis(), bottomMin, bottomMax);
+        SetAxisRange(*TopAxis(), topMin, topMax);
     }
     Zoomed = true;
     if (OnZoom) OnZoom(this);
@@ -627,6 +635,7 @@ void TCustomChart::ScrollVerticalAxesByWheel(bool up)
         // The limits the handler gives hold, as they do when dragging.
         if (minimum == axis->Minimum() + delta && maximum == axis->Maximum() + delta) axis->ScrollBy(delta, false);
         else axis->SetRange(minimum, maximum);
+        axis->UpdateInternalRange();
     }
     Invalidate();
 }
