@@ -11,6 +11,7 @@
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/engine/widgets/DuvPanelHost.h"
+#include "support/TestSupport.h"
 #include "chart/engine/support_ChartEngine.h"
 #include "chart/engine/support_TestSeries.h"
 
@@ -117,6 +118,7 @@ protected:
         return {r.Left + static_cast<int>((r.Right - r.Left) * fx), r.Top + static_cast<int>((r.Bottom - r.Top) * fy)};
     }
 
+    qbtest::ScopedConfigDir config_;
     TChart chart;
     TTestSeries* series = nullptr;
     std::unique_ptr<TDuvPanelHost> host;
