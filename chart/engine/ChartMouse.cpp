@@ -292,7 +292,8 @@ void TCustomChart::HoverAndCursor(int x, int y)
 {
     TChartLegend* legend = Legend();
     const TCursor cursor = legend->MouseCursor();
-    int item = legend->ItemAtPoint({x, y});
+    // A hidden legend keeps the bounds of its last drawing: nothing of it lies under the mouse.
+    int item = legend->Visible() ? legend->ItemAtPoint({x, y}) : -1;
     if (item != -1) {
         if (cursor != crDefault) SetCursor(cursor);
     } else {

@@ -159,15 +159,11 @@ TEST_F(ChartMouseModelTest, TheHitTestTakesTheFirstMatchInItsOrder)
 
 TEST_F(ChartMouseModelTest, UndoingWithNothingSavedOnlyClearsZoomedAndTells)
 {
-    int undos = 0;
-    struct TCount {
-        int* n;
-        void On(TObject*) { ++*n; }
-    } count{&undos};
-    chart.OnUndoZoom = {&count, &TCount::On};
+    enginetest::TNotifyCounter undos;
+    chart.OnUndoZoom = {&undos, &enginetest::TNotifyCounter::On};
     chart.Zoomed = true;
     chart.UndoZoom();
-    EXPECT_EQ(undos, 1);
+    EXPECT_EQ(undos.Count, 1);
     EXPECT_FALSE(chart.Zoomed);
     EXPECT_TRUE(chart.BottomAxis()->Automatic());
 }

@@ -67,6 +67,17 @@ public:
     }
 };
 
+// Lists the keys it hears: kind, key code, character.
+class TKeyTool : public TDuvCustomTool {
+public:
+    explicit TKeyTool(TComponent* owner) : TDuvCustomTool(owner) {}
+    std::vector<std::string> Heard;
+    void HandleKeyEvent(int kind, int& key, TShiftState, char& keyChar) override
+    {
+        Heard.push_back(std::to_string(kind) + " " + std::to_string(key) + " " + std::string(keyChar ? 1 : 0, keyChar));
+    }
+};
+
 // A 400 x 300 flat chart in a window with one test series: its points are pixels (so a point
 // sits where its values say) and they give the axes their automatic ranges.
 class ChartMouseTest : public testing::Test {
@@ -153,14 +164,10 @@ TEST_F(ChartMouseTest, AZoomAppliesTheRectangleToTheAxes)
     const QPoint from = At(0.25, 0.25), to = At(0.75, 0.75);
     const double left0 = chart.LeftAxis()->CalcPosPoint(from.y()), left1 = chart.LeftAxis()->CalcPosPoint(to.y());
     const double bottom0 = chart.BottomAxis()->CalcPosPoint(from.x()), bottom1 = chart.BottomAxis()->CalcPosPoint(to.x());
-    int zooms = 0;
-    struct TCount {
-        int* n;
-        void On(TObject*) { ++*n; }
-    } count{&zooms};
-    chart.OnZoom = {&count, &TCount::On};
+    enginetest::TNotifyCounter zooms;
+    chart.OnZoom = {&zooms, &enginetest::TNotifyCounter::On};
     Drag(from, to);
-    EXPECT_EQ(zooms, 1);
+    EXPECT_EQ(zooms.Count, 1);
     EXPECT_EQ(RangeOf(chart.BottomAxis()), (TRange{bottom0, bottom1}));
     EXPECT_EQ(RangeOf(chart.LeftAxis()), (TRange{left1, left0}));
     // The window shows the zoomed ranges: the rectangle's corners are the chart rectangle's now.
@@ -249,14 +256,10 @@ TEST_F(ChartMouseTest, RightButtonPanningMovesTheDataWithTheMouse)
 {
     const QPoint from = At(0.5, 0.5), to = from + QPoint(40, -30);
     const double x = chart.BottomAxis()->CalcPosPoint(from.x()), y = chart.LeftAxis()->CalcPosPoint(from.y());
-    int scrolls = 0;
-    struct TCount {
-        int* n;
-        void On(TObject*) { ++*n; }
-    } count{&scrolls};
-    chart.OnScroll = {&count, &TCount::On};
+    enginetest::TNotifyCounter scrolls;
+    chart.OnScroll = {&scrolls, &enginetest::TNotifyCounter::On};
     Drag(from, to, Qt::RightButton);
-    EXPECT_GE(scrolls, 1);
+    EXPECT_GE(scrolls.Count, 1);
     EXPECT_FALSE(chart.Zoomed);
     EXPECT_FALSE(chart.ScalesNotSaved);
     // The values that were under the mouse are under it again.
@@ -472,6 +475,32 @@ TEST_F(ChartMouseTest, ABackgroundHandlerThatLetsTheClickGoOnIsCalledOnceAndTheD
     Drag(At(0.2, 0.2), At(0.6, 0.6));
     EXPECT_EQ(clicks.Background, 1);
     EXPECT_TRUE(chart.Zoomed);
+}
+
+TEST_F(ChartMouseTest, TheHandShowsOverASelectableLegendItemAndGoesAwayOffIt)
+{
+    chart.Legend()->SetVisible(true);
+    chart.Legend()->SetLegendStyle(lsSeries);
+    chart.Legend()->GetSelected()->SetVisible(true);
+    Settle();
+    const TRect legend = chart.Legend()->Bounds;
+    QPoint item(-1, -1);
+    for (int y = legend.Top; y <= legend.Bottom && item.x() < 0; ++y)
+        if (chart.Legend()->ItemAtPoint({legend.Left + 5, y}) == 0) item = {legend.Left + 5, y};
+    ASSERT_GE(item.x(), 0);
+    QTest::mouseMove(host.get(), item);
+    EXPECT_EQ(host->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(host.get(), At(0.1, 0.9));
+    EXPECT_EQ(host->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(ChartMouseTest, TypedKeysReachTheToolsWithTheirCharacter)
+{
+    TKeyTool tool(&chart);
+    tool.SetParentChart(&chart);
+    QTest::keyClick(host.get(), Qt::Key_Q);
+    QTest::keyClick(host.get(), Qt::Key_Left);
+    EXPECT_EQ(tool.Heard, (std::vector<std::string>{"0 81 ", "2 0 q", "1 81 ", "0 37 ", "1 37 "}));
 }
 
 }  // namespace
