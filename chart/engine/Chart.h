@@ -1,6 +1,7 @@
 #pragma once
 // The chart: the axis panel completed with four titles, four walls, a legend and colour palettes.
 // Every chart of the program is a TChart or derives from TCustomChart.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 
 class TChartLegend;
 class TCustomChart;
+enum TMouseEventKind : int;
 
 QB_ENUM(TLegendStyle, lsAuto, lsSeries, lsValues, lsLastValues, lsSeriesGroups)
 
@@ -178,6 +180,28 @@ struct TAxisSavedScales {
 };
 using TAllAxisSavedScales = std::vector<TAxisSavedScales>;
 
+// What lies under a point of the chart.
+enum TChartClickedPartStyle : std::uint8_t {
+    cpNone,
+    cpLegend,
+    cpAxis,
+    cpSeries,
+    cpTitle,
+    cpFoot,
+    cpChartRect,
+    cpSeriesMarks,
+    cpSeriesPointer,
+    cpSubTitle,
+    cpSubFoot,
+    cpAxisTitle,
+};
+struct TChartHitResult {
+    TChartClickedPartStyle Part = cpNone;
+    int PointIndex = -1;
+    TCustomChartSeries* ASeries = nullptr;
+    TChartAxis* AAxis = nullptr;
+};
+
 using TChartAllowScrollEvent = TEvent<void(TChartAxis* sender, double& min, double& max, bool& allowScroll)>;
 using TChartClickAxis = TEvent<void(TCustomChart* sender, TChartAxis* axis, TMouseButton button, TShiftState shift, int x, int y)>;
 using TChartClick = TEvent<void(TCustomChart* sender, TMouseButton button, TShiftState shift, int x, int y)>;
@@ -270,6 +294,62 @@ public:
     // The face of the box at x turns away from the viewer (always on a full-rotation canvas).
     bool IsSideCulled(int x);
 
+    // ---------------------------------------------------- mouse, wheel, keys and drag
+    // The part under p; onlyClickable skips series without click handlers unless OnClickSeries
+    // is assigned.
+    void FindClickedPart(const TPoint& p, bool onlyClickable, TChartHitResult& part);
+    // The same with every active series.
+    TChartHitResult LocateChartPart(const TPoint& p);
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    // Whole wheel steps (120) zoom or scroll; the tools hear each step and the whole turn.
+    bool MouseWheel(TShiftState shift, int delta, int x, int y) override;
+    void HandleMouseWheelDown(int x, int y) { HandleWheelStep(-1, x, y); }
+    void HandleMouseWheelUp(int x, int y) { HandleWheelStep(1, x, y); }
+    void HandleWheelStep(int step, int x, int y);
+    // The wheel scrolls the vertical axes: panning has a wheel style, the zoom has none, and
+    // vertical panning is allowed.
+    bool WheelPans() const;
+    void KeyDown(int& key, TShiftState shift) override;
+    void KeyUp(int& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+    void HandleDragOver(TObject* source, int x, int y, bool& accept);
+    void HandleDragDrop(TObject* source, int x, int y);
+    void HandleStartDrag();
+    void HandleEndDrag(TObject* target, int x, int y);
+    // To the active tools, then the active animations; a tool that cancels stops the walk.
+    using TCustomDuvPanel::BroadcastMouseEvent;
+    void BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y);
+    void BroadcastMouseWheel(int kind, int delta, int x, int y);
+    void BroadcastKeyEvent(int kind, int& key, TShiftState shift, char& keyChar);
+    void BroadcastDragEvent(int kind, TObject* source, bool& accept, int x, int y);
+
+    // ---------------------------------------------------- zoom and scroll
+    void StartZoomOrPan(TMouseButton button, TShiftState shift, int x, int y);
+    // True when the handler let the click go on to zooming.
+    bool ClickTitle(TChartTitle* title, TMouseButton button, TShiftState shift, int x, int y);
+    // True when OnClickBackground handled the click.
+    bool ClickBackground(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void ApplyZoomRect();
+    void UndoZoom() override;
+    // New ranges of the right, left, bottom and top axes (minimum, maximum each).
+    void ZoomToValues(double rightMin, double rightMax, double leftMin, double leftMax, double bottomMin,
+                      double bottomMax, double topMin, double topMax);
+    // 110 moves each end a tenth of the range inward, 90 outward.
+    void ZoomByPercent(double percent);
+    void AnimatedZoomSteps(const double* targets);
+    void SaveAxisScales(TAllAxisSavedScales& scales) const;
+    // Puts the settings back and empties the array.
+    void RestoreAxisScales(TAllAxisSavedScales& scales);
+    void AddZoomSnapshot();
+    void RestorePreviousSnapshot();
+    void DropLastZoomSnapshot();
+    void PanDirection(bool horizontal, int current, int previous);
+    // True when the axis was moved.
+    bool PanAxis(TChartAxis* axis, int from, int to);
+    void ScrollVerticalAxesByWheel(bool up);
+
     // ---------------------------------------------------- drawing (the pipeline's slots)
     TColor GetBackgroundColor() override;
     void AdjustChartRectFor3D() override;
@@ -291,6 +371,14 @@ public:
 
 private:
     TChartTitle* MakeTitle(std::unique_ptr<TChartTitle>& title, bool foot);
+    void SaveScalesOnce();
+    void MoveZoomCorner(int x, int y);
+    void ShowZoomFrame();
+    void HoverAndCursor(int x, int y);
+    // Inverts the zoom frame where the canvas can, else repaints (the drawing ends with it).
+    void RefreshZoomFrame();
+    bool panned_ = false;
+    int wheelRest_ = 0;
 
     int colorPaletteIndex_ = 0;
     std::unique_ptr<TChartTitle> foot_;

@@ -195,6 +195,8 @@ public:
     virtual bool MouseWheel(TShiftState shift, int delta, int x, int y);
     virtual void KeyDown(int& key, TShiftState shift);
     virtual void KeyUp(int& key, TShiftState shift);
+    // The character of a key press.
+    virtual void KeyPress(char&) {}
     virtual void MouseLeave();
     virtual void Resize();
     // The system colours changed.

@@ -127,6 +127,9 @@ public:
     bool HasZValues = false;
     int FirstVisibleIndex = -1, LastVisibleIndex = -1;
     bool MouseInside = false;
+    // The zoom takes its new ranges from the series' own screen-to-value conversions (polar
+    // series), not from the axes.
+    bool ZoomsByOwnValues = false;
 
     TNotifyEvent BeforeDrawValues, AfterDrawValues;
     TSeriesClick OnClick, OnDblClick;

@@ -198,6 +198,15 @@ void TDuvPanelHost::wheelEvent(QWheelEvent* event)
 void TDuvPanelHost::keyPressEvent(QKeyEvent* event)
 {
     int key = KeyCodeOf(event->key());
+    const QString text = event->text();
+    if (text.size() == 1 && text.at(0).unicode() < 0x80) {
+        char ch = static_cast<char>(text.at(0).unicode());
+        Forward([&] {
+            if (key != 0) panel_.KeyDown(key, ShiftStateOf(event->modifiers(), {}));
+            panel_.KeyPress(ch);
+        });
+        return;
+    }
     if (key == 0) {
         QWidget::keyPressEvent(event);
         return;

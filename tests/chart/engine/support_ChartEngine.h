@@ -13,6 +13,12 @@ namespace enginetest {
 // Starts the chart graphics and engine modules once for the test program (fonts, canvas list).
 void StartChartModules();
 
+// Counts the notifications it is handed (OnZoom, OnScroll and the like).
+struct TNotifyCounter {
+    int Count = 0;
+    void On(TObject*) { ++Count; }
+};
+
 // A panel that draws its bevels and then whatever Draw does; it remembers each drawing's bounds.
 class TTestPanel : public TCustomDuvPanel {
 public:

@@ -1,0 +1,688 @@
+// What the chart does with the mouse, the wheel, keys and drag-and-drop: the hit test and the
+// click events, the zoom rectangle, panning, wheel zoom and scroll, the saved axis scales and the
+// zoom history. Tools (then animations) hear every event first and may cancel the chart's own
+// handling through MouseCancelled.
+//
+// What always holds: SavedScales holds the axis settings from before the first zoom, pan or
+// wheel scroll exactly while ScalesNotSaved is false; the zoom history holds zoomed states only.
+#include <cmath>
+#include <algorithm>
+#include <cstdlib>
+
+#include "chart/engine/Chart.h"
+#include "chart/engine/ChartLegend.h"
+#include "chart/engine/RuRazazi.h"
+#include "chart/engine/RuRazaziAxis.h"
+#include "chart/engine/RuRazaziLists.h"
+#include "chart/engine/RuRazaziSelect.h"
+#include "platform/core/NumText.h"
+
+namespace {
+
+constexpr int kWheelStep = 120;
+
+bool Inside(const TRect& r, int x, int y) { return x >= r.Left && x <= r.Right && y >= r.Top && y <= r.Bottom; }
+
+int RoundInt(double value) { return static_cast<int>(Rnd(value)); }
+
+bool HoldsAll(TShiftState shift, TShiftState wanted) { return (shift.Mask() & wanted.Mask()) == wanted.Mask(); }
+
+// Minimum and maximum straight into the axis (no range check): the order that never crosses.
+void StoreMinMax(TChartAxis& axis, double minimum, double maximum)
+{
+    if (minimum > axis.Maximum()) {
+        axis.SetMaximum(maximum);
+        axis.SetMinimum(minimum);
+    } else {
+        axis.SetMinimum(minimum);
+        axis.SetMaximum(maximum);
+    }
+}
+
+// The range, and the axis' current range and conversions at once: the next mouse move may come
+// before the next drawing and must start from where this one left the axis.
+void SetAxisRange(TChartAxis& axis, double minimum, double maximum)
+{
+    axis.SetRange(minimum, maximum);
+    axis.UpdateInternalRange();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- hit test
+
+void TCustomChart::FindClickedPart(const TPoint& p, bool onlyClickable, TChartHitResult& part)
+{
+    part = {};
+    TChartLegend* legend = Legend();
+    auto legendItem = [&] {
+        const int index = legend->ItemAtPoint(p);
+        if (index == -1) return false;
+        part.Part = cpLegend;
+        part.PointIndex = index;
+        return true;
+    };
+    if (legend->Visible() && legend->CustomPosition() && legendItem()) return;
+
+    for (int i = SeriesList().Count() - 1; i >= 0; --i) {
+        TCustomChartSeries* series = SeriesList().GetSeries(i);
+        if (!series->Active()) continue;
+        if (onlyClickable && !series->HasClickHandlers() && !OnClickSeries) continue;
+        if (series->MarksVisible()) {
+            const int mark = series->MarkIndexAtPoint(p);
+            if (mark != -1) {
+                part = {cpSeriesMarks, mark, series, nullptr};
+                return;
+            }
+        }
+        const int index = series->PointIndexAtPoint(p);
+        if (index == -1) continue;
+        part = {cpSeries, index, series, nullptr};
+        for (int n = 0; n < series->GetPointCount(); ++n)
+            if (series->IsPointHitAt(n, p.X, p.Y)) {
+                part.Part = cpSeriesPointer;
+                part.PointIndex = n;
+                break;
+            }
+        return;
+    }
+
+    for (TChartAxis* axis : AxesList()) {
+        if (axis->HitTest(p.X, p.Y)) {
+            part.Part = cpAxis;
+            part.AAxis = axis;
+            return;
+        }
+        if (TChartAxisTitle* title = axis->PeekTitle(); title && title->HitTest(p.X, p.Y)) {
+            part.Part = cpAxisTitle;
+            part.AAxis = axis;
+            return;
+        }
+    }
+
+    if (legend->Visible() && !legend->CustomPosition() && legendItem()) return;
+
+    const std::pair<TChartTitle*, TChartClickedPartStyle> titles[] = {
+        {Title(), cpTitle}, {SubTitle(), cpSubTitle}, {Foot(), cpFoot}, {SubFoot(), cpSubFoot}};
+    for (const auto& [title, style] : titles)
+        if (title->Clicked(p)) {
+            part.Part = style;
+            return;
+        }
+
+    if (Inside(ChartRect, p.X, p.Y) && CountActiveSeries() > 0) part.Part = cpChartRect;
+}
+
+TChartHitResult TCustomChart::LocateChartPart(const TPoint& p)
+{
+    TChartHitResult part;
+    FindClickedPart(p, false, part);
+    return part;
+}
+
+// ---------------------------------------------------------------- tool broadcasts
+
+void TCustomChart::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y)
+{
+    Tools()->BroadcastMouseEvent(kind, button, shift, x, y);
+    if (!MouseCancelled) Animations()->BroadcastMouseEvent(kind, button, shift, x, y);
+}
+
+void TCustomChart::BroadcastMouseWheel(int kind, int delta, int x, int y) { Tools()->BroadcastMouseWheel(kind, delta, x, y); }
+
+void TCustomChart::BroadcastKeyEvent(int kind, int& key, TShiftState shift, char& keyChar)
+{
+    Tools()->BroadcastKeyEvent(kind, key, shift, keyChar);
+}
+
+void TCustomChart::BroadcastDragEvent(int kind, TObject* source, bool& accept, int x, int y)
+{
+    Tools()->BroadcastDragEvent(kind, source, accept, x, y);
+}
+
+// ---------------------------------------------------------------- mouse down
+
+bool TCustomChart::ClickBackground(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (!OnClickBackground) return false;
+    MouseCancelled = true;
+    OnClickBackground(this, button, shift, x, y);
+    return MouseCancelled;
+}
+
+bool TCustomChart::ClickTitle(TChartTitle* title, TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (!OnClickTitle) return false;
+    MouseCancelled = true;
+    OnClickTitle(this, title, button, shift, x, y);
+    return MouseCancelled;
+}
+
+void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TCustomAxisPanel::MouseDown(button, shift, x, y);
+    if (MouseCancelled || Zoom().Active || Panning().Active) return;
+    MouseCancelled = false;
+    BroadcastMouseEvent(mekDown, button, shift, x, y);
+    if (!MouseCancelled) {
+        TChartHitResult part;
+        FindClickedPart({x, y}, true, part);
+        bool handled = false;
+        bool backgroundAsked = false;
+        switch (part.Part) {
+        case cpLegend:
+            handled = Legend()->ClickItem(part.PointIndex);
+            if (OnClickLegend) {
+                MouseCancelled = true;
+                OnClickLegend(this, button, shift, x, y);
+                handled = MouseCancelled;
+            }
+            break;
+        case cpAxis:
+            if (OnClickAxis) {
+                MouseCancelled = true;
+                OnClickAxis(this, part.AAxis, button, shift, x, y);
+                handled = MouseCancelled;
+            }
+            if (!handled) StartZoomOrPan(button, shift, x, y);
+            break;
+        case cpSeries:
+        case cpSeriesPointer:
+            MouseCancelled = false;
+            part.ASeries->FireClick(part.PointIndex, button, shift, x, y);
+            handled = MouseCancelled;
+            if (OnClickSeries) {
+                MouseCancelled = true;
+                OnClickSeries(this, part.ASeries, part.PointIndex, button, shift, x, y);
+                handled = MouseCancelled;
+            }
+            if (!handled) StartZoomOrPan(button, shift, x, y);
+            break;
+        case cpTitle:
+        case cpSubTitle:
+        case cpFoot:
+        case cpSubFoot: {
+            TChartTitle* title = part.Part == cpTitle      ? Title()
+                                 : part.Part == cpSubTitle ? SubTitle()
+                                 : part.Part == cpFoot     ? Foot()
+                                                           : SubFoot();
+            handled = ClickTitle(title, button, shift, x, y);
+            if (!handled) StartZoomOrPan(button, shift, x, y);
+            break;
+        }
+        case cpChartRect:
+            handled = ClickBackground(button, shift, x, y);
+            backgroundAsked = true;
+            if (!handled) StartZoomOrPan(button, shift, x, y);
+            break;
+        default: break;
+        }
+        // A press on the chart rectangle has asked the background handler already: once is enough.
+        if (!handled && !backgroundAsked) ClickBackground(button, shift, x, y);
+    }
+    MouseCancelled = false;
+}
+
+void TCustomChart::StartZoomOrPan(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (!ActiveSeriesCanZoom()) return;
+    TDuvZoom& zoom = Zoom();
+    bool started = false;
+    if (zoom.Allow && button == zoom.MouseButton && HoldsAll(shift, zoom.KeyShift)) {
+        if (zoom.Direction == tzdVertical) x = ChartRect.Left;
+        else if (zoom.Direction == tzdHorizontal) y = ChartRect.Top;
+        zoom.Activate(x, y);
+        if (zoom.Direction == tzdVertical) zoom.X1 = ChartRect.Right;
+        else if (zoom.Direction == tzdHorizontal) zoom.Y1 = ChartRect.Bottom;
+        if (zoom.X0 != zoom.X1 || zoom.Y0 != zoom.Y1) RefreshZoomFrame();
+        started = true;
+    }
+    if (AllowPanning() != pmNone && button == ScrollMouseButton()) {
+        // The window keeps the mouse while a button is down, so the drag may leave it.
+        Panning().Activate(x, y);
+        started = true;
+    }
+    if (started) SetCursor(SavedCursor);
+}
+
+// ---------------------------------------------------------------- mouse move
+
+void TCustomChart::RefreshZoomFrame()
+{
+    // Outside a paint the canvas holds no device to invert on: the repaint draws the frame.
+    if (Canvas().GetHandle()) RedrawZoomRect();
+    else Invalidate();
+}
+
+void TCustomChart::ShowZoomFrame()
+{
+    if (Zoom().FullRepaint || !Canvas().GetHandle()) Invalidate();
+    else DrawZoomRect();
+}
+
+void TCustomChart::MoveZoomCorner(int x, int y)
+{
+    TDuvZoom& zoom = Zoom();
+    if (zoom.Direction == tzdVertical) x = ChartRect.Right;
+    else if (zoom.Direction == tzdHorizontal) y = ChartRect.Bottom;
+    if (x == zoom.X1 && y == zoom.Y1) return;
+    if (Canvas().GetHandle()) RedrawZoomRect();
+    if (zoom.KeepAspectRatio) {
+        const double r = ChartRect.Top == ChartRect.Bottom
+                             ? 1.0
+                             : static_cast<double>(ChartRect.Right - ChartRect.Left) / (ChartRect.Bottom - ChartRect.Top);
+        const double q = y == zoom.Y0 ? 1.0 : std::fabs(static_cast<double>(x - zoom.X0)) / std::fabs(static_cast<double>(y - zoom.Y0));
+        if (q >= r) {
+            const int dy = RoundInt((x - zoom.X0) / r);
+            zoom.Y1 = dy + zoom.Y0;
+            zoom.X1 = RoundInt(dy * r) + zoom.X0;
+        } else {
+            const int dx = RoundInt(r * (y - zoom.Y0));
+            zoom.X1 = dx + zoom.X0;
+            zoom.Y1 = RoundInt(dx / r) + zoom.Y0;
+        }
+    } else {
+        zoom.X1 = x;
+        zoom.Y1 = y;
+    }
+    ShowZoomFrame();
+}
+
+void TCustomChart::HoverAndCursor(int x, int y)
+{
+    TChartLegend* legend = Legend();
+    const TCursor cursor = legend->MouseCursor();
+    // A hidden legend keeps the bounds of its last drawing: nothing of it lies under the mouse.
+    int item = legend->Visible() ? legend->ItemAtPoint({x, y}) : -1;
+    if (item != -1) {
+        if (cursor != crDefault) SetCursor(cursor);
+    } else {
+        const bool claimed = HoverSeries(x, y);
+        if (!(HoverAxisLabels(x, y) || claimed)) SetCursor(SavedCursor);
+    }
+    if (!Hover() || !Hover()->Visible()) return;
+    if (legend->ResolvedStyle() == lsValues) {
+        TCustomChartSeries* series = legend->LegendSeries();
+        TDuvSelected* selected = series ? series->GetSelected() : nullptr;
+        if (!series) item = -1;
+        else if (selected && item == -1) item = selected->HoverIndex();
+        else if (selected) selected->SetHoverItem(item);
+    } else if (item == -1) {
+        for (int i = SeriesList().Count() - 1; i >= 0; --i) {
+            TCustomChartSeries* series = SeriesList().GetSeries(i);
+            TDuvSelected* selected = series->Active() ? series->GetSelected() : nullptr;
+            if (selected && selected->HoverIndex() != -1) {
+                item = i;
+                break;
+            }
+        }
+    }
+    legend->GetSelected()->SetHoverItem(item);
+}
+
+void TCustomChart::MouseMove(TShiftState shift, int x, int y)
+{
+    TCustomAxisPanel::MouseMove(shift, x, y);
+    BroadcastMouseEvent(mekMove, mbLeft, shift, x, y);
+    if (MouseCancelled) return;
+    if (Zoom().Active) {
+        MoveZoomCorner(x, y);
+        return;
+    }
+    TDuvPanning& panning = Panning();
+    if (!panning.Active) {
+        HoverAndCursor(x, y);
+        return;
+    }
+    if (panning.InsideBounds && !Inside(ChartRect, x, y)) {
+        panning.Active = false;
+        return;
+    }
+    if (x == panning.X1 && y == panning.Y1) return;
+    SaveScalesOnce();
+    panned_ = false;
+    PanDirection(true, x, panning.X1);
+    PanDirection(false, y, panning.Y1);
+    panning.X1 = x;
+    panning.Y1 = y;
+    if (panned_) {
+        if (OnScroll) OnScroll(this);
+        Invalidate();
+    }
+}
+
+// ---------------------------------------------------------------- panning
+
+void TCustomChart::PanDirection(bool horizontal, int current, int previous)
+{
+    if (current == previous) return;
+    const TPanningMode mode = AllowPanning();
+    if (!(mode == pmBoth || (horizontal && mode == pmHorizontal) || (!horizontal && mode == pmVertical))) return;
+    for (TChartAxis* axis : AxesList())
+        if (!axis->IsDepthAxis && axis->Horizontal() == horizontal && PanAxis(axis, previous, current)) panned_ = true;
+}
+
+bool TCustomChart::PanAxis(TChartAxis* axis, int from, int to)
+{
+    const double m = axis->MinimumOffset() != 0 ? axis->Minimum() : axis->CurMinimum;
+    const double big = axis->MaximumOffset() != 0 ? axis->Maximum() : axis->CurMaximum;
+    double minimum, maximum;
+    if (axis->Logarithmic()) {
+        // Each end moves by the pixels of the drag on the log scale, so the range never inverts.
+        const int d = to - from;
+        minimum = m + (m - axis->CalcPosPoint(axis->CalcPosValue(m) + d));
+        maximum = big + (big - axis->CalcPosPoint(axis->CalcPosValue(big) + d));
+        if (minimum > maximum) {
+            minimum = m;
+            maximum = big;
+        }
+    } else {
+        const double delta = axis->CalcPosPoint(from) - axis->CalcPosPoint(to);
+        minimum = m + delta;
+        maximum = big + delta;
+    }
+    bool allow = true;
+    if (OnAllowScroll) OnAllowScroll(axis, minimum, maximum, allow);
+    if (!allow) return false;
+    SetAxisRange(*axis, minimum, maximum);
+    return true;
+}
+
+// ---------------------------------------------------------------- mouse up
+
+void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    MouseCancelled = false;
+    TCustomAxisPanel::MouseUp(button, shift, x, y);
+    TDuvZoom& zoom = Zoom();
+    if (zoom.Active && button == zoom.MouseButton) {
+        zoom.Active = false;
+        RefreshZoomFrame();
+        Canvas().Pen().SetMode(pmCopy);
+        if (!zoom.KeepAspectRatio) {
+            if (zoom.Direction != tzdVertical) zoom.X1 = x;
+            if (zoom.Direction != tzdHorizontal) zoom.Y1 = y;
+        }
+        const bool wide = zoom.Direction == tzdVertical || std::abs(zoom.X1 - zoom.X0) > zoom.MinimumPixels;
+        const bool tall = zoom.Direction == tzdHorizontal || std::abs(zoom.Y1 - zoom.Y0) > zoom.MinimumPixels;
+        if (wide && tall) {
+            const bool forward = zoom.UpLeftZooms || (zoom.Direction == tzdVertical ? zoom.Y0 < zoom.Y1 : zoom.X0 < zoom.X1);
+            if (forward) ApplyZoomRect();
+            else UndoZoom();
+            Invalidate();
+        }
+    }
+    Panning().Active = false;
+    BroadcastMouseEvent(mekUp, button, shift, x, y);
+}
+
+// ---------------------------------------------------------------- zoom
+
+void TCustomChart::ApplyZoomRect()
+{
+    TDuvZoom& zoom = Zoom();
+    zoom.Check();
+    TCustomChartSeries* zoomer = nullptr;
+    for (int i = SeriesList().Count() - 1; i >= 0 && !zoomer; --i) {
+        TCustomChartSeries* series = SeriesList().GetSeries(i);
+        if (series->Active() && series->CanZoomAxes()) zoomer = series;
+    }
+    double v[8];  // right, left, bottom, top: minimum and maximum each
+    if (zoomer && zoomer->ZoomsByOwnValues) {
+        v[0] = v[2] = zoomer->ScreenToYValue(zoom.Y0);
+        v[1] = v[3] = zoomer->ScreenToYValue(zoom.Y1);
+        v[4] = v[6] = zoomer->ScreenToXValue(zoom.X0);
+        v[5] = v[7] = zoomer->ScreenToXValue(zoom.X1);
+    } else {
+        TChartAxis* axes[] = {RightAxis(), LeftAxis(), BottomAxis(), TopAxis()};
+        for (int a = 0; a < 4; ++a) {
+            const bool vertical = a < 2;
+            v[2 * a] = axes[a]->CalcPosPoint(vertical ? zoom.Y0 : zoom.X0);
+            v[2 * a + 1] = axes[a]->CalcPosPoint(vertical ? zoom.Y1 : zoom.X1);
+        }
+    }
+    ZoomToValues(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+    if (zoom.History()) AddZoomSnapshot();
+}
+
+void TCustomChart::SaveScalesOnce()
+{
+    if (!ScalesNotSaved) return;
+    SaveAxisScales(SavedScales);
+    ScalesNotSaved = false;
+}
+
+void TCustomChart::ZoomToValues(double rightMin, double rightMax, double leftMin, double leftMax, double bottomMin,
+                                double bottomMax, double topMin, double topMax)
+{
+    SaveScalesOnce();
+    const double targets[8] = {rightMin, rightMax, leftMin, leftMax, bottomMin, bottomMax, topMin, topMax};
+    if (Zoom().Animated) AnimatedZoomSteps(targets);
+    const TDuvZoomDirection direction = Zoom().Direction;
+    if (direction != tzdHorizontal) {
+        SetAxisRange(*RightAxis(), rightMin, rightMax);
+        SetAxisRange(*LeftAxis(), leftMin, leftMax);
+    }
+    if (direction != tzdVertical) {
+        SetAxisRange(*BottomAxis(), bottomMin, bottomMax);
+        SetAxisRange(*TopAxis(), topMin, topMax);
+    }
+    Zoomed = true;
+    if (OnZoom) OnZoom(this);
+}
+
+void TCustomChart::AnimatedZoomSteps(const double* targets)
+{
+    constexpr double kFactor = 3.0;
+    TChartAxis* axes[] = {RightAxis(), LeftAxis(), BottomAxis(), TopAxis()};
+    const TDuvZoomDirection direction = Zoom().Direction;
+    for (int step = 1; step < Zoom().AnimatedSteps; ++step) {
+        for (int a = 0; a < 4; ++a) {
+            const bool vertical = a < 2;
+            if ((vertical && direction == tzdHorizontal) || (!vertical && direction == tzdVertical)) continue;
+            TChartAxis* axis = axes[a];
+            const double minimum = axis->Minimum() + (targets[2 * a] - axis->Minimum()) / kFactor;
+            const double maximum = axis->Maximum() + (targets[2 * a + 1] - axis->Maximum()) / kFactor;
+            axis->SetRange(minimum, maximum);
+        }
+        Invalidate();
+    }
+}
+
+void TCustomChart::ZoomByPercent(double percent)
+{
+    TChartAxis* axes[] = {RightAxis(), LeftAxis(), BottomAxis(), TopAxis()};
+    const TDuvZoomDirection direction = Zoom().Direction;
+    double v[8];
+    for (int a = 0; a < 4; ++a) {
+        TChartAxis* axis = axes[a];
+        const bool vertical = a < 2;
+        double lo = axis->CalcPosPoint(axis->PixelStart), hi = axis->CalcPosPoint(axis->PixelEnd);
+        if (vertical) std::swap(lo, hi);
+        const bool covered = vertical ? direction != tzdHorizontal : direction != tzdVertical;
+        const double c = covered ? (hi - lo) * (percent - 100) * 0.01 : 0;
+        v[2 * a] = lo + c;
+        v[2 * a + 1] = hi - c;
+    }
+    ZoomToValues(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+    Invalidate();
+}
+
+void TCustomChart::UndoZoom()
+{
+    TDuvZoom& zoom = Zoom();
+    TZoomSnapshots* history = zoom.History() ? &zoom.ZoomHistory() : nullptr;
+    if (history && history->Count() > 1) {
+        RestorePreviousSnapshot();
+        DropLastZoomSnapshot();
+    } else {
+        if (history && history->Count() == 1) DropLastZoomSnapshot();
+        if (!ScalesNotSaved) {
+            RestoreAxisScales(SavedScales);
+            ScalesNotSaved = true;
+        }
+    }
+    Zoomed = false;
+    TCustomAxisPanel::UndoZoom();
+}
+
+void TCustomChart::AddZoomSnapshot()
+{
+    TZoomSnapshot* snapshot = Zoom().ZoomHistory().Add();
+    TChartAxis* axes[] = {LeftAxis(), TopAxis(), RightAxis(), BottomAxis()};
+    for (int a = 0; a < 4; ++a) {
+        snapshot->AxisRanges[static_cast<std::size_t>(2 * a)] = axes[a]->Minimum();
+        snapshot->AxisRanges[static_cast<std::size_t>(2 * a + 1)] = axes[a]->Maximum();
+    }
+    const int custom = CustomAxes() ? CustomAxes()->Count() : 0;
+    snapshot->CustomAxisCount = custom;
+    for (int c = 0; c < custom; ++c) {
+        const TChartAxis* axis = CustomAxes()->GetAxis(c);
+        snapshot->CustomAxisRanges.push_back({axis->Minimum(), axis->Maximum()});
+    }
+}
+
+void TCustomChart::RestorePreviousSnapshot()
+{
+    TZoomSnapshots& history = Zoom().ZoomHistory();
+    const TZoomSnapshot* snapshot = history.Get(history.Count() - 2);
+    TChartAxis* axes[] = {LeftAxis(), TopAxis(), RightAxis(), BottomAxis()};
+    for (int a = 0; a < 4; ++a)
+        axes[a]->SetRange(snapshot->AxisRanges[static_cast<std::size_t>(2 * a)],
+                          snapshot->AxisRanges[static_cast<std::size_t>(2 * a + 1)]);
+}
+
+void TCustomChart::DropLastZoomSnapshot()
+{
+    TZoomSnapshots& history = Zoom().ZoomHistory();
+    if (history.Count() > 0) history.Delete(history.Count() - 1);
+}
+
+void TCustomChart::SaveAxisScales(TAllAxisSavedScales& scales) const
+{
+    scales.clear();
+    for (const TChartAxis* axis : AxesList())
+        scales.push_back({axis->Automatic(), axis->AutomaticMinimum(), axis->AutomaticMaximum(), axis->Minimum(),
+                          axis->Maximum()});
+}
+
+void TCustomChart::RestoreAxisScales(TAllAxisSavedScales& scales)
+{
+    const int count = std::min(AxesList().Count(), static_cast<int>(scales.size()));
+    for (int a = 0; a < count; ++a) {
+        TChartAxis* axis = AxesList().GetAxis(a);
+        if (axis->IsDepthAxis) continue;
+        const TAxisSavedScales& saved = scales[static_cast<std::size_t>(a)];
+        axis->SetAutomatic(saved.Automatic);
+        axis->SetAutomaticMinimum(saved.AutomaticMinimum);
+        axis->SetAutomaticMaximum(saved.AutomaticMaximum);
+        StoreMinMax(*axis, saved.Minimum, saved.Maximum);
+    }
+    scales.clear();
+}
+
+// ---------------------------------------------------------------- wheel
+
+bool TCustomChart::WheelPans() const
+{
+    return Panning().MouseWheel != pmwNone && Zoom().MouseWheel == pmwNone &&
+           (AllowPanning() == pmBoth || AllowPanning() == pmVertical);
+}
+
+bool TCustomChart::MouseWheel(TShiftState shift, int delta, int x, int y)
+{
+    if (!TCustomAxisPanel::MouseWheel(shift, delta, x, y)) {
+        wheelRest_ += delta;
+        while (std::abs(wheelRest_) >= kWheelStep) {
+            if (wheelRest_ < 0) {
+                wheelRest_ += kWheelStep;
+                HandleMouseWheelDown(x, y);
+            } else {
+                wheelRest_ -= kWheelStep;
+                HandleMouseWheelUp(x, y);
+            }
+        }
+    }
+    BroadcastMouseWheel(1, delta, x, y);
+    return true;
+}
+
+void TCustomChart::HandleWheelStep(int step, int x, int y)
+{
+    bool up = step > 0;
+    if (WheelPans()) {
+        ScrollVerticalAxesByWheel(up != (Panning().MouseWheel == pmwInverted));
+    } else if (Zoom().Allow && Zoom().MouseWheel != pmwNone) {
+        if (Zoom().MouseWheel == pmwInverted) up = !up;
+        ZoomByPercent(up ? 110 : 90);
+    } else if (ZoomWheel() != pmwNone && (View3D() || Canvas().SupportsFullRotation())) {
+        if (ZoomWheel() == pmwInverted) up = !up;
+        View3DOptions().SetZoom(View3DOptions().Zoom() * (up ? 1.1 : 0.9));
+    }
+    BroadcastMouseWheel(up ? 2 : 0, step, x, y);
+}
+
+void TCustomChart::ScrollVerticalAxesByWheel(bool up)
+{
+    SaveScalesOnce();
+    for (TChartAxis* axis : AxesList()) {
+        if (axis->Horizontal() || axis->IsDepthAxis) continue;
+        double delta = (axis->Maximum() - axis->Minimum()) * 3 * 0.01;
+        if (!up) delta = -delta;
+        double minimum = axis->Minimum() + delta, maximum = axis->Maximum() + delta;
+        bool allow = true;
+        if (OnAllowScroll) OnAllowScroll(axis, minimum, maximum, allow);
+        if (!allow) continue;
+        // The limits the handler gives hold, as they do when dragging.
+        if (minimum == axis->Minimum() + delta && maximum == axis->Maximum() + delta) axis->ScrollBy(delta, false);
+        else axis->SetRange(minimum, maximum);
+        axis->UpdateInternalRange();
+    }
+    Invalidate();
+}
+
+// ---------------------------------------------------------------- keys and drag
+
+void TCustomChart::KeyDown(int& key, TShiftState shift)
+{
+    TCustomAxisPanel::KeyDown(key, shift);
+    char none = 0;
+    BroadcastKeyEvent(kekDown, key, shift, none);
+}
+
+void TCustomChart::KeyUp(int& key, TShiftState shift)
+{
+    TCustomAxisPanel::KeyUp(key, shift);
+    char none = 0;
+    BroadcastKeyEvent(kekUp, key, shift, none);
+}
+
+void TCustomChart::KeyPress(char& key)
+{
+    TCustomAxisPanel::KeyPress(key);
+    int code = 0;
+    BroadcastKeyEvent(kekPress, code, {}, key);
+}
+
+void TCustomChart::HandleDragOver(TObject* source, int x, int y, bool& accept)
+{
+    BroadcastDragEvent(dekDragOver, source, accept, x, y);
+}
+
+void TCustomChart::HandleDragDrop(TObject* source, int x, int y)
+{
+    bool accept = true;
+    BroadcastDragEvent(dekDrop, source, accept, x, y);
+}
+
+void TCustomChart::HandleStartDrag()
+{
+    bool accept = true;
+    BroadcastDragEvent(dekStartDrag, nullptr, accept, 0, 0);
+}
+
+void TCustomChart::HandleEndDrag(TObject* target, int x, int y)
+{
+    bool accept = true;
+    BroadcastDragEvent(dekEndDrag, target, accept, x, y);
+}
