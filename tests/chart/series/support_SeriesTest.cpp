@@ -17,6 +17,7 @@ void StartSeriesModules()
         enginetest::StartChartModules();
         InitializeChartSeriesModules();
         for (const TClassInfo* info : {&TTestSeries::StaticClass(), &THorizTestSeries::StaticClass(),
+                                       &TThreeListSeries::StaticClass(),
                                        &TDoublingFunction::StaticClass(), &TCountingFunction::StaticClass(),
                                        &TTestChart::StaticClass()})
             RegisterClassForStreaming(*info);

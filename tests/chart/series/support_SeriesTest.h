@@ -47,6 +47,14 @@ public:
     explicit THorizTestSeries(TComponent* owner = nullptr);
 };
 
+// A test series with a third value list, "Z".
+class TThreeListSeries : public TTestSeries {
+    QB_CLASS(TThreeListSeries, TTestSeries)
+public:
+    explicit TThreeListSeries(TComponent* owner = nullptr) : TTestSeries(owner), Z(new TChartValueList(this, "Z")) {}
+    TChartValueList* Z;
+};
+
 // Doubles every Y of its first source; counts its calculations.
 class TDoublingFunction : public TDuvFunction {
     QB_CLASS(TDoublingFunction, TDuvFunction)
