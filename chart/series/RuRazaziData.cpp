@@ -32,21 +32,31 @@ constexpr std::size_t kUtf8MarkSize = 3;
 
 // ---------------------------------------------------------------- writing
 
+// Collects bytes and hands them to the stream in large pieces.
 class TDataWriter {
 public:
+    explicit TDataWriter(TStream& stream) : stream_(stream) { buffer_.reserve(kPiece); }
+    ~TDataWriter() { assert(buffer_.empty()); }
     void Bytes(const void* data, std::size_t size)
     {
         const auto* p = static_cast<const char*>(data);
         buffer_.append(p, size);
+        if (buffer_.size() >= kPiece) Flush();
     }
     template <class T>
     void Plain(T value)
     {
         Bytes(&value, sizeof value);
     }
-    std::string& Buffer() { return buffer_; }
+    void Flush()
+    {
+        stream_.WriteString(buffer_);
+        buffer_.clear();
+    }
 
 private:
+    static constexpr std::size_t kPiece = std::size_t{1} << 16;
+    TStream& stream_;
     std::string buffer_;
 };
 
@@ -96,7 +106,15 @@ void WriteMarkPosition(TDataWriter& out, const TSeriesMarkPosition* stored)
 // stream right after the last byte taken.
 class TDataReader {
 public:
-    explicit TDataReader(TStream& stream) : stream_(stream), left_(stream.Remaining()) {}
+    explicit TDataReader(TStream& stream) : stream_(stream), left_(stream.Remaining())
+    {
+        // A memory stream is read in place.
+        if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
+            data_ = memory->Bytes().data() + memory->Position();
+            end_ = static_cast<std::size_t>(left_);
+            stream.Seek(left_, TSeekOrigin::soCurrent);
+        }
+    }
     std::int64_t Left() const { return left_ - taken_; }
     std::int64_t Taken() const { return taken_; }
 
@@ -109,12 +127,25 @@ public:
         while (size > 0) {
             if (pos_ == end_) Refill();
             const std::size_t n = std::min(size, end_ - pos_);
-            std::memcpy(out, buffer_.data() + pos_, n);
+            std::memcpy(out, data_ + pos_, n);
             pos_ += n;
             out += n;
             size -= n;
             taken_ += static_cast<std::int64_t>(n);
         }
+    }
+    // Only after the bytes were counted: nothing is checked.
+    void Skip(std::int64_t size)
+    {
+        assert(size <= Left());
+        const std::int64_t buffered = static_cast<std::int64_t>(end_ - pos_);
+        if (size <= buffered) {
+            pos_ += static_cast<std::size_t>(size);
+        } else {
+            stream_.Seek(size - buffered, TSeekOrigin::soCurrent);
+            pos_ = end_ = 0;
+        }
+        taken_ += size;
     }
     template <class T>
     T Plain(const char* what)
@@ -133,6 +164,7 @@ private:
         buffer_.resize(static_cast<std::size_t>(std::max<std::int64_t>(want, 1)));
         const std::int64_t got = stream_.Read(buffer_.data(), static_cast<std::int64_t>(buffer_.size()));
         if (got <= 0) BadData("the stream ended early");
+        data_ = buffer_.data();
         pos_ = 0;
         end_ = static_cast<std::size_t>(got);
     }
@@ -141,17 +173,14 @@ private:
     std::int64_t left_;
     std::int64_t taken_ = 0;
     std::vector<char> buffer_;
+    const char* data_ = nullptr;
     std::size_t pos_ = 0, end_ = 0;
 };
 
-struct TSeriesDataBlock {
+struct TDataShape {
     int Flags = 0;
-    std::vector<double> Secondary, Mandatory;
-    std::vector<TColor> Colors;
-    std::vector<std::string> Labels;
-    std::vector<std::vector<double>> Further;
-    std::vector<TSeriesMarkPosition> Positions;
-    int Count() const { return static_cast<int>(Mandatory.size()); }
+    int Count = 0;
+    std::int64_t Start = 0;  // stream position of the flags byte
 };
 
 TSeriesMarkPosition ReadMarkPosition(TDataReader& in)
@@ -174,47 +203,51 @@ TSeriesMarkPosition ReadMarkPosition(TDataReader& in)
     return p;
 }
 
-TSeriesDataBlock DecodeSeriesData(TDataReader& in, int furtherLists)
+std::int64_t LabelLength(TDataReader& in, int index)
 {
-    TSeriesDataBlock block;
-    block.Flags = in.Plain<std::uint8_t>("the flags byte") & 15;
+    std::int64_t length = in.Plain<std::uint8_t>("a label length");
+    if (length == 255) length = in.Plain<std::int32_t>("a long label length");
+    if (length < 0 || length > in.Left())
+        BadData("label of point " + std::to_string(index) + " is " + std::to_string(length) + " bytes long, " +
+                std::to_string(in.Left()) + " left");
+    return length;
+}
+
+// Walks one block without keeping anything: every count and length is checked against the
+// bytes left, so a block that passes is read again without a failure.
+TDataShape ScanSeriesData(TStream& stream, int furtherLists)
+{
+    TDataShape shape;
+    shape.Start = stream.Position();
+    TDataReader in(stream);
+    shape.Flags = in.Plain<std::uint8_t>("the flags byte") & 15;
     const std::int32_t count = in.Plain<std::int32_t>("the point count");
     if (count < 0) BadData("negative point count " + std::to_string(count));
-    const bool hasX = block.Flags & kStoresX, hasColors = block.Flags & kStoresColors,
-               hasLabels = block.Flags & kStoresLabels, hasMarks = block.Flags & kStoresMarks;
-    const std::int64_t smallest = 8 + (hasX ? 8 : 0) + (hasColors ? 4 : 0) + (hasLabels ? 1 : 0) +
-                                  8 * furtherLists + (hasMarks ? kMarkPositionSize : 0);
+    const std::int64_t before = 8 + (shape.Flags & kStoresX ? 8 : 0) + (shape.Flags & kStoresColors ? 4 : 0);
+    const std::int64_t after = 8 * std::int64_t{furtherLists} + (shape.Flags & kStoresMarks ? kMarkPositionSize : 0);
+    const bool hasLabels = shape.Flags & kStoresLabels;
+    const std::int64_t smallest = before + after + (hasLabels ? 1 : 0);
     if (count > in.Left() / smallest)
         BadData(std::to_string(count) + " points need at least " + std::to_string(count * smallest) + " bytes, " +
                 std::to_string(in.Left()) + " left");
-    const auto n = static_cast<std::size_t>(count);
-    block.Mandatory.resize(n);
-    if (hasX) block.Secondary.resize(n);
-    if (hasColors) block.Colors.resize(n);
-    if (hasLabels) block.Labels.resize(n);
-    block.Further.assign(static_cast<std::size_t>(furtherLists), std::vector<double>(n));
-    if (hasMarks) block.Positions.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        if (hasX) block.Secondary[i] = in.Plain<double>("a stored X value");
-        block.Mandatory[i] = in.Plain<double>("a value");
-        if (hasColors) block.Colors[i] = static_cast<TColor>(in.Plain<std::uint32_t>("a point colour"));
-        if (hasLabels) {
-            std::int64_t length = in.Plain<std::uint8_t>("a label length");
-            if (length == 255) length = in.Plain<std::int32_t>("a long label length");
-            if (length < 0 || length > in.Left())
-                BadData("label of point " + std::to_string(i) + " is " + std::to_string(length) + " bytes long, " +
-                        std::to_string(in.Left()) + " left");
-            std::string bytes(static_cast<std::size_t>(length), '\0');
-            in.Take(bytes.data(), bytes.size(), "a label");
-            block.Labels[i] = LabelFromFile(std::move(bytes));
+    shape.Count = count;
+    if (!hasLabels) {
+        in.Skip(count * smallest);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            if (in.Left() < before + 1) BadData("point " + std::to_string(i) + " is cut short");
+            in.Skip(before);
+            in.Skip(LabelLength(in, i));
+            if (in.Left() < after) BadData("point " + std::to_string(i) + " is cut short");
+            in.Skip(after);
         }
-        for (auto& list : block.Further) list[i] = in.Plain<double>("a further value");
-        if (hasMarks) block.Positions[i] = ReadMarkPosition(in);
     }
-    return block;
+    in.Finish();
+    return shape;
 }
 
 int FurtherListCount(const TChartSeries& series) { return std::max(0, series.ValueLists().Count() - 2); }
+
 
 }  // namespace
 
@@ -260,8 +293,7 @@ void TChartSeries::WriteData(TStream& stream) const
     const TChartValueList* secondary = SecondaryList();
     const TChartValueList* mandatory = MandatoryList();
     const TChartValueLists& lists = ValueLists();
-    TDataWriter out;
-    out.Buffer().reserve(static_cast<std::size_t>(count) * (8 + 8 * lists.Count()) + 5);
+    TDataWriter out(stream);
     out.Plain<std::uint8_t>(static_cast<std::uint8_t>(flags));
     out.Plain<std::int32_t>(count);
     for (int i = 0; i < count; ++i) {
@@ -281,76 +313,117 @@ void TChartSeries::WriteData(TStream& stream) const
         for (int list = 2; list < lists.Count(); ++list) out.Plain<double>(lists[list]->Values()[i]);
         if (flags & kStoresMarks) WriteMarkPosition(out, marks_.Positions().PositionAt(i));
     }
-    stream.WriteString(out.Buffer());
+    out.Flush();
 }
 
 namespace {
 
-void ApplySeriesData(TChartSeries& series, const TSeriesDataBlock& block)
+void FinishLoading(TChartSeries& series) { series.DataLoaded = true; }
+
+// Points with values only go in as arrays, a piece at a time (the series takes arrays that lie in
+// its X order in one step).
+void AddPlainPoints(TChartSeries& series, TDataReader& in, int count, bool hasX)
+{
+    constexpr int kPiece = 8192;
+    std::vector<double> a(kPiece), b(kPiece);
+    const bool horizontal = !series.YMandatory();
+    for (int first = 0; first < count; first += kPiece) {
+        const int n = std::min(kPiece, count - first);
+        for (int i = 0; i < n; ++i) {
+            a[static_cast<std::size_t>(i)] = hasX ? in.Plain<double>("") : first + i;
+            b[static_cast<std::size_t>(i)] = in.Plain<double>("");
+        }
+        if (horizontal)
+            series.AddXYArrays(b.data(), a.data(), n);
+        else
+            series.AddXYArrays(a.data(), b.data(), n);
+    }
+}
+
+// Reads a block that ScanSeriesData passed.
+void ApplySeriesData(TChartSeries& series, TStream& stream, const TDataShape& shape)
 {
     series.ClearPoints();
+    stream.SetPosition(shape.Start + 5);
+    TDataReader in(stream);
     const bool horizontal = !series.YMandatory();
     const TChartValueLists& lists = series.ValueLists();
     TSeriesMarksPositions& positions = series.Marks().Positions();
     series.SuspendUpdates();
+    const int growthStep = ValueListGrowthStep;
+    ValueListGrowthStep = std::max(growthStep, shape.Count);
     {
-        TScopeGuard resume([&series] { series.ResumeUpdates(); });
-        const bool hasX = !block.Secondary.empty();
-        static const std::string kNoLabel;
+        TScopeGuard resume([&series, growthStep] {
+            ValueListGrowthStep = growthStep;
+            series.ResumeUpdates();
+        });
+        const bool hasX = shape.Flags & kStoresX, hasColors = shape.Flags & kStoresColors,
+                   hasLabels = shape.Flags & kStoresLabels, hasMarks = shape.Flags & kStoresMarks;
+        if (!hasColors && !hasLabels && !hasMarks && lists.Count() == 2) {
+            AddPlainPoints(series, in, shape.Count, hasX);
+            in.Finish();
+            return FinishLoading(series);
+        }
+        std::string label;
         int stored = 0;
-        for (int i = 0; i < block.Count(); ++i) {
-            const auto at = static_cast<std::size_t>(i);
-            double a = hasX ? block.Secondary[at] : i;
-            double b = block.Mandatory[at];
+        for (int i = 0; i < shape.Count; ++i) {
+            double a = hasX ? in.Plain<double>("") : i;
+            double b = in.Plain<double>("");
             if (horizontal) std::swap(a, b);
-            for (std::size_t f = 0; f < block.Further.size(); ++f)
-                lists[static_cast<int>(f) + 2]->PendingValue = block.Further[f][at];
-            const int index = series.AddPointXY(a, b, block.Labels.empty() ? kNoLabel : block.Labels[at],
-                                                block.Colors.empty() ? clDefault : block.Colors[at]);
+            const TColor color = hasColors ? static_cast<TColor>(in.Plain<std::uint32_t>("")) : clDefault;
+            if (hasLabels) {
+                std::string bytes(static_cast<std::size_t>(LabelLength(in, i)), '\0');
+                in.Take(bytes.data(), bytes.size(), "");
+                label = LabelFromFile(std::move(bytes));
+            }
+            for (int list = 2; list < lists.Count(); ++list) lists[list]->PendingValue = in.Plain<double>("");
+            const int index = series.AddPointXY(a, b, label, color);
+            if (!hasMarks) continue;
+            const TSeriesMarkPosition read = ReadMarkPosition(in);
             // A refused point takes its mark position with it.
-            if (index < 0 || block.Positions.empty()) continue;
-            const TSeriesMarkPosition& read = block.Positions[at];
+            if (index < 0) continue;
             positions.StorePosition(stored, read);
             positions.PositionAt(stored)->Custom = read.Custom;
             ++stored;
         }
+        in.Finish();
     }
-    series.DataLoaded = true;
-}
-
-TSeriesDataBlock DecodeWhole(TChartSeries& series, TStream& stream)
-{
-    TDataReader in(stream);
-    TSeriesDataBlock block = DecodeSeriesData(in, FurtherListCount(series));
-    in.Finish();
-    return block;
+    FinishLoading(series);
 }
 
 }  // namespace
 
-void TChartSeries::ReadDataStream(TStream& stream) { ApplySeriesData(*this, DecodeWhole(*this, stream)); }
+void TChartSeries::ReadDataStream(TStream& stream)
+{
+    const TDataShape shape = ScanSeriesData(stream, FurtherListCount(*this));
+    const std::int64_t end = stream.Position();
+    ApplySeriesData(*this, stream, shape);
+    stream.SetPosition(end);
+}
 
 void TChartSeries::DefineDataProperty(TFiler& filer)
 {
     filer.DefineBinaryProperty(
         "Data",
         [this](TStream& stream) {
-            TSeriesDataBlock block = DecodeWhole(*this, stream);
+            const TDataShape shape = ScanSeriesData(stream, FurtherListCount(*this));
             if (stream.Remaining() != 0)
                 BadData(std::to_string(stream.Remaining()) + " bytes follow the last point of " + Name() +
                         " (written by a series with other value lists?)");
-            ApplySeriesData(*this, block);
+            ApplySeriesData(*this, stream, shape);
         },
         [this](TStream& stream) { WriteData(stream); }, IsDataStored());
 }
 
 void ReadAppendedSeriesData(TCustomAxisPanel& chart, TStream& stream)
 {
-    std::vector<std::pair<TChartSeries*, TSeriesDataBlock>> blocks;
+    std::vector<std::pair<TChartSeries*, TDataShape>> blocks;
     for (int i = 0; i < chart.CountSeries(); ++i)
         if (auto* series = dynamic_cast<TChartSeries*>(chart.GetSeries(i)))
-            blocks.emplace_back(series, DecodeWhole(*series, stream));
+            blocks.emplace_back(series, ScanSeriesData(stream, FurtherListCount(*series)));
     if (stream.Remaining() != 0)
         BadData(std::to_string(stream.Remaining()) + " bytes follow the last series' points");
-    for (auto& [series, block] : blocks) ApplySeriesData(*series, block);
+    const std::int64_t end = stream.Position();
+    for (auto& [series, shape] : blocks) ApplySeriesData(*series, stream, shape);
+    stream.SetPosition(end);
 }
