@@ -6,7 +6,7 @@
 
 #include "chart/series/RuRazaziSeries.h"
 
-class TCanvas3D;
+class QPainter;
 class TDuvFunction;
 
 // "Series" and the first number no component of owner uses.
@@ -34,4 +34,4 @@ void ReplaceSeries(TChartSeries* oldSeries, TChartSeries* newSeries);
 TChartSeries* ConvertSeriesClass(TChartSeries*& series, const TClassInfo& newClass);
 
 // The series' legend symbol in rect of canvas; a series without a chart stays without one.
-void PaintSeriesSymbol(TChartSeries* series, TCanvas3D& canvas, const TRect& rect);
+void PaintSeriesSymbol(TChartSeries* series, QPainter* device, const TRect& rect);
