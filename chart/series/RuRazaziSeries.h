@@ -344,6 +344,17 @@ public:
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
     void DefineProperties(TFiler& filer) override;
 
+    // ------------------------------------------------------------ mark texts
+    // The text a mark style gives for a point; lines are parted by a carriage return with
+    // multiLine, else by a blank.
+    std::string MarkTextForStyle(bool multiLine, int index, TSeriesMarksStyle style) const;
+    // abs(value) x 100 / sum of abs values (100 when that sum is 0); withTotal adds "of <sum>".
+    std::string PercentText(int index, bool withTotal, bool multiLine = false) const;
+    // The marks' style text, then OnGetMarkText.
+    std::string MarkTextOf(int index) const override;
+    // Whether point index gets a mark: DrawEvery, null points and SoftClip.
+    bool MarkShown(int index);
+
     // ------------------------------------------------------------ the "Data" stream property
     TSeriesMarks& Marks() { return marks_; }
     const TSeriesMarks& Marks() const { return marks_; }

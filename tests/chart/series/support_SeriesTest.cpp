@@ -140,6 +140,16 @@ void TTestChart::Draw()
     DrawToCanvas(nullptr, GetPanelRect());
 }
 
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
 std::string Describe(const TChartSeries& series)
 {
     std::string text;

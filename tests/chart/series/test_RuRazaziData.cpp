@@ -19,16 +19,6 @@ protected:
     void SetUp() override { StartSeriesModules(); }
 };
 
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "no error";
-}
-
 std::string DataOf(const TChartSeries& series)
 {
     TMemoryStream stream;
