@@ -89,9 +89,10 @@ void CloneChartContents(TCustomAxisPanel* destination, TCustomAxisPanel* source,
     for (int i = 0; i < source->CountSeries(); ++i) {
         auto* original = dynamic_cast<TChartSeries*>(source->GetSeries(i));
         if (!original) continue;
-        const bool forced = original->ForceSaveData;
-        if (keepData) original->ForceSaveData = true;
-        TScopeGuard restore([original, forced] { original->ForceSaveData = forced; });
+        // Marked as holding its own points, the original hands them to the copy.
+        const bool loaded = original->DataLoaded;
+        if (keepData) original->DataLoaded = true;
+        TScopeGuard restore([original, loaded] { original->DataLoaded = loaded; });
         originals.push_back(original);
         copies.push_back(DuplicateSeriesInto(original, owner, destination));
     }

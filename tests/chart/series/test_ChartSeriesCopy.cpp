@@ -102,7 +102,6 @@ TEST_F(SeriesCopyTest, CloningRelinksTheCopyOfAComputedSeries)
     TChartSeries* doubled = CreateChartSeries(&form, &source, TTestSeries::StaticClass(), &TDoublingFunction::StaticClass());
     rain->AddPointXY(0, 1);
     rain->AddPointXY(1, 4);
-    rain->DataLoaded = true;
     doubled->SetDataSource(rain);
     auto* tool = new TDuvCustomToolSeries(&form);
     tool->SetParentChart(&source);
@@ -122,7 +121,7 @@ TEST_F(SeriesCopyTest, CloningRelinksTheCopyOfAComputedSeries)
     EXPECT_EQ(Describe(*doubledCopy), "0:2 1:8 2:10") << "the copy follows the copy";
     EXPECT_EQ(Describe(*doubled), "0:2 1:8") << "the original is left alone";
     EXPECT_EQ(destination.Tools()->Count(), 1);
-    EXPECT_FALSE(rain->ForceSaveData) << "the stored-data flag is put back";
+    EXPECT_FALSE(rain->DataLoaded) << "the stored-data flag is put back";
 }
 
 TEST_F(SeriesCopyTest, PaintingTheSymbolOfAChartlessSeriesLeavesItChartless)

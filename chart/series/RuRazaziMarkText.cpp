@@ -1,5 +1,4 @@
-#include "chart/series/RuRazaziMarks.h"
-
+// Mark texts of a series and the points that get a mark.
 #include <cmath>
 
 #include "chart/engine/Chart.h"
