@@ -19,6 +19,8 @@
 #include "chart/engine/RuRazazi.h"
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/engine/RuRazaziSelect.h"
+#include "chart/series/RuRazaziMarks.h"
+#include "platform/core/Streams.h"
 
 class TChartLegend;
 class TChartSeries;
@@ -151,7 +153,12 @@ public:
     // The colour list, none until a point gets a colour of its own.
     const std::vector<TColor>* PointColors() const { return pointColors_.get(); }
     void SwapPoints(int i, int j) override;
-    bool PointColorsNeedStoring() const override { return pointColors_ != nullptr; }
+    // What "Data" must carry; every point is examined, so nothing after the first few
+    // thousand points is lost on saving.
+    bool XValuesNeedStoring() const override;
+    bool PointColorsNeedStoring() const override;
+    bool LabelsNeedStoring() const override;
+    bool HasCustomMarkPositions() const override;
 
     // ------------------------------------------------------------ batching and notification
     void NotifyDependents(int code, int index) override;
@@ -337,13 +344,35 @@ public:
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
     void DefineProperties(TFiler& filer) override;
 
+    // ------------------------------------------------------------ mark texts
+    // The text a mark style gives for a point; lines are parted by a carriage return with
+    // multiLine, else by a blank.
+    std::string MarkTextForStyle(bool multiLine, int index, TSeriesMarksStyle style) const;
+    // abs(value) x 100 / sum of abs values (100 when that sum is 0); withTotal adds "of <sum>".
+    std::string PercentText(int index, bool withTotal, bool multiLine = false) const;
+    // The marks' style text, then OnGetMarkText.
+    std::string MarkTextOf(int index) const override;
+    // Whether point index gets a mark: DrawEvery, null points and SoftClip.
+    bool MarkShown(int index);
+
+    // ------------------------------------------------------------ the "Data" stream property
+    TSeriesMarks& Marks() { return marks_; }
+    const TSeriesMarks& Marks() const { return marks_; }
+    // "Data" is written when forced, or when the points were loaded and saving is not refused.
+    bool IsDataStored() const { return ForceSaveData || (DataLoaded && !DontSaveData); }
+    virtual void WriteData(TStream& stream) const;
+    // Reads one "Data" block from the stream's position, leaving the stream after it. The block
+    // is checked whole before the series changes: bad bytes raise EReadError and the points
+    // stay as they were.
+    void ReadDataStream(TStream& stream);
+
 protected:
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
     // Mark hooks: the series has no marks of its own until the marks unit gives it some.
     virtual void MarksDeletePoint(int, bool) {}
     virtual void MarksDeleteRange(int, int) {}
-    virtual void MarksClear() {}
+    virtual void MarksClear() { marks_.ClearPositions(); }
     virtual void MarksMoveToChart() {}
     virtual void MarksSetZ(int) {}
     virtual void CopyMarksFrom(const TChartSeries*) {}
@@ -357,6 +386,7 @@ private:
     void EnsureColorList();
     TChartValueList* PositionAxisList() const { return SecondaryList(); }
     void ReadDataSources(const std::vector<std::string>& names);
+    void DefineDataProperty(TFiler& filer);
     void DefineCustomAxis(TFiler& filer, const std::string& name, TChartAxis* axis,
                           void (TChartSeries::*setAxis)(TChartAxis*));
     void ResolvePendingSources();
@@ -386,11 +416,17 @@ private:
     // While a point enters or leaves the lists, the lists' own "modified" news is held back:
     // the operation's own notification follows once every list agrees.
     int listsInFlux_ = 0;
+    TSeriesMarks marks_;
     bool clearingSources_ = false;
 };
 
 // One entry per listed series, the series as the entry's object.
 class TStringList;
 void FillSeriesTitles(TStringList& strings, const TCustomSeriesList& list, bool useTitles);
+
+// Reads the bare "Data" blocks that older chart files append after the component stream, one per
+// series of the chart in its series order; the last must end where the stream ends. Every block
+// is checked before any series changes.
+void ReadAppendedSeriesData(TCustomAxisPanel& chart, TStream& stream);
 
 void RuRazaziSeriesInitialization();

@@ -255,6 +255,7 @@ void TChartSeries::DefineProperties(TFiler& filer)
         DataSourceCount() > 1);
     DefineCustomAxis(filer, "CustomHorizAxis", customHorizAxis_, &TChartSeries::SetCustomHorizAxis);
     DefineCustomAxis(filer, "CustomVertAxis", customVertAxis_, &TChartSeries::SetCustomVertAxis);
+    DefineDataProperty(filer);
 }
 
 void TChartSeries::DefineCustomAxis(TFiler& filer, const std::string& name, TChartAxis* axis,

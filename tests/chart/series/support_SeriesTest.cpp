@@ -17,6 +17,7 @@ void StartSeriesModules()
         enginetest::StartChartModules();
         InitializeChartSeriesModules();
         for (const TClassInfo* info : {&TTestSeries::StaticClass(), &THorizTestSeries::StaticClass(),
+                                       &TThreeListSeries::StaticClass(),
                                        &TDoublingFunction::StaticClass(), &TCountingFunction::StaticClass(),
                                        &TTestChart::StaticClass()})
             RegisterClassForStreaming(*info);
@@ -137,6 +138,16 @@ void TTestChart::Draw()
 {
     Recording().Clear();
     DrawToCanvas(nullptr, GetPanelRect());
+}
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "no error";
 }
 
 std::string Describe(const TChartSeries& series)

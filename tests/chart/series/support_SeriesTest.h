@@ -2,6 +2,7 @@
 // What the series tests share: the chart modules started once, a small concrete series that
 // notes what it hears from its sources, functions that count their work, a chart on the
 // recording canvas and a listener that records the chart's series events.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,14 @@ class THorizTestSeries : public TTestSeries {
     QB_CLASS(THorizTestSeries, TTestSeries)
 public:
     explicit THorizTestSeries(TComponent* owner = nullptr);
+};
+
+// A test series with a third value list, "Z".
+class TThreeListSeries : public TTestSeries {
+    QB_CLASS(TThreeListSeries, TTestSeries)
+public:
+    explicit TThreeListSeries(TComponent* owner = nullptr) : TTestSeries(owner), Z(new TChartValueList(this, "Z")) {}
+    TChartValueList* Z;
 };
 
 // Doubles every Y of its first source; counts its calculations.
@@ -92,6 +101,9 @@ public:
 // "x:y" of every point, then " c=" and the stored colours when the colour list exists, then
 // " l=" and the labels when any is stored.
 std::string Describe(const TChartSeries& series);
+
+// The message of the exception the action raises, else "no error".
+std::string ErrorOf(const std::function<void()>& action);
 
 using enginetest::ComponentTextOf;
 using enginetest::ReadComponentText;

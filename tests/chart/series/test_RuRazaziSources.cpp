@@ -27,16 +27,6 @@ struct TSourcesChart {
     }
 };
 
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "no error";
-}
-
 std::vector<std::string> SourceNames(const TChartSeries& series)
 {
     std::vector<std::string> names;

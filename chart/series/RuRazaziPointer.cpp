@@ -1,0 +1,199 @@
+#include "chart/series/RuRazaziPointer.h"
+
+#include <QPainterPath>
+#include <QPolygon>
+
+#include "chart/series/RuRazaziSeries.h"
+#include "chart/graphics/DuvBrush.h"
+
+int TSeriesPointer::StartZ() const
+{
+    if (!series_) return OwnDepth;
+    return Depth == 0 ? series_->StartZ : series_->MiddleZ - Depth;
+}
+
+int TSeriesPointer::EndZ() const
+{
+    if (!series_) return OwnDepth;
+    return Depth == 0 ? series_->EndZ : series_->MiddleZ + Depth;
+}
+
+int TSeriesPointer::MiddleZ() const { return series_ ? series_->MiddleZ : OwnDepth; }
+
+void TSeriesPointer::HorizMarginsNeeded(int& left, int& right) const
+{
+    if (!Visible() || !InflateMargins) return;
+    const int need = horizSize_ + (Pen().Visible() ? Pen().Width() / 2 + 1 : 1);
+    left = std::max(left, need);
+    right = std::max(right, need);
+}
+
+void TSeriesPointer::VertMarginsNeeded(int& top, int& bottom) const
+{
+    if (!Visible() || !InflateMargins) return;
+    const int need = vertSize_ + (Pen().Visible() ? Pen().Width() / 2 : 1);
+    top = std::max(top, need);
+    bottom = std::max(bottom, need);
+}
+
+TColor TSeriesPointer::PenColorFor(TColor pointColor) const
+{
+    if (DarkPen == 0) return Pen().Color() == clDefault ? pointColor : Pen().Color();
+    auto channel = [&](int shift) {
+        const int value = static_cast<int>((pointColor >> shift) & 0xFF) - DarkPen;
+        return static_cast<TColor>(std::clamp(value, 0, 255)) << shift;
+    };
+    return (Pen().Color() & 0xFF000000u) | channel(0) | channel(8) | channel(16);
+}
+
+void TSeriesPointer::PreparePen(TCanvas3D& canvas, TColor pointColor)
+{
+    if (Pen().Visible()) {
+        canvas.Pen().Assign(&Pen());
+        canvas.Pen().SetColor(PenColorFor(pointColor));
+        canvas.ApplyPen();
+    } else if (canvas.Pen().Style() != psClear) {
+        canvas.Pen().SetStyle(psClear);
+        canvas.ApplyPen();
+    }
+    TColor brushColor = Brush().Color();
+    if (brushColor == clDefault) brushColor = Brush().Style() != bsSolid ? Brush().BackColor() : pointColor;
+    canvas.AssignBrushColor(Brush(), brushColor, pointColor);
+}
+
+TPointArray PointerArrowPolygon(int x, int y, int h, int v)
+{
+    // Shaft half the head's width; the head takes v of the arrow's 2v length.
+    const int head = std::min(v, 2 * v);
+    const int shaft = std::max(1, h / 2);
+    const int top = y - v, bottom = y + v, neck = bottom - head;
+    return {{x - shaft, top}, {x + shaft, top}, {x + shaft, neck}, {x + h, neck},
+            {x, bottom},      {x - h, neck},    {x - shaft, neck}};
+}
+
+namespace {
+
+TPointArray Hexagon(int x, int y, int h, int v)
+{
+    const int k = v / 2;
+    return {{x, y - v}, {x + h, y - k}, {x + h, y + k}, {x, y + v}, {x - h, y + k}, {x - h, y - k}};
+}
+
+bool InPolygon(const TPointArray& points, const TPoint& p)
+{
+    QPolygon polygon;
+    for (const TPoint& q : points) polygon << QPoint(q.X, q.Y);
+    return polygon.containsPoint(QPoint(p.X, p.Y), Qt::OddEvenFill);
+}
+
+}  // namespace
+
+void TSeriesPointer::DrawStyled(TCanvas3D& canvas, bool is3D, int x, int y, int h, int v, TColor color,
+                                TSeriesPointerStyle style)
+{
+    const int left = x - h, right = x + h, top = y - v, bottom = y + v;
+    const int z = StartZ();
+    auto polygon = [&](const TPointArray& points) {
+        if (is3D)
+            canvas.PolygonWithZ(points, z);
+        else
+            canvas.Polygon(points);
+    };
+    auto line = [&](int x0, int y0, int x1, int y1) {
+        if (is3D)
+            canvas.LineWithZ(x0, y0, x1, y1, z);
+        else
+            canvas.Line(x0, y0, x1, y1);
+    };
+    switch (style) {
+    case psRectangle:
+        if (is3D && Draw3D)
+            canvas.Cube(left, right, top, bottom, z, EndZ(), Dark3D, 0);
+        else if (is3D)
+            canvas.RectangleAtZ({left, top, right + 1, bottom + 1}, z);
+        else
+            canvas.Rectangle(left, top, right + 1, bottom + 1);
+        break;
+    case psCircle:
+        if (is3D && Draw3D && canvas.SupportsFullRotation())
+            canvas.Sphere(x, y, MiddleZ(), h);
+        else if (is3D)
+            canvas.EllipseWithZ(left, top, right, bottom, z);
+        else
+            canvas.Ellipse(left, top, right, bottom);
+        break;
+    case psTriangle:
+    case psDownTriangle: {
+        const int d = style == psTriangle ? v : -v;
+        if (is3D && Draw3D)
+            canvas.Pyramid(true, left, y - d, right, y + d, z, EndZ(), Dark3D);
+        else
+            polygon({{left, y + d}, {right, y + d}, {x, y - d}});
+        break;
+    }
+    case psCross:
+    case psDiagCross:
+    case psStar:
+        if (style != psDiagCross) {
+            line(x, top, x, bottom + 1);
+            line(left, y, right + 1, y);
+        }
+        if (style != psCross) {
+            line(left, top, right + 1, bottom + 1);
+            line(right, top, left - 1, bottom + 1);
+        }
+        break;
+    case psDiamond: polygon({{left, y}, {x, top}, {right, y}, {x, bottom}}); break;
+    case psSmallDot:
+        if (is3D)
+            canvas.SetPixel3D(x, y, MiddleZ(), canvas.Brush().Color());
+        else
+            canvas.SetPixel(x, y, canvas.Brush().Color());
+        break;
+    case psNothing:
+    case psVisual: break;
+    case psLeftTriangle: polygon({{left, y}, {right, bottom}, {right, top}}); break;
+    case psRightTriangle: polygon({{right, y}, {left, bottom}, {left, top}}); break;
+    case psHexagon: polygon(Hexagon(x, y, h, v)); break;
+    case psDonut: canvas.DonutSlice(x, y, h, v, 0, 360, 50); break;
+    case psArrow: {
+        const TPointArray arrow = PointerArrowPolygon(x, y, h, v);
+        if (canvas.Brush().Style() == bsClear) {
+            TPointArray closed = arrow;
+            closed.push_back(arrow.front());
+            if (is3D)
+                canvas.PolylineWithZ(closed, z);
+            else
+                canvas.Polyline(closed);
+        } else {
+            polygon(arrow);
+        }
+        break;
+    }
+    }
+    (void)color;
+}
+
+bool TSeriesPointer::HitTest(TSeriesPointerStyle style, const TPoint& mouse, int x, int y) const
+{
+    const int h = horizSize_, v = vertSize_;
+    const int left = x - h, right = x + h, top = y - v, bottom = y + v;
+    switch (style) {
+    case psCircle:
+    case psHexagon:
+    case psDonut: {
+        QPainterPath ellipse;
+        ellipse.addEllipse(left, top, right - left, bottom - top);
+        return ellipse.contains(QPointF(mouse.X, mouse.Y));
+    }
+    case psTriangle: return InPolygon({{left, bottom}, {right, bottom}, {x, top}}, mouse);
+    case psDownTriangle: return InPolygon({{left, top}, {right, top}, {x, bottom}}, mouse);
+    case psDiamond: return InPolygon({{left, y}, {x, top}, {right, y}, {x, bottom}}, mouse);
+    case psLeftTriangle: return InPolygon({{left, y}, {right, bottom}, {right, top}}, mouse);
+    case psRightTriangle: return InPolygon({{right, y}, {left, bottom}, {left, top}}, mouse);
+    // The arrow is tested as it is drawn, head at the bottom.
+    case psArrow: return InPolygon(PointerArrowPolygon(x, y, h, v), mouse);
+    case psNothing: return false;
+    default: return std::abs(x - mouse.X) < h && std::abs(y - mouse.Y) < v;
+    }
+}

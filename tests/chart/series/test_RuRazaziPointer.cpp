@@ -1,0 +1,158 @@
+// The series pointer: canvas calls of every style in 2D and 3D, hit tests, the darkened pen,
+// sizes and margins.
+#include <gtest/gtest.h>
+
+#include "chart/series/RuRazaziPointer.h"
+#include "support_SeriesTest.h"
+
+using namespace seriestest;
+
+namespace {
+
+class SeriesPointerTest : public ::testing::Test {
+protected:
+    void SetUp() override { StartSeriesModules(); }
+};
+
+std::string CallsOf(const TRecordingCanvas& canvas)
+{
+    std::string text;
+    for (const TRecordedCall& call : canvas.Calls) {
+        const bool state = call.Name.rfind("Set", 0) == 0 && call.Name.rfind("SetPixel", 0) != 0;
+        if (state || call.Name.rfind("Apply", 0) == 0) continue;
+        text += (text.empty() ? "" : " ") + call.Text();
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(SeriesPointerTest, EachStyleDrawsItsShapeFlatAndAtDepth)
+{
+    TTestChart chart;
+    TTestSeries series;
+    series.StartZ = 10;
+    series.MiddleZ = 15;
+    series.EndZ = 20;
+    TSeriesPointer pointer(&series);
+    struct Case {
+        TSeriesPointerStyle style;
+        const char* flat;
+        const char* deep;
+    } const cases[] = {
+        // The recording canvas shows shapes at depth through their flat calls; solids keep
+        // their own calls.
+        {psRectangle, "Rectangle(46,56,55,65)", "Cube(46,54,56,64,10,20,true,0)"},
+        {psCircle, "Ellipse(46,56,54,64)", "EllipseWithZ(46,56,54,64,10)"},
+        {psTriangle, "Polygon([46:64 54:64 50:56])", "Pyramid(true,46,56,54,64,10,20,true)"},
+        {psDownTriangle, "Polygon([46:56 54:56 50:64])", "Pyramid(true,46,64,54,56,10,20,true)"},
+        {psCross, "MoveTo(50,56) LineTo(50,65) MoveTo(46,60) LineTo(55,60)",
+         "MoveTo(50,56) LineTo(50,65) MoveTo(46,60) LineTo(55,60)"},
+        {psDiagCross, "MoveTo(46,56) LineTo(55,65) MoveTo(54,56) LineTo(45,65)",
+         "MoveTo(46,56) LineTo(55,65) MoveTo(54,56) LineTo(45,65)"},
+        {psStar, "MoveTo(50,56) LineTo(50,65) MoveTo(46,60) LineTo(55,60) MoveTo(46,56) LineTo(55,65) MoveTo(54,56) LineTo(45,65)",
+         "MoveTo(50,56) LineTo(50,65) MoveTo(46,60) LineTo(55,60) MoveTo(46,56) LineTo(55,65) MoveTo(54,56) LineTo(45,65)"},
+        {psDiamond, "Polygon([46:60 50:56 54:60 50:64])", "Polygon([46:60 50:56 54:60 50:64])"},
+        {psSmallDot, "SetPixel", "SetPixel"},
+        {psNothing, "", ""},
+        {psLeftTriangle, "Polygon([46:60 54:64 54:56])", "Polygon([46:60 54:64 54:56])"},
+        {psRightTriangle, "Polygon([54:60 46:64 46:56])", "Polygon([54:60 46:64 46:56])"},
+        {psHexagon, "Polygon([50:56 54:58 54:62 50:64 46:62 46:58])", "Polygon([50:56 54:58 54:62 50:64 46:62 46:58])"},
+        {psVisual, "", ""},
+        {psDonut, "DonutSlice(50,60,4,4,0,360,50)", "DonutSlice(50,60,4,4,0,360,50)"},
+        // The head at the bottom end.
+        {psArrow, "Polygon([48:56 52:56 52:60 54:60 50:64 46:60 48:60])",
+         "Polygon([48:56 52:56 52:60 54:60 50:64 46:60 48:60])"},
+    };
+    for (const Case& k : cases)
+        for (bool is3D : {false, true}) {
+            chart.Recording().Clear();
+            pointer.DrawStyled(chart.Recording(), is3D, 50, 60, 4, 4, clRed, k.style);
+            const std::string calls = CallsOf(chart.Recording());
+            const std::string wanted = is3D ? k.deep : k.flat;
+            if (k.style == psSmallDot)
+                EXPECT_EQ(calls.rfind(wanted, 0), 0u) << "style " << static_cast<int>(k.style) << " " << calls;
+            else
+                EXPECT_EQ(calls, wanted) << "style " << static_cast<int>(k.style) << (is3D ? " 3D" : " 2D");
+        }
+    pointer.Draw3D = false;
+    chart.Recording().Clear();
+    pointer.DrawStyled(chart.Recording(), true, 50, 60, 4, 4, clRed, psRectangle);
+    EXPECT_EQ(CallsOf(chart.Recording()), "RectangleAtZ(46,56,55,65,10)") << "without solids: a rectangle at depth";
+}
+
+TEST_F(SeriesPointerTest, HitTestsFollowTheDrawnShapes)
+{
+    TSeriesPointer pointer;
+    pointer.SetHorizSize(4);
+    pointer.SetVertSize(4);
+    struct Case {
+        TSeriesPointerStyle style;
+        TPoint mouse;
+        bool hit;
+    } const cases[] = {
+        {psRectangle, {53, 63}, true},   {psRectangle, {54, 60}, false},
+        {psCircle, {50, 60}, true},      {psCircle, {53, 63}, false},
+        {psTriangle, {50, 62}, true},    {psTriangle, {47, 57}, false},
+        {psDownTriangle, {47, 57}, true}, {psDownTriangle, {47, 63}, false},
+        {psDiamond, {50, 58}, true},     {psDiamond, {53, 63}, false},
+        {psNothing, {50, 60}, false},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(pointer.HitTest(k.style, k.mouse, 50, 60), k.hit)
+            << "style " << static_cast<int>(k.style) << " at " << k.mouse.X << "," << k.mouse.Y;
+
+    // The arrow's head is drawn at the bottom end, its narrow shaft above; an arrow turned
+    // upside down would answer the other way round at both places.
+    pointer.SetHorizSize(8);
+    pointer.SetVertSize(8);
+    EXPECT_TRUE(pointer.HitTest(psArrow, {45, 62}, 50, 60)) << "beside the shaft, inside the head";
+    EXPECT_FALSE(pointer.HitTest(psArrow, {45, 58}, 50, 60)) << "beside the shaft, above the head";
+    EXPECT_TRUE(pointer.HitTest(psArrow, {50, 53}, 50, 60)) << "in the shaft";
+}
+
+TEST_F(SeriesPointerTest, DarkPenSizesMarginsAndDepths)
+{
+    TTestSeries series;
+    series.MiddleZ = 20;
+    series.StartZ = 0;
+    series.EndZ = 40;
+    TSeriesPointer pointer(&series);
+    pointer.DarkPen = 64;
+    EXPECT_EQ(pointer.PenColorFor(100 | 30 << 8 | 200 << 16), static_cast<TColor>(36 | 0 << 8 | 136 << 16));
+    pointer.DarkPen = -100;
+    EXPECT_EQ(pointer.PenColorFor(100 | 30 << 8 | 200 << 16), static_cast<TColor>(200 | 130 << 8 | 255 << 16));
+    pointer.DarkPen = 0;
+    pointer.Pen().SetColor(clDefault);
+    EXPECT_EQ(pointer.PenColorFor(0x123456), 0x123456u);
+
+    pointer.SetHorizSize(0);
+    EXPECT_EQ(pointer.HorizSize(), 1);
+    pointer.SetVertSize(-5);
+    EXPECT_EQ(pointer.VertSize(), 1);
+
+    pointer.Depth = 3;
+    EXPECT_EQ(pointer.StartZ(), 17);
+    EXPECT_EQ(pointer.EndZ(), 23);
+    pointer.Depth = 0;
+    EXPECT_EQ(pointer.StartZ(), 0);
+    EXPECT_EQ(pointer.EndZ(), 40);
+
+    pointer.SetHorizSize(4);
+    pointer.SetVertSize(5);
+    pointer.Pen().SetWidth(3);
+    int left = 0, right = 9, top = 0, bottom = 0;
+    pointer.HorizMarginsNeeded(left, right);
+    pointer.VertMarginsNeeded(top, bottom);
+    EXPECT_EQ(left, 4 + 3 / 2 + 1);
+    EXPECT_EQ(right, 9) << "a wider margin stays";
+    EXPECT_EQ(top, 5 + 3 / 2) << "vertically without the extra pixel";
+    pointer.Pen().SetVisible(false);
+    left = right = 0;
+    pointer.HorizMarginsNeeded(left, right);
+    EXPECT_EQ(left, 5);
+    pointer.InflateMargins = false;
+    left = 0;
+    pointer.HorizMarginsNeeded(left, right);
+    EXPECT_EQ(left, 0);
+}
