@@ -1,7 +1,16 @@
 #include "chart/output/ChartOutputModules.h"
 
+#include "chart/output/DBChart.h"
 #include "chart/output/DuvGDIPlus.h"
 
-void InitializeChartOutputModules() { DuvGDIPlusInitialization(); }
+void InitializeChartOutputModules()
+{
+    DuvGDIPlusInitialization();
+    DBChartInitialization();
+}
 
-void FinalizeChartOutputModules() { DuvGDIPlusFinalization(); }
+void FinalizeChartOutputModules()
+{
+    DBChartFinalization();
+    DuvGDIPlusFinalization();
+}
