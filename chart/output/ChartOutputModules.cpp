@@ -2,15 +2,18 @@
 
 #include "chart/output/DBChart.h"
 #include "chart/output/DuvGDIPlus.h"
+#include "chart/output/DuvURL.h"
 
 void InitializeChartOutputModules()
 {
     DuvGDIPlusInitialization();
     DBChartInitialization();
+    DuvURLInitialization();
 }
 
 void FinalizeChartOutputModules()
 {
+    DuvURLFinalization();
     DBChartFinalization();
     DuvGDIPlusFinalization();
 }
