@@ -1,6 +1,7 @@
 #include "chart/output/ChartOutputModules.h"
 
 #include "chart/output/DBChart.h"
+#include "chart/output/DuvExcelSource.h"
 #include "chart/output/DuvGDIPlus.h"
 #include "chart/output/DuvURL.h"
 
@@ -9,10 +10,12 @@ void InitializeChartOutputModules()
     DuvGDIPlusInitialization();
     DBChartInitialization();
     DuvURLInitialization();
+    DuvExcelSourceInitialization();
 }
 
 void FinalizeChartOutputModules()
 {
+    DuvExcelSourceFinalization();
     DuvURLFinalization();
     DBChartFinalization();
     DuvGDIPlusFinalization();
