@@ -23,6 +23,7 @@ LAYERS = [
     ["chart/engine/widgets"],
     ["chart/series"],
     ["chart/output"],
+    ["chart/output/widgets"],
     ["chart/editor"],
     ["chart/series-ext"],
     ["chart/tools"],
