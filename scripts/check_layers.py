@@ -55,7 +55,7 @@ ALLOWED_CYCLES = [
     # function fills its output series.
     {"chart/series/" + u for u in ("RuRazaziSeries", "RuRazaziFunction")},
     # The chart module: the chart, its legend and the palettes it switches between know each other.
-    {"chart/engine/" + u for u in ("Chart", "ChartLegend", "ChartPalettes", "ChartRegistry")},
+    {"chart/engine/" + u for u in ("Chart", "ChartLegend", "ChartPalettes", "ChartPublished", "ChartRegistry")},
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "chart/engine/ChartPublished.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/DuvConst.h"
 #include "platform/core/DateTime.h"
@@ -438,7 +439,7 @@ void TCustomDBChart::ClearDataSetSeries(TDataSet* dataSet)
 
 void TCustomDBChart::RefreshSeriesData(TCustomChartSeries* series)
 {
-    if (!series) return;
+    if (!series || series->HasState(csLoading)) return;
     if (series->ParentChart() != this) throw ChartException(DuvMsgSeriesParentNotSelf);
     TDataSet* dataSet = BoundDataSet(series);
     if (!dataSet) {
@@ -597,6 +598,7 @@ void TCustomDBChart::RunRecordLoop(TDataSet* dataSet, std::vector<TDBChartSeries
 
 void TDBChart::DeclareProperties(TPropertyDeclarer<TDBChart>& p)
 {
+    TChart::DeclarePublished(p);
     using C = TCustomDBChart;
     p.Boolean("AutoRefresh", &C::AutoRefresh, &C::SetAutoRefresh).Default(true);
     p.Integer("RefreshInterval", &C::RefreshInterval, &C::SetRefreshInterval).Default(0);

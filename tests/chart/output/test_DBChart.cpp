@@ -336,3 +336,11 @@ TEST_F(DBChartTest, FieldNamesForTheEditor)
     chart_.EnumDataSetFields(series, [&](const std::string& name) { names.push_back(name); });
     EXPECT_EQ(names, (std::vector<std::string>{"DAY", "TS", "AMOUNT", "COUNTRY", "A", "B", "C"}));
 }
+
+// The database-bound chart publishes what TChart publishes and its own four.
+TEST(DBChartProperties, PublishedLikeTheChart)
+{
+    for (const char* name : {"Title", "Legend", "BackWall", "OnClickSeries", "OnValidDataSource", "AutoRefresh",
+                             "RefreshInterval", "ShowGlassCursor", "OnProcessRecord"})
+        EXPECT_NE(TDBChart::StaticClass().FindProperty(name), nullptr) << name;
+}
