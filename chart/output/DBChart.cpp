@@ -604,6 +604,7 @@ void TDBChart::DeclareProperties(TPropertyDeclarer<TDBChart>& p)
     p.Integer("RefreshInterval", &C::RefreshInterval, &C::SetRefreshInterval).Default(0);
     p.Boolean("ShowGlassCursor", &C::ShowGlassCursor, &C::SetShowGlassCursor).Default(true);
     p.Event("OnProcessRecord", &C::OnProcessRecord);
+    p.Event("OnValidDataSource", &C::OnValidDataSource);
 }
 
 void DBChartInitialization()
