@@ -23,6 +23,7 @@ LAYERS = [
     ["chart/engine/widgets"],
     ["chart/series"],
     ["chart/output"],
+    ["chart/output/widgets"],
     ["chart/editor"],
     ["chart/series-ext"],
     ["chart/tools"],
@@ -54,7 +55,7 @@ ALLOWED_CYCLES = [
     # function fills its output series.
     {"chart/series/" + u for u in ("RuRazaziSeries", "RuRazaziFunction")},
     # The chart module: the chart, its legend and the palettes it switches between know each other.
-    {"chart/engine/" + u for u in ("Chart", "ChartLegend", "ChartPalettes", "ChartRegistry")},
+    {"chart/engine/" + u for u in ("Chart", "ChartLegend", "ChartPalettes", "ChartPublished", "ChartRegistry")},
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

@@ -10,9 +10,10 @@ QB_PACKAGES=(
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs imagemagick
-  python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl gdal-bin python3-gdal
+  python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl python3-xlwt gdal-bin python3-gdal
   libreoffice-writer-nogui libshp-dev
   libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev zlib1g-dev pxlib1
+  libfreexl-dev libzip-dev
   libboost-dev
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales

@@ -2,6 +2,7 @@
 
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/ChartPalettes.h"
+#include "chart/engine/ChartPublished.h"
 #include "chart/engine/ChartRegistry.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/RuRazaziSelect.h"
@@ -54,29 +55,7 @@ TCustomChart::~TCustomChart()
     legend_.reset();
 }
 
-void TChart::DeclareProperties(TPropertyDeclarer<TChart>& p)
-{
-    using C = TCustomChart;
-    p.Object("BackWall", &C::BackWall, &C::SetBackWall);
-    p.Object("BottomWall", &C::BottomWall, &C::SetBottomWall);
-    p.Object("Foot", &C::Foot, &C::SetFoot).Peek(&C::PeekFoot);
-    p.Object("Frame", &C::Frame, &C::SetFrame);
-    p.Object("LeftWall", &C::LeftWall, &C::SetLeftWall);
-    p.Object("Legend", &C::Legend, &C::SetLegend);
-    p.Object("RightWall", &C::RightWall, &C::SetRightWall).Peek(&C::PeekRightWall);
-    p.Object("SubFoot", &C::SubFoot, &C::SetSubFoot).Peek(&C::PeekSubFoot);
-    p.Object("SubTitle", &C::SubTitle, &C::SetSubTitle).Peek(&C::PeekSubTitle);
-    p.Object("Title", &C::Title, &C::SetTitle).Peek(&C::PeekTitle);
-    p.Event("OnAllowScroll", &C::OnAllowScroll);
-    p.Event("OnClickAxis", &C::OnClickAxis);
-    p.Event("OnClickBackground", &C::OnClickBackground);
-    p.Event("OnClickLegend", &C::OnClickLegend);
-    p.Event("OnClickSeries", &C::OnClickSeries);
-    p.Event("OnClickTitle", &C::OnClickTitle);
-    p.Event("OnGetLegendPos", &C::OnGetLegendPos);
-    p.Event("OnGetLegendRect", &C::OnGetLegendRect);
-    p.Event("OnGetLegendText", &C::OnGetLegendText);
-}
+void TChart::DeclareProperties(TPropertyDeclarer<TChart>& p) { DeclarePublished(p); }
 
 // ---------------------------------------------------------------- titles
 

@@ -395,6 +395,10 @@ class TChart : public TCustomChart {
 public:
     explicit TChart(TComponent* owner = nullptr) : TCustomChart(owner) {}
     static void DeclareProperties(TPropertyDeclarer<TChart>& p);
+    // What the published chart adds to the table; charts published apart from TChart add it
+    // too (ChartPublished.h holds it).
+    template <class T>
+    static void DeclarePublished(TPropertyDeclarer<T>& p);
 };
 
 // The chart module's classes, named in chart streams.

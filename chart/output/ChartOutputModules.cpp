@@ -1,7 +1,22 @@
 #include "chart/output/ChartOutputModules.h"
 
+#include "chart/output/DBChart.h"
+#include "chart/output/DuvExcelSource.h"
 #include "chart/output/DuvGDIPlus.h"
+#include "chart/output/DuvURL.h"
 
-void InitializeChartOutputModules() { DuvGDIPlusInitialization(); }
+void InitializeChartOutputModules()
+{
+    DuvGDIPlusInitialization();
+    DBChartInitialization();
+    DuvURLInitialization();
+    DuvExcelSourceInitialization();
+}
 
-void FinalizeChartOutputModules() { DuvGDIPlusFinalization(); }
+void FinalizeChartOutputModules()
+{
+    DuvExcelSourceFinalization();
+    DuvURLFinalization();
+    DBChartFinalization();
+    DuvGDIPlusFinalization();
+}

@@ -1,0 +1,194 @@
+#include <curl/curl.h>
+
+#include <QProcess>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "chart/engine/AxisPanel.h"
+#include "chart/engine/DuvProcs.h"
+#include "chart/graphics/DuvHtml.h"
+#include "chart/output/DuvURL.h"
+#include "support/FtpServer.h"
+#include "support_DBChartTest.h"
+#include "support_SmoothCanvas.h"
+
+using namespace outputtest;
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// python3 -m http.server on 127.0.0.1 serving a fresh folder.
+class HttpServer {
+public:
+    HttpServer() : port_(qbtest::ClosedPort())
+    {
+        process_.start("/usr/bin/python3", {"-m", "http.server", QString::number(port_), "--bind", "127.0.0.1",
+                                            "--directory", QString::fromStdString(dir_.path().string())});
+        if (!process_.waitForStarted(5000)) throw std::runtime_error("http.server did not start");
+        WriteFile(dir_.file("ready"), "1");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        TMemoryStream probe;
+        while (DownloadURL(Url("ready"), probe) != 0) {
+            if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("http.server does not answer");
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~HttpServer()
+    {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+    std::string Url(const std::string& name) const { return "http://127.0.0.1:" + std::to_string(port_) + "/" + name; }
+    const qbtest::TempDir& Dir() const { return dir_; }
+
+private:
+    qbtest::TempDir dir_;
+    std::uint16_t port_;
+    QProcess process_;
+};
+
+class DuvURLTest : public testing::Test {
+protected:
+    DuvURLTest()
+    {
+        StartOutputModules();
+        ClearURLCache();
+    }
+    ~DuvURLTest() override
+    {
+        ClearURLCache();
+        SetURLCacheLimit(64u << 20);
+    }
+};
+
+}  // namespace
+
+TEST(DuvURLNames, OneSchemeTest)
+{
+    struct Case {
+        const char* Name;
+        bool Url;
+    } const cases[] = {
+        {"  http://example.org/a.png", true}, {"HTTP://EXAMPLE.ORG/A.PNG", true}, {"https://x/y", true},
+        {"ftp://host/file.txt", true},         {"FTP://host/file.txt", true},     {"/home/user/http.png", false},
+        {"data/httpfile.txt", false},          {"", false},                       {"file:///etc/passwd", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsURL(c.Name), c.Url) << c.Name;
+}
+
+TEST_F(DuvURLTest, DownloadsAndTheirFailures)
+{
+    HttpServer server;
+    WriteFile(server.Dir().file("data.txt"), "1 2 3\n");
+    TMemoryStream stream;
+    ASSERT_EQ(DownloadURL(server.Url("data.txt"), stream), 0);
+    EXPECT_EQ(stream.Bytes(), "1 2 3\n");
+    EXPECT_EQ(stream.Position(), 0);
+
+    // An error page is an error, not data.
+    const int notFound = DownloadURL(server.Url("missing.txt"), stream);
+    EXPECT_EQ(notFound, CURLE_HTTP_RETURNED_ERROR);
+    EXPECT_EQ(stream.Size(), 0);
+    EXPECT_FALSE(DownloadErrorText(notFound).empty());
+
+    const int refused = DownloadURL("http://127.0.0.1:" + std::to_string(qbtest::ClosedPort()) + "/x", stream);
+    EXPECT_EQ(refused, CURLE_COULDNT_CONNECT);
+
+    // Cancelled before the start and while data arrive.
+    WriteFile(server.Dir().file("big.bin"), std::string(1 << 20, 'x'));
+    for (bool early : {true, false}) {
+        int asked = 0;
+        const int cancelled = DownloadURL(server.Url("big.bin"), stream, false, [&](bool& cancel, std::int64_t received) {
+            ++asked;
+            cancel = early || received > 0;
+        });
+        EXPECT_EQ(cancelled, CURLE_ABORTED_BY_CALLBACK);
+        EXPECT_EQ(stream.Size(), 0);
+        EXPECT_GE(asked, 1);
+    }
+
+    // The file source names the code and the address.
+    TDBChart chart;
+    TDBTestSeries series;
+    series.SetParentChart(&chart);
+    TDuvSeriesSourceFile source;
+    source.SetSeries(&series);
+    source.SetFileName(server.Url("missing.txt"));
+    try {
+        source.LoadData();
+        FAIL();
+    } catch (const ChartException& e) {
+        EXPECT_EQ(std::string(e.what()), "Error code: 22 downloading Series data from URL: " + server.Url("missing.txt") + " " +
+                                             DownloadErrorText(22));
+    }
+    source.SetSeries(nullptr);
+}
+
+TEST_F(DuvURLTest, FtpDownload)
+{
+    qbtest::FtpServer ftp;
+    WriteFile(ftp.Home().file("points.txt"), "4 5 6");
+    TMemoryStream stream;
+    const std::string url = "ftp://" + std::string(qbtest::FtpServer::User) + ":s3cret%20pass@127.0.0.1:" +
+                            std::to_string(ftp.Port()) + "/points.txt";
+    ASSERT_EQ(DownloadURL(url, stream), 0);
+    EXPECT_EQ(stream.Bytes(), "4 5 6");
+    EXPECT_NE(DownloadURL(url + ".missing", stream), 0);
+}
+
+TEST_F(DuvURLTest, CacheDownloadsANameOnce)
+{
+    HttpServer server;
+    WriteFile(server.Dir().file("pic.png"), "first");
+    TMemoryStream a, b, c;
+    ASSERT_EQ(LoadURLCached(server.Url("pic.png"), a), 0);
+    std::filesystem::remove(server.Dir().file("pic.png"));
+    // Host and scheme ignore case; the answer comes from the cache.
+    std::string upperHost = server.Url("pic.png");
+    upperHost.replace(0, 4, "HTTP");
+    ASSERT_EQ(LoadURLCached(upperHost, b), 0);
+    EXPECT_EQ(b.Bytes(), "first");
+    // The path does not ignore case.
+    EXPECT_EQ(LoadURLCached(server.Url("PIC.png"), c), CURLE_HTTP_RETURNED_ERROR);
+    // A failed download caches nothing, and the installed hooks are these routines.
+    EXPECT_EQ(HtmlStreamHook, &LoadURLCached);
+    TMemoryStream reply;
+    WriteFile(server.Dir().file("reply.txt"), "OK");
+    ASSERT_TRUE(DownloadHook);
+    EXPECT_TRUE(DownloadHook(server.Url("reply.txt"), reply));
+    EXPECT_EQ(reply.Bytes(), "OK");
+    EXPECT_FALSE(DownloadHook(server.Url("nothing"), reply));
+}
+
+TEST_F(DuvURLTest, CachedFilesFollowTheirChangesAndTheCacheIsBounded)
+{
+    qbtest::TempDir dir;
+    const std::string path = dir.file("picture.bin");
+    WriteFile(path, "one");
+    TMemoryStream first, second;
+    ASSERT_EQ(LoadURLCached(path, first), 0);
+    WriteFile(path, "three");
+    ASSERT_EQ(LoadURLCached(path, second), 0);
+    EXPECT_EQ(second.Bytes(), "three");
+    EXPECT_THROW(LoadURLCached(dir.file("missing.bin"), second), Exception);
+
+    HttpServer server;
+    SetURLCacheLimit(8);
+    WriteFile(server.Dir().file("a"), "12345");
+    WriteFile(server.Dir().file("b"), "67890");
+    TMemoryStream s;
+    ASSERT_EQ(LoadURLCached(server.Url("a"), s), 0);
+    ASSERT_EQ(LoadURLCached(server.Url("b"), s), 0);  // pushes "a" out
+    std::filesystem::remove(server.Dir().file("a"));
+    std::filesystem::remove(server.Dir().file("b"));
+    TMemoryStream again;
+    EXPECT_EQ(LoadURLCached(server.Url("b"), again), 0);
+    EXPECT_EQ(again.Bytes(), "67890");
+    EXPECT_NE(LoadURLCached(server.Url("a"), again), 0);
+}
