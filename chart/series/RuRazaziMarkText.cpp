@@ -75,14 +75,14 @@ std::string TChartSeries::MarkTextForStyle(bool multiLine, int index, TSeriesMar
 
 std::string TChartSeries::MarkTextOf(int index) const
 {
-    std::string text = MarkTextForStyle(marks_.MultiLine, index, marks_.Style);
+    std::string text = MarkTextForStyle(marks_.MultiLine(), index, marks_.Style());
     if (OnGetMarkText) OnGetMarkText(const_cast<TChartSeries*>(this), index, text);
     return text;
 }
 
 bool TChartSeries::MarkShown(int index)
 {
-    if (marks_.DrawEvery > 1 && index % marks_.DrawEvery != 0) return false;
+    if (marks_.DrawEvery() > 1 && index % marks_.DrawEvery() != 0) return false;
     if (IsNullPoint(index)) return false;
-    return !marks_.SoftClip || IsPointInChartRect(index);
+    return !marks_.SoftClip() || IsPointInChartRect(index);
 }

@@ -6,6 +6,26 @@
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/graphics/DuvBrush.h"
 
+void TSeriesPointer::DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p)
+{
+    using P = TSeriesPointer;
+    using B = TDuvCustomShapeBrushPen;
+    p.Object("Brush", &B::Brush, &B::SetBrush);
+    p.Boolean("Dark3D", [](const P& s) { return s.Dark3D; }, [](P& s, bool value) { s.Dark3D = value; }).Default(true);
+    p.Integer("DarkPen", [](const P& s) { return s.DarkPen; }, [](P& s, int value) { s.DarkPen = value; }).Default(0);
+    p.Integer("Depth", [](const P& s) { return s.Depth; }, [](P& s, int value) { s.Depth = value; }).Default(0);
+    p.Boolean("Draw3D", [](const P& s) { return s.Draw3D; }, [](P& s, bool value) { s.Draw3D = value; }).Default(true);
+    p.Integer("HorizSize", &P::HorizSize, &P::SetHorizSize).Default(4);
+    p.Boolean("InflateMargins", [](const P& s) { return s.InflateMargins; },
+              [](P& s, bool value) { s.InflateMargins = value; })
+        .Default(true);
+    p.Object("Pen", &B::Frame, &B::SetPen);
+    p.Enum("Style", [](const P& s) { return s.Style; }, [](P& s, TSeriesPointerStyle value) { s.Style = value; })
+        .Default(psRectangle);
+    p.Integer("VertSize", &P::VertSize, &P::SetVertSize).Default(4);
+    p.Boolean("Visible", &B::Visible, &B::SetVisible).DefaultFrom(&B::DefaultVisible);
+}
+
 int TSeriesPointer::StartZ() const
 {
     if (!series_) return OwnDepth;

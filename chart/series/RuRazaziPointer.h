@@ -15,6 +15,7 @@ class TSeriesPointer : public TDuvCustomShapeBrushPen {
     QB_CLASS(TSeriesPointer, TDuvCustomShapeBrushPen)
 public:
     explicit TSeriesPointer(TChartSeries* series = nullptr) : series_(series) {}
+    static void DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p);
 
     TChartSeries* Series() const { return series_; }
     int HorizSize() const { return horizSize_; }

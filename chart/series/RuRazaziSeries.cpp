@@ -84,6 +84,7 @@ void TChartSeries::DeclareProperties(TPropertyDeclarer<TChartSeries>& p)
         .Stored([](const TChartSeries& s) { return s.ValueFormat() != DuvMsgDefValueFormat; });
     p.String("XLabelsSource", &TChartSeries::XLabelsSource, &TChartSeries::SetXLabelsSource).Default(std::string());
     p.Integer("Transparency", &TChartSeries::Transparency, &TChartSeries::SetTransparency).Default(0);
+    p.Object("Marks", &TChartSeries::GetMarks, &TChartSeries::SetMarks);
     p.Object("XValues", &TChartSeries::XValues, &TChartSeries::SetXValues);
     p.Object("YValues", &TChartSeries::YValues, &TChartSeries::SetYValues);
     p.Event("OnAfterAdd", &TChartSeries::OnAfterAdd);
@@ -528,4 +529,6 @@ void TChartSeries::RemovedFromChart()
 void RuRazaziSeriesInitialization()
 {
     RegisterClassForStreaming(TChartSeries::StaticClass());
+    RegisterClassForStreaming(TSeriesMarkShape::StaticClass());
+    RegisterClassForStreaming(TMarksItem::StaticClass());
 }

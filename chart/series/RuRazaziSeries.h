@@ -358,6 +358,9 @@ public:
     // ------------------------------------------------------------ the "Data" stream property
     TSeriesMarks& Marks() { return marks_; }
     const TSeriesMarks& Marks() const { return marks_; }
+    // The published "Marks" object; setting copies the given marks.
+    TSeriesMarks* GetMarks() const { return const_cast<TSeriesMarks*>(&marks_); }
+    void SetMarks(const TSeriesMarks* value) { marks_.Assign(value); }
     // "Data" is written when forced, or when the points were loaded and saving is not refused.
     bool IsDataStored() const { return ForceSaveData || (DataLoaded && !DontSaveData); }
     virtual void WriteData(TStream& stream) const;
@@ -416,7 +419,7 @@ private:
     // While a point enters or leaves the lists, the lists' own "modified" news is held back:
     // the operation's own notification follows once every list agrees.
     int listsInFlux_ = 0;
-    TSeriesMarks marks_;
+    TSeriesMarks marks_{this};
     bool clearingSources_ = false;
 };
 

@@ -98,7 +98,7 @@ TEST_F(SeriesMarksTest, TheMarkTextEventHasTheLastWord)
 {
     TTestSeries series;
     Fill(series);
-    series.Marks().Style = smsValue;
+    series.Marks().SetStyle(smsValue);
     struct TRenamer : TObject {
         void Rename(TChartSeries*, int index, std::string& text) { text += index == 1 ? " mm" : ""; }
     } renamer;
@@ -113,7 +113,7 @@ TEST_F(SeriesMarksTest, DrawEveryNullPointsAndSoftClipChooseThePoints)
     TTestSeries& series = *new TTestSeries(&chart);
     series.SetParentChart(&chart);
     for (int i = 0; i < 10; ++i) series.AddPointXY(i, i);
-    series.Marks().DrawEvery = 3;
+    series.Marks().SetDrawEvery(3);
     auto shown = [&] {
         std::vector<int> indexes;
         for (int i = 0; i < series.PointCount(); ++i)
@@ -124,8 +124,8 @@ TEST_F(SeriesMarksTest, DrawEveryNullPointsAndSoftClipChooseThePoints)
     series.SetNull(6);
     EXPECT_EQ(shown(), (std::vector<int>{0, 3, 9})) << "a null point has no mark";
     series.SetNull(6, false);
-    series.Marks().DrawEvery = 1;
-    series.Marks().SoftClip = true;
+    series.Marks().SetDrawEvery(1);
+    series.Marks().SetSoftClip(true);
     chart.BottomAxis()->SetAutomatic(false);
     chart.BottomAxis()->SetMaximum(5);
     chart.BottomAxis()->SetMinimum(2);

@@ -2,6 +2,7 @@
 // sizes and margins.
 #include <gtest/gtest.h>
 
+#include "chart/engine/DuvProcs.h"
 #include "chart/series/RuRazaziPointer.h"
 #include "support_SeriesTest.h"
 
@@ -25,7 +26,72 @@ std::string CallsOf(const TRecordingCanvas& canvas)
     return text;
 }
 
+// A series with a pointer of its own, as point-like series have.
+class TPointerTestSeries : public TTestSeries {
+    QB_CLASS(TPointerTestSeries, TTestSeries)
+public:
+    explicit TPointerTestSeries(TComponent* owner = nullptr) : TTestSeries(owner), pointer_(this) {}
+    static void DeclareProperties(TPropertyDeclarer<TPointerTestSeries>& p)
+    {
+        p.Object("Pointer", [](const TPointerTestSeries& s) { return const_cast<TSeriesPointer*>(&s.pointer_); },
+                 [](TPointerTestSeries& s, const TSeriesPointer* value) { s.pointer_.Assign(value); });
+    }
+    TSeriesPointer& Pointer() { return pointer_; }
+
+private:
+    TSeriesPointer pointer_;
+};
+
+std::string PointerLines(const std::string& text)
+{
+    std::string lines;
+    for (std::size_t at = text.find("Pointer."); at != std::string::npos; at = text.find("Pointer.", at + 1))
+        lines += text.substr(at, text.find_first_of("\r\n", at) - at) + ";";
+    return lines;
+}
+
 }  // namespace
+
+TEST_F(SeriesPointerTest, PointerSettingsReadBackTheSame)
+{
+    static const bool registered = [] {
+        RegisterClassForStreaming(TPointerTestSeries::StaticClass());
+        return true;
+    }();
+    (void)registered;
+    TTestChart chart;
+    auto* series = new TPointerTestSeries(&chart);
+    series->SetName("Series1");
+    series->SetParentChart(&chart);
+    EXPECT_EQ(PointerLines(ComponentTextOf(chart)), "") << "a new pointer writes nothing";
+
+    TSeriesPointer& pointer = series->Pointer();
+    pointer.Style = psDiamond;
+    pointer.Dark3D = false;
+    pointer.Draw3D = false;
+    pointer.InflateMargins = false;
+    pointer.DarkPen = 30;
+    pointer.Depth = 5;
+    pointer.SetHorizSize(7);
+    pointer.SetVertSize(9);
+    pointer.Brush().SetColor(clRed);
+    const std::string text = ComponentTextOf(chart);
+    EXPECT_NE(PointerLines(text).find("Pointer.Style = psDiamond"), std::string::npos) << text;
+
+    TTestChart copy;
+    ReadComponentText(copy, text);
+    EXPECT_EQ(ComponentTextOf(copy), text);
+    auto* read = dynamic_cast<TPointerTestSeries*>(copy.GetSeries(0));
+    ASSERT_NE(read, nullptr);
+    const TSeriesPointer& got = read->Pointer();
+    EXPECT_EQ(got.Style, psDiamond);
+    EXPECT_FALSE(got.Dark3D || got.Draw3D || got.InflateMargins);
+    EXPECT_EQ(got.DarkPen, 30);
+    EXPECT_EQ(got.Depth, 5);
+    EXPECT_EQ(got.HorizSize(), 7);
+    EXPECT_EQ(got.VertSize(), 9);
+    EXPECT_EQ(got.Brush().Color(), clRed);
+}
 
 TEST_F(SeriesPointerTest, EachStyleDrawsItsShapeFlatAndAtDepth)
 {
