@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "chart/engine/ChartEngineModules.h"
-#include "chart/graphics/ChartGraphicsModules.h"
-#include "chart/series/ChartSeriesModules.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/Streams.h"
+#include "SeriesFuzzStart.h"
 
 namespace {
 
@@ -23,13 +21,7 @@ std::string ItemsOf(TSeriesMarks& marks)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool started = [] {
-        InitializeChartGraphicsModules();
-        InitializeChartEngineModules();
-        InitializeChartSeriesModules();
-        return true;
-    }();
-    (void)started;
+    seriesfuzz::StartSeriesModulesOnce();
     TChartSeries series(nullptr);
     series.Marks().Items().Item(1)->SetTransparency(30);
     const std::string before = ItemsOf(series.Marks());

@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "chart/engine/Chart.h"
-#include "chart/engine/ChartEngineModules.h"
 #include "chart/engine/DuvProcs.h"
-#include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/graphics/RecordingCanvas.h"
-#include "chart/series/ChartSeriesModules.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
 #include "platform/core/Streams.h"
+#include "SeriesFuzzStart.h"
 
 namespace {
 
@@ -51,14 +49,12 @@ bool FeedsItself(TChartSeries* series)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool started = [] {
-        InitializeChartGraphicsModules();
-        InitializeChartEngineModules();
-        InitializeChartSeriesModules();
+    static const bool registered = [] {
+        seriesfuzz::StartSeriesModulesOnce();
         RegisterClassForStreaming(TFuzzDataSeries::StaticClass());
         return true;
     }();
-    (void)started;
+    (void)registered;
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
     try {

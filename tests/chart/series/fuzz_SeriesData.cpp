@@ -7,11 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "chart/engine/ChartEngineModules.h"
-#include "chart/graphics/ChartGraphicsModules.h"
-#include "chart/series/ChartSeriesModules.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/Streams.h"
+#include "SeriesFuzzStart.h"
 
 namespace {
 
@@ -36,13 +34,7 @@ std::string DataOf(const TChartSeries& series)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool started = [] {
-        InitializeChartGraphicsModules();
-        InitializeChartEngineModules();
-        InitializeChartSeriesModules();
-        return true;
-    }();
-    (void)started;
+    seriesfuzz::StartSeriesModulesOnce();
     if (size == 0) return 0;
     const int kind = data[0] % 3;
     TFuzzReadSeries series(nullptr, kind);
