@@ -5,6 +5,8 @@
 #include <string>
 
 #include "chart/graphics/DuvShadow.h"
+#include "chart/series/RuRazaziCallout.h"
+#include "chart/series/RuRazaziSeries.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
 #include "platform/core/Streams.h"
@@ -270,4 +272,23 @@ void TSeriesMarks::ReadItems(TStream& stream)
     items_.Swap(read);
     items_.Loading = true;
     InvalidateParent();
+}
+
+TMarksCallout& TSeriesMarks::Callout()
+{
+    if (!callout_) callout_ = std::make_unique<TMarksCallout>(dynamic_cast<TChartSeries*>(series_));
+    return *callout_;
+}
+
+void TSeriesMarks::SetCallout(const TMarksCallout* value)
+{
+    if (value)
+        Callout().Assign(value);
+    else
+        callout_.reset();
+}
+
+void TSeriesMarks::ApplyCalloutLength(TSeriesMarkPosition& position) const
+{
+    if (callout_) callout_->OffsetPosition(position);
 }

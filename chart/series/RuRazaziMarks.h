@@ -16,6 +16,7 @@ QB_ENUM(TSeriesMarksStyle, smsValue, smsPercent, smsLabel, smsLabelPercent, smsL
         smsLabelPercentValue, smsLabelOrValue)
 
 class TSeriesMarks;
+class TMarksCallout;
 
 // The light yellow of mark boxes.
 constexpr TColor kMarksColor = static_cast<TColor>(14811135);
@@ -119,6 +120,14 @@ public:
     const TMarksItems& Items() const { return items_; }
     // The point's own format when it has one, else the marks.
     TCustomTextShape* FormatFor(int index);
+    // The callout is made on first use.
+    TMarksCallout& Callout();
+    TMarksCallout* PeekCallout() const { return callout_.get(); }
+    // Copies the given callout, or frees the own one with none.
+    void SetCallout(const TMarksCallout* value);
+    // Moves the mark up by the callout's Length + Distance (nothing without a callout).
+    void ApplyCalloutLength(TSeriesMarkPosition& position) const;
+
     // Empties the position list, and the items unless they came from a stream; the series
     // calls it when its points are cleared.
     void ClearPositions();
@@ -150,4 +159,5 @@ private:
     bool onTop_ = false;
     TSeriesMarksPositions positions_;
     TMarksItems items_{this};
+    std::unique_ptr<TMarksCallout> callout_;
 };

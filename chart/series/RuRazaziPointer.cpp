@@ -11,17 +11,14 @@ void TSeriesPointer::DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p)
     using P = TSeriesPointer;
     using B = TDuvCustomShapeBrushPen;
     p.Object("Brush", &B::Brush, &B::SetBrush);
-    p.Boolean("Dark3D", [](const P& s) { return s.Dark3D; }, [](P& s, bool value) { s.Dark3D = value; }).Default(true);
-    p.Integer("DarkPen", [](const P& s) { return s.DarkPen; }, [](P& s, int value) { s.DarkPen = value; }).Default(0);
-    p.Integer("Depth", [](const P& s) { return s.Depth; }, [](P& s, int value) { s.Depth = value; }).Default(0);
-    p.Boolean("Draw3D", [](const P& s) { return s.Draw3D; }, [](P& s, bool value) { s.Draw3D = value; }).Default(true);
+    p.Boolean("Dark3D", &P::Dark3D, &P::SetDark3D).Default(true);
+    p.Integer("DarkPen", &P::DarkPen, &P::SetDarkPen).Default(0);
+    p.Integer("Depth", &P::Depth, &P::SetDepth).Default(0);
+    p.Boolean("Draw3D", &P::Draw3D, &P::SetDraw3D).Default(true);
     p.Integer("HorizSize", &P::HorizSize, &P::SetHorizSize).Default(4);
-    p.Boolean("InflateMargins", [](const P& s) { return s.InflateMargins; },
-              [](P& s, bool value) { s.InflateMargins = value; })
-        .Default(true);
+    p.Boolean("InflateMargins", &P::InflateMargins, &P::SetInflateMargins).Default(true);
     p.Object("Pen", &B::Frame, &B::SetPen);
-    p.Enum("Style", [](const P& s) { return s.Style; }, [](P& s, TSeriesPointerStyle value) { s.Style = value; })
-        .Default(psRectangle);
+    p.Enum("Style", &P::Style, &P::SetStyle).Default(psRectangle);
     p.Integer("VertSize", &P::VertSize, &P::SetVertSize).Default(4);
     p.Boolean("Visible", &B::Visible, &B::SetVisible).DefaultFrom(&B::DefaultVisible);
 }
@@ -29,20 +26,20 @@ void TSeriesPointer::DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p)
 int TSeriesPointer::StartZ() const
 {
     if (!series_) return OwnDepth;
-    return Depth == 0 ? series_->StartZ : series_->MiddleZ - Depth;
+    return depth_ == 0 ? series_->StartZ : series_->MiddleZ - depth_;
 }
 
 int TSeriesPointer::EndZ() const
 {
     if (!series_) return OwnDepth;
-    return Depth == 0 ? series_->EndZ : series_->MiddleZ + Depth;
+    return depth_ == 0 ? series_->EndZ : series_->MiddleZ + depth_;
 }
 
 int TSeriesPointer::MiddleZ() const { return series_ ? series_->MiddleZ : OwnDepth; }
 
 void TSeriesPointer::HorizMarginsNeeded(int& left, int& right) const
 {
-    if (!Visible() || !InflateMargins) return;
+    if (!Visible() || !inflateMargins_) return;
     const int need = horizSize_ + (Pen().Visible() ? Pen().Width() / 2 + 1 : 1);
     left = std::max(left, need);
     right = std::max(right, need);
@@ -50,7 +47,7 @@ void TSeriesPointer::HorizMarginsNeeded(int& left, int& right) const
 
 void TSeriesPointer::VertMarginsNeeded(int& top, int& bottom) const
 {
-    if (!Visible() || !InflateMargins) return;
+    if (!Visible() || !inflateMargins_) return;
     const int need = vertSize_ + (Pen().Visible() ? Pen().Width() / 2 : 1);
     top = std::max(top, need);
     bottom = std::max(bottom, need);
@@ -58,9 +55,9 @@ void TSeriesPointer::VertMarginsNeeded(int& top, int& bottom) const
 
 TColor TSeriesPointer::PenColorFor(TColor pointColor) const
 {
-    if (DarkPen == 0) return Pen().Color() == clDefault ? pointColor : Pen().Color();
+    if (darkPen_ == 0) return Pen().Color() == clDefault ? pointColor : Pen().Color();
     auto channel = [&](int shift) {
-        const int value = static_cast<int>((pointColor >> shift) & 0xFF) - DarkPen;
+        const int value = static_cast<int>((pointColor >> shift) & 0xFF) - darkPen_;
         return static_cast<TColor>(std::clamp(value, 0, 255)) << shift;
     };
     return (Pen().Color() & 0xFF000000u) | channel(0) | channel(8) | channel(16);
@@ -127,15 +124,15 @@ void TSeriesPointer::DrawStyled(TCanvas3D& canvas, bool is3D, int x, int y, int 
     };
     switch (style) {
     case psRectangle:
-        if (is3D && Draw3D)
-            canvas.Cube(left, right, top, bottom, z, EndZ(), Dark3D, 0);
+        if (is3D && draw3D_)
+            canvas.Cube(left, right, top, bottom, z, EndZ(), dark3D_, 0);
         else if (is3D)
             canvas.RectangleAtZ({left, top, right + 1, bottom + 1}, z);
         else
             canvas.Rectangle(left, top, right + 1, bottom + 1);
         break;
     case psCircle:
-        if (is3D && Draw3D && canvas.SupportsFullRotation())
+        if (is3D && draw3D_ && canvas.SupportsFullRotation())
             canvas.Sphere(x, y, MiddleZ(), h);
         else if (is3D)
             canvas.EllipseWithZ(left, top, right, bottom, z);
@@ -145,8 +142,8 @@ void TSeriesPointer::DrawStyled(TCanvas3D& canvas, bool is3D, int x, int y, int 
     case psTriangle:
     case psDownTriangle: {
         const int d = style == psTriangle ? v : -v;
-        if (is3D && Draw3D)
-            canvas.Pyramid(true, left, y - d, right, y + d, z, EndZ(), Dark3D);
+        if (is3D && draw3D_)
+            canvas.Pyramid(true, left, y - d, right, y + d, z, EndZ(), dark3D_);
         else
             polygon({{left, y + d}, {right, y + d}, {x, y - d}});
         break;
@@ -216,4 +213,16 @@ bool TSeriesPointer::HitTest(TSeriesPointerStyle style, const TPoint& mouse, int
     case psNothing: return false;
     default: return std::abs(x - mouse.X) < h && std::abs(y - mouse.Y) < v;
     }
+}
+
+void DrawPointerLegendSymbol(TSeriesPointer& pointer, TColor color, const TRect& rect, TSeriesPointerStyle style,
+                             bool)
+{
+    TCustomDuvPanel* panel = pointer.Parent();
+    if (!panel) return;
+    TCanvas3D& canvas = panel->Canvas();
+    pointer.PreparePen(canvas, color);
+    const int h = std::min(rect.Width() / 2 + 1, pointer.HorizSize());
+    const int v = std::min(rect.Height() / 2 + 1, pointer.VertSize());
+    pointer.DrawStyled(canvas, false, (rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2, h, v, color, style);
 }

@@ -355,6 +355,16 @@ public:
     // Whether point index gets a mark: DrawEvery, null points and SoftClip.
     bool MarkShown(int index);
 
+    // ------------------------------------------------------------ mark drawing
+    // Every shown mark from the first to the last visible point.
+    void DrawAllMarks() override;
+    // Places (series types adjust the position first) and draws one mark.
+    virtual void DrawPointMark(int index, const std::string& text, TSeriesMarkPosition& position);
+    // How far a mark box must move off another one it overlaps.
+    virtual void CalcMarkShift(int index, const TRect& box, const TRect& other, TPoint& shift) const;
+    // The room between a point and its mark, for margins.
+    virtual int GetMarkDistance() const { return 0; }
+
     // ------------------------------------------------------------ the "Data" stream property
     TSeriesMarks& Marks() { return marks_; }
     const TSeriesMarks& Marks() const { return marks_; }

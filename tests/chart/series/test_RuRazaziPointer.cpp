@@ -66,12 +66,12 @@ TEST_F(SeriesPointerTest, PointerSettingsReadBackTheSame)
     EXPECT_EQ(PointerLines(ComponentTextOf(chart)), "") << "a new pointer writes nothing";
 
     TSeriesPointer& pointer = series->Pointer();
-    pointer.Style = psDiamond;
-    pointer.Dark3D = false;
-    pointer.Draw3D = false;
-    pointer.InflateMargins = false;
-    pointer.DarkPen = 30;
-    pointer.Depth = 5;
+    pointer.SetStyle(psDiamond);
+    pointer.SetDark3D(false);
+    pointer.SetDraw3D(false);
+    pointer.SetInflateMargins(false);
+    pointer.SetDarkPen(30);
+    pointer.SetDepth(5);
     pointer.SetHorizSize(7);
     pointer.SetVertSize(9);
     pointer.Brush().SetColor(clRed);
@@ -84,10 +84,10 @@ TEST_F(SeriesPointerTest, PointerSettingsReadBackTheSame)
     auto* read = dynamic_cast<TPointerTestSeries*>(copy.GetSeries(0));
     ASSERT_NE(read, nullptr);
     const TSeriesPointer& got = read->Pointer();
-    EXPECT_EQ(got.Style, psDiamond);
-    EXPECT_FALSE(got.Dark3D || got.Draw3D || got.InflateMargins);
-    EXPECT_EQ(got.DarkPen, 30);
-    EXPECT_EQ(got.Depth, 5);
+    EXPECT_EQ(got.Style(), psDiamond);
+    EXPECT_FALSE(got.Dark3D() || got.Draw3D() || got.InflateMargins());
+    EXPECT_EQ(got.DarkPen(), 30);
+    EXPECT_EQ(got.Depth(), 5);
     EXPECT_EQ(got.HorizSize(), 7);
     EXPECT_EQ(got.VertSize(), 9);
     EXPECT_EQ(got.Brush().Color(), clRed);
@@ -141,7 +141,7 @@ TEST_F(SeriesPointerTest, EachStyleDrawsItsShapeFlatAndAtDepth)
             else
                 EXPECT_EQ(calls, wanted) << "style " << static_cast<int>(k.style) << (is3D ? " 3D" : " 2D");
         }
-    pointer.Draw3D = false;
+    pointer.SetDraw3D(false);
     chart.Recording().Clear();
     pointer.DrawStyled(chart.Recording(), true, 50, 60, 4, 4, clRed, psRectangle);
     EXPECT_EQ(CallsOf(chart.Recording()), "RectangleAtZ(46,56,55,65,10)") << "without solids: a rectangle at depth";
@@ -184,11 +184,11 @@ TEST_F(SeriesPointerTest, DarkPenSizesMarginsAndDepths)
     series.StartZ = 0;
     series.EndZ = 40;
     TSeriesPointer pointer(&series);
-    pointer.DarkPen = 64;
+    pointer.SetDarkPen(64);
     EXPECT_EQ(pointer.PenColorFor(100 | 30 << 8 | 200 << 16), static_cast<TColor>(36 | 0 << 8 | 136 << 16));
-    pointer.DarkPen = -100;
+    pointer.SetDarkPen(-100);
     EXPECT_EQ(pointer.PenColorFor(100 | 30 << 8 | 200 << 16), static_cast<TColor>(200 | 130 << 8 | 255 << 16));
-    pointer.DarkPen = 0;
+    pointer.SetDarkPen(0);
     pointer.Pen().SetColor(clDefault);
     EXPECT_EQ(pointer.PenColorFor(0x123456), 0x123456u);
 
@@ -197,10 +197,10 @@ TEST_F(SeriesPointerTest, DarkPenSizesMarginsAndDepths)
     pointer.SetVertSize(-5);
     EXPECT_EQ(pointer.VertSize(), 1);
 
-    pointer.Depth = 3;
+    pointer.SetDepth(3);
     EXPECT_EQ(pointer.StartZ(), 17);
     EXPECT_EQ(pointer.EndZ(), 23);
-    pointer.Depth = 0;
+    pointer.SetDepth(0);
     EXPECT_EQ(pointer.StartZ(), 0);
     EXPECT_EQ(pointer.EndZ(), 40);
 
@@ -217,7 +217,7 @@ TEST_F(SeriesPointerTest, DarkPenSizesMarginsAndDepths)
     left = right = 0;
     pointer.HorizMarginsNeeded(left, right);
     EXPECT_EQ(left, 5);
-    pointer.InflateMargins = false;
+    pointer.SetInflateMargins(false);
     left = 0;
     pointer.HorizMarginsNeeded(left, right);
     EXPECT_EQ(left, 0);

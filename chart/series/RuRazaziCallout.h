@@ -1,0 +1,50 @@
+#pragma once
+// A callout is a pointer with an arrow: it joins a box (a mark) to its point. The marks' callout
+// adds the length by which a mark stands off from its point.
+#include <memory>
+
+#include "chart/graphics/DuvPen.h"
+#include "chart/series/RuRazaziPointer.h"
+
+class TSeriesMarkPosition;
+
+QB_ENUM(TArrowHeadStyle, ahNone, ahLine, ahSolid)
+
+class TCallout : public TSeriesPointer {
+    QB_CLASS(TCallout, TSeriesPointer)
+public:
+    explicit TCallout(TChartSeries* series = nullptr);
+    ~TCallout() override;
+
+    TWhitePen& Arrow() const { return *arrow_; }
+    void SetArrow(const TWhitePen* value);
+    TArrowHeadStyle ArrowHead() const { return arrowHead_; }
+    void SetArrowHead(TArrowHeadStyle value) { Change(arrowHead_, value); }
+    // The gap in pixels between the arrow and the point.
+    int Distance() const { return distance_; }
+    void SetDistance(int value) { Change(distance_, value); }
+    int ArrowHeadSize() const { return arrowHeadSize_; }
+    void SetArrowHeadSize(int value) { Change(arrowHeadSize_, value); }
+
+private:
+    std::unique_ptr<TWhitePen> arrow_;
+    TArrowHeadStyle arrowHead_ = ahNone;
+    int distance_ = 0;
+    int arrowHeadSize_ = 8;
+};
+
+class TMarksCallout : public TCallout {
+    QB_CLASS(TMarksCallout, TCallout)
+public:
+    explicit TMarksCallout(TChartSeries* series = nullptr);
+
+    int Length() const { return length_; }
+    void SetLength(int value);
+    // Stored only when it differs from this; point series set both to 0.
+    int DefaultLength = 8;
+    // The box top and the arrow's mark end go up by Length + Distance, the point end by Distance.
+    void OffsetPosition(TSeriesMarkPosition& position) const;
+
+private:
+    int length_ = 8;
+};
