@@ -1,8 +1,8 @@
 #include "chart/series/RuRazaziCallout.h"
 
-#include "chart/series/RuRazaziSeries.h"
+#include "chart/engine/RuRazazi.h"
 
-TCallout::TCallout(TChartSeries* series)
+TCallout::TCallout(TCustomChartSeries* series)
     : TSeriesPointer(series), arrow_(std::make_unique<TWhitePen>([this](TObject*) { InvalidateParent(); }))
 {
 }
@@ -11,7 +11,7 @@ TCallout::~TCallout() = default;
 
 void TCallout::SetArrow(const TWhitePen* value) { arrow_->Assign(value); }
 
-TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series) {}
+TMarksCallout::TMarksCallout(TCustomChartSeries* series) : TCallout(series) {}
 
 void TMarksCallout::SetLength(int value)
 {
