@@ -1,8 +1,8 @@
 #include "chart/series/RuRazaziCallout.h"
 
-#include "chart/engine/RuRazazi.h"
+#include "chart/series/RuRazaziSeries.h"
 
-TCallout::TCallout(TCustomChartSeries* series)
+TCallout::TCallout(TChartSeries* series)
     : TSeriesPointer(series), arrow_(std::make_unique<TWhitePen>([this](TObject*) { InvalidateParent(); }))
 {
 }
@@ -11,7 +11,7 @@ TCallout::~TCallout() = default;
 
 void TCallout::SetArrow(const TWhitePen* value) { arrow_->Assign(value); }
 
-TMarksCallout::TMarksCallout(TCustomChartSeries* series) : TCallout(series) {}
+TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series) {}
 
 void TMarksCallout::SetLength(int value)
 {

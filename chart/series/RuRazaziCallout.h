@@ -13,7 +13,7 @@ QB_ENUM(TArrowHeadStyle, ahNone, ahLine, ahSolid)
 class TCallout : public TSeriesPointer {
     QB_CLASS(TCallout, TSeriesPointer)
 public:
-    explicit TCallout(TCustomChartSeries* series = nullptr);
+    explicit TCallout(TChartSeries* series = nullptr);
     ~TCallout() override;
 
     TWhitePen& Arrow() const { return *arrow_; }
@@ -36,7 +36,7 @@ private:
 class TMarksCallout : public TCallout {
     QB_CLASS(TMarksCallout, TCallout)
 public:
-    explicit TMarksCallout(TCustomChartSeries* series = nullptr);
+    explicit TMarksCallout(TChartSeries* series = nullptr);
 
     int Length() const { return length_; }
     void SetLength(int value);

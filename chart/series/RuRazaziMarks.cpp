@@ -6,6 +6,7 @@
 
 #include "chart/graphics/DuvShadow.h"
 #include "chart/series/RuRazaziCallout.h"
+#include "chart/series/RuRazaziSeries.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
 #include "platform/core/Streams.h"
@@ -275,7 +276,7 @@ void TSeriesMarks::ReadItems(TStream& stream)
 
 TMarksCallout& TSeriesMarks::Callout()
 {
-    if (!callout_) callout_ = std::make_unique<TMarksCallout>(series_);
+    if (!callout_) callout_ = std::make_unique<TMarksCallout>(dynamic_cast<TChartSeries*>(series_));
     return *callout_;
 }
 

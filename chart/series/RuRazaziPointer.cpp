@@ -3,7 +3,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 
-#include "chart/engine/RuRazazi.h"
+#include "chart/series/RuRazaziSeries.h"
 #include "chart/graphics/DuvBrush.h"
 
 void TSeriesPointer::DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p)

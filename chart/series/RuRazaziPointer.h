@@ -6,7 +6,7 @@
 #include "chart/graphics/Canvas3D.h"
 #include "platform/core/Properties.h"
 
-class TCustomChartSeries;
+class TChartSeries;
 
 QB_ENUM(TSeriesPointerStyle, psRectangle, psCircle, psTriangle, psDownTriangle, psCross, psDiagCross, psStar,
         psDiamond, psSmallDot, psNothing, psLeftTriangle, psRightTriangle, psHexagon, psVisual, psDonut, psArrow)
@@ -14,10 +14,10 @@ QB_ENUM(TSeriesPointerStyle, psRectangle, psCircle, psTriangle, psDownTriangle, 
 class TSeriesPointer : public TDuvCustomShapeBrushPen {
     QB_CLASS(TSeriesPointer, TDuvCustomShapeBrushPen)
 public:
-    explicit TSeriesPointer(TCustomChartSeries* series = nullptr) : series_(series) {}
+    explicit TSeriesPointer(TChartSeries* series = nullptr) : series_(series) {}
     static void DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p);
 
-    TCustomChartSeries* Series() const { return series_; }
+    TChartSeries* Series() const { return series_; }
     int HorizSize() const { return horizSize_; }
     int VertSize() const { return vertSize_; }
     // Sizes below 1 become 1.
@@ -65,7 +65,7 @@ protected:
     }
 
 private:
-    TCustomChartSeries* series_;
+    TChartSeries* series_;
     TSeriesPointerStyle style_ = psRectangle;
     bool dark3D_ = true;
     bool draw3D_ = true;

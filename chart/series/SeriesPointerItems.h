@@ -9,7 +9,7 @@
 class TSeriesPointerItems : public TSeriesPointer {
     QB_CLASS(TSeriesPointerItems, TSeriesPointer)
 public:
-    explicit TSeriesPointerItems(TCustomChartSeries* series = nullptr) : TSeriesPointer(series) {}
+    explicit TSeriesPointerItems(TChartSeries* series = nullptr) : TSeriesPointer(series) {}
     ~TSeriesPointerItems() override { ClearItems(); }
 
     // The point's own pointer, made as a copy of the series pointer when missing.
