@@ -389,7 +389,7 @@ void TClusteringTool::DrawCluster2D(TChartSeries& series, const TCluster& cluste
     if (!showBounds_) return;
     TCanvas3D& canvas = ParentChart()->Canvas();
     canvas.AssignPen(Pen());
-    canvas.AssignBrush(Brush());
+    canvas.AssignBrushColor(Brush(), Brush().Color(), Brush().BackColor());
     TRect area{};
     if (!canvas.NativeBlending) canvas.ProjectedBounds(PolygonBounds(hull.data(), static_cast<int>(hull.size())), 0, area);
     TDuvBlend* blend = canvas.BeginBlending(area, transparency_);
@@ -420,7 +420,7 @@ void TClusteringTool::DrawCluster3D(TChartSeries& series, const TCluster& cluste
     if (showBounds_) {
         TCanvas3D& canvas = chart.Canvas();
         canvas.AssignPen(Pen());
-        canvas.AssignBrush(Brush());
+        canvas.AssignBrushColor(Brush(), Brush().Color(), Brush().BackColor());
         // Every corner of the box counts: the part of the box outside the blended area would
         // stay opaque.
         TRect area{};
