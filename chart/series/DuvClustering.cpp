@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <limits>
 
 #include "chart/engine/DuvProcs.h"
 #include "platform/core/Random.h"
@@ -510,9 +511,12 @@ TCluster* TKMeansClustering::Calculate()
     // cluster's leaves in the order they joined it (pass by pass, items in index order).
     std::vector<int> owner(static_cast<std::size_t>(n), -1), joined(static_cast<std::size_t>(n), 0);
     constexpr int Block = 1024;
-    std::vector<float> distances(static_cast<std::size_t>(k) * Block);
+    std::vector<float> distances(static_cast<std::size_t>(k) * Block), nearest(Block);
+    std::vector<int> chosen(Block), zero(Block);
     std::vector<double> sums(static_cast<std::size_t>(k) * 3);
     std::vector<int> members(static_cast<std::size_t>(k));
+    std::vector<const TClusterItem*> items(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) items[static_cast<std::size_t>(i)] = provider.ItemAt(i);
     for (int pass = 0; pass < MaxIterations; ++pass) {
         ++passes_;
         int moves = 0;
@@ -521,21 +525,32 @@ TCluster* TKMeansClustering::Calculate()
             for (int c = 0; c < k; ++c)
                 provider.DistancesToItem(*centres[static_cast<std::size_t>(c)], first, count,
                                          distances.data() + static_cast<std::size_t>(c) * Block);
+            // Nearest centre: the first at distance exactly 0, else the first at the smallest
+            // distance. Cluster by cluster over the block, so the comparisons run in vector
+            // registers.
+            float* __restrict near = nearest.data();
+            int* __restrict pick = chosen.data();
+            int* __restrict zeroAt = zero.data();
             for (int i = 0; i < count; ++i) {
-                int best = 0;
-                float nearest = distances[static_cast<std::size_t>(i)];
-                if (nearest != 0)
-                    for (int c = 1; c < k; ++c) {
-                        const float d = distances[static_cast<std::size_t>(c) * Block + static_cast<std::size_t>(i)];
-                        if (d == 0) {
-                            best = c;
-                            break;
-                        }
-                        if (d < nearest) {
-                            nearest = d;
-                            best = c;
-                        }
-                    }
+                const float d = distances[static_cast<std::size_t>(i)];
+                // Nothing is nearer than a first distance that is not a number.
+                near[i] = d == d ? d : -std::numeric_limits<float>::infinity();
+                pick[i] = 0;
+                zeroAt[i] = d == 0 ? 0 : -1;
+            }
+            for (int c = 1; c < k; ++c) {
+                const float* __restrict row = distances.data() + static_cast<std::size_t>(c) * Block;
+                for (int i = 0; i < count; ++i) {
+                    const float d = row[i];
+                    const int closer = d < near[i];
+                    const int firstZero = (d == 0) & (zeroAt[i] < 0);
+                    near[i] = d < near[i] ? d : near[i];
+                    pick[i] += closer * (c - pick[i]);
+                    zeroAt[i] += firstZero * (c - zeroAt[i]);
+                }
+            }
+            for (int i = 0; i < count; ++i) {
+                const int best = zeroAt[i] >= 0 ? zeroAt[i] : pick[i];
                 int& current = owner[static_cast<std::size_t>(first + i)];
                 if (current == best) continue;
                 current = best;
@@ -547,7 +562,7 @@ TCluster* TKMeansClustering::Calculate()
         std::fill(sums.begin(), sums.end(), 0.0);
         std::fill(members.begin(), members.end(), 0);
         for (int i = 0; i < n; ++i) {
-            const TClusterItem& item = *provider.ItemAt(i);
+            const TClusterItem& item = *items[static_cast<std::size_t>(i)];
             const std::size_t c = static_cast<std::size_t>(owner[static_cast<std::size_t>(i)]);
             sums[3 * c] += item.X;
             sums[3 * c + 1] += item.Y;
@@ -573,7 +588,8 @@ TCluster* TKMeansClustering::Calculate()
     for (std::size_t p = 1; p < byPass.size(); ++p) byPass[p] += byPass[p - 1];
     for (int i = 0; i < n; ++i) order[static_cast<std::size_t>(byPass[static_cast<std::size_t>(joined[static_cast<std::size_t>(i)])]++)] = i;
     for (int c = 0; c < k; ++c) list.Cluster(c)->SetCapacity(members[static_cast<std::size_t>(c)]);
-    for (int i : order) list.Cluster(owner[static_cast<std::size_t>(i)])->AddCluster(provider.ItemAt(i), false);
+    for (int i : order)
+        list.Cluster(owner[static_cast<std::size_t>(i)])->AddCluster(const_cast<TClusterItem*>(items[static_cast<std::size_t>(i)]), false);
     for (int c = k - 1; c >= 0; --c)
         if (list.Cluster(c)->IsLeaf()) list.FreeCluster(c);
     return ClusterList();
