@@ -424,6 +424,7 @@ TCluster* THierarchicalClustering::Calculate()
         // No finite distance is left to merge by (all of them beyond Single or not numbers).
         if (rows.Row(p)->RowMinIndex < 0) break;
         const int q = p + rows.Row(p)->RowMinIndex + 1;
+        assert(p < q && q < n && rows.Count() == n && list.Count() == n);
 
         auto* node = new TCluster(provider.NewItem(nullptr), true);
         node->Add(list.Cluster(p));

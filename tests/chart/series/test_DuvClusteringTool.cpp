@@ -356,32 +356,59 @@ TEST_F(ClusteringToolTest, TheToolIsListedForTheGallery)
 
 int Channel(QRgb rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFF); }
 
-TEST(ClusteringToolPixels, OutlineFillLetsThreeQuartersOfTheBackgroundThrough)
-{
-    seriestest::StartSeriesModules();
+// A chart on the real canvas whose tool fills in blue (blue shows through a white background
+// where white would not) and colours nothing; pictures of it with the tool off and on.
+class ClusteringToolPixels : public testing::Test {
+protected:
+    void SetUp() override { seriestest::StartSeriesModules(); }
+    template <class S>
+    S& Make(bool view3D)
+    {
+        chart.SetBounds(0, 0, 300, 200);
+        chart.SetView3D(view3D);
+        chart.Legend()->SetVisible(false);
+        auto* series = new S(&chart);
+        series->SetParentChart(&chart);
+        tool = new TClusteringTool(&chart);
+        tool->SetParentChart(&chart);
+        tool->SetColorEach(false);
+        tool->Brush().SetColor(clBlue);
+        return *series;
+    }
+    void Shoot()
+    {
+        tool->RunClustering();
+        tool->SetActive(false);
+        before = chart.CreatePanelBitmap()->convertToFormat(QImage::Format_RGB32);
+        tool->SetActive(true);
+        after = chart.CreatePanelBitmap()->convertToFormat(QImage::Format_RGB32);
+    }
+    // A quarter of the blue fill over three quarters of what was there.
+    void ExpectBlended(const QPoint& at, const std::string& where)
+    {
+        const QRgb was = before.pixel(at), is = after.pixel(at);
+        EXPECT_NE(is, was) << where;
+        for (int shift : {0, 8, 16}) {
+            const int fill = shift == 0 ? 255 : 0;
+            EXPECT_NEAR(Channel(is, shift), (fill * 25 + Channel(was, shift) * 75 + 50) / 100, 3) << where << " channel " << shift;
+        }
+    }
+
     TChart chart;
-    chart.SetBounds(0, 0, 300, 200);
-    chart.SetView3D(false);
-    chart.Legend()->SetVisible(false);
-    auto* series = new TTestSeries(&chart);
-    series->SetParentChart(&chart);
-    FillSeries(*series, {{10, 10}, {50, 10}, {30, 50}, {80, 80}, {90, 80}, {85, 95}});
-    auto* tool = new TClusteringTool(&chart);
-    tool->SetParentChart(&chart);
-    tool->SetSeries(series);
-    tool->SetColorEach(false);
-    // Blue shows through a white background where white would not.
-    tool->Brush().SetColor(clBlue);
+    TClusteringTool* tool = nullptr;
+    QImage before, after;
+};
+
+TEST_F(ClusteringToolPixels, OutlineFillLetsThreeQuartersOfTheBackgroundThrough)
+{
+    TTestSeries& series = Make<TTestSeries>(false);
+    FillSeries(series, {{10, 10}, {50, 10}, {30, 50}, {80, 80}, {90, 80}, {85, 95}});
+    tool->SetSeries(&series);
     tool->SetMethod(cmHierarchical);
     tool->Hierarchical()->NumClusters = 2;
-    tool->RunClustering();
+    Shoot();
 
-    tool->SetActive(false);
-    const QImage before = chart.CreatePanelBitmap()->convertToFormat(QImage::Format_RGB32);
-    tool->SetActive(true);
-    const QImage after = chart.CreatePanelBitmap()->convertToFormat(QImage::Format_RGB32);
-
-    auto screen = [&](double x, double y) { return QPoint(series->ValueToScreenX(x), series->ValueToScreenY(y)); };
+    auto screen = [&](double x, double y) { return QPoint(series.ValueToScreenX(x), series.ValueToScreenY(y)); };
     struct Pixel {
         const char* where;
         QPoint at;
@@ -395,53 +422,31 @@ TEST(ClusteringToolPixels, OutlineFillLetsThreeQuartersOfTheBackgroundThrough)
         {"above the second hull", screen(85, 99), false},
     };
     for (const Pixel& p : pixels) {
-        const QRgb was = before.pixel(p.at), is = after.pixel(p.at);
-        if (p.inside) {
-            EXPECT_NE(is, was) << p.where;
-        }
-        for (int shift : {0, 8, 16}) {
-            const int fill = shift == 0 ? 255 : 0;
-            const int expected = p.inside ? (fill * 25 + Channel(was, shift) * 75 + 50) / 100 : Channel(was, shift);
-            EXPECT_NEAR(Channel(is, shift), expected, 2) << p.where << " channel " << shift;
-        }
+        if (p.inside)
+            ExpectBlended(p.at, p.where);
+        else
+            EXPECT_EQ(after.pixel(p.at), before.pixel(p.at)) << p.where;
     }
 }
 
-TEST(ClusteringToolPixels, TheWholeBoxIsSeeThroughIn3D)
+TEST_F(ClusteringToolPixels, TheWholeBoxIsSeeThroughIn3D)
 {
-    seriestest::StartSeriesModules();
-    TChart chart;
-    chart.SetBounds(0, 0, 300, 200);
-    chart.SetView3D(true);
-    chart.Legend()->SetVisible(false);
-    auto* series = new TThreeListSeries(&chart);
-    series->SetParentChart(&chart);
-    FillSeries(*series, {{10, 10}, {60, 60}, {30, 20}}, {0, 10, 5});
-    auto* tool = new TClusteringTool(&chart);
-    tool->SetParentChart(&chart);
-    tool->SetSeries(series);
-    tool->SetColorEach(false);
-    tool->Brush().SetColor(clBlue);
+    TThreeListSeries& series = Make<TThreeListSeries>(true);
+    FillSeries(series, {{10, 10}, {60, 60}, {30, 20}}, {0, 10, 5});
+    tool->SetSeries(&series);
     tool->SetMethod(cmQT);
     tool->QTClustering()->MaxDiameter = 1000;
-    tool->RunClustering();
+    Shoot();
 
-    tool->SetActive(false);
-    const QImage before = chart.CreatePanelBitmap()->convertToFormat(QImage::Format_RGB32);
-    tool->SetActive(true);
-    const QImage after = chart.CreatePanelBitmap()->convertToFormat(QImage::Format_RGB32);
-
-    // The front face, near its left and its right edge: the right part of the box must be
-    // blended as much as the left one.
-    const int left = series->ValueToScreenX(10), right = series->ValueToScreenX(60);
-    const int y = (series->ValueToScreenY(10) + series->ValueToScreenY(60)) / 2;
+    // The front face near its left and its right edge: the right part of the box is blended as
+    // much as the left one.
+    const int left = series.ValueToScreenX(10), right = series.ValueToScreenX(60);
+    const int y = (series.ValueToScreenY(10) + series.ValueToScreenY(60)) / 2;
     const int front = chart.DepthAxis()->CalcPosValue(0);
     for (int x : {left + 3, (left + right) / 2, right - 3}) {
         TPoint at;
         chart.Canvas().Project(x, y, front, at);
-        const QRgb was = before.pixel(at.X, at.Y), is = after.pixel(at.X, at.Y);
-        EXPECT_NEAR(Channel(is, 0), (255 * 25 + Channel(was, 0) * 75 + 50) / 100, 3) << "x " << x;
-        EXPECT_NEAR(Channel(is, 16), (Channel(was, 16) * 75 + 50) / 100, 3) << "x " << x;
+        ExpectBlended(QPoint(at.X, at.Y), "x " + std::to_string(x));
     }
 }
 
