@@ -21,6 +21,8 @@ QB_PACKAGES=(
   libuemf-dev emf2svg libwmf-bin poppler-utils librsvg2-bin
   # the peer of the series loading benchmark
   libqcustomplot-dev
+  # the judge of the clustering tests and the peer of its benchmark
+  python3-scipy
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
 )

@@ -1,5 +1,6 @@
 #include "chart/series/ChartSeriesModules.h"
 
+#include "chart/series/DuvClusteringTool.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 
@@ -7,6 +8,7 @@ void InitializeChartSeriesModules()
 {
     RuRazaziSeriesInitialization();
     RuRazaziFunctionInitialization();
+    DuvClusteringToolInitialization();
 }
 
-void FinalizeChartSeriesModules() {}
+void FinalizeChartSeriesModules() { DuvClusteringToolFinalization(); }
