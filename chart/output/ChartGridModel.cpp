@@ -82,6 +82,7 @@ bool IsIndexSequence(const TChartValueList& list)
 TChartGridModel::TChartGridModel()
     : link_(std::make_unique<TFreeNotifyLink>([this](TComponent* component) { Removed(component); }))
 {
+    RecalcDimensions();
 }
 
 TChartGridModel::~TChartGridModel()
@@ -149,7 +150,7 @@ void TChartGridModel::Removed(TComponent* component)
         return;
     }
     if (component == chart_) {
-        chart_->RemoveListener(this);
+        // The chart is past its own destructor: its listener list goes with it.
         chart_ = nullptr;
         ForgetAppendedPoint();
         RecalcDimensions();
@@ -334,6 +335,14 @@ void TChartGridModel::RecalcDimensions()
     }
     if (rowCount_ > 0 && ColCount() > 0) emit dataChanged(index(0, 0), index(rowCount_ - 1, ColCount() - 1));
     if (OnRecalc) OnRecalc();
+}
+
+bool TChartGridModel::XFlagOf(const TChartSeries* series) const
+{
+    const auto shown = ShownSeries();
+    const auto it = std::find(shown.begin(), shown.end(), series);
+    const auto place = static_cast<std::size_t>(it - shown.begin());
+    return place < xShown_.size() ? xShown_[place] != 0 : XColumnShown(series);
 }
 
 TChartSeries* TChartGridModel::SeriesOfColumn(int col, TChartValueList*& list) const
@@ -611,9 +620,11 @@ bool TChartGridModel::DeleteRow(int row)
     if (index < 0) return false;
     for (TChartSeries* series : ShownSeries()) {
         if (series->PointCount() <= index) continue;
+        // The X column as shown before the deletion: numbered X values stay numbered.
+        const bool xShown = XFlagOf(series);
         series->DeletePoint(index);
         series->DataLoaded = true;
-        if (!XColumnShown(series)) series->SecondaryList()->NumberByIndex();
+        if (!xShown) series->SecondaryList()->NumberByIndex();
     }
     ForgetAppendedPoint();
     RepaintChart();

@@ -122,6 +122,8 @@ public:
     bool HasData() const;
     bool XColumnShown(const TChartSeries* series) const;
     bool VisualsColumnShown(const TChartSeries* series) const;
+    // Whether the X column showed at the last recalculation.
+    bool XFlagOf(const TChartSeries* series) const;
     // Rebuilds columns and rows; the model tells its view in one step.
     void RecalcDimensions();
 
