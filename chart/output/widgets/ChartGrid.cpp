@@ -219,6 +219,11 @@ TCustomChartGrid::TCustomChartGrid(QWidget* parent) : QTableView(parent), model_
     model_->OnRecalc = [this] { Recalculated(); };
     model_->OnDetached = [this] { Detached(); };
     setModel(model_.get());
+    // A new set of columns takes the open editor with it.
+    connect(model_.get(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        if (editing_) editorGone_ = true;
+        editing_ = false;
+    });
     Recalculated();
 }
 
@@ -290,7 +295,10 @@ void TCustomChartGrid::Recalculated()
         if (columnWidth(col) < wanted) setColumnWidth(col, wanted);
     }
     if (!currentIndex().isValid() || currentIndex().row() < headerRows) {
-        if (model_->RowCount() > headerRows && cols > 1) setCurrentIndex(model_->index(headerRows, 1));
+        // After a new set of columns the cursor stays where it was, as far as the grid reaches.
+        const int col = std::clamp(lastCell_.x(), 1, std::max(1, cols - 1));
+        const int row = std::clamp(lastCell_.y(), headerRows, std::max(headerRows, model_->RowCount() - 1));
+        if (model_->RowCount() > headerRows && cols > 1) setCurrentIndex(model_->index(row, col));
     } else if (Col() == 0 && cols > 1) {
         SetCurrentCell(1, Row());
     }
@@ -357,7 +365,8 @@ bool TCustomChartGrid::edit(const QModelIndex& index, EditTrigger trigger, QEven
 
 void TCustomChartGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    QTableView::closeEditor(editor, hint);
+    if (!editorGone_) QTableView::closeEditor(editor, hint);
+    editorGone_ = false;
     editing_ = false;
     NavigatorChanged();
 }
@@ -569,6 +578,7 @@ QModelIndex TCustomChartGrid::moveCursor(CursorAction cursorAction, Qt::Keyboard
 void TCustomChartGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
+    if (current.isValid()) lastCell_ = QPoint(current.column(), current.row());
     NavigatorChanged();
 }
 

@@ -139,9 +139,11 @@ private:
     TChartGridNavigator* navigator_ = nullptr;
     QMenu* visualsMenu_ = nullptr;
     bool editing_ = false;
+    bool editorGone_ = false;
     bool newPoint_ = false;
     std::string editStartText_;
     QPoint lastTopLeft_;
+    QPoint lastCell_{1, 0};  // (col, row) of the last current cell
 };
 
 // The published grid.

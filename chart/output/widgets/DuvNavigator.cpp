@@ -140,7 +140,10 @@ void TDuvNavButton::paintEvent(QPaintEvent* event)
 
 TCustomDuvNavigator::TCustomDuvNavigator(QWidget* parent)
     : QWidget(parent), link_(std::make_unique<TFreeNotifyLink>([this](TComponent* component) {
-          if (component == panel_) SetPanel(nullptr);
+          // The panel is past its own destructor: its listener list goes with it.
+          if (component != panel_) return;
+          panel_ = nullptr;
+          EnableButtons();
       }))
 {
     setObjectName(QStringLiteral("DuvNavigator"));
@@ -235,6 +238,12 @@ void TCustomDuvNavigator::ApplyHints()
         buttons_[i]->setToolTip(QString::fromStdString(hint));
         buttons_[i]->setAccessibleName(QString::fromStdString(hint));
     }
+}
+
+void TCustomDuvNavigator::SetBounds(int left, int top, int width, int height)
+{
+    setGeometry(left, top, width, height);
+    AdjustSize();
 }
 
 void TCustomDuvNavigator::SetAlign(TAlign value)

@@ -88,6 +88,8 @@ public:
     void SetAlign(TAlign value);
     bool SingleBorder() const { return singleBorder_; }
     void SetSingleBorder(bool value);
+    // Sets the bounds and lays the buttons out, also before the bar is shown.
+    void SetBounds(int left, int top, int width, int height);
     // Lays the visible buttons out on the bar's width and height.
     void AdjustSize();
     // Hints, size and button states, as after loading.
