@@ -259,10 +259,12 @@ void TChartGridModel::BuildColumns(std::vector<TChartGridColumn>& columns) const
     columns.push_back({TGridColumnKind::Index});
     if (ColorColumn() != -1) columns.push_back({TGridColumnKind::Color});
     if (LabelColumn() != -1) columns.push_back({TGridColumnKind::Label});
-    for (TChartSeries* series : ShownSeries()) {
+    const auto shown = ShownSeries();
+    for (std::size_t place = 0; place < shown.size(); ++place) {
+        TChartSeries* series = shown[place];
         const std::size_t first = columns.size();
         TChartValueList* secondary = series->SecondaryList();
-        if (XColumnShown(series)) columns.push_back({TGridColumnKind::Value, series, secondary});
+        if (xShown_[place]) columns.push_back({TGridColumnKind::Value, series, secondary});
         const TChartValueLists& lists = series->ValueLists();
         for (int i = 0; i < lists.Count(); ++i)
             if (lists[i] != secondary && !lists[i]->HiddenFromGrids)
@@ -302,6 +304,9 @@ void TChartGridModel::RecalcDimensions()
     std::vector<TChartGridColumn> columns;
     const int oldRows = rowCount_;
     const bool wasGrid = !columns_.empty();
+    // Whether each series shows its X column, decided once: the test reads every X value.
+    xShown_.clear();
+    for (TChartSeries* series : ShownSeries()) xShown_.push_back(XColumnShown(series));
     if (grid3D_) {
         RecalcGrid3D(columns);
     } else {
@@ -310,8 +315,6 @@ void TChartGridModel::RecalcDimensions()
         for (TChartSeries* series : ShownSeries()) most = std::max(most, series->PointCount());
         rowCount_ = HeaderRowCount() + std::max(1, most);
     }
-    xShown_.clear();
-    for (TChartSeries* series : ShownSeries()) xShown_.push_back(XColumnShown(series));
     if (!wasGrid || columns != columns_) {
         // Another set of columns: the view starts afresh.
         const int newRows = rowCount_;
@@ -320,6 +323,8 @@ void TChartGridModel::RecalcDimensions()
         columns_ = std::move(columns);
         rowCount_ = newRows;
         endResetModel();
+        if (OnRecalc) OnRecalc();
+        return;
     } else if (rowCount_ > oldRows) {
         const int newRows = rowCount_;
         rowCount_ = oldRows;

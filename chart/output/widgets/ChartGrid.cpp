@@ -235,22 +235,32 @@ TCustomChartGrid::~TCustomChartGrid()
     setModel(nullptr);
 }
 
+// Another chart or series: the view takes the recalculated model afresh, which costs it less
+// than following a reset of a million rows.
+template <class Change>
+void TCustomChartGrid::ReattachAround(Change change)
+{
+    QItemSelectionModel* oldSelection = selectionModel();
+    setModel(nullptr);
+    change();  // recalculates
+    setModel(model_.get());
+    delete oldSelection;
+    Recalculated();
+    MoveToFirstDataRow();
+    viewport()->update();
+}
+
 void TCustomChartGrid::SetChart(TCustomAxisPanel* chart)
 {
-    model_->SetChart(chart);
-    ResetPosition();
-    viewport()->update();
+    ReattachAround([&] { model_->SetChart(chart); });
 }
 
 void TCustomChartGrid::SetSeries(TChartSeries* series)
 {
-    if (!series) {
-        model_->SetChart(model_->Chart());
-    } else {
-        model_->SetSeries(series);
-    }
-    ResetPosition();
-    viewport()->update();
+    ReattachAround([&] {
+        if (series) model_->SetSeries(series);
+        else model_->SetChart(model_->Chart());
+    });
 }
 
 void TCustomChartGrid::SetShowSeriesTitles(bool value)
@@ -279,9 +289,19 @@ TDuvGradient* TCustomChartGrid::Gradient()
 // Column widths, header rows and the current cell follow every recalculation.
 void TCustomChartGrid::Recalculated()
 {
+    if (model() != model_.get()) return;
     const int headerRows = model_->HeaderRowCount();
-    for (int row = 0; row < std::min(headerRows, model_->RowCount()); ++row) setRowHidden(row, true);
-    for (int row = headerRows; row < std::min(headerRows + 1, model_->RowCount()); ++row) setRowHidden(row, false);
+    {
+        // A header that paints meanwhile would place all its sections once per hidden row.
+        QHeaderView* rows = verticalHeader();
+        const bool updates = rows->updatesEnabled();
+        rows->setUpdatesEnabled(false);
+        TScopeGuard restore([rows, updates] { rows->setUpdatesEnabled(updates); });
+        for (int row = 0; row < std::min(headerRows, model_->RowCount()); ++row)
+            if (!isRowHidden(row)) setRowHidden(row, true);
+        for (int row = headerRows; row < std::min(headerRows + 1, model_->RowCount()); ++row)
+            if (isRowHidden(row)) setRowHidden(row, false);
+    }
     horizontalHeader()->setFixedHeight(horizontalHeader()->sizeHint().height());
     const int cols = model_->ColCount();
     if (cols > 0) setColumnWidth(0, kIndexColumnWidth);
@@ -326,6 +346,11 @@ bool TCustomChartGrid::HasChartSeries() const { return Chart() && Chart()->Count
 void TCustomChartGrid::ResetPosition()
 {
     model_->RecalcDimensions();
+    MoveToFirstDataRow();
+}
+
+void TCustomChartGrid::MoveToFirstDataRow()
+{
     SetCurrentCell(std::min(model_->ColCount() - 1, 1), model_->HeaderRowCount());
 }
 

@@ -72,6 +72,7 @@ public:
     void RecalcDimensions() { model_->RecalcDimensions(); }
     // Recalculates and goes to the first data row, column min(ColCount - 1, 1).
     void ResetPosition();
+    void MoveToFirstDataRow();
     int ColumnWidth(int col) const { return columnWidth(col); }
 
     // ------------------------------------------------------------ editing
@@ -125,6 +126,8 @@ private:
     class TDelegate;
     class THeader;
     void Recalculated();
+    template <class Change>
+    void ReattachAround(Change change);
     void Detached();
     void NavigatorChanged();
     void VisualCellAction();

@@ -378,3 +378,117 @@ TEST_F(ChartGridTest, EveryControlHasAnAccessibleName)
     for (QAbstractButton* button : navigator.findChildren<QAbstractButton*>())
         EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
 }
+
+namespace {
+
+struct TEditGate {
+    int RefusedCol = -1;
+    void Editing(TCustomChartGrid*, int col, int, bool& allow) { allow = col != RefusedCol; }
+};
+
+struct TTopLeftCounter {
+    int Count = 0;
+    void Changed(TCustomChartGrid*) { ++Count; }
+};
+
+}  // namespace
+
+TEST_F(ChartGridTest, F2StartsEditingWhereItIsAllowed)
+{
+    TChartSeries* source = chart_.AddSeries({1, 2});
+    TChartSeries* dependent = chart_.AddSeries({});
+    TChartSeries* other = chart_.AddSeries({5, 6});
+    (void)source;
+    (void)other;
+    dependent->SetDataSource(source);
+    dependent->NotifyDataChanged();
+    TEditGate gate;
+    grid_.OnEditingCell = TEditingCellEvent(&gate, &TEditGate::Editing);
+    Show(2, 2);
+    const int dependentCol = 3, otherCol = 4;
+    ASSERT_EQ(grid_.Model().Column(dependentCol).Series, dependent);
+    Key(Qt::Key_F2);
+    EXPECT_TRUE(grid_.Editing());
+    EXPECT_EQ(grid_.EditStartText(), "1");
+    Key(Qt::Key_Escape);
+    grid_.SetCurrentCell(dependentCol, 2);
+    Key(Qt::Key_F2);  // fed from a data source: not edited
+    EXPECT_FALSE(grid_.Editing());
+    gate.RefusedCol = otherCol;
+    grid_.SetCurrentCell(otherCol, 2);
+    Key(Qt::Key_F2);
+    EXPECT_FALSE(grid_.Editing());
+}
+
+TEST_F(ChartGridTest, ColourOnAnEmptyChartMakesASeries)
+{
+    grid_.SetShowColors(true);
+    grid_.SetAllowSeriesChanges(true);
+    Show(1, 2);
+    ui_.Push(TUiAnswer::ChooseColor(0x123456));
+    Key(Qt::Key_Return);
+    ASSERT_EQ(chart_.Chart.CountSeries(), 1);
+    auto* made = dynamic_cast<TChartSeries*>(chart_.Chart.GetSeries(0));
+    ASSERT_EQ(made->PointCount(), 1);
+    EXPECT_EQ(made->GetPointColor(0), static_cast<TColor>(0x123456));
+}
+
+TEST_F(ChartGridTest, HandCursorOverColoursOfExistingPoints)
+{
+    chart_.AddSeries({1});
+    grid_.SetShowColors(true);
+    Show(2, 2);
+    const QPoint colour = grid_.visualRect(grid_.model()->index(2, 1)).center();
+    const QPoint value = grid_.visualRect(grid_.model()->index(2, 3)).center();
+    QTest::mouseMove(grid_.viewport(), colour);
+    EXPECT_EQ(grid_.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(grid_.viewport(), value);
+    EXPECT_EQ(grid_.viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(ChartGridTest, GradientFillsTheCellsFirst)
+{
+    chart_.AddSeries({1});
+    EXPECT_EQ(grid_.PeekGradient(), nullptr);  // made on first read
+    grid_.Gradient()->SetStartColor(0x00FF00);
+    grid_.Gradient()->SetEndColor(0x00FF00);
+    grid_.Gradient()->SetVisible(true);
+    Show(2, 2);
+    grid_.SetCurrentCell(1, 2);  // the value cell is neither current nor selected
+    grid_.clearSelection();
+    const QRect cell = grid_.visualRect(grid_.model()->index(2, 2));
+    const QImage image = grid_.viewport()->grab().toImage();
+    EXPECT_EQ(QColor(image.pixel(cell.left() + 3, cell.center().y())), QColor(0, 255, 0));
+}
+
+TEST_F(ChartGridTest, Grid3DCellsAreEdited)
+{
+    auto* series = new TGridTestSeries(nullptr);
+    series->SetParentChart(&chart_.Chart);
+    series->FillGrid(2, 3);
+    grid_.SetGrid3D(true);
+    Show(2, 4);
+    EXPECT_EQ(grid_.ColumnWidth(1), grid_.ColumnWidth(2));
+    Type("5");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(series->YValues()->GetValueAt(grid_.Model().Grid3DPointAt(2, 4)), 5);
+    EXPECT_EQ(series->PointCount(), 6);
+    Key(Qt::Key_Down);  // no rows are appended in grid 3D mode
+    Key(Qt::Key_Down);
+    EXPECT_EQ(series->PointCount(), 6);
+}
+
+TEST_F(ChartGridTest, TitlesOffKeepsThePointRowAndScrollingTellsTopLeft)
+{
+    std::vector<double> many(200, 1.0);
+    chart_.AddSeries(many);
+    TTopLeftCounter counter;
+    grid_.OnTopLeftChanged = TChartGridNotifyEvent(&counter, &TTopLeftCounter::Changed);
+    Show(2, 5);
+    grid_.SetShowSeriesTitles(false);
+    EXPECT_EQ(grid_.Model().HeaderRowCount(), 1);
+    EXPECT_EQ(grid_.Row(), 4);  // still point 3
+    const int before = counter.Count;
+    grid_.SetRow(150);
+    EXPECT_GT(counter.Count, before);
+}
