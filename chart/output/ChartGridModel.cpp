@@ -73,9 +73,17 @@ TChartSeries* NewBarSeries(TCustomAxisPanel* chart)
 
 bool IsIndexSequence(const TChartValueList& list)
 {
+    // Compared in blocks without a branch per value, so the compiler can do several at once;
+    // a block that differs ends the test.
+    constexpr int kBlock = 512;
     const double* values = list.Values();
-    for (int i = 0; i < list.Count(); ++i)
-        if (values[i] != i) return false;
+    const int count = list.Count();
+    for (int start = 0; start < count; start += kBlock) {
+        const int end = std::min(count, start + kBlock);
+        bool differs = false;
+        for (int i = start; i < end; ++i) differs |= values[i] != static_cast<double>(i);
+        if (differs) return false;
+    }
     return true;
 }
 
