@@ -166,27 +166,20 @@ void TChartGridModel::Removed(TComponent* component)
     }
 }
 
-void TChartGridModel::SetShowColors(bool value)
+template <class T>
+void TChartGridModel::ChangeAndRecalc(T& field, T value)
 {
-    if (value == showColors_) return;
-    showColors_ = value;
+    if (value == field) return;
+    field = value;
     RecalcDimensions();
 }
 
-void TChartGridModel::SetShowLabels(bool value)
-{
-    if (value == showLabels_) return;
-    showLabels_ = value;
-    RecalcDimensions();
-}
+void TChartGridModel::SetShowColors(bool value) { ChangeAndRecalc(showColors_, value); }
+void TChartGridModel::SetShowLabels(bool value) { ChangeAndRecalc(showLabels_, value); }
+void TChartGridModel::SetShowSeriesTitles(bool value) { ChangeAndRecalc(showSeriesTitles_, value); }
+void TChartGridModel::SetGrid3D(bool value) { ChangeAndRecalc(grid3D_, value); }
 
-void TChartGridModel::SetShowSeriesTitles(bool value)
-{
-    if (value == showSeriesTitles_) return;
-    showSeriesTitles_ = value;
-    RecalcDimensions();
-}
-
+// The X and visuals settings recalculate also when set again: a series may have changed.
 void TChartGridModel::SetShowXValues(TChartGridShow value)
 {
     showXValues_ = value;
@@ -196,13 +189,6 @@ void TChartGridModel::SetShowXValues(TChartGridShow value)
 void TChartGridModel::SetShowVisuals(TChartGridShow value)
 {
     showVisuals_ = value;
-    RecalcDimensions();
-}
-
-void TChartGridModel::SetGrid3D(bool value)
-{
-    if (value == grid3D_) return;
-    grid3D_ = value;
     RecalcDimensions();
 }
 

@@ -179,6 +179,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    template <class T>
+    void ChangeAndRecalc(T& field, T value);
     void AttachChart(TCustomAxisPanel* chart);
     void DetachChart();
     void Removed(TComponent* component);

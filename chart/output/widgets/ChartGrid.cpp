@@ -14,7 +14,6 @@
 #include "chart/graphics/widgets/DuvControls.h"
 #include "chart/series/ChartSeriesCopy.h"
 #include "chart/series/RuRazaziSeries.h"
-#include "chart/output/widgets/DuvNavigator.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
@@ -229,7 +228,7 @@ TCustomChartGrid::TCustomChartGrid(QWidget* parent) : QTableView(parent), model_
 
 TCustomChartGrid::~TCustomChartGrid()
 {
-    if (navigator_) navigator_->GridGone();
+    if (hooks_.GridGone) hooks_.GridGone();
     model_->OnRecalc = nullptr;
     model_->OnDetached = nullptr;
     setModel(nullptr);
@@ -356,18 +355,20 @@ void TCustomChartGrid::MoveToFirstDataRow()
 
 // ---------------------------------------------------------------- navigator link
 
-void TCustomChartGrid::SetNavigator(TChartGridNavigator* navigator)
+void TCustomChartGrid::SetNavigatorLink(TChartGridNavigator* navigator, TNavigatorHooks hooks)
 {
-    if (navigator == navigator_) return;
-    TChartGridNavigator* old = navigator_;
     navigator_ = navigator;
-    if (old && old->Grid() == this) old->SetGrid(nullptr);
-    if (navigator_ && navigator_->Grid() != this) navigator_->SetGrid(this);
+    hooks_ = std::move(hooks);
 }
 
 void TCustomChartGrid::NavigatorChanged()
 {
-    if (navigator_) navigator_->EnableButtons();
+    if (hooks_.Changed) hooks_.Changed();
+}
+
+void TCustomChartGrid::NavigatorCellSelected()
+{
+    if (hooks_.CellSelected) hooks_.CellSelected();
 }
 
 // ---------------------------------------------------------------- editing
@@ -604,7 +605,7 @@ void TCustomChartGrid::currentChanged(const QModelIndex& current, const QModelIn
 {
     QTableView::currentChanged(current, previous);
     if (current.isValid()) lastCell_ = QPoint(current.column(), current.row());
-    NavigatorChanged();
+    NavigatorCellSelected();
 }
 
 bool TCustomChartGrid::LeftOnLastColumn()

@@ -3,6 +3,7 @@
 // header rows of the grid are rows of its model; the view keeps them above the scrolling rows
 // and paints them itself (series symbol and title, column titles).
 #include <QTableView>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -96,8 +97,13 @@ public:
     void ShowVisualsMenu();
 
     // ------------------------------------------------------------ navigator link
+    // The navigator installs its hooks: the change hook (editing state, rows), the selection
+    // hook (another current cell) and the one that tells it the grid is gone.
+    struct TNavigatorHooks {
+        std::function<void()> Changed, CellSelected, GridGone;
+    };
     TChartGridNavigator* Navigator() const { return navigator_; }
-    void SetNavigator(TChartGridNavigator* navigator);
+    void SetNavigatorLink(TChartGridNavigator* navigator, TNavigatorHooks hooks);
 
     TChartGridNotifyEvent OnChangeColor;
     TEditingCellEvent OnEditingCell;
@@ -130,6 +136,7 @@ private:
     void ReattachAround(Change change);
     void Detached();
     void NavigatorChanged();
+    void NavigatorCellSelected();
     void VisualCellAction();
     bool CurrentIsVisuals() const;
     bool LeftOnLastColumn();
@@ -140,6 +147,7 @@ private:
     std::unique_ptr<TChartGridModel> model_;
     std::unique_ptr<TDuvGradient> gradient_;
     TChartGridNavigator* navigator_ = nullptr;
+    TNavigatorHooks hooks_;
     QMenu* visualsMenu_ = nullptr;
     bool editing_ = false;
     bool editorGone_ = false;

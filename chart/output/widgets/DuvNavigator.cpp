@@ -348,9 +348,12 @@ TChartGridNavigator::~TChartGridNavigator() { SetGrid(nullptr); }
 void TChartGridNavigator::SetGrid(TCustomChartGrid* grid)
 {
     if (grid == grid_) return;
-    if (grid_) grid_->SetNavigator(nullptr);
+    if (grid_) grid_->SetNavigatorLink(nullptr, {});
     grid_ = grid;
-    if (grid_) grid_->SetNavigator(this);
+    if (grid_) {
+        if (TChartGridNavigator* other = grid_->Navigator()) other->SetGrid(nullptr);
+        grid_->SetNavigatorLink(this, {[this] { EnableButtons(); }, [this] { EnableButtons(); }, [this] { grid_ = nullptr; }});
+    }
     EnableButtons();
 }
 

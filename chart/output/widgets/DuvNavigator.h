@@ -134,7 +134,5 @@ public:
     void ButtonClicked(TDuvNavigateBtn index) override;
 
 private:
-    friend class TCustomChartGrid;
-    void GridGone() { grid_ = nullptr; }
     TCustomChartGrid* grid_ = nullptr;
 };

@@ -37,6 +37,13 @@ std::vector<int> ButtonWidths(const TCustomDuvNavigator& bar)
 class DuvNavigatorTest : public testing::Test {
 protected:
     DuvNavigatorTest() { StartGridModules(); }
+    // Shows the bar with its clicks going to the log.
+    static bool ShowLogged(TCustomDuvNavigator& bar, TClickLog& log)
+    {
+        bar.OnButtonClicked = TNotifyButtonClickedEvent(&log, &TClickLog::On);
+        bar.show();
+        return QTest::qWaitForWindowExposed(&bar);
+    }
 };
 
 }  // namespace
@@ -132,9 +139,7 @@ TEST_F(DuvNavigatorTest, FocusKeysMoveAmongVisibleButtonsAndSpaceClicks)
 {
     TEnabledNavigator bar;
     TClickLog log;
-    bar.OnButtonClicked = TNotifyButtonClickedEvent(&log, &TClickLog::On);
-    bar.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    ASSERT_TRUE(ShowLogged(bar, log));
     bar.setFocus();
     EXPECT_EQ(bar.FocusedButton(), 0);
     QTest::keyClick(&bar, Qt::Key_Left);  // stays at the start
@@ -158,9 +163,7 @@ TEST_F(DuvNavigatorTest, HeldButtonRepeatsAfter400ThenEvery100Milliseconds)
 {
     TEnabledNavigator bar;
     TClickLog log;
-    bar.OnButtonClicked = TNotifyButtonClickedEvent(&log, &TClickLog::On);
-    bar.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    ASSERT_TRUE(ShowLogged(bar, log));
     TDuvNavButton* next = bar.Button(TDuvNavigateBtn::nbNext);
     EXPECT_EQ(next->RepeatTimer(), nullptr);  // made on the first press
 
