@@ -217,13 +217,13 @@ TCustomChartGrid::TCustomChartGrid(QWidget* parent) : QTableView(parent), model_
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     model_->OnRecalc = [this] { Recalculated(); };
     model_->OnDetached = [this] { Detached(); };
-    setModel(model_.get());
     // A new set of columns takes the open editor with it.
     connect(model_.get(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         if (editing_) editorGone_ = true;
         editing_ = false;
     });
-    Recalculated();
+    // The view takes the model with the first chart or series: a grid without them shows
+    // nothing, and a view that never held the small empty model takes a large one at less cost.
 }
 
 TCustomChartGrid::~TCustomChartGrid()
@@ -239,8 +239,11 @@ TCustomChartGrid::~TCustomChartGrid()
 template <class Change>
 void TCustomChartGrid::ReattachAround(Change change)
 {
-    QItemSelectionModel* oldSelection = selectionModel();
-    setModel(nullptr);
+    QItemSelectionModel* oldSelection = nullptr;
+    if (model() == model_.get()) {
+        oldSelection = selectionModel();
+        setModel(nullptr);
+    }
     change();  // recalculates
     setModel(model_.get());
     delete oldSelection;
@@ -716,7 +719,7 @@ void TCustomChartGrid::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TCustomChartGrid::HeaderClicked(int col, bool onSymbol)
 {
-    if (onSymbol) return;
+    if (onSymbol || model() != model_.get()) return;
     const int headerRows = model_->HeaderRowCount();
     if (col > kFixedColCount && model_->RowCount() > headerRows) {
         const QItemSelection column(model_->index(headerRows, col), model_->index(model_->RowCount() - 1, col));
