@@ -5,9 +5,33 @@
 TCallout::TCallout(TChartSeries* series)
     : TSeriesPointer(series), arrow_(std::make_unique<TWhitePen>([this](TObject*) { InvalidateParent(); }))
 {
+    InitFullGradient(true);
+    SetDraw3D(false);
+    Brush().InitColor(clBlack);
 }
 
 TCallout::~TCallout() = default;
+
+void TCallout::DeclareProperties(TPropertyDeclarer<TCallout>& p)
+{
+    using C = TCallout;
+    p.Object("Arrow", &C::GetArrow, &C::SetArrow);
+    p.Enum("ArrowHead", &C::ArrowHead, &C::SetArrowHead).Default(ahNone);
+    p.Integer("ArrowHeadSize", &C::ArrowHeadSize, &C::SetArrowHeadSize).Default(8);
+    p.Integer("Distance", &C::Distance, &C::SetDistance).Default(0);
+    p.Boolean("Draw3D", &C::Draw3D, &C::SetDraw3D).Default(false);
+}
+
+void TCallout::Assign(const TPersistent* source)
+{
+    if (const auto* other = dynamic_cast<const TCallout*>(source)) {
+        distance_ = other->distance_;
+        arrow_->Assign(other->arrow_.get());
+        arrowHead_ = other->arrowHead_;
+        arrowHeadSize_ = other->arrowHeadSize_;
+    }
+    TSeriesPointer::Assign(source);
+}
 
 void TCallout::SetArrow(const TWhitePen* value) { arrow_->Assign(value); }
 
@@ -54,7 +78,18 @@ void TCallout::DrawCallout(TCustomDuvPanel* panel, TColor color, bool midUsed, i
     (void)color;
 }
 
-TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series) {}
+TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series) { InitVisible(false); }
+
+void TMarksCallout::DeclareProperties(TPropertyDeclarer<TMarksCallout>& p)
+{
+    p.Integer("Length", &TMarksCallout::Length, &TMarksCallout::SetLength).Stored(&TMarksCallout::IsLengthStored);
+}
+
+void TMarksCallout::Assign(const TPersistent* source)
+{
+    if (const auto* other = dynamic_cast<const TMarksCallout*>(source)) length_ = other->length_;
+    TCallout::Assign(source);
+}
 
 void TMarksCallout::SetLength(int value)
 {

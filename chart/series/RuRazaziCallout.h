@@ -15,8 +15,11 @@ class TCallout : public TSeriesPointer {
 public:
     explicit TCallout(TChartSeries* series = nullptr);
     ~TCallout() override;
+    static void DeclareProperties(TPropertyDeclarer<TCallout>& p);
+    void Assign(const TPersistent* source) override;
 
     TWhitePen& Arrow() const { return *arrow_; }
+    TWhitePen* GetArrow() const { return arrow_.get(); }
     void SetArrow(const TWhitePen* value);
     TArrowHeadStyle ArrowHead() const { return arrowHead_; }
     void SetArrowHead(TArrowHeadStyle value) { Change(arrowHead_, value); }
@@ -46,6 +49,9 @@ class TMarksCallout : public TCallout {
     QB_CLASS(TMarksCallout, TCallout)
 public:
     explicit TMarksCallout(TChartSeries* series = nullptr);
+    static void DeclareProperties(TPropertyDeclarer<TMarksCallout>& p);
+    void Assign(const TPersistent* source) override;
+    bool IsLengthStored() const { return length_ != DefaultLength; }
 
     int Length() const { return length_; }
     void SetLength(int value);

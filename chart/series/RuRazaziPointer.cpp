@@ -3,6 +3,8 @@
 #include <QPainterPath>
 #include <QPolygon>
 
+#include "chart/engine/Chart.h"
+#include "chart/engine/ChartLegend.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/DuvBrush.h"
 #include "chart/graphics/DuvGradient.h"
@@ -431,13 +433,53 @@ bool TSeriesPointer::HitTest(TSeriesPointerStyle style, const TPoint& mouse, int
 }
 
 void DrawPointerLegendSymbol(TSeriesPointer& pointer, TColor color, const TRect& rect, TSeriesPointerStyle style,
-                             bool)
+                             bool lineBehind)
 {
-    TCustomDuvPanel* panel = pointer.Parent();
+    TCustomDuvPanel* panel = pointer.Panel();
     if (!panel) return;
     TCanvas3D& canvas = panel->Canvas();
     pointer.PreparePen(canvas, color);
-    const int h = std::min(rect.Width() / 2 + 1, pointer.HorizSize());
-    const int v = std::min(rect.Height() / 2 + 1, pointer.VertSize());
-    pointer.DrawStyled(canvas, false, (rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2, h, v, color, style);
+    int w = pointer.Pen().Visible() ? pointer.Pen().Width() : 0;
+    TChartLegend* legend = pointer.Series() ? pointer.Series()->CurrentLegend : nullptr;
+    if (!legend)
+        if (auto* chart = dynamic_cast<TCustomChart*>(panel)) legend = chart->Legend();
+    TLegendSymbol* symbol = legend ? legend->Symbol() : nullptr;
+    if (symbol && !symbol->DefaultPen()) {
+        canvas.AssignPen(*symbol->Pen());
+        lineBehind = symbol->Pen()->Visible();
+        w = symbol->Pen()->Width();
+    }
+    int a = 0, b = 0;
+    if (lineBehind) {
+        a = rect.Width();
+        b = rect.Height();
+        if (a < 2 * w || b < 2 * w) {
+            canvas.Pen().SetWidth(std::min(a, b) / 2);
+            canvas.ApplyPen();
+        }
+        a /= 2;
+        b /= 2;
+    } else {
+        a = rect.Width() / 2 + 1;
+        b = rect.Height() / 2 + 1;
+    }
+    int x = (rect.Left + rect.Right) / 2;
+    if (const TDuvShadow* shadow = pointer.PeekShadow(); shadow && shadow->Visible()) {
+        a -= shadow->HorizSize() / 2;
+        x -= shadow->HorizSize() / 2;
+    }
+    if (!symbol || !symbol->Continuous()) {
+        // The symbol keeps the pointer's proportions and is never larger than the pointer.
+        const double t = pointer.HorizSize() == 0 ? 1.0 : static_cast<double>(pointer.VertSize()) / pointer.HorizSize();
+        if (a >= b * t)
+            a = std::min(static_cast<int>(Rnd(b / t)), a);
+        else
+            b = std::min(static_cast<int>(Rnd(a * t)), b);
+        a = std::min(a, pointer.HorizSize());
+        b = std::min(b, pointer.VertSize());
+    }
+    const TPointerSizeUnits units = pointer.SizeUnits();
+    pointer.SetSizeUnits(suPixels);
+    const TScopeGuard restore([&] { pointer.SetSizeUnits(units); });
+    pointer.DrawStyled(canvas, false, x, (rect.Top + rect.Bottom) / 2, a, b, color, style);
 }
