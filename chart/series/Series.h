@@ -266,6 +266,7 @@ public:
     void Assign(const TPersistent* source) override;
     std::string GetEditorClassName() const override { return "TSeriesPointerEditor"; }
     void SetColorEachPoint(bool value) override;
+    void SetTransparency(int value) override;
     void SetGalleryLook() override;
     // Whether the gallery offers the pointer-style entries.
     virtual bool HasPointerSubStyles() const { return true; }

@@ -175,6 +175,12 @@ void TPointSeries::SetColorEachPoint(bool value)
     if (value) Pointer().Brush().SetColor(clDefault);
 }
 
+void TPointSeries::SetTransparency(int value)
+{
+    TCustomSeries::SetTransparency(value);
+    Pointer().SetTransparency(value);
+}
+
 void TPointSeries::SetGalleryLook()
 {
     TCustomSeries::SetGalleryLook();

@@ -453,6 +453,17 @@ TEST_F(SeriesCoreTest, AssigningKeepsOrHidesTheLinePointer)
     EXPECT_FALSE(points.ClickableLine());
 }
 
+TEST_F(SeriesCoreTest, PointSeriesHandTheirColourSettingsToThePointer)
+{
+    TPointSeries points(&chart);
+    points.Pointer().Brush().SetColor(clRed);
+    points.SetColorEachPoint(true);
+    EXPECT_EQ(points.Pointer().Brush().Color(), clDefault);
+    points.SetTransparency(40);
+    EXPECT_EQ(points.Pointer().Transparency(), 40);
+    EXPECT_EQ(points.Marks().Callout().Length(), 0);
+}
+
 TEST_F(SeriesCoreTest, PublishedSettingsSurviveTheStream)
 {
     TTestChart other;
