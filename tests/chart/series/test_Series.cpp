@@ -2,13 +2,17 @@
 // stacking, value ranges, margins, hit tests, legend symbols, copying, streaming and the gallery.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <cstdlib>
 #include <set>
 
+#include "chart/engine/ChartLegend.h"
 #include "chart/engine/ChartRegistry.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/series/RuRazaziCallout.h"
 #include "chart/series/Series.h"
+#include "support/TestSupport.h"
 #include "support_SeriesTest.h"
 
 using namespace seriestest;
@@ -592,6 +596,82 @@ TEST_F(SeriesCoreTest, PointGalleryPreviewsSizeTheirPointersByTheChart)
         EXPECT_EQ(second->Pointer().Style(), psTriangle);
         delete first;
         delete second;
+    }
+}
+
+// ---------------------------------------------------------------- pictures
+
+// A line, an area and a point chart on the real canvas, each compared with a picture a person
+// has looked at. Rerun with QB_UPDATE_PICTURES set to write the pictures anew after a
+// deliberate change.
+TEST_F(SeriesCoreTest, ChartsLookAsTheirPictures)
+{
+    const std::vector<std::pair<double, double>> rainfall{{0, 12}, {1, 30}, {2, 22}, {3, 41}, {4, 35}, {5, 18}};
+    const std::vector<std::pair<double, double>> snow{{0, 8}, {1, 14}, {2, 20}, {3, 11}, {4, 6}, {5, 9}};
+    struct TCase {
+        const char* file;
+        bool view3D;
+        std::function<void(TChart&)> fill;
+    };
+    auto add = [](TCustomSeries* series, TChart& chart, const std::string& title, TColor color,
+                  const std::vector<std::pair<double, double>>& points) {
+        series->SetTitle(title);
+        series->SetSeriesColor(color);
+        for (const auto& [x, y] : points) series->AddPointXY(x, y);
+        series->SetParentChart(&chart);
+    };
+    const TCase cases[] = {
+        {"line.png", false,
+         [&](TChart& chart) {
+             auto* first = new TLineSeries(&chart);
+             first->Pointer().SetVisible(true);
+             first->LinePen().SetWidth(2);
+             add(first, chart, "Rainfall", clRed, rainfall);
+             auto* second = new TLineSeries(&chart);
+             second->SetStairs(true);
+             add(second, chart, "Snow", clBlue, snow);
+         }},
+        {"area.png", true,
+         [&](TChart& chart) {
+             auto* first = new TAreaSeries(&chart);
+             add(first, chart, "Rainfall", clGreen, rainfall);
+             auto* second = new TAreaSeries(&chart);
+             add(second, chart, "Snow", clYellow, snow);
+             first->SetMultiArea(maStacked);
+         }},
+        {"point.png", false,
+         [&](TChart& chart) {
+             auto* first = new TPointSeries(&chart);
+             add(first, chart, "Rainfall", clRed, rainfall);
+             auto* second = new TPointSeries(&chart);
+             second->Pointer().SetStyle(psTriangle);
+             second->Pointer().SetHorizSize(6);
+             second->Pointer().SetVertSize(6);
+             add(second, chart, "Snow", clBlue, snow);
+         }},
+    };
+    for (const TCase& c : cases) {
+        TChart chart;
+        chart.SetBounds(0, 0, 400, 250);
+        chart.SetView3D(c.view3D);
+        chart.Title()->AssignText("Station 4");
+        c.fill(chart);
+        const std::unique_ptr<QImage> picture = chart.CreatePanelBitmap();
+        ASSERT_TRUE(picture);
+        const QImage shown = picture->convertToFormat(QImage::Format_RGB32);
+        const std::string path = qbtest::DataPath(std::string("chart/series/") + c.file);
+        if (std::getenv("QB_UPDATE_PICTURES")) shown.save(QString::fromStdString(path));
+        const QImage expected = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(expected.size(), shown.size()) << path;
+        int differing = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb a = shown.pixel(x, y), b = expected.pixel(x, y);
+                if (std::abs(qRed(a) - qRed(b)) > 8 || std::abs(qGreen(a) - qGreen(b)) > 8 ||
+                    std::abs(qBlue(a) - qBlue(b)) > 8)
+                    ++differing;
+            }
+        EXPECT_LE(differing, shown.width() * shown.height() / 100) << c.file << ": more than 1% of the pixels differ";
     }
 }
 
