@@ -189,7 +189,7 @@ void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int x, int 
         case cpSeries:
         case cpSeriesPointer:
             MouseCancelled = false;
-            part.ASeries->FireClick(part.PointIndex, button, shift, x, y);
+            part.ASeries->FireClick(part.PointIndex, button, shift, x, y, part.Part == cpSeriesPointer);
             handled = MouseCancelled;
             if (OnClickSeries) {
                 MouseCancelled = true;

@@ -280,6 +280,12 @@ public:
     virtual double ScreenToYValue(int) { return 0; }
     // OnDblClick when shift holds the double-click flag, else OnClick.
     virtual void FireClick(int index, TMouseButton button, TShiftState shift, int x, int y);
+    // The same from the chart's click: onPointer when the click hit the point's pointer.
+    virtual void FireClick(int index, TMouseButton button, TShiftState shift, int x, int y, bool onPointer)
+    {
+        (void)onPointer;
+        FireClick(index, button, shift, x, y);
+    }
     virtual bool HasClickHandlers() const { return static_cast<bool>(OnClick) || static_cast<bool>(OnDblClick); }
 
     // ---- data sources and updates

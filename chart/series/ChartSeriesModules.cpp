@@ -3,11 +3,13 @@
 #include "chart/series/DuvClusteringTool.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
+#include "chart/series/Series.h"
 
 void InitializeChartSeriesModules()
 {
     RuRazaziSeriesInitialization();
     RuRazaziFunctionInitialization();
+    SeriesInitialization();
     DuvClusteringToolInitialization();
 }
 

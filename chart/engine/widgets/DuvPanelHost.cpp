@@ -1,5 +1,6 @@
 #include "chart/engine/widgets/DuvPanelHost.h"
 
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,6 +8,7 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 
+#include "chart/engine/Chart.h"
 #include "chart/graphics/CanvasHelpers.h"
 #include "platform/core/SysUtils.h"
 
@@ -28,6 +30,13 @@ void Forward(F action)
         action();
     } catch (const EAbort&) {
     }
+}
+
+// The panel shown by the widget a drag comes from, when it is a chart window of this program.
+TObject* DragSourceOf(const QDropEvent* event)
+{
+    const auto* host = dynamic_cast<const TDuvPanelHost*>(event->source());
+    return host ? &host->Panel() : nullptr;
 }
 }  // namespace
 
@@ -95,6 +104,8 @@ TDuvPanelHost::TDuvPanelHost(TCustomDuvPanel& panel, QWidget* parent) : QWidget(
     setCursor(CursorShapeOf(panel.Cursor()));
     panel_.SetWindow(this);
     panel_.SetBorderRegion();
+    // Charts let their tools take what is dragged onto them.
+    setAcceptDrops(dynamic_cast<TCustomChart*>(&panel_) != nullptr);
 }
 
 TDuvPanelHost::~TDuvPanelHost()
@@ -245,4 +256,28 @@ void TDuvPanelHost::focusOutEvent(QFocusEvent* event)
 {
     if (panel_.OnExit) panel_.OnExit(&panel_);
     QWidget::focusOutEvent(event);
+}
+
+void TDuvPanelHost::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void TDuvPanelHost::dragMoveEvent(QDragMoveEvent* event)
+{
+    auto* chart = dynamic_cast<TCustomChart*>(&panel_);
+    if (!chart) return;
+    const QPoint p = event->position().toPoint();
+    bool accept = false;
+    Forward([&] { chart->HandleDragOver(DragSourceOf(event), p.x(), p.y(), accept); });
+    if (accept)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TDuvPanelHost::dropEvent(QDropEvent* event)
+{
+    auto* chart = dynamic_cast<TCustomChart*>(&panel_);
+    if (!chart) return;
+    const QPoint p = event->position().toPoint();
+    Forward([&] { chart->HandleDragDrop(DragSourceOf(event), p.x(), p.y()); });
+    event->acceptProposedAction();
 }

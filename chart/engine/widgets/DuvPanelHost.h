@@ -1,6 +1,7 @@
 #pragma once
 // The widget that shows a chart panel on screen. It is the panel's window: paints, sizes, mouse,
-// wheel, keys (arrow keys too) and the mouse leaving go to the panel model, and the model's
+// wheel, keys (arrow keys too), the mouse leaving and, for charts, things dragged over or dropped
+// on it go to the panel model, and the model's
 // requests (repaint, cursor, focus, rounded clipping) come back here. Nothing else lives here.
 #include <QWidget>
 
@@ -36,6 +37,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

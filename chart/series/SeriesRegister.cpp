@@ -1,0 +1,25 @@
+// The standard series in the gallery, in the order the gallery shows them.
+#include "chart/engine/ChartRegistry.h"
+#include "chart/engine/DuvProcs.h"
+#include "chart/graphics/DuvConst.h"
+#include "chart/series/Series.h"
+
+void RegisterSeriesUnitTypes()
+{
+    RegisterDefaultPageSeries(&TLineSeries::StaticClass(), &DuvMsgGalleryLine);
+    // TBarSeries, "Bar", default page
+    // THorizBarSeries, "Horizontal" + line separator + "Bar", default page
+    RegisterDefaultPageSeries(&TAreaSeries::StaticClass(), &DuvMsgGalleryArea);
+    RegisterDefaultPageSeries(&TPointSeries::StaticClass(), &DuvMsgGalleryPoint);
+    // TPieSeries, "Pie", standard page, one gallery series
+    // TFastLineSeries, "Fast Line", default page
+    RegisterSeriesType(&THorizLineSeries::StaticClass(), &DuvMsgGalleryHorizLine, &DuvMsgGalleryStandard, 1);
+    RegisterSeriesType(&THorizAreaSeries::StaticClass(), &DuvMsgGalleryHorizArea, &DuvMsgGalleryStandard, 1);
+}
+
+void SeriesInitialization()
+{
+    for (const TClassInfo* info : {&TCustomLineSeries::StaticClass(), &TCustomSeries::StaticClass()})
+        RegisterClassForStreaming(*info);
+    RegisterSeriesUnitTypes();
+}
