@@ -2,11 +2,15 @@
 
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
+#include "chart/series/SeriesCircled.h"
+#include "chart/series/SeriesPie.h"
 
 void InitializeChartSeriesModules()
 {
     RuRazaziSeriesInitialization();
     RuRazaziFunctionInitialization();
+    SeriesCircledInitialization();
+    SeriesPieInitialization();
 }
 
 void FinalizeChartSeriesModules() {}
