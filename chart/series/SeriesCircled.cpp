@@ -292,7 +292,8 @@ TCircledSeries::TCircledSeries(TComponent* owner) : TChartSeries(owner)
 
 TCircledSeries::~TCircledSeries()
 {
-    AdjustChartView(true);
+    // Leaving the chart, whether active or not, gives the chart its own view back.
+    RestoreChartView();
     if (ParentChart()) SetParentChart(nullptr);
 }
 
@@ -516,18 +517,23 @@ void TCircledSeries::FireBeforeDrawValues()
 void TCircledSeries::AdjustChartView(bool restore)
 {
     TCustomAxisPanel* chart = ParentChart();
-    if (!chart || (chart->ComponentState() & csDestroying) || chart->Canvas().SupportsFullRotation()) return;
-    const bool dying = (ComponentState() & csDestroying) != 0;
-    TView3DOptions& view = chart->View3DOptions();
-    if (!restore || (Active() && !dying)) {
+    if (!chart || chart->HasState(csDestroying) || chart->Canvas().SupportsFullRotation()) return;
+    if (!restore || (Active() && !HasState(csDestroying))) {
         if (savedView_) return;
         savedView_ = std::make_unique<TView3DOptions>();
+        TView3DOptions& view = chart->View3DOptions();
         savedView_->Assign(&view);
         SetCircled3DView(view);
         return;
     }
-    if (!savedView_) return;
-    view.Assign(savedView_.get());
+    RestoreChartView();
+}
+
+void TCircledSeries::RestoreChartView()
+{
+    TCustomAxisPanel* chart = ParentChart();
+    if (!savedView_ || !chart || chart->HasState(csDestroying)) return;
+    chart->View3DOptions().Assign(savedView_.get());
     savedView_.reset();
     chart->Invalidate();
 }
@@ -541,7 +547,7 @@ void TCircledSeries::SetActive(bool value)
 void TCircledSeries::SetParentChart(TCustomAxisPanel* value)
 {
     if (value == ParentChart()) return;
-    if (ParentChart()) AdjustChartView(true);
+    RestoreChartView();
     TChartSeries::SetParentChart(value);
     if (frame_) frame_->AttachToPanel(value);
     if (Active() && ParentChart()) AdjustChartView(false);

@@ -174,6 +174,8 @@ public:
     virtual void RefreshLaterCircled();
     virtual void SetCircled3DView(TView3DOptions&) {}
     void AdjustChartView(bool restore);
+    // The chart's own view again, whatever the series' state.
+    void RestoreChartView();
     void ApplyFrame();
     void DrawCircleShadow();
 

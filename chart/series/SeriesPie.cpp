@@ -745,6 +745,11 @@ void TPieSeries::ApplySubGalleryStyle(int index)
         TCustomAxisPanel* chart = ParentChart();
         if (!chart) break;
         auto* ring = static_cast<TPieSeries*>(chart->NewSeriesOfClass(ClassType()));
+        if (TComponent* owner = ring->Owner()) {
+            int n = 1;
+            while (owner->FindComponent("Series" + std::to_string(n))) ++n;
+            ring->SetName("Series" + std::to_string(n));
+        }
         ring->SetTitle(std::string());
         ring->SetMultiPie(mpConcentric);
         ring->Marks().SetVisible(false);
