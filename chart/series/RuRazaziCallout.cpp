@@ -11,6 +11,49 @@ TCallout::~TCallout() = default;
 
 void TCallout::SetArrow(const TWhitePen* value) { arrow_->Assign(value); }
 
+void TCallout::DrawCallout(TCustomDuvPanel* panel, TColor color, bool midUsed, int z, const TPoint& markEnd,
+                           const TPoint& mid, const TPoint& pointEnd)
+{
+    if (!panel) return;
+    TCanvas3D& canvas = panel->Canvas();
+    const bool is3D = panel->View3D();
+    if (arrow_->Visible()) {
+        PreparePen(canvas, Brush().Color());
+        if (arrowHead_ != ahSolid) {
+            canvas.Brush().SetStyle(bsClear);
+            canvas.ApplyBrush(canvas.Brush());
+        }
+        canvas.Pen().Assign(arrow_.get());
+        canvas.ApplyPen();
+        if (arrowHead_ != ahNone) {
+            const bool filled = arrowHead_ == ahSolid;
+            if (is3D)
+                canvas.ArrowAtZ(filled, markEnd, pointEnd, arrowHeadSize_, arrowHeadSize_, z);
+            else
+                canvas.Arrow(filled, markEnd, pointEnd, arrowHeadSize_, arrowHeadSize_, 50);
+        } else {
+            auto line = [&](const TPoint& a, const TPoint& b) {
+                if (is3D)
+                    canvas.LineWithZPoints(a, b, z);
+                else
+                    canvas.Line(a.X, a.Y, b.X, b.Y);
+            };
+            if (midUsed) {
+                line(pointEnd, mid);
+                line(mid, markEnd);
+            } else {
+                line(pointEnd, markEnd);
+            }
+        }
+    }
+    if (arrowHead_ != ahNone || !Visible()) return;
+    PreparePen(canvas, Brush().Color());
+    TPoint at = pointEnd;
+    if (is3D) canvas.ProjectPointAt(pointEnd, z, at);
+    DrawStyled(canvas, false, at.X, at.Y, HorizSize(), VertSize(), Brush().Color(), Style());
+    (void)color;
+}
+
 TMarksCallout::TMarksCallout(TChartSeries* series) : TCallout(series) {}
 
 void TMarksCallout::SetLength(int value)

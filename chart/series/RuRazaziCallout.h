@@ -26,6 +26,15 @@ public:
     int ArrowHeadSize() const { return arrowHeadSize_; }
     void SetArrowHeadSize(int value) { Change(arrowHeadSize_, value); }
 
+    // The arrow from the mark end to the point end (through the mid point when used) and, with
+    // no arrow head, the callout's own shape at the point end.
+    void DrawCallout(TCustomDuvPanel* panel, TColor color, bool midUsed, int z, const TPoint& markEnd,
+                     const TPoint& mid, const TPoint& pointEnd);
+    void Draw(TColor color, const TPoint& pointEnd, bool midUsed, int z, const TPoint& markEnd, const TPoint& mid)
+    {
+        DrawCallout(Panel(), color, midUsed, z, markEnd, mid, pointEnd);
+    }
+
 private:
     std::unique_ptr<TWhitePen> arrow_;
     TArrowHeadStyle arrowHead_ = ahNone;
