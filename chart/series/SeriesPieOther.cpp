@@ -312,12 +312,15 @@ void TPieSeries::DrawPointMark(int index, const std::string& text, TSeriesMarkPo
     if (YValues()->GetValueAt(index) == 0 && !pieMarks_->EmptySlice()) return;
     PlacePieMark(index, position);
     TSeriesMarks& marks = Marks();
+    TCustomAxisPanel* chart = ParentChart();
+    // A canvas that turns the scene itself counts depth from the other side.
+    const bool ownProjection = chart && chart->Canvas().SupportsFullRotation();
+    marks.MarksZ = ownProjection ? EndZ - SliceDepth(index) : SliceDepth(index);
     TMarksCallout& callout = marks.Callout();
     const bool arrowVisible = callout.Arrow().Visible();
     const int angle = marks.MarksAngle();
     const bool autoPosition = marks.AutoPosition();
     // The marks' own settings change for this one mark only; no repaint comes of it.
-    TCustomAxisPanel* chart = ParentChart();
     const bool repaint = chart ? chart->AutoRepaint : false;
     if (chart) chart->AutoRepaint = false;
     const TScopeGuard restore([&] {

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <QImage>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "chart/series/RuRazaziCallout.h"
 #include "chart/series/SeriesPie.h"
 #include "platform/core/Streams.h"
+#include "support/TestSupport.h"
 #include "support_SeriesTest.h"
 
 using namespace seriestest;
@@ -509,4 +512,42 @@ TEST_F(PieTest, PublishedSettingsSurviveTheComponentStream)
     EXPECT_TRUE(copy.PieMarks().Rotated());
     EXPECT_EQ(copy.Bevel().Percent(), 15);
     EXPECT_EQ(copy.RotationAngle(), 30);
+}
+
+// A flat pie with an exploded slice and marks on the real canvas, compared with a picture a
+// person has looked at. Rerun with QB_UPDATE_PICTURES set to write the picture anew after a
+// deliberate change.
+TEST_F(PieTest, ExplodedPieWithMarksLooksAsItsPicture)
+{
+    TChart chart;
+    chart.SetBounds(0, 0, 400, 300);
+    chart.SetColorPaletteIndex(0);
+    chart.SetView3D(false);
+    chart.Legend()->SetVisible(false);
+    chart.Title()->AssignText("Fleet");
+    TPieSeries pie(&chart);
+    pie.SetParentChart(&chart);
+    const char* labels[] = {"Cars", "Bikes", "Vans", "Buses", "Trams"};
+    const double values[] = {40, 25, 15, 12, 8};
+    for (int i = 0; i < 5; ++i) pie.AddPointY(values[i], labels[i]);
+    pie.Marks().SetStyle(smsLabel);
+    pie.ExplodedSlice.Set(1, 25);
+    pie.Shadow().SetVisible(false);
+    pie.Marks().Callout().SetVisible(false);
+    pie.Marks().Callout().SetLength(14);
+    pie.Marks().Callout().Arrow().SetColor(clBlack);
+    const std::unique_ptr<QImage> picture = chart.CreatePanelBitmap();
+    ASSERT_TRUE(picture);
+    const QImage shown = picture->convertToFormat(QImage::Format_RGB32);
+    const std::string path = qbtest::DataPath("chart/series/pie_exploded.png");
+    if (std::getenv("QB_UPDATE_PICTURES")) shown.save(QString::fromStdString(path));
+    const QImage expected = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(expected.size(), shown.size()) << path;
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= 8 && std::abs(qGreen(a) - qGreen(b)) <= 8 && std::abs(qBlue(a) - qBlue(b)) <= 8;
+    };
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) differing += near(shown.pixel(x, y), expected.pixel(x, y)) ? 0 : 1;
+    EXPECT_LE(differing, shown.width() * shown.height() / 100) << "more than 1% of the pixels differ";
 }
