@@ -48,9 +48,7 @@ void TFrameBrush::DeclareProperties(TPropertyDeclarer<TFrameBrush>& p)
 
 void TFrameBrush::SetSize(float value)
 {
-    if (size_ == value) return;
-    size_ = value;
-    if (changed_) changed_(this);
+    if (SetIfChanged(size_, value) && changed_) changed_(this);
 }
 
 void TFrameBrush::Assign(const TPersistent* source)
@@ -105,16 +103,12 @@ void TFramedBorder::DefineProperties(TFiler& filer)
 
 void TFramedBorder::SetCircled(bool value)
 {
-    if (circled_ == value) return;
-    circled_ = value;
-    Changed();
+    if (SetIfChanged(circled_, value)) Changed();
 }
 
 void TFramedBorder::SetWidth(int value)
 {
-    if (width_ == value) return;
-    width_ = value;
-    Changed();
+    if (SetIfChanged(width_, value)) Changed();
 }
 
 float TFramedBorder::Thickness(const TRect& rect) const
@@ -189,16 +183,12 @@ void TCircularFrame::DeclareProperties(TPropertyDeclarer<TCircularFrame>& p)
 
 void TCircularFrame::SetRotationAngle(int value)
 {
-    if (rotationAngle_ == value) return;
-    rotationAngle_ = value;
-    Changed();
+    if (SetIfChanged(rotationAngle_, value)) Changed();
 }
 
 void TCircularFrame::SetTotalAngle(int value)
 {
-    if (totalAngle_ == value) return;
-    totalAngle_ = value;
-    Changed();
+    if (SetIfChanged(totalAngle_, value)) Changed();
 }
 
 void TCircularFrame::Draw(TCanvas3D& canvas, const TRect& rect)
@@ -261,9 +251,7 @@ void TPieBevel::DeclareProperties(TPropertyDeclarer<TPieBevel>& p)
 template <class V>
 void TPieBevel::Change(V& field, V value)
 {
-    if (field == value) return;
-    field = value;
-    if (series_) series_->RequestRepaint();
+    if (SetIfChanged(field, value) && series_) series_->RequestRepaint();
 }
 
 void TPieBevel::Assign(const TPersistent* source)

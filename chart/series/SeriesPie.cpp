@@ -113,16 +113,12 @@ void TPieSeries::DeclareProperties(TPropertyDeclarer<TPieSeries>& p)
 
 void TPieSeries::SetEdgeStyle(TEdgeStyle value)
 {
-    if (edgeStyle_ == value) return;
-    edgeStyle_ = value;
-    RequestRepaint();
+    if (SetIfChanged(edgeStyle_, value)) RequestRepaint();
 }
 
 void TPieSeries::SetMultiPie(TMultiPie value)
 {
-    if (multiPie_ == value) return;
-    multiPie_ = value;
-    RequestRepaint();
+    if (SetIfChanged(multiPie_, value)) RequestRepaint();
 }
 
 void TPieSeries::SetExplodeBiggest(int value)

@@ -36,32 +36,24 @@ void TPieOtherSlice::Repaint()
 
 void TPieOtherSlice::SetStyle(TPieOtherStyle value)
 {
-    if (style_ == value) return;
-    style_ = value;
-    Repaint();
+    if (SetIfChanged(style_, value)) Repaint();
 }
 
 void TPieOtherSlice::SetValue(double value)
 {
-    if (value_ == value) return;
-    value_ = value;
-    Repaint();
+    if (SetIfChanged(value_, value)) Repaint();
 }
 
 void TPieOtherSlice::SetText(const std::string& value)
 {
-    if (text_ == value) return;
-    text_ = value;
-    Repaint();
+    if (SetIfChanged(text_, value)) Repaint();
 }
 
 std::string TPieOtherSlice::ShownText() const { return text_.empty() ? DuvMsgPieOther : text_; }
 
 void TPieOtherSlice::SetColor(TColor value)
 {
-    if (color_ == value) return;
-    color_ = value;
-    Repaint();
+    if (SetIfChanged(color_, value)) Repaint();
 }
 
 TChartLegend* TPieOtherSlice::GetLegend()
@@ -117,9 +109,7 @@ void TPieMarks::DeclareProperties(TPropertyDeclarer<TPieMarks>& p)
 template <class V>
 void TPieMarks::Change(V& field, V value)
 {
-    if (field == value) return;
-    field = value;
-    if (pie_) pie_->RequestRepaint();
+    if (SetIfChanged(field, value) && pie_) pie_->RequestRepaint();
 }
 
 void TPieMarks::Assign(const TPersistent* source)
