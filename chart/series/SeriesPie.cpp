@@ -263,9 +263,11 @@ void TPieSeries::CalcFirstLastVisible()
 
 // ---------------------------------------------------------------- angles and explode
 
+int TPieSeries::EffectiveAngleSize() const { return std::clamp(angleSize_, -360, 360); }
+
 void TPieSeries::CalcAngles()
 {
-    const double full = angleSize_ * kPi / 180;
+    const double full = EffectiveAngleSize() * kPi / 180;
     const int count = PointCount();
     angles_.assign(static_cast<std::size_t>(count), TPieAngle{});
     if (FirstVisibleIndex < 0 || LastVisibleIndex >= count) return;
@@ -349,8 +351,6 @@ void TPieSeries::MarkBiggest()
 }
 
 // ---------------------------------------------------------------- layout
-
-void TPieSeries::CalcRadii() { TCircledSeries::CalcRadii(); }
 
 void TPieSeries::FireBeforeDrawValues()
 {
@@ -464,7 +464,7 @@ void TPieSeries::DrawAllPoints()
         const int first = order.empty() ? -1 : FirstVisibleIndex, last = LastVisibleIndex;
         for (int index : order) {
             const bool offsets = SliceOffsets;
-            if (angleSize_ != 360 && (index == first || index == last)) SliceOffsets = true;
+            if (EffectiveAngleSize() != 360 && (index == first || index == last)) SliceOffsets = true;
             DrawPoint(index);
             SliceOffsets = offsets;
         }
@@ -488,7 +488,7 @@ void TPieSeries::DrawShadows()
     for (TDuvShadow* effect : {&Shadow(), static_cast<TDuvShadow*>(&Emboss())}) {
         if (!effect->Visible()) continue;
         if (!SliceOffsets) {
-            effect->DrawEllipse(canvas, circle, RotationAngle(), RotationAngle() + angleSize_, donutPercent_);
+            effect->DrawEllipse(canvas, circle, RotationAngle(), RotationAngle() + EffectiveAngleSize(), donutPercent_);
             continue;
         }
         for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) {

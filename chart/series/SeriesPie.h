@@ -120,6 +120,9 @@ public:
     // ------------------------------------------------------------ settings
     int AngleSize() const { return angleSize_; }
     void SetAngleSize(int value) { ChangeInteger(angleSize_, value); }
+    // What the slices span: the stored size kept within one turn either way, so that no slice
+    // asks the canvas for more than one point per degree of a circle.
+    int EffectiveAngleSize() const;
     bool AutoMarkPosition() const { return Marks().AutoPosition(); }
     void SetAutoMarkPosition(bool value) { Marks().SetAutoPosition(value); }
     TPieBevel& Bevel() const { return *bevel_; }
@@ -213,7 +216,6 @@ public:
     double MinYValue() override;
     void CalcFirstLastVisible() override;
     int PointAtScreen(int x, int y) override;
-    void CalcRadii() override;
     void AddRandomSamples(int count, bool valuesOnly) override;
     void SetGalleryView3D(bool value) override;
     void SetCircled3DView(TView3DOptions& view) override;

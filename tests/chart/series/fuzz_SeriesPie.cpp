@@ -1,8 +1,8 @@
 // Pies whose points come from a series "Data" block: the first eight bytes pick the pie's
-// settings (angle size, rotation, grouping, hole, explode, 3D, marks), the rest is the block.
-// Whatever the values (huge, infinite, not a number), the pie lays out, groups, draws and writes
-// itself without crashing; every slice angle is finite and within the angle size; the data it
-// writes never holds the other slice.
+// settings (angle size, also far beyond a turn, rotation, grouping, hole, explode, 3D, marks),
+// the rest is the block. Whatever the values (huge, infinite, not a number), the pie lays out,
+// groups, draws and writes itself without crashing; every slice angle is finite and within one
+// turn; the data it writes never holds the other slice.
 #include <cassert>
 #include <cmath>
 #include <cstdint>
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     chart.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
     TPieSeries pie(&chart);
     pie.SetParentChart(&chart);
-    pie.SetAngleSize(1 + data[0] % 360);
+    pie.SetAngleSize(data[0] < 200 ? 1 + data[0] % 360 : (data[0] - 228) * 100000);
     pie.SetRotationAngle(static_cast<std::int8_t>(data[1]) * 3);
     pie.OtherSlice().SetStyle(static_cast<TPieOtherStyle>(data[2] % 3));
     pie.OtherSlice().SetValue(data[3]);
@@ -44,10 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     chart.DrawToCanvas(nullptr, chart.GetPanelRect());
-    const double full = pie.AngleSize() * 3.14159265358979323846 / 180;
+    const double turn = 2 * 3.14159265358979323846 + 1e-9;
     for (const TPieAngle& a : pie.Angles()) {
-        const bool bounded = std::isfinite(a.StartAngle) && std::isfinite(a.EndAngle) && a.StartAngle >= 0 &&
-                             a.EndAngle <= full + 1e-9 && a.StartAngle <= a.EndAngle;
+        const bool bounded = std::isfinite(a.StartAngle) && std::isfinite(a.EndAngle) && std::fabs(a.StartAngle) <= turn &&
+                             std::fabs(a.EndAngle) <= turn;
         assert(bounded);
         (void)bounded;
     }

@@ -101,6 +101,8 @@ TEST_F(PieTest, SliceAnglesFollowTheValues)
         {"huge", {1e308, 1e308, 1e308, 1e308}, 360, {90, 180, 270, 360}},
         {"infinite takes no room", {inf, 10, 30}, 360, {0, 90, 360}},
         {"not a number takes no room", {10, nan, 10}, 360, {180, 180, 360}},
+        // An angle size past a whole turn spans one turn.
+        {"beyond a circle", {1, 1}, 100000, {180, 360}},
     };
     for (const Case& c : cases) {
         TPieOn t(c.values);
