@@ -290,7 +290,8 @@ void TPieSeries::CalcAngles()
         } else {
             if (!IsGrouped(i)) sum += SliceSize(values[i]) * scale;
             a.EndAngle = sum == total ? full : sum * full / total;
-            if (a.EndAngle > a.StartAngle + full) a.EndAngle = a.StartAngle + full;
+            // A slice never spans more than the whole pie, in either direction.
+            if (std::fabs(a.EndAngle - a.StartAngle) > std::fabs(full)) a.EndAngle = a.StartAngle + full;
         }
         a.MidAngle = (a.StartAngle + a.EndAngle) / 2;
     }
