@@ -191,6 +191,12 @@ double TChartValueList::GetTotalAbsolute()
     return totalAbsolute_;
 }
 
+void TChartValueList::SetTotalAbsolute(double value)
+{
+    GetTotalAbsolute();
+    totalAbsolute_ = value;
+}
+
 int TChartValueList::LocateValue(double value) const { return LocateRange(0, count_ - 1, value); }
 
 int TChartValueList::LocateRange(int first, int last, double value) const

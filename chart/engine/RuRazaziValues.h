@@ -98,6 +98,9 @@ public:
     double GetMinimum();
     double GetTotal();
     double GetTotalAbsolute();
+    // Replaces the cached absolute total until the next change: a pie whose other slice stands
+    // for grouped points counts those values once.
+    void SetTotalAbsolute(double value);
     double GetSpan() { return GetMaximum() - GetMinimum(); }
 
     // The first index holding exactly value, -1 when none.

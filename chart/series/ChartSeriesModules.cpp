@@ -4,11 +4,15 @@
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
+#include "chart/series/SeriesCircled.h"
+#include "chart/series/SeriesPie.h"
 
 void InitializeChartSeriesModules()
 {
     RuRazaziSeriesInitialization();
     RuRazaziFunctionInitialization();
+    SeriesCircledInitialization();
+    SeriesPieInitialization();
     SeriesInitialization();
     DuvClusteringToolInitialization();
 }

@@ -3,6 +3,7 @@
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/series/Series.h"
+#include "chart/series/SeriesPie.h"
 
 void RegisterSeriesUnitTypes()
 {
@@ -11,7 +12,7 @@ void RegisterSeriesUnitTypes()
     // THorizBarSeries, "Horizontal" + line separator + "Bar", default page
     RegisterDefaultPageSeries(&TAreaSeries::StaticClass(), &DuvMsgGalleryArea);
     RegisterDefaultPageSeries(&TPointSeries::StaticClass(), &DuvMsgGalleryPoint);
-    // TPieSeries, "Pie", standard page, one gallery series
+    RegisterSeriesType(&TPieSeries::StaticClass(), &DuvMsgGalleryPie, &DuvMsgGalleryStandard, 1);
     // TFastLineSeries, "Fast Line", default page
     RegisterSeriesType(&THorizLineSeries::StaticClass(), &DuvMsgGalleryHorizLine, &DuvMsgGalleryStandard, 1);
     RegisterSeriesType(&THorizAreaSeries::StaticClass(), &DuvMsgGalleryHorizArea, &DuvMsgGalleryStandard, 1);
