@@ -19,10 +19,6 @@ using namespace seriestest;
 
 namespace {
 
-class SeriesPointerTest : public ::testing::Test {
-protected:
-    void SetUp() override { StartSeriesModules(); }
-};
 
 std::string CallsOf(const TRecordingCanvas& canvas)
 {
@@ -51,6 +47,15 @@ private:
     TSeriesPointer pointer_;
 };
 
+class SeriesPointerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartSeriesModules();
+        RegisterClassForStreaming(TPointerTestSeries::StaticClass());
+    }
+};
+
 std::string PointerLines(const std::string& text)
 {
     std::string lines;
@@ -63,11 +68,6 @@ std::string PointerLines(const std::string& text)
 
 TEST_F(SeriesPointerTest, PointerSettingsReadBackTheSame)
 {
-    static const bool registered = [] {
-        RegisterClassForStreaming(TPointerTestSeries::StaticClass());
-        return true;
-    }();
-    (void)registered;
     TTestChart chart;
     auto* series = new TPointerTestSeries(&chart);
     series->SetName("Series1");
