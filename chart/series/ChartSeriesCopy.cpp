@@ -77,6 +77,9 @@ TDuvCustomTool* DuplicateTool(TDuvCustomTool* tool, TComponent* owner)
     auto* copy = Construct<TDuvCustomTool>(tool->ClassType(), owner);
     copy->SetName(NextFreeComponentName(owner, "ChartTool"));
     copy->Assign(tool);
+    // The copy must hear when its series goes, or it would keep pointing at a freed series.
+    if (auto* seriesTool = dynamic_cast<TDuvCustomToolSeries*>(copy); seriesTool && seriesTool->Series())
+        seriesTool->Series()->FreeNotification(seriesTool);
     return copy;
 }
 

@@ -6,8 +6,6 @@
 
 #include "chart/graphics/DuvGradient.h"
 #include "chart/graphics/DuvShadow.h"
-#include "chart/series/RuRazaziCallout.h"
-#include "chart/series/RuRazaziSeries.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
 #include "platform/core/ScopeGuard.h"
@@ -186,51 +184,7 @@ void TMarksItems::Clear()
 
 // ---------------------------------------------------------------- marks
 
-TSeriesMarks::TSeriesMarks(TCustomChartSeries* series)
-    : series_(series), automatic_(std::make_unique<TAutomaticText>([this](TObject*) { RepaintSeries(); }, this))
-{
-    SetOwnerMarks(this);
-    SetDefaultTextAlignment(taCenter);
-    Margins()->InitHorizontal(20);
-    SetRoundSize(4);
-    SetColor(kMarksColor);
-    InitShadow(*GetShadow());
-    TDuvGradient& gradient = *GetGradient();
-    gradient.InitDirection(gdRightLeft);
-    gradient.InitColors(static_cast<TColor>(12632256), clWhite);
-    InitVisible(false);
-}
 
-TSeriesMarks::~TSeriesMarks()
-{
-    // Freeing the items must not repaint a series that is going away.
-    items_.Detach();
-}
-
-void TSeriesMarks::DeclareProperties(TPropertyDeclarer<TSeriesMarks>& p)
-{
-    using M = TSeriesMarks;
-    using S = TDuvCustomShape;
-    using T = TCustomTextShape;
-    p.Integer("Angle", &M::MarksAngle, &M::SetMarksAngle).Default(0);
-    // The callout's own settings are written under "Callout"; these two only read old files.
-    p.Object("Arrow", &M::GetArrow, &M::SetArrow).NotStored();
-    p.Integer("ArrowLength", &M::ArrowLength, &M::SetArrowLength).NotStored();
-    p.Boolean("AutoPosition", &M::AutoPosition, &M::SetAutoPosition).Default(true);
-    p.Color("BackColor", &S::Color, &S::SetColor).Default(kMarksColor);
-    p.Object("Callout", &M::GetCalloutObject, &M::SetCallout).Peek(&M::PeekCallout);
-    p.Boolean("Clip", &M::Clip, &M::SetClip).Default(false);
-    p.Integer("DrawEvery", &M::DrawEvery, &M::SetDrawEvery).Default(1);
-    p.Boolean("MultiLine", &M::MultiLine, &M::SetMultiLine).Default(false);
-    p.Boolean("SoftClip", &M::SoftClip, &M::SetSoftClip).Default(false);
-    p.Object("Symbol", &M::GetSymbol, &M::SetSymbol).Peek(&M::PeekSymbol);
-    p.Enum("TextAlign", &T::TextAlignment, &T::SetTextAlignment).Default(taCenter);
-    p.Boolean("UseSeriesTransparency", &M::UseSeriesTransparency, &M::SetUseSeriesTransparency).Default(true);
-    p.Color("Color", &S::Color, &S::SetColor).Default(kMarksColor);
-    p.Integer("RoundSize", &S::RoundSize, &S::SetRoundSize).Default(4);
-    // Always written, so that a file says whether the marks show.
-    p.Boolean("Visible", &TDuvCustomShapeBrushPen::Visible, &TDuvCustomShapeBrushPen::SetVisible);
-}
 
 void TSeriesMarks::SetMarksAngle(int value)
 {
@@ -334,24 +288,6 @@ void TSeriesMarks::ReadItems(TStream& stream)
     InvalidateParent();
 }
 
-TMarksCallout& TSeriesMarks::Callout()
-{
-    if (!callout_) {
-        const TRepaintHold hold(Parent());
-        callout_ = std::make_unique<TMarksCallout>(dynamic_cast<TChartSeries*>(series_));
-        callout_->AttachToPanel(Parent());
-    }
-    return *callout_;
-}
-
-TWhitePen* TSeriesMarks::GetArrow() { return &Callout().Arrow(); }
-
-void TSeriesMarks::SetArrow(const TWhitePen* value) { Callout().SetArrow(value); }
-
-int TSeriesMarks::ArrowLength() const { return const_cast<TSeriesMarks*>(this)->Callout().Length(); }
-
-void TSeriesMarks::SetArrowLength(int value) { Callout().SetLength(value); }
-
 TSeriesMarksSymbol* TSeriesMarks::GetSymbol()
 {
     if (!symbol_) symbol_ = std::make_unique<TSeriesMarksSymbol>(Parent());
@@ -366,22 +302,3 @@ void TSeriesMarks::SetSymbol(const TSeriesMarksSymbol* value)
         symbol_.reset();
 }
 
-void TSeriesMarks::AttachToPanel(TCustomDuvPanel* panel)
-{
-    TSeriesMarkShape::AttachToPanel(panel);
-    if (callout_) callout_->AttachToPanel(panel);
-    if (symbol_) symbol_->AttachToPanel(panel);
-}
-
-void TSeriesMarks::SetCallout(const TMarksCallout* value)
-{
-    if (value)
-        Callout().Assign(value);
-    else
-        callout_.reset();
-}
-
-void TSeriesMarks::ApplyCalloutLength(TSeriesMarkPosition& position) const
-{
-    if (callout_) callout_->OffsetPosition(position);
-}

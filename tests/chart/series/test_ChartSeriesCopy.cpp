@@ -138,3 +138,34 @@ TEST_F(SeriesCopyTest, PaintingTheSymbolOfAChartlessSeriesLeavesItChartless)
     EXPECT_EQ(image.pixel(15, 10), qRgb(255, 0, 0)) << "the symbol in the series colour";
     EXPECT_EQ(image.pixel(35, 10), qRgb(255, 255, 255)) << "nothing outside the rectangle";
 }
+
+TEST_F(SeriesCopyTest, ADuplicatedToolJoinsAnotherChartAndForgetsAFreedSeries)
+{
+    TComponent form(nullptr);
+    TTestChart first(&form), second(&form);
+    TChartSeries* rain = CreateChartSeries(&form, &first, TTestSeries::StaticClass());
+    auto* tool = new TDuvCustomToolSeries(&form);
+    tool->SetName("ChartTool1");
+    tool->SetSeries(rain);
+    tool->SetActive(false);
+    tool->SetParentChart(&first);
+
+    TDuvCustomTool* copy = DuplicateTool(tool, &form);
+    EXPECT_EQ(&copy->ClassType(), &tool->ClassType());
+    EXPECT_EQ(copy->Name(), "ChartTool2");
+    EXPECT_EQ(copy->Owner(), &form);
+    EXPECT_EQ(copy->ParentChart(), nullptr) << "the caller attaches the copy";
+    EXPECT_FALSE(copy->Active());
+    auto* seriesCopy = dynamic_cast<TDuvCustomToolSeries*>(copy);
+    ASSERT_NE(seriesCopy, nullptr);
+    EXPECT_EQ(seriesCopy->Series(), rain);
+
+    copy->SetParentChart(&second);
+    EXPECT_EQ(second.Tools()->Count(), 1);
+    EXPECT_EQ(first.Tools()->Count(), 1) << "the original stays on its chart";
+    EXPECT_EQ(tool->ParentChart(), &first);
+
+    delete rain;
+    EXPECT_EQ(tool->Series(), nullptr);
+    EXPECT_EQ(seriesCopy->Series(), nullptr) << "the copy no longer points at the freed series";
+}

@@ -284,3 +284,21 @@ TEST_F(SeriesMarksDrawTest, TheCalloutLiftsTheMarkAndDrawsItsArrow)
     EXPECT_NE(std::find(lines.begin(), lines.end(), "LineTo(100,150)"), lines.end())
         << "the arrow ends on the point";
 }
+
+TEST_F(SeriesMarksDrawTest, ADrawingForgetsThePlacesOfMarksItNoLongerDraws)
+{
+    TMarksFixture f;
+    for (int i = 0; i < 3; ++i) f.series->AddPointXY(60 + 100 * i, 150, "p" + std::to_string(i));
+    f.chart.Draw();
+    EXPECT_EQ(f.Stored(), (std::vector<int>{0, 1, 2}));
+    const TSeriesMarkPosition hidden = f.At(1);
+    f.series->Marks().Items().Item(1)->SetVisible(false);
+    f.chart.Draw();
+    EXPECT_EQ(f.Stored(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(f.series->MarkIndexAtPoint({hidden.LeftTop.X + 2, hidden.LeftTop.Y + 2}), -1)
+        << "a mark no longer drawn is not found under the mouse";
+    // A later mark standing where the hidden one stood is not pushed away by it.
+    f.series->SetXValue(2, 165);
+    EXPECT_EQ(f.Drawn(), (std::vector<std::string>{"\"p0\"", "\"p2\""}));
+    EXPECT_EQ(f.At(2).LeftTop.Y, hidden.LeftTop.Y);
+}

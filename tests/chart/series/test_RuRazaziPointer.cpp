@@ -1,24 +1,24 @@
 // The series pointer: canvas calls of every style in 2D and 3D, hit tests, the darkened pen,
 // sizes and margins.
 #include <gtest/gtest.h>
+#include <QImage>
+#include <cstdlib>
 
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/ChartLegend.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/DuvGradient.h"
 #include "chart/graphics/DuvPicture.h"
 #include "chart/graphics/DuvShadow.h"
 #include "chart/series/RuRazaziPointer.h"
 #include "chart/series/SeriesPointerItems.h"
+#include "support/TestSupport.h"
 #include "support_SeriesTest.h"
 
 using namespace seriestest;
 
 namespace {
 
-class SeriesPointerTest : public ::testing::Test {
-protected:
-    void SetUp() override { StartSeriesModules(); }
-};
 
 std::string CallsOf(const TRecordingCanvas& canvas)
 {
@@ -47,6 +47,15 @@ private:
     TSeriesPointer pointer_;
 };
 
+class SeriesPointerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartSeriesModules();
+        RegisterClassForStreaming(TPointerTestSeries::StaticClass());
+    }
+};
+
 std::string PointerLines(const std::string& text)
 {
     std::string lines;
@@ -59,11 +68,6 @@ std::string PointerLines(const std::string& text)
 
 TEST_F(SeriesPointerTest, PointerSettingsReadBackTheSame)
 {
-    static const bool registered = [] {
-        RegisterClassForStreaming(TPointerTestSeries::StaticClass());
-        return true;
-    }();
-    (void)registered;
     TTestChart chart;
     auto* series = new TPointerTestSeries(&chart);
     series->SetName("Series1");
@@ -413,4 +417,59 @@ TEST_F(SeriesPointerTest, PerPointPointersAreCopiesMadeOnFirstUse)
     items.ClearItems();
     EXPECT_EQ(items.Count(), 0);
     EXPECT_EQ(&items.ItemOrSelf(1), &items);
+}
+
+namespace {
+
+// Draws point i with pointer style i, so one chart shows every style.
+class TStylesSeries : public TPointerTestSeries {
+    QB_CLASS(TStylesSeries, TPointerTestSeries)
+public:
+    explicit TStylesSeries(TComponent* owner = nullptr) : TPointerTestSeries(owner) {}
+    void DrawPoint(int index) override
+    {
+        const TColor color = GetPointColor(index);
+        Pointer().PreparePen(ParentChart()->Canvas(), color);
+        Pointer().DrawStyleAt(GetPointScreenX(index), GetPointScreenY(index), static_cast<TSeriesPointerStyle>(index),
+                              color);
+    }
+};
+
+}  // namespace
+
+// All sixteen styles on the real canvas, compared with a picture a person has looked at. Rerun
+// with QB_UPDATE_PICTURES set to write the picture anew after a deliberate change.
+TEST_F(SeriesPointerTest, TheSixteenStylesLookAsTheirPicture)
+{
+    TChart chart;
+    chart.SetBounds(0, 0, 320, 320);
+    chart.SetView3D(false);
+    chart.Legend()->SetVisible(false);
+    chart.Title()->SetVisible(false);
+    auto* series = new TStylesSeries(&chart);
+    series->SetParentChart(&chart);
+    series->SetSeriesColor(clBlue);
+    series->Pointer().SetBothSizes(9);
+    series->Pointer().Pen().SetColor(clBlack);
+    series->XValues()->SetOrder(loNone);
+    for (TChartAxis* axis : {chart.BottomAxis(), chart.LeftAxis()}) {
+        axis->SetAutomatic(false);
+        axis->SetMinMax(-0.5, 3.5);
+    }
+    for (int i = 0; i < 16; ++i) series->AddPointXY(i % 4, 3 - i / 4, "", i % 2 ? clRed : clDefault);
+    const std::unique_ptr<QImage> picture = chart.CreatePanelBitmap();
+    ASSERT_TRUE(picture);
+    const QImage shown = picture->convertToFormat(QImage::Format_RGB32);
+    const std::string path = qbtest::DataPath("chart/series/pointer_styles.png");
+    if (std::getenv("QB_UPDATE_PICTURES")) shown.save(QString::fromStdString(path));
+    const QImage expected = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(expected.size(), shown.size()) << path;
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb a = shown.pixel(x, y), b = expected.pixel(x, y);
+            if (std::abs(qRed(a) - qRed(b)) > 8 || std::abs(qGreen(a) - qGreen(b)) > 8 || std::abs(qBlue(a) - qBlue(b)) > 8)
+                ++differing;
+        }
+    EXPECT_LE(differing, shown.width() * shown.height() / 200) << "more than 0.5% of the pixels differ";
 }
