@@ -439,13 +439,13 @@ int TFastLineSeries::ColumnEnd(int index, int last) const
     int inside = index, step = 1;
     // Gallop to a point outside the column, then halve the gap.
     int outside = last + 1;
-    while (inside + step <= last) {
+    while (step <= last - inside) {
         if (horiz.CalcPosValue(xs[inside + step]) != column) {
             outside = inside + step;
             break;
         }
         inside += step;
-        step *= 2;
+        step = step < (1 << 29) ? step * 2 : step;
     }
     while (outside - inside > 1) {
         const int middle = inside + (outside - inside) / 2;
