@@ -392,6 +392,42 @@ TEST_F(FastLineTest, PreparedPolylineOnlyWhereItDrawsTheSame)
     }
 }
 
+// A recording canvas that also notes the fast line mode and the fast line calls.
+class TFastModeCanvas : public TRecordingCanvas {
+public:
+    void SetFastLineMode(bool on) override { Record("SetFastLineMode", on ? "true" : "false"); }
+    void FastLineTo(int x, int y) override { Record("FastLineTo", std::to_string(x) + "," + std::to_string(y)); }
+};
+
+TEST_F(FastLineTest, FastPenDrawsInTheCanvasFastLineMode)
+{
+    struct TCase {
+        const char* name;
+        bool fastPen;
+        TFastLineDrawStyle style;
+        std::vector<std::string> expected;  // call names in order
+    };
+    const TCase cases[] = {
+        {"ordinary pen", false, flSegments, {"MoveTo", "LineTo", "LineTo"}},
+        {"fast pen", true, flSegments, {"MoveTo", "SetFastLineMode", "FastLineTo", "FastLineTo", "SetFastLineMode"}},
+        {"fast pen, one polyline", true, flAll, {"SetFastLineMode", "Polyline", "SetFastLineMode"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFastLineChart f(400, 2);
+        f.chart.ReplaceCanvas(std::make_unique<TFastModeCanvas>(), "TRecordingCanvas");
+        for (int i = 0; i < 3; ++i) f.series.AddPointXY(i, 10 * i);
+        f.series.SetFastPen(c.fastPen);
+        f.series.SetDrawStyle(c.style);
+        f.chart.Draw();
+        std::vector<std::string> names;
+        for (const TRecordedCall& call : enginetest::GroupCalls(f.chart.Recording().Calls, "Series"))
+            if (call.Name.find("Line") != std::string::npos || call.Name == "MoveTo" || call.Name == "Polyline")
+                names.push_back(call.Name);
+        EXPECT_EQ(names, c.expected);
+    }
+}
+
 // ---------------------------------------------------------------- incremental drawing
 
 TEST_F(FastLineTest, AddedPointWithoutAutoRepaintDrawsOneSegment)
