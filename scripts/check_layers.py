@@ -51,9 +51,10 @@ ALLOWED_CYCLES = [
     # colours and children, and they tell their chart when they join, leave or change.
     {"chart/engine/" + u for u in ("AxisPanel", "RuRazazi", "RuRazaziAxis", "RuRazaziLists", "RuRazaziSelect",
                                    "RuRazaziValues")},
-    # A data series and its function: the series owns, streams and asks its function, the
-    # function fills its output series.
-    {"chart/series/" + u for u in ("RuRazaziSeries", "RuRazaziFunction")},
+    # A data series, its function, marks, pointer and callouts: the series owns, streams and asks
+    # them; the function fills its output series, the others draw for their series.
+    {"chart/series/" + u for u in ("RuRazaziSeries", "RuRazaziFunction", "RuRazaziMarks", "RuRazaziPointer",
+                                   "RuRazaziCallout")},
     # The chart module: the chart, its legend and the palettes it switches between know each other.
     {"chart/engine/" + u for u in ("Chart", "ChartLegend", "ChartPalettes", "ChartPublished", "ChartRegistry")},
 ]

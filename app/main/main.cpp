@@ -6,6 +6,7 @@
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/series/ChartSeriesModules.h"
 #include "chart/output/ChartOutputModules.h"
+#include "chart/output/widgets/ChartOutputWidgetModules.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SafeFile.h"
@@ -36,9 +37,11 @@ struct ChartModules {
         InitializeChartEngineModules();
         InitializeChartSeriesModules();
         InitializeChartOutputModules();
+        InitializeChartOutputWidgetModules();
     }
     ~ChartModules()
     {
+        FinalizeChartOutputWidgetModules();
         FinalizeChartOutputModules();
         FinalizeChartSeriesModules();
         FinalizeChartEngineModules();

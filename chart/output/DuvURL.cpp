@@ -213,7 +213,11 @@ TDuvSeriesSourceFile::~TDuvSeriesSourceFile() = default;
 void TDuvSeriesSourceFile::DeclareProperties(TPropertyDeclarer<TDuvSeriesSourceFile>& p)
 {
     using C = TDuvSeriesSourceFile;
+    // Active comes back only once the references are resolved: Loaded opens the source.
+    p.Boolean("Active", &C::Active, &C::SetActive).Default(false);
+    p.Component("Chart", &C::Chart, &C::SetChart);
     p.String("FileName", &C::FileName, &C::SetFileName);
+    p.Component("Series", &C::Series, &C::SetSeries);
 }
 
 void TDuvSeriesSourceFile::SetChart(TCustomAxisPanel* value)

@@ -3,10 +3,14 @@
 
 #include "chart/output/DuvExcelSource.h"
 #include "chart/output/DuvSpreadsheet.h"
+#include "chart/engine/support_ChartEngine.h"
+#include "chart/engine/DuvProcs.h"
 #include "support_DBChartTest.h"
 #include "support_SmoothCanvas.h"
 
 using namespace outputtest;
+using enginetest::ComponentTextOf;
+using enginetest::ReadComponentText;
 
 namespace {
 
@@ -195,6 +199,46 @@ TEST_F(ExcelSourceTest, BadInput)
     EXPECT_THROW(Load("junk.xlsx", "A1", "A3"), ESpreadsheetError);
     std::ofstream(dir_.file("junk.xls")) << "neither";
     EXPECT_THROW(Load("junk.xls", "A1", "A3"), ESpreadsheetError);
+}
+
+// A source saved with its owner comes back linked to the same chart and series, and opens once
+// the references are resolved.
+TEST_F(ExcelSourceTest, SourceStreamsItsLinksAndOpensWhenLoaded)
+{
+    RegisterClassForStreaming(TDBTestSeries::StaticClass());
+    TComponent root(nullptr);
+    root.SetName("Form1");
+    auto* chart = new TDBChart(&root);
+    chart->SetName("Chart1");
+    auto* series = new TDBTestSeries(&root);
+    series->SetName("Series1");
+    series->SetParentChart(chart);
+    auto* source = new TDuvExcelSource(&root);
+    source->SetName("Source1");
+    source->SetChart(chart);
+    source->SetSeries(series);
+    source->SetFileName(dir_.file("plain.xlsx"));
+    source->SetWorkSheet("Data");
+    source->SetRangeFrom("B1");
+    source->SetRangeTo("B10");
+    source->Open();
+    ASSERT_EQ(series->PointCount(), 10);
+    const std::string text = ComponentTextOf(root);
+    for (const char* line : {"Active = True", "Chart = Chart1", "Series = Series1", "DataSource = Source1"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+
+    TComponent copy(nullptr);
+    ReadComponentText(copy, text);
+    auto* readSource = dynamic_cast<TDuvExcelSource*>(copy.FindComponent("Source1"));
+    auto* readSeries = dynamic_cast<TDBTestSeries*>(copy.FindComponent("Series1"));
+    ASSERT_TRUE(readSource && readSeries);
+    EXPECT_EQ(readSource->Chart(), copy.FindComponent("Chart1"));
+    EXPECT_EQ(readSource->Series(), readSeries);
+    EXPECT_EQ(readSeries->DataSourceCount(), 1);
+    EXPECT_TRUE(readSource->Active());
+    EXPECT_EQ(readSeries->PointCount(), 10);
+    EXPECT_EQ(readSeries->GetYValue(9), 20);
+    EXPECT_EQ(ComponentTextOf(copy), text);
 }
 
 TEST(CellReferences, Parse)
