@@ -3,6 +3,7 @@
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/series/Series.h"
+#include "chart/series/SeriesFastLine.h"
 #include "chart/series/SeriesPie.h"
 
 void RegisterSeriesUnitTypes()
@@ -13,7 +14,7 @@ void RegisterSeriesUnitTypes()
     RegisterDefaultPageSeries(&TAreaSeries::StaticClass(), &DuvMsgGalleryArea);
     RegisterDefaultPageSeries(&TPointSeries::StaticClass(), &DuvMsgGalleryPoint);
     RegisterSeriesType(&TPieSeries::StaticClass(), &DuvMsgGalleryPie, &DuvMsgGalleryStandard, 1);
-    // TFastLineSeries, "Fast Line", default page
+    RegisterDefaultPageSeries(&TFastLineSeries::StaticClass(), &DuvMsgGalleryFastLine);
     RegisterSeriesType(&THorizLineSeries::StaticClass(), &DuvMsgGalleryHorizLine, &DuvMsgGalleryStandard, 1);
     RegisterSeriesType(&THorizAreaSeries::StaticClass(), &DuvMsgGalleryHorizArea, &DuvMsgGalleryStandard, 1);
 }

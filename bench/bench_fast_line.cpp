@@ -1,0 +1,227 @@
+// Ten million points (x = i, y a fixed-seed random walk) drawn as one line into a 1000 x 600
+// RGB32 picture, whole plot with axes, labels and grid, against the same work in QCustomPlot.
+// Both use aliased 1-pixel pens and have their axis ranges fixed to the data before timing.
+// Ours is a 2D chart without legend whose fast line reduces each pixel column to its span
+// (DrawAllPoints off, daMinMax); the peer draws its graph with its default adaptive sampling,
+// which draws the same per-column envelope. Timed: the first drawing after the data was set,
+// then the median of ten full redraws (ours invalidates first, so its buffer is drawn anew).
+// Both pictures must show the same envelope, else the bench fails.
+// Last line: "ratio: <ours/peer>" of the redraws.
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <qcustomplot.h>
+
+#include "chart/engine/Chart.h"
+#include "chart/engine/ChartEngineModules.h"
+#include "chart/engine/ChartLegend.h"
+#include "chart/engine/DuvProcs.h"
+#include "chart/engine/RuRazaziAxis.h"
+#include "chart/graphics/ChartGraphicsModules.h"
+#include "chart/series/ChartSeriesModules.h"
+#include "chart/series/SeriesFastLine.h"
+
+namespace {
+
+constexpr int Points = 10000000;
+constexpr int Width = 1000, Height = 600;
+constexpr int Redraws = 10;
+constexpr QRgb LineColor = 0xFFFF0000;
+
+[[noreturn]] void Fail(const std::string& why)
+{
+    std::printf("FAILED: %s\n", why.c_str());
+    std::exit(1);
+}
+
+template <class F>
+double Milliseconds(F work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Timings {
+    double first = 0, redraw = 0;
+};
+
+// Per bin of the line's horizontal extent, the top and bottom of the line's pixels, as shares of
+// the line's height: what both plots must agree on.
+struct Envelope {
+    static constexpr int Bins = 100;
+    std::vector<double> top, bottom;
+    double coverage = 0;  // share of the columns in the line's extent that hold line pixels
+};
+
+Envelope EnvelopeOf(const QImage& image)
+{
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    std::vector<int> columnTop(static_cast<std::size_t>(image.width()), image.height()),
+        columnBottom(static_cast<std::size_t>(image.width()), -1);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (line[x] != LineColor) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            columnTop[static_cast<std::size_t>(x)] = std::min(columnTop[static_cast<std::size_t>(x)], y);
+            columnBottom[static_cast<std::size_t>(x)] = std::max(columnBottom[static_cast<std::size_t>(x)], y);
+        }
+    }
+    Envelope e;
+    if (right < left || bottom <= top) return e;
+    int covered = 0;
+    for (int x = left; x <= right; ++x) covered += columnBottom[static_cast<std::size_t>(x)] >= 0;
+    e.coverage = static_cast<double>(covered) / (right - left + 1);
+    const double height = bottom - top;
+    for (int b = 0; b < Envelope::Bins; ++b) {
+        const int x0 = left + (right - left + 1) * b / Envelope::Bins;
+        const int x1 = left + (right - left + 1) * (b + 1) / Envelope::Bins;
+        int binTop = image.height(), binBottom = -1;
+        for (int x = x0; x < x1; ++x) {
+            binTop = std::min(binTop, columnTop[static_cast<std::size_t>(x)]);
+            binBottom = std::max(binBottom, columnBottom[static_cast<std::size_t>(x)]);
+        }
+        e.top.push_back((binTop - top) / height);
+        e.bottom.push_back((binBottom - top) / height);
+    }
+    return e;
+}
+
+// The mean difference between the two envelopes, as a share of the line's height. The plot
+// areas differ in width, so single bins may straddle a spike on one side and not the other.
+double EnvelopeDifference(const Envelope& a, const Envelope& b)
+{
+    double sum = 0;
+    for (int i = 0; i < Envelope::Bins; ++i) {
+        sum += std::abs(a.top[static_cast<std::size_t>(i)] - b.top[static_cast<std::size_t>(i)]);
+        sum += std::abs(a.bottom[static_cast<std::size_t>(i)] - b.bottom[static_cast<std::size_t>(i)]);
+    }
+    return sum / (2 * Envelope::Bins);
+}
+
+Timings Ours(const std::vector<double>& xs, const std::vector<double>& ys, double minY, double maxY, QImage& image)
+{
+    TChart chart;
+    chart.SetBounds(0, 0, Width, Height);
+    chart.SetView3D(false);
+    chart.Legend()->SetVisible(false);
+    // A few workers split the columns; more only wait longer for each other on a busy machine.
+    chart.ThreadCount = std::min(4, TDuvCPU::CountProcessors());
+    // Straight into the picture: a headless chart has no window to show a buffer in.
+    chart.Canvas().SetBufferedDisplay(false);
+    TFastLineSeries series(&chart);
+    series.SetParentChart(&chart);
+    series.SetDrawAllPoints(false);
+    series.SetDrawAllPointsStyle(daMinMax);
+    series.LinePen().SetWidth(1);
+    series.SetSeriesColor(clRed);
+    chart.BottomAxis()->SetMinMax(xs.front(), xs.back());
+    chart.LeftAxis()->SetMinMax(minY, maxY);
+    const TRect rect{0, 0, Width, Height};
+    auto draw = [&] {
+        QPainter painter(&image);
+        chart.Invalidate();
+        chart.DrawToCanvas(&painter, rect);
+    };
+    Timings t;
+    t.first = Milliseconds([&] {
+        series.AddXYArrays(xs, ys);
+        draw();
+    });
+    std::vector<double> redraws;
+    for (int i = 0; i < Redraws; ++i) redraws.push_back(Milliseconds(draw));
+    t.redraw = Median(redraws);
+    series.SetParentChart(nullptr);
+    return t;
+}
+
+Timings Peer(const QVector<double>& keys, const QVector<double>& values, double minY, double maxY, QImage& image)
+{
+    QCustomPlot plot;
+    plot.resize(Width, Height);
+    plot.setNotAntialiasedElements(QCP::aeAll);
+    QCPGraph* graph = plot.addGraph();
+    graph->setPen(QPen(QColor(LineColor), 1));
+    plot.xAxis->setRange(keys.front(), keys.back());
+    plot.yAxis->setRange(minY, maxY);
+    auto draw = [&] {
+        image.fill(Qt::white);
+        QCPPainter painter(&image);
+        plot.toPainter(&painter, Width, Height);
+    };
+    Timings t;
+    t.first = Milliseconds([&] {
+        graph->setData(keys, values, true);
+        draw();
+    });
+    std::vector<double> redraws;
+    for (int i = 0; i < Redraws; ++i) redraws.push_back(Milliseconds(draw));
+    t.redraw = Median(redraws);
+    return t;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InitializeChartGraphicsModules();
+    InitializeChartEngineModules();
+    InitializeChartSeriesModules();
+
+    std::vector<double> xs(Points), ys(Points);
+    std::mt19937 random(20261211);
+    std::normal_distribution<double> step(0.0, 1.0);
+    double y = 0;
+    for (int i = 0; i < Points; ++i) {
+        y += step(random);
+        xs[static_cast<std::size_t>(i)] = i;
+        ys[static_cast<std::size_t>(i)] = y;
+    }
+    const auto [low, high] = std::minmax_element(ys.begin(), ys.end());
+    const double minY = *low, maxY = *high;
+    const QVector<double> keys(xs.begin(), xs.end()), values(ys.begin(), ys.end());
+
+    QImage ourImage(Width, Height, QImage::Format_RGB32), peerImage(Width, Height, QImage::Format_RGB32);
+    const Timings peer = Peer(keys, values, minY, maxY, peerImage);
+    const Timings ours = Ours(xs, ys, minY, maxY, ourImage);
+
+    if (std::getenv("QB_BENCH_PICTURES")) {
+        ourImage.save("bench_fast_line_ours.png");
+        peerImage.save("bench_fast_line_peer.png");
+    }
+    const Envelope ourEnvelope = EnvelopeOf(ourImage), peerEnvelope = EnvelopeOf(peerImage);
+    if (peerEnvelope.top.empty()) Fail("the peer drew no line");
+    if (ourEnvelope.top.empty()) Fail("our chart drew no line");
+    if (peerEnvelope.coverage < 0.99 || ourEnvelope.coverage < 0.99)
+        Fail("line columns missing: ours " + std::to_string(ourEnvelope.coverage) + ", peer " +
+             std::to_string(peerEnvelope.coverage));
+    const double difference = EnvelopeDifference(ourEnvelope, peerEnvelope);
+    if (difference > 0.01) Fail("the envelopes differ by " + std::to_string(difference) + " of the line's height");
+
+    std::printf("%d points into %d x %d, envelopes agree within %.3f: first draw ours %.1f ms, QCustomPlot %.1f ms; "
+                "redraw (median of %d) ours %.1f ms, QCustomPlot %.1f ms\n",
+                Points, Width, Height, difference, ours.first, peer.first, Redraws, ours.redraw, peer.redraw);
+    std::printf("ratio: %.3f\n", ours.redraw / peer.redraw);
+    return 0;
+}
