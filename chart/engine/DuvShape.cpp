@@ -754,6 +754,18 @@ void TSeriesMarksPositions::StorePosition(int index, const TSeriesMarkPosition& 
     entry->Custom = true;
 }
 
+void TSeriesMarksPositions::Delete(int index, int count)
+{
+    if (index < 0 || index >= Count() || count < 1) return;
+    const auto first = items_.begin() + index;
+    items_.erase(first, first + std::min<std::ptrdiff_t>(count, items_.end() - first));
+}
+
+void TSeriesMarksPositions::DropEntry(int index)
+{
+    if (index >= 0 && index < Count()) items_[static_cast<std::size_t>(index)].reset();
+}
+
 bool TSeriesMarksPositions::AnyCustomPosition() const
 {
     return std::any_of(items_.begin(), items_.end(), [](const auto& p) { return p && p->Custom; });

@@ -399,6 +399,10 @@ public:
     void StorePosition(int index, const TSeriesMarkPosition& position);
     bool AnyCustomPosition() const;
     void Clear() { items_.clear(); }
+    // Removes count entries from index on (those that exist); later entries move down.
+    void Delete(int index, int count = 1);
+    // Empties one entry; the list keeps its length.
+    void DropEntry(int index);
 
 private:
     std::vector<std::unique_ptr<TSeriesMarkPosition>> items_;

@@ -200,6 +200,13 @@ void TCustomDuvGradient::SetDirection(TGradientDirection value)
 
 void TCustomDuvGradient::InitDirection(TGradientDirection value) { direction_ = defaultDirection_ = value; }
 
+void TCustomDuvGradient::InitColors(TColor start, TColor end)
+{
+    defaultStart_ = start;
+    defaultEnd_ = end;
+    ResetColors();
+}
+
 void TCustomDuvGradient::SetRadialX(int value)
 {
     if (SetIfChanged(radialX_, value)) DoChanged();

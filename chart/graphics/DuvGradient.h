@@ -73,6 +73,8 @@ public:
     TGradientDirection Direction() const { return direction_; }
     void SetDirection(TGradientDirection value);
     void InitDirection(TGradientDirection value);
+    // Start and end colours together with the defaults they are stored against.
+    void InitColors(TColor start, TColor end);
     TColor StartColor() const;
     void SetStartColor(TColor value);
     TColor EndColor() const;

@@ -15,8 +15,11 @@ class TCallout : public TSeriesPointer {
 public:
     explicit TCallout(TChartSeries* series = nullptr);
     ~TCallout() override;
+    static void DeclareProperties(TPropertyDeclarer<TCallout>& p);
+    void Assign(const TPersistent* source) override;
 
     TWhitePen& Arrow() const { return *arrow_; }
+    TWhitePen* GetArrow() const { return arrow_.get(); }
     void SetArrow(const TWhitePen* value);
     TArrowHeadStyle ArrowHead() const { return arrowHead_; }
     void SetArrowHead(TArrowHeadStyle value) { Change(arrowHead_, value); }
@@ -25,6 +28,15 @@ public:
     void SetDistance(int value) { Change(distance_, value); }
     int ArrowHeadSize() const { return arrowHeadSize_; }
     void SetArrowHeadSize(int value) { Change(arrowHeadSize_, value); }
+
+    // The arrow from the mark end to the point end (through the mid point when used) and, with
+    // no arrow head, the callout's own shape at the point end.
+    void DrawCallout(TCustomDuvPanel* panel, TColor color, bool midUsed, int z, const TPoint& markEnd,
+                     const TPoint& mid, const TPoint& pointEnd);
+    void Draw(TColor color, const TPoint& pointEnd, bool midUsed, int z, const TPoint& markEnd, const TPoint& mid)
+    {
+        DrawCallout(Panel(), color, midUsed, z, markEnd, mid, pointEnd);
+    }
 
 private:
     std::unique_ptr<TWhitePen> arrow_;
@@ -37,6 +49,9 @@ class TMarksCallout : public TCallout {
     QB_CLASS(TMarksCallout, TCallout)
 public:
     explicit TMarksCallout(TChartSeries* series = nullptr);
+    static void DeclareProperties(TPropertyDeclarer<TMarksCallout>& p);
+    void Assign(const TPersistent* source) override;
+    bool IsLengthStored() const { return length_ != DefaultLength; }
 
     int Length() const { return length_; }
     void SetLength(int value);

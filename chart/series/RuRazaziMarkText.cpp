@@ -75,7 +75,9 @@ std::string TChartSeries::MarkTextForStyle(bool multiLine, int index, TSeriesMar
 
 std::string TChartSeries::MarkTextOf(int index) const
 {
-    std::string text = MarkTextForStyle(marks_.MultiLine(), index, marks_.Style());
+    const TMarksItem* item = marks_.Items().ItemIfAny(index);
+    std::string text = item && item->CustomText() ? TrimTrailingLineBreak(item->Text())
+                                                  : MarkTextForStyle(marks_.MultiLine(), index, marks_.Style());
     if (OnGetMarkText) OnGetMarkText(const_cast<TChartSeries*>(this), index, text);
     return text;
 }

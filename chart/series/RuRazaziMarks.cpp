@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "chart/graphics/DuvGradient.h"
 #include "chart/graphics/DuvShadow.h"
 #include "chart/series/RuRazaziCallout.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/Streams.h"
 
 namespace {
@@ -18,7 +20,42 @@ constexpr std::int64_t kSmallestItemSize = 2;
 
 [[noreturn]] void BadItems(const std::string& what) { throw EReadError("Invalid marks items: " + what); }
 
+// Set while a mark format takes the text of the mark being drawn.
+thread_local bool markTextQuiet = false;
+
 }  // namespace
+
+void SetMarkFormatText(TCustomTextShape& shape, const std::string& text)
+{
+    markTextQuiet = true;
+    const TScopeGuard done([] { markTextQuiet = false; });
+    shape.SetText(text);
+}
+
+// ---------------------------------------------------------------- symbol
+
+TSeriesMarksSymbol::TSeriesMarksSymbol(TCustomDuvPanel* panel) : TDuvCustomShape(nullptr)
+{
+    const TRepaintHold hold(panel);
+    AttachToPanel(panel);
+    InitVisible(false);
+    SetDefaultTransparent(false);
+    InitShadow(*GetShadow());
+    InitEmboss(*GetEmboss());
+}
+
+void TSeriesMarksSymbol::DeclareProperties(TPropertyDeclarer<TSeriesMarksSymbol>& p)
+{
+    using B = TDuvCustomShapeBrushPen;
+    DeclareShapeProperties(p, {"Bevel", "BevelWidth", "Brush", "Children", "ChildLayout", "Emboss", "Frame",
+                               "Gradient"});
+    p.Object("Pen", &B::Frame, &B::SetPen);
+    DeclareShapeProperties(p, {"Picture", "Shadow", "ShapeCallout", "ShapeStyle", "Transparency", "Visible"});
+}
+
+void TSeriesMarksSymbol::InitShadow(TDuvShadow& shadow) { shadow.SetDefaultValues(shadow.Visible(), clBlack, 1); }
+
+void TSeriesMarksSymbol::InitEmboss(TDuvEmboss& emboss) { emboss.SetDefaultValues(emboss.Visible(), clBlack, 1); }
 
 // ---------------------------------------------------------------- mark shape
 
@@ -46,6 +83,11 @@ void TSeriesMarkShape::SetStyle(TSeriesMarksStyle value)
 }
 
 const TClassInfo& TSeriesMarkShape::GetChildShapeClass() const { return TSeriesMarkShape::StaticClass(); }
+
+void TSeriesMarkShape::TextChanged()
+{
+    if (!markTextQuiet) TCustomTextShape::TextChanged();
+}
 
 void TSeriesMarkShape::Assign(const TPersistent* source)
 {
@@ -99,6 +141,7 @@ void TMarksItem::TextListChanged()
 
 void TMarksItem::TextChanged()
 {
+    if (markTextQuiet) return;
     TCustomTextShape::TextChanged();
     customText_ = true;
 }
@@ -130,6 +173,11 @@ TMarksItem* TMarksItems::Item(int index)
     return entry.get();
 }
 
+void TMarksItems::Delete(int index)
+{
+    if (index >= 0 && index < Count()) items_.erase(items_.begin() + index);
+}
+
 void TMarksItems::Clear()
 {
     items_.clear();
@@ -146,6 +194,10 @@ TSeriesMarks::TSeriesMarks(TCustomChartSeries* series)
     Margins()->InitHorizontal(20);
     SetRoundSize(4);
     SetColor(kMarksColor);
+    InitShadow(*GetShadow());
+    TDuvGradient& gradient = *GetGradient();
+    gradient.InitDirection(gdRightLeft);
+    gradient.InitColors(static_cast<TColor>(12632256), clWhite);
     InitVisible(false);
 }
 
@@ -161,12 +213,17 @@ void TSeriesMarks::DeclareProperties(TPropertyDeclarer<TSeriesMarks>& p)
     using S = TDuvCustomShape;
     using T = TCustomTextShape;
     p.Integer("Angle", &M::MarksAngle, &M::SetMarksAngle).Default(0);
+    // The callout's own settings are written under "Callout"; these two only read old files.
+    p.Object("Arrow", &M::GetArrow, &M::SetArrow).NotStored();
+    p.Integer("ArrowLength", &M::ArrowLength, &M::SetArrowLength).NotStored();
     p.Boolean("AutoPosition", &M::AutoPosition, &M::SetAutoPosition).Default(true);
     p.Color("BackColor", &S::Color, &S::SetColor).Default(kMarksColor);
+    p.Object("Callout", &M::GetCalloutObject, &M::SetCallout).Peek(&M::PeekCallout);
     p.Boolean("Clip", &M::Clip, &M::SetClip).Default(false);
     p.Integer("DrawEvery", &M::DrawEvery, &M::SetDrawEvery).Default(1);
     p.Boolean("MultiLine", &M::MultiLine, &M::SetMultiLine).Default(false);
     p.Boolean("SoftClip", &M::SoftClip, &M::SetSoftClip).Default(false);
+    p.Object("Symbol", &M::GetSymbol, &M::SetSymbol).Peek(&M::PeekSymbol);
     p.Enum("TextAlign", &T::TextAlignment, &T::SetTextAlignment).Default(taCenter);
     p.Boolean("UseSeriesTransparency", &M::UseSeriesTransparency, &M::SetUseSeriesTransparency).Default(true);
     p.Color("Color", &S::Color, &S::SetColor).Default(kMarksColor);
@@ -206,7 +263,10 @@ void TSeriesMarks::InitEmboss(TDuvEmboss& emboss) { emboss.SetDefaultValues(embo
 void TSeriesMarks::Assign(const TPersistent* source)
 {
     if (const auto* other = dynamic_cast<const TSeriesMarks*>(source)) {
+        InitAngle(other->Angle());
         automatic_->Assign(other->automatic_.get());
+        SetCallout(other->callout_.get());
+        SetSymbol(other->symbol_.get());
         clip_ = other->clip_;
         drawEvery_ = other->drawEvery_;
         multiLine_ = other->multiLine_;
@@ -276,8 +336,41 @@ void TSeriesMarks::ReadItems(TStream& stream)
 
 TMarksCallout& TSeriesMarks::Callout()
 {
-    if (!callout_) callout_ = std::make_unique<TMarksCallout>(dynamic_cast<TChartSeries*>(series_));
+    if (!callout_) {
+        const TRepaintHold hold(Parent());
+        callout_ = std::make_unique<TMarksCallout>(dynamic_cast<TChartSeries*>(series_));
+        callout_->AttachToPanel(Parent());
+    }
     return *callout_;
+}
+
+TWhitePen* TSeriesMarks::GetArrow() { return &Callout().Arrow(); }
+
+void TSeriesMarks::SetArrow(const TWhitePen* value) { Callout().SetArrow(value); }
+
+int TSeriesMarks::ArrowLength() const { return const_cast<TSeriesMarks*>(this)->Callout().Length(); }
+
+void TSeriesMarks::SetArrowLength(int value) { Callout().SetLength(value); }
+
+TSeriesMarksSymbol* TSeriesMarks::GetSymbol()
+{
+    if (!symbol_) symbol_ = std::make_unique<TSeriesMarksSymbol>(Parent());
+    return symbol_.get();
+}
+
+void TSeriesMarks::SetSymbol(const TSeriesMarksSymbol* value)
+{
+    if (value)
+        GetSymbol()->Assign(value);
+    else
+        symbol_.reset();
+}
+
+void TSeriesMarks::AttachToPanel(TCustomDuvPanel* panel)
+{
+    TSeriesMarkShape::AttachToPanel(panel);
+    if (callout_) callout_->AttachToPanel(panel);
+    if (symbol_) symbol_->AttachToPanel(panel);
 }
 
 void TSeriesMarks::SetCallout(const TMarksCallout* value)

@@ -8,6 +8,7 @@
 #include "chart/engine/DuvShape.h"
 #include "chart/engine/DuvTextShape.h"
 #include "chart/engine/RuRazazi.h"
+#include "chart/graphics/DuvPen.h"
 #include "platform/core/Properties.h"
 #include "platform/core/StringList.h"
 
@@ -17,6 +18,35 @@ QB_ENUM(TSeriesMarksStyle, smsValue, smsPercent, smsLabel, smsLabelPercent, smsL
 
 class TSeriesMarks;
 class TMarksCallout;
+class TCustomDuvPanel;
+
+// The panel does not repaint itself while it lives (drawing-time changes of formats).
+class TRepaintHold {
+public:
+    explicit TRepaintHold(TCustomDuvPanel* panel);
+    ~TRepaintHold();
+    TRepaintHold(const TRepaintHold&) = delete;
+    TRepaintHold& operator=(const TRepaintHold&) = delete;
+
+private:
+    TCustomDuvPanel* panel_;
+    bool saved_ = true;
+};
+
+// Gives a mark format the text of the mark being drawn: no repaint, and a per-point format
+// does not take it as a text of its own.
+void SetMarkFormatText(TCustomTextShape& shape, const std::string& text);
+
+// The small symbol in the point colour that marks can show beside their text.
+class TSeriesMarksSymbol : public TDuvCustomShape {
+    QB_CLASS(TSeriesMarksSymbol, TDuvCustomShape)
+public:
+    explicit TSeriesMarksSymbol(TCustomDuvPanel* panel = nullptr);
+    static void DeclareProperties(TPropertyDeclarer<TSeriesMarksSymbol>& p);
+    bool ShouldDraw() const { return Visible() && !Transparent(); }
+    void InitShadow(TDuvShadow& shadow) override;
+    void InitEmboss(TDuvEmboss& emboss) override;
+};
 
 // The light yellow of mark boxes.
 constexpr TColor kMarksColor = static_cast<TColor>(14811135);
@@ -33,6 +63,7 @@ public:
     TSeriesMarks* OwnerMarks() const { return marks_; }
     void SetOwnerMarks(TSeriesMarks* marks) { marks_ = marks; }
     const TClassInfo& GetChildShapeClass() const override;
+    void TextChanged() override;
     void Assign(const TPersistent* source) override;
 
 private:
@@ -73,6 +104,8 @@ public:
     // The item at index, made as a copy of the marks' format when missing.
     TMarksItem* Item(int index);
     void Clear();
+    // Frees and removes the item at index (nothing beyond the list).
+    void Delete(int index);
     // Takes the items of another list (a fully read "Items" value).
     void Swap(std::vector<std::unique_ptr<TMarksItem>>& items) { items_.swap(items); }
     void Detach() { marks_ = nullptr; }
@@ -123,14 +156,51 @@ public:
     // The callout is made on first use.
     TMarksCallout& Callout();
     TMarksCallout* PeekCallout() const { return callout_.get(); }
+    TMarksCallout* GetCalloutObject() { return &Callout(); }
     // Copies the given callout, or frees the own one with none.
     void SetCallout(const TMarksCallout* value);
     // Moves the mark up by the callout's Length + Distance (nothing without a callout).
     void ApplyCalloutLength(TSeriesMarkPosition& position) const;
+    // The callout's arrow pen and length (reading makes the callout).
+    TWhitePen* GetArrow();
+    void SetArrow(const TWhitePen* value);
+    int ArrowLength() const;
+    void SetArrowLength(int value);
+    // The symbol is made on first use.
+    TSeriesMarksSymbol* GetSymbol();
+    TSeriesMarksSymbol* PeekSymbol() const { return symbol_.get(); }
+    // Copies the given symbol, or frees the own one with none.
+    void SetSymbol(const TSeriesMarksSymbol* value);
+    void AttachToPanel(TCustomDuvPanel* panel) override;
 
     // Empties the position list, and the items unless they came from a stream; the series
     // calls it when its points are cleared.
     void ClearPositions();
+
+    // ------------------------------------------------------------ drawing
+    // The depth marks are drawn at; the series sets it.
+    int MarksZ = 0;
+    // The box centred over (x, y) with its bottom on y; both arrow ends at (x, y).
+    void PlaceAt(TSeriesMarkPosition& position, int x, int y);
+    // Moves the mark off the earlier marks it overlaps; false: it cannot be drawn.
+    bool AvoidOverlap(int first, int index, TSeriesMarkPosition& position);
+    // The box with its frame, shadow and emboss, at its screen place.
+    TRect OverlapRect(int index, const TSeriesMarkPosition& position);
+    // The top-left on the screen: in 3D views kept beside the projected arrow end.
+    TPoint ScreenLeftTop(const TSeriesMarkPosition& position) const;
+    // Keeps the computed position, or takes the user's when the mark was moved.
+    void StorePosition(int index, TSeriesMarkPosition& position);
+    void DrawMark(int index, TColor color, TSeriesMarkPosition& position);
+    void DrawMarkShape(TCustomTextShape& shape, TColor color, TSeriesMarkPosition& position);
+    // The mark under the pixel, or -1; later marks lie on top.
+    int MarkIndexAt(int x, int y);
+    int MarkIndexAtPoint(const TPoint& p) { return MarkIndexAt(p.X, p.Y); }
+    // Every mark goes back to its computed place.
+    void ResetPositions();
+    // The widest line of the point's mark text, in its format's font.
+    int TextWidth(int index);
+    // Before a drawing pass: places found by the last pass go, places the user chose stay.
+    void ForgetComputedPositions();
 
     void InitShadow(TDuvShadow& shadow) override;
     void InitEmboss(TDuvEmboss& emboss) override;
@@ -160,4 +230,5 @@ private:
     TSeriesMarksPositions positions_;
     TMarksItems items_{this};
     std::unique_ptr<TMarksCallout> callout_;
+    std::unique_ptr<TSeriesMarksSymbol> symbol_;
 };

@@ -3,8 +3,141 @@
 #include <QPainterPath>
 #include <QPolygon>
 
-#include "chart/series/RuRazaziSeries.h"
+#include "chart/engine/Chart.h"
+#include "chart/engine/ChartLegend.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/DuvBrush.h"
+#include "chart/graphics/DuvGradient.h"
+#include "chart/graphics/DuvPicture.h"
+#include "chart/graphics/DuvShadow.h"
+#include "chart/series/RuRazaziMarks.h"
+#include "chart/series/RuRazaziSeries.h"
+#include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
+
+TSeriesPointer::TSeriesPointer(TChartSeries* series) : series_(series)
+{
+    if (series_) AttachToPanel(series_->ParentChart());
+}
+
+TSeriesPointer::~TSeriesPointer() = default;
+
+TCustomDuvPanel* TSeriesPointer::Panel() const
+{
+    if (series_) return series_->ParentChart();
+    return Parent();
+}
+
+void TSeriesPointer::InvalidateParent()
+{
+    if (TCustomDuvPanel* panel = Panel()) panel->Invalidate();
+}
+
+TDuvShadow* TSeriesPointer::GetShadow()
+{
+    if (!shadow_) {
+        shadow_ = std::make_unique<TDuvShadow>([this](TObject*) { InvalidateParent(); });
+        shadow_->SetDefaultValues(false, shadow_->Color(), 3);
+    }
+    return shadow_.get();
+}
+
+void TSeriesPointer::SetShadow(const TDuvShadow* value)
+{
+    if (value)
+        GetShadow()->Assign(value);
+    else
+        shadow_.reset();
+}
+
+TDuvEmboss* TSeriesPointer::GetEmboss()
+{
+    if (!emboss_) {
+        emboss_ = std::make_unique<TDuvEmboss>([this](TObject*) { InvalidateParent(); });
+        emboss_->SetDefaultValues(false, emboss_->Color(), 3);
+    }
+    return emboss_.get();
+}
+
+void TSeriesPointer::SetEmboss(const TDuvEmboss* value)
+{
+    if (value)
+        GetEmboss()->Assign(value);
+    else
+        emboss_.reset();
+}
+
+TDuvPicture* TSeriesPointer::GetPicture()
+{
+    if (!picture_) picture_ = std::make_unique<TDuvPicture>();
+    return picture_.get();
+}
+
+void TSeriesPointer::SetPicture(const TDuvPicture* value)
+{
+    if (value)
+        GetPicture()->Assign(value);
+    else
+        picture_.reset();
+    InvalidateParent();
+}
+
+void TSeriesPointer::Assign(const TPersistent* source)
+{
+    if (const auto* other = dynamic_cast<const TSeriesPointer*>(source)) {
+        dark3D_ = other->dark3D_;
+        depth_ = other->depth_;
+        draw3D_ = other->draw3D_;
+        darkPen_ = other->darkPen_;
+        fullGradient_ = other->fullGradient_;
+        horizSize_ = other->horizSize_;
+        inflateMargins_ = other->inflateMargins_;
+        SetEmboss(other->emboss_.get());
+        SetPicture(other->picture_.get());
+        SetShadow(other->shadow_.get());
+        sizeFloat_ = other->sizeFloat_;
+        sizeUnits_ = other->sizeUnits_;
+        style_ = other->style_;
+        transparency_ = other->transparency_;
+        vertSize_ = other->vertSize_;
+    }
+    TDuvCustomShapeBrushPen::Assign(source);
+}
+
+int TSeriesPointer::SizeInPixels(double value) const
+{
+    if (sizeUnits_ == suAxis && series_ && series_->VertAxisObject()) return series_->CalcYSizeValue(value);
+    return static_cast<int>(Rnd(value));
+}
+
+void TSeriesPointer::CurrentSize(int& horizontal, int& vertical) const
+{
+    if (sizeFloat_ != 0) {
+        horizontal = vertical = SizeInPixels(sizeFloat_);
+        return;
+    }
+    horizontal = horizSize_;
+    vertical = vertSize_;
+}
+
+void TSeriesPointer::PrepareOwnColors()
+{
+    if (TCustomDuvPanel* panel = Panel()) PreparePen(panel->Canvas(), Brush().Color());
+}
+
+void TSeriesPointer::DrawStyleAt(int x, int y, TSeriesPointerStyle style, TColor color)
+{
+    TCustomDuvPanel* panel = Panel();
+    if (!panel) return;
+    int h = horizSize_, v = vertSize_;
+    if (sizeFloat_ != 0) {
+        h = v = SizeInPixels(sizeFloat_);
+    } else if (sizeUnits_ == suAxis) {
+        h = SizeInPixels(horizSize_);
+        v = SizeInPixels(vertSize_);
+    }
+    DrawStyled(panel->Canvas(), panel->View3D(), x, y, h, v, color, style);
+}
 
 void TSeriesPointer::DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p)
 {
@@ -15,10 +148,17 @@ void TSeriesPointer::DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p)
     p.Integer("DarkPen", &P::DarkPen, &P::SetDarkPen).Default(0);
     p.Integer("Depth", &P::Depth, &P::SetDepth).Default(0);
     p.Boolean("Draw3D", &P::Draw3D, &P::SetDraw3D).Default(true);
+    p.Object("Emboss", &P::GetEmboss, &P::SetEmboss).Peek(&P::PeekEmboss);
+    p.Boolean("FullGradient", &P::FullGradient, &P::SetFullGradient).DefaultFrom(&P::DefaultFullGradient);
+    p.Object("Gradient", &P::GetGradient, &P::SetGradient).Peek(&P::PeekGradient);
     p.Integer("HorizSize", &P::HorizSize, &P::SetHorizSize).Default(4);
     p.Boolean("InflateMargins", &P::InflateMargins, &P::SetInflateMargins).Default(true);
     p.Object("Pen", &B::Frame, &B::SetPen);
+    p.Object("Picture", &P::GetPicture, &P::SetPicture).Peek(&P::PeekPicture);
+    p.Object("Shadow", &P::GetShadow, &P::SetShadow).Peek(&P::PeekShadow);
+    p.Enum("SizeUnits", &P::SizeUnits, &P::SetSizeUnits).Default(suPixels);
     p.Enum("Style", &P::Style, &P::SetStyle).Default(psRectangle);
+    p.Integer("Transparency", &P::Transparency, &P::SetTransparency).Default(0);
     p.Integer("VertSize", &P::VertSize, &P::SetVertSize).Default(4);
     p.Boolean("Visible", &B::Visible, &B::SetVisible).DefaultFrom(&B::DefaultVisible);
 }
@@ -105,11 +245,88 @@ bool InPolygon(const TPointArray& points, const TPoint& p)
 
 }  // namespace
 
+void TSeriesPointer::DrawShadowOf(TCanvas3D& canvas, TDuvShadow* shadow, TSeriesPointerStyle style, int x, int y,
+                                  int h, int v)
+{
+    if (!shadow || !shadow->IsActive()) return;
+    TDuvBrush& brush = canvas.Brush();
+    const TColor brushColor = brush.Color();
+    const TBrushStyle brushStyle = brush.Style();
+    const TPenStyle penStyle = canvas.Pen().Style();
+    const TScopeGuard restore([&] {
+        brush.SetColor(brushColor);
+        brush.SetStyle(brushStyle);
+        canvas.Pen().SetStyle(penStyle);
+        canvas.ApplyBrush(brush);
+        canvas.ApplyPen();
+    });
+    const TRect r{x - h, y - v, x + h, y + v};
+    switch (style) {
+    case psRectangle: shadow->DrawRect(canvas, r); break;
+    case psCircle: shadow->DrawEllipse(canvas, r); break;
+    case psHexagon: {
+        const TPointArray points = Hexagon(x, y, h, v);
+        shadow->DrawPolygonCount(canvas, points, static_cast<int>(points.size()));
+        break;
+    }
+    case psDonut: shadow->DrawEllipse(canvas, r, 0, 360, 50); break;
+    case psArrow: {
+        const TPointArray points = PointerArrowPolygon(x, y, h, v);
+        shadow->DrawPolygonCount(canvas, points, static_cast<int>(points.size()));
+        break;
+    }
+    default: break;
+    }
+}
+
+void TSeriesPointer::DrawPicture(TCanvas3D& canvas, bool is3D, TSeriesPointerStyle style, const TRect& r)
+{
+    const QImage* graphic = picture_->GetFiltered();
+    if (!graphic || graphic->isNull()) return;
+    if (is3D && canvas.IsOrthogonal) {
+        TRect projected;
+        canvas.ProjectRect(r, StartZ(), projected);
+        canvas.StretchDraw(projected, *graphic);
+    } else if (is3D) {
+        canvas.DrawImage3D(r, *graphic, cpZ, StartZ());
+    } else {
+        if (style == psCircle) canvas.ClipToEllipse(r, false);
+        const TScopeGuard unclip([&] {
+            if (style == psCircle) canvas.Unclip();
+        });
+        canvas.StretchDraw(r, *graphic);
+    }
+}
+
 void TSeriesPointer::DrawStyled(TCanvas3D& canvas, bool is3D, int x, int y, int h, int v, TColor color,
                                 TSeriesPointerStyle style)
 {
     const int left = x - h, right = x + h, top = y - v, bottom = y + v;
     const int z = StartZ();
+    DrawShadowOf(canvas, shadow_.get(), style, x, y, h, v);
+    DrawShadowOf(canvas, emboss_.get(), style, x, y, h, v);
+    TDuvBlend* blend = nullptr;
+    if (transparency_ > 0) {
+        TRect area;
+        if (!canvas.NativeBlending) {
+            area = {left, top, right + 1, bottom + 1};
+            if (style == psRectangle && is3D && draw3D_ && canvas.IsOrthogonal) {
+                area.Right += EndZ() - z;
+                area.Top -= EndZ() - z;
+                canvas.ProjectedBounds(TRect(area), z, area);
+            }
+        }
+        blend = canvas.BeginBlending(area, transparency_);
+    }
+    const TScopeGuard endBlend([&] {
+        if (blend) canvas.EndBlending(blend);
+    });
+    if (TDuvGradient* gradient = Brush().PeekGradient(); gradient && gradient->Visible() && !fullGradient_) {
+        TCustomDuvPanel* panel = Panel();
+        const TRepaintHold hold(panel);
+        gradient->SetEndColor(color);
+        if (TDuvGradient* drawn = canvas.Brush().PeekGradient()) drawn->SetEndColor(color);
+    }
     auto polygon = [&](const TPointArray& points) {
         if (is3D)
             canvas.PolygonWithZ(points, z);
@@ -188,7 +405,7 @@ void TSeriesPointer::DrawStyled(TCanvas3D& canvas, bool is3D, int x, int y, int 
         break;
     }
     }
-    (void)color;
+    if (picture_ && picture_->HasGraphic()) DrawPicture(canvas, is3D, style, {left, top, right, bottom});
 }
 
 bool TSeriesPointer::HitTest(TSeriesPointerStyle style, const TPoint& mouse, int x, int y) const
@@ -216,13 +433,53 @@ bool TSeriesPointer::HitTest(TSeriesPointerStyle style, const TPoint& mouse, int
 }
 
 void DrawPointerLegendSymbol(TSeriesPointer& pointer, TColor color, const TRect& rect, TSeriesPointerStyle style,
-                             bool)
+                             bool lineBehind)
 {
-    TCustomDuvPanel* panel = pointer.Parent();
+    TCustomDuvPanel* panel = pointer.Panel();
     if (!panel) return;
     TCanvas3D& canvas = panel->Canvas();
     pointer.PreparePen(canvas, color);
-    const int h = std::min(rect.Width() / 2 + 1, pointer.HorizSize());
-    const int v = std::min(rect.Height() / 2 + 1, pointer.VertSize());
-    pointer.DrawStyled(canvas, false, (rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2, h, v, color, style);
+    int w = pointer.Pen().Visible() ? pointer.Pen().Width() : 0;
+    TChartLegend* legend = pointer.Series() ? pointer.Series()->CurrentLegend : nullptr;
+    if (!legend)
+        if (auto* chart = dynamic_cast<TCustomChart*>(panel)) legend = chart->Legend();
+    TLegendSymbol* symbol = legend ? legend->Symbol() : nullptr;
+    if (symbol && !symbol->DefaultPen()) {
+        canvas.AssignPen(*symbol->Pen());
+        lineBehind = symbol->Pen()->Visible();
+        w = symbol->Pen()->Width();
+    }
+    int a = 0, b = 0;
+    if (lineBehind) {
+        a = rect.Width();
+        b = rect.Height();
+        if (a < 2 * w || b < 2 * w) {
+            canvas.Pen().SetWidth(std::min(a, b) / 2);
+            canvas.ApplyPen();
+        }
+        a /= 2;
+        b /= 2;
+    } else {
+        a = rect.Width() / 2 + 1;
+        b = rect.Height() / 2 + 1;
+    }
+    int x = (rect.Left + rect.Right) / 2;
+    if (const TDuvShadow* shadow = pointer.PeekShadow(); shadow && shadow->Visible()) {
+        a -= shadow->HorizSize() / 2;
+        x -= shadow->HorizSize() / 2;
+    }
+    if (!symbol || !symbol->Continuous()) {
+        // The symbol keeps the pointer's proportions and is never larger than the pointer.
+        const double t = pointer.HorizSize() == 0 ? 1.0 : static_cast<double>(pointer.VertSize()) / pointer.HorizSize();
+        if (a >= b * t)
+            a = std::min(static_cast<int>(Rnd(b / t)), a);
+        else
+            b = std::min(static_cast<int>(Rnd(a * t)), b);
+        a = std::min(a, pointer.HorizSize());
+        b = std::min(b, pointer.VertSize());
+    }
+    const TPointerSizeUnits units = pointer.SizeUnits();
+    pointer.SetSizeUnits(suPixels);
+    const TScopeGuard restore([&] { pointer.SetSizeUnits(units); });
+    pointer.DrawStyled(canvas, false, x, (rect.Top + rect.Bottom) / 2, a, b, color, style);
 }

@@ -356,8 +356,18 @@ public:
     bool MarkShown(int index);
 
     // ------------------------------------------------------------ mark drawing
+    bool HasMarks() const override { return true; }
+    bool MarksVisible() const override { return marks_.Visible(); }
+    void SetMarksVisible(bool value) override { marks_.SetVisible(value); }
+    bool MarksClipped() const override { return marks_.Clip(); }
+    bool MarksOnTop() const override { return marks_.OnTop(); }
+    // The widest mark text over the points whose mark format is visible.
+    int MaxMarkExtent() override;
+    int MarkIndexAtPoint(const TPoint& p) const override { return const_cast<TSeriesMarks&>(marks_).MarkIndexAtPoint(p); }
     // Every shown mark from the first to the last visible point.
     void DrawAllMarks() override;
+    // Sizes the point's mark format for text and places the box over the point.
+    void MeasureMark(int index, const std::string& text, TSeriesMarkPosition& position);
     // Places (series types adjust the position first) and draws one mark.
     virtual void DrawPointMark(int index, const std::string& text, TSeriesMarkPosition& position);
     // How far a mark box must move off another one it overlaps.
@@ -383,12 +393,14 @@ protected:
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
     // Mark hooks: the series has no marks of its own until the marks unit gives it some.
-    virtual void MarksDeletePoint(int, bool) {}
-    virtual void MarksDeleteRange(int, int) {}
+    // The deleted point's mark place and format go; later ones move down with their points.
+    virtual void MarksDeletePoint(int index, bool withItem);
+    // The places of a run of points go; per-point formats stay.
+    virtual void MarksDeleteRange(int start, int quantity);
     virtual void MarksClear() { marks_.ClearPositions(); }
-    virtual void MarksMoveToChart() {}
-    virtual void MarksSetZ(int) {}
-    virtual void CopyMarksFrom(const TChartSeries*) {}
+    virtual void MarksMoveToChart() { marks_.AttachToPanel(ParentChart()); }
+    virtual void MarksSetZ(int z) { marks_.MarksZ = z; }
+    virtual void CopyMarksFrom(const TChartSeries* source) { marks_.Assign(&source->marks_); }
     virtual void SetGalleryMarks() {}
 
 private:

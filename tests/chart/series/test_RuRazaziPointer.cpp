@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "chart/engine/DuvProcs.h"
+#include "chart/engine/ChartLegend.h"
+#include "chart/graphics/DuvGradient.h"
+#include "chart/graphics/DuvPicture.h"
+#include "chart/graphics/DuvShadow.h"
 #include "chart/series/RuRazaziPointer.h"
+#include "chart/series/SeriesPointerItems.h"
 #include "support_SeriesTest.h"
 
 using namespace seriestest;
@@ -221,4 +226,191 @@ TEST_F(SeriesPointerTest, DarkPenSizesMarginsAndDepths)
     left = 0;
     pointer.HorizMarginsNeeded(left, right);
     EXPECT_EQ(left, 0);
+}
+
+TEST_F(SeriesPointerTest, ExtrasAreCopiedAndKeptInChartFiles)
+{
+    TTestChart chart;
+    auto* series = new TPointerTestSeries(&chart);
+    series->SetName("Series1");
+    series->SetParentChart(&chart);
+    TSeriesPointer& pointer = series->Pointer();
+    pointer.GetShadow()->SetVisible(true);
+    pointer.GetEmboss()->SetColor(clRed);
+    pointer.SetFullGradient(true);
+    pointer.GetGradient()->SetVisible(true);
+    pointer.SetSizeUnits(suAxis);
+    pointer.SetTransparency(40);
+    pointer.SetFloatSize(2.5f);
+    const std::string text = ComponentTextOf(chart);
+    for (const char* line : {"Pointer.Shadow.Visible = True", "Pointer.Emboss.Color = clRed", "Pointer.FullGradient = True",
+                             "Pointer.Gradient.Visible = True", "Pointer.SizeUnits = suAxis", "Pointer.Transparency = 40"})
+        EXPECT_NE(PointerLines(text).find(line), std::string::npos) << line << "\n" << text;
+
+    TTestChart copy;
+    ReadComponentText(copy, text);
+    EXPECT_EQ(ComponentTextOf(copy), text);
+
+    TSeriesPointer assigned;
+    assigned.Assign(&pointer);
+    EXPECT_TRUE(assigned.PeekShadow() && assigned.PeekShadow()->Visible());
+    EXPECT_EQ(assigned.PeekEmboss()->Color(), clRed);
+    EXPECT_TRUE(assigned.FullGradient());
+    EXPECT_EQ(assigned.SizeUnits(), suAxis);
+    EXPECT_EQ(assigned.Transparency(), 40);
+    EXPECT_EQ(assigned.SizeFloat(), 2.5f);
+    TSeriesPointer plain;
+    assigned.Assign(&plain);
+    EXPECT_EQ(assigned.PeekShadow(), nullptr) << "a source without a shadow frees the copy's";
+    EXPECT_EQ(assigned.PeekEmboss(), nullptr);
+
+    // The pointer paints on its series' chart, also when the series joined it later.
+    chart.Recording().Clear();
+    pointer.SetStyle(psCircle);
+    EXPECT_EQ(chart.Recording().Texts("Invalidate").size(), 1u);
+}
+
+TEST_F(SeriesPointerTest, FractionalSizesTransparencyGradientAndPicture)
+{
+    TTestChart chart;
+    auto* series = new TPointerTestSeries(&chart);
+    series->SetParentChart(&chart);
+    TSeriesPointer& pointer = series->Pointer();
+    struct Size {
+        float value;
+        int pixels;
+    } const sizes[] = {{0, 4}, {2.5f, 2}, {3.5f, 4}, {6.2f, 6}};
+    for (const Size& k : sizes) {
+        pointer.SetFloatSize(k.value);
+        int h = 0, v = 0;
+        pointer.CurrentSize(h, v);
+        EXPECT_EQ(h, k.pixels) << k.value;
+        EXPECT_EQ(v, k.pixels) << k.value;
+    }
+    pointer.SetFloatSize(0);
+
+    pointer.SetTransparency(30);
+    chart.Recording().Clear();
+    pointer.DrawStyled(chart.Recording(), false, 50, 60, 4, 4, clRed, psRectangle);
+    for (const TRecordedCall& call : chart.Recording().Calls) {
+        if (call.Name == "Rectangle") {
+            EXPECT_EQ(call.Transparency, 30);
+        }
+    }
+    EXPECT_EQ(chart.Recording().Transparency, 0) << "the blending ends with the shape";
+    pointer.SetTransparency(0);
+
+    TDuvGradient& gradient = *pointer.GetGradient();
+    gradient.SetVisible(true);
+    gradient.SetEndColor(clBlue);
+    pointer.SetFullGradient(true);
+    pointer.DrawStyled(chart.Recording(), false, 50, 60, 4, 4, clRed, psRectangle);
+    EXPECT_EQ(gradient.EndColor(), clBlue) << "a full gradient keeps its colours";
+    pointer.SetFullGradient(false);
+    pointer.DrawStyled(chart.Recording(), false, 50, 60, 4, 4, clRed, psRectangle);
+    EXPECT_EQ(gradient.EndColor(), clRed) << "otherwise it ends at the point colour";
+    gradient.SetVisible(false);
+
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    pointer.GetPicture()->SetGraphic(&image);
+    for (TSeriesPointerStyle style : {psRectangle, psCircle}) {
+        chart.Recording().Clear();
+        pointer.DrawStyled(chart.Recording(), false, 50, 60, 4, 4, clRed, style);
+        EXPECT_EQ(chart.Recording().Texts("StretchDraw"), std::vector<std::string>{"StretchDraw(46,56,54,64,8,8)"});
+        EXPECT_EQ(chart.Recording().Texts("ClipToEllipse").size(), style == psCircle ? 1u : 0u)
+            << "round pointers clip their picture";
+    }
+}
+
+TEST_F(SeriesPointerTest, ShadowsFollowTheShapesThatHaveThem)
+{
+    TTestChart chart;
+    TSeriesPointer pointer;
+    pointer.GetShadow()->SetVisible(true);
+    for (TSeriesPointerStyle style : {psRectangle, psCircle, psHexagon, psDonut, psArrow, psTriangle, psCross}) {
+        chart.Recording().Clear();
+        pointer.DrawStyled(chart.Recording(), false, 50, 60, 4, 4, clRed, style);
+        const std::size_t withShadow = chart.Recording().Calls.size();
+        pointer.GetShadow()->SetVisible(false);
+        chart.Recording().Clear();
+        pointer.DrawStyled(chart.Recording(), false, 50, 60, 4, 4, clRed, style);
+        const bool shadowed = style != psTriangle && style != psCross;
+        EXPECT_EQ(withShadow > chart.Recording().Calls.size(), shadowed) << "style " << static_cast<int>(style);
+        pointer.GetShadow()->SetVisible(true);
+    }
+}
+
+TEST_F(SeriesPointerTest, LegendSymbolsKeepThePointersProportionsAndSize)
+{
+    struct Case {
+        const char* what;
+        int h, v;
+        bool lineBehind;
+        bool continuous;
+        int shadow;
+        const char* rectangle;
+    } const cases[] = {
+        {"small pointer", 4, 4, false, false, 0, "Rectangle(6,1,15,10)"},
+        {"large pointer, held by the height", 10, 10, false, false, 0, "Rectangle(4,-1,17,12)"},
+        {"wide pointer", 8, 4, false, false, 0, "Rectangle(2,1,19,10)"},
+        {"line behind", 4, 4, true, false, 0, "Rectangle(6,1,15,10)"},
+        {"line behind, large", 10, 10, true, false, 0, "Rectangle(5,0,16,11)"},
+        {"continuous symbol", 4, 4, false, true, 0, "Rectangle(-1,-1,22,12)"},
+        {"shadow", 10, 10, false, false, 4, "Rectangle(2,-1,15,12)"},
+    };
+    for (const Case& k : cases) {
+        TTestChart chart;
+        chart.Legend()->Symbol()->SetContinuous(k.continuous);
+        auto* series = new TPointerTestSeries(&chart);
+        series->SetParentChart(&chart);
+        TSeriesPointer& pointer = series->Pointer();
+        pointer.SetHorizSize(k.h);
+        pointer.SetVertSize(k.v);
+        pointer.SetSizeUnits(suAxis);
+        if (k.shadow) {
+            pointer.GetShadow()->SetVisible(true);
+            pointer.GetShadow()->SetSize(k.shadow);
+        }
+        chart.Recording().Clear();
+        DrawPointerLegendSymbol(pointer, clRed, {0, 0, 20, 10}, psRectangle, k.lineBehind);
+        EXPECT_EQ(chart.Recording().Texts("Rectangle").back(), k.rectangle) << k.what;
+        EXPECT_EQ(pointer.SizeUnits(), suAxis) << "the units come back";
+    }
+    TSeriesPointer lonely;
+    TTestChart chart;
+    chart.Recording().Clear();
+    DrawPointerLegendSymbol(lonely, clRed, {0, 0, 20, 10}, psRectangle, false);
+    EXPECT_TRUE(chart.Recording().Calls.empty()) << "nothing without a chart";
+}
+
+TEST_F(SeriesPointerTest, PerPointPointersAreCopiesMadeOnFirstUse)
+{
+    TTestSeries series;
+    TSeriesPointerItems items(&series);
+    items.SetStyle(psDiamond);
+    EXPECT_EQ(items.Count(), 0);
+    struct Case {
+        int index;
+    } const missing[] = {{-1}, {0}, {7}};
+    for (const Case& k : missing) EXPECT_EQ(&items.ItemOrSelf(k.index), &items) << k.index;
+
+    TSeriesPointer& third = items.GetPointerItem(2);
+    EXPECT_EQ(items.Count(), 3) << "entries 0 and 1 stay empty";
+    EXPECT_EQ(&items.ItemOrSelf(0), &items);
+    EXPECT_EQ(&items.ItemOrSelf(2), &third);
+    EXPECT_EQ(third.Style(), psDiamond) << "a copy of the series pointer";
+    EXPECT_EQ(third.Series(), &series);
+    third.SetStyle(psCircle);
+    EXPECT_EQ(items.Style(), psDiamond);
+    EXPECT_EQ(&items.GetPointerItem(2), &third) << "made once";
+
+    items.DeleteItem(0);
+    EXPECT_EQ(items.Count(), 2);
+    EXPECT_EQ(&items.ItemOrSelf(1), &third) << "later entries move down";
+    items.DeleteItem(5);
+    EXPECT_EQ(items.Count(), 2);
+    items.ClearItems();
+    EXPECT_EQ(items.Count(), 0);
+    EXPECT_EQ(&items.ItemOrSelf(1), &items);
 }
