@@ -213,8 +213,9 @@ void TCustomBarSeries::ForEachFamilyMember(F visit) const
     if (!chart) return;
     TChartSeriesList& list = chart->SeriesList();
     for (int i = 0; i < list.Count(); ++i) {
-        TCustomChartSeries* other = list.GetSeries(i);
-        if (other->Active() && SameClassFamily(*other)) visit(static_cast<TCustomBarSeries*>(other));
+        // A plain series is of the family too (bars descend from it) but has no bar layout.
+        auto* other = dynamic_cast<TCustomBarSeries*>(list.GetSeries(i));
+        if (other && other->Active() && SameClassFamily(*other)) visit(other);
     }
 }
 
@@ -287,6 +288,7 @@ void TCustomBarSeries::PrepareToDraw()
 
 void TCustomBarSeries::FireBeforeDrawValues()
 {
+    barStateApplied_ = false;
     TChartSeries::FireBeforeDrawValues();
     if (BarSize == 0) CalcBarSize();
 }
@@ -407,10 +409,9 @@ double TCustomBarSeries::StackedValue(int valueIndex, bool total) const
     double sum = 0;
     TChartSeriesList& list = chart->SeriesList();
     for (int i = 0; i < list.Count(); ++i) {
-        TCustomChartSeries* member = list.GetSeries(i);
-        if (!total && member == this) break;
-        if (!member->Active() || !SameClassFamily(*member) || member->GetPointCount() <= valueIndex) continue;
-        const auto* other = static_cast<const TCustomBarSeries*>(member);
+        const auto* other = dynamic_cast<const TCustomBarSeries*>(list.GetSeries(i));
+        if (!total && other == this) break;
+        if (!other || !other->Active() || !SameClassFamily(*other) || other->GetPointCount() <= valueIndex) continue;
         if (other->stackGroup_ != stackGroup_) continue;
         const double v = other->GetStackedEndValue(valueIndex);
         if (total)

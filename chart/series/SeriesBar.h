@@ -219,6 +219,10 @@ protected:
 private:
     // A pen colour that wins over the bar pen's while a shadow or emboss is drawn.
     TColor penColorOverride_ = clNone;
+    // The canvas still holds the pen and brush this series set for a bar of that colour.
+    bool CanvasHoldsBarState(TColor color, int valueIndex);
+    bool barStateApplied_ = false;
+    TColor appliedBarColor_ = clNone;
     void EffectChanged(TObject*) { RequestRepaint(); }
     double StackTotalAt(int valueIndex) const;
     double StackedEndValue(int valueIndex) const;

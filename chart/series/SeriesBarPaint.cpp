@@ -85,7 +85,9 @@ void TCustomBarSeries::DrawBarShadow(int valueIndex, TDuvShadow& shadow)
 {
     if (!shadow.IsActive()) return;
     const TRect saved = BarBounds;
+    barStateApplied_ = false;
     const TScopeGuard restore([&] {
+        barStateApplied_ = false;
         BarBounds = saved;
         BarColor = GetPointColor(valueIndex);
         penColorOverride_ = clNone;
@@ -140,12 +142,32 @@ void TCustomBarSeries::SetBarPen(int valueIndex)
     canvas.AssignPenColor(Pen(), color);
 }
 
+// Only flat charts: in 3D the points of series sharing a depth are drawn in turns.
+bool TCustomBarSeries::CanvasHoldsBarState(TColor color, int valueIndex)
+{
+    if (!barStateApplied_ || penColorOverride_ != clNone || darkPen_ > 0 || Brush().HasGradient() ||
+        Brush().HasImage() || HoverEnabled() || ParentChart()->View3D())
+        return false;
+    TCanvas3D& canvas = ChartCanvas();
+    if (canvas.UsesGradient()) return false;
+    const TDuvPen& pen = canvas.Pen();
+    (void)valueIndex;
+    return appliedBarColor_ == color && canvas.Brush().Color() == color && canvas.Brush().Style() == Brush().Style() &&
+           pen.Visible() == Pen().Visible() && pen.Color() == Pen().Color() && pen.Width() == Pen().Width() &&
+           pen.Style() == Pen().Style();
+}
+
 void TCustomBarSeries::SetBarBrush(TColor color, int valueIndex)
 {
+    // Bars of one colour in a row keep the pen and brush already on the canvas: setting them
+    // is most of the cost of a thin bar.
+    if (CanvasHoldsBarState(color, valueIndex)) return;
     SetBarPen(valueIndex);
     TCustomAxisPanel* chart = ParentChart();
     const TColor back = Brush().Color() == clDefault ? chart->Color() : Brush().Color();
     chart->ApplyBrush(color, Brush(), back);
+    barStateApplied_ = true;
+    appliedBarColor_ = color;
 }
 
 void TCustomBarSeries::PrepareLegendCanvas(int index, TColor& backColor, TBrushStyle& brushStyle)
@@ -168,6 +190,7 @@ void TCustomBarSeries::BarRectangle(const TRect& r, bool allowRound)
 {
     TCanvas3D& canvas = ChartCanvas();
     auto outlineInBrushColour = [&] {
+        barStateApplied_ = false;
         canvas.Pen().SetColor(canvas.Brush().Color());
         if (canvas.Pen().Style() == psClear) canvas.Pen().SetStyle(psSolid);
         canvas.Pen().SetVisible(true);
@@ -257,6 +280,7 @@ void TCustomBarSeries::DrawBevel()
     }
     if (ParentChart()->View3D()) canvas.ProjectRect(r, StartZ, r);
     canvas.Frame3D(r, LightenColor(BarColor, 128), DarkenColor(BarColor, 64), bevelSize_);
+    barStateApplied_ = false;
 }
 
 // ---------------------------------------------------------------- tick lines
@@ -267,6 +291,7 @@ void TCustomBarSeries::DrawTickLines(int startPos, int endPos, TBarStyle style)
     TChartAxis* axis = ValueAxis();
     if (!axis) return;
     ChartCanvas().AssignPen(*tickLines_);
+    barStateApplied_ = false;
     for (const int tick : axis->TickPositions)
         if (tick > startPos && tick < endPos) DrawTickLine(tick, style);
 }

@@ -698,13 +698,15 @@ TEST_F(SeriesBarTest, MarksOnTheBarByLocation)
     vertical[0].CalcBarBounds(0, rv);
     horizontal[0].CalcBarBounds(0, rh);
     const int W = 40, H = 16;
+    // Level horizontal marks keep their left margin (as last computed) off the bar's ends.
+    const int e = horizontal[0].Marks().Margins()->ComputedMargins.Left;
     struct Case {
         TMarksLocation location;
         int verticalTop, horizontalLeft;
     } const cases[] = {
-        {mlEnd, rv.Top + H / 2, rh.Right - W},
+        {mlEnd, rv.Top + H / 2, rh.Right - e - W},
         {mlCenter, rv.Top + (rv.Bottom - rv.Top) / 2 - 13 / 2, (rh.Left + rh.Right) / 2 - W / 2},
-        {mlStart, rv.Bottom - H / 2 - H, rh.Left},
+        {mlStart, rv.Bottom - H / 2 - H, rh.Left + e},
     };
     for (const Case& c : cases) {
         for (TCustomBarSeries* s : {static_cast<TCustomBarSeries*>(&vertical[0]), static_cast<TCustomBarSeries*>(&horizontal[0])}) {
@@ -731,7 +733,7 @@ TEST_F(SeriesBarTest, MarksOnTheBarByLocation)
     p.Width = W;
     p.Height = H;
     vertical[0].PlaceBarMark(0, "8", p);
-    EXPECT_EQ(p.LeftTop.Y, rv.Top + (W - H) / 2);
+    EXPECT_EQ(p.LeftTop.Y, rv.Top + (W - H) / 2 + vertical[0].Marks().Margins()->ComputedMargins.Left);
 }
 
 // ---------------------------------------------------------------- hit tests
@@ -870,7 +872,7 @@ TEST_F(SeriesBarTest, RandomSamplesComeInOneBatch)
 TEST_F(SeriesBarTest, SideBySideBarsLookAsTheirPicture)
 {
     TChart chart;
-    chart.SetBounds(0, 0, 400, 250);
+    chart.SetBounds(0, 0, 560, 280);
     chart.SetView3D(false);
     chart.Legend()->SetVisible(false);
     const TColor colors[] = {clRed, clBlue, clGreen};
