@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -14,6 +13,7 @@
 
 #include <qcustomplot.h>
 
+#include "BenchShapes.h"
 #include "chart/engine/Chart.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/engine/ChartLegend.h"
@@ -24,14 +24,6 @@
 namespace {
 constexpr int SeriesCount = 3, PointsPerSeries = 33334, Width = 1000, Height = 600, Runs = 10;
 const QRgb Fills[SeriesCount] = {qRgb(220, 40, 40), qRgb(40, 160, 40), qRgb(40, 40, 220)};
-
-template <class F>
-double Seconds(F work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 double Median(std::vector<double> values)
 {
@@ -108,8 +100,8 @@ int main(int argc, char** argv)
     std::unique_ptr<QImage> ourPicture;
     QPixmap peerPicture;
     for (int run = 0; run < Runs; ++run) {
-        ourTimes.push_back(Seconds([&] { ourPicture = chart.CreatePanelBitmap(); }));
-        peerTimes.push_back(Seconds([&] { peerPicture = plot.toPixmap(Width, Height); }));
+        ourTimes.push_back(benchshapes::Seconds([&] { ourPicture = chart.CreatePanelBitmap(); }));
+        peerTimes.push_back(benchshapes::Seconds([&] { peerPicture = plot.toPixmap(Width, Height); }));
     }
     if (!ourPicture || peerPicture.isNull()) {
         std::printf("no picture: ours %s, peer %s\n", ourPicture ? "yes" : "no", peerPicture.isNull() ? "no" : "yes");

@@ -364,6 +364,14 @@ TEST_F(SeriesBarTest, EachStyleIsPaintedWithItsPrimitive)
          "Rectangle(L,T,R,B) MoveTo(L,c) LineTo(R,c)", "Cylinder(false,L,T,R,B,z0,z1,true)"},
         {bsEllipse, "Ellipse(L,T,R,B)", "EllipseWithZ(L,T,R,B,zm)", "Ellipse(L,T,R,B)", "EllipseWithZ(L,T,R,B,zm)"},
         {bsCustom, "", "", "", ""},
+        // The flat arrow is the 3D one at the middle depth; W is the bar's thickness, H half of it.
+        {bsArrow, "Arrow3D(true,c:E,c:S,W,H,zm,zm,50)", "Arrow3D(true,c:E,c:S,W,H,z0,z1,50)",
+         "Arrow3D(true,S:c,E:c,W,H,zm,zm,50)", "Arrow3D(true,S:c,E:c,W,H,z0,z1,50)"},
+        {bsInvArrow, "Arrow3D(true,c:S,c:E,W,H,zm,zm,50)", "Arrow3D(true,c:S,c:E,W,H,z0,z1,50)",
+         "Arrow3D(true,E:c,S:c,W,H,zm,zm,50)", "Arrow3D(true,E:c,S:c,W,H,z0,z1,50)"},
+        // Projected corners in 3D are the canvas' business; flat, m is the middle of S and E.
+        {bsDiamond, "Polygon([c:S R:m c:E L:m])", nullptr, "Polygon([m:T E:c m:B S:c])", nullptr},
+        {bsRoundRectangle, nullptr, "Cube(L,R,S,E,z0,z1,true,16)", nullptr, "Cube(S,E,T,B,z0,z1,true,16)"},
     };
     for (const bool horizontal : {false, true})
         for (const bool in3D : {false, true})
@@ -384,12 +392,15 @@ TEST_F(SeriesBarTest, EachStyleIsPaintedWithItsPrimitive)
                 const int S = v ? std::min(b.Top, b.Bottom) : std::min(b.Left, b.Right);
                 const int E = v ? std::max(b.Top, b.Bottom) : std::max(b.Left, b.Right);
                 const int mid = v ? (b.Left + b.Right) / 2 : (b.Top + b.Bottom) / 2;
-                const std::map<std::string, int> names{{"L", b.Left}, {"T", b.Top},     {"R", b.Right},
-                                                       {"B", b.Bottom}, {"S", S},       {"E", E},
-                                                       {"c", mid},      {"z0", s.StartZ}, {"z1", s.EndZ},
-                                                       {"zm", s.MiddleZ}};
+                const int thickness = v ? b.Right - b.Left : b.Bottom - b.Top;
+                const std::map<std::string, int> names{
+                    {"L", b.Left},     {"T", b.Top},    {"R", b.Right},      {"B", b.Bottom},
+                    {"S", S},          {"E", E},        {"c", mid},          {"m", (S + E) / 2},
+                    {"z0", s.StartZ},  {"z1", s.EndZ},  {"zm", s.MiddleZ},   {"W", thickness},
+                    {"H", thickness / 2}};
                 const char* expected = horizontal ? (in3D ? c.horizontal3D : c.horizontal2D)
                                                   : (in3D ? c.vertical3D : c.vertical2D);
+                if (!expected) continue;
                 std::string joined;
                 for (const std::string& call : Shapes(chart.Recording())) joined += (joined.empty() ? "" : " ") + call;
                 EXPECT_EQ(joined, Fill(expected, names))
