@@ -14,9 +14,12 @@
 #include "chart/series/RuRazaziCallout.h"
 #include "platform/core/NumText.h"
 
-namespace {
-int Round(double value) { return static_cast<int>(Rnd(value)); }
-}  // namespace
+// Halves to even, kept within the pixel range so hostile settings cannot overflow.
+int RoundPixel(double value)
+{
+    if (!(value == value)) return 0;
+    return static_cast<int>(Rnd(std::clamp(value, -1e9, 1e9)));
+}
 
 // ---------------------------------------------------------------- construction and settings
 
@@ -296,7 +299,7 @@ void TCustomBarSeries::FireBeforeDrawValues()
 void TCustomBarSeries::CalcBarSize()
 {
     if (customBarSize_ != 0) {
-        BarSize = customBarSize_;
+        BarSize = std::clamp(customBarSize_, -32767, 32767);
         return;
     }
     if (MaxBarPoints < 1) {
@@ -316,7 +319,7 @@ void TCustomBarSeries::CalcBarSize()
         if (span != 0) room = length * n / span;
     }
     const double x = barWidthPercent_ * 0.01 * room / n;
-    BarSize = multiBar_ == mbSelfStack ? Round(x * 0.8) : Round(x / NumBars);
+    BarSize = std::clamp(multiBar_ == mbSelfStack ? RoundPixel(x * 0.8) : RoundPixel(x / NumBars), -32767, 32767);
     if (BarSize > 0 && BarSize % 2 == 1) ++BarSize;
 }
 
@@ -329,7 +332,7 @@ int TCustomBarSeries::BarMargin() const
 
 int TCustomBarSeries::ApplyBarOffset(int position) const
 {
-    return offsetPercent_ != 0 ? position + Round(offsetPercent_ * BarSize * 0.01) : position;
+    return offsetPercent_ != 0 ? RoundPixel(position + offsetPercent_ * 0.01 * BarSize) : position;
 }
 
 void TCustomBarSeries::AddCategoryMargins(int& low, int& high)
@@ -349,7 +352,7 @@ int TCustomBarSeries::ValueAxisMarginNeeded(int markIndex)
         a = GetMarkTextHeightExtra(markIndex) + Marks().Callout().Length();
         if (Marks().Frame()->Visible()) a += 2 * Marks().Frame()->Width();
     }
-    if (Pen().Visible()) a = std::max(a, Round(Pen().Width() * 0.5) + 2);
+    if (Pen().Visible()) a = std::max(a, RoundPixel(Pen().Width() * 0.5) + 2);
     return a;
 }
 
@@ -376,7 +379,7 @@ void TCustomBarSeries::CalcDepthPositions(int slotDepth)
 {
     TChartSeries::CalcDepthPositions(slotDepth);
     if (depthPercent_ == 0) return;
-    const int d = Round((100 - depthPercent_) * (EndZ - StartZ) * 0.005);
+    const int d = RoundPixel((100 - depthPercent_) * (EndZ - StartZ) * 0.005);
     StartZ += d;
     EndZ -= d;
 }

@@ -314,5 +314,8 @@ public:
     bool DrawForwardOnAxis() const override;
 };
 
+// Pixels from reals: halves to even, within the range a canvas takes.
+int RoundPixel(double value);
+
 // Registers the bar series classes for streaming.
 void SeriesBarInitialization();

@@ -15,7 +15,6 @@
 #include "platform/core/ScopeGuard.h"
 
 namespace {
-int Round(double value) { return static_cast<int>(Rnd(value)); }
 
 bool IsStackedKind(TMultiBar kind) { return kind == mbStacked || kind == mbStacked100 || kind == mbSelfStack; }
 
@@ -253,7 +252,7 @@ bool TCustomBarSeries::ApplyGradientRelative(int valueIndex)
     const TColor start = gradient->StartColor();
     auto channel = [&](int shift) {
         const int a = static_cast<int>((start >> shift) & 0xFF), b = static_cast<int>((BarColor >> shift) & 0xFF);
-        return static_cast<TColor>(std::clamp(a + Round((b - a) * f), 0, 255)) << shift;
+        return static_cast<TColor>(std::clamp(a + RoundPixel((b - a) * f), 0, 255)) << shift;
     };
     gradient->SetEndColor(channel(0) | channel(8) | channel(16));
     bool swap = useYOrigin_ && v < yOrigin_;
@@ -307,8 +306,8 @@ void TCustomBarSeries::DrawCylinderTickLine(int position)
     const double halfDepth = (EndZ - StartZ) * 0.5;
     for (int k = 0; k < sides; ++k) {
         const double angle = (k * 180.0 / sides + 180.0) * std::numbers::pi / 180.0;
-        const int across = Round(centre - std::cos(angle) * half);
-        const int z = Round(MiddleZ + std::sin(angle) * halfDepth);
+        const int across = RoundPixel(centre - std::cos(angle) * half);
+        const int z = RoundPixel(MiddleZ + std::sin(angle) * halfDepth);
         const int x = vertical ? across : position, y = vertical ? position : across;
         if (k == 0)
             canvas.MoveTo3D(x, y, z);

@@ -13,7 +13,6 @@
 #include "platform/core/ScopeGuard.h"
 
 namespace {
-int Round(double value) { return static_cast<int>(Rnd(value)); }
 
 // A point given across the bar (category axis) and along it (value axis).
 TPoint At(bool vertical, int across, int along) { return vertical ? TPoint{across, along} : TPoint{along, across}; }
@@ -43,7 +42,7 @@ int TCustomBarSeries::BarNearEdge(int valueIndex)
     case mbSelfStack: p = CategoryPixel(GetSeriesIndex()) - half; break;
     default:
         p = CategoryPixel(SecondaryList()->GetValueAt(valueIndex));
-        p += multiBar_ == mbNone ? -half : Round((BarOrder - NumBars * 0.5 - 1) * BarSize);
+        p += multiBar_ == mbNone ? -half : RoundPixel((BarOrder - NumBars * 0.5 - 1) * BarSize);
         break;
     }
     return ApplyBarOffset(p);
