@@ -31,14 +31,16 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Pixels of any bar colour in the picture.
+// Pixels of any bar colour or of the bars' black outline in the picture.
 long BarPixels(const QImage& image)
 {
     long count = 0;
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < rgb.height(); ++y)
         for (int x = 0; x < rgb.width(); ++x)
-            if (std::find(std::begin(Fills), std::end(Fills), rgb.pixel(x, y) | 0xFF000000u) != std::end(Fills)) ++count;
+            if (const QRgb p = rgb.pixel(x, y) | 0xFF000000u;
+                p == qRgb(0, 0, 0) || std::find(std::begin(Fills), std::end(Fills), p) != std::end(Fills))
+                ++count;
     return count;
 }
 
