@@ -663,13 +663,14 @@ bool IsBackFaceFloat(const TPointFloat& p0, const TPointFloat& p1, const TPointF
     return v < 0;
 }
 
-TPointFloatArray EllipsePoints(int x1, int y1, int x2, int y2)
+TPointFloatArray EllipsePoints(int x1, int y1, int x2, int y2, int count)
 {
+    count = std::max(count, 3);
     const double cx = (x1 + x2) * 0.5, cy = (y1 + y2) * 0.5;
     const double rx = (x2 - x1) * 0.5, ry = (y2 - y1) * 0.5;
-    const float step = static_cast<float>((360.0 / (CircleSteps - 1)) * 2 * std::numbers::pi / 360);
-    TPointFloatArray points(CircleSteps);
-    for (int i = 0; i < CircleSteps; ++i)
+    const float step = static_cast<float>((360.0 / (count - 1)) * 2 * std::numbers::pi / 360);
+    TPointFloatArray points(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
         points[i] = {static_cast<float>(std::sin(i * step) * rx + cx), static_cast<float>(std::cos(i * step) * ry + cy)};
     return points;
 }

@@ -110,6 +110,8 @@ struct TPie3DSlice {
 // Asked by Triangles for triangle index (1-based): three points with depth and three colours.
 using TTriangleCallback = std::function<void(int index, TPoint3D points[3], TColor colors[3])>;
 
+constexpr int CircleSteps = 180;
+
 class TCanvas3D : public TDuvCanvas {
 public:
     TCanvas3D() = default;
@@ -122,6 +124,10 @@ public:
     int ZCenter = 0;
     // The four screen corners of the face DrawPlaneBuffer draws.
     TPoint PlanePoints[4];
+    // Sides of cylinders and cones, and points of ellipses in rotated views; a caller may
+    // change them around its own drawing and restores them.
+    int CylinderSides = 32;
+    int EllipsePointCount = CircleSteps;
 
     // ------------------------------------------------ virtual operations
     // The face of PlanePoints (a polygon unless the canvas draws faces its own way).
@@ -267,6 +273,5 @@ bool ConvexHull(TPointArray& points);
 bool IsBackFace(const TPoint& p0, const TPoint& p1, const TPoint& p2);
 bool IsBackFaceTriangle(const TPoint points[3]);
 bool IsBackFaceFloat(const TPointFloat& p0, const TPointFloat& p1, const TPointFloat& p2);
-// 180 points of the ellipse in the box, the last on the first.
-constexpr int CircleSteps = 180;
-TPointFloatArray EllipsePoints(int x1, int y1, int x2, int y2);
+// The ellipse in the box as points (180 unless given), the last on the first.
+TPointFloatArray EllipsePoints(int x1, int y1, int x2, int y2, int count = CircleSteps);

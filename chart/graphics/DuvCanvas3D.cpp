@@ -1224,7 +1224,7 @@ void TDuvCanvas3D::EllipseWithZ(int x1, int y1, int x2, int y2, int z)
         return Ellipse(a.X, a.Y, b.X, b.Y);
     }
     if (!Is3D()) return Ellipse(x1, y1, x2 + 1, y2 + 1);
-    const TPointFloatArray points = EllipsePoints(x1, y1, x2, y2);
+    const TPointFloatArray points = EllipsePoints(x1, y1, x2, y2, EllipsePointCount);
     const int high = static_cast<int>(points.size()) - 1;
     if (Brush().Style() != bsClear)
         PolygonWithZFloat(points, high, static_cast<float>(z));

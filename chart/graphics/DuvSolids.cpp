@@ -82,14 +82,12 @@ void DrawCube(TCanvas3D& canvas, int left, int right, int top, int bottom, int z
 // ---------------------------------------------------------------- cones and cylinders
 
 namespace {
-constexpr int ConeSides = 32;
-
-std::vector<TPoint3D> ConeRing(bool vertical, int left, int top, int right, int bottom, int cz, int dz, int radius,
-                               int at)
+std::vector<TPoint3D> ConeRing(int sides, bool vertical, int left, int top, int right, int bottom, int cz, int dz,
+                               int radius, int at)
 {
-    std::vector<TPoint3D> ring(ConeSides);
-    const double step = 2 * std::numbers::pi / ConeSides;
-    for (int i = 0; i < ConeSides; ++i) {
+    std::vector<TPoint3D> ring(static_cast<std::size_t>(sides));
+    const double step = 2 * std::numbers::pi / sides;
+    for (int i = 0; i < sides; ++i) {
         const double theta = i * step;
         const int across = Round(std::sin(theta) * radius), depth = cz - Round(std::cos(theta) * dz);
         ring[i] = vertical ? TPoint3D{(right + left) / 2 + across, at, depth}
@@ -113,15 +111,16 @@ TPointFloatArray ProjectRing(TCanvas3D& canvas, const std::vector<TPoint3D>& rin
 void DrawConeShape(TCanvas3D& canvas, bool vertical, int left, int top, int right, int bottom, int z0, int z1,
                    bool darkSides, int topPercent)
 {
+    const int sides = std::max(canvas.CylinderSides, 2);
     const int dz = (z1 - z0) / 2, cz = (z0 + z1) / 2;
     const int radius = vertical ? (right - left) / 2 : (bottom - top) / 2;
     const std::vector<TPoint3D> base =
-        ConeRing(vertical, left, top, right, bottom, cz, dz, radius, vertical ? bottom : left);
+        ConeRing(sides, vertical, left, top, right, bottom, cz, dz, radius, vertical ? bottom : left);
     std::vector<TPoint3D> topRing;
     if (topPercent != 0) {
         const double k = topPercent * 0.01;
         const int r = topPercent == 100 ? radius : Round(radius * k), d = topPercent == 100 ? dz : Round(dz * k);
-        topRing = ConeRing(vertical, left, top, right, bottom, cz, d, r, vertical ? top : right);
+        topRing = ConeRing(sides, vertical, left, top, right, bottom, cz, d, r, vertical ? top : right);
     }
     bool baseInFront;
     if (vertical) {
@@ -135,18 +134,18 @@ void DrawConeShape(TCanvas3D& canvas, bool vertical, int left, int top, int righ
     if (!topRing.empty() && !baseInFront) canvas.PolygonFloat(topScreen);
     const TPointFloatArray& ring = topRing.empty() ? baseScreen : topScreen;
     int low = 0, high = 0;
-    for (int i = 1; i < ConeSides; ++i) {
+    for (int i = 1; i < sides; ++i) {
         const float v = vertical ? ring[i].X : ring[i].Y;
         if (v < (vertical ? ring[low].X : ring[low].Y)) low = i;
         if (v > (vertical ? ring[high].X : ring[high].Y)) high = i;
     }
     TPointFloatArray silhouette;
-    for (int i = low;; i = (i + 1) % ConeSides) {
+    for (int i = low;; i = (i + 1) % sides) {
         silhouette.push_back(ring[i]);
         if (i == high) break;
     }
     if (!topRing.empty()) {
-        for (int i = high;; i = (i + ConeSides - 1) % ConeSides) {
+        for (int i = high;; i = (i + sides - 1) % sides) {
             silhouette.push_back(baseScreen[i]);
             if (i == low) break;
         }

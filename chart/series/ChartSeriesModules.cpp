@@ -4,6 +4,7 @@
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
+#include "chart/series/SeriesBar.h"
 #include "chart/series/SeriesCircled.h"
 #include "chart/series/SeriesPie.h"
 
@@ -11,6 +12,7 @@ void InitializeChartSeriesModules()
 {
     RuRazaziSeriesInitialization();
     RuRazaziFunctionInitialization();
+    SeriesBarInitialization();
     SeriesCircledInitialization();
     SeriesPieInitialization();
     SeriesInitialization();

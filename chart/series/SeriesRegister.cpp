@@ -3,14 +3,15 @@
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/series/Series.h"
+#include "chart/series/SeriesBar.h"
 #include "chart/series/SeriesFastLine.h"
 #include "chart/series/SeriesPie.h"
 
 void RegisterSeriesUnitTypes()
 {
     RegisterDefaultPageSeries(&TLineSeries::StaticClass(), &DuvMsgGalleryLine);
-    // TBarSeries, "Bar", default page
-    // THorizBarSeries, "Horizontal" + line separator + "Bar", default page
+    RegisterDefaultPageSeries(&TBarSeries::StaticClass(), &DuvMsgGalleryBar);
+    RegisterDefaultPageSeries(&THorizBarSeries::StaticClass(), &DuvMsgGalleryHorizBar);
     RegisterDefaultPageSeries(&TAreaSeries::StaticClass(), &DuvMsgGalleryArea);
     RegisterDefaultPageSeries(&TPointSeries::StaticClass(), &DuvMsgGalleryPoint);
     RegisterSeriesType(&TPieSeries::StaticClass(), &DuvMsgGalleryPie, &DuvMsgGalleryStandard, 1);

@@ -516,8 +516,15 @@ TEST_F(SeriesCoreTest, TheGalleryListsTheStandardSeriesInOrder)
         listed.push_back(type->SeriesClass->Name() + " " + *type->Description + " " + std::to_string(type->NumGallerySeries));
     }
     const std::vector<std::string> expected{
-        "TLineSeries Line 2", "TAreaSeries Area 2", "TPointSeries Point 2", "TPieSeries Pie 1", "TFastLineSeries Fast Line 2",
-        "THorizLineSeries Horizontal\rLine 1", "THorizAreaSeries Horizontal\rArea 1"};
+        "TLineSeries Line 2",
+        "TBarSeries Bar 2",
+        "THorizBarSeries Horizontal\rBar 2",
+        "TAreaSeries Area 2",
+        "TPointSeries Point 2",
+        "TPieSeries Pie 1",
+        "TFastLineSeries Fast Line 2",
+        "THorizLineSeries Horizontal\rLine 1",
+        "THorizAreaSeries Horizontal\rArea 1"};
     EXPECT_EQ(listed, expected);
 }
 
