@@ -160,8 +160,10 @@ public:
 
 private:
     void AppendLine(std::string& out, int index, const std::vector<TChartSeries*>& list) const;
+    bool AppendPlainLines(std::string& out, const std::vector<TChartSeries*>& list) const;
     std::string HeaderLine(const std::vector<TChartSeries*>& list) const;
-    std::string ValueCell(const TChartSeries& series, const TChartValueList& list, int index) const;
+    void AppendValueCell(std::string& out, const TChartSeries& series, const TChartValueList& list, int index,
+                         char decimal) const;
 };
 
 class TSeriesDataXML : public TSeriesData {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "chart/engine/ChartRegistry.h"
 #include "chart/graphics/DuvConst.h"
@@ -146,53 +147,74 @@ void AppendInt(std::string& out, long long value)
     out.append(text, static_cast<std::size_t>(result.ptr - text));
 }
 
-void AppendShortest(std::string& out, double value, char decimalSeparator)
+// Writes the text at p and answers its end; 32 bytes always suffice.
+char* WriteShortest(char* p, double value, char decimalSeparator)
 {
     if (!std::isfinite(value)) {
-        out += std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
-        return;
+        const char* text = std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
+        const std::size_t length = std::strlen(text);
+        std::memcpy(p, text, length);
+        return p + length;
     }
     if (value == 0) {
-        out += '0';
-        return;
+        *p = '0';
+        return p + 1;
     }
-    // Shortest digits that read back equal, placed as the general float text places them.
+    // Most values come out of the shortest form already placed as the general text places them.
     char text[40];
+    const auto plain = std::to_chars(text, text + sizeof text, value);
+    const char* end = plain.ptr;
+    if (std::find(static_cast<const char*>(text), end, 'e') == end) {
+        const char* point = std::find(static_cast<const char*>(text), end, '.');
+        if (point - text - (text[0] == '-' ? 1 : 0) <= kGeneralPrecision) {
+            for (const char* c = text; c < end; ++c) *p++ = c == point ? decimalSeparator : *c;
+            return p;
+        }
+    }
+    // Else from the shortest digits and their exponent.
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
-    const char* p = text;
-    if (*p == '-') {
-        out += '-';
-        ++p;
+    const char* q = text;
+    if (*q == '-') {
+        *p++ = '-';
+        ++q;
     }
     char digits[20];
     int count = 0;
-    for (; p < result.ptr && *p != 'e'; ++p)
-        if (*p != '.') digits[count++] = *p;
+    for (; q < result.ptr && *q != 'e'; ++q)
+        if (*q != '.') digits[count++] = *q;
     int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), result.ptr, exponent);
+    std::from_chars(q + 1 + (q[1] == '+' ? 1 : 0), result.ptr, exponent);
     const int whole = exponent + 1;  // digits before the point
     if (whole > kGeneralPrecision || whole < -3) {
-        out += digits[0];
+        *p++ = digits[0];
         if (count > 1) {
-            out += decimalSeparator;
-            out.append(digits + 1, static_cast<std::size_t>(count - 1));
+            *p++ = decimalSeparator;
+            std::memcpy(p, digits + 1, static_cast<std::size_t>(count - 1));
+            p += count - 1;
         }
-        out += 'E';
-        AppendInt(out, exponent);
-        return;
+        *p++ = 'E';
+        return std::to_chars(p, p + 8, exponent).ptr;
     }
     if (whole <= 0) {
-        out += '0';
-        out += decimalSeparator;
-        out.append(static_cast<std::size_t>(-whole), '0');
-        out.append(digits, static_cast<std::size_t>(count));
-        return;
+        *p++ = '0';
+        *p++ = decimalSeparator;
+        for (int k = 0; k < -whole; ++k) *p++ = '0';
+        std::memcpy(p, digits, static_cast<std::size_t>(count));
+        return p + count;
     }
-    for (int k = 0; k < whole; ++k) out += k < count ? digits[k] : '0';
+    for (int k = 0; k < whole; ++k) *p++ = k < count ? digits[k] : '0';
     if (count > whole) {
-        out += decimalSeparator;
-        out.append(digits + whole, static_cast<std::size_t>(count - whole));
+        *p++ = decimalSeparator;
+        std::memcpy(p, digits + whole, static_cast<std::size_t>(count - whole));
+        p += count - whole;
     }
+    return p;
+}
+
+void AppendShortest(std::string& out, double value, char decimalSeparator)
+{
+    char text[40];
+    out.append(text, static_cast<std::size_t>(WriteShortest(text, value, decimalSeparator) - text));
 }
 
 char LocaleDecimal() { return FormatSettings().DecimalSeparator; }
@@ -483,20 +505,19 @@ std::string TSeriesDataText::Quoted(const std::string& text) const
     return result + quote;
 }
 
-std::string TSeriesDataText::ValueCell(const TChartSeries& series, const TChartValueList& list, int index) const
+void TSeriesDataText::AppendValueCell(std::string& out, const TChartSeries& series, const TChartValueList& list,
+                                      int index, char decimal) const
 {
     const double value = list.Values()[index];
-    if (list.DateTime()) return Quoted(DateTimeToStr(value));
-    const std::string& format = FormatOf(&series);
-    if (format.empty() && TextDelimiter != LocaleDecimal()) {
-        std::string cell;
-        AppendShortest(cell, value, LocaleDecimal());
-        return cell;
+    if (list.DateTime()) {
+        out += Quoted(DateTimeToStr(value));
+        return;
     }
+    if (FormatOf(&series).empty() && TextDelimiter != decimal) return AppendShortest(out, value, decimal);
     // A formatted number may hold the delimiter (thousands, a decimal comma): it is quoted then.
     const std::string text = FormatValue(&series, value);
     const bool breaks = text.find(TextDelimiter) != std::string::npos || text.find('"') != std::string::npos;
-    return breaks ? Quoted(text) : text;
+    out += breaks ? Quoted(text) : text;
 }
 
 std::string TSeriesDataText::HeaderLine(const std::vector<TChartSeries*>& list) const
@@ -532,6 +553,7 @@ std::string TSeriesDataText::HeaderLine(const std::vector<TChartSeries*>& list) 
 
 void TSeriesDataText::AppendLine(std::string& out, int index, const std::vector<TChartSeries*>& list) const
 {
+    const char decimal = LocaleDecimal();
     bool first = true;
     auto separate = [&] {
         if (!first) out += TextDelimiter;
@@ -557,7 +579,7 @@ void TSeriesDataText::AppendLine(std::string& out, int index, const std::vector<
         const bool has = index < series.PointCount();
         auto value = [&](const TChartValueList& values) {
             separate();
-            if (has) out += ValueCell(series, values, index);
+            if (has) AppendValueCell(out, series, values, index, decimal);
         };
         if (Contents & sdX) value(*series.SecondaryList());
         value(*series.MandatoryList());
@@ -572,6 +594,36 @@ std::string TSeriesDataText::GetLine(int index) const
     return line;
 }
 
+// One series of two value lists, values only, in the general text: its lines are written
+// straight into one buffer.
+bool TSeriesDataText::AppendPlainLines(std::string& out, const std::vector<TChartSeries*>& list) const
+{
+    const char decimal = LocaleDecimal();
+    if (list.size() != 1 || IncludeIndex || (Contents & (sdLabels | sdColors)) || TextDelimiter == decimal) return false;
+    const TChartSeries& series = *list.front();
+    const TChartValueList& x = *series.SecondaryList();
+    const TChartValueList& y = *series.MandatoryList();
+    if (ListCount(series) != 2 || !FormatOf(&series).empty() || x.DateTime() || y.DateTime()) return false;
+    const bool withX = Contents & sdX;
+    const std::size_t count = static_cast<std::size_t>(series.PointCount());
+    constexpr std::size_t kLongestLine = 2 * 32 + 3;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(count * kLongestLine + 1);
+    char* p = buffer.get();
+    const double* xs = x.Values();
+    const double* ys = y.Values();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (withX) {
+            p = WriteShortest(p, xs[i], decimal);
+            *p++ = TextDelimiter;
+        }
+        p = WriteShortest(p, ys[i], decimal);
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    out.append(buffer.get(), static_cast<std::size_t>(p - buffer.get()));
+    return true;
+}
+
 std::string TSeriesDataText::AsString() const
 {
     Prepare();
@@ -583,10 +635,11 @@ std::string TSeriesDataText::AsString() const
         out += HeaderLine(list);
         out += kCrLf;
     }
-    for (int i = 0; i < count; ++i) {
-        AppendLine(out, i, list);
-        out += kCrLf;
-    }
+    if (!AppendPlainLines(out, list))
+        for (int i = 0; i < count; ++i) {
+            AppendLine(out, i, list);
+            out += kCrLf;
+        }
     out += kCrLf;
     return out;
 }

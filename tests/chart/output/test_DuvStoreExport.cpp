@@ -176,6 +176,28 @@ TEST_F(ExportTest, TextCellsHoldingTheDelimiterOrQuotesAreQuoted)
     }
 }
 
+// A decimal comma: plain cells with a tab between them, quoted ones when the comma also parts them.
+TEST_F(ExportTest, DecimalCommasKeepTheirCells)
+{
+    ScopedFormatSettings comma([] {
+        TFormatSettings s = TFormatSettings::Invariant();
+        s.DecimalSeparator = ',';
+        return s;
+    }());
+    a_->SetXValue(0, 1.5);
+    a_->SetYValue(0, -2.25e-7);
+    const struct {
+        char delimiter;
+        const char* firstLine;
+    } cases[] = {{'\t', "1,5\t-2,25E-7"}, {';', "1,5;-2,25E-7"}, {',', "\"1,5\",\"-2,25E-7\""}};
+    for (const auto& k : cases) {
+        TSeriesDataText text(&chart_, a_);
+        text.TextDelimiter = k.delimiter;
+        const std::string all = text.AsString();
+        EXPECT_EQ(all.substr(0, all.find("\r\n")), k.firstLine);
+    }
+}
+
 TEST_F(ExportTest, DateTimeValuesAreQuotedInText)
 {
     a_->YValues()->SetDateTime(true);
