@@ -160,7 +160,37 @@ char* WriteShortest(char* p, double value, char decimalSeparator)
         *p = '0';
         return p + 1;
     }
-    // Most values come out of the shortest form already placed as the general text places them.
+    // Values with up to four decimals (most measured values) are found without the digit search:
+    // the fewest decimals that divide back to the same double are the shortest text. Below 1E11
+    // the scaled value stays under 2^51, so rounding it finds that decimal whenever one exists.
+    static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+    const double size = std::fabs(value);
+    if (size >= 1e-4 && size < 1e11)
+        for (int decimals = 0; decimals <= 4; ++decimals) {
+            const double scaled = std::nearbyint(value * kScale[decimals]);
+            if (scaled / kScale[decimals] != value) continue;
+            auto whole = static_cast<long long>(scaled);
+            if (whole < 0) {
+                *p++ = '-';
+                whole = -whole;
+            }
+            char digits[24];
+            const int count = static_cast<int>(std::to_chars(digits, digits + sizeof digits, whole).ptr - digits);
+            const int before = count - decimals;
+            if (before <= 0) {
+                *p++ = '0';
+            } else {
+                std::memcpy(p, digits, static_cast<std::size_t>(before));
+                p += before;
+            }
+            if (decimals == 0) return p;
+            *p++ = decimalSeparator;
+            for (int k = before; k < 0; ++k) *p++ = '0';
+            const int from = std::max(before, 0);
+            std::memcpy(p, digits + from, static_cast<std::size_t>(count - from));
+            return p + (count - from);
+        }
+    // Else the shortest form, which mostly comes placed as the general text places it.
     char text[40];
     const auto plain = std::to_chars(text, text + sizeof text, value);
     const char* end = plain.ptr;

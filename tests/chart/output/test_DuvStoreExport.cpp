@@ -1,7 +1,9 @@
 // The series data exporters, with python3, xmllint and LibreOffice as judges of what they write.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -9,6 +11,7 @@
 #include "chart/output/DuvStore.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/NumText.h"
+#include "platform/core/Random.h"
 #include "platform/core/Streams.h"
 #include "support/TestSupport.h"
 #include "support_DuvStoreTest.h"
@@ -72,7 +75,9 @@ TEST_F(ExportTest, ValuesAreWrittenAsTheShortestTextThatReadsBackEqual)
         const char* text;
     } cases[] = {{0.1 + 0.2, "0.30000000000000004"}, {0.3, "0.3"}, {100, "100"}, {-7.25, "-7.25"},
                  {1e20, "1E20"}, {1.5e-7, "1.5E-7"}, {0.001, "0.001"}, {123456789012345, "123456789012345"},
-                 {0, "0"}, {1.0 / 3, "0.3333333333333333"}};
+                 {0, "0"}, {1.0 / 3, "0.3333333333333333"}, {0.5, "0.5"}, {-0.25, "-0.25"}, {1.05, "1.05"},
+                 {0.0001, "0.0001"}, {0.00012, "0.00012"}, {-12345.6789, "-12345.6789"}, {2.675, "2.675"},
+                 {1e-5, "1E-5"}, {99999999999999.5, "99999999999999.5"}, {99215070451957.39, "99215070451957.39"}, {1e15, "1E15"}, {-600, "-600"}};
     for (const auto& k : cases) {
         EXPECT_EQ(ShortestFloatText(k.value, '.'), k.text);
         EXPECT_EQ(std::stod(ShortestFloatText(k.value, '.')), k.value);
@@ -85,6 +90,38 @@ TEST_F(ExportTest, ValuesAreWrittenAsTheShortestTextThatReadsBackEqual)
     a_->SetValueFormat("#,##0.#");
     text.UseSeriesFormat = true;
     EXPECT_EQ(text.FormatValue(a_, 1234.56), "1,234.6");
+}
+
+// Decimal values of every size and arbitrary doubles: the text reads back equal and has as many
+// significant digits as the shortest form has.
+TEST_F(ExportTest, ShortestTextHoldsForManyValues)
+{
+    SetRandSeed(20261211);
+    auto significant = [](const std::string& text) {
+        std::string digits;
+        for (char c : text.substr(0, text.find('E')))
+            if (c >= '0' && c <= '9') digits += c;
+        digits.erase(0, digits.find_first_not_of('0'));
+        digits.erase(digits.find_last_not_of('0') + 1);
+        return digits.size();
+    };
+    for (int i = 0; i < 200000; ++i) {
+        double value = 0;
+        if (i % 2 == 0) {
+            value = (Random(2000001) - 1000000) / std::pow(10.0, Random(9));
+        } else {
+            std::uint64_t bits = static_cast<std::uint64_t>(Random(1 << 30)) << 34 ^
+                                 static_cast<std::uint64_t>(Random(1 << 30)) << 4 ^ Random(16);
+            std::memcpy(&value, &bits, sizeof value);
+            if (!std::isfinite(value)) continue;
+        }
+        const std::string text = ShortestFloatText(value, '.');
+        ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        char shortest[40];
+        const auto end = std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific).ptr;
+        ASSERT_EQ(significant(text), value == 0 ? 0 : significant(std::string(shortest, end).substr(0, std::string(shortest, end).find('e'))))
+            << text;
+    }
 }
 
 TEST_F(ExportTest, TextOfTwoSeriesOfDifferentLengths)
