@@ -12,6 +12,8 @@ QB_PACKAGES=(
   libjpeg62-turbo-dev libjpeg-turbo-progs imagemagick
   python3 python3-dbfread python3-dbf python3-pyftpdlib python3-openpyxl python3-xlwt gdal-bin python3-gdal
   libreoffice-writer-nogui libshp-dev
+  # judges of the exported spreadsheets and XML
+  libreoffice-calc-nogui libxml2-utils
   libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev zlib1g-dev pxlib1
   libfreexl-dev libzip-dev
   libboost-dev

@@ -3,11 +3,13 @@
 #include "chart/output/DBChart.h"
 #include "chart/output/DuvExcelSource.h"
 #include "chart/output/DuvGDIPlus.h"
+#include "chart/output/DuvStore.h"
 #include "chart/output/DuvURL.h"
 
 void InitializeChartOutputModules()
 {
     DuvGDIPlusInitialization();
+    DuvStoreInitialization();
     DBChartInitialization();
     DuvURLInitialization();
     DuvExcelSourceInitialization();
@@ -18,5 +20,6 @@ void FinalizeChartOutputModules()
     DuvExcelSourceFinalization();
     DuvURLFinalization();
     DBChartFinalization();
+    DuvStoreFinalization();
     DuvGDIPlusFinalization();
 }
