@@ -1,8 +1,7 @@
 // Refills a series of a database-bound chart from the bench table, summing AMOUNT per DAY
 // ("#SUM#AMOUNT" grouped by "#DAY#DAY"), and lets GDAL's ogrinfo run the same GROUP BY on the
 // same file through its SQLite dialect. Both must find the same number of groups with the same
-// total, else the bench fails. The series is a plain data series with its X kept ascending, as a
-// line series keeps it.
+// total, else the bench fails. The series is a line series, as the program's data graphs use.
 // Usage: bench_dbchart [records, default 1000000]. Last line: "ratio: <ours/ogrinfo>".
 #include <cmath>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include "chart/output/ChartOutputModules.h"
 #include "chart/output/DBChart.h"
 #include "chart/series/ChartSeriesModules.h"
+#include "chart/series/Series.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ Groups Ours(const std::string& path)
     table.Open();
     TDataSetComponent binding(nullptr, &table);
     TDBChart chart;
-    TChartSeries series(nullptr);
+    TLineSeries series(nullptr);
     series.SetParentChart(&chart);
     series.SetXLabelsSource("#DAY#DAY");
     series.YValues()->SetValueSource("#SUM#AMOUNT");

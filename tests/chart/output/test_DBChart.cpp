@@ -2,7 +2,11 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "chart/engine/ChartLegend.h"
+#include "chart/engine/support_ChartEngine.h"
 #include "chart/graphics/DuvConst.h"
+#include "chart/graphics/RecordingCanvas.h"
+#include "chart/series/Series.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/NumText.h"
 #include "support_DBChartTest.h"
@@ -343,4 +347,48 @@ TEST(DBChartProperties, PublishedLikeTheChart)
     for (const char* name : {"Title", "Legend", "BackWall", "OnClickSeries", "OnValidDataSource", "AutoRefresh",
                              "RefreshInterval", "ShowGlassCursor", "OnProcessRecord"})
         EXPECT_NE(TDBChart::StaticClass().FindProperty(name), nullptr) << name;
+}
+
+// The table window's graphs: a line series bound to the table takes the records as they come,
+// draws one unbroken line through them, follows posts and empties when the table closes.
+TEST_F(DBChartTest, ALineSeriesFollowsTheTableAndDrawsItsLine)
+{
+    chart_.SetBounds(0, 0, 400, 300);
+    chart_.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
+    chart_.Legend()->SetVisible(false);
+    chart_.SetView3D(false);
+    auto& recording = static_cast<TRecordingCanvas&>(chart_.Canvas());
+    // The segments drawn, when each starts where the one before ended; else "broken".
+    auto lineCalls = [&] {
+        recording.Clear();
+        chart_.DrawToCanvas(nullptr, chart_.GetPanelRect());
+        int segments = 0;
+        std::string end;
+        for (const TRecordedCall& call : enginetest::GroupCalls(recording.Calls, "Series")) {
+            if (call.Name == "MoveTo" && !end.empty() && call.Args != end) return std::string("broken");
+            if (call.Name == "LineTo") {
+                ++segments;
+                end = call.Args;
+            }
+        }
+        return std::to_string(segments) + " segments";
+    };
+    TLineSeries line(nullptr);
+    line.SetParentChart(&chart_);
+    line.YValues()->SetValueSource("TS");
+    line.SetDataSource(&direct_);
+    ASSERT_EQ(line.PointCount(), 5);
+    EXPECT_EQ(lineCalls(), "4 segments");
+
+    table_.Append();
+    table_.FieldByName("TS").SetAsFloat(EncodeDate(2022, 3, 5));
+    table_.Post();
+    ASSERT_EQ(line.PointCount(), 6);
+    EXPECT_EQ(line.GetYValue(5), EncodeDate(2022, 3, 5));
+    EXPECT_EQ(lineCalls(), "5 segments");
+
+    table_.Close();
+    EXPECT_EQ(line.PointCount(), 0);
+    EXPECT_EQ(lineCalls(), "0 segments");
+    line.SetDataSource(nullptr);
 }
