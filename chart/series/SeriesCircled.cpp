@@ -254,6 +254,10 @@ void TPieBevel::Change(V& field, V value)
     if (SetIfChanged(field, value) && series_) series_->RequestRepaint();
 }
 
+// The setters in the header call these.
+template void TPieBevel::Change<int>(int&, int);
+template void TPieBevel::Change<bool>(bool&, bool);
+
 void TPieBevel::Assign(const TPersistent* source)
 {
     const auto* other = dynamic_cast<const TPieBevel*>(source);

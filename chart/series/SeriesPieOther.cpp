@@ -112,6 +112,10 @@ void TPieMarks::Change(V& field, V value)
     if (SetIfChanged(field, value) && pie_) pie_->RequestRepaint();
 }
 
+// The setters in the header call these.
+template void TPieMarks::Change<int>(int&, int);
+template void TPieMarks::Change<bool>(bool&, bool);
+
 void TPieMarks::Assign(const TPersistent* source)
 {
     const auto* other = dynamic_cast<const TPieMarks*>(source);
