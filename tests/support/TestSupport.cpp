@@ -90,3 +90,22 @@ void PollForModal(std::function<void(QWidget*)> action, int attemptsLeft)
 void WhenModal(std::function<void(QWidget*)> action) { PollForModal(std::move(action), 500); }
 
 }  // namespace qbtest
+
+testing::AssertionResult qbtest::LooksLikePicture(const QImage& picture, const std::string& name, int share)
+{
+    const QImage shown = picture.convertToFormat(QImage::Format_RGB32);
+    const std::string path = DataPath(name);
+    if (std::getenv("QB_UPDATE_PICTURES")) shown.save(QString::fromStdString(path));
+    const QImage expected = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+    if (expected.size() != shown.size()) return testing::AssertionFailure() << path << ": the sizes differ";
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb a = shown.pixel(x, y), b = expected.pixel(x, y);
+            if (std::abs(qRed(a) - qRed(b)) > 8 || std::abs(qGreen(a) - qGreen(b)) > 8 || std::abs(qBlue(a) - qBlue(b)) > 8)
+                ++differing;
+        }
+    if (differing > shown.width() * shown.height() / share)
+        return testing::AssertionFailure() << path << ": " << differing << " pixels differ, more than one in " << share;
+    return testing::AssertionSuccess();
+}

@@ -2,6 +2,8 @@
 // Fixtures every test program shares.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -49,6 +51,11 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string DataPath(const std::string& name);  // a fixture under tests/data
 const char* TestDataRoot();                     // tests/data of the checkout that was built
+
+// Whether the picture matches the fixture picture under tests/data: same size, and at most one
+// pixel in `share` differs by more than 8 in a colour channel. With QB_UPDATE_PICTURES set the
+// fixture is written anew first (after a deliberate change; a person looks at it then).
+testing::AssertionResult LooksLikePicture(const QImage& picture, const std::string& name, int share);
 
 // Runs action on the modal window once the next exec() shows it (nullptr when none shows within
 // a few seconds); tests drive modal dialogs this way.
