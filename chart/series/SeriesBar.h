@@ -157,12 +157,16 @@ public:
     bool InBox(const TRect& r, const TPoint& p);
     // Value-axis coordinates of BarBounds, the smaller first.
     void BarValueSpan(int& startPos, int& endPos) const;
+    // Plain flat bars: a bar thinner than its pen paints one solid piece in its own colour.
+    bool CanMergeThinBars();
+    bool IsSolidThinBar(const TRect& r) const;
 
     // ------------------------------------------------------------ framework operations
     void SetParentChart(TCustomAxisPanel* value) override;
     void SetPen(const TDuvPen* value) override;
     std::string GetEditorClassName() const override { return "TBarSeriesEditor"; }
     void PrepareToDraw() override;
+    void DrawAllPoints() override;
     void FireBeforeDrawValues() override;
     void Assign(const TPersistent* source) override;
     void AssignFormat(const TCustomChartSeries* source) override;

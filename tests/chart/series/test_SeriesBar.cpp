@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <map>
+#include <random>
+#include <set>
 #include <QImage>
 
 #include "chart/engine/ChartLegend.h"
@@ -896,4 +898,81 @@ TEST_F(SeriesBarTest, SideBySideBarsLookAsTheirPicture)
     const std::unique_ptr<QImage> picture = chart.CreatePanelBitmap();
     ASSERT_TRUE(picture);
     EXPECT_TRUE(qbtest::LooksLikePicture(*picture, "chart/series/bars.png", 100));
+}
+
+// Thin bars sharing a pixel column are painted together; the picture must not change. The same
+// chart is drawn with the bars merged and, through a style handler, bar by bar.
+TEST_F(SeriesBarTest, ThinBarsDrawnTogetherPaintTheSamePixels)
+{
+    const struct {
+        const char* name;
+        bool horizontal;
+        TMultiBar kind;
+        int seriesCount, points;
+        bool negatives, colorEach, penVisible;
+    } cases[] = {
+        {"side by side", false, mbSide, 3, 3000, false, false, true},
+        {"negative values", false, mbSide, 2, 2500, true, false, true},
+        {"horizontal", true, mbSide, 3, 3000, true, false, true},
+        {"stacked", false, mbStacked, 2, 2000, false, false, true},
+        {"self stacked", false, mbSelfStack, 1, 1500, true, false, true},
+        {"a colour per point", false, mbSide, 1, 3000, false, true, true},
+        {"no outline", false, mbNone, 2, 3000, false, false, false},
+        {"a few pixels wide", false, mbSide, 2, 150, true, false, true},
+    };
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> value(1, 100);
+    for (const auto& c : cases) {
+        TChart chart;
+        chart.SetBounds(0, 0, 400, 300);
+        chart.SetView3D(false);
+        chart.Legend()->SetVisible(false);
+        std::vector<TCustomBarSeries*> bars;
+        for (int s = 0; s < c.seriesCount; ++s) {
+            TCustomBarSeries* series = c.horizontal ? static_cast<TCustomBarSeries*>(new THorizBarSeries(&chart))
+                                                    : new TBarSeries(&chart);
+            series->SetParentChart(&chart);
+            series->Marks().SetVisible(false);
+            series->SetColorEachPoint(c.colorEach);
+            series->Pen().SetVisible(c.penVisible);
+            for (int i = 0; i < c.points; ++i) {
+                const double v = value(random);
+                series->AddBar(c.negatives && i % 3 == 0 ? -v : v);
+            }
+            bars.push_back(series);
+        }
+        bars[0]->SetMultiBar(c.kind);
+        const std::unique_ptr<QImage> merged = chart.CreatePanelBitmap();
+        TRectangleStyle rectangles;
+        for (TCustomBarSeries* series : bars)
+            series->OnGetBarStyle = TGetBarStyleEvent(&rectangles, &TRectangleStyle::Get);
+        const std::unique_ptr<QImage> single = chart.CreatePanelBitmap();
+        ASSERT_TRUE(merged && single) << c.name;
+        EXPECT_TRUE(*merged == *single) << c.name;
+    }
+}
+
+TEST_F(SeriesBarTest, ThinBarsInOneColumnMakeOneCanvasCall)
+{
+    TBarChart<> bars({std::vector<double>(400, 5)});
+    bars.chart.SetBounds(0, 0, 200, 150);
+    bars.chart.SetView3D(false);
+    bars[0].Marks().SetVisible(false);
+    // The bar rectangles drawn, and how many distinct ones.
+    auto drawn = [&] {
+        bars.chart.Recording().Clear();
+        bars.Draw();
+        std::vector<std::string> rectangles;
+        for (const std::string& call : Shapes(bars.chart.Recording()))
+            if (call.rfind("Rectangle", 0) == 0) rectangles.push_back(call);
+        return rectangles;
+    };
+    const std::vector<std::string> merged = drawn();
+    TRectangleStyle rectangles;
+    bars[0].OnGetBarStyle = TGetBarStyleEvent(&rectangles, &TRectangleStyle::Get);
+    const std::vector<std::string> single = drawn();
+    // 400 bars in about 150 columns, beside the panel's own rectangles.
+    EXPECT_GE(single.size(), 400u);
+    EXPECT_LT(merged.size() * 2, single.size());
+    EXPECT_EQ(std::set<std::string>(merged.begin(), merged.end()), std::set<std::string>(single.begin(), single.end()));
 }
