@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "stats/LatestWindow.h"
 #include "platform/ui/UpDown.h"
 
 TFormAddRegression* FormAddRegression = nullptr;
@@ -98,10 +99,7 @@ TFormAddRegression::TFormAddRegression(QWidget* parent) : QDialog(parent)
     connect(BtnAddLine, &QPushButton::clicked, this, Guarded(this, &TFormAddRegression::BtnAddLineClick));
     connect(PanelColor, &QPushButton::clicked, this, Guarded(this, &TFormAddRegression::PanelColorClick));
     connect(BtnClose, &QPushButton::clicked, this, Guarded(this, &TFormAddRegression::BtnCloseClick));
-    FormAddRegression = this;
-    connect(this, &QObject::destroyed, [this] {
-        if (FormAddRegression == this) FormAddRegression = nullptr;
-    });
+    KeepAsLatest(this, FormAddRegression);
 }
 
 void TFormAddRegression::AddDataPoint(double x, double y)

@@ -15,6 +15,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "stats/LatestWindow.h"
 #include "stats/Ustatistics.h"
 
 TFormSeriesTransform* FormSeriesTransform = nullptr;
@@ -213,10 +214,7 @@ TFormSeriesTransform::TFormSeriesTransform(QWidget* parent) : QDialog(parent)
     layout->addWidget(btnProcess);
     connect(btnProcess, &QPushButton::clicked, this, Guarded(this, &TFormSeriesTransform::btnProcessClick));
     MemoParamsDblClick();
-    FormSeriesTransform = this;
-    connect(this, &QObject::destroyed, [this] {
-        if (FormSeriesTransform == this) FormSeriesTransform = nullptr;
-    });
+    KeepAsLatest(this, FormSeriesTransform);
 }
 
 bool TFormSeriesTransform::eventFilter(QObject* watched, QEvent* event)
