@@ -4,10 +4,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
-#include <memory>
 
 #include "platform/core/CodePage.h"
 #include "platform/core/DotDecimal.h"
@@ -242,7 +242,8 @@ void TFormStatResults::mnClosepage1Click()
 // ---- Entries --------------------------------------------------------------------------------
 
 namespace {
-std::unique_ptr<TFormStatResults> formStatResults;
+// The application frees its remaining windows when it ends; the pointer then turns empty.
+QPointer<TFormStatResults> formStatResults;
 
 void ShowWindow()
 {
@@ -254,11 +255,11 @@ void ShowWindow()
 
 TFormStatResults& FormStatResults()
 {
-    if (!formStatResults) formStatResults = std::make_unique<TFormStatResults>();
+    if (!formStatResults) formStatResults = new TFormStatResults;
     return *formStatResults;
 }
 
-void FreeFormStatResults() { formStatResults.reset(); }
+void FreeFormStatResults() { delete formStatResults.data(); }
 
 void ShowBasicStatistics(const std::string& caption, const TFloatArray& xValues, const TFloatArray& yValues)
 {
