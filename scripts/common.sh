@@ -25,6 +25,8 @@ QB_PACKAGES=(
   libqcustomplot-dev
   # the judge of the clustering tests and the peer of its benchmark
   python3-scipy
+  # judges of the statistics windows and the regression engine, the peer of its benchmark
+  python3-numpy r-base-core
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
 )

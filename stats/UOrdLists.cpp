@@ -1,5 +1,13 @@
 #include "stats/UOrdLists.h"
 
+#include <algorithm>
+
+TFloatArray SortedFloatArray(TFloatArray values)
+{
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
 void InsertSorted(TFloatArray& array, double value)
 {
     array.insert(array.begin() + FindPosition(array, value), value);

@@ -8,7 +8,7 @@
 
 #include "platform/core/NumText.h"
 #include "platform/core/StringList.h"
-#include "platform/ui/UiServices.h"
+#include "chart/series/Series.h"
 #include "stats/UStatDistributions.h"
 #include "stats/UStatDistributionsVer0.h"
 
@@ -19,8 +19,6 @@ const char* const StatisticsSettingsFileName = "ORUStatistics.ini";
 
 namespace {
 bool statDistribLoaded = false;
-
-long double Square(long double x) { return x * x; }
 }  // namespace
 
 // ---- Distribution library modes -------------------------------------------------------------
@@ -161,6 +159,17 @@ void InitializeStatisticsModule()
 
 // ---- Regression engine ------------------------------------------------------------------------
 
+std::string RegressionStatusText(TRegressionStatus status)
+{
+    switch (status) {
+    case TRegressionStatus::NotCalculated: return "Regression was not calculated";
+    case TRegressionStatus::ZeroDegree: return "Zero degree of regression";
+    case TRegressionStatus::EqualX: return "All X values are equal: no regression line can be drawn";
+    case TRegressionStatus::Ok: break;
+    }
+    return {};
+}
+
 bool TStatistics::AddPoint(long double x, long double y)
 {
     if (x == MissingX || y == MissingY) return false;
@@ -192,41 +201,55 @@ void TStatistics::AccumulatePoint(const TStatPoint& point)
     ++r.Count;
     ++r.CountY;
     r.MeanX += point.X;
-    r.StdDevX += point.X * point.X;
     r.MeanY += point.Y;
-    r.StdDevY += point.Y * point.Y;
-    r.Correlation += point.X * point.Y;
-    r.MinX = std::min(r.MinX, point.X);
-    r.MaxX = std::max(r.MaxX, point.X);
-    r.MinY = std::min(r.MinY, point.Y);
-    r.MaxY = std::max(r.MaxY, point.Y);
+    if (point.X < r.MinX) r.MinX = point.X;
+    if (point.X > r.MaxX) r.MaxX = point.X;
+    if (point.Y < r.MinY) r.MinY = point.Y;
+    if (point.Y > r.MaxY) r.MaxY = point.Y;
 }
 
 namespace {
-// Turns a sum and a sum of squares into mean and deviation.
-void Moments(int count, long double& mean, long double& deviation)
-{
-    mean /= count;
-    const long double variance = deviation / count - mean * mean;
-    deviation = variance > 0 ? std::sqrt(variance) : variance;
-}
-
 long double ProbabilityOfR(int count, long double r)
 {
     if (count < 3) return 0;
     if (RealAbs(1 - r * r) > 1e-6L) return CorrelationProbability(count - 2, r);
     return r > 0 ? 1 : 0;
 }
+
+long double Clamped(long double value, long double low, long double high)
+{
+    return value < low ? low : value > high ? high : value;
+}
 }  // namespace
 
+// Deviations about the means in a second pass: sums of squares taken about 0 lose every digit
+// when the values lie far from 0 (X = 2000.3 three times gave a negative deviation). The means
+// are corrected by the mean deviation first, and a range of one value has no spread at all.
 void TStatistics::FinishMoments()
 {
     TStatRes& r = Results;
-    const long double sumXY = r.Correlation;
-    Moments(r.Count, r.MeanX, r.StdDevX);
-    Moments(r.CountY, r.MeanY, r.StdDevY);
+    const long double n = r.Count;
+    long double mx = r.MeanX / n, my = r.MeanY / n;
+    long double dx = 0, dy = 0;
+    for (const TStatPoint& p : Points) {
+        dx += p.X - mx;
+        dy += p.Y - my;
+    }
+    mx += dx / n;
+    my += dy / n;
+    long double sxx = 0, syy = 0, sxy = 0;
+    for (const TStatPoint& p : Points) {
+        const long double ex = p.X - mx, ey = p.Y - my;
+        sxx += ex * ex;
+        syy += ey * ey;
+        sxy += ex * ey;
+    }
+    r.MeanX = mx;
+    r.MeanY = my;
+    r.StdDevX = r.MinX == r.MaxX ? 0 : std::sqrt(sxx / n);
+    r.StdDevY = r.MinY == r.MaxY ? 0 : std::sqrt(syy / n);
     const bool spread = r.StdDevX > 0 && r.StdDevY > 0;
-    r.Correlation = spread ? (sumXY / r.Count - r.MeanX * r.MeanY) / (r.StdDevX * r.StdDevY) : 0;
+    r.Correlation = spread ? Clamped(sxy / std::sqrt(sxx * syy), -1, 1) : 0;
     r.ProbabilityR = ProbabilityOfR(r.Count, r.Correlation);
 }
 
@@ -250,44 +273,87 @@ void TStatistics::Calculate(std::uint8_t degree)
     r.Calculated = true;
     // With Y constant the share of explained variance is undefined; it counts as none, like r².
     if (r.Degree <= 1 || r.StdDevY <= 0)
-        r.Determination = Square(r.Correlation);
+        r.Determination = r.Correlation * r.Correlation;
     else
-        r.Determination = 1 - (ResidualSumOfSquares() / r.CountY) / Square(r.StdDevY);
+        r.Determination = Clamped(1 - (ResidualSumOfSquares() / r.CountY) / (r.StdDevY * r.StdDevY), 0, 1);
 }
 
+// The matrix of the normal equations depends only on i + j: one sum per power of t, 2 * Degree + 1
+// of them, and one per power times y.
 void TStatistics::BuildNormalEquations()
 {
     const int degree = Results.Degree;
-    NormalMatrix.assign(degree + 1, std::vector<long double>(degree + 2, 0));
-    std::vector<long double> powers(2 * degree + 1);
+    const long double halfSpan = (Results.MaxX - Results.MinX) / 2;
+    scaleCentre_ = Results.MinX + halfSpan;
+    scaleHalfSpan_ = halfSpan > 0 ? halfSpan : 1;
+    // All X equal: every t is 0 and the system is singular, as it should be.
+    const long double scale = halfSpan > 0 ? 1 / halfSpan : 0;
+    std::vector<long double> powerSums(2 * degree + 1, 0), rightSums(degree + 1, 0);
+    long double* ps = powerSums.data();
+    long double* rs = rightSums.data();
+    const long double centre = scaleCentre_;
     for (const TStatPoint& point : Points) {
-        powers[0] = 1;
-        for (int k = 1; k <= 2 * degree; ++k) powers[k] = powers[k - 1] * point.X;
-        for (int i = 0; i <= degree; ++i) {
-            for (int j = 0; j <= i; ++j) NormalMatrix[i][j] += powers[i + j];
-            NormalMatrix[i][degree + 1] += point.Y * powers[i];
+        const long double t = (point.X - centre) * scale;
+        long double power = 1;
+        for (int k = 0; k <= degree; ++k) {
+            ps[k] += power;
+            rs[k] += point.Y * power;
+            power *= t;
+        }
+        for (int k = degree + 1; k <= 2 * degree; ++k) {
+            ps[k] += power;
+            power *= t;
         }
     }
-    for (int i = 0; i <= degree; ++i)
-        for (int j = 0; j < i; ++j) NormalMatrix[j][i] = NormalMatrix[i][j];
+    NormalMatrix.assign(degree + 1, std::vector<long double>(degree + 2, 0));
+    for (int i = 0; i <= degree; ++i) {
+        for (int j = 0; j <= degree; ++j) NormalMatrix[i][j] = powerSums[i + j];
+        NormalMatrix[i][degree + 1] = rightSums[i];
+    }
 }
+
+namespace {
+// c(j) of X from a(k) of t = (X - centre) / halfSpan: the binomial expansion of each power.
+std::vector<long double> UnscaledCoefficients(const std::vector<long double>& a, long double centre,
+                                              long double halfSpan)
+{
+    const int degree = static_cast<int>(a.size()) - 1;
+    std::vector<long double> c(a.size(), 0);
+    long double scale = 1;  // halfSpan^-k
+    for (int k = 0; k <= degree; ++k) {
+        // (X - centre)^k = sum over j of binomial(k, j) X^j (-centre)^(k - j)
+        long double binomial = 1, shift = 1;
+        std::vector<long double> terms(k + 1);
+        for (int j = k; j >= 0; --j) {
+            terms[j] = binomial * shift;
+            binomial = binomial * j / (k - j + 1);
+            shift *= -centre;
+        }
+        for (int j = 0; j <= k; ++j) c[j] += a[k] * scale * terms[j];
+        scale /= halfSpan;
+    }
+    return c;
+}
+}  // namespace
 
 bool TStatistics::SolveNormalEquations(int degree)
 {
+    SolveError.clear();
     const int rows = static_cast<int>(NormalMatrix.size());
     if (rows < degree + 1) {
-        UiServices().ShowWarning("LinearExuations: low number of exuations: " + IntToStr(rows - 1));
+        SolveError = "LinearExuations: low number of exuations: " + IntToStr(rows - 1);
         return false;
     }
     for (int i = 0; i <= degree; ++i) {
         if (static_cast<int>(NormalMatrix[i].size()) < degree + 2) {
-            UiServices().ShowWarning("LinearExuations: error of exuation [" + IntToStr(i) + "]");
+            SolveError = "LinearExuations: error of exuation [" + IntToStr(i) + "]";
             return false;
         }
     }
     if (!SolveGaussJordan(degree, NormalMatrix)) return false;
-    Results.Coefficients.resize(degree + 1);
-    for (int i = 0; i <= degree; ++i) Results.Coefficients[i] = NormalMatrix[i][degree + 1];
+    std::vector<long double> scaled(degree + 1);
+    for (int i = 0; i <= degree; ++i) scaled[i] = NormalMatrix[i][degree + 1];
+    Results.Coefficients = UnscaledCoefficients(scaled, scaleCentre_, scaleHalfSpan_);
     return true;
 }
 
@@ -302,23 +368,68 @@ long double TStatistics::Polynomial(long double x) const
     return sum;
 }
 
+TRegressionStatus TStatistics::EstimateStatus() const
+{
+    if (!Results.Calculated) return TRegressionStatus::NotCalculated;
+    return Results.Degree == 0 ? TRegressionStatus::ZeroDegree : TRegressionStatus::Ok;
+}
+
 long double TStatistics::Estimate(long double x) const
 {
-    if (!Results.Calculated) {
-        UiServices().ShowWarning("Regression was not calculated");
-        return MissingY;
-    }
-    if (Results.Degree == 0) UiServices().ShowWarning("Zero degree of regression");
+    if (!Results.Calculated) return MissingY;
     return Polynomial(x);
 }
 
 long double TStatistics::ResidualSumOfSquares() const
 {
-    // Computed without Estimate's warnings: they would come once per point.
     if (!Results.Calculated) return MissingValue;
     long double sum = 0;
-    for (const TStatPoint& point : Points) sum += Square(point.Y - Polynomial(point.X));
+    for (const TStatPoint& point : Points) {
+        const long double e = point.Y - Polynomial(point.X);
+        sum += e * e;
+    }
     return sum;
+}
+
+TRegressionStatus TStatistics::DrawRegression(TCustomAxisPanel* chart, bool withData, int colour, int width,
+                                              int penStyle, int extentPercent)
+{
+    if (withData) {
+        auto* data = new TPointSeries(chart);
+        data->SetSeriesColor(clBlack);
+        data->Pointer().SetStyle(psCircle);
+        data->SetTitle("Data");
+        for (const TStatPoint& p : Points)
+            data->AddPointXY(static_cast<double>(p.X), static_cast<double>(p.Y), {}, clDefault);
+        data->SetParentChart(chart);
+    }
+    const TStatRes& r = Results;
+    if (!r.Calculated) return TRegressionStatus::NotCalculated;
+    const long double span = r.MaxX - r.MinX;
+    if (!(span > 0)) return TRegressionStatus::EqualX;
+
+    auto* line = new TLineSeries(chart);
+    const TColor penColour = colour == -1 ? clRed : static_cast<TColor>(colour);
+    line->LinePen().SetColor(penColour);
+    const bool knownStyle = penStyle >= psSolid && penStyle <= psInsideFrame;
+    line->LinePen().SetStyle(knownStyle ? static_cast<TPenStyle>(penStyle) : psSolid);
+    line->LinePen().SetWidth(width);
+    line->SetSeriesColor(penColour);
+    line->SetTitle("Regression (" + IntToStr(r.Degree) + ")");
+
+    long double start = r.MinX - extentPercent * span / 100;
+    if (r.MinX > 0 && start < 0) start = 0;
+    const long double end = r.MaxX + extentPercent * span / 100;
+    // Each x from its index, so no rounding builds up and the last point is the end itself.
+    const int steps = r.Degree <= 1 ? 1 : 100;
+    line->SuspendUpdates();
+    for (int i = 0; i <= steps; ++i) {
+        const long double x = i == steps ? end : start + i * (end - start) / steps;
+        line->AddPointXY(static_cast<double>(x), static_cast<double>(Polynomial(x)), {}, clDefault);
+    }
+    line->ResumeUpdates();
+    line->SetParentChart(chart);
+    return EstimateStatus();
 }
 
 // ---- Free routines ------------------------------------------------------------------------------
@@ -332,17 +443,17 @@ bool FitsSystem(int high, const TwoDimArray& matrix)
     return true;
 }
 
-// Puts a row with a non-zero element in column i into row i; false when there is none.
-bool FindPivot(int high, int i, TwoDimArray& matrix)
+// Puts the row with the largest element of column i (from row i down) into row i; false when
+// that element is zero or lost in rounding beside the column's largest original element.
+bool FindPivot(int high, int i, TwoDimArray& matrix, long double columnSize)
 {
-    if (matrix[i][i] != 0) return true;
-    for (int k = i + 1; k <= high; ++k) {
-        if (matrix[k][i] != 0) {
-            std::swap(matrix[i], matrix[k]);
-            return true;
-        }
-    }
-    return false;
+    int best = i;
+    for (int k = i + 1; k <= high; ++k)
+        if (RealAbs(matrix[k][i]) > RealAbs(matrix[best][i])) best = k;
+    const long double pivot = RealAbs(matrix[best][i]);
+    if (pivot == 0 || pivot <= columnSize * 1e-16L) return false;
+    if (best != i) std::swap(matrix[i], matrix[best]);
+    return true;
 }
 
 void EliminateColumn(int high, int i, TwoDimArray& matrix)
@@ -360,8 +471,11 @@ void EliminateColumn(int high, int i, TwoDimArray& matrix)
 bool SolveGaussJordan(int high, TwoDimArray& matrix)
 {
     if (!FitsSystem(high, matrix)) return false;
+    std::vector<long double> columnSizes(high + 1, 0);
+    for (int i = 0; i <= high; ++i)
+        for (int k = 0; k <= high; ++k) columnSizes[i] = std::max(columnSizes[i], RealAbs(matrix[k][i]));
     for (int i = 0; i <= high; ++i) {
-        if (!FindPivot(high, i, matrix)) return false;
+        if (!FindPivot(high, i, matrix, columnSizes[i])) return false;
         EliminateColumn(high, i, matrix);
     }
     for (int i = 0; i <= high; ++i) {

@@ -9,6 +9,8 @@
 #include "platform/core/SysUtils.h"
 #include "stats/RealFunctions.h"
 
+class TCustomAxisPanel;
+
 // ---- Distribution library modes -------------------------------------------------------------
 
 // One byte per distribution: 0 basic approximations, 1 built-in F probability, 2 the external
@@ -57,12 +59,12 @@ struct TStatPoint {
 
 using TwoDimArray = std::vector<std::vector<long double>>;
 
-// Results of the last calculation. During accumulation MeanX/MeanY hold the sums, StdDevX/StdDevY
-// the sums of squares and Correlation the sum of products.
+// Results of the last calculation. During accumulation MeanX/MeanY hold the sums; deviations and
+// the correlation come from a second pass about the means.
 struct TStatRes {
     int Count = 0;
     long double MeanX = 0;
-    long double StdDevX = 0;  // population; a variance that is not positive is stored as it is
+    long double StdDevX = 0;  // population, never below 0
     long double MinX = 0;
     long double MaxX = 0;
     int CountY = 0;
@@ -72,11 +74,20 @@ struct TStatRes {
     long double MaxY = 0;
     long double Correlation = 0;
     long double ProbabilityR = 0;
-    long double Determination = 0;
+    long double Determination = 0;  // within [0, 1]
     std::vector<long double> Coefficients;  // c0 (constant) .. c(Degree)
     std::uint8_t Degree = 0;
     bool Calculated = false;
 };
+
+// What the engine answers besides a value. The engine never shows a message: the windows turn
+// a status into one warning (RegressionStatusText), however many values they asked for.
+enum class TRegressionStatus { Ok, NotCalculated, ZeroDegree, EqualX };
+// "Regression was not calculated", "Zero degree of regression", ...; empty for Ok.
+std::string RegressionStatusText(TRegressionStatus status);
+
+// Highest degree the regression windows offer.
+constexpr int MaxRegressionDegree = 10;
 
 class TStatistics : public TObject {
 public:
@@ -85,6 +96,8 @@ public:
 
     // False (and nothing added) when a coordinate equals its missing mark.
     bool AddPoint(long double x, long double y);
+    // Room for count points, so a long fill does not move the points it holds.
+    void Reserve(int count) { Points.reserve(count > 0 ? static_cast<std::size_t>(count) : 0); }
     long double PointX(const TStatPoint& point) const { return point.X; }
     long double PointY(const TStatPoint& point) const { return point.Y; }
     int PointCount() const { return static_cast<int>(Points.size()); }
@@ -93,17 +106,30 @@ public:
     int FilterX(long double min, long double max);
 
     void Calculate(std::uint8_t degree);
-    // The regression polynomial at x; warns and answers MissingY (not calculated) or MeanY
-    // (degree 0).
+    // The regression polynomial at x: MissingY before any calculation, MeanY at degree 0.
+    // EstimateStatus says which, once for any number of values.
     long double Estimate(long double x) const;
+    TRegressionStatus EstimateStatus() const;
     // Sum of squared deviations of the points from the regression; MissingValue before any
     // calculation.
     long double ResidualSumOfSquares() const;
 
+    // With withData a point series "Data" of the points first; then, when calculated, a line
+    // series "Regression (<degree>)": its two ends for degree <= 1, else 101 points evenly
+    // spaced, over the X range widened by extentPercent on both sides (not below 0 when every X
+    // is positive). Colour -1 is red; penStyle 0..6 is solid .. inside frame. Draws no line
+    // when every X is equal. Both series are owned by the chart.
+    TRegressionStatus DrawRegression(TCustomAxisPanel* chart, bool withData, int colour, int width, int penStyle,
+                                     int extentPercent);
+
     // The steps of Calculate.
     void ResetSums();
     void AccumulatePoint(const TStatPoint& point);
+    // Normal equations of X centred on the middle of its range and scaled to [-1, 1], which keeps
+    // them well conditioned for X far from 0; needs MinX and MaxX of the points.
     void BuildNormalEquations();
+    // Solves them and turns the solution back into coefficients of X. False for a singular or
+    // badly shaped system; SolveError then names a shape fault.
     bool SolveNormalEquations(int degree);
 
     std::vector<TStatPoint> Points;  // in the order added
@@ -111,14 +137,20 @@ public:
     long double MissingX = MissingValue;
     long double MissingY = MissingValue;
     TStatRes Results;
+    std::string SolveError;
 
 private:
     void FinishMoments();
     long double Polynomial(long double x) const;
+
+    // X = ScaleCentre + ScaleHalfSpan * t maps [-1, 1] onto the range of X.
+    long double scaleCentre_ = 0;
+    long double scaleHalfSpan_ = 1;
 };
 
-// Solves the high + 1 equations of an augmented matrix in place; on success column high + 1 of
-// row i holds the i-th unknown. False for a singular or too small system.
+// Solves the high + 1 equations of an augmented matrix in place, pivoting on the largest element
+// of each column; on success column high + 1 of row i holds the i-th unknown. False for a
+// singular (a pivot lost in rounding counts as zero) or too small system.
 bool SolveGaussJordan(int high, TwoDimArray& matrix);
 // The t-distribution probability of a correlation coefficient r with df degrees of freedom.
 long double CorrelationProbability(int df, long double r);

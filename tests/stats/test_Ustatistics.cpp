@@ -302,16 +302,18 @@ TEST_F(Engine, MissingValuesAreRefused)
     EXPECT_EQ(stats.PointCount(), 1);
 }
 
-TEST_F(Engine, UncalculatedEngineWarnsOnceAndAnswersMissing)
+// The engine answers a status instead of a message box per value: a curve drawn point by point
+// would otherwise raise one box per point.
+TEST_F(Engine, UncalculatedEngineAnswersMissingWithAStatus)
 {
     stats.Calculate(1);  // no points
     EXPECT_FALSE(stats.Results.Calculated);
     Fill({1, 2, 3}, {1, 2, 3});
-    ui.Push(TUiAnswer::Press(mrOk));
     EXPECT_EQ(stats.Estimate(2), MissingValue);
-    EXPECT_EQ(stats.ResidualSumOfSquares(), MissingValue);  // silent: one box per point would be a flood
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Regression was not calculated"});
-    EXPECT_EQ(ui.Log()[0].MsgType, TMsgDlgType::mtWarning);
+    EXPECT_EQ(stats.EstimateStatus(), TRegressionStatus::NotCalculated);
+    EXPECT_EQ(stats.ResidualSumOfSquares(), MissingValue);
+    EXPECT_EQ(RegressionStatusText(stats.EstimateStatus()), "Regression was not calculated");
+    EXPECT_TRUE(ui.Log().empty());
 }
 
 TEST_F(Engine, DegreeZeroAnswersTheMean)
@@ -323,10 +325,11 @@ TEST_F(Engine, DegreeZeroAnswersTheMean)
     EXPECT_EQ(stats.Results.Degree, 0);
     EXPECT_EQ(stats.Results.Determination, 0.25L);  // left as it was
     EXPECT_NEAR(stats.ResidualSumOfSquares(), 4 + 0 + 1 + 9, 1e-15L);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(stats.Estimate(10 + i), 3);
+    EXPECT_EQ(stats.EstimateStatus(), TRegressionStatus::ZeroDegree);
+    EXPECT_EQ(RegressionStatusText(TRegressionStatus::ZeroDegree), "Zero degree of regression");
+    EXPECT_EQ(RegressionStatusText(TRegressionStatus::Ok), "");
     EXPECT_TRUE(ui.Log().empty());
-    ui.Push(TUiAnswer::Press(mrOk));
-    EXPECT_EQ(stats.Estimate(10), 3);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Zero degree of regression"});
 }
 
 TEST_F(Engine, SingularSystemsFallBackToDegreeZeroSilently)
@@ -365,16 +368,18 @@ TEST_F(Engine, FilterXKeepsTheClosedRangeForGood)
     EXPECT_EQ(stats.FilterX(0, 1), 0);
 }
 
-TEST_F(Engine, NormalEquationsWithWrongShapeWarn)
+TEST_F(Engine, NormalEquationsWithWrongShapeAreRefusedWithTheirReason)
 {
     stats.NormalMatrix.clear();
-    ui.Push(TUiAnswer::Press(mrOk));
     EXPECT_FALSE(stats.SolveNormalEquations(1));
+    EXPECT_EQ(stats.SolveError, "LinearExuations: low number of exuations: -1");
     stats.NormalMatrix = {{1, 0, 1}, {0, 1}};
-    ui.Push(TUiAnswer::Press(mrOk));
     EXPECT_FALSE(stats.SolveNormalEquations(1));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"LinearExuations: low number of exuations: -1",
-                                                    "LinearExuations: error of exuation [1]"}));
+    EXPECT_EQ(stats.SolveError, "LinearExuations: error of exuation [1]");
+    stats.NormalMatrix = {{1, 0, 1}, {0, 1, 2}};
+    EXPECT_TRUE(stats.SolveNormalEquations(1));
+    EXPECT_EQ(stats.SolveError, "");
+    EXPECT_TRUE(ui.Log().empty());
 }
 
 TEST(GaussJordan, SolvesSwapsAndRefuses)
