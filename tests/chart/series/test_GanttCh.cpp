@@ -8,6 +8,7 @@
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/DuvGradient.h"
 #include "chart/series/GanttCh.h"
+#include "chart/series/RuRazaziMarks.h"
 #include "support_AxisChart.h"
 
 using namespace seriestest;
@@ -117,6 +118,22 @@ TEST_F(GanttTest, AClickOnTheBarFindsTheTask)
         {X(4), Y(3) + v, -1}, {X(6) + 1, Y(3), -1},   {X(7), Y(7) - v + 1, 1},
     };
     for (const TCase& c : cases) EXPECT_EQ(gantt->PointAtScreen(c.x, c.y), c.index) << c.x << "," << c.y;
+}
+
+TEST_F(GanttTest, AMarkSitsInTheMiddleOfItsBar)
+{
+    auto* gantt = Add<TGanttSeries>("Gantt");
+    gantt->AddGantt(2, 8, 5, "task");
+    auto* points = Add<TPointSeries>("Points");
+    points->AddPointXY(2, 5, "task");
+    gantt->Marks().SetVisible(true);
+    points->Marks().SetVisible(true);
+    chart.Draw();
+    const TSeriesMarkPosition* bar = gantt->Marks().Positions().PositionAt(0);
+    const TSeriesMarkPosition* point = points->Marks().Positions().PositionAt(0);
+    ASSERT_TRUE(bar && point);
+    EXPECT_EQ(bar->LeftTop.X - point->LeftTop.X, (X(8) - point->ArrowFrom.X) / 2);
+    EXPECT_EQ(bar->LeftTop.Y - point->LeftTop.Y, point->Height / 2);
 }
 
 TEST_F(GanttTest, SampleTasksChainToLaterTasks)
