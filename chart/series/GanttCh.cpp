@@ -184,8 +184,8 @@ void TGanttSeries::AddRandomSamples(int count, bool)
     if (count <= 0) return;
     static const std::string* const kNames[] = {&DuvMsgGanttDesign,     &DuvMsgGanttPrototyping, &DuvMsgGanttDevelopment,
                                                 &DuvMsgGanttSales,      &DuvMsgGanttMarketing,   &DuvMsgGanttTesting,
-                                                &DuvMsgGanttManufacturing, &DuvMsgGanttDebugging, &DuvMsgGanttNewVersion,
-                                                &DuvMsgGanttBanking};
+                                                &DuvMsgGanttManufacturing, &DuvMsgGanttDebugging, &DuvMsgNewVersion,
+                                                &DuvMsgBanking};
     const int tasks = std::min(count - 1, 10 + RandomInt(20)) + 1;
     const double today = std::floor(Date());
     for (int i = 0; i < tasks; ++i) {
