@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QPicture>
 #include <QPixmap>
 #include <QVBoxLayout>
 
@@ -44,7 +45,8 @@ void TEMFOptions::RefreshPreview()
     QImage picture(metafile->Width(), metafile->Height(), QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    metafile->Picture().play(&painter);
+    QPicture records = metafile->Picture();
+    records.play(&painter);
     painter.end();
     Image1->setPixmap(QPixmap::fromImage(picture));
 }

@@ -22,7 +22,9 @@
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/widgets/DuvProcsWidgets.h"
 #include "chart/graphics/DuvConst.h"
+#include "chart/output/DuvBmpOptions.h"
 #include "chart/output/DuvEditPro.h"
+#include "chart/output/DuvEmfOptions.h"
 #include "chart/output/DuvStore.h"
 #include "chart/output/widgets/DuvBmpOptionsForm.h"
 #include "chart/output/widgets/DuvEmfOptionsForm.h"
@@ -496,6 +498,8 @@ void TDuvExportFormBase::FormatSelected()
     }
     format->Width = EWidth->value();
     format->Height = EHeight->value();
+    // Asked once per choice: the desktop's answer comes from a program run.
+    pictureHasHandler_ = HasFileTypeHandler(format->FileExtension());
     RefreshFileSize();
     EnableButtons();
 }
@@ -558,12 +562,7 @@ void TDuvExportFormBase::EnableButtons()
     BSave->setEnabled(b.Save);
     BSend->setEnabled(b.Send);
     BView->setEnabled(b.View);
-    bool preview = b.Preview;
-    if (preview && Tabs->currentIndex() == etPicture) {
-        const TDuvExportFormat* format = SelectedFormat();
-        preview = format && HasFileTypeHandler(format->FileExtension());
-    }
-    BPreview->setEnabled(preview);
+    BPreview->setEnabled(b.Preview && (Tabs->currentIndex() != etPicture || pictureHasHandler_));
 }
 
 void TDuvExportFormBase::DataChanged()
@@ -811,7 +810,8 @@ void TDuvExportForm::SetupDataTab()
     for (int i = 0; i < chart->CountSeries(); ++i) {
         auto* series = dynamic_cast<TChartSeries*>(chart->GetSeries(i));
         if (!series) continue;
-        CBSeries->addItem(QString::fromStdString(series->GetDisplayTitle()),
+        const std::string& title = series->Title().empty() ? series->Name() : series->Title();
+        CBSeries->addItem(QString::fromStdString(title),
                           QVariant::fromValue(reinterpret_cast<quintptr>(series)));
     }
     CBSeries->setCurrentIndex(0);

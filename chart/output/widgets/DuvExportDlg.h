@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "chart/engine/DuvProcs.h"
 #include "chart/output/DuvExport.h"
 
 class QCheckBox;
@@ -22,7 +23,6 @@ class QSpinBox;
 class QTabWidget;
 class QWidget;
 class TCustomDuvPanel;
-class TDuvExportData;
 class TMemoryStream;
 
 // ---------------------------------------------------------------- decisions
@@ -170,6 +170,7 @@ private:
     TFileDialogOptions* pictureDialog_;
     QWidget* optionsForm_ = nullptr;
     bool busy_ = false;
+    bool pictureHasHandler_ = false;
     double aspect_ = 0;
 };
 

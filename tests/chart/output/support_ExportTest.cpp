@@ -32,9 +32,9 @@ void FillBarChart(TChart& chart)
     bars->SetParentChart(&chart);
     bars->SetColorEachPoint(true);
     bars->SetMarksVisible(false);
-    bars->AddPointY(10, "", 0x0000FF);
-    bars->AddPointY(8, "", 0x00C000);
-    bars->AddPointY(6, "", 0xFF0000);
+    bars->AddPointY(10, "Mon", 0x0000FF);
+    bars->AddPointY(8, "Tue", 0x00C000);
+    bars->AddPointY(6, "Wed", 0xFF0000);
 }
 
 int LargestBlockDifference(const QImage& a, const QImage& b, int columns, int rows)

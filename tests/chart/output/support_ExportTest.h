@@ -12,8 +12,8 @@ namespace exporttest {
 
 void StartExportModules();
 
-// 400 x 250, flat: no 3D, no legend, no gradients; three bars red, green and blue on a grey
-// panel, so pictures of it compare in blocks whatever the text renderer.
+// 400 x 250, flat: no 3D, no legend, no gradients; three bars red, green and blue ("Mon", "Tue",
+// "Wed") on a grey panel, so pictures of it compare in blocks whatever the text renderer.
 void FillBarChart(TChart& chart);
 
 // The largest difference of the mean colours (any channel) over a grid of blocks of the two

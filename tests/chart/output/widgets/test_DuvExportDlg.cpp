@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -205,7 +206,7 @@ TEST_F(ExportDialogTest, DataSavesWriteTheChosenFormatAndDelimiter)
         std::string holds;  // found in the file
     };
     const Case cases[] = {
-        {1, "Rain", "0 10"}, {2, "Rain", "0\t10"}, {3, "Rain", "0,10"}, {4, "Rain", "0;10"}, {5, "Rain", "0 10"},
+        {1, "", "Mon 10"}, {2, "", "Mon\t10"}, {3, "", "Mon,10"}, {4, "", "Mon;10"}, {5, "", "Mon 10"},
         {6, "<?xml", "<series"}, {7, "<table", "<td>10</td>"}, {8, std::string("\x09\x08", 2), ""},
         {9, "{", "\"Rain\""},
     };
@@ -293,11 +294,11 @@ TEST_F(ExportDialogTest, TheDataPreviewShowsTheExportExceptForSpreadsheets)
     EXPECT_TRUE(form_.MemoPreview->isHidden());
     form_.CBPreview->setChecked(true);
     EXPECT_FALSE(form_.MemoPreview->isHidden());
-    EXPECT_TRUE(form_.MemoPreview->toPlainText().contains("0\t10"));
+    EXPECT_TRUE(form_.MemoPreview->toPlainText().contains("Mon\t10"));
     form_.CBDelimiter->setCurrentIndex(ddCustom);
     EXPECT_TRUE(form_.ECustom->isEnabled());
     form_.ECustom->setText("|");
-    EXPECT_TRUE(form_.MemoPreview->toPlainText().contains("0|10"));
+    EXPECT_TRUE(form_.MemoPreview->toPlainText().contains("Mon|10"));
     form_.CBDataFormat->setCurrentIndex(dfExcel);
     EXPECT_TRUE(form_.MemoPreview->isHidden());
     form_.CBDataFormat->setCurrentIndex(dfJSON);
