@@ -30,32 +30,16 @@
 #include "chart/series/ChartSeriesModules.h"
 #include "chart/series/SeriesFastLine.h"
 
+#include "BenchWalk.h"
+
 namespace {
+
+using namespace benchwalk;
 
 constexpr int Points = 10000000;
 constexpr int Width = 1000, Height = 600;
 constexpr int Redraws = 10;
 constexpr QRgb LineColor = 0xFFFF0000;
-
-[[noreturn]] void Fail(const std::string& why)
-{
-    std::printf("FAILED: %s\n", why.c_str());
-    std::exit(1);
-}
-
-template <class F>
-double Milliseconds(F work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 struct Timings {
     double first = 0, redraw = 0;
@@ -189,15 +173,8 @@ int main(int argc, char** argv)
     InitializeChartEngineModules();
     InitializeChartSeriesModules();
 
-    std::vector<double> xs(Points), ys(Points);
-    std::mt19937 random(20261211);
-    std::normal_distribution<double> step(0.0, 1.0);
-    double y = 0;
-    for (int i = 0; i < Points; ++i) {
-        y += step(random);
-        xs[static_cast<std::size_t>(i)] = i;
-        ys[static_cast<std::size_t>(i)] = y;
-    }
+    std::vector<double> xs, ys;
+    RandomWalk(Points, xs, ys);
     const auto [low, high] = std::minmax_element(ys.begin(), ys.end());
     const double minY = *low, maxY = *high;
     const QVector<double> keys(xs.begin(), xs.end()), values(ys.begin(), ys.end());

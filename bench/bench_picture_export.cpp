@@ -30,31 +30,15 @@
 #include "chart/series/ChartSeriesModules.h"
 #include "chart/series/SeriesFastLine.h"
 
+#include "BenchWalk.h"
+
 namespace {
+
+using namespace benchwalk;
 
 constexpr int Points = 1000000;
 constexpr int Width = 1000, Height = 600;
 constexpr int Runs = 5;
-
-[[noreturn]] void Fail(const std::string& why)
-{
-    std::printf("FAILED: %s\n", why.c_str());
-    std::exit(1);
-}
-
-template <class F>
-double Milliseconds(F work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Strongly red pixels: the line and its smoothed core, whatever the edge blending.
 bool IsLine(QRgb p) { return qRed(p) > 160 && qGreen(p) < 110 && qBlue(p) < 110; }
@@ -126,7 +110,7 @@ double Ours(const std::vector<double>& xs, const std::vector<double>& ys, double
     std::vector<double> runs;
     for (int i = 0; i < Runs; ++i)
         runs.push_back(Milliseconds([&] {
-            series.Clear();
+            series.ClearPoints();
             series.AddXYArrays(xs, ys);
             format.SaveToFile(file);
         }));
@@ -173,15 +157,8 @@ int main(int argc, char** argv)
     InitializeChartSeriesModules();
     InitializeChartOutputModules();
 
-    std::vector<double> xs(Points), ys(Points);
-    std::mt19937 random(20261211);
-    std::normal_distribution<double> step(0.0, 1.0);
-    double y = 0;
-    for (int i = 0; i < Points; ++i) {
-        y += step(random);
-        xs[static_cast<std::size_t>(i)] = i;
-        ys[static_cast<std::size_t>(i)] = y;
-    }
+    std::vector<double> xs, ys;
+    RandomWalk(Points, xs, ys);
     const auto [low, high] = std::minmax_element(ys.begin(), ys.end());
     const QVector<double> keys(xs.begin(), xs.end()), values(ys.begin(), ys.end());
 

@@ -186,6 +186,37 @@ TEST_F(PictureExportTest, FormatsWithoutPanelRaiseBeforeWriting)
     }
 }
 
+namespace {
+
+// Writes half a picture, then fails, as a drawing that runs out of memory would.
+class TFailingFormat : public TDuvExportFormat {
+public:
+    std::string ClassName() const override { return "TFailingFormat"; }
+    void CopyToClipboard() override {}
+    std::string Description() const override { return "as &Failure"; }
+    std::string FileExtension() const override { return "bad"; }
+    void SaveToStream(TStream& stream) override
+    {
+        stream.WriteString("half a pic");
+        throw Exception("drawing failed");
+    }
+};
+
+}  // namespace
+
+// A save that fails midway leaves the file that was there whole.
+TEST_F(PictureExportTest, AFailedSaveLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string file = dir.file("kept.bad");
+    qbtest::WriteFileBytes(file, "the old picture");
+    TFailingFormat format;
+    format.Panel = &chart_;
+    EXPECT_THROW(format.SaveToFile(file), Exception);
+    EXPECT_EQ(qbtest::ReadFileBytes(file), "the old picture");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 TEST_F(PictureExportTest, SizesComeFromThePanelWhenZeroAndScaleFromTheFormat)
 {
     struct Case {
