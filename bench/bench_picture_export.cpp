@@ -43,50 +43,6 @@ constexpr int Runs = 5;
 // Strongly red pixels: the line and its smoothed core, whatever the edge blending.
 bool IsLine(QRgb p) { return qRed(p) > 160 && qGreen(p) < 110 && qBlue(p) < 110; }
 
-// Per bin of the line's horizontal extent, its top and bottom as shares of its height.
-struct Envelope {
-    static constexpr int Bins = 50;
-    std::vector<double> top, bottom;
-};
-
-Envelope EnvelopeOf(const QImage& image)
-{
-    int left = image.width(), right = -1, top = image.height(), bottom = -1;
-    std::vector<int> columnTop(static_cast<std::size_t>(image.width()), image.height()),
-        columnBottom(static_cast<std::size_t>(image.width()), -1);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            if (!IsLine(image.pixel(x, y))) continue;
-            left = std::min(left, x), right = std::max(right, x);
-            top = std::min(top, y), bottom = std::max(bottom, y);
-            columnTop[static_cast<std::size_t>(x)] = std::min(columnTop[static_cast<std::size_t>(x)], y);
-            columnBottom[static_cast<std::size_t>(x)] = std::max(columnBottom[static_cast<std::size_t>(x)], y);
-        }
-    Envelope e;
-    if (right < left || bottom <= top) return e;
-    const double height = bottom - top;
-    for (int b = 0; b < Envelope::Bins; ++b) {
-        const int x0 = left + (right - left + 1) * b / Envelope::Bins;
-        const int x1 = left + (right - left + 1) * (b + 1) / Envelope::Bins;
-        int binTop = image.height(), binBottom = -1;
-        for (int x = x0; x < x1; ++x) {
-            binTop = std::min(binTop, columnTop[static_cast<std::size_t>(x)]);
-            binBottom = std::max(binBottom, columnBottom[static_cast<std::size_t>(x)]);
-        }
-        e.top.push_back((binTop - top) / height);
-        e.bottom.push_back((binBottom - top) / height);
-    }
-    return e;
-}
-
-double EnvelopeDifference(const Envelope& a, const Envelope& b)
-{
-    double sum = 0;
-    for (std::size_t i = 0; i < a.top.size(); ++i)
-        sum += std::abs(a.top[i] - b.top[i]) + std::abs(a.bottom[i] - b.bottom[i]);
-    return sum / (2.0 * static_cast<double>(a.top.size()));
-}
-
 double Ours(const std::vector<double>& xs, const std::vector<double>& ys, double minY, double maxY,
             const std::string& file)
 {
@@ -143,7 +99,7 @@ QImage Opened(const std::string& file, const char* who)
     if (image.isNull()) Fail(std::string(who) + " bitmap does not open");
     if (image.size() != QSize(Width, Height))
         Fail(std::string(who) + " bitmap is " + std::to_string(image.width()) + " x " + std::to_string(image.height()));
-    return image;
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace
@@ -170,7 +126,7 @@ int main(int argc, char** argv)
     const QImage peerImage = Opened(peerFile, "QCustomPlot's"), ourImage = Opened(ourFile, "our");
     std::filesystem::remove_all(folder);
 
-    const Envelope ourEnvelope = EnvelopeOf(ourImage), peerEnvelope = EnvelopeOf(peerImage);
+    const Envelope ourEnvelope = EnvelopeOf(ourImage, IsLine, 50), peerEnvelope = EnvelopeOf(peerImage, IsLine, 50);
     if (peerEnvelope.top.empty()) Fail("the peer drew no line");
     if (ourEnvelope.top.empty()) Fail("our chart drew no line");
     const double difference = EnvelopeDifference(ourEnvelope, peerEnvelope);
