@@ -27,6 +27,8 @@ QB_PACKAGES=(
   python3-scipy
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
+  # the export dialog mails through xdg-email and asks xdg-mime for the file type's program
+  xdg-utils
 )
 
 qb_missing_packages() {
