@@ -30,93 +30,20 @@
 #include "chart/series/ChartSeriesModules.h"
 #include "chart/series/SeriesFastLine.h"
 
+#include "BenchWalk.h"
+
 namespace {
+
+using namespace benchwalk;
 
 constexpr int Points = 10000000;
 constexpr int Width = 1000, Height = 600;
 constexpr int Redraws = 10;
 constexpr QRgb LineColor = 0xFFFF0000;
 
-[[noreturn]] void Fail(const std::string& why)
-{
-    std::printf("FAILED: %s\n", why.c_str());
-    std::exit(1);
-}
-
-template <class F>
-double Milliseconds(F work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 struct Timings {
     double first = 0, redraw = 0;
 };
-
-// Per bin of the line's horizontal extent, the top and bottom of the line's pixels, as shares of
-// the line's height: what both plots must agree on.
-struct Envelope {
-    static constexpr int Bins = 100;
-    std::vector<double> top, bottom;
-    double coverage = 0;  // share of the columns in the line's extent that hold line pixels
-};
-
-Envelope EnvelopeOf(const QImage& image)
-{
-    int left = image.width(), right = -1, top = image.height(), bottom = -1;
-    std::vector<int> columnTop(static_cast<std::size_t>(image.width()), image.height()),
-        columnBottom(static_cast<std::size_t>(image.width()), -1);
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (line[x] != LineColor) continue;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-            columnTop[static_cast<std::size_t>(x)] = std::min(columnTop[static_cast<std::size_t>(x)], y);
-            columnBottom[static_cast<std::size_t>(x)] = std::max(columnBottom[static_cast<std::size_t>(x)], y);
-        }
-    }
-    Envelope e;
-    if (right < left || bottom <= top) return e;
-    int covered = 0;
-    for (int x = left; x <= right; ++x) covered += columnBottom[static_cast<std::size_t>(x)] >= 0;
-    e.coverage = static_cast<double>(covered) / (right - left + 1);
-    const double height = bottom - top;
-    for (int b = 0; b < Envelope::Bins; ++b) {
-        const int x0 = left + (right - left + 1) * b / Envelope::Bins;
-        const int x1 = left + (right - left + 1) * (b + 1) / Envelope::Bins;
-        int binTop = image.height(), binBottom = -1;
-        for (int x = x0; x < x1; ++x) {
-            binTop = std::min(binTop, columnTop[static_cast<std::size_t>(x)]);
-            binBottom = std::max(binBottom, columnBottom[static_cast<std::size_t>(x)]);
-        }
-        e.top.push_back((binTop - top) / height);
-        e.bottom.push_back((binBottom - top) / height);
-    }
-    return e;
-}
-
-// The mean difference between the two envelopes, as a share of the line's height. The plot
-// areas differ in width, so single bins may straddle a spike on one side and not the other.
-double EnvelopeDifference(const Envelope& a, const Envelope& b)
-{
-    double sum = 0;
-    for (int i = 0; i < Envelope::Bins; ++i) {
-        sum += std::abs(a.top[static_cast<std::size_t>(i)] - b.top[static_cast<std::size_t>(i)]);
-        sum += std::abs(a.bottom[static_cast<std::size_t>(i)] - b.bottom[static_cast<std::size_t>(i)]);
-    }
-    return sum / (2 * Envelope::Bins);
-}
 
 Timings Ours(const std::vector<double>& xs, const std::vector<double>& ys, double minY, double maxY, QImage& image)
 {
@@ -189,15 +116,8 @@ int main(int argc, char** argv)
     InitializeChartEngineModules();
     InitializeChartSeriesModules();
 
-    std::vector<double> xs(Points), ys(Points);
-    std::mt19937 random(20261211);
-    std::normal_distribution<double> step(0.0, 1.0);
-    double y = 0;
-    for (int i = 0; i < Points; ++i) {
-        y += step(random);
-        xs[static_cast<std::size_t>(i)] = i;
-        ys[static_cast<std::size_t>(i)] = y;
-    }
+    std::vector<double> xs, ys;
+    RandomWalk(Points, xs, ys);
     const auto [low, high] = std::minmax_element(ys.begin(), ys.end());
     const double minY = *low, maxY = *high;
     const QVector<double> keys(xs.begin(), xs.end()), values(ys.begin(), ys.end());
@@ -210,7 +130,8 @@ int main(int argc, char** argv)
         ourImage.save("bench_fast_line_ours.png");
         peerImage.save("bench_fast_line_peer.png");
     }
-    const Envelope ourEnvelope = EnvelopeOf(ourImage), peerEnvelope = EnvelopeOf(peerImage);
+    const auto isLine = [](QRgb p) { return p == LineColor; };
+    const Envelope ourEnvelope = EnvelopeOf(ourImage, isLine, 100), peerEnvelope = EnvelopeOf(peerImage, isLine, 100);
     if (peerEnvelope.top.empty()) Fail("the peer drew no line");
     if (ourEnvelope.top.empty()) Fail("our chart drew no line");
     if (peerEnvelope.coverage < 0.99 || ourEnvelope.coverage < 0.99)

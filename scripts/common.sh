@@ -29,6 +29,8 @@ QB_PACKAGES=(
   python3-numpy r-base-core
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
+  # the export dialog mails through xdg-email and asks xdg-mime for the file type's program
+  xdg-utils
 )
 
 qb_missing_packages() {

@@ -346,6 +346,19 @@ void WriteDirectRow(const QImage& image, int y, int bytesPerPixel, char* out)
     }
 }
 
+// Two bytes a pixel: 5 bits each of red, green, blue, or 5-6-5.
+void WriteWordRow(const QImage& image, int y, bool sixGreen, char* out)
+{
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) {
+        const QRgb c = line[x];
+        const std::uint32_t word = sixGreen ? (qRed(c) >> 3) << 11 | (qGreen(c) >> 2) << 5 | qBlue(c) >> 3
+                                            : (qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | qBlue(c) >> 3;
+        out[2 * x] = static_cast<char>(word & 0xFF);
+        out[2 * x + 1] = static_cast<char>(word >> 8);
+    }
+}
+
 int PelsPerMeter(int value)
 {
     return value > 0 ? value : 3780;  // 96 dpi
@@ -370,18 +383,33 @@ QImage ReadBitmapData(const std::string& bytes)
     return image;
 }
 
-std::string WriteBitmapData(const QImage& source)
+std::string WriteBitmapData(const QImage& source) { return WriteBitmapData(source, 0); }
+
+std::string WriteBitmapData(const QImage& source, int bitsPerPixel)
 {
     if (source.isNull()) throw EInvalidGraphic("Bitmap image is not valid: the picture is empty");
     QImage image = source;
-    const bool indexed = image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono ||
-                         image.format() == QImage::Format_MonoLSB;
+    const bool wantsPalette = bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8;
+    const bool indexed = bitsPerPixel == 0 ? image.format() == QImage::Format_Indexed8 ||
+                                                 image.format() == QImage::Format_Mono ||
+                                                 image.format() == QImage::Format_MonoLSB
+                                           : wantsPalette;
     if (indexed) image = image.convertToFormat(QImage::Format_Indexed8);
     else image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const int colors = indexed ? static_cast<int>(image.colorTable().size()) : 0;
-    const int bits = indexed ? PaletteBits(colors) : image.hasAlphaChannel() ? 32 : 24;
+    const int bits = bitsPerPixel == 15                     ? 16
+                     : bitsPerPixel != 0                    ? bitsPerPixel
+                     : indexed                              ? PaletteBits(colors)
+                     : image.hasAlphaChannel()              ? 32
+                                                            : 24;
+    if (indexed && colors > (1 << bits))
+        throw EInvalidGraphic("Bitmap image is not valid: " + std::to_string(colors) + " colours need more than " +
+                              std::to_string(bits) + " bits");
+    // 16 bits per pixel are 5-5-5 unless masks say otherwise; 5-6-5 carries its three masks.
+    const bool masks = bitsPerPixel == 16;
+    const int maskBytes = masks ? 12 : 0;
     const std::int64_t stride = RowStride(image.width(), bits);
-    const std::size_t pixelsAt = kFileHeaderSize + kInfoHeaderSize + 4 * static_cast<std::size_t>(colors);
+    const std::size_t pixelsAt = kFileHeaderSize + kInfoHeaderSize + maskBytes + 4 * static_cast<std::size_t>(colors);
     std::string out(pixelsAt + static_cast<std::size_t>(stride * image.height()), '\0');
     out[0] = 'B', out[1] = 'M';
     PutU32(out, 2, static_cast<std::uint32_t>(out.size()));
@@ -391,10 +419,16 @@ std::string WriteBitmapData(const QImage& source)
     PutU32(out, 22, static_cast<std::uint32_t>(image.height()));
     PutU16(out, 26, 1);
     PutU16(out, 28, static_cast<std::uint32_t>(bits));
+    PutU32(out, 30, masks ? biBitFields : biRGB);
     PutU32(out, 34, static_cast<std::uint32_t>(stride * image.height()));
     PutU32(out, kBitmapXResolutionOffset, static_cast<std::uint32_t>(PelsPerMeter(image.dotsPerMeterX())));
     PutU32(out, kBitmapYResolutionOffset, static_cast<std::uint32_t>(PelsPerMeter(image.dotsPerMeterY())));
     PutU32(out, 46, static_cast<std::uint32_t>(colors));
+    if (masks) {
+        PutU32(out, kFileHeaderSize + kInfoHeaderSize, 0xF800);
+        PutU32(out, kFileHeaderSize + kInfoHeaderSize + 4, 0x07E0);
+        PutU32(out, kFileHeaderSize + kInfoHeaderSize + 8, 0x001F);
+    }
     for (int i = 0; i < colors; ++i) {
         const QRgb c = image.colorTable()[i];
         char* p = out.data() + kFileHeaderSize + kInfoHeaderSize + 4 * i;
@@ -403,6 +437,7 @@ std::string WriteBitmapData(const QImage& source)
     for (int y = 0; y < image.height(); ++y) {
         char* row = out.data() + pixelsAt + static_cast<std::size_t>((image.height() - 1 - y) * stride);
         if (indexed) WriteIndexedRow(image, y, bits, row);
+        else if (bits == 16) WriteWordRow(image, y, masks, row);
         else WriteDirectRow(image, y, bits / 8, row);
     }
     return out;

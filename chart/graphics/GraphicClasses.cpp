@@ -96,7 +96,8 @@ std::unique_ptr<TGraphic> CreateQtGraphic(const char* className)
 
 std::unique_ptr<TGraphic> CreateBitmap()
 {
-    return std::make_unique<TCodecGraphic>("TBitmap", &ReadBitmapData, &WriteBitmapData);
+    return std::make_unique<TCodecGraphic>(
+        "TBitmap", &ReadBitmapData, static_cast<std::string (*)(const QImage&)>(&WriteBitmapData));
 }
 
 std::unique_ptr<TGraphic> CreateJpeg() { return std::make_unique<TJPEGImage>(); }
@@ -150,9 +151,11 @@ void TGraphic::SaveToFile(const std::string& fileName) const
     stream.Commit();
 }
 
-const std::vector<TGraphicClass>& GraphicClasses()
+namespace {
+
+std::vector<TGraphicClass>& RegisteredGraphicClasses()
 {
-    static const std::vector<TGraphicClass> classes = {
+    static std::vector<TGraphicClass> classes = {
         {{"TBitmap"}, {"bmp"}, &CreateBitmap, true},
         {{"TJPEGImage"}, {"jpg", "jpeg", "jpe", "jfif"}, &CreateJpeg, true},
         {{"TPngImage", "TPNGObject"}, {"png"}, &CreatePng, false},
@@ -160,6 +163,21 @@ const std::vector<TGraphicClass>& GraphicClasses()
         {{"TIcon"}, {"ico"}, &CreateIcon, false},
     };
     return classes;
+}
+
+}  // namespace
+
+const std::vector<TGraphicClass>& GraphicClasses() { return RegisteredGraphicClasses(); }
+
+void RegisterGraphicClass(const TGraphicClass& kind)
+{
+    if (!kind.Names.empty() && !FindGraphicClass(kind.Names.front())) RegisteredGraphicClasses().push_back(kind);
+}
+
+void UnregisterGraphicClass(const std::string& className)
+{
+    auto& classes = RegisteredGraphicClasses();
+    std::erase_if(classes, [&](const TGraphicClass& c) { return !c.Names.empty() && SameIdent(c.Names.front(), className); });
 }
 
 const TGraphicClass* FindGraphicClass(const std::string& className)

@@ -48,6 +48,10 @@ struct TGraphicClass {
 };
 
 const std::vector<TGraphicClass>& GraphicClasses();
+// Kinds added by later modules (a chart file as a picture); a listed class name is kept once.
+// References to listed kinds stay valid only until the list changes.
+void RegisterGraphicClass(const TGraphicClass& kind);
+void UnregisterGraphicClass(const std::string& className);
 const TGraphicClass* FindGraphicClass(const std::string& className);  // without regard to case
 // ".JPG" and "jpg" alike; nullptr for an extension no graphic claims.
 const TGraphicClass* GraphicClassOfExtension(const std::string& extension);

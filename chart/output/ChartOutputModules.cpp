@@ -1,8 +1,12 @@
 #include "chart/output/ChartOutputModules.h"
 
 #include "chart/output/DBChart.h"
+#include "chart/output/DuvBmpOptions.h"
+#include "chart/output/DuvEditPro.h"
+#include "chart/output/DuvEmfOptions.h"
 #include "chart/output/DuvExcelSource.h"
 #include "chart/output/DuvGDIPlus.h"
+#include "chart/output/DuvExport.h"
 #include "chart/output/DuvStore.h"
 #include "chart/output/DuvURL.h"
 
@@ -10,16 +14,24 @@ void InitializeChartOutputModules()
 {
     DuvGDIPlusInitialization();
     DuvStoreInitialization();
+    DuvExportInitialization();
+    DuvBmpOptionsInitialization();
+    DuvEmfOptionsInitialization();
     DBChartInitialization();
     DuvURLInitialization();
     DuvExcelSourceInitialization();
+    DuvEditProInitialization();
 }
 
 void FinalizeChartOutputModules()
 {
+    DuvEditProFinalization();
     DuvExcelSourceFinalization();
     DuvURLFinalization();
     DBChartFinalization();
+    DuvEmfOptionsFinalization();
+    DuvBmpOptionsFinalization();
+    DuvExportFinalization();
     DuvStoreFinalization();
     DuvGDIPlusFinalization();
 }
