@@ -1,8 +1,10 @@
 #include "chart/output/ChartOutputModules.h"
 
 #include "chart/output/DBChart.h"
+#include "chart/output/DuvComma.h"
 #include "chart/output/DuvExcelSource.h"
 #include "chart/output/DuvGDIPlus.h"
+#include "chart/output/DuvPreviewPanel.h"
 #include "chart/output/DuvStore.h"
 #include "chart/output/DuvURL.h"
 
@@ -10,7 +12,9 @@ void InitializeChartOutputModules()
 {
     DuvGDIPlusInitialization();
     DuvStoreInitialization();
+    DuvPreviewPanelInitialization();
     DBChartInitialization();
+    DuvCommaInitialization();
     DuvURLInitialization();
     DuvExcelSourceInitialization();
 }
