@@ -350,52 +350,26 @@ void TDuvPreviewPanel::MouseDown(TMouseButton button, TShiftState shift, int x, 
     dragStartImage_ = imageRect_;
 }
 
+namespace {
+
+// The edges each drag part moves (the whole image moves apart).
+struct TDraggedEdges {
+    bool Left, Top, Right, Bottom;
+};
+constexpr TDraggedEdges kDraggedEdges[] = {
+    {false, false, false, false}, {true, false, false, false}, {false, true, false, false},
+    {false, false, true, false},  {false, false, false, true}, {false, false, false, false},
+    {true, true, false, false},   {false, true, true, false},  {true, false, false, true},
+    {false, false, true, true},
+};
+
+}  // namespace
+
 bool TDuvPreviewPanel::DraggedImageRect(int x, int y, TRect& image) const
 {
     const TRect& p = paperRect_;
     image = imageRect_;
-    const bool left = p.Left <= x && x < image.Right;
-    const bool top = p.Top <= y && y < image.Bottom;
-    const bool right = image.Left < x && x <= p.Right;
-    const bool bottom = image.Top < y && y <= p.Bottom;
-    switch (dragPart_) {
-    case dpLeft:
-        if (!left) return false;
-        image.Left = x;
-        return true;
-    case dpTop:
-        if (!top) return false;
-        image.Top = y;
-        return true;
-    case dpRight:
-        if (!right) return false;
-        image.Right = x;
-        return true;
-    case dpBottom:
-        if (!bottom) return false;
-        image.Bottom = y;
-        return true;
-    case dpLeftTop:
-        if (!left || !top) return false;
-        image.Left = x;
-        image.Top = y;
-        return true;
-    case dpRightTop:
-        if (!right || !top) return false;
-        image.Right = x;
-        image.Top = y;
-        return true;
-    case dpLeftBottom:
-        if (!left || !bottom) return false;
-        image.Left = x;
-        image.Bottom = y;
-        return true;
-    case dpRightBottom:
-        if (!right || !bottom) return false;
-        image.Right = x;
-        image.Bottom = y;
-        return true;
-    case dpMove: {
+    if (dragPart_ == dpMove) {
         // The image keeps its size and stops at the paper's edges, on every side.
         const TRect& s = dragStartImage_;
         const int left = std::max(p.Left, std::min(x + s.Left - dragStart_.X, p.Right - s.Width()));
@@ -403,8 +377,17 @@ bool TDuvPreviewPanel::DraggedImageRect(int x, int y, TRect& image) const
         image = {left, top, left + s.Width(), top + s.Height()};
         return true;
     }
-    default: return false;
-    }
+    if (dragPart_ <= dpNone || dragPart_ > dpRightBottom) return false;
+    // An edge stays on the paper and on its own side of the opposite edge.
+    const TDraggedEdges& edges = kDraggedEdges[dragPart_];
+    if ((edges.Left && !(p.Left <= x && x < image.Right)) || (edges.Top && !(p.Top <= y && y < image.Bottom)) ||
+        (edges.Right && !(image.Left < x && x <= p.Right)) || (edges.Bottom && !(image.Top < y && y <= p.Bottom)))
+        return false;
+    if (edges.Left) image.Left = x;
+    if (edges.Top) image.Top = y;
+    if (edges.Right) image.Right = x;
+    if (edges.Bottom) image.Bottom = y;
+    return true;
 }
 
 void TDuvPreviewPanel::StoreMargins()

@@ -456,3 +456,35 @@ TEST_F(CommanderTest, AFreedPanelLeavesTheBarDisabled)
     EXPECT_FALSE(bar.Button(dcRotate)->Enabled);
     bar.ClickButton(dcPrint);
 }
+
+namespace {
+
+class FullRotationCanvas : public TRecordingCanvas {
+public:
+    bool SupportsFullRotation() override { return true; }
+};
+
+}  // namespace
+
+TEST_F(CommanderTest, ACanvasThatTurnsFreelyWrapsTheAnglesAndTiltsWithShift)
+{
+    BarChart bars;
+    TChart& chart = bars.chart;
+    chart.ReplaceCanvas(std::make_unique<FullRotationCanvas>(), "FullRotationCanvas");
+    TDuvCommander bar;
+    bar.SetPanel(&chart);
+    bar.ClickButton(dcRotate);
+    TView3DOptions& view = chart.View3DOptions();
+    view.SetRotation(350);
+    view.SetElevation(10);
+    // A quarter of the width right and a third of the height down.
+    Drag(chart, {0, 0}, {100, 100});
+    EXPECT_DOUBLE_EQ(view.RotationValue(), WrapAngle(350 + 22.5));
+    EXPECT_DOUBLE_EQ(view.ElevationValue(), WrapAngle(10 - 30));
+    EXPECT_DOUBLE_EQ(view.TiltValue(), 0);
+    // Shift in move mode turns instead, and on such a canvas turning with Shift tilts.
+    bar.ClickButton(dcMove);
+    Drag(chart, {0, 100}, {0, 0}, TShiftState{ssShift});
+    EXPECT_DOUBLE_EQ(view.TiltValue(), 30);
+    EXPECT_DOUBLE_EQ(view.RotationValue(), WrapAngle(350 + 22.5));
+}
