@@ -2,11 +2,13 @@
 
 #include "chart/output/DBChart.h"
 #include "chart/output/DuvBmpOptions.h"
+#include "chart/output/DuvComma.h"
 #include "chart/output/DuvEditPro.h"
 #include "chart/output/DuvEmfOptions.h"
 #include "chart/output/DuvExcelSource.h"
-#include "chart/output/DuvGDIPlus.h"
 #include "chart/output/DuvExport.h"
+#include "chart/output/DuvGDIPlus.h"
+#include "chart/output/DuvPreviewPanel.h"
 #include "chart/output/DuvStore.h"
 #include "chart/output/DuvURL.h"
 
@@ -17,7 +19,9 @@ void InitializeChartOutputModules()
     DuvExportInitialization();
     DuvBmpOptionsInitialization();
     DuvEmfOptionsInitialization();
+    DuvPreviewPanelInitialization();
     DBChartInitialization();
+    DuvCommaInitialization();
     DuvURLInitialization();
     DuvExcelSourceInitialization();
     DuvEditProInitialization();

@@ -136,10 +136,11 @@ void TGDIPlusCanvas::SetCanvas(QPainter* device)
     device->setCompositionMode(QPainter::CompositionMode_SourceOver);
     device->setBackgroundMode(Qt::TransparentMode);
     if (clip_.Clipping) {
-        const QTransform world = device->transform();
-        device->resetTransform();
+        // Only the world transform goes: a printout's window and viewport stay in force.
+        const QTransform world = device->worldTransform();
+        device->setWorldTransform(QTransform());
         device->setClipPath(clip_.Path);
-        device->setTransform(world);
+        device->setWorldTransform(world);
     } else {
         device->setClipping(false);
     }
@@ -648,8 +649,8 @@ void TGDIPlusCanvas::PolygonOrPolyline(const TPointArray& points, bool filled, i
 
 void TGDIPlusCanvas::SaveClip() { clipHistory_.push_back(clip_); }
 
-// Clip paths are kept in device coordinates: a clip restored later lands where it was,
-// whatever transform is in force then.
+// Clip paths are kept without the world transform (a printout's window and viewport still map
+// them): a clip restored later lands where it was, whatever transform is in force then.
 void TGDIPlusCanvas::SetClip(const QPainterPath& path, Qt::ClipOperation operation)
 {
     QPainter* painter = Painter();
@@ -670,9 +671,9 @@ void TGDIPlusCanvas::SetClip(const QPainterPath& path, Qt::ClipOperation operati
         clip_ = {true, clip_.Clipping ? clip_.Path.intersected(figure) : figure};
     }
     if (!painter) return;
-    painter->resetTransform();
+    painter->setWorldTransform(QTransform());
     painter->setClipPath(clip_.Path);
-    painter->setTransform(world);
+    painter->setWorldTransform(world);
 }
 
 void TGDIPlusCanvas::ClipToRect(const TRect& rect)
@@ -721,9 +722,9 @@ void TGDIPlusCanvas::Unclip()
     if (!painter) return;
     if (!clip_.Clipping) return painter->setClipping(false);
     const QTransform world = painter->transform();
-    painter->resetTransform();
+    painter->setWorldTransform(QTransform());
     painter->setClipPath(clip_.Path);
-    painter->setTransform(world);
+    painter->setWorldTransform(world);
 }
 
 bool TGDIPlusCanvas::PointVisible(int x, int y)

@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <cmath>
 
 // A job is BeginDoc, then any number of NewPage, then EndDoc or Abort; a step out of this order
@@ -59,6 +60,10 @@ std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> printer)
 
 struct TQtPrinter::Impl {
     std::string outputFileName;
+    // The printer chosen by name; empty: the default one.
+    std::string printerName;
+    TPrinterOrientation orientation = TPrinterOrientation::poPortrait;
+    bool orientationSet = false;
     // Made on first use: the machine's printers are looked up only when something is printed.
     std::unique_ptr<QPrinter> printer;
     QPainter painter;
@@ -74,9 +79,11 @@ struct TQtPrinter::Impl {
             printer->setOutputFileName(QString::fromStdString(outputFileName));
             // A PDF page has no unprintable edge: the page is the whole sheet.
             printer->setFullPage(true);
+            ApplyOrientation();
             return *printer;
         }
-        QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        QPrinterInfo info = printerName.empty() ? QPrinterInfo::defaultPrinter()
+                                                : QPrinterInfo::printerInfo(QString::fromStdString(printerName));
         if (info.isNull()) {
             const QList<QPrinterInfo> installed = QPrinterInfo::availablePrinters();
             if (installed.isEmpty())
@@ -84,7 +91,15 @@ struct TQtPrinter::Impl {
             info = installed.first();
         }
         printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        ApplyOrientation();
         return *printer;
+    }
+
+    void ApplyOrientation()
+    {
+        if (!orientationSet) return;
+        printer->setPageOrientation(orientation == TPrinterOrientation::poLandscape ? QPageLayout::Landscape
+                                                                                   : QPageLayout::Portrait);
     }
 
     // Where the pages go, for messages.
@@ -111,6 +126,58 @@ void TQtPrinter::SetOutputFileName(const std::string& fileName)
     CheckPrinting(impl_->printing, false);
     impl_->outputFileName = fileName;
     impl_->printer.reset();
+}
+
+QPrinter& TQtPrinter::Device() { return impl_->Device(); }
+
+bool TQtPrinter::Installed()
+{
+    return !impl_->outputFileName.empty() || !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+std::vector<std::string> TQtPrinter::PrinterNames()
+{
+    if (!impl_->outputFileName.empty()) return {impl_->outputFileName};
+    std::vector<std::string> names;
+    for (const QString& name : QPrinterInfo::availablePrinterNames()) names.push_back(name.toStdString());
+    return names;
+}
+
+int TQtPrinter::PrinterIndex()
+{
+    if (!impl_->outputFileName.empty()) return 0;
+    const std::vector<std::string> names = PrinterNames();
+    std::string current = impl_->printerName;
+    if (current.empty()) current = QPrinterInfo::defaultPrinterName().toStdString();
+    const auto found = std::find(names.begin(), names.end(), current);
+    if (found != names.end()) return static_cast<int>(found - names.begin());
+    return names.empty() ? -1 : 0;
+}
+
+void TQtPrinter::SetPrinterIndex(int index)
+{
+    CheckPrinting(impl_->printing, false);
+    if (!impl_->outputFileName.empty()) return;
+    const std::vector<std::string> names = PrinterNames();
+    if (index < 0 || index >= static_cast<int>(names.size()) || names[static_cast<std::size_t>(index)] == impl_->printerName)
+        return;
+    impl_->printerName = names[static_cast<std::size_t>(index)];
+    impl_->printer.reset();
+}
+
+TPrinterOrientation TQtPrinter::Orientation()
+{
+    if (impl_->orientationSet || !Installed()) return impl_->orientation;
+    return impl_->Device().pageLayout().orientation() == QPageLayout::Landscape ? TPrinterOrientation::poLandscape
+                                                                               : TPrinterOrientation::poPortrait;
+}
+
+void TQtPrinter::SetOrientation(TPrinterOrientation orientation)
+{
+    CheckPrinting(impl_->printing, false);
+    impl_->orientation = orientation;
+    impl_->orientationSet = true;
+    if (impl_->printer) impl_->ApplyOrientation();
 }
 
 int TQtPrinter::PageWidth() { return impl_->Device().width(); }
@@ -170,13 +237,15 @@ struct TRecordingPrinter::Impl {
     int pageHeight;
     int logPixelsX;
     int logPixelsY;
+    TPrinterOrientation orientation = TPrinterOrientation::poPortrait;
     std::vector<QImage> pages;
     QPainter painter;
     bool printing = false;
 
     void StartPage()
     {
-        pages.push_back(WhitePage(pageWidth, pageHeight, logPixelsX, logPixelsY));
+        const bool turned = orientation == TPrinterOrientation::poLandscape;
+        pages.push_back(WhitePage(turned ? pageHeight : pageWidth, turned ? pageWidth : pageHeight, logPixelsX, logPixelsY));
         painter.begin(&pages.back());
     }
 };
@@ -205,8 +274,32 @@ int Answer(bool missing, int value)
 
 }  // namespace
 
-int TRecordingPrinter::PageWidth() { return Answer(Missing, impl_->pageWidth); }
-int TRecordingPrinter::PageHeight() { return Answer(Missing, impl_->pageHeight); }
+std::vector<std::string> TRecordingPrinter::PrinterNames()
+{
+    if (Missing) return {};
+    return {"Recording printer"};
+}
+
+TPrinterOrientation TRecordingPrinter::Orientation() { return impl_->orientation; }
+
+void TRecordingPrinter::SetOrientation(TPrinterOrientation orientation)
+{
+    CheckPrinting(impl_->printing, false);
+    Steps.push_back(orientation == TPrinterOrientation::poLandscape ? "Landscape" : "Portrait");
+    impl_->orientation = orientation;
+}
+
+int TRecordingPrinter::PageWidth()
+{
+    const bool turned = impl_->orientation == TPrinterOrientation::poLandscape;
+    return Answer(Missing, turned ? impl_->pageHeight : impl_->pageWidth);
+}
+
+int TRecordingPrinter::PageHeight()
+{
+    const bool turned = impl_->orientation == TPrinterOrientation::poLandscape;
+    return Answer(Missing, turned ? impl_->pageWidth : impl_->pageHeight);
+}
 int TRecordingPrinter::LogPixelsX() { return Answer(Missing, impl_->logPixelsX); }
 int TRecordingPrinter::LogPixelsY() { return Answer(Missing, impl_->logPixelsY); }
 

@@ -11,6 +11,7 @@
 
 class QImage;
 class QPainter;
+class QPrinter;
 
 // There is no printer, or it refused a step of the job.
 class EPrinter : public Exception {
@@ -18,9 +19,20 @@ public:
     using Exception::Exception;
 };
 
+enum class TPrinterOrientation { poPortrait, poLandscape };
+
 class TPrinter {
 public:
     virtual ~TPrinter() = default;
+    // Some printer can be asked and printed on (a PDF file counts); false on a machine without one.
+    virtual bool Installed() = 0;
+    // The installed printers by name, and the one in use; an index out of range is ignored.
+    virtual std::vector<std::string> PrinterNames() = 0;
+    virtual int PrinterIndex() = 0;
+    virtual void SetPrinterIndex(int index) = 0;
+    // The page turns with the orientation: PageWidth and PageHeight follow it.
+    virtual TPrinterOrientation Orientation() = 0;
+    virtual void SetOrientation(TPrinterOrientation orientation) = 0;
     // The printable page in device pixels; raise EPrinter when there is no printer.
     virtual int PageWidth() = 0;
     virtual int PageHeight() = 0;
@@ -49,6 +61,14 @@ public:
     TQtPrinter();
     ~TQtPrinter() override;
     void SetOutputFileName(const std::string& fileName);
+    // The printer behind the service, for the platform's setup dialog; raises EPrinter without one.
+    QPrinter& Device();
+    bool Installed() override;
+    std::vector<std::string> PrinterNames() override;
+    int PrinterIndex() override;
+    void SetPrinterIndex(int index) override;
+    TPrinterOrientation Orientation() override;
+    void SetOrientation(TPrinterOrientation orientation) override;
     int PageWidth() override;
     int PageHeight() override;
     int LogPixelsX() override;
@@ -76,6 +96,13 @@ public:
     std::vector<std::string> Steps;  // "BeginDoc", "NewPage", "EndDoc", "Abort"
     // The finished pages, and the one being printed last.
     const std::vector<QImage>& Pages() const;
+    bool Installed() override { return !Missing; }
+    std::vector<std::string> PrinterNames() override;
+    int PrinterIndex() override { return Missing ? -1 : 0; }
+    void SetPrinterIndex(int) override {}
+    // The page given at construction is the portrait one; landscape swaps its sides.
+    TPrinterOrientation Orientation() override;
+    void SetOrientation(TPrinterOrientation orientation) override;
     int PageWidth() override;
     int PageHeight() override;
     int LogPixelsX() override;

@@ -1,0 +1,56 @@
+// The chart toolbar on screen: its widgets stand where the model places them, carry their
+// glyphs and names, and a click goes through the model to the chart.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+
+#include "chart/engine/Chart.h"
+#include "chart/output/support_DuvStoreTest.h"
+#include "chart/output/widgets/DuvCommaBar.h"
+
+TEST(CommanderBarTest, WidgetsFollowTheModelAndClicksReachTheChart)
+{
+    storetest::StartStoreModules();
+    TChart chart;
+    chart.SetBounds(0, 0, 300, 200);
+    TDuvCommanderBar bar;
+    bar.resize(400, 33);
+    bar.show();
+    TDuvCommander& model = bar.Commander();
+    EXPECT_FALSE(bar.ControlWidget(dcRotate)->isEnabled()) << "no panel: nothing to do";
+    model.SetPanel(&chart);
+
+    for (const auto& control : model.Controls()) {
+        if (control->Kind != TCommanderControlKind::ckButton) continue;
+        auto* button = dynamic_cast<QToolButton*>(bar.ControlWidget(control->Code));
+        ASSERT_NE(button, nullptr);
+        SCOPED_TRACE(control->Hint);
+        EXPECT_EQ(button->geometry(), QRect(control->Left, control->Top, 25, 25));
+        EXPECT_FALSE(button->icon().isNull()) << "glyph " << control->Glyph;
+        EXPECT_EQ(button->accessibleName().toStdString(), control->Hint);
+        EXPECT_EQ(button->toolTip().toStdString(), control->Hint);
+        EXPECT_TRUE(button->isEnabled());
+    }
+    auto* normal = dynamic_cast<QToolButton*>(bar.ControlWidget(dcNormal));
+    auto* rotate = dynamic_cast<QToolButton*>(bar.ControlWidget(dcRotate));
+    EXPECT_TRUE(normal->isChecked());
+    QTest::mouseClick(rotate, Qt::LeftButton);
+    EXPECT_TRUE(model.Button(dcRotate)->Down);
+    EXPECT_TRUE(rotate->isChecked());
+    EXPECT_FALSE(normal->isChecked());
+    auto* label = dynamic_cast<QLabel*>(bar.ControlWidget(dcLabel));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "Drag Chart to Rotate");
+    EXPECT_EQ(label->pos(), QPoint(306, 12));
+
+    const bool view3D = chart.View3D();
+    QTest::mouseClick(bar.ControlWidget(dc3D), Qt::LeftButton);
+    EXPECT_EQ(chart.View3D(), !view3D);
+    EXPECT_EQ(dynamic_cast<QToolButton*>(bar.ControlWidget(dc3D))->isChecked(), chart.View3D());
+
+    model.SetVertical(true);
+    EXPECT_FALSE(label->isVisible());
+    EXPECT_EQ(bar.ControlWidget(dcSave)->pos(), QPoint(4, 277));
+}
