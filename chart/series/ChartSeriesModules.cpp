@@ -1,12 +1,15 @@
 #include "chart/series/ChartSeriesModules.h"
 
 #include "chart/series/DuvClusteringTool.h"
+#include "chart/series/OHLChart.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
 #include "chart/series/SeriesBar.h"
 #include "chart/series/SeriesCircled.h"
 #include "chart/series/SeriesPie.h"
+#include "chart/series/StatCharHistogram.h"
+#include "chart/series/StatCharIndicators.h"
 
 void InitializeChartSeriesModules()
 {
@@ -16,7 +19,16 @@ void InitializeChartSeriesModules()
     SeriesCircledInitialization();
     SeriesPieInitialization();
     SeriesInitialization();
+    OHLChartInitialization();
+    StatCharHistogramInitialization();
+    StatCharIndicatorsInitialization();
     DuvClusteringToolInitialization();
 }
 
-void FinalizeChartSeriesModules() { DuvClusteringToolFinalization(); }
+void FinalizeChartSeriesModules()
+{
+    DuvClusteringToolFinalization();
+    StatCharIndicatorsFinalization();
+    StatCharHistogramFinalization();
+    OHLChartFinalization();
+}
