@@ -25,6 +25,8 @@ QB_PACKAGES=(
   libqcustomplot-dev
   # the judge of the clustering tests and the peer of its benchmark
   python3-scipy
+  # the judge of the financial indicator tests
+  python3-pandas
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
 )

@@ -210,18 +210,14 @@ void THistogramSeries::DrawPoint(int index)
         if (blend) canvas.EndBlending(blend);
     }
 
-    auto line = [&](int x0, int y0, int x1, int y1) {
+    // A segment from (a0, v0) to (a1, v1), a along the category axis and v along the value axis.
+    auto segment = [&](int a0, int v0, int a1, int v1) {
+        const int x0 = vertical ? a0 : v0, y0 = vertical ? v0 : a0;
+        const int x1 = vertical ? a1 : v1, y1 = vertical ? v1 : a1;
         if (is3D)
             canvas.LineWithZ(x0, y0, x1, y1, MiddleZ);
         else
             canvas.Line(x0, y0, x1, y1);
-    };
-    // Vertical bars run along x from r.Left to r.Right; horizontal ones along y from Top to Bottom.
-    auto edge = [&](int along, int from, int to) {
-        if (vertical)
-            line(along, from, along, to);
-        else
-            line(from, along, to, along);
     };
     const int nearSide = vertical ? r.Left : r.Top;
     const int farSide = vertical ? r.Right : r.Bottom;
@@ -229,9 +225,9 @@ void THistogramSeries::DrawPoint(int index)
     if (!ApplyHoverPen(index)) canvas.AssignPen(Pen());
     const bool outline = canvas.Pen().Visible() && canvas.Pen().Style() != psClear;
     if (outline) {
-        edge(nearSide, previousValueEdge, valueEdge);
-        edge(valueEdge, nearSide, farSide);
-        if (last) edge(farSide, valueEdge, base);
+        segment(nearSide, previousValueEdge, nearSide, valueEdge);
+        segment(nearSide, valueEdge, farSide, valueEdge);
+        if (last) segment(farSide, valueEdge, farSide, base);
     }
     if (!first && linesPen_->Visible()) {
         canvas.AssignPen(*linesPen_);
@@ -239,7 +235,7 @@ void THistogramSeries::DrawPoint(int index)
         const bool baseAfter = base >= valueEdge;
         int end = baseAfter ? std::max(valueEdge, previousValueEdge) : std::min(valueEdge, previousValueEdge);
         if (!outline) end += baseAfter ? 1 : -1;
-        edge(nearSide, base, end);
+        segment(nearSide, base, nearSide, end);
     }
 }
 
