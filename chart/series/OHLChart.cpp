@@ -43,8 +43,9 @@ TOHLCSeries::TOHLCSeries(TComponent* owner)
 void TOHLCSeries::DeclareProperties(TPropertyDeclarer<TOHLCSeries>& p)
 {
     using S = TOHLCSeries;
-    p.Object("CloseValues", &S::CloseValues, &S::SetCloseValues);
-    p.Object("DateValues", &S::DateValues, &S::SetDateValues);
+    // The X and Y lists under other names: stored as XValues and YValues.
+    p.Object("CloseValues", &S::CloseValues, &S::SetCloseValues).NotStored();
+    p.Object("DateValues", &S::DateValues, &S::SetDateValues).NotStored();
     p.Object("HighValues", &S::HighValues, &S::SetHighValues);
     p.Object("LowValues", &S::LowValues, &S::SetLowValues);
     p.Object("OpenValues", &S::OpenValues, &S::SetOpenValues);
@@ -213,16 +214,12 @@ void TSARFunction::DeclareProperties(TPropertyDeclarer<TSARFunction>& p)
 
 void TSARFunction::SetAccelerationFactor(double value)
 {
-    if (value == accelerationFactor_) return;
-    accelerationFactor_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, accelerationFactor_, value);
 }
 
 void TSARFunction::SetMaxStep(double value)
 {
-    if (value == maxStep_) return;
-    maxStep_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, maxStep_, value);
 }
 
 void TSARFunction::CalculateFromSources(TChartSeries* source)

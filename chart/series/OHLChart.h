@@ -63,6 +63,15 @@ public:
     static void HideHelperSeries(TChartSeries* series);
 };
 
+// Stores a function's setting and recalculates, only when the value really changes.
+template <class T>
+void ChangeAndRecalculate(TDuvFunction& function, T& field, T value)
+{
+    if (field == value) return;
+    field = value;
+    function.Recalculate();
+}
+
 // A function with a link to a series of traded volumes, one per bar, that it does not own.
 class TVolumeLinkedFunction : public TFinancialFunction {
     QB_CLASS(TVolumeLinkedFunction, TFinancialFunction)

@@ -228,9 +228,7 @@ void TMACDFunction::SetPeriod2(double value)
 
 void TMACDFunction::SetPeriod3(int value)
 {
-    if (value == period3_) return;
-    period3_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, period3_, value);
 }
 
 TDuvPen* TMACDFunction::MACDPen() const { return PenOf(OutputSeries()); }
@@ -266,7 +264,8 @@ void TMACDFunction::CalculateFromSources(TChartSeries* source)
         }
     }
     CopyChartContext(*output, *signal_);
-    if (output->GetSeriesColor() == clWhite) signal_->SetSeriesColor(kBlue);
+    // A white MACD line would vanish on the usual background.
+    if (output->GetSeriesColor() == clWhite) output->SetSeriesColor(kBlue);
     // The signal line averages the MACD line's own points.
     const int m = output->PointCount();
     const std::vector<double> signal = ExpAverage(output->YValues()->Values(), m, period3_);
@@ -346,16 +345,12 @@ void TBollingerFunction::DeclareProperties(TPropertyDeclarer<TBollingerFunction>
 
 void TBollingerFunction::SetDeviation(double value)
 {
-    if (value == deviation_) return;
-    deviation_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, deviation_, value);
 }
 
 void TBollingerFunction::SetExponential(bool value)
 {
-    if (value == exponential_) return;
-    exponential_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, exponential_, value);
 }
 
 TDuvPen* TBollingerFunction::UpperBandPen() const { return PenOf(OutputSeries()); }
@@ -424,9 +419,7 @@ void TCLVFunction::DeclareProperties(TPropertyDeclarer<TCLVFunction>& p)
 
 void TCLVFunction::SetAccumulate(bool value)
 {
-    if (value == accumulate_) return;
-    accumulate_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, accumulate_, value);
 }
 
 namespace {
@@ -494,23 +487,17 @@ void TMoneyFlowFunction::DeclareProperties(TPropertyDeclarer<TMoneyFlowFunction>
 
 void TMoneyFlowFunction::SetCMFStyle(TCMFStyle value)
 {
-    if (value == style_) return;
-    style_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, style_, value);
 }
 
 void TMoneyFlowFunction::SetUpColor(TColor value)
 {
-    if (value == upColor_) return;
-    upColor_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, upColor_, value);
 }
 
 void TMoneyFlowFunction::SetDownColor(TColor value)
 {
-    if (value == downColor_) return;
-    downColor_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, downColor_, value);
 }
 
 TDuvPen* TMoneyFlowFunction::AreaPen() const { return PenOf(area_); }
@@ -898,9 +885,7 @@ void TCCIFunction::DeclareProperties(TPropertyDeclarer<TCCIFunction>& p)
 
 void TCCIFunction::SetConstant(double value)
 {
-    if (value == constant_) return;
-    constant_ = value;
-    Recalculate();
+    ChangeAndRecalculate(*this, constant_, value);
 }
 
 void TCCIFunction::CalculateFromSources(TChartSeries* source)

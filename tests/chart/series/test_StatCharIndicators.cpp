@@ -242,6 +242,13 @@ TEST_F(StatCharIndicatorsTest, WorkedExamples)
     zeros->AddPointXY(0, 0);
     zeros->AddPointXY(1, 0);
     EXPECT_EQ(Describe(*Output(new TPVOFunction, zeros)), "0:0 1:0");
+
+    // One point gives the averages nothing to pair with: no point, and nothing missing is read.
+    TChartSeries* single = new TFastLineSeries(&chart);
+    single->SetParentChart(&chart);
+    single->AddPointXY(0, 5);
+    EXPECT_EQ(Output(new TPVOFunction, single)->PointCount(), 0);
+    EXPECT_EQ(Output(new TMACDFunction, single)->PointCount(), 0);
 }
 
 TEST_F(StatCharIndicatorsTest, MoneyFlowWindowIsThePeriodPlusOneBars)
