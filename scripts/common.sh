@@ -27,6 +27,8 @@ QB_PACKAGES=(
   python3-scipy
   # judges of the statistics windows and the regression engine, the peer of its benchmark
   python3-numpy r-base-core
+  # the judge of the financial indicator tests
+  python3-pandas
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
   # the export dialog mails through xdg-email and asks xdg-mime for the file type's program

@@ -5,12 +5,15 @@
 #include "chart/series/DuvClusteringTool.h"
 #include "chart/series/DuvShape.h"
 #include "chart/series/GanttCh.h"
+#include "chart/series/OHLChart.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
 #include "chart/series/SeriesBar.h"
 #include "chart/series/SeriesCircled.h"
 #include "chart/series/SeriesPie.h"
+#include "chart/series/StatCharHistogram.h"
+#include "chart/series/StatCharIndicators.h"
 
 void InitializeChartSeriesModules()
 {
@@ -24,7 +27,16 @@ void InitializeChartSeriesModules()
     ArrowChaInitialization();
     GanttChInitialization();
     DuvShapeInitialization();
+    OHLChartInitialization();
+    StatCharHistogramInitialization();
+    StatCharIndicatorsInitialization();
     DuvClusteringToolInitialization();
 }
 
-void FinalizeChartSeriesModules() { DuvClusteringToolFinalization(); }
+void FinalizeChartSeriesModules()
+{
+    DuvClusteringToolFinalization();
+    StatCharIndicatorsFinalization();
+    StatCharHistogramFinalization();
+    OHLChartFinalization();
+}
