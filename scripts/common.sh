@@ -25,6 +25,9 @@ QB_PACKAGES=(
   libqcustomplot-dev
   # the judge of the clustering tests and the peer of its benchmark
   python3-scipy
+  # the judges of the splines (GSL's tridiagonal solver) and of the curve fits (numpy), and the
+  # peer of the smoothing benchmark
+  libgsl-dev python3-numpy
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
 )

@@ -1,6 +1,8 @@
 #include "chart/series/ChartSeriesModules.h"
 
+#include "chart/series/CurvFitt.h"
 #include "chart/series/DuvClusteringTool.h"
+#include "chart/series/DuvSpline.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
@@ -16,7 +18,14 @@ void InitializeChartSeriesModules()
     SeriesCircledInitialization();
     SeriesPieInitialization();
     SeriesInitialization();
+    DuvSplineInitialization();
+    CurvFittInitialization();
     DuvClusteringToolInitialization();
 }
 
-void FinalizeChartSeriesModules() { DuvClusteringToolFinalization(); }
+void FinalizeChartSeriesModules()
+{
+    DuvClusteringToolFinalization();
+    CurvFittFinalization();
+    DuvSplineFinalization();
+}
