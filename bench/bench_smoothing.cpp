@@ -1,9 +1,11 @@
 // Smoothing a million-point line: our smoothing function recalculates its output series (the
 // interpolating B-spline through every point, sampled in 600 fragments) against the same
 // tridiagonal systems solved by GSL's gsl_linalg_solve_tridiag for X and for Y, of which only the
-// two calls are timed. Each side runs five times; the medians count. The curve sampled from GSL's
-// vertices must be the one our function produced.
+// two calls are timed. Each side runs five times on a warm heap; the medians count. The curve
+// sampled from GSL's vertices must be the one our function produced.
 // Last line: "ratio: <ours/peer>".
+#include <malloc.h>
+
 #include <gsl/gsl_linalg.h>
 #include <gsl/gsl_vector.h>
 
@@ -16,10 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchFunctions.h"
 #include "chart/engine/Chart.h"
-#include "chart/engine/ChartEngineModules.h"
-#include "chart/graphics/ChartGraphicsModules.h"
-#include "chart/series/ChartSeriesModules.h"
 #include "chart/series/DuvSpline.h"
 #include "chart/series/Series.h"
 
@@ -28,19 +28,7 @@ namespace {
 constexpr int Points = 1000000;
 constexpr int Runs = 5;
 
-using Clock = std::chrono::steady_clock;
-
-[[noreturn]] void Fail(const std::string& why)
-{
-    std::printf("FAILED: %s\n", why.c_str());
-    std::exit(1);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using namespace benchfunctions;
 
 // The uniform cubic B-spline through vertices 1 .. n with phantom ends, at t.
 double Sample(const std::vector<double>& inner, double t)
@@ -68,9 +56,10 @@ double Sample(const std::vector<double>& inner, double t)
 
 int main()
 {
-    InitializeChartGraphicsModules();
-    InitializeChartEngineModules();
-    InitializeChartSeriesModules();
+    // Freed blocks stay with the process on both sides (GSL allocates its work arrays per call).
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    StartModules();
 
     std::mt19937 generator(20261211);
     std::normal_distribution<double> step(0, 1);
@@ -89,13 +78,7 @@ int main()
     output->SetParentChart(&chart);
     auto* function = new TSmoothingFunction;
     output->SetFunction(function);
-    std::vector<double> ours;
-    for (int run = 0; run < Runs; ++run) {
-        output->SetDataSource(nullptr);
-        const auto start = Clock::now();
-        output->SetDataSource(source);
-        ours.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-    }
+    const std::vector<double> ours = TimeRecalculations(*output, *source, Runs);
 
     // The peer: the same rows, first and last ones identity rows (the walk repeats no point).
     gsl_vector* diag = gsl_vector_alloc(Points);

@@ -1,6 +1,7 @@
 #include "chart/series/DuvSpline.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,6 +17,7 @@ void TBSpline::Clear()
 {
     points_.clear();
     knuckles_.clear();
+    knuckleCount_ = 0;
     interpolating_ = false;
     fragments_ = 100;
     MarkStale();
@@ -36,6 +38,12 @@ void TBSpline::AppendPoint(double x, double y)
     MarkStale();
 }
 
+void TBSpline::Reserve(int count)
+{
+    points_.reserve(static_cast<std::size_t>(std::max(0, count)));
+    knuckles_.reserve(points_.capacity());
+}
+
 bool TBSpline::Knuckle(int i) const
 {
     if (i <= 1 || i >= PointCount()) return false;
@@ -45,7 +53,9 @@ bool TBSpline::Knuckle(int i) const
 void TBSpline::SetKnuckleFlag(int i, bool flag)
 {
     if (i < 1 || i > PointCount()) return;
-    knuckles_[static_cast<std::size_t>(i - 1)] = flag ? 1 : 0;
+    std::uint8_t& stored = knuckles_[static_cast<std::size_t>(i - 1)];
+    knuckleCount_ += (flag ? 1 : 0) - stored;
+    stored = flag ? 1 : 0;
     MarkStale();
 }
 
@@ -83,13 +93,18 @@ void TBSpline::Rebuild()
     vertexCount_ = 0;
     const int count = PointCount();
     if (count < 2) return;
-    int n = 0;
-    for (int i = 1; i <= count; ++i) n += Knuckle(i) ? 3 : 1;
+    int n = count;
+    if (knuckleCount_ > 0)
+        for (int i = 2; i < count; ++i) n += Knuckle(i) ? 2 : 0;
     vertexCount_ = n;
-    vertices_.resize(static_cast<std::size_t>(n) + 2);
-    int v = 1;
-    for (int i = 1; i <= count; ++i)
-        for (int copies = Knuckle(i) ? 3 : 1; copies > 0; --copies) vertices_[static_cast<std::size_t>(v++)] = Point(i);
+    vertices_.reserve(static_cast<std::size_t>(n) + 2);
+    vertices_.push_back({});
+    if (n == count) {
+        vertices_.insert(vertices_.end(), points_.begin(), points_.end());
+    } else {
+        for (int i = 1; i <= count; ++i) vertices_.insert(vertices_.end(), Knuckle(i) ? 3 : 1, Point(i));
+    }
+    vertices_.push_back({});
     if (interpolating_ && n > 2) Interpolate(n);
     vertices_[0] = {2 * vertices_[1].X - vertices_[2].X, 2 * vertices_[1].Y - vertices_[2].Y};
     const std::size_t last = static_cast<std::size_t>(n);
@@ -98,7 +113,9 @@ void TBSpline::Rebuild()
 
 // Solves the (1/6, 2/3, 1/6) system whose first, last and knuckle rows are identity rows, for X
 // and Y together, in one forward sweep and one back substitution. The rows are diagonally
-// dominant, so the sweep needs no pivoting.
+// dominant, so the sweep needs no pivoting. Between identity rows every row is the same, so the
+// multipliers of the sweep depend only on the distance from the last identity row and settle
+// within a few rows: a small table holds them instead of a list as long as the points.
 void TBSpline::Interpolate(int n)
 {
     const auto near = [this](int a, int b) {
@@ -106,37 +123,54 @@ void TBSpline::Interpolate(int n)
         const T2DPoint& q = vertices_[static_cast<std::size_t>(b)];
         return std::abs(p.X - q.X) <= 1e-5 && std::abs(p.Y - q.Y) <= 1e-5;
     };
-    // identity[i]: row i keeps its vertex.
-    std::vector<std::uint8_t> identity(static_cast<std::size_t>(n) + 1, 0);
-    identity[1] = 1;
-    identity[static_cast<std::size_t>(n)] = 1;
+    // The identity rows in ascending order.
+    std::vector<int> identity{1};
     for (int j = 3; j < n - 1;) {
         if (near(j, j - 1) && near(j, j + 1)) {
-            identity[static_cast<std::size_t>(j - 1)] = identity[static_cast<std::size_t>(j)] =
-                identity[static_cast<std::size_t>(j + 1)] = 1;
+            for (int row = j - 1; row <= j + 1; ++row)
+                if (identity.back() < row) identity.push_back(row);
             j += 2;
         } else {
             ++j;
         }
     }
+    if (identity.back() < n) identity.push_back(n);
+
     constexpr double side = 1.0 / 6.0;
     constexpr double middle = 2.0 / 3.0;
-    // upper[i]: the entry right of the diagonal after row i was divided by its pivot.
-    std::vector<double> upper(static_cast<std::size_t>(n) + 1, 0.0);
-    T2DPoint* v = vertices_.data();
-    // Row 1 is an identity row: its pivot is 1 and nothing lies right of it.
-    for (int i = 2; i <= n; ++i) {
-        const std::size_t k = static_cast<std::size_t>(i);
-        if (identity[k]) continue;
-        const double pivot = middle - side * upper[k - 1];
-        upper[k] = side / pivot;
-        v[k].X = (v[k].X - side * v[k - 1].X) / pivot;
-        v[k].Y = (v[k].Y - side * v[k - 1].Y) / pivot;
+    // upper[d], scale[d]: the entry right of the diagonal and 1 / pivot of a row d rows after an
+    // identity row; the last entries have settled to their limits.
+    constexpr int settled = 40;
+    std::array<double, settled> upper{}, scale{};
+    scale[0] = 1;
+    for (int d = 1; d < settled; ++d) {
+        const double pivot = middle - side * upper[static_cast<std::size_t>(d - 1)];
+        scale[static_cast<std::size_t>(d)] = 1 / pivot;
+        upper[static_cast<std::size_t>(d)] = side / pivot;
     }
-    for (int i = n - 1; i >= 1; --i) {
+    const auto at = [](int d) { return static_cast<std::size_t>(std::min(d, settled - 1)); };
+    T2DPoint* v = vertices_.data();
+    std::size_t next = 1;
+    int last = 1;
+    for (int i = 2; i <= n; ++i) {
+        if (next < identity.size() && identity[next] == i) {
+            last = i;
+            ++next;
+            continue;
+        }
+        const std::size_t d = at(i - last);
         const std::size_t k = static_cast<std::size_t>(i);
-        v[k].X -= upper[k] * v[k + 1].X;
-        v[k].Y -= upper[k] * v[k + 1].Y;
+        v[k].X = (v[k].X - side * v[k - 1].X) * scale[d];
+        v[k].Y = (v[k].Y - side * v[k - 1].Y) * scale[d];
+    }
+    std::size_t below = identity.size() - 1;
+    for (int i = n - 1; i >= 1; --i) {
+        while (identity[below] > i) --below;
+        if (identity[below] == i) continue;
+        const std::size_t d = at(i - identity[below]);
+        const std::size_t k = static_cast<std::size_t>(i);
+        v[k].X -= upper[d] * v[k + 1].X;
+        v[k].Y -= upper[d] * v[k + 1].Y;
     }
 }
 
@@ -235,6 +269,7 @@ void TSmoothingFunction::CalculateFromSources(TChartSeries* source)
         return;
     }
     TBSpline spline;
+    spline.Reserve(count);
     for (int i = 0; i < count; ++i) spline.AppendPoint(positions->GetValueAt(i), values->GetValueAt(i));
     spline.SetInterpolating(interpolate_);
     const int fragments = FragmentsFor(count, factor_);

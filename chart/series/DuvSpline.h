@@ -25,6 +25,8 @@ public:
 
     // Control points are numbered from 1, in the order appended.
     void AppendPoint(double x, double y);
+    // Room for count points, so a long list is appended without moving.
+    void Reserve(int count);
     int PointCount() const { return static_cast<int>(points_.size()); }
     const T2DPoint& Point(int i) const { return points_[static_cast<std::size_t>(i - 1)]; }
 
@@ -53,6 +55,7 @@ private:
 
     std::vector<T2DPoint> points_;
     std::vector<std::uint8_t> knuckles_;
+    int knuckleCount_ = 0;
     std::vector<T2DPoint> vertices_;
     int vertexCount_ = 0;
     bool interpolating_ = false;

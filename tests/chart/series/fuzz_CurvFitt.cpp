@@ -10,8 +10,6 @@
 #include "chart/engine/Chart.h"
 #include "chart/graphics/RecordingCanvas.h"
 #include "chart/series/Series.h"
-#include "platform/core/ComponentReader.h"
-#include "platform/core/ComponentText.h"
 #include "platform/core/ComponentWriter.h"
 #include "platform/core/Streams.h"
 #include "SeriesFuzzStart.h"
@@ -47,20 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     seriesfuzz::StartSeriesModulesOnce();
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        std::string bytes(reinterpret_cast<const char*>(data), size);
-        if (bytes.rfind("object", 0) == 0) {
-            TMemoryStream text(bytes);
-            TMemoryStream binary;
-            ObjectTextToBinary(text, binary);
-            binary.SetPosition(0);
-            ReadComponentFromStream(binary, &chart);
-        } else {
-            TMemoryStream stream(bytes);
-            ReadComponentFromStream(stream, &chart);
-        }
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     chart.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
     try {
         Fill(chart);

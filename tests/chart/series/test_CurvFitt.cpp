@@ -114,9 +114,7 @@ protected:
     template <class SeriesClass = TLineSeries>
     SeriesClass* Series()
     {
-        auto* series = new SeriesClass(&chart);
-        series->SetParentChart(&chart);
-        return series;
+        return AddSeriesTo<SeriesClass>(chart);
     }
 
     TLineSeries* Source(const std::vector<TXY>& points)

@@ -171,9 +171,7 @@ protected:
     template <class SeriesClass = TLineSeries>
     SeriesClass* Series()
     {
-        auto* series = new SeriesClass(&chart);
-        series->SetParentChart(&chart);
-        return series;
+        return AddSeriesTo<SeriesClass>(chart);
     }
 
     TSmoothingFunction* Smooth(TChartSeries* source, TChartSeries* output, int factor = 4, bool interpolate = true)
