@@ -127,6 +127,9 @@ public:
     void SwapPoints(int i, int j) override;
     void LoadFromSourceSeries(TCustomChartSeries* source) override;
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    // A smoothed series is written unsmoothed: its own points and source. The next drawing
+    // smooths again.
+    void WriteState(TWriter& writer) override;
 
     // ------------------------------------------------------------ geometry and values
     virtual bool SameStackAs(const TCustomSeries& other) const;
@@ -235,6 +238,7 @@ private:
     TCustomSeries* dataCopy_ = nullptr;
     TDuvFunction* smoothing_ = nullptr;
     TComponent* savedSource_ = nullptr;
+    bool savedDataLoaded_ = false;
 
     // Drawing state.
     TSegmentEnd previous_;

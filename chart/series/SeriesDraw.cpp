@@ -138,6 +138,7 @@ void TCustomSeries::StartSmoothing()
     if (dataCopy_->PointCount() == 0 || refresh_) CopyPoints(*this, *dataCopy_);
     if (!linked && (!DataSource() || refresh_)) {
         savedSource_ = DataSource();
+        savedDataLoaded_ = DataLoaded;
         if (savedSource_) FreeNotification(savedSource_);
         auto* function = new TSmoothingFunction;
         function->SetInterpolate(true);
@@ -163,6 +164,8 @@ void TCustomSeries::EndSmoothing()
     } else {
         if (DataSource() == copy) SetDataSource(nullptr);
         CopyPoints(*copy, *this);
+        // Points read from a chart file are written again.
+        DataLoaded = savedDataLoaded_;
     }
     delete copy;
     refresh_ = false;
@@ -182,6 +185,12 @@ void TCustomSeries::GetChildren(const TGetChildProc& proc, TComponent* root)
     TCustomLineSeries::GetChildren([&](TComponent* child) {
         if (child != smoothing_ && child != dataCopy_) proc(child);
     }, root);
+}
+
+void TCustomSeries::WriteState(TWriter& writer)
+{
+    if (dataCopy_) EndSmoothing();
+    TCustomLineSeries::WriteState(writer);
 }
 
 void TCustomSeries::Notification(TComponent* component, TOperation operation)

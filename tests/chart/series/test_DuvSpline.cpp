@@ -327,15 +327,26 @@ TEST_F(SmoothedLineTest, ASeriesOfOnePointOrNoneSwitchesSmoothingOffAgain)
     }
 }
 
-TEST_F(SmoothedLineTest, TheSmoothingMachineryIsNotWrittenWithTheChart)
+TEST_F(SmoothedLineTest, ASmoothedSeriesIsWrittenWithItsOwnPointsAndSmoothedAgainAfterwards)
 {
     TLineSeries* line = Line();
     line->SetName("Line");
+    // As if read from a chart file: its points are written again.
+    line->DataLoaded = true;
+    const std::string original = Describe(*line);
     line->SetLineFlag(true);
     chart.Draw();
+    ASSERT_EQ(line->PointCount(), 41);
     const std::string text = ComponentTextOf(chart);
     EXPECT_EQ(text.find("TSmoothingFunction"), std::string::npos) << text;
     EXPECT_EQ(text.find("TCustomSeries"), std::string::npos) << text;
+    EXPECT_EQ(text.find("DataSource"), std::string::npos) << text;
+    TTestChart copy;
+    ReadComponentText(copy, text);
+    ASSERT_EQ(copy.CountSeries(), 1);
+    EXPECT_EQ(Describe(*static_cast<TChartSeries*>(copy.GetSeries(0))), original);
+    chart.Draw();
+    EXPECT_EQ(line->PointCount(), 41);
 }
 
 TEST_F(SmoothedLineTest, PointSeriesWithoutLinesAreNotSmoothed)
