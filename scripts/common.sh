@@ -29,6 +29,9 @@ QB_PACKAGES=(
   python3-numpy r-base-core
   # the judge of the financial indicator tests
   python3-pandas
+  # the judges of the splines (GSL's tridiagonal solver) and of the curve fits (numpy), and the
+  # peer of the smoothing benchmark
+  libgsl-dev
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
   # the export dialog mails through xdg-email and asks xdg-mime for the file type's program

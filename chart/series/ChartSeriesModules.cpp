@@ -2,8 +2,10 @@
 
 #include "chart/series/ArrowCha.h"
 #include "chart/series/BubbleCh.h"
+#include "chart/series/CurvFitt.h"
 #include "chart/series/DuvClusteringTool.h"
 #include "chart/series/DuvShape.h"
+#include "chart/series/DuvSpline.h"
 #include "chart/series/GanttCh.h"
 #include "chart/series/OHLChart.h"
 #include "chart/series/RuRazaziFunction.h"
@@ -30,12 +32,16 @@ void InitializeChartSeriesModules()
     OHLChartInitialization();
     StatCharHistogramInitialization();
     StatCharIndicatorsInitialization();
+    DuvSplineInitialization();
+    CurvFittInitialization();
     DuvClusteringToolInitialization();
 }
 
 void FinalizeChartSeriesModules()
 {
     DuvClusteringToolFinalization();
+    CurvFittFinalization();
+    DuvSplineFinalization();
     StatCharIndicatorsFinalization();
     StatCharHistogramFinalization();
     OHLChartFinalization();

@@ -102,9 +102,12 @@ public:
     // The area brush's gradient for area series, else the series brush's.
     virtual TDuvGradient* GetGradient();
     void SetGradient(const TDuvGradient* value) { GetGradient()->Assign(value); }
-    // Smoothing; the smoothed copy is not made here, only the flag is kept.
+    // Smoothing: while drawing, the points are replaced by a smoothing function's curve through
+    // a hidden copy of them; switched off, the copy's points come back.
     bool Smoothed() const { return smoothed_; }
     virtual void SetLineFlag(bool value);
+    // The hidden holder of the unsmoothed points while smoothed; none otherwise.
+    TCustomSeries* DataCopy() const { return dataCopy_; }
     // The share of the points drawn (line animation); 1 draws all.
     float DrawFraction = 1;
 
@@ -122,6 +125,11 @@ public:
     void ClearPoints() override;
     void DeletePoint(int index) override;
     void SwapPoints(int i, int j) override;
+    void LoadFromSourceSeries(TCustomChartSeries* source) override;
+    void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+    // A smoothed series is written unsmoothed: its own points and source. The next drawing
+    // smooths again.
+    void WriteState(TWriter& writer) override;
 
     // ------------------------------------------------------------ geometry and values
     virtual bool SameStackAs(const TCustomSeries& other) const;
@@ -163,6 +171,7 @@ public:
     using TCustomChartSeries::FireClick;
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
     // Stacked without touching the other series or repainting.
     void SetStackedField(TCustomSeriesStack value) { stacked_ = value; }
     // The area colour of a colour: itself with ColorEachPoint or without an own AreaColor.
@@ -199,6 +208,8 @@ private:
     template <class F>
     void Blended(const TRect& rect, F action);
     bool SegmentHit(int from, int to, int x, int y);
+    void StartSmoothing();
+    void EndSmoothing();
     // The point's screen position as drawn (null points placed by TreatNulls).
     void DrawnPosition(int index, int& x, int& y);
 
@@ -224,6 +235,10 @@ private:
     TCustomSeriesStack stacked_ = cssNone;
     bool stairs_ = false;
     bool refresh_ = false;
+    TCustomSeries* dataCopy_ = nullptr;
+    TDuvFunction* smoothing_ = nullptr;
+    TComponent* savedSource_ = nullptr;
+    bool savedDataLoaded_ = false;
 
     // Drawing state.
     TSegmentEnd previous_;

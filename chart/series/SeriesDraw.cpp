@@ -5,6 +5,7 @@
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/CanvasHelpers.h"
+#include "chart/series/DuvSpline.h"
 #include "chart/series/Series.h"
 #include "platform/core/ScopeGuard.h"
 
@@ -95,7 +96,111 @@ void TCustomSeries::ClipEnds(int& x0, int& y0, int& x1, int& y1)
 
 // ---------------------------------------------------------------- whole series
 
-void TCustomSeries::PrepareToDraw() { TCustomLineSeries::PrepareToDraw(); }
+void TCustomSeries::PrepareToDraw()
+{
+    TCustomLineSeries::PrepareToDraw();
+    if (!DrawsLine() && !DrawArea()) return;
+    if (smoothed_)
+        StartSmoothing();
+    else if (dataCopy_)
+        EndSmoothing();
+}
+
+namespace {
+
+void CopyPoints(TChartSeries& from, TChartSeries& to)
+{
+    const int count = from.PointCount();
+    std::vector<double> xs(from.XValues()->Values(), from.XValues()->Values() + count);
+    std::vector<double> ys(from.YValues()->Values(), from.YValues()->Values() + count);
+    to.XValues()->SetOrder(from.XValues()->Order());
+    to.YValues()->SetOrder(from.YValues()->Order());
+    to.SuspendUpdates();
+    TScopeGuard resume([&to] { to.ResumeUpdates(); });
+    to.ClearPoints();
+    to.AddXYArrays(xs, ys);
+}
+
+}  // namespace
+
+void TCustomSeries::StartSmoothing()
+{
+    if (!dataCopy_) {
+        dataCopy_ = new TCustomSeries(this);
+        dataCopy_->SetShowInLegend(false);
+        dataCopy_->ShowInEditor = false;
+        if (!Vertical()) dataCopy_->MakeHorizontal();
+    }
+    const bool linked = smoothing_ && Function() == smoothing_ && DataSource() == dataCopy_;
+    if (linked && !refresh_) return;
+    // New points arrived since the last pass (or none were copied yet): they are the ones to
+    // smooth; refilling from the copy does not count as new points.
+    if (dataCopy_->PointCount() == 0 || refresh_) CopyPoints(*this, *dataCopy_);
+    if (!linked && (!DataSource() || refresh_)) {
+        savedSource_ = DataSource();
+        savedDataLoaded_ = DataLoaded;
+        if (savedSource_) FreeNotification(savedSource_);
+        auto* function = new TSmoothingFunction;
+        function->SetInterpolate(true);
+        function->SetFactor(8);
+        SetDataSource(dataCopy_);
+        smoothing_ = function;
+        SetFunction(function);
+    }
+    refresh_ = false;
+}
+
+void TCustomSeries::EndSmoothing()
+{
+    TCustomSeries* copy = dataCopy_;
+    TComponent* saved = savedSource_;
+    dataCopy_ = nullptr;
+    savedSource_ = nullptr;
+    if (saved) RemoveFreeNotification(saved);
+    if (smoothing_ && Function() == smoothing_) SetFunction(nullptr);
+    smoothing_ = nullptr;
+    if (saved) {
+        SetDataSource(saved);
+    } else {
+        if (DataSource() == copy) SetDataSource(nullptr);
+        CopyPoints(*copy, *this);
+        // Points read from a chart file are written again.
+        DataLoaded = savedDataLoaded_;
+    }
+    delete copy;
+    refresh_ = false;
+    RequestRepaint();
+}
+
+void TCustomSeries::LoadFromSourceSeries(TCustomChartSeries* source)
+{
+    const bool pending = refresh_;
+    TCustomLineSeries::LoadFromSourceSeries(source);
+    if (source == dataCopy_) refresh_ = pending;
+}
+
+void TCustomSeries::GetChildren(const TGetChildProc& proc, TComponent* root)
+{
+    // The smoothing machinery is the drawing's own, not part of the chart.
+    TCustomLineSeries::GetChildren([&](TComponent* child) {
+        if (child != smoothing_ && child != dataCopy_) proc(child);
+    }, root);
+}
+
+void TCustomSeries::WriteState(TWriter& writer)
+{
+    if (dataCopy_) EndSmoothing();
+    TCustomLineSeries::WriteState(writer);
+}
+
+void TCustomSeries::Notification(TComponent* component, TOperation operation)
+{
+    TCustomLineSeries::Notification(component, operation);
+    if (operation != TOperation::opRemove) return;
+    if (component == savedSource_) savedSource_ = nullptr;
+    if (component == smoothing_) smoothing_ = nullptr;
+    if (component == dataCopy_) dataCopy_ = nullptr;
+}
 
 void TCustomSeries::DrawAllPointsOnce()
 {

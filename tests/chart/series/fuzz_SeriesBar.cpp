@@ -38,20 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     seriesfuzz::StartSeriesModulesOnce();
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        std::string bytes(reinterpret_cast<const char*>(data), size);
-        if (bytes.rfind("object", 0) == 0) {
-            TMemoryStream text(bytes);
-            TMemoryStream binary;
-            ObjectTextToBinary(text, binary);
-            binary.SetPosition(0);
-            ReadComponentFromStream(binary, &chart);
-        } else {
-            TMemoryStream stream(bytes);
-            ReadComponentFromStream(stream, &chart);
-        }
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     for (int i = 0; i < chart.CountSeries(); ++i)
         if (auto* bars = dynamic_cast<TCustomBarSeries*>(chart.GetSeries(i)))
             for (std::size_t k = 0; k < std::size(kValues); ++k) {

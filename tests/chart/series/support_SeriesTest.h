@@ -98,6 +98,15 @@ public:
     void Draw();
 };
 
+// A new series of the class, owned by the chart and on it.
+template <class SeriesClass>
+SeriesClass* AddSeriesTo(TCustomAxisPanel& chart)
+{
+    auto* series = new SeriesClass(&chart);
+    series->SetParentChart(&chart);
+    return series;
+}
+
 // "x:y" of every point, then " c=" and the stored colours when the colour list exists, then
 // " l=" and the labels when any is stored.
 std::string Describe(const TChartSeries& series);
