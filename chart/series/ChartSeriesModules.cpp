@@ -7,6 +7,7 @@
 #include "chart/series/SeriesBar.h"
 #include "chart/series/SeriesCircled.h"
 #include "chart/series/SeriesPie.h"
+#include "chart/series/StatChar.h"
 
 void InitializeChartSeriesModules()
 {
@@ -17,6 +18,11 @@ void InitializeChartSeriesModules()
     SeriesPieInitialization();
     SeriesInitialization();
     DuvClusteringToolInitialization();
+    StatCharInitialization();
 }
 
-void FinalizeChartSeriesModules() { DuvClusteringToolFinalization(); }
+void FinalizeChartSeriesModules()
+{
+    StatCharFinalization();
+    DuvClusteringToolFinalization();
+}
