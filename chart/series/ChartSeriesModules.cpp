@@ -1,6 +1,8 @@
 #include "chart/series/ChartSeriesModules.h"
 
 #include "chart/series/DuvClusteringTool.h"
+#include "chart/series/DuvDownSampling.h"
+#include "chart/series/DuvSeriesStats.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
@@ -19,10 +21,14 @@ void InitializeChartSeriesModules()
     SeriesInitialization();
     DuvClusteringToolInitialization();
     StatCharInitialization();
+    DuvDownSamplingInitialization();
+    DuvSeriesStatsInitialization();
 }
 
 void FinalizeChartSeriesModules()
 {
+    DuvSeriesStatsFinalization();
+    DuvDownSamplingFinalization();
     StatCharFinalization();
     DuvClusteringToolFinalization();
 }
