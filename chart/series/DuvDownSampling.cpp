@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/ChartRegistry.h"
@@ -397,6 +398,16 @@ int DownSampleGroups(TDownSampleMethod method, const TDownSampleInput& in, doubl
 
 // ---------------------------------------------------------------- the function
 
+// No group writes more points than it holds, nor more than four; counted groups are known in
+// advance.
+int DownSampleCapacity(int count, double tolerance, bool byCount)
+{
+    if (!byCount) return count;
+    const long long size = std::max(1LL, Rnd(std::min(tolerance, 2147483647.0)));
+    const long long groups = (count + size - 1) / size;
+    return static_cast<int>(std::min<long long>(count, 4 * groups));
+}
+
 TDownSamplingFunction::TDownSamplingFunction(TComponent* owner) : TDuvFunction(owner)
 {
     PeriodEditable = false;
@@ -456,7 +467,11 @@ void TDownSamplingFunction::CalculateFromSources(TChartSeries* source)
 
     const double* xs = source->XValues()->Values() + s;
     const double* ys = source->YValues()->Values() + s;
-    std::vector<double> outX(static_cast<std::size_t>(r)), outY(static_cast<std::size_t>(r));
+    const bool byCount = displayedPointCount_ > 0;
+    const int capacity = method_ == dsDouglas ? r : DownSampleCapacity(r, tolerance, byCount);
+    // Left uninitialised: the reductions write every entry they report.
+    const std::unique_ptr<double[]> outX(new double[static_cast<std::size_t>(capacity)]);
+    const std::unique_ptr<double[]> outY(new double[static_cast<std::size_t>(capacity)]);
     std::vector<TColor> colors;
     int written = 0;
     if (method_ == dsDouglas) {
@@ -471,23 +486,21 @@ void TDownSamplingFunction::CalculateFromSources(TChartSeries* source)
         TDownSampleInput in{xs, ys, r, nullptr, source->NullPointValue};
         std::vector<unsigned char> nulls;
         if (method_ == dsMinMaxFirstLastNull) {
-            colors.assign(static_cast<std::size_t>(r), output->SeriesColor());
+            colors.assign(static_cast<std::size_t>(capacity), output->SeriesColor());
             if (source->PointColors()) {
                 nulls.resize(static_cast<std::size_t>(r));
                 for (int k = 0; k < r; ++k) nulls[static_cast<std::size_t>(k)] = source->IsNullPoint(s + k);
                 in.Null = nulls.data();
             }
         }
-        TDownSampleOutput out{outX.data(), outY.data(), colors.empty() ? nullptr : colors.data(), output->SeriesColor()};
-        written = DownSampleGroups(method_, in, tolerance, displayedPointCount_ > 0, out);
+        TDownSampleOutput out{outX.get(), outY.get(), colors.empty() ? nullptr : colors.data(), output->SeriesColor()};
+        written = DownSampleGroups(method_, in, tolerance, byCount, out);
     }
-    outX.resize(static_cast<std::size_t>(written));
-    outY.resize(static_cast<std::size_t>(written));
     const bool swap = !source->YMandatory();
-    const bool anyNull = std::find(colors.begin(), colors.begin() + std::min<std::size_t>(colors.size(), written), clNone) !=
-                         colors.begin() + std::min<std::size_t>(colors.size(), written);
+    colors.resize(std::min(colors.size(), static_cast<std::size_t>(written)));
+    const bool anyNull = std::find(colors.begin(), colors.end(), clNone) != colors.end();
     if (!anyNull && !output->OnBeforeAdd && !output->OnAfterAdd) {
-        output->AddXYArrays(swap ? outY : outX, swap ? outX : outY);
+        output->AddXYArrays(swap ? outY.get() : outX.get(), swap ? outX.get() : outY.get(), written);
         return;
     }
     for (int k = 0; k < written; ++k) {

@@ -35,7 +35,7 @@ private:
 };
 
 // The reductions on plain arrays, for the function and its tests. Each answers the number of
-// output points written; the outputs must hold count entries (no method writes more).
+// output points written.
 struct TDownSampleInput {
     const double* X = nullptr;
     const double* Y = nullptr;
@@ -52,6 +52,9 @@ struct TDownSampleOutput {
 };
 // Keeps the end points and every point farther than tolerance from the simplified line.
 int DouglasPeucker(const double* x, const double* y, int count, double tolerance, unsigned char* keep);
+// Room the group methods need in the output for count points.
+int DownSampleCapacity(int count, double tolerance, bool byCount);
+// The outputs hold DownSampleCapacity entries.
 int DownSampleGroups(TDownSampleMethod method, const TDownSampleInput& in, double tolerance, bool byCount,
                      const TDownSampleOutput& out);
 

@@ -53,18 +53,18 @@ void ClearOutput(TDuvFunction& function)
 
 }  // namespace
 
-void AddOutputPoints(TDuvFunction& function, bool asGiven, const std::vector<double>& xs, const std::vector<double>& ys)
+void AddOutputPoints(TDuvFunction& function, bool asGiven, const double* xs, const double* ys, int count)
 {
     TChartSeries* output = function.OutputSeries();
-    if (!output || xs.empty()) return;
+    if (!output || count <= 0) return;
     if (!output->OnBeforeAdd && !output->OnAfterAdd) {
         if (asGiven)
-            output->AddXYArrays(xs, ys);
+            output->AddXYArrays(xs, ys, count);
         else
-            output->AddXYArrays(ys, xs);
+            output->AddXYArrays(ys, xs, count);
         return;
     }
-    for (std::size_t i = 0; i < xs.size() && i < ys.size(); ++i) function.AddOutputPoint(asGiven, xs[i], ys[i]);
+    for (int i = 0; i < count; ++i) function.AddOutputPoint(asGiven, xs[i], ys[i]);
 }
 
 double SumOfSquaredDeviations(const double* values, int count, double& mean)
@@ -151,8 +151,10 @@ void TMovingAverageFunction::AddResults(TChartSeries* source, TChartValueList* l
     const double* v = values->Values();
     const double* at = list->Values();
     const double* xs = source->XValues()->Values();
-    const std::size_t results = static_cast<std::size_t>(count - p + 1);
-    std::vector<double> outX(results), outY(results);
+    const int results = count - p + 1;
+    // Left uninitialised: every entry is written below.
+    const std::unique_ptr<double[]> outX(new double[static_cast<std::size_t>(results)]);
+    const std::unique_ptr<double[]> outY(new double[static_cast<std::size_t>(results)]);
     const TFunctionPeriodAlign align = PeriodAlign();
     // Each window takes the newest value in and the oldest out of compensated sums.
     TRunningSum sum, weighted, weights;
@@ -190,7 +192,7 @@ void TMovingAverageFunction::AddResults(TChartSeries* source, TChartValueList* l
             sum.Add(-v[first]);
         }
     }
-    AddOutputPoints(*this, source->YMandatory(), outX, outY);
+    AddOutputPoints(*this, source->YMandatory(), outX.get(), outY.get(), results);
 }
 
 void TMovingAverageFunction::SetUpInGallery(TCustomAxisPanel* chart)
@@ -255,22 +257,33 @@ void TExpMovAveFunction::CalculateFromSources(TChartSeries* source)
     const double k = 2 / (Period() + 1);
     const double* v = values->Values();
     const double* xs = source->SecondaryList()->Values();
-    std::vector<double> outX, outY;
-    outX.reserve(static_cast<std::size_t>(n));
-    outY.reserve(static_cast<std::size_t>(n));
+    const std::unique_ptr<double[]> outX(new double[static_cast<std::size_t>(n)]);
+    const std::unique_ptr<double[]> outY(new double[static_cast<std::size_t>(n)]);
+    int written = 0;
     int s = 0;
     if (!ignoreNulls_)
         while (s < n - 1 && source->IsNullPoint(s)) ++s;
     double e = v[s];
-    outX.push_back(xs[s]);
-    outY.push_back(e);
-    for (int j = s + 1; j < n; ++j) {
-        if (!ignoreNulls_ && source->IsNullPoint(j)) continue;
-        e = k * v[j] + (1 - k) * e;
-        outX.push_back(xs[j]);
-        outY.push_back(e);
+    outX[0] = xs[s];
+    outY[0] = e;
+    written = 1;
+    if (ignoreNulls_) {
+        for (int j = s + 1; j < n; ++j) {
+            e = k * v[j] + (1 - k) * e;
+            outX[static_cast<std::size_t>(written)] = xs[j];
+            outY[static_cast<std::size_t>(written++)] = e;
+        }
+    } else {
+        // Null points are those whose stored colour is clNone; without colours there are none.
+        const std::vector<TColor>* colors = source->PointColors();
+        for (int j = s + 1; j < n; ++j) {
+            if (colors && (*colors)[static_cast<std::size_t>(j)] == clNone) continue;
+            e = k * v[j] + (1 - k) * e;
+            outX[static_cast<std::size_t>(written)] = xs[j];
+            outY[static_cast<std::size_t>(written++)] = e;
+        }
     }
-    AddOutputPoints(*this, true, outX, outY);
+    AddOutputPoints(*this, true, outX.get(), outY.get(), written);
 }
 
 // ---------------------------------------------------------------- smoothed moving average

@@ -2,14 +2,14 @@
 // Moving averages, momentum, dispersion and change measures, and three geometric functions.
 // The moving averages are also building blocks: the financial indicators run them on private
 // series for their intermediate curves.
+#include <memory>
 #include <vector>
 
 #include "chart/series/RuRazaziFunction.h"
 
 // Adds the results to the output series: in one bulk append when nothing listens to single
 // additions, else point by point. asGiven False swaps each pair, as AddOutputPoint does.
-void AddOutputPoints(TDuvFunction& function, bool asGiven, const std::vector<double>& xs,
-                     const std::vector<double>& ys);
+void AddOutputPoints(TDuvFunction& function, bool asGiven, const double* xs, const double* ys, int count);
 
 // Plain, X-weighted or index-weighted mean of a window. Whole windows run in one pass with
 // compensated running sums, so the results stay those of the per-window mean.
