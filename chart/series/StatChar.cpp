@@ -605,7 +605,8 @@ void TCentroidDuvFunction::SetUpInGallery(TCustomAxisPanel* chart)
     for (int i = 1; i < list.Count(); ++i)
         if (list.GetSeries(i) == output) source = dynamic_cast<TChartSeries*>(list.GetSeries(i - 1));
     if (!output->InheritsFrom(TPointSeries::StaticClass())) {
-        output->SetFunction(nullptr);
+        // Detached first, so that freeing the former series leaves this function alive.
+        AttachToSeries(nullptr);
         ConvertSeriesClass(output, TPointSeries::StaticClass());
         if (!output) return;
         output->SetFunction(this);

@@ -11,7 +11,9 @@
 #include <sstream>
 
 #include "chart/engine/RuRazaziAxis.h"
+#include "chart/series/DuvDownSampling.h"
 #include "chart/series/Series.h"
+#include "chart/series/SeriesFastLine.h"
 #include "chart/series/StatChar.h"
 #include "support/TestSupport.h"
 #include "support_SeriesTest.h"
@@ -373,6 +375,77 @@ print(max(hull.exterior.distance(Point(p)) for p in ours.exterior.coords))
     judged >> theirsFromOurs >> oursFromTheirs;
     EXPECT_LE(theirsFromOurs, 1);
     EXPECT_LE(oursFromTheirs, 1);
+}
+
+// ---------------------------------------------------------------- gallery previews
+
+class StatCharGalleryTest : public StatCharTest {
+protected:
+    // As the gallery does: a sample source of the function's preferred class, the output, then
+    // the function's own set-up.
+    TChartSeries* Preview(TDuvFunction* function)
+    {
+        const TClassInfo* sourceClass = function->GetSourceSeriesClass();
+        auto* source = static_cast<TChartSeries*>((sourceClass ? sourceClass : &TFastLineSeries::StaticClass())->Create(&chart));
+        source->SetParentChart(&chart);
+        source->FillSampleValues(25);
+        auto* output = new TLineSeries(&chart);
+        output->SetParentChart(&chart);
+        function->SetUpInGallery(&chart);
+        return function->OutputSeries();
+    }
+};
+
+TEST_F(StatCharGalleryTest, PreviewsBeyondTheFrameworks)
+{
+    auto* moving = new TMovingAverageFunction;
+    EXPECT_EQ(Preview(moving)->PointCount(), 16);
+    EXPECT_EQ(moving->Period(), 10);
+
+    EXPECT_EQ(Preview(new TMomentumDivFunction)->VertAxis(), aRightAxis);
+    EXPECT_EQ(chart.LeftAxis()->EndPosition(), 70);
+    Preview(new TPercentChangeFunction);
+    EXPECT_EQ(chart.RightAxis()->AxisValuesFormat(), "0%");
+}
+
+TEST_F(StatCharGalleryTest, CentroidPreviewsOnAPointCloud)
+{
+    auto* centroid = new TCentroidDuvFunction;
+    TChartSeries* output = Preview(centroid);
+    ASSERT_NE(output, nullptr);
+    EXPECT_TRUE(output->InheritsFrom(TPointSeries::StaticClass()));
+    EXPECT_EQ(output->PointCount(), 1);
+    auto* source = static_cast<TChartSeries*>(chart.SeriesList().GetSeries(0));
+    EXPECT_EQ(source->PointCount(), 100);
+    EXPECT_EQ(chart.BottomAxis()->Minimum(), source->XValues()->GetMinimum() - 100);
+}
+
+TEST_F(StatCharGalleryTest, CrossPointsPreviewFindsACrossing)
+{
+    auto* source = new TFastLineSeries(&chart);
+    source->SetParentChart(&chart);
+    source->FillSampleValues(25);
+    auto* second = new TFastLineSeries(&chart);
+    second->SetParentChart(&chart);
+    second->FillSampleValues(5);
+    auto* crossing = new TCrossPointsFunction(&chart);
+    crossing->SetUpInGallery(&chart);
+    ASSERT_EQ(chart.SeriesList().Count(), 3);
+    EXPECT_EQ(source->Title(), "Data 1");
+    EXPECT_EQ(second->PointCount(), 25);
+    EXPECT_GT(crossing->OutputSeries()->PointCount(), 0);
+}
+
+TEST_F(StatCharGalleryTest, DownSamplingSplitsTheChartBetweenSourceAndOutput)
+{
+    TChartSeries* output = Preview(new TDownSamplingFunction);
+    auto* source = static_cast<TChartSeries*>(chart.SeriesList().GetSeries(0));
+    EXPECT_EQ(source->PointCount(), 2000);
+    EXPECT_EQ(output->VertAxis(), aRightAxis);
+    EXPECT_EQ(chart.RightAxis()->StartPosition(), 50);
+    EXPECT_EQ(chart.LeftAxis()->EndPosition(), 50);
+    EXPECT_EQ(chart.LeftAxis()->GetTitle()->Caption(), "2000 Points");
+    EXPECT_EQ(chart.RightAxis()->GetTitle()->Caption(), std::to_string(output->PointCount()) + " Points");
 }
 
 }  // namespace
