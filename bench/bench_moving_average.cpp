@@ -4,48 +4,18 @@
 // the output series. Each side runs five times; the medians count. Results must agree.
 #include <gsl/gsl_movstat.h>
 #include <gsl/gsl_vector.h>
-#include <malloc.h>
-#include <unistd.h>
 
-#include <QProcess>
-#include <QStringList>
-#include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <string>
-#include <vector>
 
-#include "chart/engine/Chart.h"
-#include "chart/engine/ChartEngineModules.h"
-#include "chart/graphics/ChartGraphicsModules.h"
-#include "chart/series/ChartSeriesModules.h"
-#include "chart/series/RuRazaziSeries.h"
+#include "BenchFunctions.h"
 #include "chart/series/StatChar.h"
+
+using namespace benchfunctions;
 
 namespace {
 constexpr int Points = 10000000;
 constexpr int Period = 100;
 constexpr int Runs = 5;
-
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <class F>
-double Timed(F&& work)
-{
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Reads the values, times lfilter alone, writes the last run's result.
 const char* kPeer = R"(
@@ -78,47 +48,31 @@ bool Agree(const char* what, const std::vector<double>& ours, const std::vector<
     return true;
 }
 
+std::vector<double> Results(const TChartSeries& output)
+{
+    return {output.YValues()->Values(), output.YValues()->Values() + output.PointCount()};
+}
+
 }  // namespace
 
 int main()
 {
-    // Freed blocks stay with the process, as the peers' allocators keep theirs.
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    InitializeChartGraphicsModules();
-    InitializeChartEngineModules();
-    InitializeChartSeriesModules();
-
+    StartOnWarmHeap();
     std::mt19937 generator(20261211);
-    std::normal_distribution<double> step(0, 1);
-    std::vector<double> xs(Points), ys(Points);
-    double y = 1e8;
-    for (int i = 0; i < Points; ++i) {
-        xs[static_cast<std::size_t>(i)] = i;
-        ys[static_cast<std::size_t>(i)] = y += step(generator);
-    }
-    // Functions refill their output through its chart.
-    TChart chart(nullptr);
-    TChartSeries source(nullptr), output(nullptr);
-    source.SetParentChart(&chart);
-    output.SetParentChart(&chart);
-    source.AddXYArrays(xs, ys);
-    // A first refill outside the timing: the output's first source would copy every point.
-    output.SetFunction(new TExpMovAveFunction);
-    output.SetDataSource(&source);
+    std::vector<double> xs, ys;
+    RandomWalk(generator, 1e8, Points, xs, ys);
+    TFunctionChart chart(xs, ys, new TExpMovAveFunction);
 
-    // Ours: the whole refill of the output series.
     std::vector<double> ourMovingTimes, ourExpTimes, movingResult, expResult;
-    // A new function replaces the former one and refills the output.
     for (int run = 0; run < Runs; ++run) {
         auto* moving = new TMovingAverageFunction;
         moving->SetPeriod(Period);
-        ourMovingTimes.push_back(Timed([&] { output.SetFunction(moving); }));
-        movingResult.assign(output.YValues()->Values(), output.YValues()->Values() + output.PointCount());
+        ourMovingTimes.push_back(chart.Refill(moving));
+        movingResult = Results(chart.Output);
         auto* exponential = new TExpMovAveFunction;
         exponential->SetPeriod(Period);
-        ourExpTimes.push_back(Timed([&] { output.SetFunction(exponential); }));
-        expResult.assign(output.YValues()->Values(), output.YValues()->Values() + output.PointCount());
+        ourExpTimes.push_back(chart.Refill(exponential));
+        expResult = Results(chart.Output);
     }
 
     // GSL: a trailing window of Period points; the first Period - 1 results are partial windows.
@@ -132,30 +86,14 @@ int main()
     gsl_movstat_free(workspace);
     gsl_vector_free(out);
 
-    // SciPy in its own process.
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("qb_bench_ma_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    {
-        std::ofstream values(folder / "values.bin", std::ios::binary);
-        values.write(reinterpret_cast<const char*>(ys.data()), static_cast<std::streamsize>(ys.size() * sizeof(double)));
-    }
-    QProcess python;
-    python.start("/usr/bin/python3", {"-c", kPeer, QString::fromStdString(folder.string()), QString::number(Period),
-                                      QString::number(Runs)});
-    python.waitForFinished(-1);
-    if (python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        std::fprintf(stderr, "the SciPy peer failed: %s\n", python.readAllStandardError().constData());
-        std::filesystem::remove_all(folder);
+    TScratch scratch("qb_bench_moving_average");
+    scratch.Write("values.bin", ys);
+    QByteArray printed;
+    if (!RunPeer(kPeer, {QString::fromStdString(scratch.Folder.string()), QString::number(Period), QString::number(Runs)},
+                 printed))
         return 1;
-    }
-    const double scipyTime = python.readAllStandardOutput().trimmed().toDouble();
-    std::vector<double> scipyResult(static_cast<std::size_t>(Points));
-    {
-        std::ifstream ema(folder / "ema.bin", std::ios::binary);
-        ema.read(reinterpret_cast<char*>(scipyResult.data()), static_cast<std::streamsize>(Points * sizeof(double)));
-        if (!ema) scipyResult.clear();
-    }
-    std::filesystem::remove_all(folder);
+    const double scipyTime = printed.toDouble();
+    const std::vector<double> scipyResult = scratch.Read<double>("ema.bin", Points);
 
     if (!Agree("moving average", movingResult, gslResult) || !Agree("exponential moving average", expResult, scipyResult))
         return 1;

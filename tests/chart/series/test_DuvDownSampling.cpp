@@ -140,10 +140,15 @@ TEST_F(DownSamplingTest, ANeverPaintedChartReducesWhatItWillShow)
     chart.BottomAxis()->SetMinMax(100, 199);
     ASSERT_TRUE(chart.ChartRect.IsEmpty());
     Reduce(source, dsAverage, 0);
-    chart.SetWindow(nullptr);
     ASSERT_EQ(output->PointCount(), 100);
     EXPECT_EQ(output->GetXValue(0), 100);
     EXPECT_EQ(output->GetXValue(99), 199);
+
+    // Douglas-Peucker simplifies the same range, not the first points of the source.
+    chart.ChartRect = TRect{};
+    Reduce(source, dsDouglas, 1000);
+    chart.SetWindow(nullptr);
+    EXPECT_EQ(PointsOf(*output), (Points{{100, source->GetYValue(100)}, {199, source->GetYValue(199)}}));
 }
 
 TEST_F(DownSamplingTest, AWideningZigzagKeepsEveryPoint)
