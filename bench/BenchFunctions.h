@@ -27,10 +27,11 @@ namespace benchfunctions {
 
 using Clock = std::chrono::steady_clock;
 
-// Freed blocks stay with the process, as the peers' allocators keep theirs.
+// Freed blocks stay with the process, as the peers' allocators keep theirs. Large blocks come
+// from the heap too: the mapping threshold cannot be raised above 32 MiB.
 inline void StartOnWarmHeap()
 {
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     InitializeChartGraphicsModules();
     InitializeChartEngineModules();
