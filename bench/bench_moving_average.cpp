@@ -48,9 +48,10 @@ bool Agree(const char* what, const std::vector<double>& ours, const std::vector<
     return true;
 }
 
-std::vector<double> Results(const TChartSeries& output)
+// Copied into the same vector each run, so the timed runs find the same heap.
+void CopyResults(const TChartSeries& output, std::vector<double>& results)
 {
-    return {output.YValues()->Values(), output.YValues()->Values() + output.PointCount()};
+    results.assign(output.YValues()->Values(), output.YValues()->Values() + output.PointCount());
 }
 
 }  // namespace
@@ -68,11 +69,11 @@ int main()
         auto* moving = new TMovingAverageFunction;
         moving->SetPeriod(Period);
         ourMovingTimes.push_back(chart.Refill(moving));
-        movingResult = Results(chart.Output);
+        CopyResults(chart.Output, movingResult);
         auto* exponential = new TExpMovAveFunction;
         exponential->SetPeriod(Period);
         ourExpTimes.push_back(chart.Refill(exponential));
-        expResult = Results(chart.Output);
+        CopyResults(chart.Output, expResult);
     }
 
     // GSL: a trailing window of Period points; the first Period - 1 results are partial windows.
