@@ -32,6 +32,8 @@ QB_PACKAGES=(
   # the judges of the splines (GSL's tridiagonal solver) and of the curve fits (numpy), and the
   # peer of the smoothing benchmark
   libgsl-dev
+  # the judges of the statistical functions and the peers of their benchmarks
+  python3-shapely libgeos-dev
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
   # the export dialog mails through xdg-email and asks xdg-mime for the file type's program

@@ -4,6 +4,8 @@
 #include "chart/series/BubbleCh.h"
 #include "chart/series/CurvFitt.h"
 #include "chart/series/DuvClusteringTool.h"
+#include "chart/series/DuvDownSampling.h"
+#include "chart/series/DuvSeriesStats.h"
 #include "chart/series/DuvShape.h"
 #include "chart/series/DuvSpline.h"
 #include "chart/series/GanttCh.h"
@@ -14,6 +16,7 @@
 #include "chart/series/SeriesBar.h"
 #include "chart/series/SeriesCircled.h"
 #include "chart/series/SeriesPie.h"
+#include "chart/series/StatChar.h"
 #include "chart/series/StatCharHistogram.h"
 #include "chart/series/StatCharIndicators.h"
 
@@ -34,12 +37,18 @@ void InitializeChartSeriesModules()
     StatCharIndicatorsInitialization();
     DuvSplineInitialization();
     CurvFittInitialization();
+    StatCharInitialization();
+    DuvDownSamplingInitialization();
     DuvClusteringToolInitialization();
+    DuvSeriesStatsInitialization();
 }
 
 void FinalizeChartSeriesModules()
 {
+    DuvSeriesStatsFinalization();
     DuvClusteringToolFinalization();
+    DuvDownSamplingFinalization();
+    StatCharFinalization();
     CurvFittFinalization();
     DuvSplineFinalization();
     StatCharIndicatorsFinalization();
