@@ -25,6 +25,8 @@ QB_PACKAGES=(
   libqcustomplot-dev
   # the judge of the clustering tests and the peer of its benchmark
   python3-scipy
+  # judges and peers of the calculation functions
+  python3-numpy python3-pandas python3-shapely libgsl-dev libgeos-dev
   # wmf2svg finds no font at all without these (a recommendation apt skips here)
   fonts-urw-base35
 )

@@ -1,6 +1,10 @@
 #include "chart/series/ChartSeriesModules.h"
 
 #include "chart/series/DuvClusteringTool.h"
+#include "chart/series/DuvCount.h"
+#include "chart/series/DuvCumu.h"
+#include "chart/series/DuvFunci.h"
+#include "chart/series/DuvHistogram.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
@@ -16,7 +20,18 @@ void InitializeChartSeriesModules()
     SeriesCircledInitialization();
     SeriesPieInitialization();
     SeriesInitialization();
+    DuvFunciInitialization();
+    DuvHistogramInitialization();
+    DuvCumuInitialization();
+    DuvCountInitialization();
     DuvClusteringToolInitialization();
 }
 
-void FinalizeChartSeriesModules() { DuvClusteringToolFinalization(); }
+void FinalizeChartSeriesModules()
+{
+    DuvClusteringToolFinalization();
+    DuvCountFinalization();
+    DuvCumuFinalization();
+    DuvHistogramFinalization();
+    DuvFunciFinalization();
+}

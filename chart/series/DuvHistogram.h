@@ -1,0 +1,35 @@
+#pragma once
+// The histogram function: counts the source's values in NumBins equal bins between the smallest
+// and the largest counted value, and writes the bin centres and counts into its output series.
+#include "chart/series/RuRazaziFunction.h"
+
+QB_ENUM(TDataStyle, hdsTruncate, hdsRound)
+
+class THistogramFunction : public TDuvFunction {
+    QB_CLASS(THistogramFunction, TDuvFunction)
+public:
+    explicit THistogramFunction(TComponent* owner = nullptr);
+    static void DeclareProperties(TPropertyDeclarer<THistogramFunction>& p);
+
+    // Each bin also counts the bins before it.
+    bool Cumulative() const { return cumulative_; }
+    void SetCumulative(bool value);
+    int NumBins() const { return numBins_; }
+    // Stores at least 1.
+    void SetNumBins(int value);
+    // hdsTruncate: a value falls into the bin of its position's integer part; hdsRound: of the
+    // rounded position.
+    TDataStyle DataStyle() const { return dataStyle_; }
+    void SetDataStyle(TDataStyle value);
+
+    void CalculateFromSources(TChartSeries* source) override;
+    void SetUpInGallery(TCustomAxisPanel* chart) override;
+
+private:
+    bool cumulative_ = false;
+    int numBins_ = 20;
+    TDataStyle dataStyle_ = hdsTruncate;
+};
+
+void DuvHistogramInitialization();
+void DuvHistogramFinalization();
