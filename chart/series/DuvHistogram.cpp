@@ -33,7 +33,7 @@ void THistogramFunction::SetCumulative(bool value)
 
 void THistogramFunction::SetNumBins(int value)
 {
-    value = std::max(1, value);
+    value = std::clamp(value, 1, MaxNumBins);
     if (value == numBins_) return;
     numBins_ = value;
     Recalculate();
@@ -84,16 +84,18 @@ THistogramBins CountInBins(const double* values, int count, const std::vector<TC
         minimum = minimum - numBins / 2 - 0.5;
         maximum = maximum + (numBins + 1) / 2 + 0.5;
     }
-    // A span beyond the largest double is measured in halves; a scale of 1 changes nothing.
+    // Spans near the largest double are measured in halves, and positions are then scaled after
+    // the division; a scale of 1 and the usual order change nothing for every other span.
     const double scale = std::isfinite(maximum - minimum) ? 1.0 : 0.5;
     const double low = minimum * scale;
     const double span = maximum * scale - low;
-    const double width = span / numBins / scale;
+    const bool divideLast = std::isfinite(span * numBins);
     std::vector<long long> counts(static_cast<std::size_t>(numBins), 0);
     long long overflow = 0;
     for (int i = 0; i < count; ++i) {
         if (!counted(i)) continue;
-        const double position = (values[i] * scale - low) * numBins / span;
+        const double offset = values[i] * scale - low;
+        const double position = divideLast ? offset * numBins / span : offset / span * numBins;
         const double index = style == hdsRound ? std::nearbyint(position) : std::trunc(position);
         if (index >= numBins)
             ++overflow;
@@ -103,10 +105,11 @@ THistogramBins CountInBins(const double* values, int count, const std::vector<TC
     counts.back() += overflow;
     if (cumulative)
         for (std::size_t b = 1; b < counts.size(); ++b) counts[b] += counts[b - 1];
+    const double width = span / numBins;
     bins.Centres.resize(counts.size());
     bins.Counts.resize(counts.size());
     for (std::size_t b = 0; b < counts.size(); ++b) {
-        bins.Centres[b] = minimum + (static_cast<double>(b) + 0.5) * width;
+        bins.Centres[b] = (low + (static_cast<double>(b) + 0.5) * width) / scale;
         bins.Counts[b] = static_cast<double>(counts[b]);
     }
     return bins;

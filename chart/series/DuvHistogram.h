@@ -14,8 +14,11 @@ public:
     // Each bin also counts the bins before it.
     bool Cumulative() const { return cumulative_; }
     void SetCumulative(bool value);
+    // More bins than any chart can show would only exhaust memory (a chart file may ask for
+    // two thousand million).
+    static constexpr int MaxNumBins = 1000000;
     int NumBins() const { return numBins_; }
-    // Stores at least 1.
+    // Stores at least 1 and at most MaxNumBins.
     void SetNumBins(int value);
     // hdsTruncate: a value falls into the bin of its position's integer part; hdsRound: of the
     // rounded position.
