@@ -25,6 +25,8 @@ void TCountDuvFunction::SetUpInGallery(TCustomAxisPanel* chart)
     MoveOutputToRightAxis();
 }
 
+std::string DuvMsgFunctionCount = "Count";
+
 void DuvCountInitialization()
 {
     RegisterClassForStreaming(TCountDuvFunction::StaticClass());

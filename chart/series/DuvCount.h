@@ -1,6 +1,8 @@
 #pragma once
 // The count function: the number of points in each period, or the number of sources that have a
 // point at each index (or at each X).
+#include <string>
+
 #include "chart/series/RuRazaziFunction.h"
 
 class TCountDuvFunction : public TDuvFunction {
@@ -15,6 +17,9 @@ public:
     double CalculateArray(std::vector<double>& values) override { return static_cast<double>(values.size()); }
     void SetUpInGallery(TCustomAxisPanel* chart) override;
 };
+
+// The gallery caption "Count"; a text of this unit until the library text table takes it.
+extern std::string DuvMsgFunctionCount;
 
 void DuvCountInitialization();
 void DuvCountFinalization();

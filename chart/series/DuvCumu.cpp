@@ -70,6 +70,8 @@ void TCumulative::SetUpInGallery(TCustomAxisPanel* chart)
     MoveOutputToRightAxis();
 }
 
+std::string DuvMsgFunctionCumulative = "Cumulative";
+
 void DuvCumuInitialization()
 {
     RegisterClassForStreaming(TCumulative::StaticClass());

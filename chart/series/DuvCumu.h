@@ -1,6 +1,8 @@
 #pragma once
 // The cumulative function: the running total of the source's values, or of the per-point sums
 // of several sources.
+#include <string>
+
 #include "chart/series/RuRazaziFunction.h"
 
 class TCumulative : public TDuvFunction {
@@ -26,6 +28,9 @@ private:
     int manyThrough_ = -1;
     double manyTotal_ = 0;
 };
+
+// The gallery caption "Cumulative"; a text of this unit until the library text table takes it.
+extern std::string DuvMsgFunctionCumulative;
 
 void DuvCumuInitialization();
 void DuvCumuFinalization();

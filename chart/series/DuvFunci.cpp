@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <numbers>
 
@@ -101,39 +102,37 @@ double TDivideDuvFunction::CalculateArray(std::vector<double>& values)
 
 // ---------------------------------------------------------------- extremes and average
 
-double THighDuvFunction::CalculateArray(std::vector<double>& values)
+namespace {
+
+// The first value that no later one beats; 0 for none.
+template <class Beats>
+double Extreme(const std::vector<double>& values, Beats beats)
 {
     if (values.empty()) return 0;
     double result = values[0];
     for (double v : values)
-        if (v > result) result = v;
+        if (beats(v, result)) result = v;
     return result;
 }
 
+}  // namespace
+
+double THighDuvFunction::CalculateArray(std::vector<double>& values) { return Extreme(values, std::greater<>()); }
+
+// The whole source with its null points: the list's own maximum, kept up to date by the list.
 double THighDuvFunction::CalculateRange(TChartSeries* source, int first, int last)
 {
-    if (first == -1 && IncludeNulls()) {
-        TChartValueList* list = SourceValues(source);
-        return list->Count() > 0 ? list->GetMaximum() : 0;
-    }
+    TChartValueList* list = SourceValues(source);
+    if (first == -1 && IncludeNulls()) return list->Count() > 0 ? list->GetMaximum() : 0;
     return TDuvFunction::CalculateRange(source, first, last);
 }
 
-double TLowDuvFunction::CalculateArray(std::vector<double>& values)
-{
-    if (values.empty()) return 0;
-    double result = values[0];
-    for (double v : values)
-        if (v < result) result = v;
-    return result;
-}
+double TLowDuvFunction::CalculateArray(std::vector<double>& values) { return Extreme(values, std::less<>()); }
 
 double TLowDuvFunction::CalculateRange(TChartSeries* source, int first, int last)
 {
-    if (first == -1 && IncludeNulls()) {
-        TChartValueList* list = SourceValues(source);
-        return list->Count() > 0 ? list->GetMinimum() : 0;
-    }
+    TChartValueList* list = SourceValues(source);
+    if (first == -1 && IncludeNulls()) return list->Count() > 0 ? list->GetMinimum() : 0;
     return TDuvFunction::CalculateRange(source, first, last);
 }
 
@@ -301,8 +300,7 @@ void TSubsetDuvFunction::SetUpInGallery(TCustomAxisPanel* chart)
     SuspendRecalculation();
     SetStartValue(std::nearbyint(source->PointCount() * 0.25));
     SetEndValue(std::nearbyint(source->PointCount() * 0.75));
-    RecalcSuspended = false;
-    Recalculate();
+    ResumeRecalculation();
 }
 
 // ---------------------------------------------------------------- Pareto

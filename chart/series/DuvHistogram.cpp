@@ -139,6 +139,8 @@ void THistogramFunction::SetUpInGallery(TCustomAxisPanel* chart)
     MoveOutputToRightAxis();
 }
 
+std::string DuvMsgFunctionHistogram = "Histogram";
+
 void DuvHistogramInitialization()
 {
     RegisterClassForStreaming(THistogramFunction::StaticClass());

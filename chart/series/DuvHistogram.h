@@ -1,6 +1,8 @@
 #pragma once
 // The histogram function: counts the source's values in NumBins equal bins between the smallest
 // and the largest counted value, and writes the bin centres and counts into its output series.
+#include <string>
+
 #include "chart/series/RuRazaziFunction.h"
 
 QB_ENUM(TDataStyle, hdsTruncate, hdsRound)
@@ -33,6 +35,9 @@ private:
     int numBins_ = 20;
     TDataStyle dataStyle_ = hdsTruncate;
 };
+
+// The gallery caption "Histogram"; a text of this unit until the library text table takes it.
+extern std::string DuvMsgFunctionHistogram;
 
 void DuvHistogramInitialization();
 void DuvHistogramFinalization();

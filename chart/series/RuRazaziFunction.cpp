@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <bit>
+#include <cstdint>
 #include <limits>
-#include <unordered_set>
 
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/DuvProcs.h"
@@ -48,6 +49,86 @@ private:
     bool sorted_ = true;
     std::vector<int> order_;
 };
+
+// The function's work array sized for a reduction; a reduction inside another one gets an array
+// of its own.
+class TWorkArray {
+public:
+    TWorkArray(TDuvFunction& function, std::size_t size) : function_(function), owned_(!function.workInUse_)
+    {
+        if (owned_) function_.workInUse_ = true;
+        Values().assign(size, 0.0);
+    }
+    ~TWorkArray()
+    {
+        if (owned_) function_.workInUse_ = false;
+    }
+    TWorkArray(const TWorkArray&) = delete;
+    TWorkArray& operator=(const TWorkArray&) = delete;
+    std::vector<double>& Values() { return owned_ ? function_.work_ : own_; }
+
+private:
+    TDuvFunction& function_;
+    bool owned_;
+    std::vector<double> own_;
+};
+
+namespace {
+
+// The X values already in the output: a flat open-addressing set (0 and -0 are one value; a NaN
+// is never held, as it equals nothing, so a NaN bit pattern marks an empty slot).
+class TXSet {
+public:
+    explicit TXSet(std::size_t expected) { Resize(std::max<std::size_t>(16, std::bit_ceil(expected * 2 + 1))); }
+
+    bool Contains(double x) const
+    {
+        if (std::isnan(x)) return false;
+        const std::uint64_t key = Key(x);
+        for (std::size_t i = Slot(key);; i = (i + 1) & mask_) {
+            if (slots_[i] == key) return true;
+            if (slots_[i] == Empty) return false;
+        }
+    }
+
+    void Insert(double x)
+    {
+        if (std::isnan(x) || Contains(x)) return;
+        if ((count_ + 1) * 2 > slots_.size()) Resize(slots_.size() * 2);
+        Place(Key(x));
+        ++count_;
+    }
+
+private:
+    static constexpr std::uint64_t Empty = 0x7FF8000000000001ULL;
+
+    static std::uint64_t Key(double x)
+    {
+        if (x == 0) x = 0;
+        return std::bit_cast<std::uint64_t>(x);
+    }
+    std::size_t Slot(std::uint64_t key) const { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask_; }
+    void Place(std::uint64_t key)
+    {
+        std::size_t i = Slot(key);
+        while (slots_[i] != Empty) i = (i + 1) & mask_;
+        slots_[i] = key;
+    }
+    void Resize(std::size_t capacity)
+    {
+        std::vector<std::uint64_t> old = std::move(slots_);
+        slots_.assign(capacity, Empty);
+        mask_ = capacity - 1;
+        for (std::uint64_t key : old)
+            if (key != Empty) Place(key);
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
+
+}  // namespace
 
 struct TDuvFunction::TXIndexes {
     std::vector<TChartSeries*> Sources;
@@ -226,7 +307,8 @@ double TDuvFunction::CalculateRange(TChartSeries* source, int first, int last)
     }
     const TChartValueList* list = SourceValues(source);
     last = std::min(last, list->Count() - 1);
-    std::vector<double> values(static_cast<std::size_t>(std::max(0, last - first + 1)), 0.0);
+    TWorkArray work(*this, static_cast<std::size_t>(std::max(0, last - first + 1)));
+    std::vector<double>& values = work.Values();
     int count = 0;
     for (int i = first; i <= last; ++i) {
         if (!includeNulls_ && source->IsNullPoint(i)) continue;
@@ -344,7 +426,8 @@ void TDuvFunction::AddResults(TChartSeries* source, TChartValueList* list)
 // over the sources that have one.
 double TDuvFunction::CalculateManyAtIndex(const std::vector<TChartSeries*>& sources, int valueIndex)
 {
-    std::vector<double> values(sources.size(), 0.0);
+    TWorkArray work(*this, sources.size());
+    std::vector<double>& values = work.Values();
     int count = 0;
     for (TChartSeries* source : sources) {
         const TChartValueList* list = SourceValues(source);
@@ -372,7 +455,8 @@ int LinearIndexOfX(const TChartSeries* source, double x)
 double TDuvFunction::CalculateManyAtX(const std::vector<TChartSeries*>& sources, double x)
 {
     const bool indexed = xIndexes_ && xIndexes_->Sources == sources;
-    std::vector<double> values(sources.size(), 0.0);
+    TWorkArray work(*this, sources.size());
+    std::vector<double>& values = work.Values();
     int count = 0;
     for (std::size_t s = 0; s < sources.size(); ++s) {
         TChartSeries* source = sources[s];
@@ -428,9 +512,9 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
     }
     TScopeGuard drop([this] { xIndexes_.reset(); });
 
-    std::unordered_set<double> added;
     const TChartValueList* outputX = outputSeries_->SecondaryList();
-    for (int i = 0; i < outputX->Count(); ++i) added.insert(outputX->GetValueAt(i));
+    TXSet added(static_cast<std::size_t>(outputX->Count()) + static_cast<std::size_t>(longest));
+    for (int i = 0; i < outputX->Count(); ++i) added.Insert(outputX->GetValueAt(i));
 
     std::vector<double> candidates;
     // The sources with a label at t, by the text of their candidate.
@@ -448,7 +532,7 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
             if (!label.empty()) labelled.emplace_back(FloatToStr(x), s);
         }
         for (const double x : candidates) {
-            if (added.count(x)) continue;
+            if (added.Contains(x)) continue;
             const double y = CalculateManyAtX(sources, x);
             label.clear();
             if (!labelled.empty()) {
@@ -467,10 +551,10 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
                 }
             if (everywhere) {
                 AddManyResult(true, x, y, label);
-                added.insert(x);
+                added.Insert(x);
             } else if (includeNulls_) {
                 outputSeries_->AddNullPointXY(x, std::isnan(y) ? 0 : y, label);
-                added.insert(x);
+                added.Insert(x);
             }
         }
     }

@@ -119,6 +119,10 @@ private:
     // The X values of the sources of the by-X road, indexed once per recalculation.
     struct TXIndexes;
     std::unique_ptr<TXIndexes> xIndexes_;
+    // The work array, kept between calls so that no point of a recalculation allocates.
+    friend class TWorkArray;
+    std::vector<double> work_;
+    bool workInUse_ = false;
     TChartSeries* outputSeries_ = nullptr;
     bool includeNulls_ = true;
     bool calcByValue_ = false;

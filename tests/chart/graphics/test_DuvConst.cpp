@@ -37,7 +37,7 @@ bool IsOwnWording(const std::string& text) { return text.find("Quellbrook") != s
 // One program, one life cycle: before start, started (twice), shut down (twice), restarted.
 TEST(DuvConst, LifeCycleFromStartToShutdown)
 {
-    ASSERT_EQ(LibraryTextEntries().size(), 402u);
+    ASSERT_EQ(LibraryTextEntries().size(), 399u);
     for (const TLibraryTextEntry& entry : LibraryTextEntries()) {
         if (entry.Variable == &ChartFileExtension)
             EXPECT_EQ(*entry.Variable, "duv");
