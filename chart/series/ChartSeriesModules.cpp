@@ -4,7 +4,11 @@
 #include "chart/series/BubbleCh.h"
 #include "chart/series/CurvFitt.h"
 #include "chart/series/DuvClusteringTool.h"
+#include "chart/series/DuvCount.h"
+#include "chart/series/DuvCumu.h"
 #include "chart/series/DuvDownSampling.h"
+#include "chart/series/DuvFunci.h"
+#include "chart/series/DuvHistogram.h"
 #include "chart/series/DuvSeriesStats.h"
 #include "chart/series/DuvShape.h"
 #include "chart/series/DuvSpline.h"
@@ -32,13 +36,17 @@ void InitializeChartSeriesModules()
     ArrowChaInitialization();
     GanttChInitialization();
     DuvShapeInitialization();
-    OHLChartInitialization();
-    StatCharHistogramInitialization();
-    StatCharIndicatorsInitialization();
+    DuvFunciInitialization();
     DuvSplineInitialization();
     CurvFittInitialization();
     StatCharInitialization();
+    StatCharHistogramInitialization();
+    StatCharIndicatorsInitialization();
+    OHLChartInitialization();
+    DuvHistogramInitialization();
     DuvDownSamplingInitialization();
+    DuvCumuInitialization();
+    DuvCountInitialization();
     DuvClusteringToolInitialization();
     DuvSeriesStatsInitialization();
 }
@@ -47,11 +55,15 @@ void FinalizeChartSeriesModules()
 {
     DuvSeriesStatsFinalization();
     DuvClusteringToolFinalization();
+    DuvCountFinalization();
+    DuvCumuFinalization();
     DuvDownSamplingFinalization();
+    DuvHistogramFinalization();
+    OHLChartFinalization();
+    StatCharIndicatorsFinalization();
+    StatCharHistogramFinalization();
     StatCharFinalization();
     CurvFittFinalization();
     DuvSplineFinalization();
-    StatCharIndicatorsFinalization();
-    StatCharHistogramFinalization();
-    OHLChartFinalization();
+    DuvFunciFinalization();
 }

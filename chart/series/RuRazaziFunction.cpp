@@ -2,15 +2,143 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <bit>
+#include <cstdint>
+#include <limits>
 
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
+#include "chart/graphics/DuvConst.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
+
+// Where each X value of a source first occurs. A source whose X values ascend is searched in
+// place; any other gets a stably sorted order of its indexes (NaN never matches and is left out).
+class TSourceXIndex {
+public:
+    explicit TSourceXIndex(const TChartValueList* list) : values_(list->Values()), count_(list->Count())
+    {
+        bool ascending = true;
+        for (int i = 1; i < count_ && ascending; ++i) ascending = values_[i] >= values_[i - 1];
+        if (count_ > 0 && std::isnan(values_[0])) ascending = false;
+        if (ascending) return;
+        order_.reserve(static_cast<std::size_t>(count_));
+        for (int i = 0; i < count_; ++i)
+            if (!std::isnan(values_[i])) order_.push_back(i);
+        std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) { return values_[a] < values_[b]; });
+        sorted_ = false;
+    }
+
+    int FirstIndexOf(double x) const
+    {
+        if (sorted_) {
+            const double* found = std::lower_bound(values_, values_ + count_, x);
+            return found != values_ + count_ && *found == x ? static_cast<int>(found - values_) : -1;
+        }
+        auto found = std::lower_bound(order_.begin(), order_.end(), x, [this](int i, double v) { return values_[i] < v; });
+        return found != order_.end() && values_[*found] == x ? *found : -1;
+    }
+
+private:
+    const double* values_;
+    int count_;
+    bool sorted_ = true;
+    std::vector<int> order_;
+};
+
+// The function's work array sized for a reduction; a reduction inside another one gets an array
+// of its own.
+class TWorkArray {
+public:
+    TWorkArray(TDuvFunction& function, std::size_t size) : function_(function), owned_(!function.workInUse_)
+    {
+        if (owned_) function_.workInUse_ = true;
+        Values().assign(size, 0.0);
+    }
+    ~TWorkArray()
+    {
+        if (owned_) function_.workInUse_ = false;
+    }
+    TWorkArray(const TWorkArray&) = delete;
+    TWorkArray& operator=(const TWorkArray&) = delete;
+    std::vector<double>& Values() { return owned_ ? function_.work_ : own_; }
+
+private:
+    TDuvFunction& function_;
+    bool owned_;
+    std::vector<double> own_;
+};
+
+namespace {
+
+// The X values already in the output: a flat open-addressing set (0 and -0 are one value; a NaN
+// is never held, as it equals nothing, so a NaN bit pattern marks an empty slot).
+class TXSet {
+public:
+    explicit TXSet(std::size_t expected) { Resize(std::max<std::size_t>(16, std::bit_ceil(expected * 2 + 1))); }
+
+    bool Contains(double x) const
+    {
+        if (std::isnan(x)) return false;
+        const std::uint64_t key = Key(x);
+        for (std::size_t i = Slot(key);; i = (i + 1) & mask_) {
+            if (slots_[i] == key) return true;
+            if (slots_[i] == Empty) return false;
+        }
+    }
+
+    void Insert(double x)
+    {
+        if (std::isnan(x) || Contains(x)) return;
+        if ((count_ + 1) * 2 > slots_.size()) Resize(slots_.size() * 2);
+        Place(Key(x));
+        ++count_;
+    }
+
+private:
+    static constexpr std::uint64_t Empty = 0x7FF8000000000001ULL;
+
+    static std::uint64_t Key(double x)
+    {
+        if (x == 0) x = 0;
+        return std::bit_cast<std::uint64_t>(x);
+    }
+    std::size_t Slot(std::uint64_t key) const { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask_; }
+    void Place(std::uint64_t key)
+    {
+        std::size_t i = Slot(key);
+        while (slots_[i] != Empty) i = (i + 1) & mask_;
+        slots_[i] = key;
+    }
+    void Resize(std::size_t capacity)
+    {
+        std::vector<std::uint64_t> old = std::move(slots_);
+        slots_.assign(capacity, Empty);
+        mask_ = capacity - 1;
+        for (std::uint64_t key : old)
+            if (key != Empty) Place(key);
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+};
+
+}  // namespace
+
+struct TDuvFunction::TXIndexes {
+    std::vector<TChartSeries*> Sources;
+    std::vector<TSourceXIndex> Indexes;
+};
+
+namespace {
+// 31 December 9999: calendar steps beyond it would leave the calendar.
+constexpr double MaxCalendarDate = 2958465;
+}  // namespace
 
 TDuvFunction::TDuvFunction(TComponent* owner) : TComponent(owner) {}
 
@@ -59,7 +187,7 @@ void TDuvFunction::SetCalcByValue(bool value)
 
 void TDuvFunction::SetPeriod(double value)
 {
-    if (!(value >= 0)) throw ChartException("Function Period should be >= 0");
+    if (!(value >= 0)) throw ChartException(DuvMsgFunctionPeriod);
     if (value == period_) return;
     period_ = value;
     Recalculate();
@@ -134,6 +262,10 @@ TChartValueList* TDuvFunction::SourceValues(TChartSeries* source) const
 
 void TDuvFunction::AddOutputPoint(bool asGiven, double x, double y)
 {
+    if (std::isnan(y)) {
+        AddOutputNull(asGiven, x);
+        return;
+    }
     if (asGiven)
         outputSeries_->AddPointXY(x, y, {}, clDefault);
     else
@@ -175,7 +307,8 @@ double TDuvFunction::CalculateRange(TChartSeries* source, int first, int last)
     }
     const TChartValueList* list = SourceValues(source);
     last = std::min(last, list->Count() - 1);
-    std::vector<double> values(static_cast<std::size_t>(std::max(0, last - first + 1)), 0.0);
+    TWorkArray work(*this, static_cast<std::size_t>(std::max(0, last - first + 1)));
+    std::vector<double>& values = work.Values();
     int count = 0;
     for (int i = first; i <= last; ++i) {
         if (!includeNulls_ && source->IsNullPoint(i)) continue;
@@ -207,13 +340,18 @@ void TDuvFunction::AddSingleResult(TChartSeries* source, TChartValueList* list)
 
 void TDuvFunction::AddPeriodResults(TChartSeries* source, TChartValueList* list)
 {
+    // A period beyond every count or distance holds no complete period.
+    if (!std::isfinite(period_)) return;
     const int count = std::min(source->PointCount(), list->Count());
+    const double* xs = list->Values();
     const bool asGiven = source->YMandatory();
     const int points = PeriodPoints();
     TChartAxis* axis = outputSeries_->HorizAxisObject();
     const bool exact = axis && axis->ExactDateTime() && list->DateTime();
     const int step = MatchDateTimeStep(period_);
-    double boundary = list->GetValueAt(0);
+    const bool calendar = exact && step < DateTimeStepCount && DateTimeSteps[static_cast<std::size_t>(step)] >= 15;
+    double boundary = count > 0 ? xs[0] : 0;
+    int emptyRanges = 0;
     int e = 0;
     while (e <= count - 1) {
         int l = e;
@@ -223,31 +361,54 @@ void TDuvFunction::AddPeriodResults(TChartSeries* source, TChartValueList* list)
         if (periodStyle_ == psNumPoints) {
             const long long end = static_cast<long long>(e) + points - 1;
             l = end < count ? static_cast<int>(end) : count;
-            firstX = list->GetValueAt(e);
-            lastX = l < count ? list->GetValueAt(l) : 0;
+            firstX = xs[e];
+            lastX = l < count ? xs[l] : 0;
         } else {
             firstX = boundary;
             TDateTime next = boundary;
-            const bool calendar = exact && step < DateTimeStepCount && DateTimeSteps[static_cast<std::size_t>(step)] >= 15;
-            IncDecDateTime(calendar, true, next, step, period_);
-            // A period too small to move the boundary would repeat the same range for ever.
-            if (!(next > boundary)) break;
-            boundary = next;
-            lastX = boundary - 0.001 * period_;
-            while (l + 1 < count && list->GetValueAt(l + 1) < boundary) ++l;
-            holdsPoint = list->GetValueAt(e) < boundary;
+            // Calendar steps only within the calendar's years.
+            IncDecDateTime(calendar && std::fabs(boundary) < MaxCalendarDate, true, next, step, period_);
+            bool takesRest = false;
+            if (next > boundary) {
+                boundary = next;
+                lastX = boundary - 0.001 * period_;
+            } else {
+                // A period too small to move the boundary: it moves on to the next point's X,
+                // or the range takes every point left when no point lies beyond it.
+                int k = e;
+                while (k < count && !(xs[k] > boundary)) ++k;
+                if (k < count) {
+                    boundary = xs[k];
+                    lastX = boundary - 0.001 * period_;
+                } else {
+                    takesRest = true;
+                    l = count - 1;
+                    lastX = firstX;
+                }
+            }
+            if (!takesRest)
+                while (l + 1 < count && xs[l + 1] < boundary) ++l;
+            // A point whose X is not a number joins the range it meets, so it cannot stall.
+            holdsPoint = takesRest || !(xs[e] >= boundary);
+            if (!holdsPoint && emptyRanges >= MaxEmptyRanges) {
+                // No more zero results: the next range is the one that holds point e.
+                const double x = xs[e];
+                double start = boundary + std::floor((x - boundary) / period_) * period_;
+                if (!(start > boundary && start <= x)) start = x;
+                boundary = start;
+                continue;
+            }
         }
         if (l < count) {
             const double x = periodAlign_ == paFirst ? firstX : periodAlign_ == paLast ? lastX : (firstX + lastX) * 0.5;
-            if (holdsPoint)
+            if (holdsPoint) {
                 AddRangeResult(source, x, e, l);
-            else
+            } else {
                 AddOutputPoint(asGiven, x, 0);
+                ++emptyRanges;
+            }
         }
-        if (periodStyle_ == psNumPoints)
-            e = l + 1;
-        else if (holdsPoint)
-            e = l + 1;
+        if (holdsPoint) e = l + 1;
     }
 }
 
@@ -261,23 +422,26 @@ void TDuvFunction::AddResults(TChartSeries* source, TChartValueList* list)
 
 // ---------------------------------------------------------------- several sources
 
+// A source without a value for the point contributes nothing (not a 0): a product or an average
+// over the sources that have one.
 double TDuvFunction::CalculateManyAtIndex(const std::vector<TChartSeries*>& sources, int valueIndex)
 {
-    std::vector<double> values(includeNulls_ ? sources.size() : 0, 0.0);
+    TWorkArray work(*this, sources.size());
+    std::vector<double>& values = work.Values();
     int count = 0;
     for (TChartSeries* source : sources) {
         const TChartValueList* list = SourceValues(source);
         if (valueIndex >= list->Count()) continue;
         if (!includeNulls_ && source->IsNullPoint(valueIndex)) continue;
-        if (!includeNulls_) values.push_back(0);
         StoreArrayValue(values, count++, list->GetValueAt(valueIndex));
     }
+    values.resize(static_cast<std::size_t>(count));
     return CalculateArray(values);
 }
 
 namespace {
 
-int FirstIndexOfX(const TChartSeries* source, double x)
+int LinearIndexOfX(const TChartSeries* source, double x)
 {
     const TChartValueList* list = source->SecondaryList();
     const double* values = list->Values();
@@ -290,18 +454,37 @@ int FirstIndexOfX(const TChartSeries* source, double x)
 
 double TDuvFunction::CalculateManyAtX(const std::vector<TChartSeries*>& sources, double x)
 {
-    std::vector<double> values(includeNulls_ ? sources.size() : 0, 0.0);
+    const bool indexed = xIndexes_ && xIndexes_->Sources == sources;
+    TWorkArray work(*this, sources.size());
+    std::vector<double>& values = work.Values();
     int count = 0;
-    for (TChartSeries* source : sources) {
-        const int index = FirstIndexOfX(source, x);
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        TChartSeries* source = sources[s];
+        const int index = indexed ? xIndexes_->Indexes[s].FirstIndexOf(x) : LinearIndexOfX(source, x);
         if (index < 0) continue;
         if (!includeNulls_ && source->IsNullPoint(index)) continue;
         const TChartValueList* list = SourceValues(source);
         if (index >= list->Count()) continue;
-        if (!includeNulls_) values.push_back(0);
         StoreArrayValue(values, count++, list->GetValueAt(index));
     }
+    values.resize(static_cast<std::size_t>(count));
     return CalculateArray(values);
+}
+
+void TDuvFunction::AddManyResult(bool asGiven, double x, double y, const std::string& label)
+{
+    if (std::isnan(y)) {
+        y = 0;
+        if (asGiven)
+            outputSeries_->AddNullPointXY(x, y, label);
+        else
+            outputSeries_->AddNullPointXY(y, x, label);
+        return;
+    }
+    if (asGiven)
+        outputSeries_->AddPointXY(x, y, label, clDefault);
+    else
+        outputSeries_->AddPointXY(y, x, label, clDefault);
 }
 
 void TDuvFunction::CalculateManyByIndex(TChartSeries* source, const std::vector<TChartSeries*>& sources)
@@ -309,62 +492,69 @@ void TDuvFunction::CalculateManyByIndex(TChartSeries* source, const std::vector<
     TChartSeries* reference = source;
     for (TChartSeries* candidate : sources)
         if (candidate->PointCount() > reference->PointCount()) reference = candidate;
+    const bool asGiven = reference->YMandatory();
+    const TChartValueList* xs = reference->SecondaryList();
     std::string label;
     for (int i = 0; i < reference->PointCount(); ++i) {
-        double x = reference->SecondaryList()->GetValueAt(i);
-        double y = CalculateManyAtIndex(sources, i);
-        if (!reference->YMandatory()) std::swap(x, y);
         reference->GetStoredLabel(i, label);
-        outputSeries_->AddPointXY(x, y, label, clDefault);
+        AddManyResult(asGiven, xs->GetValueAt(i), CalculateManyAtIndex(sources, i), label);
     }
 }
 
 void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
 {
+    xIndexes_ = std::make_unique<TXIndexes>();
+    xIndexes_->Sources = sources;
     int longest = 0;
-    for (TChartSeries* source : sources) longest = std::max(longest, source->PointCount());
-    std::unordered_map<double, bool> added;
-    const TChartValueList* outputX = outputSeries_->SecondaryList();
-    for (int i = 0; i < outputX->Count(); ++i) added[outputX->GetValueAt(i)] = true;
+    for (TChartSeries* source : sources) {
+        longest = std::max(longest, source->PointCount());
+        xIndexes_->Indexes.emplace_back(source->SecondaryList());
+    }
+    TScopeGuard drop([this] { xIndexes_.reset(); });
 
-    struct TCandidate {
-        double x;
-        std::string text;
-    };
-    std::vector<TCandidate> candidates;
-    std::vector<std::pair<std::string, TChartSeries*>> labelled;
+    const TChartValueList* outputX = outputSeries_->SecondaryList();
+    TXSet added(static_cast<std::size_t>(outputX->Count()) + static_cast<std::size_t>(longest));
+    for (int i = 0; i < outputX->Count(); ++i) added.Insert(outputX->GetValueAt(i));
+
+    std::vector<double> candidates;
+    // The sources with a label at t, by the text of their candidate.
+    std::vector<std::pair<std::string, std::size_t>> labelled;
     std::string label;
     for (int t = 0; t < longest; ++t) {
         candidates.clear();
         labelled.clear();
-        for (TChartSeries* source : sources) {
+        for (std::size_t s = 0; s < sources.size(); ++s) {
+            TChartSeries* source = sources[s];
             if (source->PointCount() <= t) continue;
             const double x = source->SecondaryList()->GetValueAt(t);
-            candidates.push_back({x, FloatToStr(x)});
+            candidates.push_back(x);
             source->GetStoredLabel(t, label);
-            if (!label.empty()) labelled.emplace_back(candidates.back().text, source);
+            if (!label.empty()) labelled.emplace_back(FloatToStr(x), s);
         }
-        for (const TCandidate& candidate : candidates) {
-            if (added.count(candidate.x)) continue;
-            const double y = CalculateManyAtX(sources, candidate.x);
+        for (const double x : candidates) {
+            if (added.Contains(x)) continue;
+            const double y = CalculateManyAtX(sources, x);
             label.clear();
-            for (const auto& [text, owner] : labelled)
-                if (text == candidate.text) {
-                    owner->GetStoredLabel(t, label);
-                    break;
-                }
+            if (!labelled.empty()) {
+                const std::string text = FloatToStr(x);
+                for (const auto& [labelText, s] : labelled)
+                    if (labelText == text) {
+                        sources[s]->GetStoredLabel(t, label);
+                        break;
+                    }
+            }
             bool everywhere = true;
-            for (TChartSeries* source : sources)
-                if (FirstIndexOfX(source, candidate.x) < 0) {
+            for (const TSourceXIndex& index : xIndexes_->Indexes)
+                if (index.FirstIndexOf(x) < 0) {
                     everywhere = false;
                     break;
                 }
             if (everywhere) {
-                outputSeries_->AddPointXY(candidate.x, y, label, clDefault);
-                added[candidate.x] = true;
+                AddManyResult(true, x, y, label);
+                added.Insert(x);
             } else if (includeNulls_) {
-                outputSeries_->AddNullPointXY(candidate.x, y, label);
-                added[candidate.x] = true;
+                outputSeries_->AddNullPointXY(x, std::isnan(y) ? 0 : y, label);
+                added.Insert(x);
             }
         }
     }

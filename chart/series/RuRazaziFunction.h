@@ -5,6 +5,7 @@
 // periods, which X each result gets and how several sources combine are decided here; a derived
 // function overrides only the steps it needs (the reduction of an array, the calculation over a
 // range, the production of results, or the whole recalculation).
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,8 @@ public:
     // The value list of a source that the function reads (the output's ValueSource by name, else
     // the source's mandatory list).
     TChartValueList* SourceValues(TChartSeries* source) const;
-    // Adds (x, y) when asGiven, else (y, x), with an empty label and clDefault.
+    // Adds (x, y) when asGiven, else (y, x), with an empty label and clDefault. A result that is
+    // not a number has no defined value and becomes a null point (AddOutputNull).
     void AddOutputPoint(bool asGiven, double x, double y);
     // Adds a point that has no defined value: a null point (clNone) of value 0.
     void AddOutputNull(bool asGiven, double x);
@@ -86,6 +88,10 @@ public:
     virtual double CalculateManyAtIndex(const std::vector<TChartSeries*>& sources, int valueIndex);
     virtual double CalculateManyAtX(const std::vector<TChartSeries*>& sources, double x);
 
+    // Most zero results that empty X ranges add in one recalculation; further empty ranges are
+    // skipped, so a tiny period over a wide gap can neither hang nor exhaust memory.
+    static constexpr int MaxEmptyRanges = 1000000;
+
     // Called whenever the output series' points are cleared.
     virtual void ResetInnerSeries() {}
     virtual bool AcceptsSource(const TChartSeries*) const { return true; }
@@ -107,7 +113,16 @@ private:
     friend class TChartSeries;
     void CalculateManyByIndex(TChartSeries* source, const std::vector<TChartSeries*>& sources);
     void CalculateManyByX(const std::vector<TChartSeries*>& sources);
+    // One result of the several-sources roads, with its label; (y, x) unless asGiven.
+    void AddManyResult(bool asGiven, double x, double y, const std::string& label);
 
+    // The X values of the sources of the by-X road, indexed once per recalculation.
+    struct TXIndexes;
+    std::unique_ptr<TXIndexes> xIndexes_;
+    // The work array, kept between calls so that no point of a recalculation allocates.
+    friend class TWorkArray;
+    std::vector<double> work_;
+    bool workInUse_ = false;
     TChartSeries* outputSeries_ = nullptr;
     bool includeNulls_ = true;
     bool calcByValue_ = false;
