@@ -1,6 +1,10 @@
 #include "chart/series/ChartSeriesModules.h"
 
+#include "chart/series/ArrowCha.h"
+#include "chart/series/BubbleCh.h"
 #include "chart/series/DuvClusteringTool.h"
+#include "chart/series/DuvShape.h"
+#include "chart/series/GanttCh.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "chart/series/Series.h"
@@ -16,6 +20,10 @@ void InitializeChartSeriesModules()
     SeriesCircledInitialization();
     SeriesPieInitialization();
     SeriesInitialization();
+    BubbleChInitialization();
+    ArrowChaInitialization();
+    GanttChInitialization();
+    DuvShapeInitialization();
     DuvClusteringToolInitialization();
 }
 

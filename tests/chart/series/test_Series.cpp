@@ -524,7 +524,10 @@ TEST_F(SeriesCoreTest, TheGalleryListsTheStandardSeriesInOrder)
         "TPieSeries Pie 1",
         "TFastLineSeries Fast Line 2",
         "THorizLineSeries Horizontal\rLine 1",
-        "THorizAreaSeries Horizontal\rArea 1"};
+        "THorizAreaSeries Horizontal\rArea 1",
+        "TBubbleSeries Bubble 1",
+        "TGanttSeries Gantt 1",
+        "TChartShape Shape 2"};
     EXPECT_EQ(listed, expected);
 }
 
