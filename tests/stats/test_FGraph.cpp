@@ -2,7 +2,10 @@
 // pictures it saves, judged by ImageMagick's identify, wmf2svg and emf2svg-conv.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -131,6 +134,18 @@ TEST_F(Graph, PanelGradientRunsFromWhiteToLightGrey)
     const int x = 6;
     EXPECT_TRUE(Near(picture.pixel(x, 4), 255)) << std::hex << picture.pixel(x, 4);
     EXPECT_TRUE(Near(picture.pixel(x, picture.height() - 5), 234)) << std::hex << picture.pixel(x, picture.height() - 5);
+}
+
+TEST_F(Graph, CopyPutsAnEnhancedMetafileOnTheClipboard)
+{
+    FormGraph->btnCopy->click();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    const QByteArray emf = data->data("image/emf");
+    ASSERT_FALSE(emf.isEmpty());
+    qbtest::WriteFileBytes(dir.file("copied.emf"), emf.toStdString());
+    enginetest::Run({"/usr/bin/emf2svg-conv", "-i", dir.file("copied.emf"), "-o", dir.file("copied.svg")});
+    EXPECT_NE(SvgText(dir.file("copied.svg")).find("Break-point scan"), std::string::npos);
 }
 
 TEST_F(Graph, PropertiesOpensTheDialogOnTheGraphsChart)
