@@ -32,6 +32,8 @@
 #include "stats/FChartProp.h"
 #include "stats/FGraph.h"
 #include "stats/FMemoDlg.h"
+#include "stats/UChartProp.h"
+#include "support/FileLimits.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -650,6 +652,40 @@ TEST_F(ChartProp, SaveDataWritesTheExactBytes)
     }
     ui.Push(TUiAnswer::Cancel(TUiCallKind::SaveFile));
     Trigger({"Save data"});
+}
+
+TEST_F(ChartProp, FailedWritesKeepTheOldFiles)
+{
+    auto* series = Add<TPointSeries>("P");
+    for (int i = 0; i < 400; ++i) series->AddPointXY(i, i * 0.5);
+    Select(0);
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> write;
+    };
+    const Case cases[] = {
+        {"settings file", [&](const std::string& path) { SaveChartSettings(chart, path, {}); }},
+        {"series data",
+         [&](const std::string& path) {
+             ui.Push(TUiAnswer::SaveFile(path));
+             form->SaveDataClick();
+         }},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.file("kept.out");
+        qbtest::WriteFileBytes(path, "old contents");
+        std::string error;
+        {
+            qbtest::FileSizeLimit limit(1000);
+            try {
+                c.write(path);
+            } catch (const EInOutError& e) {
+                error = e.what();
+            }
+        }
+        EXPECT_NE(error.find("kept.out"), std::string::npos) << c.name << ": " << error;
+        EXPECT_EQ(qbtest::ReadFileBytes(path), "old contents") << c.name;
+    }
 }
 
 TEST_F(ChartProp, ShapeTextGoesThroughTheTextLinesDialog)
