@@ -1,7 +1,7 @@
-// Charts in the component stream's text form whose series are filled by the basic, histogram,
-// cumulative and count functions. Reading any text never crashes or leaks, a function read as a
-// series' child is that series' function, every recalculation ends, and the chart draws and
-// writes itself again.
+// Charts in the component stream's text (or binary) form whose series are filled by the basic,
+// histogram, cumulative and count functions. Reading any text never crashes or leaks, a function
+// read as a series' child is that series' function, every recalculation ends, and the chart draws
+// and writes itself again.
 #include <cassert>
 #include <cstdint>
 #include <memory>
@@ -22,14 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     seriesfuzz::StartSeriesModulesOnce();
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        TMemoryStream text(std::string(reinterpret_cast<const char*>(data), size));
-        TMemoryStream binary;
-        ObjectTextToBinary(text, binary);
-        binary.SetPosition(0);
-        ReadComponentFromStream(binary, &chart);
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     for (int i = 0; i < chart.CountSeries(); ++i) {
         auto* series = dynamic_cast<TChartSeries*>(chart.GetSeries(i));
         if (!series || !series->Function()) continue;

@@ -69,11 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)registered;
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
-        ReadComponentFromStream(stream, &chart);
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     for (int i = 0; i < chart.SeriesList().Count(); ++i)
         if (auto* series = dynamic_cast<TChartSeries*>(chart.SeriesList().GetSeries(i))) Exercise(*series);
     for (int i = 0; i < chart.Tools()->Count(); ++i)
