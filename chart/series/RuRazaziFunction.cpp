@@ -516,6 +516,12 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
     TXSet added(static_cast<std::size_t>(outputX->Count()) + static_cast<std::size_t>(longest));
     for (int i = 0; i < outputX->Count(); ++i) added.Insert(outputX->GetValueAt(i));
 
+    struct TManyResult {
+        double X, Y;
+        std::string Label;
+        bool Null;
+    };
+    std::vector<TManyResult> results;
     std::vector<double> candidates;
     // The sources with a label at t, by the text of their candidate.
     std::vector<std::pair<std::string, std::size_t>> labelled;
@@ -549,16 +555,28 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
                     everywhere = false;
                     break;
                 }
-            if (everywhere) {
-                AddManyResult(true, x, y, label);
-                added.Insert(x);
-            } else if (includeNulls_) {
-                outputSeries_->AddNullPointXY(x, std::isnan(y) ? 0 : y, label);
+            if (everywhere || includeNulls_) {
+                results.push_back({x, y, label, !everywhere});
                 added.Insert(x);
             }
         }
     }
+    // The results go in by X when the output keeps its X in order: inserting them one by one in
+    // the sources' order would move the stored values along at every point.
+    const TChartValueList* order = outputSeries_->XValues();
+    const bool numbers = std::none_of(results.begin(), results.end(), [](const TManyResult& r) { return std::isnan(r.X); });
+    if (numbers && order->Order() == loAscending)
+        std::stable_sort(results.begin(), results.end(), [](const TManyResult& a, const TManyResult& b) { return a.X < b.X; });
+    else if (numbers && order->Order() == loDescending)
+        std::stable_sort(results.begin(), results.end(), [](const TManyResult& a, const TManyResult& b) { return a.X > b.X; });
+    for (const TManyResult& r : results) {
+        if (r.Null)
+            outputSeries_->AddNullPointXY(r.X, std::isnan(r.Y) ? 0 : r.Y, r.Label);
+        else
+            AddManyResult(true, r.X, r.Y, r.Label);
+    }
 }
+
 
 void TDuvFunction::CalculateFromSources(TChartSeries* source)
 {
