@@ -38,6 +38,16 @@ void TBSpline::AppendPoint(double x, double y)
     MarkStale();
 }
 
+void TBSpline::AssignPoints(const double* xs, const double* ys, int count)
+{
+    const std::size_t n = static_cast<std::size_t>(std::max(0, count));
+    points_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) points_[i] = {xs[i], ys[i]};
+    knuckles_.assign(n, 0);
+    knuckleCount_ = 0;
+    MarkStale();
+}
+
 void TBSpline::Reserve(int count)
 {
     points_.reserve(static_cast<std::size_t>(std::max(0, count)));
@@ -99,13 +109,19 @@ void TBSpline::Rebuild()
     vertexCount_ = n;
     vertices_.reserve(static_cast<std::size_t>(n) + 2);
     vertices_.push_back({});
-    if (n == count) {
-        vertices_.insert(vertices_.end(), points_.begin(), points_.end());
+    const bool interpolate = interpolating_ && n > 2;
+    if (n == count && interpolate) {
+        // The copy and the forward sweep in one pass over the points.
+        Interpolate(n, points_.data());
     } else {
-        for (int i = 1; i <= count; ++i) vertices_.insert(vertices_.end(), Knuckle(i) ? 3 : 1, Point(i));
+        if (n == count) {
+            vertices_.insert(vertices_.end(), points_.begin(), points_.end());
+        } else {
+            for (int i = 1; i <= count; ++i) vertices_.insert(vertices_.end(), Knuckle(i) ? 3 : 1, Point(i));
+        }
+        vertices_.push_back({});
+        if (interpolate) Interpolate(n, nullptr);
     }
-    vertices_.push_back({});
-    if (interpolating_ && n > 2) Interpolate(n);
     vertices_[0] = {2 * vertices_[1].X - vertices_[2].X, 2 * vertices_[1].Y - vertices_[2].Y};
     const std::size_t last = static_cast<std::size_t>(n);
     vertices_[last + 1] = {2 * vertices_[last].X - vertices_[last - 1].X, 2 * vertices_[last].Y - vertices_[last - 1].Y};
@@ -116,11 +132,15 @@ void TBSpline::Rebuild()
 // dominant, so the sweep needs no pivoting. Between identity rows every row is the same, so the
 // multipliers of the sweep depend only on the distance from the last identity row and settle
 // within a few rows: a small table holds them instead of a list as long as the points.
-void TBSpline::Interpolate(int n)
+void TBSpline::Interpolate(int n, const T2DPoint* raw)
 {
-    const auto near = [this](int a, int b) {
-        const T2DPoint& p = vertices_[static_cast<std::size_t>(a)];
-        const T2DPoint& q = vertices_[static_cast<std::size_t>(b)];
+    // Vertex k before the sweep: raw[k - 1] when the vertices are still to be appended.
+    const auto vertex = [&](int k) -> const T2DPoint& {
+        return raw ? raw[k - 1] : vertices_[static_cast<std::size_t>(k)];
+    };
+    const auto near = [&](int a, int b) {
+        const T2DPoint& p = vertex(a);
+        const T2DPoint& q = vertex(b);
         return std::abs(p.X - q.X) <= 1e-5 && std::abs(p.Y - q.Y) <= 1e-5;
     };
     // The identity rows in ascending order.
@@ -149,20 +169,41 @@ void TBSpline::Interpolate(int n)
         upper[static_cast<std::size_t>(d)] = side / pivot;
     }
     const auto at = [](int d) { return static_cast<std::size_t>(std::min(d, settled - 1)); };
-    T2DPoint* v = vertices_.data();
-    std::size_t next = 1;
-    int last = 1;
-    for (int i = 2; i <= n; ++i) {
-        if (next < identity.size() && identity[next] == i) {
-            last = i;
-            ++next;
-            continue;
+    if (raw) {
+        vertices_.push_back(raw[0]);
+        T2DPoint previous = raw[0];
+        std::size_t next = 1;
+        int last = 1;
+        for (int i = 2; i <= n; ++i) {
+            const T2DPoint& p = raw[i - 1];
+            if (next < identity.size() && identity[next] == i) {
+                last = i;
+                ++next;
+                previous = p;
+            } else {
+                const double f = scale[at(i - last)];
+                previous = {(p.X - side * previous.X) * f, (p.Y - side * previous.Y) * f};
+            }
+            vertices_.push_back(previous);
         }
-        const std::size_t d = at(i - last);
-        const std::size_t k = static_cast<std::size_t>(i);
-        v[k].X = (v[k].X - side * v[k - 1].X) * scale[d];
-        v[k].Y = (v[k].Y - side * v[k - 1].Y) * scale[d];
+        vertices_.push_back({});
+    } else {
+        T2DPoint* v = vertices_.data();
+        std::size_t next = 1;
+        int last = 1;
+        for (int i = 2; i <= n; ++i) {
+            if (next < identity.size() && identity[next] == i) {
+                last = i;
+                ++next;
+                continue;
+            }
+            const std::size_t d = at(i - last);
+            const std::size_t k = static_cast<std::size_t>(i);
+            v[k].X = (v[k].X - side * v[k - 1].X) * scale[d];
+            v[k].Y = (v[k].Y - side * v[k - 1].Y) * scale[d];
+        }
     }
+    T2DPoint* v = vertices_.data();
     std::size_t below = identity.size() - 1;
     for (int i = n - 1; i >= 1; --i) {
         while (identity[below] > i) --below;
@@ -268,9 +309,8 @@ void TSmoothingFunction::CalculateFromSources(TChartSeries* source)
         AddOutputPoint(vertical, positions->GetValueAt(0), values->GetValueAt(0));
         return;
     }
-    TBSpline spline;
-    spline.Reserve(count);
-    for (int i = 0; i < count; ++i) spline.AppendPoint(positions->GetValueAt(i), values->GetValueAt(i));
+    TBSpline& spline = spline_;
+    spline.AssignPoints(positions->Values(), values->Values(), count);
     spline.SetInterpolating(interpolate_);
     const int fragments = FragmentsFor(count, factor_);
     spline.SetFragmentCount(fragments);

@@ -27,6 +27,8 @@ public:
     void AppendPoint(double x, double y);
     // Room for count points, so a long list is appended without moving.
     void Reserve(int count);
+    // Replaces the control points by count points at once, none a knuckle; the storage is kept.
+    void AssignPoints(const double* xs, const double* ys, int count);
     int PointCount() const { return static_cast<int>(points_.size()); }
     const T2DPoint& Point(int i) const { return points_[static_cast<std::size_t>(i - 1)]; }
 
@@ -51,7 +53,8 @@ public:
 private:
     void MarkStale();
     void Rebuild();
-    void Interpolate(int n);
+    // raw: the points to append as vertices 1 .. n while sweeping; none: the vertices are in place.
+    void Interpolate(int n, const T2DPoint* raw);
 
     std::vector<T2DPoint> points_;
     std::vector<std::uint8_t> knuckles_;
@@ -88,6 +91,8 @@ public:
 private:
     bool interpolate_ = true;
     int factor_ = 4;
+    // Kept between recalculations so a large source does not fault its pages in every time.
+    TBSpline spline_;
 };
 
 void DuvSplineInitialization();
