@@ -107,7 +107,9 @@ private:
         if (x == 0) x = 0;
         return std::bit_cast<std::uint64_t>(x);
     }
-    std::size_t Slot(std::uint64_t key) const { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask_; }
+    // The high bits of the product: whole numbers end in a long run of zero bits, and the low bits
+    // of a product depend only on the low bits of the key.
+    std::size_t Slot(std::uint64_t key) const { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> shift_); }
     void Place(std::uint64_t key)
     {
         std::size_t i = Slot(key);
@@ -119,12 +121,14 @@ private:
         std::vector<std::uint64_t> old = std::move(slots_);
         slots_.assign(capacity, Empty);
         mask_ = capacity - 1;
+        shift_ = 64 - std::countr_zero(capacity);
         for (std::uint64_t key : old)
             if (key != Empty) Place(key);
     }
 
     std::vector<std::uint64_t> slots_;
     std::size_t mask_ = 0;
+    int shift_ = 64;
     std::size_t count_ = 0;
 };
 
