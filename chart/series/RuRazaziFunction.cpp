@@ -137,6 +137,10 @@ private:
 struct TDuvFunction::TXIndexes {
     std::vector<TChartSeries*> Sources;
     std::vector<TSourceXIndex> Indexes;
+    // The first index of LastX in every source, as the X road last looked it up.
+    bool HasLast = false;
+    double LastX = 0;
+    std::vector<int> LastFirsts;
 };
 
 namespace {
@@ -464,7 +468,10 @@ double TDuvFunction::CalculateManyAtX(const std::vector<TChartSeries*>& sources,
     int count = 0;
     for (std::size_t s = 0; s < sources.size(); ++s) {
         TChartSeries* source = sources[s];
-        const int index = indexed ? xIndexes_->Indexes[s].FirstIndexOf(x) : LinearIndexOfX(source, x);
+        const bool looked = indexed && xIndexes_->HasLast && xIndexes_->LastX == x;
+        const int index = looked    ? xIndexes_->LastFirsts[s]
+                          : indexed ? xIndexes_->Indexes[s].FirstIndexOf(x)
+                                    : LinearIndexOfX(source, x);
         if (index < 0) continue;
         if (!includeNulls_ && source->IsNullPoint(index)) continue;
         const TChartValueList* list = SourceValues(source);
@@ -516,9 +523,11 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
     }
     TScopeGuard drop([this] { xIndexes_.reset(); });
 
+    // Points the output already holds; normally none, as the output is cleared first.
     const TChartValueList* outputX = outputSeries_->SecondaryList();
-    TXSet added(static_cast<std::size_t>(outputX->Count()) + static_cast<std::size_t>(longest));
-    for (int i = 0; i < outputX->Count(); ++i) added.Insert(outputX->GetValueAt(i));
+    TXSet held(static_cast<std::size_t>(outputX->Count()));
+    for (int i = 0; i < outputX->Count(); ++i) held.Insert(outputX->GetValueAt(i));
+    xIndexes_->LastFirsts.assign(sources.size(), -1);
 
     struct TManyResult {
         double X, Y;
@@ -526,7 +535,7 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
         bool Null;
     };
     std::vector<TManyResult> results;
-    std::vector<double> candidates;
+    std::vector<std::pair<double, std::size_t>> candidates;
     // The sources with a label at t, by the text of their candidate.
     std::vector<std::pair<std::string, std::size_t>> labelled;
     std::string label;
@@ -537,12 +546,28 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
             TChartSeries* source = sources[s];
             if (source->PointCount() <= t) continue;
             const double x = source->SecondaryList()->GetValueAt(t);
-            candidates.push_back(x);
+            candidates.emplace_back(x, s);
             source->GetStoredLabel(t, label);
             if (!label.empty()) labelled.emplace_back(FloatToStr(x), s);
         }
-        for (const double x : candidates) {
-            if (added.Contains(x)) continue;
+        for (const auto& [x, from] : candidates) {
+            // A value met before, at an earlier index of any source or earlier at this index, was
+            // taken then. Asking the sources' indexes keeps this in order with the sources rather
+            // than in a set scattered over memory.
+            bool everywhere = true;
+            bool metBefore = false;
+            for (std::size_t s = 0; s < sources.size(); ++s) {
+                const int first = xIndexes_->Indexes[s].FirstIndexOf(x);
+                xIndexes_->LastFirsts[s] = first;
+                if (first < 0) {
+                    everywhere = false;
+                    continue;
+                }
+                if (first < t || (first == t && s < from)) metBefore = true;
+            }
+            if (!std::isnan(x) && (metBefore || held.Contains(x))) continue;
+            xIndexes_->HasLast = true;
+            xIndexes_->LastX = x;
             const double y = CalculateManyAtX(sources, x);
             label.clear();
             if (!labelled.empty()) {
@@ -553,16 +578,7 @@ void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
                         break;
                     }
             }
-            bool everywhere = true;
-            for (const TSourceXIndex& index : xIndexes_->Indexes)
-                if (index.FirstIndexOf(x) < 0) {
-                    everywhere = false;
-                    break;
-                }
-            if (everywhere || includeNulls_) {
-                results.push_back({x, y, label, !everywhere});
-                added.Insert(x);
-            }
+            if (everywhere || includeNulls_) results.push_back({x, y, label, !everywhere});
         }
     }
     // The results go in by X when the output keeps its X in order: inserting them one by one in
