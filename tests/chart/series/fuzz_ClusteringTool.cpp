@@ -66,11 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)registered;
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
-        ReadComponentFromStream(stream, &chart);
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     // The point count bounds the work: hierarchical clustering keeps a distance per pair.
     for (int i = 0; i < chart.Tools()->Count(); ++i)
         if (auto* tool = dynamic_cast<TClusteringTool*>(chart.Tools()->GetTool(i));

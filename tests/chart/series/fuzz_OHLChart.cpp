@@ -21,11 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     seriesfuzz::StartSeriesModulesOnce();
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
-        ReadComponentFromStream(stream, &chart);
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     chart.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
     for (bool view3D : {false, true}) {
         chart.SetView3D(view3D);

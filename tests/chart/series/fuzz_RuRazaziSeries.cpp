@@ -57,11 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)registered;
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
-        ReadComponentFromStream(stream, &chart);
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     for (int i = 0; i < chart.CountSeries(); ++i)
         if (auto* series = dynamic_cast<TChartSeries*>(chart.GetSeries(i))) {
             const bool loops = FeedsItself(series);

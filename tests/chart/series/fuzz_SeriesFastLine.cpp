@@ -45,11 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)registered;
     TChart chart;
     chart.SetBounds(0, 0, 400, 250);
-    try {
-        TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
-        ReadComponentFromStream(stream, &chart);
-    } catch (const Exception&) {
-    }
+    seriesfuzz::ReadChartBytes(data, size, &chart);
     chart.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
     for (int i = 0; i < chart.CountSeries(); ++i) {
         auto* series = dynamic_cast<TFastLineSeries*>(chart.GetSeries(i));
