@@ -90,6 +90,12 @@ void TChartValueList::RemoveAllValues()
     modified_ = true;
 }
 
+void TChartValueList::EmptyKeepingStorage()
+{
+    count_ = 0;
+    modified_ = true;
+}
+
 void TChartValueList::InsertValueAt(int index, double value)
 {
     if (count_ == Capacity()) Grow();

@@ -83,6 +83,8 @@ public:
     // Stores PendingValue at its place by Order (after equal values); returns the index.
     int AddPending();
     virtual void RemoveAllValues();
+    // No values, keeping the storage for a refill of about as many.
+    void EmptyKeepingStorage();
     // At index, whatever the order.
     virtual void InsertValueAt(int index, double value);
     // count values at the end in one copy, whatever the order; the caller keeps the order.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 #include "chart/engine/AxisPanel.h"
@@ -16,38 +17,73 @@
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
 
-// Where each X value of a source first occurs. A source whose X values ascend is searched in
-// place; any other gets a stably sorted order of its indexes (NaN never matches and is left out).
+// The X values of a source in ascending order, each with its index. A source whose X values
+// ascend is read in place and one that descends is read backwards; any other is sorted once into
+// storage the function keeps between recalculations. Equal values are a run; the run's lowest
+// index is where the value first occurs. NaN matches nothing and is kept apart.
 class TSourceXIndex {
 public:
-    explicit TSourceXIndex(const TChartValueList* list) : values_(list->Values()), count_(list->Count())
+    TSourceXIndex(const TChartValueList* list, std::vector<std::pair<double, int>>& pairs, std::vector<int>& nans)
+        : values_(list->Values()), count_(list->Count()), pairs_(pairs), nans_(nans)
     {
+        pairs_.clear();
+        nans_.clear();
         bool ascending = true;
-        for (int i = 1; i < count_ && ascending; ++i) ascending = values_[i] >= values_[i - 1];
-        if (count_ > 0 && std::isnan(values_[0])) ascending = false;
+        bool descending = true;
+        for (int i = 1; i < count_ && (ascending || descending); ++i) {
+            ascending = ascending && values_[i] >= values_[i - 1];
+            descending = descending && values_[i] <= values_[i - 1];
+        }
+        // Comparisons with NaN fail both ways, so only a lone point can be NaN here.
+        if (count_ > 0 && std::isnan(values_[0])) ascending = descending = false;
         if (ascending) return;
-        order_.reserve(static_cast<std::size_t>(count_));
+        if (descending) {
+            read_ = Backwards;
+            return;
+        }
+        read_ = Sorted;
         for (int i = 0; i < count_; ++i)
-            if (!std::isnan(values_[i])) order_.push_back(i);
-        std::stable_sort(order_.begin(), order_.end(), [this](int a, int b) { return values_[a] < values_[b]; });
-        sorted_ = false;
+            if (std::isnan(values_[i]))
+                nans_.push_back(i);
+            else
+                pairs_.emplace_back(values_[i], i);
+        std::sort(pairs_.begin(), pairs_.end());
     }
+
+    int Size() const { return read_ == Sorted ? static_cast<int>(pairs_.size()) : count_; }
+    double ValueAt(int k) const
+    {
+        return read_ == InPlace ? values_[k] : read_ == Backwards ? values_[count_ - 1 - k] : pairs_[static_cast<std::size_t>(k)].first;
+    }
+    int IndexAt(int k) const
+    {
+        return read_ == InPlace ? k : read_ == Backwards ? count_ - 1 - k : pairs_[static_cast<std::size_t>(k)].second;
+    }
+    // Indexes of the points whose X is NaN, ascending.
+    const std::vector<int>& NanIndexes() const { return nans_; }
 
     int FirstIndexOf(double x) const
     {
-        if (sorted_) {
+        if (read_ == InPlace) {
             const double* found = std::lower_bound(values_, values_ + count_, x);
             return found != values_ + count_ && *found == x ? static_cast<int>(found - values_) : -1;
         }
-        auto found = std::lower_bound(order_.begin(), order_.end(), x, [this](int i, double v) { return values_[i] < v; });
-        return found != order_.end() && values_[*found] == x ? *found : -1;
+        if (read_ == Backwards) {
+            const double* found = std::lower_bound(values_, values_ + count_, x, std::greater<double>());
+            return found != values_ + count_ && *found == x ? static_cast<int>(found - values_) : -1;
+        }
+        auto found = std::lower_bound(pairs_.begin(), pairs_.end(), x,
+                                      [](const std::pair<double, int>& p, double v) { return p.first < v; });
+        return found != pairs_.end() && found->first == x ? found->second : -1;
     }
 
 private:
+    enum TRead { InPlace, Backwards, Sorted };
     const double* values_;
     int count_;
-    bool sorted_ = true;
-    std::vector<int> order_;
+    TRead read_ = InPlace;
+    std::vector<std::pair<double, int>>& pairs_;
+    std::vector<int>& nans_;
 };
 
 // The function's work array sized for a reduction; a reduction inside another one gets an array
@@ -133,6 +169,16 @@ private:
 };
 
 }  // namespace
+
+// Storage of the by-X road kept between recalculations, so that a refill of as many points
+// touches no new memory.
+struct TDuvFunction::TManyScratch {
+    std::vector<std::vector<std::pair<double, int>>> Pairs;
+    std::vector<std::vector<int>> Nans;
+    std::vector<double> Xs, Ys;
+    std::vector<unsigned char> Nulls;
+    std::vector<std::uint64_t> Keys;
+};
 
 struct TDuvFunction::TXIndexes {
     std::vector<TChartSeries*> Sources;
@@ -514,86 +560,146 @@ void TDuvFunction::CalculateManyByIndex(TChartSeries* source, const std::vector<
 
 void TDuvFunction::CalculateManyByX(const std::vector<TChartSeries*>& sources)
 {
+    const std::size_t sourceCount = sources.size();
+    if (!manyScratch_) manyScratch_ = std::make_unique<TManyScratch>();
+    TManyScratch& scratch = *manyScratch_;
+    scratch.Pairs.resize(sourceCount);
+    scratch.Nans.resize(sourceCount);
     xIndexes_ = std::make_unique<TXIndexes>();
     xIndexes_->Sources = sources;
-    int longest = 0;
-    for (TChartSeries* source : sources) {
-        longest = std::max(longest, source->PointCount());
-        xIndexes_->Indexes.emplace_back(source->SecondaryList());
-    }
+    for (std::size_t s = 0; s < sourceCount; ++s)
+        xIndexes_->Indexes.emplace_back(sources[s]->SecondaryList(), scratch.Pairs[s], scratch.Nans[s]);
     TScopeGuard drop([this] { xIndexes_.reset(); });
+    const std::vector<TSourceXIndex>& indexes = xIndexes_->Indexes;
+    std::vector<int>& firsts = xIndexes_->LastFirsts;
+    firsts.assign(sourceCount, -1);
 
     // Points the output already holds; normally none, as the output is cleared first.
     const TChartValueList* outputX = outputSeries_->SecondaryList();
     TXSet held(static_cast<std::size_t>(outputX->Count()));
     for (int i = 0; i < outputX->Count(); ++i) held.Insert(outputX->GetValueAt(i));
-    xIndexes_->LastFirsts.assign(sources.size(), -1);
 
-    struct TManyResult {
-        double X, Y;
-        std::string Label;
-        bool Null;
-    };
-    std::vector<TManyResult> results;
-    std::vector<std::pair<double, std::size_t>> candidates;
-    // The sources with a label at t, by the text of their candidate.
-    std::vector<std::pair<std::string, std::size_t>> labelled;
-    std::string label;
-    for (int t = 0; t < longest; ++t) {
-        candidates.clear();
-        labelled.clear();
-        for (std::size_t s = 0; s < sources.size(); ++s) {
-            TChartSeries* source = sources[s];
-            if (source->PointCount() <= t) continue;
-            const double x = source->SecondaryList()->GetValueAt(t);
-            candidates.emplace_back(x, s);
-            source->GetStoredLabel(t, label);
-            if (!label.empty()) labelled.emplace_back(FloatToStr(x), s);
-        }
-        for (const auto& [x, from] : candidates) {
-            // A value met before, at an earlier index of any source or earlier at this index, was
-            // taken then. Asking the sources' indexes keeps this in order with the sources rather
-            // than in a set scattered over memory.
-            bool everywhere = true;
-            bool metBefore = false;
-            for (std::size_t s = 0; s < sources.size(); ++s) {
-                const int first = xIndexes_->Indexes[s].FirstIndexOf(x);
-                xIndexes_->LastFirsts[s] = first;
-                if (first < 0) {
-                    everywhere = false;
-                    continue;
-                }
-                if (first < t || (first == t && s < from)) metBefore = true;
-            }
-            if (!std::isnan(x) && (metBefore || held.Contains(x))) continue;
-            xIndexes_->HasLast = true;
-            xIndexes_->LastX = x;
-            const double y = CalculateManyAtX(sources, x);
-            label.clear();
-            if (!labelled.empty()) {
-                const std::string text = FloatToStr(x);
-                for (const auto& [labelText, s] : labelled)
-                    if (labelText == text) {
-                        sources[s]->GetStoredLabel(t, label);
-                        break;
-                    }
-            }
-            if (everywhere || includeNulls_) results.push_back({x, y, label, !everywhere});
-        }
+    bool numbers = true;
+    bool labelled = false;
+    for (std::size_t s = 0; s < sourceCount; ++s) {
+        numbers = numbers && indexes[s].NanIndexes().empty();
+        labelled = labelled || sources[s]->Labels().Count() > 0;
     }
-    // The results go in by X when the output keeps its X in order: inserting them one by one in
-    // the sources' order would move the stored values along at every point.
-    const TChartValueList* order = outputSeries_->XValues();
-    const bool numbers = std::none_of(results.begin(), results.end(), [](const TManyResult& r) { return std::isnan(r.X); });
-    if (numbers && order->Order() == loAscending)
-        std::stable_sort(results.begin(), results.end(), [](const TManyResult& a, const TManyResult& b) { return a.X < b.X; });
-    else if (numbers && order->Order() == loDescending)
-        std::stable_sort(results.begin(), results.end(), [](const TManyResult& a, const TManyResult& b) { return a.X > b.X; });
-    for (const TManyResult& r : results) {
-        if (r.Null)
-            outputSeries_->AddNullPointXY(r.X, std::isnan(r.Y) ? 0 : r.Y, r.Label);
+    const TChartListOrder order = outputSeries_->XValues()->Order();
+    // Where each result was met, (index, source), for labels and for an output that keeps no order.
+    const bool keyed = labelled || !numbers || order == loNone;
+    std::vector<double>& xs = scratch.Xs;
+    std::vector<double>& ys = scratch.Ys;
+    std::vector<unsigned char>& nulls = scratch.Nulls;
+    std::vector<std::uint64_t>& keys = scratch.Keys;
+    xs.clear();
+    ys.clear();
+    nulls.clear();
+    keys.clear();
+    auto add = [&](double x, int at, std::size_t from, bool everywhere) {
+        if (!everywhere && !includeNulls_) return;
+        xIndexes_->HasLast = true;
+        xIndexes_->LastX = x;
+        const double y = CalculateManyAtX(sources, x);
+        const bool undefined = std::isnan(y);
+        xs.push_back(x);
+        ys.push_back(undefined ? 0 : y);
+        nulls.push_back(!everywhere || undefined);
+        if (keyed) keys.push_back(static_cast<std::uint64_t>(at) << 32 | from);
+    };
+
+    // The sources' X values merged in ascending order; each distinct value gives one result,
+    // taken where it first occurs: at the lowest index of any source, the first source on a tie.
+    std::vector<int> at(sourceCount, 0);
+    for (;;) {
+        bool any = false;
+        double x = 0;
+        for (std::size_t s = 0; s < sourceCount; ++s) {
+            if (at[s] >= indexes[s].Size()) continue;
+            const double v = indexes[s].ValueAt(at[s]);
+            if (!any || v < x) x = v;
+            any = true;
+        }
+        if (!any) break;
+        bool everywhere = true;
+        int first = std::numeric_limits<int>::max();
+        std::size_t from = 0;
+        for (std::size_t s = 0; s < sourceCount; ++s) {
+            const TSourceXIndex& index = indexes[s];
+            int k = at[s];
+            if (k >= index.Size() || index.ValueAt(k) != x) {
+                firsts[s] = -1;
+                everywhere = false;
+                continue;
+            }
+            int lowest = index.IndexAt(k);
+            while (++k < index.Size() && index.ValueAt(k) == x) lowest = std::min(lowest, index.IndexAt(k));
+            at[s] = k;
+            firsts[s] = lowest;
+            if (lowest < first) {
+                first = lowest;
+                from = s;
+            }
+        }
+        if (held.Contains(x)) continue;
+        add(sources[from]->SecondaryList()->GetValueAt(first), first, from, everywhere);
+    }
+    // A point whose X is not a number matches nothing: each is a result of its own.
+    for (std::size_t s = 0; s < sourceCount; ++s)
+        for (int i : indexes[s].NanIndexes()) add(std::numeric_limits<double>::quiet_NaN(), i, s, false);
+
+    // The merge gives ascending X; an output that keeps no order (or X values that are no
+    // numbers) takes the results in the order the sources meet them.
+    const std::size_t count = xs.size();
+    if (numbers && order == loDescending) {
+        std::reverse(xs.begin(), xs.end());
+        std::reverse(ys.begin(), ys.end());
+        std::reverse(nulls.begin(), nulls.end());
+        std::reverse(keys.begin(), keys.end());
+    } else if (!numbers || order == loNone) {
+        std::vector<std::uint32_t> met(count);
+        for (std::size_t i = 0; i < count; ++i) met[i] = static_cast<std::uint32_t>(i);
+        std::sort(met.begin(), met.end(), [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+        auto arrange = [&](auto& values) {
+            auto arranged = values;
+            for (std::size_t i = 0; i < count; ++i) arranged[i] = values[met[i]];
+            values.swap(arranged);
+        };
+        arrange(xs);
+        arrange(ys);
+        arrange(nulls);
+        arrange(keys);
+    }
+
+    const bool bulk = outputX->Count() == 0 && !labelled && !outputSeries_->OnBeforeAdd && !outputSeries_->OnAfterAdd;
+    if (bulk) {
+        // Straight into the output's arrays: the results already stand in its order.
+        outputSeries_->AddXYArrays(xs.data(), ys.data(), static_cast<int>(count));
+        if (std::find(nulls.begin(), nulls.end(), 1) == nulls.end()) return;
+        outputSeries_->EnsureColorList();
+        std::vector<TColor>& colors = *outputSeries_->pointColors_;
+        for (std::size_t i = 0; i < count; ++i)
+            if (nulls[i]) colors[i] = clNone;
+        return;
+    }
+    // A result takes the label of the first source labelled at its index with the same X text.
+    std::string label, text;
+    for (std::size_t i = 0; i < count; ++i) {
+        label.clear();
+        if (labelled) {
+            const int index = static_cast<int>(keys[i] >> 32);
+            text = FloatToStr(xs[i]);
+            for (TChartSeries* source : sources) {
+                if (source->PointCount() <= index) continue;
+                source->GetStoredLabel(index, label);
+                if (!label.empty() && FloatToStr(source->SecondaryList()->GetValueAt(index)) == text) break;
+                label.clear();
+            }
+        }
+        if (nulls[i])
+            outputSeries_->AddNullPointXY(xs[i], ys[i], label);
         else
-            AddManyResult(true, r.X, r.Y, r.Label);
+            outputSeries_->AddPointXY(xs[i], ys[i], label, clDefault);
     }
 }
 

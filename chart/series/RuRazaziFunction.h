@@ -119,6 +119,8 @@ private:
     // The X values of the sources of the by-X road, indexed once per recalculation.
     struct TXIndexes;
     std::unique_ptr<TXIndexes> xIndexes_;
+    struct TManyScratch;
+    std::unique_ptr<TManyScratch> manyScratch_;
     // The work array, kept between calls so that no point of a recalculation allocates.
     friend class TWorkArray;
     std::vector<double> work_;

@@ -328,7 +328,11 @@ void TChartSeries::ClearPoints()
 void TChartSeries::ClearStorage()
 {
     const TChartValueLists& lists = ValueLists();
-    for (int i = 0; i < lists.Count(); ++i) lists[i]->RemoveAllValues();
+    for (int i = 0; i < lists.Count(); ++i)
+        if (refilling_)
+            lists[i]->EmptyKeepingStorage();
+        else
+            lists[i]->RemoveAllValues();
     pointColors_.reset();
     Labels().Clear();
     MarksClear();

@@ -443,6 +443,9 @@ private:
     int listsInFlux_ = 0;
     TSeriesMarks marks_{this};
     bool clearingSources_ = false;
+    // Cleared to be filled again from the sources: the value storage stays for the new points.
+    bool refilling_ = false;
+    void ClearPointsForRefill();
 };
 
 // One entry per listed series, the series as the entry's object.

@@ -155,12 +155,19 @@ void TChartSeries::RefreshFromSources()
     ParentChart()->RefreshSeriesData(this);
 }
 
+void TChartSeries::ClearPointsForRefill()
+{
+    refilling_ = true;
+    TScopeGuard done([this] { refilling_ = false; });
+    ClearPoints();
+}
+
 void TChartSeries::RefreshWithoutSources()
 {
     if (!function_ || !function_->NeedsNoSource) return;
     SuspendUpdates();
     TScopeGuard resume([this] { ResumeUpdates(); });
-    ClearPoints();
+    ClearPointsForRefill();
     function_->CalculateFromSources(nullptr);
 }
 
@@ -170,7 +177,7 @@ void TChartSeries::LoadFromSourceSeries(TCustomChartSeries* source)
     if (!sourceSeries) return;
     SuspendUpdates();
     TScopeGuard resume([this] { ResumeUpdates(); });
-    ClearPoints();
+    ClearPointsForRefill();
     if (function_) {
         xValues_->SetDateTime(sourceSeries->XValues()->DateTime());
         yValues_->SetDateTime(sourceSeries->YValues()->DateTime());

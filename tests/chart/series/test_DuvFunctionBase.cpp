@@ -460,6 +460,111 @@ TEST_F(DuvFunctionManyTest, ByXFindsTheFirstPointOfAnXInUnsortedSources)
     EXPECT_EQ(Shown(*output), (Texts{"0:11", "2:13", "4:15"}));
 }
 
+// The by-X road worked out by hand: one result per distinct X where it first occurs (the lowest
+// index, then the first source), summing the first point of that X in every source; a source
+// without it makes the result a null point. Results stand in the output's order of X.
+Texts ByXByHand(const std::vector<Points>& sources, bool includeNulls, TChartListOrder order)
+{
+    struct TResult {
+        double x, y;
+        bool null;
+    };
+    std::vector<TResult> results;
+    std::size_t longest = 0;
+    for (const Points& p : sources) longest = std::max(longest, p.size());
+    for (std::size_t t = 0; t < longest; ++t)
+        for (std::size_t s = 0; s < sources.size(); ++s) {
+            if (t >= sources[s].size()) continue;
+            const double x = sources[s][t].first;
+            bool before = false;
+            for (std::size_t s2 = 0; s2 < sources.size(); ++s2)
+                for (std::size_t t2 = 0; t2 <= t && t2 < sources[s2].size(); ++t2)
+                    if (sources[s2][t2].first == x && (t2 < t || s2 < s)) before = true;
+            if (before) continue;
+            double y = 0;
+            bool everywhere = true;
+            for (const Points& p : sources) {
+                auto found = std::find_if(p.begin(), p.end(), [x](const auto& point) { return point.first == x; });
+                if (found == p.end())
+                    everywhere = false;
+                else
+                    y += found->second;
+            }
+            if (everywhere || includeNulls) results.push_back({x, y, !everywhere});
+        }
+    // An ordered output takes each result after the values it does not precede.
+    std::vector<TResult> stored;
+    for (const TResult& r : results) {
+        std::size_t at = stored.size();
+        if (order != loNone)
+            while (at > 0 && (order == loAscending ? stored[at - 1].x > r.x : stored[at - 1].x < r.x)) --at;
+        stored.insert(stored.begin() + static_cast<std::ptrdiff_t>(at), r);
+    }
+    Texts shown;
+    for (const TResult& r : stored) shown.push_back(FloatToStr(r.x) + ":" + (r.null ? std::string("null") : FloatToStr(r.y)));
+    return shown;
+}
+
+TEST_F(DuvFunctionManyTest, ByXMatchesTheRoadWorkedOutByHand)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    auto points = [](std::vector<double> xs, double base) {
+        Points p;
+        for (std::size_t i = 0; i < xs.size(); ++i) p.emplace_back(xs[i], base + static_cast<double>(i));
+        return p;
+    };
+    const struct {
+        const char* name;
+        std::vector<Points> sources;
+    } cases[] = {
+        {"ascending with repeats", {points({1, 2, 2, 3, 5, 8}, 10), points({2, 3, 3, 4, 5}, 100)}},
+        {"descending with repeats", {points({9, 7, 7, 7, 4, 4, 1}, 10), points({1, 4, 6, 7, 9, 10}, 100)}},
+        {"both descending", {points({6, 5, 4, 3, 2, 1}, 10), points({6, 4, 4, 2, 0}, 100)}},
+        {"scattered", {points({5, 1, 4, 1, 5, 9, 2, 6}, 10), points({3, 5, 8, 9, 7, 9, 3, 2}, 100)}},
+        {"zero and minus zero", {points({-0.0, 1, 0}, 10), points({0, -0.0, 2}, 100)}},
+        {"three sources", {points({3, 1, 2}, 10), points({2, 3}, 100), points({4, 3, 2, 1, 0}, 1000)}},
+        {"x not a number", {points({1, nan, 2, nan}, 10), points({nan, 2, 1}, 100)}},
+        {"an empty source", {points({2, 1}, 10), Points{}}},
+    };
+    for (const auto& c : cases)
+        for (TChartListOrder order : {loAscending, loDescending, loNone})
+            for (bool includeNulls : {true, false}) {
+                auto* function = new TSumFunction;
+                function->SetCalcByValue(true);
+                function->SetIncludeNulls(includeNulls);
+                function->SuspendRecalculation();
+                TChartSeries* output = new TLineSeries(&chart);
+                output->SetParentChart(&chart);
+                output->XValues()->SetOrder(order);
+                std::vector<TChartSeries*> sources;
+                for (const Points& p : c.sources) {
+                    auto* source = new TLineSeries(&chart);
+                    source->SetParentChart(&chart);
+                    source->XValues()->SetOrder(loNone);
+                    for (const auto& [x, y] : p) source->AddPointXY(x, y);
+                    output->AddDataSource(source);
+                    sources.push_back(source);
+                }
+                output->SetFunction(function);
+                function->RecalcSuspended = false;
+                function->Recalculate();
+                const Texts expected = ByXByHand(c.sources, includeNulls, order);
+                EXPECT_EQ(Shown(*output), expected) << c.name << " order " << order << " nulls " << includeNulls;
+                // Again, into the storage the first recalculation left, and after a source shrank.
+                function->Recalculate();
+                EXPECT_EQ(Shown(*output), expected) << c.name << " again";
+                if (!sources.empty() && sources[0]->PointCount() > 0) {
+                    sources[0]->DeletePoint(sources[0]->PointCount() - 1);
+                    std::vector<Points> shrunk = c.sources;
+                    shrunk[0].pop_back();
+                    function->Recalculate();
+                    EXPECT_EQ(Shown(*output), ByXByHand(shrunk, includeNulls, order)) << c.name << " shrunk";
+                }
+                for (TChartSeries* source : sources) delete source;
+                delete output;
+            }
+}
+
 TEST_F(DuvFunctionBaseTest, ASetterGivenItsValueDoesNotRecalculateAndSuspendRefillsOnce)
 {
     auto* function = new TCountedSum;
