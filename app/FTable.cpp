@@ -37,6 +37,7 @@
 #include "app/ULng.h"
 #include "app/UMSAccess.h"
 #include "app/UMSSql.h"
+#include "platform/core/Component.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/NumText.h"
 #include "platform/db/BatchMove.h"
@@ -59,7 +60,6 @@ TFormTable* FormTable = nullptr;
 namespace {
 
 constexpr int kPanelBtnsHeight = 41;
-constexpr int kPanelGraphHeight = 164;
 const QSize kDesignSize(640, 400);
 const QSize kProgressSize(250, 41);
 
@@ -443,6 +443,7 @@ TFormTable::TFormTable(QWidget* parent)
       BtnFill(new QPushButton(PanelBtns)),
       BtnDBcopy(new QPushButton(PanelBtns)),
       BtnExport(new QPushButton(PanelBtns)),
+      BtnGraph(new QPushButton(PanelBtns)),
       SplitterGraph(new QSplitter(Qt::Vertical, this)),
       PanelGraph(new QFrame),
       PanelPrg(new QFrame(this)),
@@ -461,11 +462,7 @@ TFormTable::TFormTable(QWidget* parent)
     DBGrid->setAccessibleName("DBGrid");
     DBGrid->OnCellClick = [this](TField& field) { RunHandler([&] { DBGridCellClick(field); }); };
     DBGrid->OnDblClick = [this] { RunHandler([this] { DBGridDblClick(); }); };
-    // The graph strip keeps its place below the grid; it stays hidden until charts come.
-    PanelGraph->setObjectName("PanelGraph");
-    PanelGraph->setAccessibleName("PanelGraph");
-    PanelGraph->resize(PanelGraph->width(), kPanelGraphHeight);
-    PanelGraph->hide();
+    BuildGraphPanel();
     SplitterGraph->setObjectName("SplitterGraph");
     SplitterGraph->setAccessibleName("SplitterGraph");
     SplitterGraph->addWidget(DBGrid);
@@ -489,6 +486,7 @@ TFormTable::~TFormTable()
 {
     Release();
     if (FormTable == this) FormTable = nullptr;
+    ReleaseGraph();
 }
 
 void TFormTable::BuildButtonPanel()
@@ -522,11 +520,13 @@ void TFormTable::BuildButtonPanel()
     BtnDBcopy->installEventFilter(this);
     BtnExport->setObjectName("BtnExport");
     SetCaption(BtnExport, "Save as text");
+    BtnGraph->setObjectName("BtnGraph");
+    SetCaption(BtnGraph, "Graph");
 
     auto* layout = new QHBoxLayout(PanelBtns);
     layout->setContentsMargins(8, 8, 8, 8);
     for (QWidget* control : std::initializer_list<QWidget*>{DBNavigator, LblCountTitle, LblCount, BtnDelAll, BtnImport,
-                                                            BtnFill, BtnDBcopy, BtnExport})
+                                                            BtnFill, BtnDBcopy, BtnExport, BtnGraph})
         layout->addWidget(control);
     layout->addStretch();
 
@@ -535,6 +535,7 @@ void TFormTable::BuildButtonPanel()
     connect(BtnFill, &QPushButton::clicked, this, Guarded(this, &TFormTable::BtnFillClick));
     connect(BtnDBcopy, &QPushButton::clicked, this, Guarded(this, &TFormTable::BtnDBcopyClick));
     connect(BtnExport, &QPushButton::clicked, this, Guarded(this, &TFormTable::BtnExportClick));
+    connect(BtnGraph, &QPushButton::clicked, this, Guarded(this, &TFormTable::BtnGraphClick));
 }
 
 void TFormTable::BuildProgressPanel()
@@ -602,7 +603,10 @@ void TFormTable::Bind(TDataSet* dataSet, TDataSource* dataSource)
     savedAfterDelete_ = dataSet->AfterDelete;
     savedAfterInsert_ = dataSet->AfterInsert;
     savedAfterOpen_ = dataSet->AfterOpen;
-    dataSet->AfterDelete = [this, previous = savedAfterDelete_](TDataSet& d) { DataSetEvent(previous, d); };
+    dataSet->AfterDelete = [this, previous = savedAfterDelete_](TDataSet& d) {
+        DataSetEvent(previous, d);
+        RefreshGraphLater();
+    };
     dataSet->AfterInsert = [this, previous = savedAfterInsert_](TDataSet& d) { DataSetEvent(previous, d); };
     dataSet->AfterOpen = [this, previous = savedAfterOpen_](TDataSet& d) { DataSetEvent(previous, d); };
     DBGrid->SetDataSource(dataSource);

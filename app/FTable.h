@@ -1,6 +1,7 @@
 #pragma once
-// The table window: a dataset in a grid with a navigator and its record count, and the commands
-// that work on the whole dataset (clear, import, fill, copy to another table, save as text).
+// The table window: a dataset in a grid with a navigator and its record count, the commands
+// that work on the whole dataset (clear, import, fill, copy to another table, save as text), and
+// a graph strip below the grid where a database-bound chart draws two chosen fields.
 // Every window is created on demand, listed in one of two process-wide lists (browse windows by
 // number, query windows in opening order) and freed when it is closed.
 #include <QWidget>
@@ -12,14 +13,22 @@
 #include "platform/db/DataSource.h"
 #include "platform/ui/UiServices.h"
 
+class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
 class QToolButton;
+class TChartSeries;
+class TComponent;
+class TDataSetComponent;
+class TDBChart;
 class TDBGrid;
 class TDBNavigator;
+class TDuvCommanderBar;
+class TDuvPanelHost;
 class TLngModule;
 class TTable;
 
@@ -42,8 +51,17 @@ public:
     QPushButton* BtnFill;
     QPushButton* BtnDBcopy;
     QPushButton* BtnExport;
+    QPushButton* BtnGraph;
     QSplitter* SplitterGraph;
-    QFrame* PanelGraph;  // the place of the graph strip
+    QFrame* PanelGraph;  // the graph strip
+    QComboBox* CB_X = nullptr;
+    QComboBox* CB_Y = nullptr;
+    QCheckBox* CB_date = nullptr;
+    QPushButton* BtnAddPoints = nullptr;
+    QPushButton* BtnAddLine = nullptr;
+    TDuvCommanderBar* DuvCommander = nullptr;
+    TDBChart* DBChart = nullptr;
+    TDuvPanelHost* DBChartHost = nullptr;  // shows DBChart
     QFrame* PanelPrg;
     QProgressBar* PrgBar;
     TFileDialogOptions SaveDlg;
@@ -70,6 +88,13 @@ public:
     void ExportToAccess(const std::string& fileName);
     void CopyToMSSql();
 
+    // Both field lists: the bound dataset's field names after an empty entry.
+    void FillGraphFieldLists();
+    // A new line (point) series on DBChart with one point per record of the grid's dataset, the
+    // window its owner; an empty field name is warned about and makes none (nil).
+    TChartSeries* AddLineSeries(const std::string& xField, const std::string& yField);
+    TChartSeries* AddPointSeries(const std::string& xField, const std::string& yField);
+
     // Commands
     void BtnDelAllClick();
     void BtnImportClick();
@@ -77,6 +102,9 @@ public:
     void BtnExportClick();
     void BtnDBcopyClick();
     void BtnDBcopyRightClick();
+    void BtnGraphClick();
+    void BtnAddLineClick();
+    void BtnAddPointsClick();
     void SaveDlgTypeChange(int filterIndex);
     void DBGridCellClick(TField& field);
     void DBGridDblClick();
@@ -97,6 +125,13 @@ private:
 
     void BuildButtonPanel();
     void BuildProgressPanel();
+    void BuildGraphPanel();  // FTableGraph.cpp
+    void ReleaseGraph();
+    // The chart refills itself after posts only: deleted records leave it once the events of
+    // the current command have run (one refill for a whole "Clear all lines").
+    void RefreshGraphLater();
+    TChartSeries* AddFieldSeries(TChartSeries* (*create)(TComponent* owner), const std::string& xField,
+                                 const std::string& yField);
     void Bind(TDataSet* dataSet, TDataSource* dataSource);
     void RestoreDataSetEvents();
     void DataSetEvent(const TDataSetNotifyEvent& previous, TDataSet& dataSet);
@@ -122,6 +157,11 @@ private:
     std::string databaseName_;
     bool released_ = false;
     std::unique_ptr<TCountLink> countLink_;  // keeps the record count with the dataset
+    // The window as owner of its chart components: the chart, the dataset link of its series and
+    // the series themselves, freed in reverse order.
+    std::unique_ptr<TComponent> components_;
+    TDataSetComponent* chartDataSet_ = nullptr;
+    bool graphRefreshPending_ = false;
 };
 
 // The table window created last; nil once it is freed.

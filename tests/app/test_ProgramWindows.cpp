@@ -200,6 +200,12 @@ TEST_F(ProgramWindowsTest, EveryWindowFitsItsTextsAndItsScreen)
              main.Form->TB_Table->click();
              check(BrowseTableWindow(0));
          }},
+        {"table window with its graph strip",
+         [&](const Check& check) {
+             main.Form->TB_Table->click();
+             BrowseTableWindow(0)->BtnGraph->click();
+             check(BrowseTableWindow(0));
+         }},
         {"fields to export",
          [&](const Check& check) {
              TFormSelectField form;

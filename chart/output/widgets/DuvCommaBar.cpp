@@ -24,9 +24,10 @@ QIcon CommanderGlyph(const std::string& name)
 {
     QPixmap both(QStringLiteral(":/rcdata/") + QString::fromStdString(name));
     if (both.isNull()) return {};
-    // The colour of the corner pixel is see-through.
+    // The colour of the corner pixel is see-through. A bitmap mask hides its set bits, so the
+    // corner colour is the one "masked in".
     const QImage image = both.toImage();
-    both.setMask(QBitmap::fromImage(image.createMaskFromColor(image.pixel(0, 0), Qt::MaskOutColor)));
+    both.setMask(QBitmap::fromImage(image.createMaskFromColor(image.pixel(0, 0), Qt::MaskInColor)));
     QIcon icon;
     icon.addPixmap(both.copy(0, 0, kGlyphSize, kGlyphSize), QIcon::Normal);
     icon.addPixmap(both.copy(kGlyphSize, 0, kGlyphSize, kGlyphSize), QIcon::Disabled);

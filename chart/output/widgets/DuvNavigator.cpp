@@ -35,7 +35,8 @@ QIcon GlyphIcon(TDuvNavigateBtn index)
     QPixmap both(QStringLiteral(":/rcdata/DuvNav_") + QString::fromLatin1(NavButtonName(index)));
     if (both.isNull()) return {};
     const QImage image = both.toImage();
-    const QBitmap mask = QBitmap::fromImage(image.createMaskFromColor(image.pixel(0, 0), Qt::MaskOutColor));
+    // A bitmap mask hides its set bits: the corner colour is the one "masked in".
+    const QBitmap mask = QBitmap::fromImage(image.createMaskFromColor(image.pixel(0, 0), Qt::MaskInColor));
     both.setMask(mask);
     QIcon icon;
     icon.addPixmap(both.copy(0, 0, kGlyphWidth, both.height()), QIcon::Normal);

@@ -54,3 +54,12 @@ TEST(CommanderBarTest, WidgetsFollowTheModelAndClicksReachTheChart)
     EXPECT_FALSE(label->isVisible());
     EXPECT_EQ(bar.ControlWidget(dcSave)->pos(), QPoint(4, 277));
 }
+
+TEST(CommanderBarTest, GlyphCornerColourIsSeeThrough)
+{
+    const QImage rotate = CommanderGlyph("DuvRotate").pixmap(24, 24).toImage();
+    ASSERT_FALSE(rotate.isNull());
+    EXPECT_EQ(qAlpha(rotate.pixel(0, 0)), 0) << "the magenta face";
+    EXPECT_EQ(qAlpha(rotate.pixel(3, 12)), 255) << "the blue ring";
+    EXPECT_NE(rotate.pixel(3, 12), qRgb(255, 0, 255));
+}

@@ -113,6 +113,10 @@ TEST_F(DuvNavigatorTest, GlyphsComeFromTheResources)
         // Normal and disabled pictures differ: the disabled one is the right half.
         EXPECT_NE(icon.pixmap(14, 13, QIcon::Normal).toImage(), icon.pixmap(14, 13, QIcon::Disabled).toImage());
     }
+    // The button face colour of the corner is see-through, the drawing is not.
+    const QImage first = bar.Button(TDuvNavigateBtn::nbFirst)->icon().pixmap(14, 13).toImage();
+    EXPECT_EQ(qAlpha(first.pixel(0, 0)), 0);
+    EXPECT_EQ(first.pixel(3, 2), qRgb(0, 0, 0));
 }
 
 TEST_F(DuvNavigatorTest, HintsWithOverrides)
