@@ -77,7 +77,7 @@ TSubsetFit FillSubsetResults(const TLineMoments& m)
     return fit;
 }
 
-void FillBreakPointStatistics(TBreakPointRecord& r, int count, long double residualSumAll)
+void FillBreakPointStatistics(TBreakPointRecord& r, int count, long double residualSumAll, long double exactLimit)
 {
     const long double bp = r.BreakPoint;
     long double* s = r.Statistics;
@@ -89,7 +89,7 @@ void FillBreakPointStatistics(TBreakPointRecord& r, int count, long double resid
            / std::sqrt(1.0L / (r.Count2 - 3) + 1.0L / (r.Count1 - 3));
     s[3] = Alpha_n(s[2]);
     const long double residualSum = r.ResidualSum1 + r.ResidualSum2;
-    if (residualSum <= 0 || residualSum < 1e-12L * residualSumAll) {
+    if (residualSum <= 0 || residualSum < exactLimit) {
         s[4] = s[5] = MissingValue;
     } else {
         s[4] = residualSumAll / residualSum;
@@ -116,6 +116,8 @@ TBrokenLineScan::TBrokenLineScan(const double* xs, const double* ys, int count, 
     for (const TPoint& p : points_) all.AddPoint(p.X, p.Y);
     all.Calculate(1);
     residualSumAll_ = all.Results.Calculated ? all.ResidualSumOfSquares() : 0;
+    const long double spreadY = all.Results.StdDevY * all.Results.StdDevY * Count();
+    exactLimit_ = 1e-12L * std::max(residualSumAll_, spreadY);
 
     const int n = Count();
     for (int i = 0, split = 0; i < steps_.Count; ++i) {
@@ -168,8 +170,8 @@ TBreakPointRecord TBrokenLineScan::Step(int i)
     record.MaxX1 = points_[split - 1].X;
     record.MinX2 = points_[split].X;
     record.MaxX2 = points_.back().X;
-    record.BreakPoint = static_cast<double>((record.MaxX1 + record.MinX2) / 2);
-    FillBreakPointStatistics(record, n, residualSumAll_);
+    record.BreakPoint = (points_[split - 1].X + points_[split].X) / 2;
+    FillBreakPointStatistics(record, n, residualSumAll_, exactLimit_);
     return record;
 }
 
@@ -253,7 +255,9 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 std::string EditText(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 // The graph is drawn at the screen's pace, not once per step: while the scan adds points the
-// chart does not repaint by itself, and about 25 times a second it repaints once.
+// chart does not repaint by itself; about 25 times a second it repaints once, and less often
+// when a repaint takes long (long lines, a slow screen), so the scan keeps three quarters of
+// the time.
 class TScreenPace {
 public:
     explicit TScreenPace(TFormGraph* graph) : graph_(graph), repaint_(graph->Chart()->AutoRepaint)
@@ -268,10 +272,22 @@ public:
     TScreenPace(const TScreenPace&) = delete;
     TScreenPace& operator=(const TScreenPace&) = delete;
 
+    // One run of the message loop; the run after a repaint request paints, and its time is
+    // what a repaint costs.
+    void RunMessageLoop()
+    {
+        QElapsedTimer run;
+        run.start();
+        QCoreApplication::processEvents();
+        if (!painting_) return;
+        paintCost_ = run.elapsed();
+        painting_ = false;
+    }
     void Tick()
     {
-        if (!graph_ || clock_.elapsed() < 40) return;
+        if (!graph_ || clock_.elapsed() < std::max<qint64>(40, 3 * paintCost_)) return;
         Repaint(false);
+        painting_ = true;
         clock_.restart();
     }
 
@@ -287,6 +303,8 @@ private:
     QPointer<TFormGraph> graph_;
     bool repaint_;
     QElapsedTimer clock_;
+    qint64 paintCost_ = 0;
+    bool painting_ = false;
 };
 }  // namespace
 
@@ -434,7 +452,7 @@ void TFormBrokenLine::btnCalculateClick()
     {
         TScreenPace pace(graph);
         for (int i = 0; i < steps.Count; ++i) {
-            QCoreApplication::processEvents();
+            pace.RunMessageLoop();
             if (interrupted()) return;
             records.push_back(scan.Step(i));
             const TBreakPointRecord& r = records.back();

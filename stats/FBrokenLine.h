@@ -68,9 +68,11 @@ TSubsetFit FillSubsetResults(const TLineMoments& moments);
 
 // The statistics 0 .. 5 and the residual sum of all of a record whose subset fields are set.
 // Common point is missing for parallel lines (slopes equal to a part in 1e12, beyond which the
-// meeting point is rounding noise); F and its probability are missing when both lines fit
-// exactly, or to within 1e-12 of the residual sum of all (the ratio is noise there).
-void FillBreakPointStatistics(TBreakPointRecord& record, int count, long double residualSumAll);
+// meeting point is rounding noise). F and its probability are missing when both lines fit
+// exactly: their residual sum is 0 or below exactLimit, 1e-12 of the residual sum of all (or of
+// the spread of Y, when one line fits all points exactly too); the ratio is noise there.
+void FillBreakPointStatistics(TBreakPointRecord& record, int count, long double residualSumAll,
+                              long double exactLimit);
 
 // The points of the X range, copied once and sorted by X: the subsets of a break point are then
 // a prefix and a suffix. The prefix moments grow as the scan moves right; the suffix moments of
@@ -100,6 +102,7 @@ private:
     std::vector<TPoint> points_;
     TBreakPointSteps steps_;
     long double residualSumAll_ = 0;
+    long double exactLimit_ = 0;
     std::vector<int> splits_;                 // the splits of complete steps, ascending
     std::vector<TLineMoments> suffixMoments_;  // of the points from each split on
     TLineMoments prefix_;
