@@ -16,6 +16,7 @@
 #include "platform/core/NumText.h"
 #include "platform/ui/StringGrid.h"
 #include "stats/FAddRegression.h"
+#include "stats/FBrokenLine.h"
 #include "stats/FSeriesTransform.h"
 #include "stats/FStatResults.h"
 #include "support_ChartProp.h"
@@ -43,6 +44,7 @@ protected:
         FreeFormStatResults();
         delete FormAddRegression;
         delete FormSeriesTransform;
+        delete FormBrokenLine;
         QuantileProbability = -1;
     }
 
@@ -145,6 +147,7 @@ TEST_F(ChartPropAnalysis, CommandsStandAfterTheSeparatorAndStatisticsNeedsThreeP
         Trigger(path);
     EXPECT_EQ(FormAddRegression, nullptr);
     EXPECT_EQ(FormSeriesTransform, nullptr);
+    EXPECT_EQ(FormBrokenLine, nullptr);
     EXPECT_EQ(FormStatResults().PageCount(), 0);
     EXPECT_TRUE(ui.Log().empty());
 }
@@ -153,6 +156,7 @@ TEST_F(ChartPropAnalysis, EachCommandOpensItsWindowWithTheSeriesPoints)
 {
     Add<TLineSeries>("Other", {{1, 1}, {2, 2}, {3, 3}});
     TPointSeries* height = AddUnordered("Height", {3, 1, 5, 2, 4}, {3.5, 2.5, 7.25, 4, 6});
+    TPointSeries* twelve = AddUnordered("Twelve", {12, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, std::vector<double>(12, 1));
     const std::vector<double> xs = Values(*height->XValues()), ys = Values(*height->YValues());
     qbtest::TempDir judgeDir;
     statstest::WriteNumbers(judgeDir.file("pairs.txt"), Pairs(xs, ys));
@@ -163,6 +167,7 @@ TEST_F(ChartPropAnalysis, EachCommandOpensItsWindowWithTheSeriesPoints)
         std::initializer_list<const char*> path;
         std::vector<TUiAnswer> answers;
         std::function<void()> check;
+        int row = 1;
     };
     const Case cases[] = {
         {{"Add regression"}, {}, [&] {
@@ -209,6 +214,23 @@ TEST_F(ChartPropAnalysis, EachCommandOpensItsWindowWithTheSeriesPoints)
              ExpectClose(Cell(*page, "Probability (P %)", 1), pearson[1], 1e-9, "P %");
              EXPECT_EQ(Cell(*page, "Count", 1), 5);
          }},
+        // Below 10 points the window warns and still opens on the series.
+        {{"Statistics", "Broken line regression"}, {TUiAnswer::Press(mrOk)}, [&] {
+             TFormBrokenLine* window = FormBrokenLine;
+             ASSERT_NE(window, nullptr);
+             EXPECT_TRUE(window->isVisible());
+             EXPECT_EQ(window->Series(), height);
+             EXPECT_EQ(window->Chart(), &chart);
+             EXPECT_EQ(ui.Log().back().Text, "Too low count of data point (5)");
+         }},
+        {{"Statistics", "Broken line regression"}, {}, [&] {
+             TFormBrokenLine* window = FormBrokenLine;
+             ASSERT_NE(window, nullptr);
+             EXPECT_EQ(window->Series(), twelve);
+             EXPECT_EQ(window->Chart(), &chart);
+             EXPECT_EQ(window->EditXmin->text().toStdString(), FloatToStr(1));
+             EXPECT_EQ(window->EditXmax->text().toStdString(), FloatToStr(12));
+         }, 2},
         {{"X value transformation"}, {}, [&] {
              TFormSeriesTransform* window = FormSeriesTransform;
              ASSERT_NE(window, nullptr);
@@ -227,12 +249,12 @@ TEST_F(ChartPropAnalysis, EachCommandOpensItsWindowWithTheSeriesPoints)
     for (const Case& c : cases) {
         SCOPED_TRACE(*c.path.begin() + std::string(" ") + *(c.path.end() - 1));
         CloseWindows();
-        Select(1);
+        Select(c.row);
         for (const TUiAnswer& answer : c.answers) ui.Push(answer);
         Trigger(c.path);
         c.check();
         EXPECT_EQ(ui.Pending(), 0);
-        EXPECT_EQ(chart.CountSeries(), 2) << "the series stay as they were";
+        EXPECT_EQ(chart.CountSeries(), 3) << "the series stay as they were";
     }
 }
 
