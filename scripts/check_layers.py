@@ -57,6 +57,9 @@ ALLOWED_CYCLES = [
                                    "RuRazaziCallout")},
     # The chart module: the chart, its legend and the palettes it switches between know each other.
     {"chart/engine/" + u for u in ("Chart", "ChartLegend", "ChartPalettes", "ChartPublished", "ChartRegistry")},
+    # The analysis windows open each other: the chart properties dialog opens the broken-line
+    # window, which draws into the graph window, whose Properties button opens the dialog again.
+    {"stats/" + u for u in ("FBrokenLine", "FChartProp", "FGraph")},
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/RuRazaziAxis.h"
@@ -35,9 +37,15 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "stats/FAddRegression.h"
+#include "stats/FBrokenLine.h"
 #include "stats/FDefineChartTypeUse.h"
 #include "stats/FMemoDlg.h"
+#include "stats/FSeriesTransform.h"
+#include "stats/FStatResults.h"
 #include "stats/UChartProp.h"
+#include "stats/UOrdLists.h"
+#include "stats/Ustatistics.h"
 
 TFormChartProp* FormChartProp = nullptr;
 
@@ -153,6 +161,86 @@ std::string SeriesDataText(TCustomChart& chart, const TChartSeries& series)
     for (int i = 0; i < series.PointCount(); ++i)
         text += ValueText(xs, xs.GetValueAt(i)) + ";" + ValueText(ys, ys.GetValueAt(i)) + "\r\n";
     return text;
+}
+
+// ---------------------------------------------------------------- histogram
+
+const char* const ZeroWeightTotalText = "The weight total (sum of Y) must be above 0 to calculate the histogram!";
+
+namespace {
+// Weights that cancel out leave a rounding residue instead of 0; a total within this share of
+// the absolute sum counts as 0, and a cumulative weight that close to a threshold reaches it.
+constexpr long double kWeightRounding = 1e-12L;
+
+long double AbsoluteWeight(std::span<const double> weights)
+{
+    long double sum = 0;
+    for (double w : weights) sum += std::fabs(w);
+    return sum;
+}
+}  // namespace
+
+bool WeightedHistogram(std::span<const double> xs, std::span<const double> weights, THistogram& histogram)
+{
+    const std::size_t n = std::min(xs.size(), weights.size());
+    histogram = {};
+    histogram.Count = static_cast<int>(n);
+    long double total = 0, sxw = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        total += weights[i];
+        sxw += static_cast<long double>(xs[i]) * weights[i];
+    }
+    histogram.WeightTotal = total;
+    // Below 0 no cumulative weight would reach its threshold, and the classes could not be read
+    // as a distribution.
+    if (n == 0 || total <= AbsoluteWeight(weights.first(n)) * kWeightRounding) return false;
+    const long double mean = sxw / total;
+    // The squares about the mean, not the mean of squares less the squared mean: the difference of
+    // two large sums loses the spread of classes far from 0.
+    long double squares = 0;
+    histogram.Minimum = histogram.Maximum = xs[0];
+    for (std::size_t i = 0; i < n; ++i) {
+        const long double d = xs[i] - mean;
+        squares += weights[i] * d * d;
+        histogram.Minimum = std::min(histogram.Minimum, xs[i]);
+        histogram.Maximum = std::max(histogram.Maximum, xs[i]);
+    }
+    const long double variance = squares / total;
+    histogram.Average = mean;
+    histogram.StdDev = variance > 0 ? std::sqrt(variance) : 0;
+    return true;
+}
+
+void HistogramQuantiles(std::span<const double> xs, std::span<const double> weights, double p,
+                        THistogram& histogram)
+{
+    histogram.LowerQuantile = histogram.UpperQuantile = HistogramQuantileNotSet;
+    const std::size_t n = std::min(xs.size(), weights.size());
+    if (n == 0 || !ShowsQuantileRows(p)) return;
+    // The cumulative weight means something only over classes in ascending X; equal classes keep
+    // their series order, and a class without a number goes last.
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [xs](std::size_t a, std::size_t b) {
+        return xs[a] < xs[b] || (std::isnan(xs[b]) && !std::isnan(xs[a]));
+    });
+    const long double total = histogram.WeightTotal;
+    const long double slack = AbsoluteWeight(weights.first(n)) * kWeightRounding;
+    long double cumulative = 0, threshold = total * p;
+    bool lowerSet = false;
+    for (std::size_t i : order) {
+        cumulative += weights[i];
+        if (!lowerSet && cumulative >= threshold - slack) {
+            histogram.LowerQuantile = xs[i];
+            lowerSet = true;
+            threshold = (1 - static_cast<long double>(p)) * total;
+        }
+        if (lowerSet && cumulative >= threshold - slack) {
+            histogram.UpperQuantile = xs[i];
+            return;
+        }
+    }
+    histogram.UpperQuantile = xs[order.back()];
 }
 
 // ---------------------------------------------------------------- building
@@ -375,6 +463,14 @@ void TFormChartProp::BuildPopup()
     checkable(MenuBar->addMenu("Brush"), kBrushStyles, 8, &TFormChartProp::BrushStyleClick);
 
     AnalysisSeparator = PopupSeries->addSeparator();
+    item(PopupSeries, "Add regression", [](TFormChartProp* f) { f->AddRegressionClick(); });
+    MenuStatistics = PopupSeries->addMenu("Statistics");
+    item(MenuStatistics, "&Basic statistics", [](TFormChartProp* f) { f->BasicStatisticsClick(); });
+    item(MenuStatistics, "Y is weight (&Histogram)", [](TFormChartProp* f) { f->HistogramClick(); });
+    item(MenuStatistics, "&Correlation", [](TFormChartProp* f) { f->CorrelationClick(); });
+    item(MenuStatistics, "Broken line regression", [](TFormChartProp* f) { f->BrokenLineClick(); });
+    item(PopupSeries, "X value transformation", [](TFormChartProp* f) { f->TransformClick(0); });
+    item(PopupSeries, "Y value transformation", [](TFormChartProp* f) { f->TransformClick(1); });
     item(PopupSeries, "Save data", [](TFormChartProp* f) { f->SaveDataClick(); });
     PopupSeries->addSeparator();
     item(PopupSeries, "&Delete", [](TFormChartProp* f) { f->DeleteClick(); });
@@ -684,6 +780,7 @@ void TFormChartProp::PopupSeriesPopup()
         {MenuBar, TSeriesKindMenu::Bar},     {MenuShape, TSeriesKindMenu::Shape},
     };
     for (const auto& [menu, menuKind] : menus) menu->menuAction()->setVisible(kind == menuKind);
+    MenuStatistics->menuAction()->setVisible(series && series->PointCount() > 2);
     if (!series) return;
 
     auto mark = [](QMenu* styles, int checked) {
@@ -976,6 +1073,81 @@ void TFormChartProp::BarWidthClick()
         const int value = StrToInt(width);
         if (value > 0) bar->SetCustomBarWidth(value);
     });
+}
+
+// ---------------------------------------------------------------- analysis commands
+
+namespace {
+std::vector<double> ValuesOf(const TChartValueList& list, int count)
+{
+    return {list.Values(), list.Values() + count};
+}
+}  // namespace
+
+void TFormChartProp::AddRegressionClick()
+{
+    TCustomChart* chart = chart_.Get();
+    TChartSeries* series = SelectedSeries();
+    if (!chart || !series) return;
+    auto* form = new TFormAddRegression(Application() ? Application()->MainForm() : nullptr);
+    form->SetSeriesTitle(series->Title());
+    const TChartValueList &xs = *series->XValues(), &ys = *series->YValues();
+    for (int i = 0; i < series->PointCount(); ++i) form->AddDataPoint(xs.GetValueAt(i), ys.GetValueAt(i));
+    form->SetChart(chart);
+    form->show();
+}
+
+void TFormChartProp::BasicStatisticsClick()
+{
+    WithSelected([](TChartSeries& series) {
+        const int n = series.PointCount();
+        ShowBasicStatistics("Statistics: " + series.Title(), SortedFloatArray(ValuesOf(*series.XValues(), n)),
+                            SortedFloatArray(ValuesOf(*series.YValues(), n)));
+    });
+}
+
+void TFormChartProp::HistogramClick()
+{
+    TChartSeries* series = SelectedSeries();
+    if (!series) return;
+    // The quantile question below may outlive the series: everything needed is read first.
+    const std::string caption = "Histogram: " + series->Title();
+    const std::vector<double> xs = ValuesOf(*series->XValues(), series->PointCount());
+    const std::vector<double> weights = ValuesOf(*series->YValues(), series->PointCount());
+    THistogram histogram;
+    if (!WeightedHistogram(xs, weights, histogram)) {
+        UiServices().ShowWarning(ZeroWeightTotalText);
+        return;
+    }
+    AskQuantileProbability();
+    HistogramQuantiles(xs, weights, QuantileProbability, histogram);
+    ShowHistogram(caption, histogram.Count, histogram.UpperQuantile, histogram.LowerQuantile, histogram.Maximum,
+                  histogram.Minimum, static_cast<double>(histogram.StdDev), static_cast<double>(histogram.Average),
+                  static_cast<double>(histogram.WeightTotal));
+}
+
+void TFormChartProp::CorrelationClick()
+{
+    WithSelected([](TChartSeries& series) {
+        TStatistics engine;
+        engine.Reserve(series.PointCount());
+        const TChartValueList &xs = *series.XValues(), &ys = *series.YValues();
+        for (int i = 0; i < series.PointCount(); ++i) engine.AddPoint(xs.GetValueAt(i), ys.GetValueAt(i));
+        engine.Calculate(1);
+        ShowCorrelation("Correlation: " + series.Title(), engine);
+    });
+}
+
+void TFormChartProp::BrokenLineClick()
+{
+    TCustomChart* chart = chart_.Get();
+    TChartSeries* series = SelectedSeries();
+    if (chart && series) ShowBrokenLine(chart, series);
+}
+
+void TFormChartProp::TransformClick(int axis)
+{
+    WithSelected([axis](TChartSeries& series) { ShowSeriesTransform(&series, axis); });
 }
 
 void TFormChartProp::SaveDataClick()

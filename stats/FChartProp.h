@@ -4,6 +4,7 @@
 // files, and the chart's series with every command for one series. Every control writes to the
 // chart at once. One window per process; it never owns the chart it edits.
 #include <QWidget>
+#include <span>
 #include <string>
 
 #include "chart/engine/Chart.h"
@@ -34,6 +35,30 @@ TSeriesKind SeriesKindOf(const TCustomChartSeries* series);
 // title, then "x;y" per point; date-time lists give the short date (and the long time when the
 // value has a time of day), numbers carry '.' decimals. UTF-8; the caller converts.
 std::string SeriesDataText(TCustomChart& chart, const TChartSeries& series);
+
+// A series read as a histogram: X values are class positions, Y values their weights.
+constexpr double HistogramQuantileNotSet = -99999.99;
+struct THistogram {
+    int Count = 0;  // classes
+    long double WeightTotal = 0;
+    long double Average = 0;
+    long double StdDev = 0;  // weighted, population; 0 when the variance is not above 0
+    double Minimum = 0;
+    double Maximum = 0;
+    double LowerQuantile = HistogramQuantileNotSet;
+    double UpperQuantile = HistogramQuantileNotSet;
+};
+// Count, weight total, weighted mean and deviation, minimum and maximum of the classes. False
+// when the weights do not add up to more than 0 (a total within rounding of their absolute sum
+// counts as 0): there is no distribution then.
+bool WeightedHistogram(std::span<const double> xs, std::span<const double> weights, THistogram& histogram);
+// For 0 < p < 0.5: the first class, in ascending X, at which the cumulative weight reaches
+// p of the total is the lower quantile, the first that reaches 1 - p the upper one (the largest
+// X when none does). A cumulative weight equal to the threshold up to rounding reaches it.
+void HistogramQuantiles(std::span<const double> xs, std::span<const double> weights, double p,
+                        THistogram& histogram);
+// The warning for a series whose weights do not add up to more than 0.
+extern const char* const ZeroWeightTotalText;
 
 class TFormChartProp : public QWidget {
     Q_OBJECT
@@ -92,8 +117,10 @@ public:
     QMenu* MenuBar;
     QAction* ItemMerge;
     QAction* ItemClearBitmap;
-    // Analysis commands go before it.
+    // The analysis commands follow it.
     QAction* AnalysisSeparator;
+    // Offered only for a series of more than 2 points.
+    QMenu* MenuStatistics;
     // The popup is offered only while a line is current.
     bool PopupAttached() const { return popupAttached_; }
 
@@ -137,6 +164,13 @@ public:
     void ShapeOutlineClick(bool on);
     void BarMarkedClick();
     void BarWidthClick();
+    void AddRegressionClick();
+    void BasicStatisticsClick();
+    void HistogramClick();
+    void CorrelationClick();
+    void BrokenLineClick();
+    // 0 transforms the X values, 1 the Y values.
+    void TransformClick(int axis);
     void SaveDataClick();
     void DeleteClick();
     void MergeClick();

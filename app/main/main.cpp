@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "app/FMain.h"
+#include "app/FSelectCase.h"
 #include "app/UORUCommon.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv)
     ChartModules chartModules;
     TQtUiServices uiServices;
     TScopedUiServices uiScope(uiServices);
+    SetCaseChooser(&SelectCaseFixed);
     TFormMain mainForm;
     application.SetMainForm(&mainForm);
     mainForm.show();

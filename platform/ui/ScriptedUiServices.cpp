@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/core/StringList.h"
+
 namespace {
 TScriptedUiServices::TLeftoverHandler leftoverHandler = nullptr;
 
@@ -20,6 +22,7 @@ std::string Describe(const TUiAnswer& answer)
     case TUiCallKind::Directory: return text + " (\"" + answer.Text + "\")";
     case TUiCallKind::Color: return text + " (" + std::to_string(answer.Color) + ")";
     case TUiCallKind::Font: return text + " (\"" + answer.Font.Name + "\")";
+    case TUiCallKind::Choice: return text + " (case " + std::to_string(answer.Index) + ")";
     }
     return text;
 }
@@ -27,8 +30,8 @@ std::string Describe(const TUiAnswer& answer)
 
 std::string UiCallKindName(TUiCallKind kind)
 {
-    static const std::array<const char*, 7> names{"message box", "input box",   "open dialog", "save dialog",
-                                                  "folder dialog", "colour dialog", "font dialog"};
+    static const std::array<const char*, 8> names{"message box",   "input box",     "open dialog", "save dialog",
+                                                  "folder dialog", "colour dialog", "font dialog", "chooser"};
     return names.at(static_cast<size_t>(kind));
 }
 
@@ -54,6 +57,8 @@ TUiAnswer TUiAnswer::Directory(const std::string& directory)
 TUiAnswer TUiAnswer::ChooseColor(std::uint32_t color) { return {.Kind = TUiCallKind::Color, .Color = color}; }
 
 TUiAnswer TUiAnswer::ChooseFont(const TFontChoice& font) { return {.Kind = TUiCallKind::Font, .Font = font}; }
+
+TUiAnswer TUiAnswer::ChooseCase(int index) { return {.Kind = TUiCallKind::Choice, .Index = index}; }
 
 TUiAnswer TUiAnswer::Cancel(TUiCallKind kind)
 {
@@ -208,4 +213,22 @@ bool TScriptedUiServices::FontDialog(TFontChoice& font)
     if (answer.Accepted)
         font = answer.Font;
     return answer.Accepted;
+}
+
+int TScriptedUiServices::SelectCaseFixed(QWidget*, const std::string& caption, const std::string& groupCaption,
+                                         int defaultIndex, const std::string& itemsText)
+{
+    TUiCall call{TUiCallKind::Choice, caption, itemsText, std::to_string(defaultIndex)};
+    call.Group = groupCaption;
+    const TUiAnswer answer = Take(call);
+    if (!answer.Accepted)
+        return defaultIndex;
+    TStringList items;
+    items.Delimiter = ';';
+    items.QuoteChar = '"';
+    items.SetDelimitedText(itemsText);
+    // A script cannot pick a case the chooser does not offer.
+    if (answer.Index < 0 || answer.Index >= items.Count())
+        Fail(call, "the scripted case " + std::to_string(answer.Index) + " is not offered");
+    return answer.Index;
 }

@@ -9,7 +9,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/ui/UiServices.h"
 
-enum class TUiCallKind { Message, Input, OpenFile, SaveFile, Directory, Color, Font };
+enum class TUiCallKind { Message, Input, OpenFile, SaveFile, Directory, Color, Font, Choice };
 
 // "message box", "input box", "open dialog", ...
 std::string UiCallKindName(TUiCallKind kind);
@@ -23,6 +23,7 @@ struct TUiCall {
     TMsgDlgType MsgType = TMsgDlgType::mtInformation;  // message boxes only
     TMsgDlgButtons Buttons = 0;                        // message boxes only
     TMsgDlgBtn DefaultButton = mbOK;                   // message boxes only: the one Enter presses
+    std::string Group{};                               // choosers only: the group caption
 };
 
 // One scripted answer; build it with the named constructors.
@@ -32,6 +33,7 @@ struct TUiAnswer {
     int Button = mrNone;
     std::string Text{};  // input text, chosen file or folder
     int FilterIndex = 1;
+    int Index = 0;  // the chosen case
     std::uint32_t Color = 0;
     TFontChoice Font{};
 
@@ -42,6 +44,7 @@ struct TUiAnswer {
     static TUiAnswer Directory(const std::string& directory);
     static TUiAnswer ChooseColor(std::uint32_t color);
     static TUiAnswer ChooseFont(const TFontChoice& font);
+    static TUiAnswer ChooseCase(int index);
     static TUiAnswer Cancel(TUiCallKind kind);  // the dialog closed without OK
 };
 
@@ -82,6 +85,9 @@ public:
     bool SelectDirectory(const std::string& caption, std::string& directory) override;
     bool ColorDialog(std::uint32_t& color) override;
     bool FontDialog(TFontChoice& font) override;
+    // Logs the items text as the call's Text and the default index as its Default.
+    int SelectCaseFixed(QWidget* owner, const std::string& caption, const std::string& groupCaption, int defaultIndex,
+                        const std::string& itemsText) override;
 
 private:
     TUiAnswer Take(const TUiCall& call);

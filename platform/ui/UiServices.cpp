@@ -6,6 +6,22 @@
 
 namespace {
 TUiServices* g_uiServices = nullptr;
+TCaseChooser g_caseChooser = nullptr;
+}  // namespace
+
+int TUiServices::SelectCaseFixed(QWidget* owner, const std::string& caption, const std::string& groupCaption,
+                                 int defaultIndex, const std::string& itemsText)
+{
+    if (!g_caseChooser)
+        throw Exception("No case chooser is installed");
+    return g_caseChooser(owner, caption, groupCaption, defaultIndex, itemsText);
+}
+
+TCaseChooser SetCaseChooser(TCaseChooser chooser)
+{
+    TCaseChooser previous = g_caseChooser;
+    g_caseChooser = chooser;
+    return previous;
 }
 
 void TUiServices::ShowWarning(const std::string& text) { MessageDlg(text, TMsgDlgType::mtWarning, mbOK); }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class QWidget;
+
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 
 // Buttons of a message box; a box offers an or-ed set of them.
@@ -58,6 +60,12 @@ public:
     virtual bool SelectDirectory(const std::string& caption, std::string& directory) = 0;
     virtual bool ColorDialog(std::uint32_t& color) = 0;
     virtual bool FontDialog(TFontChoice& font) = 0;
+    // The modal chooser of one case among several (a radio group without an Add button): the
+    // items are itemsText split at ';', '"' quoting items with blanks or ';'; defaultIndex is
+    // preselected. Answers the chosen index after OK, defaultIndex otherwise. Runs the chooser
+    // window installed with SetCaseChooser; without one it raises Exception.
+    virtual int SelectCaseFixed(QWidget* owner, const std::string& caption, const std::string& groupCaption,
+                                int defaultIndex, const std::string& itemsText);
 
     // The program's four kinds of report and its two kinds of question.
     void ShowWarning(const std::string& text);
@@ -66,6 +74,12 @@ public:
     bool AskYesNo(const std::string& text, TMsgDlgBtn defaultButton = mbYes);     // confirmation; true on Yes
     bool AskOkCancel(const std::string& text, TMsgDlgBtn defaultButton = mbOK);  // confirmation; true on OK
 };
+
+// The chooser window lives with the application's windows, above this layer: the program
+// installs it at start. Returns the one it replaces.
+using TCaseChooser = int (*)(QWidget* owner, const std::string& caption, const std::string& groupCaption,
+                             int defaultIndex, const std::string& itemsText);
+TCaseChooser SetCaseChooser(TCaseChooser chooser);
 
 // The button Enter presses on a box that names none: the first of Yes, No, OK, Cancel offered.
 TMsgDlgBtn DefaultMsgDlgButton(TMsgDlgButtons buttons);

@@ -33,23 +33,13 @@
 #include "stats/FGraph.h"
 #include "stats/FMemoDlg.h"
 #include "stats/UChartProp.h"
+#include "support_ChartProp.h"
 #include "support/FileLimits.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-QAction* Item(QMenu* menu, std::initializer_list<const char*> path)
-{
-    QAction* found = nullptr;
-    for (const char* caption : path) {
-        found = nullptr;
-        for (QAction* action : menu->actions())
-            if (action->text() == caption) found = action;
-        if (!found) return nullptr;
-        if (found->menu()) menu = found->menu();
-    }
-    return found;
-}
+using statstest::MenuItem;
 
 std::vector<std::string> Lines(const QListWidget* list)
 {
@@ -58,48 +48,7 @@ std::vector<std::string> Lines(const QListWidget* list)
     return lines;
 }
 
-class ChartProp : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        seriestest::StartSeriesModules();
-        // The test chart starts with its legend hidden; the program's charts show theirs.
-        chart.Legend()->SetVisible(true);
-        ShowChartProperties(&chart);
-        form = FormChartProp;
-    }
-    void TearDown() override { delete FormChartProp; }
-
-    template <class S>
-    S* Add(const std::string& title, std::initializer_list<std::pair<double, double>> points = {})
-    {
-        auto* series = new S(&chart);
-        series->SetTitle(title);
-        series->SetParentChart(&chart);
-        for (const auto& [x, y] : points) series->AddPointXY(x, y);
-        return series;
-    }
-    // Activation, then the line made current and the popup prepared as a right click does.
-    void Select(int row)
-    {
-        form->FormActivate();
-        form->ListSeries->setCurrentRow(row);
-        form->ListSeriesContextPopup();
-        form->PopupSeriesPopup();
-    }
-    void Trigger(std::initializer_list<const char*> path)
-    {
-        QAction* action = Item(form->PopupSeries, path);
-        ASSERT_NE(action, nullptr) << *path.begin();
-        action->trigger();
-    }
-
-    TScriptedUiServices ui;
-    TScopedUiServices scope{ui};
-    qbtest::TempDir dir;
-    seriestest::TTestChart chart;
-    TFormChartProp* form = nullptr;
-};
+using ChartProp = statstest::ChartPropFixture;
 
 }  // namespace
 
@@ -497,8 +446,8 @@ TEST_F(ChartProp, KindSubmenusSetTheirStylesWithCheckMarks)
     Trigger({"&Line series", "&Style", "&3 Dot"});
     EXPECT_EQ(line->Pen().Style(), psDot);
     Select(0);
-    EXPECT_TRUE(Item(form->PopupSeries, {"&Line series", "&Style", "&3 Dot"})->isChecked());
-    EXPECT_FALSE(Item(form->PopupSeries, {"&Line series", "&Style", "&1 Solid"})->isChecked());
+    EXPECT_TRUE(MenuItem(form->PopupSeries, {"&Line series", "&Style", "&3 Dot"})->isChecked());
+    EXPECT_FALSE(MenuItem(form->PopupSeries, {"&Line series", "&Style", "&1 Solid"})->isChecked());
     ui.Push(TUiAnswer::Input("4"));
     Trigger({"&Line series", "&Width"});
     EXPECT_EQ(ui.Log().back().Caption, "Line series [0] L");
@@ -509,7 +458,7 @@ TEST_F(ChartProp, KindSubmenusSetTheirStylesWithCheckMarks)
     Trigger({"&Point series", "&Style", "&8 Diamond"});
     EXPECT_EQ(points->Pointer().Style(), psDiamond);
     Select(1);
-    EXPECT_TRUE(Item(form->PopupSeries, {"&Point series", "&Style", "&8 Diamond"})->isChecked());
+    EXPECT_TRUE(MenuItem(form->PopupSeries, {"&Point series", "&Style", "&8 Diamond"})->isChecked());
     ui.Push(TUiAnswer::Input("9"));
     Trigger({"&Point series", "&Horizontal size"});
     EXPECT_EQ(ui.Log().back().Caption, "Point series [1] P");
@@ -523,7 +472,7 @@ TEST_F(ChartProp, KindSubmenusSetTheirStylesWithCheckMarks)
     Trigger({"Bar series", "Brush", "&7 Cross"});
     EXPECT_EQ(bar->Brush().Style(), bsCross);
     Select(2);
-    EXPECT_TRUE(Item(form->PopupSeries, {"Bar series", "Brush", "&7 Cross"})->isChecked());
+    EXPECT_TRUE(MenuItem(form->PopupSeries, {"Bar series", "Brush", "&7 Cross"})->isChecked());
     const bool marked = bar->Marks().Visible();
     Trigger({"Bar series", "Marked"});
     EXPECT_NE(bar->Marks().Visible(), marked);

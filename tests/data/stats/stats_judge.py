@@ -4,6 +4,9 @@ moments <values> <p>: count, sum, mean, population std, the p, 0.5 and 1 - p qua
   default linear rule), minimum and maximum of the numbers in a file.
 pearson <pairs>: scipy's Pearson r of "x y" pairs, t.cdf(t, n - 2) * 100 and n.
 polyfit <pairs> <degree>: numpy.polyfit's coefficients, lowest power first, then Pearson's r.
+weighted <pairs> <p>: of "x w" pairs (X a class, w its weight): count, weight total, numpy's
+  weighted mean and population std (np.average), minimum, maximum, and the first class in
+  ascending X whose cumulative weight reaches p and 1 - p of the total (the largest X when none).
 transform <pairs> <kind> <parameters...>: the seven transformations of v in "v w" pairs.
 csv <file>: the rows of a saved results file read by the csv module (delimiter ';'), cells
   joined by '|'.
@@ -41,6 +44,21 @@ def main():
         v = np.array(numbers(sys.argv[2])).reshape(-1, 2)
         out = list(np.polyfit(v[:, 0], v[:, 1], int(sys.argv[3]))[::-1])
         out.append(np.corrcoef(v[:, 0], v[:, 1])[0, 1])
+    elif mode == "weighted":
+        # pairs file "x w", p: n W mean std min max lower upper
+        v = np.array(numbers(sys.argv[2])).reshape(-1, 2)
+        x, w = v[:, 0], v[:, 1]
+        p = float(sys.argv[3])
+        mean = np.average(x, weights=w)
+        std = np.sqrt(np.average((x - mean) ** 2, weights=w))
+        order = np.argsort(x, kind="stable")
+        cumulative = np.cumsum(w[order])
+        total = w.sum()
+
+        def reached(share):
+            hits = np.nonzero(cumulative >= share * total)[0]
+            return x[order][hits[0]] if len(hits) else x.max()
+        out = [len(x), total, mean, std, x.min(), x.max(), reached(p), reached(1 - p)]
     elif mode == "transform":
         # pairs file "v w", kind, parameters...: the transformed v, "nan" where it has no value
         v = np.array(numbers(sys.argv[2])).reshape(-1, 2)

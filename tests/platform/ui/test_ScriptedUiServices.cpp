@@ -205,3 +205,67 @@ TEST(ScriptedUiServices, ScopedInstallationRestoresThePreviousServices)
 }
 
 }  // namespace
+
+namespace {
+struct TChooserCall {
+    std::string Caption, Group, Items;
+    int Default = -2;
+} lastChooserCall;
+
+int RecordingChooser(QWidget*, const std::string& caption, const std::string& group, int defaultIndex,
+                     const std::string& items)
+{
+    lastChooserCall = {caption, group, items, defaultIndex};
+    return 1;
+}
+
+// Services that show nothing themselves, so the base class's chooser road is the one taken.
+class TSilentUi : public TUiServices {
+public:
+    int MessageDlg(const std::string&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
+    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
+    bool OpenFileDialog(TFileDialogOptions&) override { return false; }
+    bool SaveFileDialog(TFileDialogOptions&) override { return false; }
+    bool SelectDirectory(const std::string&, std::string&) override { return false; }
+    bool ColorDialog(std::uint32_t&) override { return false; }
+    bool FontDialog(TFontChoice&) override { return false; }
+};
+}  // namespace
+
+// The chooser answers the scripted case, or its default when dismissed; a case it does not
+// offer (items split at ';', quotes keeping blanks and ';' inside one item) is a fault.
+TEST(ScriptedUiServices, ChooserAnswersTheScriptedCase)
+{
+    TScriptedUiServices ui;
+    const std::string items = "\"U=1; p=0.5\";\"F=2 (p=0.9)\";Cancel";
+    ui.Push(TUiAnswer::ChooseCase(2));
+    ui.Push(TUiAnswer::Cancel(TUiCallKind::Choice));
+    ui.Push(TUiAnswer::ChooseCase(3));
+    EXPECT_EQ(ui.SelectCaseFixed(nullptr, "Broken line", "Select type", 0, items), 2);
+    EXPECT_EQ(ui.SelectCaseFixed(nullptr, "Broken line", "Select type", 1, items), 1);
+    EXPECT_THROW(ui.SelectCaseFixed(nullptr, "Broken line", "Select type", 0, items), EUnexpectedUiCall);
+    const std::vector<std::string> failures = ui.TakeFailures();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("case 3 is not offered"), std::string::npos) << failures[0];
+    ASSERT_EQ(ui.Log().size(), 3u);
+    EXPECT_EQ(ui.Log()[0].Kind, TUiCallKind::Choice);
+    EXPECT_EQ(ui.Log()[0].Caption, "Broken line");
+    EXPECT_EQ(ui.Log()[0].Group, "Select type");
+    EXPECT_EQ(ui.Log()[0].Text, items);
+    EXPECT_EQ(ui.Log()[1].Default, "1");
+}
+
+// The program's services run the installed chooser window; without one the call fails loudly.
+TEST(ScriptedUiServices, BaseServicesRunTheInstalledChooser)
+{
+    TSilentUi ui;
+    const TCaseChooser previous = SetCaseChooser(nullptr);
+    EXPECT_THROW(ui.SelectCaseFixed(nullptr, "Broken line", "Select type", 0, "a;b"), Exception);
+    SetCaseChooser(&RecordingChooser);
+    EXPECT_EQ(ui.SelectCaseFixed(nullptr, "Broken line", "Statistics to draw", 0, "a;b"), 1);
+    EXPECT_EQ(lastChooserCall.Caption, "Broken line");
+    EXPECT_EQ(lastChooserCall.Group, "Statistics to draw");
+    EXPECT_EQ(lastChooserCall.Items, "a;b");
+    EXPECT_EQ(lastChooserCall.Default, 0);
+    SetCaseChooser(previous);
+}
