@@ -130,7 +130,7 @@ TEST(FormMain, ToolbarFollowsDefinitionAndInputMode)
     EXPECT_FALSE(h.Form->Database1.Connected());
 }
 
-TEST(FormMain, SendDataNeedsAnOpenDefinitionAndGraphWaitsForCharts)
+TEST(FormMain, SendDataNeedsAnOpenDefinitionAndFtpSettings)
 {
     MainFormHarness h;
     TftpSetting settings;
