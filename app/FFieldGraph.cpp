@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <iterator>
 
 #include "app/FSetQuery.h"  // FromClause
@@ -80,7 +81,11 @@ bool GroupsBefore(const Variant& a, const Variant& b)
 {
     const int rankA = KindRank(a), rankB = KindRank(b);
     if (rankA != rankB) return rankA < rankB;
-    if (rankA == 1) return a.FloatValue() < b.FloatValue();
+    if (rankA == 1) {
+        const double x = a.FloatValue(), y = b.FloatValue();
+        if (std::isnan(x) || std::isnan(y)) return std::isnan(x) && !std::isnan(y);  // keeps the order strict
+        return x < y;
+    }
     return rankA == 2 && a.StringValue() < b.StringValue();
 }
 
@@ -107,12 +112,13 @@ TFrequencyBars FrequencyBars(const std::vector<TFrequencyRow>& rows, bool relati
 {
     TFrequencyBars bars;
     bars.Categories.emplace_back();
-    bars.Heights.emplace_back();
+    bars.Bars.emplace_back();
     double total = 0;
     for (const TFrequencyRow& row : rows) total += row.Count;
     for (const TFrequencyRow& row : rows) {
+        const double height = relative ? (total > 0 ? row.Count * 100.0 / total : 0) : row.Count;
+        bars.Bars[0].push_back({int(bars.Values.size()), height});
         bars.Values.push_back(row.ValueText);
-        bars.Heights[0].push_back(relative ? (total > 0 ? row.Count * 100.0 / total : 0) : row.Count);
     }
     return bars;
 }
@@ -121,6 +127,7 @@ TFrequencyBars CategorizedFrequencyBars(const std::vector<TFrequencyRow>& rows)
 {
     // Every value of the field once, in the engine's order: its index is the bar's x.
     std::vector<const TFrequencyRow*> distinct;
+    distinct.reserve(rows.size());
     for (const TFrequencyRow& row : rows) distinct.push_back(&row);
     const auto before = [](const TFrequencyRow* a, const TFrequencyRow* b) { return GroupsBefore(a->Value, b->Value); };
     std::stable_sort(distinct.begin(), distinct.end(), before);
@@ -129,17 +136,22 @@ TFrequencyBars CategorizedFrequencyBars(const std::vector<TFrequencyRow>& rows)
                    distinct.end());
 
     TFrequencyBars bars;
+    bars.Values.reserve(distinct.size());
     for (const TFrequencyRow* row : distinct) bars.Values.push_back(row->ValueText);
+    const auto startSeries = [&](const std::string& category) {
+        bars.Categories.push_back(category);
+        std::vector<TFrequencyBar>& series = bars.Bars.emplace_back(bars.Values.size());
+        for (std::size_t i = 0; i < series.size(); ++i) series[i].Position = int(i);
+    };
     // "No current series" is kept apart from the category text, so no text can pose as it.
     bool haveCurrent = false;
     for (const TFrequencyRow& row : rows) {
         if (!haveCurrent || row.Category != bars.Categories.back()) {
             haveCurrent = true;
-            bars.Categories.push_back(row.Category);
-            bars.Heights.emplace_back(bars.Values.size(), 0.0);
+            startSeries(row.Category);
         }
-        const auto at = std::lower_bound(distinct.begin(), distinct.end(), &row, before);
-        bars.Heights.back()[at - distinct.begin()] += row.Count;
+        const auto position = std::lower_bound(distinct.begin(), distinct.end(), &row, before) - distinct.begin();
+        bars.Bars.back()[position].Height += row.Count;
     }
     return bars;
 }
@@ -387,7 +399,8 @@ void TFormFieldGraph::BtnShowClick()
     for (std::size_t s = 0; s < bars.Categories.size(); ++s) {
         TBarSeries* series = category.empty() ? AddBarSeries(1, field, false, false)
                                               : AddBarSeries(int(s) + 1, bars.Categories[s], true, relative);
-        for (std::size_t v = 0; v < bars.Values.size(); ++v) series->AddBar(bars.Heights[s][v], bars.Values[v]);
+        for (const TFrequencyBar& bar : bars.Bars[s])
+            series->AddPointXY(bar.Position, bar.Height, bars.Values[bar.Position]);
     }
     if (!category.empty()) chart_->Legend()->GetTitle()->AssignText(category);
     chart_->Title()->AssignText("");

@@ -47,18 +47,24 @@ struct TFrequencyRow {
 // The rows of an open counting query (columns: value, n; or category, value, n).
 std::vector<TFrequencyRow> ReadFrequencyRows(TDataSet& query, bool categorized);
 
-// The bars of the chart: one series per category in order of appearance, each with one bar
-// per value of the field in the order the engine groups them, so that one x is one value.
+// The bars of the chart: one series per category in order of appearance, each bar placed at
+// its value's position among all values of the field (in the order the engine groups them), so
+// that one x is one value.
+struct TFrequencyBar {
+    int Position = 0;  // into Values
+    double Height = 0;
+};
 struct TFrequencyBars {
-    std::vector<std::string> Values;      // bar labels
+    std::vector<std::string> Values;      // bar labels by position
     std::vector<std::string> Categories;  // series titles; one untitled series without a category
-    std::vector<std::vector<double>> Heights;  // [series][value]
+    std::vector<std::vector<TFrequencyBar>> Bars;  // [series], by position
 };
 // Rows of the count query (no category): counts, or with relative each count as a percentage of
 // all counted records.
 TFrequencyBars FrequencyBars(const std::vector<TFrequencyRow>& rows, bool relative);
-// Rows of the categorized query, grouped by category then value: the counts; a category that
-// lacks a value gets 0 there.
+// Rows of the categorized query, grouped by category then value: the counts. Each series has a
+// bar at every position, 0 where its category lacks the value: bar series lay out and stack
+// their bars point by point, so one x is one value only when every series has every point.
 TFrequencyBars CategorizedFrequencyBars(const std::vector<TFrequencyRow>& rows);
 
 // ---- The window -------------------------------------------------------------------------------

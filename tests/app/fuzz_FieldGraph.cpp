@@ -63,18 +63,23 @@ void Count(const std::string& table, const std::string& condition)
     const std::vector<TFrequencyRow> counted =
         Run(CountQuerySql(field, table, FieldGraphWhere(field, "", true, condition)), false);
     const TFrequencyBars bars = FrequencyBars(counted, true);
-    if (bars.Heights.size() != 1 || bars.Heights[0].size() != counted.size()) std::abort();
+    if (bars.Bars.size() != 1 || bars.Bars[0].size() != counted.size()) std::abort();
 
     const std::vector<TFrequencyRow> rows =
         Run(CategorizedQuerySql(category, field, table, FieldGraphWhere(field, category, false, condition)), true);
-    const TFrequencyBars split = CategorizedFrequencyBars(rows);
-    double total = 0, shown = 0;
+    double total = 0;
     for (const TFrequencyRow& row : rows) total += row.Count;
-    for (const std::vector<double>& heights : split.Heights) {
-        if (heights.size() != split.Values.size()) std::abort();
-        for (double height : heights) shown += height;
+    const TFrequencyBars split = CategorizedFrequencyBars(rows);
+    if (split.Categories.size() != split.Bars.size()) std::abort();
+    double shown = 0;
+    for (const std::vector<TFrequencyBar>& series : split.Bars) {
+        if (series.size() != split.Values.size()) std::abort();
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            if (series[i].Position != int(i)) std::abort();
+            shown += series[i].Height;
+        }
     }
-    if (shown != total || split.Categories.size() != split.Heights.size()) std::abort();
+    if (shown != total) std::abort();
 }
 
 }  // namespace

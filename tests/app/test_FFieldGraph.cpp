@@ -16,7 +16,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <map>
 #include <memory>
 
 #include "app/FFieldGraph.h"
@@ -302,9 +301,10 @@ TEST_F(FieldGraph, GridCountsEqualThoseOfTheFile)
 }
 
 // One series per category in order of appearance, titled with it (an empty category as empty
-// text), coloured from the table, in the legend under the category's name; every series has a
-// bar at each value's place with the value as label, so one x is one value.
-TEST_F(FieldGraph, OneSeriesPerCategoryWithABarAtEveryValue)
+// text), coloured from the table, in the legend under the category's name; each bar stands at
+// its value's place among all values with the value as label, so one x is one value; the bars
+// that are not 0 are the counted pairs of category and value.
+TEST_F(FieldGraph, OneSeriesPerCategoryWithEachBarAtItsValue)
 {
     SelectField("WEATH");
     SetCategory("SITE");
@@ -313,11 +313,7 @@ TEST_F(FieldGraph, OneSeriesPerCategoryWithABarAtEveryValue)
     const std::vector<std::string> categories{"", kMarker, "east", "north", "south"};
     const std::vector<std::string> values{"", "1", "2", "9"};
     ASSERT_EQ(chart.CountSeries(), int(categories.size()));
-    std::map<std::string, std::string> counted;  // "site<TAB>weather" -> count
-    for (const std::string& line : Counted("SITE,WEATH", false)) {
-        const std::size_t tab = line.rfind('\t');
-        counted[line.substr(0, tab)] = line.substr(tab + 1);
-    }
+    std::vector<std::string> bars;  // "site<TAB>weather<TAB>count", as the counter writes them
     const TColor colors[] = {clBlue, clFuchsia, clGreen, clPurple, clRed};
     for (int s = 0; s < chart.CountSeries(); ++s) {
         SCOPED_TRACE(s);
@@ -328,14 +324,15 @@ TEST_F(FieldGraph, OneSeriesPerCategoryWithABarAtEveryValue)
         EXPECT_FALSE(series.Marks().Visible());
         EXPECT_NE(series.MultiBar(), mbStacked100);
         ASSERT_EQ(series.PointCount(), int(values.size()));
-        for (int v = 0; v < series.PointCount(); ++v) {
-            EXPECT_EQ(series.Labels().GetLabelText(v), values[v]);
-            EXPECT_EQ(series.XValues()->GetValueAt(v), v);
-            const auto found = counted.find(categories[s] + "\t" + values[v]);
-            EXPECT_EQ(series.YValues()->GetValueAt(v), found == counted.end() ? 0 : std::stod(found->second))
-                << categories[s] << " " << values[v];
+        for (int i = 0; i < series.PointCount(); ++i) {
+            EXPECT_EQ(series.XValues()->GetValueAt(i), i);
+            EXPECT_EQ(series.Labels().GetLabelText(i), values[i]);
+            if (const int count = int(series.YValues()->GetValueAt(i)); count != 0)
+                bars.push_back(categories[s] + "\t" + values[i] + "\t" + std::to_string(count));
         }
     }
+    std::sort(bars.begin(), bars.end());
+    EXPECT_EQ(bars, Counted("SITE,WEATH", false));
     EXPECT_EQ(chart.Legend()->GetTitle()->Lines().Text(), "SITE\r\n");
     EXPECT_EQ(chart.BottomAxis()->GetTitle()->Caption(), "Category WEATH");
     EXPECT_EQ(chart.LeftAxis()->GetTitle()->Caption(), "Frequency");
@@ -346,9 +343,11 @@ TEST_F(FieldGraph, OneSeriesPerCategoryWithABarAtEveryValue)
     form->BtnShow->click();
     ASSERT_EQ(chart.CountSeries(), 4);
     EXPECT_EQ(Series(0).Title(), kMarker);
-    EXPECT_EQ(Series(0).PointCount(), 2);
+    ASSERT_EQ(Series(0).PointCount(), 2);
     EXPECT_EQ(Series(0).YValues()->GetValueAt(0), 1);
+    EXPECT_EQ(Series(0).YValues()->GetValueAt(1), 0);
     EXPECT_EQ(Series(1).Title(), "east");
+    EXPECT_EQ(Series(1).YValues()->GetValueAt(1), 1) << "\"2\" is the second value";
 }
 
 // Series n takes colour n mod 7 of the table, so the seventh is black and the eighth blue again.
@@ -506,8 +505,8 @@ TEST_F(FieldGraph, PropertiesOpensTheDialogOnTheChart)
     EXPECT_EQ(FormChartProp->Chart(), form->Chart1());
 }
 
-// The bar model apart from the window: rows that start with the old marker, a category that
-// comes back after another, and values met in no order.
+// The bar model apart from the window: rows that start with the old marker and values met in no
+// order; every series has every value, 0 where its category lacks it.
 TEST(FrequencyBars, CategoriesAndValuePlaces)
 {
     const std::vector<TFrequencyRow> rows{
@@ -518,12 +517,20 @@ TEST(FrequencyBars, CategoriesAndValuePlaces)
     const TFrequencyBars bars = CategorizedFrequencyBars(rows);
     EXPECT_EQ(bars.Values, (std::vector<std::string>{"", "2", "10", "x"}));
     EXPECT_EQ(bars.Categories, (std::vector<std::string>{kMarker, "b", "c"}));
-    EXPECT_EQ(bars.Heights, (std::vector<std::vector<double>>{{0, 3, 1, 0}, {4, 5, 0, 0}, {0, 0, 0, 6}}));
+    std::vector<std::vector<double>> heights;
+    for (const std::vector<TFrequencyBar>& series : bars.Bars) {
+        heights.emplace_back();
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            EXPECT_EQ(series[i].Position, int(i));
+            heights.back().push_back(series[i].Height);
+        }
+    }
+    EXPECT_EQ(heights, (std::vector<std::vector<double>>{{0, 3, 1, 0}, {4, 5, 0, 0}, {0, 0, 0, 6}}));
     EXPECT_TRUE(CategorizedFrequencyBars({}).Categories.empty());
 
     const TFrequencyBars none = FrequencyBars({}, true);
-    ASSERT_EQ(none.Heights.size(), 1u);
-    EXPECT_TRUE(none.Heights[0].empty());
+    ASSERT_EQ(none.Bars.size(), 1u);
+    EXPECT_TRUE(none.Bars[0].empty());
 }
 
 namespace {
