@@ -131,9 +131,9 @@ TFrequencyBars CategorizedFrequencyBars(const std::vector<TFrequencyRow>& rows)
     for (const TFrequencyRow& row : rows) distinct.push_back(&row);
     const auto before = [](const TFrequencyRow* a, const TFrequencyRow* b) { return GroupsBefore(a->Value, b->Value); };
     std::stable_sort(distinct.begin(), distinct.end(), before);
-    distinct.erase(std::unique(distinct.begin(), distinct.end(),
-                               [](const TFrequencyRow* a, const TFrequencyRow* b) { return a->Value == b->Value; }),
-                   distinct.end());
+    // Values the engine groups as one (a whole number stored as integer and as real) share a place.
+    const auto same = [&](const TFrequencyRow* a, const TFrequencyRow* b) { return !before(a, b) && !before(b, a); };
+    distinct.erase(std::unique(distinct.begin(), distinct.end(), same), distinct.end());
 
     TFrequencyBars bars;
     bars.Values.reserve(distinct.size());

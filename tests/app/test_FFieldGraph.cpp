@@ -505,14 +505,15 @@ TEST_F(FieldGraph, PropertiesOpensTheDialogOnTheChart)
     EXPECT_EQ(FormChartProp->Chart(), form->Chart1());
 }
 
-// The bar model apart from the window: rows that start with the old marker and values met in no
-// order; every series has every value, 0 where its category lacks it.
+// The bar model apart from the window: rows that start with the old marker, values met in no
+// order and one number held as integer and as real; every series has every value, 0 where its
+// category lacks it.
 TEST(FrequencyBars, CategoriesAndValuePlaces)
 {
     const std::vector<TFrequencyRow> rows{
         {kMarker, Variant::Integer(2), "2", 3}, {kMarker, Variant::Integer(10), "10", 1},
         {"b", Variant(), "", 4},                {"b", Variant::Integer(2), "2", 5},
-        {"c", Variant::String("x"), "x", 6},
+        {"c", Variant::String("x"), "x", 6},    {"c", Variant::Float(10), "10", 2},
     };
     const TFrequencyBars bars = CategorizedFrequencyBars(rows);
     EXPECT_EQ(bars.Values, (std::vector<std::string>{"", "2", "10", "x"}));
@@ -525,7 +526,7 @@ TEST(FrequencyBars, CategoriesAndValuePlaces)
             heights.back().push_back(series[i].Height);
         }
     }
-    EXPECT_EQ(heights, (std::vector<std::vector<double>>{{0, 3, 1, 0}, {4, 5, 0, 0}, {0, 0, 0, 6}}));
+    EXPECT_EQ(heights, (std::vector<std::vector<double>>{{0, 3, 1, 0}, {4, 5, 0, 0}, {0, 0, 2, 6}}));
     EXPECT_TRUE(CategorizedFrequencyBars({}).Categories.empty());
 
     const TFrequencyBars none = FrequencyBars({}, true);
