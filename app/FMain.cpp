@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "app/DataModules.h"
+#include "app/FFieldGraph.h"
 #include "app/FFtp.h"
 #include "app/FItem.h"
 #include "app/FSetQuery.h"
@@ -225,7 +226,6 @@ void TFormMain::BuildToolBar()
     TB_SQL = AddButton("TB_SQL", "SQL select", QStyle::SP_FileDialogContentsView, &TFormMain::TB_SQLClick);
     TB_Import = AddButton("TB_Import", "Import data", QStyle::SP_ArrowDown, &TFormMain::TB_ImportClick);
     TB_graph = AddButton("TB_graph", "Graph", QStyle::SP_ComputerIcon, &TFormMain::TB_graphClick);
-    TB_graph->setEnabled(false);  // until the frequency graph exists
     TB_SendViaFTP = AddButton("TB_SendViaFTP", "Send data", QStyle::SP_ArrowUp, &TFormMain::TB_SendViaFTPClick);
     TB_About = AddButton("TB_About", "About Quellbrook", QStyle::SP_MessageBoxInformation, &TFormMain::TB_AboutClick);
 }
@@ -359,7 +359,7 @@ void TFormMain::FormClose()
 void TFormMain::SetDefinitionOpenState(bool open)
 {
     TB_Open->setEnabled(!open);
-    for (QToolButton* button : {TB_Close, TB_Table, TB_DataInsert, TB_Descriptions, TB_SQL, TB_Import})
+    for (QToolButton* button : {TB_Close, TB_Table, TB_DataInsert, TB_Descriptions, TB_SQL, TB_Import, TB_graph})
         button->setEnabled(open);
     // There is nothing to send without a collection, nor without the FTP settings.
     TB_SendViaFTP->setEnabled(open && ftpSettingsFound_);
@@ -493,8 +493,7 @@ void TFormMain::TB_SQLClick()
     ShowTableWindowWithCallback(window, -1, &FormSetQuery->DS_query, FormSetQuery, ReleaseQueryBuilder);
 }
 
-// The frequency graph comes with the chart windows; its button stays off until then.
-void TFormMain::TB_graphClick() {}
+void TFormMain::TB_graphClick() { ShowFieldGraph(Table, Table.TableName(), "collection", this); }
 
 void TFormMain::TB_DataInsertClick()
 {

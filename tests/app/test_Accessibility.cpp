@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/FFieldGraph.h"
 #include "app/FInfo.h"
 #include "app/FItem.h"
 #include "app/FMemoField.h"
@@ -254,6 +255,11 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasItsNames)
              TQtUiServices().InputQuery("New item", "Item text", value);
          }},
         {"data-aware controls", [&](const Check& check) { check(DataAwareControls(Source()).get()); }},
+        {"TFormFieldGraph",
+         [&](const Check& check) {
+             main.Form->TB_graph->click();
+             check(main.Form->findChild<TFormFieldGraph*>());
+         }},
     };
     for (const auto& w : windows) {
         SCOPED_TRACE(w.window);

@@ -112,11 +112,11 @@ TEST(FormMain, ToolbarFollowsDefinitionAndInputMode)
 {
     MainFormHarness h;
     ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
-    EXPECT_EQ(EnabledButtons(*h.Form), "110111111001") << "definition open";
+    EXPECT_EQ(EnabledButtons(*h.Form), "110111111101") << "definition open";
     EXPECT_EQ(h.Form->StatusPanels[2]->text().toStdString(), h.Dir.file("survey.ini"));
     h.Form->TB_DataInsert->click();
     EXPECT_FALSE(h.Current().isHidden());
-    EXPECT_EQ(EnabledButtons(*h.Form), "110111111001") << "input mode changes no button";
+    EXPECT_EQ(EnabledButtons(*h.Form), "110111111101") << "input mode changes no button";
     h.Form->TB_DataInsert->click();
     EXPECT_TRUE(h.Current().isHidden()) << "the same button leaves input mode";
     h.Ui.Push(TUiAnswer::Press(mrOk));
@@ -130,7 +130,7 @@ TEST(FormMain, ToolbarFollowsDefinitionAndInputMode)
     EXPECT_FALSE(h.Form->Database1.Connected());
 }
 
-TEST(FormMain, SendDataNeedsAnOpenDefinitionAndGraphWaitsForCharts)
+TEST(FormMain, SendDataNeedsAnOpenDefinitionAndFtpSettings)
 {
     MainFormHarness h;
     TftpSetting settings;
@@ -139,7 +139,7 @@ TEST(FormMain, SendDataNeedsAnOpenDefinitionAndGraphWaitsForCharts)
     h.Form->LoadFtpSettings(h.Dir.file("Quellbrook.ftp"));
     EXPECT_EQ(EnabledButtons(*h.Form), "111000000001") << "settings found, no definition open";
     ASSERT_TRUE(h.Open(h.WriteDefinition("survey.ini", kWeatherSection)));
-    EXPECT_EQ(EnabledButtons(*h.Form), "110111111011") << "definition open";
+    EXPECT_EQ(EnabledButtons(*h.Form), "110111111111") << "definition open";
     h.Form->TB_Close->click();
     EXPECT_EQ(EnabledButtons(*h.Form), "111000000001") << "closed";
 }

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/FFieldGraph.h"
 #include "app/FInfo.h"
 #include "app/FItem.h"
 #include "app/FMemoField.h"
@@ -271,6 +272,11 @@ TEST_F(ProgramWindowsTest, EveryWindowFitsItsTextsAndItsScreen)
          [&](const Check& check) {
              WhenDialogShows<TFormSelectDirectory>([&](TFormSelectDirectory& form) { check(&form); });
              AskDirectory("/", "Common ORU directory", "What the folder holds, in a sentence long enough to wrap.");
+         }},
+        {"frequency graph",
+         [&](const Check& check) {
+             main.Form->TB_graph->click();
+             check(main.Form->findChild<TFormFieldGraph*>());
          }},
         {"list of files to send",
          [](const Check& check) {
