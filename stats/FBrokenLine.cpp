@@ -349,6 +349,7 @@ TFormBrokenLine::TFormBrokenLine(QWidget* parent) : QWidget(parent, Qt::Window)
 
     PopupMenuBP = new QMenu(this);
     PopupMenuBP->setObjectName("PopupMenuBP");
+    PopupMenuBP->setAccessibleName("Estimation");
     FindSet1 = PopupMenuBP->addAction("Find and set");
     FindSet1->setObjectName("FindSet1");
     ShowStatistics1 = PopupMenuBP->addAction("Show statistics");

@@ -172,6 +172,13 @@ TEST_F(BrokenLine, SetDefaultsAndTheWarningBelowTenPoints)
     EXPECT_EQ(fine.Records().back().Count2, 4);
     EXPECT_EQ(fine.Records().front().Count1 + fine.Records().front().Count2, 15);
 
+    // Every control carries a name for assistive tools.
+    for (QWidget* control : form.findChildren<QWidget*>()) {
+        if (control->focusPolicy() != Qt::NoFocus || control == form.LabelBP) {
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+        }
+    }
+
     for (int count : {9, 3, 0}) {
         ui.Push(TUiAnswer::Press(mrOk));
         TFormBrokenLine& small = *Open(BentLine(count, 6, 2));
