@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdio>
 
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/CanvasHelpers.h"
@@ -254,6 +255,21 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 
 std::string EditText(const QLineEdit* edit) { return edit->text().toStdString(); }
 
+// A number for an edit in the user's locale that reads back as the same number: the general
+// text has 15 digits, and a default start rounded below the fourth smallest X would leave the
+// first step with 3 points.
+QString EditNumber(double value)
+{
+    const std::string text = FloatToStr(value);
+    double back = 0;
+    if (TryStrToFloat(text, back) && back == value) return QText(text);
+    char exact[40];
+    std::snprintf(exact, sizeof exact, "%.17g", value);
+    std::string local = exact;
+    std::replace(local.begin(), local.end(), '.', FormatSettings().DecimalSeparator);
+    return QText(local);
+}
+
 // The graph is drawn at the screen's pace, not once per step: while the scan adds points the
 // chart does not repaint by itself; about 25 times a second it repaints once, and less often
 // when a repaint takes long (long lines, a slow screen), so the scan keeps three quarters of
@@ -333,6 +349,7 @@ TFormBrokenLine::TFormBrokenLine(QWidget* parent) : QWidget(parent, Qt::Window)
 
     PopupMenuBP = new QMenu(this);
     PopupMenuBP->setObjectName("PopupMenuBP");
+    PopupMenuBP->setAccessibleName("Estimation");
     FindSet1 = PopupMenuBP->addAction("Find and set");
     FindSet1->setObjectName("FindSet1");
     ShowStatistics1 = PopupMenuBP->addAction("Show statistics");
@@ -393,11 +410,11 @@ void TFormBrokenLine::SetDefaults()
     const double* xs = series->XValues()->Values();
     const TFloatArray sorted = SortedFloatArray(TFloatArray(xs, xs + n));
     const double smallest = sorted.front(), largest = sorted.back();
-    EditXmin->setText(QText(FloatToStr(smallest)));
-    EditXmax->setText(QText(FloatToStr(largest)));
-    EditBPstart->setText(QText(FloatToStr(sorted[3])));
-    EditBPstop->setText(QText(FloatToStr(sorted[n - 5])));
-    EditBPstep->setText(QText(FloatToStr((largest - smallest) / (n - 1))));
+    EditXmin->setText(EditNumber(smallest));
+    EditXmax->setText(EditNumber(largest));
+    EditBPstart->setText(EditNumber(sorted[3]));
+    EditBPstop->setText(EditNumber(sorted[n - 5]));
+    EditBPstep->setText(EditNumber((largest - smallest) / (n - 1)));
 }
 
 void TFormBrokenLine::btnCalculateClick()

@@ -161,6 +161,24 @@ TEST_F(BrokenLine, SetDefaultsAndTheWarningBelowTenPoints)
     EXPECT_EQ(form.Records()[0].BreakPoint, 4.5);
     EXPECT_EQ(form.Records()[4].BreakPoint, 8.5);
 
+    // X with more digits than the general number text: the edits still hold the exact values, so
+    // the whole range counts and the first and last steps leave four points outside.
+    TPoints thirds = BentLine(15, 6, 3);
+    for (double& x : thirds.xs) x = x / 3 + 1e-9;
+    TFormBrokenLine& fine = *Open(thirds);
+    Scan(fine, TUiAnswer::Cancel(TUiCallKind::Choice));
+    ASSERT_FALSE(fine.Records().empty());
+    EXPECT_EQ(fine.Records().front().Count1, 4);
+    EXPECT_EQ(fine.Records().back().Count2, 4);
+    EXPECT_EQ(fine.Records().front().Count1 + fine.Records().front().Count2, 15);
+
+    // Every control carries a name for assistive tools.
+    for (QWidget* control : form.findChildren<QWidget*>()) {
+        if (control->focusPolicy() != Qt::NoFocus || control == form.LabelBP) {
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+        }
+    }
+
     for (int count : {9, 3, 0}) {
         ui.Push(TUiAnswer::Press(mrOk));
         TFormBrokenLine& small = *Open(BentLine(count, 6, 2));

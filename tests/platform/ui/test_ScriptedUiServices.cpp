@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/QtUiServices.h"
 #include "platform/ui/ScriptedUiServices.h"
 
 namespace {
@@ -219,17 +220,6 @@ int RecordingChooser(QWidget*, const std::string& caption, const std::string& gr
     return 1;
 }
 
-// Services that show nothing themselves, so the base class's chooser road is the one taken.
-class TSilentUi : public TUiServices {
-public:
-    int MessageDlg(const std::string&, TMsgDlgType, TMsgDlgButtons) override { return mrOk; }
-    bool InputQuery(const std::string&, const std::string&, std::string&) override { return false; }
-    bool OpenFileDialog(TFileDialogOptions&) override { return false; }
-    bool SaveFileDialog(TFileDialogOptions&) override { return false; }
-    bool SelectDirectory(const std::string&, std::string&) override { return false; }
-    bool ColorDialog(std::uint32_t&) override { return false; }
-    bool FontDialog(TFontChoice&) override { return false; }
-};
 }  // namespace
 
 // The chooser answers the scripted case, or its default when dismissed; a case it does not
@@ -256,9 +246,9 @@ TEST(ScriptedUiServices, ChooserAnswersTheScriptedCase)
 }
 
 // The program's services run the installed chooser window; without one the call fails loudly.
-TEST(ScriptedUiServices, BaseServicesRunTheInstalledChooser)
+TEST(ScriptedUiServices, ProgramServicesRunTheInstalledChooser)
 {
-    TSilentUi ui;
+    TQtUiServices ui;
     const TCaseChooser previous = SetCaseChooser(nullptr);
     EXPECT_THROW(ui.SelectCaseFixed(nullptr, "Broken line", "Select type", 0, "a;b"), Exception);
     SetCaseChooser(&RecordingChooser);
