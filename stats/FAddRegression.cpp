@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "stats/ColorPanel.h"
 #include "stats/LatestWindow.h"
 #include "platform/ui/UpDown.h"
 
@@ -91,7 +92,7 @@ TFormAddRegression::TFormAddRegression(QWidget* parent) : QDialog(parent)
     grid->addWidget(BtnAddLine, 8, 1);
     BtnClose = MakeButton(this, "BtnClose", "Close");
     grid->addWidget(BtnClose, 8, 4);
-    ShowLineColor();
+    ShowPanelColor(PanelColor, lineColor_);
 
     connect(EditMin, &QLineEdit::textEdited, this, [this] { EditMxxChange(); });
     connect(EditMax, &QLineEdit::textEdited, this, [this] { EditMxxChange(); });
@@ -173,17 +174,6 @@ void TFormAddRegression::BtnAddLineClick()
     if (status != TRegressionStatus::Ok) UiServices().ShowWarning(RegressionStatusText(status));
 }
 
-void TFormAddRegression::PanelColorClick()
-{
-    std::uint32_t colour = lineColor_;
-    if (!UiServices().ColorDialog(colour)) return;
-    lineColor_ = static_cast<TColor>(colour);
-    ShowLineColor();
-}
-
-void TFormAddRegression::ShowLineColor()
-{
-    PanelColor->setStyleSheet(QString("background-color: %1").arg(ToQColor(lineColor_).name()));
-}
+void TFormAddRegression::PanelColorClick() { PickPanelColor(PanelColor, lineColor_); }
 
 void TFormAddRegression::BtnCloseClick() { close(); }

@@ -59,7 +59,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ShowLineColor();
 
     TStatistics engine_;
     // Every point added: each calculation filters its own copy, so a wider range brings back

@@ -25,6 +25,7 @@
 #include "platform/ui/UpDown.h"
 #include "stats/FGraph.h"
 #include "stats/FStatResults.h"
+#include "stats/ColorPanel.h"
 #include "stats/LatestWindow.h"
 #include "stats/UOrdLists.h"
 
@@ -369,7 +370,7 @@ TFormBrokenLine::TFormBrokenLine(QWidget* parent) : QWidget(parent, Qt::Window)
     grid->addWidget(PanelColor, 8, 3);
     btnDraw = MakeButton(this, "btnDraw", "Draw", "Draw regression");
     grid->addWidget(btnDraw, 8, 4, 1, 2);
-    ShowLineColor();
+    ShowPanelColor(PanelColor, lineColor_);
 
     connect(btnCalculate, &QPushButton::clicked, this, Guarded(this, &TFormBrokenLine::btnCalculateClick));
     connect(EditBPestim, &QLineEdit::textEdited, this, [this] { EditBPestimChange(); });
@@ -590,18 +591,7 @@ void TFormBrokenLine::btnDrawClick()
     }
 }
 
-void TFormBrokenLine::PanelColorClick()
-{
-    std::uint32_t colour = lineColor_;
-    if (!UiServices().ColorDialog(colour)) return;
-    lineColor_ = static_cast<TColor>(colour);
-    ShowLineColor();
-}
-
-void TFormBrokenLine::ShowLineColor()
-{
-    PanelColor->setStyleSheet(QString("background-color: %1").arg(ToQColor(lineColor_).name()));
-}
+void TFormBrokenLine::PanelColorClick() { PickPanelColor(PanelColor, lineColor_); }
 
 TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series)
 {

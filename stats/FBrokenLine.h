@@ -179,7 +179,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void ShowLineColor();
     bool HasCompleteRecord() const;
 
     TLinked<TChartSeries> series_;
