@@ -72,19 +72,6 @@ void StyleGraphChart(TDBChart& chart)
     chart.Title()->SetLines(lines);
 }
 
-// The chart editor is not part of the program yet: the toolbar's Edit button stays off until an
-// editor installs itself, whatever else the toolbar decides.
-void KeepEditButtonOffWithoutEditor(TDuvCommanderBar& bar)
-{
-    TDuvCommander& commander = bar.Commander();
-    commander.OnControlsChanged = [&commander, synchronize = commander.OnControlsChanged] {
-        if (TCommanderControl* edit = commander.Button(dcEdit); edit && !EditChartHook && !commander.ChartEditor())
-            edit->Enabled = false;
-        if (synchronize) synchronize();
-    };
-    commander.ControlsChanged();
-}
-
 }  // namespace
 
 void TFormTable::BuildGraphPanel()
@@ -104,7 +91,6 @@ void TFormTable::BuildGraphPanel()
     DuvCommander->Commander().SetName("DuvCommander");
     DuvCommander->Commander().SetPanel(DBChart);
     DuvCommander->setFixedHeight(kCommanderHeight);
-    KeepEditButtonOffWithoutEditor(*DuvCommander);
 
     PanelGraph->setObjectName("PanelGraph");
     PanelGraph->setAccessibleName("PanelGraph");

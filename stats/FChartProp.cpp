@@ -18,6 +18,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/BmpCodec.h"
@@ -393,8 +394,8 @@ void TFormChartProp::BuildSeriesList()
     btnDown = MakeButton(this, "btnDown", "Down", "Move series down");
     btnDelAll = MakeButton(this, "btnDelAll", "Delete all", "Delete all chart series");
     BtnEditor = MakeButton(this, "BtnEditor", "Editor");
-    // The chart editor is not part of the program yet.
-    BtnEditor->setEnabled(false);
+    // Off while no chart editor is installed.
+    BtnEditor->setEnabled(ChartEditorServices().CanEditChart());
     for (QPushButton* button : {btnUp, btnDown, btnDelAll, BtnEditor}) buttons->addWidget(button);
     buttons->addStretch();
     row->addLayout(buttons);
@@ -570,6 +571,7 @@ void TFormChartProp::ConnectControls()
     connect(btnUp, &QPushButton::clicked, this, Guarded(this, &TFormChartProp::btnUpClick));
     connect(btnDown, &QPushButton::clicked, this, Guarded(this, &TFormChartProp::btnDownClick));
     connect(btnDelAll, &QPushButton::clicked, this, Guarded(this, &TFormChartProp::btnDelAllClick));
+    connect(BtnEditor, &QPushButton::clicked, this, Guarded(this, &TFormChartProp::BtnEditorClick));
 }
 
 // ---------------------------------------------------------------- window events
@@ -826,6 +828,16 @@ void TFormChartProp::MoveSelected(int step)
     ListSeries->setCurrentRow(target);
     chart->Invalidate();
     ListSeriesClick();
+}
+
+void TFormChartProp::BtnEditorClick()
+{
+    TCustomChart* chart = chart_.Get();
+    TChartEditorServices& services = ChartEditorServices();
+    if (!chart || !services.CanEditChart()) return;
+    services.EditChart(nullptr, *chart);
+    // The editor may have changed anything this dialog shows.
+    if (chart_.Get()) FormActivate();
 }
 
 void TFormChartProp::btnDelAllClick()

@@ -142,6 +142,7 @@ public:
     void btnUpClick() { MoveSelected(-1); }
     void btnDownClick() { MoveSelected(1); }
     void btnDelAllClick();
+    void BtnEditorClick();
 
     void RenameClick();
     void SetActiveClick(bool active);

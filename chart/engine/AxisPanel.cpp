@@ -11,6 +11,7 @@
 #include "chart/engine/RuRazaziSelect.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/ui/Printers.h"
 
 namespace {
@@ -631,6 +632,7 @@ void TCustomAxisPanel::PrintPageRange(int from, int to)
     TPrinter& printer = Printer();
     if (!Name().empty()) printer.Title = Name();
     const int saved = pages_->Current();
+    const TScopeGuard pageBack([&] { pages_->SetCurrent(saved); });
     printer.BeginDoc();
     try {
         for (int page = from; page <= to; ++page) {
@@ -640,12 +642,11 @@ void TCustomAxisPanel::PrintPageRange(int from, int to)
         }
         printer.EndDoc();
     } catch (...) {
+        // A failed print is abandoned, not finished.
         printer.Abort();
         if (printer.Printing()) printer.EndDoc();
-        pages_->SetCurrent(saved);
         throw;
     }
-    pages_->SetCurrent(saved);
 }
 
 // ---------------------------------------------------------------- drawing zSlots

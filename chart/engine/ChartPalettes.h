@@ -38,7 +38,8 @@ class TChartTheme : public TPersistent {
     QB_CLASS(TChartTheme, TPersistent)
 public:
     explicit TChartTheme(TCustomChart* chart = nullptr) : Chart(chart) {}
-    virtual void Apply() {}
+    // Every theme says what it changes; there is no theme that does nothing.
+    virtual void Apply() = 0;
     virtual void Description(std::string& text) const;
     TCustomChart* Chart;
 };

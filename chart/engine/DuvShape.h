@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "chart/engine/DuvPanelExtended.h"
+#include "chart/graphics/ChartEditable.h"
 #include "chart/graphics/DuvBrush.h"
 #include "chart/graphics/DuvCorners.h"
 #include "chart/graphics/DuvFont.h"
@@ -168,7 +169,7 @@ private:
 
 // ---------------------------------------------------------------- the shape
 
-class TDuvCustomShape : public TDuvCustomShapeBrushPen {
+class TDuvCustomShape : public TDuvCustomShapeBrushPen, public IChartEditable {
     QB_CLASS(TDuvCustomShape, TDuvCustomShapeBrushPen)
 public:
     explicit TDuvCustomShape(TCustomDuvPanel* panel = nullptr);
@@ -255,7 +256,7 @@ public:
     virtual void DrawShapeRect(TCustomDuvPanel* panel, const TRect& r, int z, int angle);
     virtual int GetChildStartPos();
     virtual const TClassInfo& GetChildShapeClass() const;
-    virtual std::string GetEditorClassName() const { return "TFormDuvShape"; }
+    std::string GetEditorClassName() const override { return "TFormDuvShape"; }
 
     void AttachToPanel(TCustomDuvPanel* panel) override;
     void Assign(const TPersistent* source) override;

@@ -29,7 +29,7 @@ QB_ENUM(TVertAxis, aLeftAxis, aRightAxis, aBothVertAxis, aCustomVertAxis)
 QB_ENUM(TLegendTextStyle, ltsPlain, ltsLeftValue, ltsRightValue, ltsLeftPercent, ltsRightPercent, ltsXValue,
         ltsValue, ltsPercent, ltsXAndValue, ltsXAndPercent, ltsXAndText)
 
-class TCustomChartElement : public TComponent {
+class TCustomChartElement : public TComponent, public IChartEditable {
     QB_CLASS(TCustomChartElement, TComponent)
 public:
     explicit TCustomChartElement(TComponent* owner);

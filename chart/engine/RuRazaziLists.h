@@ -204,7 +204,7 @@ public:
     // The axes of the series; none without a series.
     TChartAxis* GetHorizAxis() const;
     TChartAxis* GetVertAxis() const;
-    std::string GetEditorClassName() const { return "TSeriesToolEditor"; }
+    std::string GetEditorClassName() const override { return "TSeriesToolEditor"; }
     // The series (without registering) and then the element settings.
     void Assign(const TPersistent* source) override;
 
@@ -241,7 +241,7 @@ public:
     virtual void SetAxis(TChartAxis* value);
     // Without side effects (the chart clears it before freeing the axis).
     void StoreAxis(TChartAxis* value) { axis_ = value; }
-    std::string GetEditorClassName() const { return "TAxisToolEditor"; }
+    std::string GetEditorClassName() const override { return "TAxisToolEditor"; }
     void Assign(const TPersistent* source) override;
     void DefineProperties(TFiler& filer) override;
 
@@ -317,7 +317,7 @@ public:
 
 // A component that fills one series (from a file, a URL, a spreadsheet). Opening loads the
 // series, closing clears it.
-class TDuvSeriesSource : public TComponent {
+class TDuvSeriesSource : public TComponent, public IChartEditable {
     QB_CLASS(TDuvSeriesSource, TComponent)
 public:
     explicit TDuvSeriesSource(TComponent* owner);

@@ -7,7 +7,7 @@
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/RuRazazi.h"
 #include "platform/core/ComponentReader.h"
-#include "platform/ui/UiServices.h"
+#include "platform/core/SysUtils.h"
 
 int ValueListGrowthStep = 1000;
 
@@ -296,9 +296,11 @@ void TChartValueList::DefineProperties(TFiler& filer)
 
 void TChartValueList::ReadMultiplier(TReader& reader)
 {
-    // Scaled values are no longer supported: an old file still loads, unscaled.
-    if (reader.ReadFloat() != 1.0)
-        UiServices().ShowError("Error: Multiplier property is obsolete.\rModify DuvDefs (enable Multiplier) and recompile.");
+    // Scaled values are no longer supported: the loader hears it and decides (a chart load skips
+    // it, so an old file loads unscaled, and lists it for the window to show).
+    if (reader.ReadFloat() == 1.0) return;
+    const std::string message = "Error: Multiplier property is obsolete.\rModify DuvDefs (enable Multiplier) and recompile.";
+    if (!reader.Error(message)) throw EReadError(message);
 }
 
 // ---------------------------------------------------------------- TChartValueLists

@@ -310,7 +310,6 @@ bool TCanvas3D::UseDCBrush() { return false; }
 
 std::string TCanvas3D::GetDescription() { return {}; }
 
-std::string TCanvas3D::GetEditorClassName() { return {}; }
 
 bool TCanvas3D::IsSupported() { return true; }
 

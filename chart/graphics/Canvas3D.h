@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "chart/graphics/ChartEditable.h"
 #include "chart/graphics/DuvCanvas.h"
 
 QB_ENUM(TCanvasZoomText, ztManual, ztNo, ztAuto)
@@ -112,7 +113,7 @@ using TTriangleCallback = std::function<void(int index, TPoint3D points[3], TCol
 
 constexpr int CircleSteps = 180;
 
-class TCanvas3D : public TDuvCanvas {
+class TCanvas3D : public TDuvCanvas, public IChartEditable {
 public:
     TCanvas3D() = default;
 
@@ -144,7 +145,6 @@ public:
                             const TPointArray& points, int high, double holePercent, double startAngle,
                             double endAngle);
     virtual std::string GetDescription();
-    virtual std::string GetEditorClassName();
     // Screen point back to the chart plane at depth z.
     virtual void Unproject(int& x, int& y, int z);
     virtual void Project(int x, int y, int z, TPoint& point);

@@ -8,6 +8,7 @@
 #include "chart/graphics/DuvConst.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
 
 // ---------------------------------------------------------------- region
@@ -302,16 +303,12 @@ void TBlurFilter::ApplyToRect(QImage& bitmap, const TRect& rect)
     ReuseLines = true;
     KeepBuffer = true;
     CreateBuffer(std::abs(rect.Right - rect.Left), std::abs(rect.Bottom - rect.Top));
-    try {
-        const int steps = std::min(Steps, kBlurStepsMax);
-        for (int step = 0; step < steps; ++step) TConvolveFilter::ApplyToRect(bitmap, rect);
-    } catch (...) {
+    const TScopeGuard release([this] {
         FreeBuffer();
         ReuseLines = KeepBuffer = false;
-        throw;
-    }
-    FreeBuffer();
-    ReuseLines = KeepBuffer = false;
+    });
+    const int steps = std::min(Steps, kBlurStepsMax);
+    for (int step = 0; step < steps; ++step) TConvolveFilter::ApplyToRect(bitmap, rect);
 }
 
 void TBlurFilter::FillEditor(IFilterControlBuilder& builder, const TChangeHandler& notify)

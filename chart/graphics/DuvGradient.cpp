@@ -9,6 +9,7 @@
 
 #include "chart/graphics/CanvasHelpers.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 
 TGradientRotate GradientRotateHook = nullptr;
 
@@ -147,13 +148,8 @@ template <class F>
 void TCustomDuvGradient::Quietly(F action)
 {
     TChangeHandler handler = std::exchange(OnChange, nullptr);
-    try {
-        action();
-    } catch (...) {
-        OnChange = std::move(handler);
-        throw;
-    }
-    OnChange = std::move(handler);
+    const TScopeGuard restore([&] { OnChange = std::move(handler); });
+    action();
 }
 
 void TCustomDuvGradient::DoChanged()
@@ -347,16 +343,11 @@ void TCustomDuvGradient::Draw(TDuvCanvas& canvas, const TRect& rect, int cornerS
 void TCustomDuvGradient::DrawSub(TDuvCanvas& canvas, const TRect& rect, int cornerSize)
 {
     TDuvBlend* blend = canvas.BeginBlending(rect, subGradient_->Transparency());
-    try {
-        if (subGradient_->Direction() == gdRadial)
-            subGradient_->DrawRadial(canvas, rect);
-        else
-            subGradient_->Draw(canvas, rect, cornerSize);
-    } catch (...) {
-        canvas.EndBlending(blend);
-        throw;
-    }
-    canvas.EndBlending(blend);
+    const TScopeGuard endBlending([&] { canvas.EndBlending(blend); });
+    if (subGradient_->Direction() == gdRadial)
+        subGradient_->DrawRadial(canvas, rect);
+    else
+        subGradient_->Draw(canvas, rect, cornerSize);
 }
 
 void TCustomDuvGradient::DrawRadial(TDuvCanvas& canvas, const TRect& rect)
@@ -366,15 +357,13 @@ void TCustomDuvGradient::DrawRadial(TDuvCanvas& canvas, const TRect& rect)
     TDuvGradient* brushGradient = canvas.GetBrushGradient();
     const bool wasVisible = brushGradient->Visible();
     brushGradient->SetVisible(false);
-    try {
+    {
+        const TScopeGuard restore([&] {
+            brushGradient->SetVisible(wasVisible);
+            canvas.Unclip();
+        });
         DrawRadialRings(canvas, r);
-    } catch (...) {
-        brushGradient->SetVisible(wasVisible);
-        canvas.Unclip();
-        throw;
     }
-    brushGradient->SetVisible(wasVisible);
-    canvas.Unclip();
     if (subGradient_ && subGradient_->Visible()) DrawSub(canvas, rect, 0);
 }
 
@@ -395,33 +384,27 @@ void TCustomDuvGradient::DrawRadialRings(TDuvCanvas& canvas, const TRect& r)
     }
     const TPenStyle savedStyle = canvas.Pen().Style();
     const TColor savedColor = canvas.Brush().Color();
-    auto restore = [&] {
+    const TScopeGuard restore([&] {
         canvas.Pen().SetStyle(savedStyle);
         canvas.Brush().SetColor(savedColor);
-    };
-    try {
-        canvas.Pen().SetStyle(psClear);
-        canvas.Brush().SetColor(end);
-        canvas.FillRect(r);
-        if (w % 2 != 0 || h % 2 != 0) --n;
-        const double cx = radialX_ + 1 + (r.Left + r.Right) * 0.5, cy = radialY_ + 1 + (r.Top + r.Bottom) * 0.5;
-        const double exponent = balance_ / 100.0 + 0.5;
-        for (int i = n; i >= 0; --i) {
-            int c[3];
-            for (int k = 0; k < 3; ++k) {
-                if (linear)
-                    c[k] = Round(s0[k] + i * d[k]) & 0xFF;
-                else
-                    c[k] = std::clamp(Round(s0[k] + std::pow((i + 1.0) / (n + 1), exponent) * d[k]), 0, 255);
-            }
-            canvas.Brush().SetColor(static_cast<TColor>(c[0] | (c[1] << 8) | (c[2] << 16)));
-            canvas.Ellipse(Round(cx - i * stepX), Round(cy - i * stepY), Round(cx + i * stepX), Round(cy + i * stepY));
+    });
+    canvas.Pen().SetStyle(psClear);
+    canvas.Brush().SetColor(end);
+    canvas.FillRect(r);
+    if (w % 2 != 0 || h % 2 != 0) --n;
+    const double cx = radialX_ + 1 + (r.Left + r.Right) * 0.5, cy = radialY_ + 1 + (r.Top + r.Bottom) * 0.5;
+    const double exponent = balance_ / 100.0 + 0.5;
+    for (int i = n; i >= 0; --i) {
+        int c[3];
+        for (int k = 0; k < 3; ++k) {
+            if (linear)
+                c[k] = Round(s0[k] + i * d[k]) & 0xFF;
+            else
+                c[k] = std::clamp(Round(s0[k] + std::pow((i + 1.0) / (n + 1), exponent) * d[k]), 0, 255);
         }
-    } catch (...) {
-        restore();
-        throw;
+        canvas.Brush().SetColor(static_cast<TColor>(c[0] | (c[1] << 8) | (c[2] << 16)));
+        canvas.Ellipse(Round(cx - i * stepX), Round(cy - i * stepY), Round(cx + i * stepX), Round(cy + i * stepY));
     }
-    restore();
 }
 
 namespace {

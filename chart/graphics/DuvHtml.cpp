@@ -13,6 +13,7 @@
 #include "chart/graphics/DuvCanvas.h"
 #include "chart/graphics/GraphicClasses.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/Streams.h"
 #include "platform/core/StringList.h"
 #include "platform/core/SysUtils.h"
@@ -530,14 +531,9 @@ void DrawHtmlText(TDuvCanvas& canvas, int x, int y, const std::string& text)
     }
     const TSize size = MeasureHtmlText(canvas, text);
     canvas.SetTextAlign(TA_LEFT);
+    const TScopeGuard restore([&] { canvas.SetTextAlign(align); });
     const int left = align == TA_CENTER ? x - size.cx / 2 : x - size.cx;
-    try {
-        RenderHtmlText(canvas, left, y, true, text);
-    } catch (...) {
-        canvas.SetTextAlign(align);
-        throw;
-    }
-    canvas.SetTextAlign(align);
+    RenderHtmlText(canvas, left, y, true, text);
 }
 
 TColor HexToColorValue(const std::string& text)

@@ -7,6 +7,7 @@
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/Streams.h"
 
 TDuvPicture::TDuvPicture() = default;
@@ -127,22 +128,17 @@ void TDuvPicture::WriteFilterItems(TWriter& writer, TFilterItems& list)
 {
     const std::string savedPath = writer.PropPath;
     writer.PropPath.clear();
-    try {
-        writer.WriteValue(vaCollection);
-        for (int i = 0; i < list.Count(); ++i) {
-            TDuvFilter* filter = list.GetFilter(i);
-            writer.WriteListBegin();
-            writer.WritePropName("ItemClass");
-            writer.WriteString(filter->ClassName());
-            writer.WriteProperties(filter);
-            writer.WriteListEnd();
-        }
+    const TScopeGuard restore([&] { writer.PropPath = savedPath; });
+    writer.WriteValue(vaCollection);
+    for (int i = 0; i < list.Count(); ++i) {
+        TDuvFilter* filter = list.GetFilter(i);
+        writer.WriteListBegin();
+        writer.WritePropName("ItemClass");
+        writer.WriteString(filter->ClassName());
+        writer.WriteProperties(filter);
         writer.WriteListEnd();
-    } catch (...) {
-        writer.PropPath = savedPath;
-        throw;
     }
-    writer.PropPath = savedPath;
+    writer.WriteListEnd();
 }
 
 namespace {
@@ -176,16 +172,11 @@ void ReadFilterItem(TReader& reader, TFilterItems& list)
 void TDuvPicture::ReadFilterItems(TReader& reader, TFilterItems& list)
 {
     list.BeginUpdate();
-    try {
-        if (!reader.EndOfList()) list.Clear();
-        reader.ReadValue();
-        while (!reader.EndOfList()) ReadFilterItem(reader, list);
-        reader.ReadListEnd();
-    } catch (...) {
-        list.EndUpdate();
-        throw;
-    }
-    list.EndUpdate();
+    const TScopeGuard endUpdate([&] { list.EndUpdate(); });
+    if (!reader.EndOfList()) list.Clear();
+    reader.ReadValue();
+    while (!reader.EndOfList()) ReadFilterItem(reader, list);
+    reader.ReadListEnd();
 }
 
 // ---------------------------------------------------------------- coordinates

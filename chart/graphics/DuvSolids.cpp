@@ -7,6 +7,7 @@
 #include "chart/graphics/CanvasHelpers.h"
 #include "chart/graphics/DuvGradient.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 
 namespace {
 int Round(double value) { return static_cast<int>(Rnd(value)); }
@@ -464,32 +465,29 @@ void TPieDrawer::Draw()
                                                   : TRect{r0_.Left - w, r0_.Top - w, r0_.Right + w + 1, r1_.Bottom + w};
         blend = canvas_.BeginBlending(area, slice_.Transparency);
     }
-    try {
-        DrawBottom();
-        TDuvBrush& brush = canvas_.Brush();
-        TDuvPen& pen = canvas_.Pen();
-        const TColor penColor = pen.Color();
-        const bool penDarkened = slice_.DarkSides && penColor == colorInForce_;
-        if (slice_.DarkSides) {
-            if (brush.Style() != bsClear) brush.SetColor(DarkenColor(brush.Color(), 32));
-            if (penDarkened) pen.SetColor(DarkenColor(penColor, 32));
-        }
-        DrawSides(start_, end_);
-        if (slice_.DarkSides) {
-            if (brush.Style() == bsSolid)
-                brush.SetColor(colorInForce_);
-            else
-                canvas_.SetBackColor(colorInForce_);
-            if (penDarkened) pen.SetColor(penColor);
-        }
-        DrawTop();
-        if ((slice_.Gradient && slice_.Gradient->Visible()) || slice_.EdgeStyle != edNone)
-            canvas_.ShadeSliceEdges(slice_.EdgeStyle, t_, slice_);
-    } catch (...) {
+    const TScopeGuard endBlending([&] {
         if (slice_.Transparency != 0) canvas_.EndBlending(blend);
-        throw;
+    });
+    DrawBottom();
+    TDuvBrush& brush = canvas_.Brush();
+    TDuvPen& pen = canvas_.Pen();
+    const TColor penColor = pen.Color();
+    const bool penDarkened = slice_.DarkSides && penColor == colorInForce_;
+    if (slice_.DarkSides) {
+        if (brush.Style() != bsClear) brush.SetColor(DarkenColor(brush.Color(), 32));
+        if (penDarkened) pen.SetColor(DarkenColor(penColor, 32));
     }
-    if (slice_.Transparency != 0) canvas_.EndBlending(blend);
+    DrawSides(start_, end_);
+    if (slice_.DarkSides) {
+        if (brush.Style() == bsSolid)
+            brush.SetColor(colorInForce_);
+        else
+            canvas_.SetBackColor(colorInForce_);
+        if (penDarkened) pen.SetColor(penColor);
+    }
+    DrawTop();
+    if ((slice_.Gradient && slice_.Gradient->Visible()) || slice_.EdgeStyle != edNone)
+        canvas_.ShadeSliceEdges(slice_.EdgeStyle, t_, slice_);
 }
 
 void DrawPie3D(TCanvas3D& canvas, const TPie3DSlice& slice) { TPieDrawer(canvas, slice).Draw(); }

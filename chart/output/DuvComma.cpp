@@ -6,6 +6,7 @@
 
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/Chart.h"
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/DuvPanelExtended.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/DuvViewAngles.h"
@@ -16,12 +17,6 @@
 #include "chart/series/SeriesPie.h"
 #include "platform/core/NumText.h"
 #include "platform/core/ScopeGuard.h"
-
-std::function<void(TComponent*, TCustomDuvPanel*)> ShowChartPreviewHook;
-std::function<void(TComponent*, TCustomChart*)> EditChartHook;
-std::function<bool(TComponent*, TDuvGradient*)> EditGradientHook;
-std::function<std::string(TCustomChart*)> SaveChartAsHook;
-std::function<void(TComponent*)> ExecuteChartComponentHook;
 
 namespace {
 
@@ -316,6 +311,15 @@ void TDuvCommander::SetChartEditor(TComponent* value)
     if (chartEditor_) chartEditor_->RemoveFreeNotification(this);
     chartEditor_ = value;
     if (chartEditor_) chartEditor_->FreeNotification(this);
+    RefreshEditButton();
+}
+
+void TDuvCommander::RefreshEditButton()
+{
+    TCommanderControl* edit = Button(dcEdit);
+    if (!edit || HasState(csDestroying)) return;
+    edit->Enabled = CanEdit();
+    ControlsChanged();
 }
 
 void TDuvCommander::SetPreviewer(TComponent* value)
@@ -330,8 +334,10 @@ void TDuvCommander::Notification(TComponent* component, TOperation operation)
 {
     TCustomDuvCommander::Notification(component, operation);
     if (operation != TOperation::opRemove) return;
-    if (component == chartEditor_) chartEditor_ = nullptr;
     if (component == previewer_) previewer_ = nullptr;
+    if (component != chartEditor_) return;
+    chartEditor_ = nullptr;
+    RefreshEditButton();
 }
 
 void TDuvCommander::VerticalChanged()
@@ -371,7 +377,7 @@ void TDuvCommander::EnableButtons(bool enabled)
         if (TCommanderControl* button = Button(code)) button->Enabled = enabled;
     TCustomDuvPanel* panel = Panel();
     const bool axisPanel = dynamic_cast<TCustomAxisPanel*>(panel) != nullptr;
-    if (TCommanderControl* edit = Button(dcEdit)) edit->Enabled = enabled && panel;
+    if (TCommanderControl* edit = Button(dcEdit)) edit->Enabled = enabled && CanEdit();
     if (TCommanderControl* depth = Button(dcDepth)) depth->Enabled = enabled && axisPanel;
     if (TCommanderControl* save = Button(dcSave)) save->Enabled = enabled && axisPanel;
     if (TCommanderControl* view3D = Button(dc3D); view3D && panel) view3D->Down = panel->View3D();
@@ -455,17 +461,16 @@ void TDuvCommander::ButtonAction(int code)
     case dcEdit: EditClick(); return;
     case dcPrint:
         if (!panel) return;
-        if (previewer_) {
-            if (ExecuteChartComponentHook) ExecuteChartComponentHook(previewer_);
-        } else if (ShowChartPreviewHook) {
-            ShowChartPreviewHook(Owner(), panel);
-        }
+        if (previewer_)
+            ChartEditorServices().ExecuteChartComponent(*previewer_);
+        else
+            ChartEditorServices().ShowPreview(Owner(), *panel);
         return;
     case dcCopy:
         if (panel) panel->CopyBitmapToClipboard();
         return;
     case dcSave:
-        if (auto* chart = dynamic_cast<TCustomChart*>(panel); chart && SaveChartAsHook) SaveChartAsHook(chart);
+        if (auto* chart = dynamic_cast<TCustomChart*>(panel)) ChartEditorServices().SaveChartAs(*chart);
         return;
     case dc3D:
         if (panel) panel->SetView3D(IsDown(dc3D));
@@ -474,21 +479,33 @@ void TDuvCommander::ButtonAction(int code)
     }
 }
 
+bool TDuvCommander::CanEdit() const
+{
+    TCustomDuvPanel* panel = Panel();
+    if (!panel) return false;
+    if (chartEditor_) return true;
+    TCustomDuvPanel* edited = panel->GetPanelToEdit();
+    if (dynamic_cast<TCustomChart*>(edited)) return ChartEditorServices().CanEditChart();
+    if (dynamic_cast<TCustomDuvPanelExtended*>(edited)) return ChartEditorServices().CanEditGradient();
+    return false;
+}
+
 void TDuvCommander::EditClick()
 {
     TCustomDuvPanel* panel = Panel();
     if (!panel) return;
+    TChartEditorServices& services = ChartEditorServices();
     if (chartEditor_) {
-        if (ExecuteChartComponentHook) ExecuteChartComponentHook(chartEditor_);
+        services.ExecuteChartComponent(*chartEditor_);
     } else {
         TCustomDuvPanel* edited = panel->GetPanelToEdit();
         if (auto* chart = dynamic_cast<TCustomChart*>(edited)) {
-            if (EditChartHook) {
-                EditChartHook(Owner(), chart);
+            if (services.CanEditChart()) {
+                services.EditChart(Owner(), *chart);
                 if (OnEditedChart) OnEditedChart(this, chart);
             }
         } else if (auto* extended = dynamic_cast<TCustomDuvPanelExtended*>(edited)) {
-            if (EditGradientHook) EditGradientHook(Owner(), extended->GetGradient());
+            if (services.CanEditGradient()) services.EditGradient(Owner(), *extended->GetGradient());
         }
     }
     if (TCommanderControl* view3D = Button(dc3D)) {
@@ -684,5 +701,4 @@ std::string TDuvCommander::ValueLabelText() const
 void DuvCommaInitialization()
 {
     RegisterClassForStreaming(TDuvCommander::StaticClass());
-    SaveChartAsHook = [](TCustomChart* chart) { return SaveChartAs(*chart); };
 }

@@ -60,17 +60,6 @@ struct TCommanderControl {
     std::string Caption;
 };
 
-// Where the buttons' actions go: the print preview, the chart editor, the gradient editor, the
-// save dialog and the editor and previewer components live in higher layers and install these.
-// Empty hooks make their button do nothing.
-extern std::function<void(TComponent* owner, TCustomDuvPanel* panel)> ShowChartPreviewHook;
-extern std::function<void(TComponent* owner, TCustomChart* chart)> EditChartHook;
-extern std::function<bool(TComponent* owner, TDuvGradient* gradient)> EditGradientHook;
-// Answers the file name saved, empty when cancelled.
-extern std::function<std::string(TCustomChart* chart)> SaveChartAsHook;
-// Runs the Execute of a linked chart editor or previewer component.
-extern std::function<void(TComponent* component)> ExecuteChartComponentHook;
-
 class TCustomDuvCommander : public TCustomPanelNoCaption, public IPanelEventListener {
     QB_CLASS(TCustomDuvCommander, TCustomPanelNoCaption)
 public:
@@ -166,6 +155,9 @@ public:
     void SetLabelText(const std::string& text);
     // The value label's text of the current mode and drag.
     std::string ValueLabelText() const;
+    // Whether Edit has something to open: a linked chart editor component, or the installed
+    // editor services for the panel the bar edits. Services install at start-up, before any bar.
+    bool CanEdit() const;
 
     // ---------------------------------------------------- drag state
     bool IsDragging() const { return dragging_; }
@@ -197,6 +189,7 @@ private:
     void Switch3DOn();
     void ButtonAction(int code);
     void EditClick();
+    void RefreshEditButton();
 
     void RotateStep(int x, int y, TShiftState shift);
     void MoveStep(int x, int y);

@@ -65,7 +65,7 @@ bool TDuvExportFormat::MatchesFilterIndex(int index) { return index == filterInd
 
 TExportOptions* TDuvExportFormat::Options(bool) { return nullptr; }
 
-void TDuvExportFormat::SaveToStreamWithOptions(TStream&, TExportOptions*) {}
+void TDuvExportFormat::SaveToStreamWithOptions(TStream& stream, TExportOptions*) { SaveToStream(stream); }
 
 void TDuvExportFormat::CheckPanel() const
 {

@@ -59,6 +59,7 @@ public:
     // The options, created when asked; none in the base.
     virtual TExportOptions* Options(bool create = true);
     virtual void SaveToStream(TStream& stream) = 0;
+    // A format without options of its own writes what SaveToStream writes.
     virtual void SaveToStreamWithOptions(TStream& stream, TExportOptions* options);
 
     // Both raise Exception "Panel property is not set in Export format" without Panel.

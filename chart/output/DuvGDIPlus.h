@@ -138,7 +138,7 @@ public:
     void DrawShadow(TDuvShadow& shadow, const TRect& rect, bool ellipse, int cornerSize, const TPointArray& points,
                     int high, double holePercent, double startAngle, double endAngle) override;
     std::string GetDescription() override { return "GDI+"; }
-    std::string GetEditorClassName() override { return "TGDIPlusEditor"; }
+    std::string GetEditorClassName() const override { return "TGDIPlusEditor"; }
     TRect InitWindow(QPainter* destination, TView3DOptions* options, TColor background, bool is3D,
                      const TRect& rect) override;
     bool IsSupported() override;

@@ -111,7 +111,7 @@ public:
     void HandleChartEvent(int code) override;
     std::string GetDescription() const override { return "Clustering"; }
     std::string GetSummary() const override { return "Perform \"clustering\" on your data."; }
-    std::string GetEditorClassName() const { return "TClusteringToolEditor"; }
+    std::string GetEditorClassName() const override { return "TClusteringToolEditor"; }
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

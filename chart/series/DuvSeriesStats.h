@@ -13,7 +13,7 @@ class TSeriesStatsTool : public TDuvCustomToolSeries {
 public:
     explicit TSeriesStatsTool(TComponent* owner = nullptr) : TDuvCustomToolSeries(owner) {}
 
-    std::string GetEditorClassName() const { return "TSeriesStatsEditor"; }
+    std::string GetEditorClassName() const override { return "TSeriesStatsEditor"; }
     std::string GetDescription() const override { return "Statistics"; }
     std::string GetSummary() const override { return "Reports statistical information about Series data."; }
 

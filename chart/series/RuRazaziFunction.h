@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/graphics/ChartEditable.h"
 #include "platform/core/Component.h"
 #include "platform/core/Properties.h"
 
@@ -19,7 +20,7 @@ class TCustomAxisPanel;
 QB_ENUM(TFunctionPeriodStyle, psNumPoints, psRange)
 QB_ENUM(TFunctionPeriodAlign, paFirst, paCenter, paLast)
 
-class TDuvFunction : public TComponent {
+class TDuvFunction : public TComponent, public IChartEditable {
     QB_CLASS(TDuvFunction, TComponent)
 public:
     explicit TDuvFunction(TComponent* owner);
@@ -81,7 +82,7 @@ public:
     virtual void AddResults(TChartSeries* source, TChartValueList* list);
     // The series class the gallery prefers as source; none means any (a fast line).
     virtual const TClassInfo* GetSourceSeriesClass() const { return nullptr; }
-    virtual std::string GetEditorClassName() const { return "TDuvFunctionEditor"; }
+    std::string GetEditorClassName() const override { return "TDuvFunctionEditor"; }
     virtual void SetUpInGallery(TCustomAxisPanel* chart);
     // first -1: the whole source.
     virtual double CalculateRange(TChartSeries* source, int first, int last);

@@ -77,7 +77,7 @@ public:
     void InsertEmpty(int index);
     void Exchange(int i, int j);
     void Clear();
-    // Calls the editors' hook when one is installed.
+    // Opens the installed editor services' visual editor (index -1: the template for all points).
     virtual void EditVisual(int index, bool flag);
 
 private:
@@ -85,9 +85,6 @@ private:
     std::vector<TComponent*> items_;
     TComponent* template_ = nullptr;
 };
-
-// The editors' visual-editor hook: (chart, visual or template, flag) -> something changed.
-extern std::function<bool(TCustomAxisPanel*, TComponent*, bool)> EditVisualHook;
 
 class TChartSeries : public TCustomChartSeries {
     QB_CLASS(TChartSeries, TCustomChartSeries)
@@ -195,7 +192,6 @@ public:
     void SetTitle(const std::string& value);
     void SetActive(bool value) override;
     std::string GetDisplayTitle() const override;
-    virtual std::string GetEditorClassName() const { return {}; }
 
     double NullPointValue = 0;
     int SourceReactions = srAll;

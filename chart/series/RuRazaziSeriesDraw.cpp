@@ -2,6 +2,7 @@
 // Z order, legend and mouse.
 #include <algorithm>
 
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/DuvPanelExtended.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/RuRazaziAxis.h"
@@ -10,7 +11,6 @@
 #include "platform/core/NumText.h"
 #include "platform/core/ScopeGuard.h"
 
-std::function<bool(TCustomAxisPanel*, TComponent*, bool)> EditVisualHook;
 
 // ---------------------------------------------------------------- axes
 
@@ -491,10 +491,11 @@ void TVisualsList::Clear()
 
 void TVisualsList::EditVisual(int index, bool flag)
 {
-    if (!EditVisualHook) return;
+    TChartEditorServices& services = ChartEditorServices();
     if (index != -1) {
-        if (EditVisualHook(Series->ParentChart(), GetVisual(index), flag)) Series->RequestRepaint();
-    } else if (EditVisualHook(Series->ParentChart(), template_, flag)) {
+        TComponent* visual = GetVisual(index);
+        if (visual && services.EditVisual(Series->ParentChart(), *visual, flag)) Series->RequestRepaint();
+    } else if (template_ && services.EditVisual(Series->ParentChart(), *template_, flag)) {
         Clear();
     }
 }

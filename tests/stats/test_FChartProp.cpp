@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "chart/engine/ChartLegend.h"
+#include "chart/engine/support_EditorServices.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/series/ArrowCha.h"
 #include "chart/series/BubbleCh.h"
@@ -107,6 +108,33 @@ TEST_F(ChartProp, ActivationShowsTheChartsSettings)
     EXPECT_TRUE(form->isWindow());
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(form->BtnEditor->isEnabled());
+}
+
+// Without a chart editor the Editor button is off and a click does nothing; an installed editor
+// is what the button opens, on the dialog's chart, and the dialog then shows what it changed.
+TEST_F(ChartProp, TheEditorButtonOpensTheInstalledEditorOnly)
+{
+    form->FormActivate();
+    EXPECT_FALSE(form->BtnEditor->isEnabled());
+    form->BtnEditorClick();
+    EXPECT_TRUE(ui.Log().empty());
+
+    std::vector<TCustomChart*> edited;
+    TTestEditorServices editor;
+    editor.Edit = [&](TComponent*, TCustomChart& c) {
+        edited.push_back(&c);
+        c.Legend()->SetVisible(false);
+    };
+    TScopedChartEditorServices installed(editor);
+    delete FormChartProp;  // built anew, now with the editor installed
+    ShowChartProperties(&chart);
+    form = FormChartProp;
+    ASSERT_TRUE(form->BtnEditor->isEnabled());
+    EXPECT_TRUE(form->CB_Legend->isChecked());
+    form->BtnEditor->click();
+    EXPECT_EQ(edited, std::vector<TCustomChart*>{&chart});
+    EXPECT_FALSE(form->CB_Legend->isChecked()) << "the dialog shows what the editor changed";
+    EXPECT_TRUE(ui.Log().empty());
 }
 
 TEST_F(ChartProp, EachControlWritesToTheChart)

@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 
 #include "chart/engine/AxisPanel.h"
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/graphics/CanvasHelpers.h"
 #include "chart/graphics/DuvGradient.h"
 #include "chart/graphics/widgets/DuvControls.h"
@@ -18,7 +19,6 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/UiServices.h"
 
-TChartGridVisualEditor ChartGridVisualEditor = nullptr;
 
 namespace {
 
@@ -544,11 +544,15 @@ QMenu* TCustomChartGrid::VisualsMenu()
     connect(editAction, &QAction::triggered, this, Guarded(this, &TCustomChartGrid::VisualCellAction));
     QAction* change = visualsMenu_->addAction(QStringLiteral("&Change..."));
     change->setObjectName(QStringLiteral("VisualChange"));
+    // Without an installed editor the two commands have nothing to open.
+    editAction->setEnabled(ChartEditorServices().CanEditVisual());
+    change->setEnabled(ChartEditorServices().CanChooseVisual());
     connect(change, &QAction::triggered, this, [this, pointOf] {
         TChartSeries* series = nullptr;
         const int index = pointOf(series);
-        if (!series || !ChartGridVisualEditor) return;
-        if (TComponent* visual = ChartGridVisualEditor(this, series, series->Visuals()->GetVisual(index)))
+        if (!series) return;
+        TComponent* current = series->Visuals()->GetVisual(index);
+        if (TComponent* visual = ChartEditorServices().ChooseVisual(this, *series, current))
             series->Visuals()->PutVisual(index, visual);
         viewport()->update();
     });
@@ -572,7 +576,7 @@ void TCustomChartGrid::VisualCellAction()
     TChartSeries* series = model_->SeriesOfColumn(Col(), list);
     if (!series) return;
     TComponent* visual = series->Visuals()->GetVisual(Row() - model_->HeaderRowCount());
-    if (visual && EditVisualHook) EditVisualHook(series->ParentChart(), visual, false);
+    if (visual) ChartEditorServices().EditVisual(series->ParentChart(), *visual, false);
 }
 
 void TCustomChartGrid::ShowVisualsMenu()
@@ -585,8 +589,8 @@ void TCustomChartGrid::ShowVisualsMenu()
     TVisualsList* visuals = series->Visuals();
     const bool hasVisual = index < visuals->Count() && visuals->GetVisual(index);
     if (!hasVisual) {
-        if (!ChartGridVisualEditor) return;
-        if (TComponent* visual = ChartGridVisualEditor(this, series, nullptr)) visuals->PutVisual(index, visual);
+        if (TComponent* visual = ChartEditorServices().ChooseVisual(this, *series, nullptr))
+            visuals->PutVisual(index, visual);
         viewport()->update();
         return;
     }

@@ -20,11 +20,6 @@ using TChartGridNotifyEvent = TEvent<void(TCustomChartGrid* sender)>;
 using TEditingCellEvent = TEvent<void(TCustomChartGrid* sender, int col, int row, bool& allow)>;
 using TSetEditEvent = TEvent<void(TCustomChartGrid* sender, int col, int row, const std::string& value)>;
 
-// The visual-editor hook of the grid: receives grid, series and the point's current visual (none
-// for a new one) and answers the visual to store, none to leave the point unchanged.
-using TChartGridVisualEditor = TComponent* (*)(TCustomChartGrid* grid, TChartSeries* series, TComponent* visual);
-extern TChartGridVisualEditor ChartGridVisualEditor;
-
 class TCustomChartGrid : public QTableView {
 public:
     static constexpr int kIndexColumnWidth = 30;

@@ -8,10 +8,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/output/DuvBmpOptions.h"
 #include "platform/ui/NamedControls.h"
-
-TEditPictureFiltersHook EditPictureFiltersHook = nullptr;
 
 namespace {
 
@@ -30,7 +29,7 @@ TBMPOptions::TBMPOptions(TBMPExportFormat* format, QWidget* parent) : QWidget(pa
     EDPI->setRange(0, kMaxDPI);
     CBMono = Named(new QCheckBox("&Monochrome", this), "CBMono", "Monochrome");
     BFilters = Named(new QPushButton("&Filters...", this), "BFilters", "Filters...");
-    BFilters->setEnabled(EditPictureFiltersHook != nullptr);
+    BFilters->setEnabled(ChartEditorServices().CanEditPictureFilters());
     LPreview = Named(new QLabel("Preview:", this), "LPreview", "Preview:");
     Image1 = Named(new QLabel(this), "Image1", "Preview");
     Image1->setScaledContents(true);
@@ -91,7 +90,8 @@ void TBMPOptions::RefreshPreview()
 
 void TBMPOptions::FiltersClick()
 {
-    if (!format_ || !format_->Panel || !EditPictureFiltersHook) return;
+    TChartEditorServices& services = ChartEditorServices();
+    if (!format_ || !format_->Panel || !services.CanEditPictureFilters()) return;
     const QImage picture = format_->UnfilteredBitmap().Image;
-    if (EditPictureFiltersHook(this, picture, format_->Filters())) RefreshPreview();
+    if (services.EditPictureFilters(this, picture, format_->Filters())) RefreshPreview();
 }

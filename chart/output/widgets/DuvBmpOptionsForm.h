@@ -12,11 +12,7 @@ class QImage;
 class TBMPExportFormat;
 class TFilterItems;
 
-// The picture filter editor, opened by "&Filters..."; true when confirmed. Until the chart
-// editor installs it the button is disabled.
-using TEditPictureFiltersHook = bool (*)(QWidget* owner, const QImage& picture, TFilterItems& filters);
-extern TEditPictureFiltersHook EditPictureFiltersHook;
-
+// "&Filters..." opens the editor services' picture filter editor; disabled while none is installed.
 class TBMPOptions : public QWidget {
 public:
     // Edits the format's own options; a form without format previews nothing.

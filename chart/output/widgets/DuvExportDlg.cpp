@@ -19,6 +19,7 @@
 #include <filesystem>
 
 #include "chart/engine/AxisPanel.h"
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/widgets/DuvProcsWidgets.h"
 #include "chart/graphics/DuvConst.h"
@@ -36,9 +37,6 @@
 #include "platform/core/Streams.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
-
-TValueFormatPresetsHook ValueFormatPresetsHook = nullptr;
-TEditValueFormatHook EditValueFormatHook = nullptr;
 
 namespace {
 
@@ -383,8 +381,10 @@ void TDuvExportFormBase::BuildDataPage(QWidget* page)
     auto* format = new QWidget;
     CBValueFormat = Make<QComboBox>(format, "CBValueFormat", "&Value Format:");
     CBValueFormat->setEditable(true);
-    if (ValueFormatPresetsHook)
-        for (const std::string& preset : ValueFormatPresetsHook()) CBValueFormat->addItem(QString::fromStdString(preset));
+    // The editor services' preset formats and format editor; without them the list stays empty
+    // and "..." is disabled.
+    for (const std::string& preset : ChartEditorServices().ValueFormatPresets())
+        CBValueFormat->addItem(QString::fromStdString(preset));
     CBValueFormat->setCurrentText("");
     BValueFormat = Make<QPushButton>(format, "BValueFormat", "...");
     BValueFormat->setAccessibleName("Edit value format");
@@ -419,7 +419,8 @@ void TDuvExportFormBase::BuildDataPage(QWidget* page)
     for (QLineEdit* e : {ECustom, ETextQuotes}) connect(e, &QLineEdit::textChanged, this, [this] { DataChanged(); });
     connect(BValueFormat, &QPushButton::clicked, this, [this] {
         std::string text = CBValueFormat->currentText().toStdString();
-        if (EditValueFormatHook && EditValueFormatHook(this, text)) CBValueFormat->setCurrentText(QString::fromStdString(text));
+        if (ChartEditorServices().CanEditValueFormat() && ChartEditorServices().EditValueFormat(this, text))
+            CBValueFormat->setCurrentText(QString::fromStdString(text));
     });
 }
 
@@ -574,7 +575,7 @@ void TDuvExportFormBase::DataChanged()
     DataTabs->setTabVisible(DataTabs->indexOf(PageJSON), format == dfJSON);
     const bool own = !CBSeriesFormat->isChecked();
     CBValueFormat->setEnabled(own);
-    BValueFormat->setEnabled(own && EditValueFormatHook != nullptr);
+    BValueFormat->setEnabled(own && ChartEditorServices().CanEditValueFormat());
     RefreshDataPreview();
     EnableButtons();
 }
@@ -661,7 +662,7 @@ void TDuvExportFormBase::SavePicture()
     format->Width = EWidth->value();
     format->Height = EHeight->value();
     const auto hourglass = Hourglass();
-    format->SaveToFile(dialog.FileName);
+    format->SaveToFileWithOptions(dialog.FileName, format->Options(false));
 }
 
 void TDuvExportFormBase::SaveNativeWithDialog()
@@ -697,7 +698,7 @@ std::string TDuvExportFormBase::MakeTempExportFile()
         fileName = ExportTempFileName(format->FileExtension());
         format->Width = EWidth->value();
         format->Height = EHeight->value();
-        format->SaveToFile(fileName);
+        format->SaveToFileWithOptions(fileName, format->Options(false));
         break;
     }
     case etNative:

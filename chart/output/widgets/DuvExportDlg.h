@@ -55,15 +55,6 @@ struct TExportButtons {
 };
 TExportButtons ExportButtonsEnabled(int tab, bool hasData, int nativeFormat, bool canSendMail);
 
-// ---------------------------------------------------------------- hooks of the editor dialogs
-
-// The preset number formats and the numeric format editor of the Data tab's "&Value Format:";
-// without them the list stays empty and "..." is disabled.
-using TValueFormatPresetsHook = std::vector<std::string> (*)();
-using TEditValueFormatHook = bool (*)(QWidget* owner, std::string& format);
-extern TValueFormatPresetsHook ValueFormatPresetsHook;
-extern TEditValueFormatHook EditValueFormatHook;
-
 // The options form of a format embedded in the dialog's Options page; none for a format
 // without one.
 QWidget* CreateExportOptionsForm(TDuvExportFormat& format, QWidget* parent);

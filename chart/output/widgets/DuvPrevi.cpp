@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/widgets/DuvPanelHost.h"
 #include "chart/engine/widgets/DuvProcsWidgets.h"
@@ -31,8 +32,6 @@
 #include "platform/ui/Printers.h"
 
 TPageNavigatorFactory ChartPageNavigatorClass;
-std::function<void(QWidget*, TCustomDuvPanel*)> EmbedPanelEditorHook;
-std::function<void(QWidget*, TDuvPen*)> EmbedPenEditorHook;
 
 namespace {
 
@@ -514,20 +513,12 @@ void TFormPreviewPanelEditor::showEvent(QShowEvent* event)
 
 void TFormPreviewPanelEditor::PageChanged(int index)
 {
-    // The chart editor's panel and pen editors are made on the first visit of their page.
+    // The chart editor's panel and pen editors are made on the first visit of their page; the
+    // pages stay empty while no editor is installed.
     QWidget* page = pages_->widget(index);
-    if (index == 1 && !panelPageMade_ && EmbedPanelEditorHook) {
-        panelPageMade_ = true;
-        EmbedPanelEditorHook(page, &preview_);
-    } else if (index == 2 && !marginsPageMade_ && EmbedPenEditorHook) {
-        marginsPageMade_ = true;
-        EmbedPenEditorHook(page, &preview_.Margins());
-    }
+    TChartEditorServices& services = ChartEditorServices();
+    if (index == 1 && !panelPageMade_)
+        panelPageMade_ = services.EmbedPanelEditor(page, preview_);
+    else if (index == 2 && !marginsPageMade_)
+        marginsPageMade_ = services.EmbedPenEditor(page, preview_.Margins());
 }
-
-void DuvPreviInitialization()
-{
-    ShowChartPreviewHook = [](TComponent*, TCustomDuvPanel* panel) { ShowChartPreview(nullptr, panel); };
-}
-
-void DuvPreviFinalization() { ShowChartPreviewHook = nullptr; }

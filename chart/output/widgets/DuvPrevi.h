@@ -28,11 +28,6 @@ class TDuvPanelHost;
 using TPageNavigatorFactory = std::function<TCustomDuvNavigator*(QWidget* parent)>;
 extern TPageNavigatorFactory ChartPageNavigatorClass;
 
-// The chart editor's embedded editors on the preview editor's "Panel" and "Margins" pages; none
-// leaves those pages empty.
-extern std::function<void(QWidget* parent, TCustomDuvPanel* panel)> EmbedPanelEditorHook;
-extern std::function<void(QWidget* parent, TDuvPen* pen)> EmbedPenEditorHook;
-
 class TChartPreview : public QDialog {
 public:
     static constexpr int kMarginsOpenHeight = 168;
@@ -162,5 +157,3 @@ private:
 };
 
 // The widget module's start-up: the toolbar's print button opens this dialog.
-void DuvPreviInitialization();
-void DuvPreviFinalization();

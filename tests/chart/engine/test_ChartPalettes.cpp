@@ -134,7 +134,9 @@ TEST_F(ChartPalettesTest, PickerListsDefaultThenEveryPalette)
     ASSERT_EQ(plain.Count(), 20);
     EXPECT_EQ(plain[19], "Android");
 
-    TChartTheme theme;
+    struct TPlainTheme : TChartTheme {
+        void Apply() override {}
+    } theme;
     std::string description;
     theme.Description(description);
     EXPECT_EQ(description, "Default");

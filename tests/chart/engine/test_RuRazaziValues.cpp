@@ -301,11 +301,11 @@ TEST(ValueListsTest, SortingMovesEveryParallelListTogether)
     EXPECT_EQ(ValuesOf(series.Y()), before) << "a list without order sorts nothing";
 }
 
+// The warning goes to the loader, which decides; the model shows no box of its own.
 TEST(ValueListsTest, AnOldScaledValueListStillLoadsAfterAWarning)
 {
     TScriptedUiServices ui;
     TScopedUiServices installed(ui);
-    ui.Push(TUiAnswer::Press(mrOk));
     TTestSeries series;
     TMemoryStream text, binary;
     text.WriteString(
@@ -317,13 +317,35 @@ TEST(ValueListsTest, AnOldScaledValueListStillLoadsAfterAWarning)
         "end\r\n");
     text.SetPosition(0);
     ObjectTextToBinary(text, binary);
+    const std::string warning = "Error: Multiplier property is obsolete.\rModify DuvDefs (enable Multiplier) and recompile.";
+
+    // A loader that goes on past skippable problems hears the warning once and gets the list.
+    std::vector<std::string> heard;
     binary.SetPosition(0);
-    ReadComponentFromStream(binary, &series);
-    ASSERT_EQ(ui.Log().size(), 1u) << "only a multiplier other than 1 is reported";
-    EXPECT_EQ(ui.Log()[0].MsgType, TMsgDlgType::mtError);
-    EXPECT_EQ(ui.Log()[0].Text, "Error: Multiplier property is obsolete.\rModify DuvDefs (enable Multiplier) and recompile.");
-    EXPECT_EQ(series.X().Order(), loNone) << "reading goes on after the box";
+    {
+        TReader reader(binary);
+        reader.OnError = [&](TReader&, const std::string& message) {
+            heard.push_back(message);
+            return true;
+        };
+        reader.ReadRootComponent(&series);
+    }
+    ASSERT_EQ(heard.size(), 1u) << "only a multiplier other than 1 is reported";
+    EXPECT_EQ(heard[0], warning);
+    EXPECT_EQ(series.X().Order(), loNone) << "reading goes on after the warning";
     EXPECT_TRUE(series.Y().DateTime());
+    EXPECT_TRUE(ui.Log().empty()) << "no message box from the model";
+
+    // A loader that stops on problems stops here, with the warning as its error.
+    TTestSeries strict;
+    binary.SetPosition(0);
+    try {
+        ReadComponentFromStream(binary, &strict);
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& error) {
+        EXPECT_EQ(error.Message(), warning);
+    }
+    EXPECT_TRUE(ui.Log().empty());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "chart/engine/Chart.h"
 #include "chart/engine/DuvPanelExtended.h"
 #include "chart/engine/DuvViewAngles.h"
+#include "chart/engine/support_EditorServices.h"
 #include "chart/graphics/RecordingCanvas.h"
 #include "chart/output/DuvComma.h"
 #include "chart/output/support_DuvStoreTest.h"
@@ -78,14 +79,6 @@ struct EditedLog {
 class CommanderTest : public ::testing::Test {
 protected:
     void SetUp() override { storetest::StartStoreModules(); }
-    void TearDown() override
-    {
-        ShowChartPreviewHook = nullptr;
-        EditChartHook = nullptr;
-        EditGradientHook = nullptr;
-        SaveChartAsHook = nullptr;
-        ExecuteChartComponentHook = nullptr;
-    }
 };
 
 }  // namespace
@@ -146,13 +139,20 @@ TEST_F(CommanderTest, EnabledStatesFollowThePanel)
         {"a chart", &pie.chart, true, true, true, true, true},
         {"a panel that is no chart", &plain, true, true, false, false, true},
     };
+    // Edit opens the chart editor or the gradient editor: without one installed it stays off.
+    TTestEditorServices editor;
+    editor.Edit = [](TComponent*, TCustomChart&) {};
+    editor.Gradient = [](TComponent*, TDuvGradient&) { return true; };
+    for (const bool installed : {false, true})
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.name) + (installed ? ", editor installed" : ", no editor"));
+        std::unique_ptr<TScopedChartEditorServices> scope;
+        if (installed) scope = std::make_unique<TScopedChartEditorServices>(editor);
         TDuvCommander bar;
         bar.SetPanel(c.panel);
         EXPECT_EQ(bar.Button(dcRotate)->Enabled, c.rotate);
         EXPECT_EQ(bar.Button(dcNormal)->Enabled, c.rotate);
-        EXPECT_EQ(bar.Button(dcEdit)->Enabled, c.edit);
+        EXPECT_EQ(bar.Button(dcEdit)->Enabled, installed && c.edit);
         EXPECT_EQ(bar.Button(dcDepth)->Enabled, c.depth);
         EXPECT_EQ(bar.Button(dcSave)->Enabled, c.save);
         EXPECT_EQ(bar.Button(dcPrint)->Enabled, c.print);
@@ -389,23 +389,25 @@ TEST_F(CommanderTest, StepsThatWouldDivideByZeroDoNothing)
     EXPECT_FALSE(chart.View3D());
 }
 
-TEST_F(CommanderTest, ButtonsReachTheirHooks)
+TEST_F(CommanderTest, ButtonsReachTheInstalledServices)
 {
     PieChart fixture;
     TChart& chart = fixture.chart;
-    TDuvCommander bar;
-    bar.SetPanel(&chart);
     std::vector<std::string> heard;
-    ShowChartPreviewHook = [&](TComponent*, TCustomDuvPanel* panel) { heard.push_back(panel == &chart ? "preview" : "?"); };
-    EditChartHook = [&](TComponent*, TCustomChart* edited) {
-        heard.push_back(edited == &chart ? "edit" : "?");
-        edited->SetView3D(true);
+    TTestEditorServices services;
+    services.Preview = [&](TComponent*, TCustomDuvPanel& panel) { heard.push_back(&panel == &chart ? "preview" : "?"); };
+    services.Edit = [&](TComponent*, TCustomChart& edited) {
+        heard.push_back(&edited == &chart ? "edit" : "?");
+        edited.SetView3D(true);
     };
-    SaveChartAsHook = [&](TCustomChart*) {
+    services.Save = [&](TCustomChart&) {
         heard.push_back("save");
         return std::string();
     };
-    ExecuteChartComponentHook = [&](TComponent* component) { heard.push_back("execute " + component->Name()); };
+    services.Execute = [&](TComponent& component) { heard.push_back("execute " + component.Name()); };
+    TScopedChartEditorServices installed(services);
+    TDuvCommander bar;
+    bar.SetPanel(&chart);
     EditedLog edited{&heard};
     bar.OnEditedChart = {&edited, &EditedLog::On};
 
@@ -436,7 +438,7 @@ TEST_F(CommanderTest, ButtonsReachTheirHooks)
 
     TPlainPanel plain;
     bool gradient = false;
-    EditGradientHook = [&](TComponent*, TDuvGradient* edited) { return gradient = edited == plain.PeekGradient(); };
+    services.Gradient = [&](TComponent*, TDuvGradient& edited) { return gradient = &edited == plain.PeekGradient(); };
     bar.SetPanel(&plain);
     bar.ClickButton(dcEdit);
     EXPECT_TRUE(gradient);
@@ -455,6 +457,30 @@ TEST_F(CommanderTest, AFreedPanelLeavesTheBarDisabled)
     EXPECT_EQ(bar.Panel(), nullptr);
     EXPECT_FALSE(bar.Button(dcRotate)->Enabled);
     bar.ClickButton(dcPrint);
+}
+
+// Without editor services Edit is off and a click on it does nothing; a linked chart editor
+// component turns it on until that component goes.
+TEST_F(CommanderTest, EditWaitsForAnEditor)
+{
+    PieChart fixture;
+    TDuvCommander bar;
+    bar.SetPanel(&fixture.chart);
+    EXPECT_FALSE(ChartEditorServices().CanEditChart());
+    EXPECT_FALSE(bar.Button(dcEdit)->Enabled);
+    const bool view3D = fixture.chart.View3D();
+    bar.ClickButton(dcEdit);
+    bar.ClickButton(dcPrint);
+    bar.ClickButton(dcSave);
+    EXPECT_EQ(fixture.chart.View3D(), view3D);
+    {
+        TComponent editor(nullptr);
+        bar.SetChartEditor(&editor);
+        EXPECT_TRUE(bar.Button(dcEdit)->Enabled);
+        bar.ClickButton(dcEdit);
+    }
+    EXPECT_EQ(bar.ChartEditor(), nullptr);
+    EXPECT_FALSE(bar.Button(dcEdit)->Enabled);
 }
 
 namespace {

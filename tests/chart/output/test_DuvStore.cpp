@@ -10,6 +10,7 @@
 #include "chart/output/DuvStore.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/Streams.h"
+#include "platform/ui/ScriptedUiServices.h"
 #include "support/TestSupport.h"
 #include "support_DuvStoreTest.h"
 
@@ -242,6 +243,42 @@ TEST_F(DuvStoreTest, SkippedItemsAreListedAndTheCallbackDecides)
               "Class TNoSuchSeries not found");
     EXPECT_EQ(heard.size(), 2u) << "each problem is asked about once";
     EXPECT_EQ(DescribeChart(target), before);
+}
+
+// A value list with the obsolete multiplier: the load reads the stream twice, yet the window
+// hears the warning once (its callback shows it) and the model shows nothing itself; the chart
+// loads, unscaled, and the warning is listed.
+TEST_F(DuvStoreTest, AnObsoleteMultiplierIsToldOnceByTheWindow)
+{
+    const std::string text =
+        "object TChart\r\n"
+        "  object Scaled: TStoreSeries\r\n"
+        "    YValues.Multiplier = 2.5\r\n"
+        "  end\r\n"
+        "end\r\n";
+    const std::string warning = "Error: Multiplier property is obsolete.\rModify DuvDefs (enable Multiplier) and recompile.";
+    TScriptedUiServices ui;
+    TScopedUiServices installed(ui);
+    ui.Push(TUiAnswer::Press(mrOk));
+    auto window = [](TReader&, const std::string& message) {
+        UiServices().ShowError(message);
+        return true;
+    };
+    TChart copy;
+    TMemoryStream stream(text);
+    const std::vector<std::string> skipped = LoadChartFromStreamEx(copy, stream, false, window);
+    ASSERT_EQ(ui.Log().size(), 1u);
+    EXPECT_EQ(ui.Log()[0].Text, warning);
+    EXPECT_EQ(skipped, std::vector<std::string>{warning});
+    ASSERT_EQ(copy.CountSeries(), 1);
+    EXPECT_EQ(copy.GetSeries(0)->Name(), "Scaled");
+
+    // Without a callback the load still goes through; the list is all the caller gets.
+    TChart plain;
+    TMemoryStream again(text);
+    EXPECT_EQ(LoadChartFromStream(plain, again), std::vector<std::string>{warning});
+    EXPECT_EQ(ui.Log().size(), 1u) << "no message box from the model";
+    EXPECT_EQ(plain.CountSeries(), 1);
 }
 
 TEST_F(DuvStoreTest, AFailingSaveClearsTheFlagsAndGivesTheNameBack)

@@ -7,12 +7,16 @@
 #include <QToolButton>
 
 #include "chart/engine/Chart.h"
+#include "chart/engine/support_EditorServices.h"
 #include "chart/output/support_DuvStoreTest.h"
 #include "chart/output/widgets/DuvCommaBar.h"
 
 TEST(CommanderBarTest, WidgetsFollowTheModelAndClicksReachTheChart)
 {
     storetest::StartStoreModules();
+    TTestEditorServices editor;
+    editor.Edit = [](TComponent*, TCustomChart&) {};
+    TScopedChartEditorServices installed(editor);
     TChart chart;
     chart.SetBounds(0, 0, 300, 200);
     TDuvCommanderBar bar;
@@ -53,6 +57,37 @@ TEST(CommanderBarTest, WidgetsFollowTheModelAndClicksReachTheChart)
     model.SetVertical(true);
     EXPECT_FALSE(label->isVisible());
     EXPECT_EQ(bar.ControlWidget(dcSave)->pos(), QPoint(4, 277));
+}
+
+// The Edit button on screen: off while no chart editor is installed (a click does nothing), and
+// with one installed a click reaches it with the bar's chart.
+TEST(CommanderBarTest, EditReachesTheInstalledEditorOnly)
+{
+    storetest::StartStoreModules();
+    TChart chart;
+    chart.SetBounds(0, 0, 300, 200);
+    {
+        TDuvCommanderBar bar;
+        bar.show();
+        bar.Commander().SetPanel(&chart);
+        QWidget* edit = bar.ControlWidget(dcEdit);
+        ASSERT_NE(edit, nullptr);
+        EXPECT_FALSE(edit->isEnabled());
+        QTest::mouseClick(edit, Qt::LeftButton);
+        bar.Commander().SetPanel(nullptr);
+    }
+    std::vector<TCustomChart*> edited;
+    TTestEditorServices editor;
+    editor.Edit = [&](TComponent*, TCustomChart& c) { edited.push_back(&c); };
+    TScopedChartEditorServices installed(editor);
+    TDuvCommanderBar bar;
+    bar.show();
+    bar.Commander().SetPanel(&chart);
+    QWidget* edit = bar.ControlWidget(dcEdit);
+    EXPECT_TRUE(edit->isEnabled());
+    QTest::mouseClick(edit, Qt::LeftButton);
+    EXPECT_EQ(edited, std::vector<TCustomChart*>{&chart});
+    bar.Commander().SetPanel(nullptr);
 }
 
 TEST(CommanderBarTest, GlyphCornerColourIsSeeThrough)

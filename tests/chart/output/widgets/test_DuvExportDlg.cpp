@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "chart/output/DuvBmpOptions.h"
@@ -24,7 +25,9 @@
 #include "chart/series/SeriesBar.h"
 #include "platform/ui/ScriptedUiServices.h"
 #include "support/TestSupport.h"
+#include "chart/output/support_DuvStoreTest.h"
 #include "chart/output/support_ExportTest.h"
+#include "chart/graphics/support_Svg.h"
 
 using namespace exporttest;
 using qbtest::TempDir;
@@ -238,6 +241,36 @@ TEST_F(ExportDialogTest, PictureSavesTakeTheFormatOfTheFilesExtension)
     ui_.Push(TUiAnswer::SaveFile(dir_.file("chart.emf"), 1));
     form_.SaveClick();
     EXPECT_EQ(qbtest::ReadFileBytes(dir_.file("chart.emf")).substr(0, 4), std::string("\x01\0\0\0", 4));
+}
+
+// The metafile format has options, so the dialog saves it with them: the file holds the chart,
+// as the outside reader of enhanced metafiles sees it.
+TEST_F(ExportDialogTest, AMetafileSavedWithItsOptionsHoldsTheChart)
+{
+    Show();
+    form_.ListFormats->setCurrentRow(1);
+    ASSERT_EQ(form_.SelectedFormat()->ClassName(), "TEMFExportFormat");
+    ASSERT_NE(form_.SelectedFormat()->Options(false), nullptr) << "the options page made the options";
+    auto* enhanced = form_.findChild<QCheckBox*>("CBEnhanced");
+    ASSERT_NE(enhanced, nullptr);
+    EXPECT_TRUE(enhanced->isChecked());
+    const std::string file = dir_.file("chart.emf");
+    ui_.Push(TUiAnswer::SaveFile(file, 2));
+    form_.SaveClick();
+    ASSERT_GT(std::filesystem::file_size(file), 0u);
+
+    const std::string svg = dir_.file("chart.svg");
+    int rc = 0;
+    const std::string out = storetest::RunCommand("emf2svg-conv -i '" + file + "' -o '" + svg + "'", rc);
+    ASSERT_EQ(rc, 0) << out;
+    std::vector<std::string> texts;
+    std::size_t shapes = 0;
+    for (const svgjudge::TSvgItem& item : svgjudge::ReadSvg(svg)) {
+        if (!item.text.isEmpty()) texts.push_back(item.text.trimmed().toStdString());
+        if (!item.points.empty()) ++shapes;
+    }
+    EXPECT_GT(shapes, 0u);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Mon"), texts.end()) << "the bottom axis' first label";
 }
 
 TEST_F(ExportDialogTest, NativeSavesReplaceTheExtensionByTheFormats)

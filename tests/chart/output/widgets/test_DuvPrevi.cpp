@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "chart/engine/support_ChartEngine.h"
+#include "chart/engine/support_EditorServices.h"
 #include "chart/engine/widgets/DuvPanelHost.h"
 #include "chart/output/DuvComma.h"
 #include "chart/output/support_DuvStoreTest.h"
@@ -225,7 +226,7 @@ TEST_F(PreviewDialogTest, TheToolbarsPrintButtonOpensTheDialogModally)
     bar.ClickButton(dcPrint);
     EXPECT_TRUE(seen);
     FinalizeChartOutputWidgetModules();
-    EXPECT_FALSE(ShowChartPreviewHook);
+    EXPECT_FALSE(ChartEditorServices().CanShowPreview());
 }
 
 TEST_F(PreviewDialogTest, PanelEditorCopiesAndWritesThePreviewsOptions)
@@ -234,9 +235,17 @@ TEST_F(PreviewDialogTest, PanelEditorCopiesAndWritesThePreviewsOptions)
     preview.AllowMove = false;
     preview.SetOrientation(ppoLandscape);
     std::vector<std::string> embedded;
-    EmbedPanelEditorHook = [&](QWidget*, TCustomDuvPanel* panel) { embedded.push_back(panel == &preview ? "panel" : "?"); };
-    EmbedPenEditorHook = [&](QWidget*, TDuvPen* pen) { embedded.push_back(pen == &preview.Margins() ? "pen" : "?"); };
+    TTestEditorServices services;
+    services.EmbedPanel = [&](QWidget*, TCustomDuvPanel& panel) {
+        embedded.push_back(&panel == &preview ? "panel" : "?");
+        return true;
+    };
+    services.EmbedPen = [&](QWidget*, TDuvPen& pen) {
+        embedded.push_back(&pen == &preview.Margins() ? "pen" : "?");
+        return true;
+    };
     {
+        TScopedChartEditorServices installed(services);
         TFormPreviewPanelEditor editor(nullptr, preview);
         editor.show();
         EXPECT_EQ(editor.windowTitle(), "DuvPreview Editor");
@@ -256,7 +265,5 @@ TEST_F(PreviewDialogTest, PanelEditorCopiesAndWritesThePreviewsOptions)
         editor.Pages()->setCurrentIndex(2);
         editor.Pages()->setCurrentIndex(1);
     }
-    EmbedPanelEditorHook = nullptr;
-    EmbedPenEditorHook = nullptr;
     EXPECT_EQ(embedded, (std::vector<std::string>{"panel", "pen"})) << "each made once, on the first visit";
 }
