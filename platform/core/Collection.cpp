@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/core/ScopeGuard.h"
+
 TCollection* AsCollectionOwner(TPersistent* owner)
 {
     return dynamic_cast<TCollection*>(owner);
@@ -104,15 +106,9 @@ TCollectionItem* TCollection::Add()
 TCollectionItem* TCollection::Insert(int index)
 {
     BeginUpdate();
-    TCollectionItem* item = nullptr;
-    try {
-        item = Add();
-        item->SetIndex(index);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TScopeGuard endUpdate([this] { EndUpdate(); });
+    TCollectionItem* item = Add();
+    item->SetIndex(index);
     return item;
 }
 
@@ -202,14 +198,9 @@ void TCollection::Assign(const TPersistent* source)
     }
     if (other == this) return;
     BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* from : other->items_) AddItem(from->ClassType())->Assign(from);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TScopeGuard endUpdate([this] { EndUpdate(); });
+    Clear();
+    for (TCollectionItem* from : other->items_) AddItem(from->ClassType())->Assign(from);
 }
 
 std::string TCollection::GetNamePath() const

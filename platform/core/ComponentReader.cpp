@@ -9,6 +9,7 @@
 #include "platform/core/CodePage.h"
 #include "platform/core/Collection.h"
 #include "platform/core/Component.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
 #include "platform/core/Streams.h"
 
@@ -530,13 +531,10 @@ bool TReader::ReadDefinedProperty(TPersistent* instance, const std::string& name
 {
     propName_ = name;
     definedFound_ = false;
-    try {
+    {
+        const TScopeGuard clear([this] { propName_.clear(); });
         instance->DefineProperties(*this);
-    } catch (...) {
-        propName_.clear();
-        throw;
     }
-    propName_.clear();
     return definedFound_;
 }
 
@@ -672,7 +670,11 @@ void TReader::ReadCollection(TCollection* collection, const std::string& path)
     Enter();
     std::string savedPath = readPath_;
     collection->BeginUpdate();
-    try {
+    {
+        const TScopeGuard restore([&] {
+            readPath_ = savedPath;
+            collection->EndUpdate();
+        });
         collection->Clear();
         for (int index = 0; !EndOfList(); ++index) {
             if (IsIntegerTag(NextValue())) ReadInteger();  // an item index some writers put first
@@ -684,12 +686,7 @@ void TReader::ReadCollection(TCollection* collection, const std::string& path)
             readPath_ = savedPath;
         }
         ReadListEnd();
-    } catch (...) {
-        readPath_ = savedPath;
-        collection->EndUpdate();
-        throw;
     }
-    collection->EndUpdate();
     Leave();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/core/CodePage.h"
 #include "platform/core/Collection.h"
 #include "platform/core/Component.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
 #include "platform/core/Streams.h"
 
@@ -190,15 +191,11 @@ void TWriter::WriteComponent(TComponent* component)
         throw EWriteError("Components nested too deeply to write");
     }
     component->SetStateFlags(csWriting, true);
-    try {
-        component->WriteState(*this);
-    } catch (...) {
+    const TScopeGuard restore([&] {
         component->SetStateFlags(csWriting, false);
         --depth_;
-        throw;
-    }
-    component->SetStateFlags(csWriting, false);
-    --depth_;
+    });
+    component->WriteState(*this);
 }
 
 void TWriter::WriteData(TComponent* component)
@@ -226,13 +223,8 @@ void TWriter::WriteNestedObject(TPersistent* object, const std::string& name)
 {
     std::string saved = PropPath;
     PropPath += name + ".";
-    try {
-        WriteProperties(object);
-    } catch (...) {
-        PropPath = saved;
-        throw;
-    }
-    PropPath = saved;
+    const TScopeGuard restore([&] { PropPath = saved; });
+    WriteProperties(object);
 }
 
 void TWriter::WriteCollection(TCollection* collection)
@@ -240,17 +232,14 @@ void TWriter::WriteCollection(TCollection* collection)
     WriteValue(vaCollection);
     std::string saved = PropPath;
     PropPath.clear();
-    try {
+    {
+        const TScopeGuard restore([&] { PropPath = saved; });
         for (int i = 0; i < collection->Count(); ++i) {
             WriteListBegin();
             WriteProperties(collection->Items(i));
             WriteListEnd();
         }
-    } catch (...) {
-        PropPath = saved;
-        throw;
     }
-    PropPath = saved;
     WriteListEnd();
 }
 

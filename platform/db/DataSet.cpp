@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
 #include "platform/db/DataSource.h"
 #include "platform/db/DbError.h"
@@ -388,12 +389,8 @@ void TDataSet::ReadRecordAt(int position, const std::function<void()>& read)
     CheckActive();
     if (state_ != dsBrowse) DatabaseError("Dataset not in browse mode");
     if (position < 0 || position >= InternalRecordCount()) DatabaseError("Record not found");
-    try {
-        InternalLoadRecord(position);
-        read();
-    } catch (...) {
-        GoTo(position_);
-        throw;
-    }
-    GoTo(position_);
+    // The cursor's own record comes back, whatever the reader did.
+    const TScopeGuard back([this] { GoTo(position_); });
+    InternalLoadRecord(position);
+    read();
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/core/ScopeGuard.h"
+
 // ---- TDataSource
 
 TDataSource::~TDataSource()
@@ -108,13 +110,8 @@ bool TDataLink::Edit()
 void TDataLink::UpdateRecord()
 {
     updating_ = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    const TScopeGuard done([this] { updating_ = false; });
+    UpdateData();
 }
 
 void TDataLink::DataEvent(TDataEvent event, TField* field)

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <type_traits>
 
+#include "platform/core/ScopeGuard.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 
@@ -119,13 +120,12 @@ bool TFieldControl::BeginUserChange()
         // Entering edit state reloads the controls; this one keeps what the user just did.
         loading_ = true;
         try {
+            const TScopeGuard loaded([this] { loading_ = false; });
             editing = link_.Edit();
         } catch (...) {
-            loading_ = false;
             link_.Reset();
             throw;
         }
-        loading_ = false;
     }
     if (!editing) {
         link_.Reset();
