@@ -201,6 +201,11 @@ private:
     void ClipFarEnd(int& a, int& b, int fromA, int fromB);
     bool ApplyHover(int index);
     void DrawOutlinePass();
+    void DrawShadowPass(const TDuvShadow& shadow);
+    // Hands the template its box and the series' look; answers whether a template stands in.
+    bool BeginTemplate();
+    void TemplatePoint(int index, int x, int y);
+    void DrawPointerVisual(int index, int x, int y, const TSeriesPointer& pointer, TColor color);
     void DrawAllPointsOnce();
     // The corner a stair turns at between (x0, y0) and (x1, y1).
     TPoint StairCorner(int x0, int y0, int x1, int y1) const;
@@ -249,6 +254,10 @@ private:
     double depthSlope_ = 1;
     // The outline pass draws every segment in this colour; clNone otherwise.
     TColor passColor_ = clNone;
+    // The visuals template while it stands in for the ribbons, and its drawing face if it has one.
+    TComponent* template_ = nullptr;
+    TSeriesVisual* templateVisual_ = nullptr;
+    TDuvTransform templateBox_;
 };
 
 // A series of points joined by lines.
