@@ -191,6 +191,9 @@ public:
     void ResetSeriesColor();
     bool HasExplicitColor() const { return seriesColor_ != clDefault; }
     bool ColorEachPoint() const { return colorEachPoint_; }
+    // The value a series type starts with and need not write.
+    bool DefaultColorEachPoint() const { return defaultColorEachPoint_; }
+    void InitColorEachPoint(bool value);
     virtual void SetColorEachPoint(bool value);
     bool ShowsSeriesColor() const override { return showsSeriesColor_; }
 
@@ -439,6 +442,7 @@ private:
     TColor seriesColor_ = clDefault;
     TColor paletteColor_ = clDefault;
     bool colorEachPoint_ = false;
+    bool defaultColorEachPoint_ = false;
     bool showsSeriesColor_ = true;
     std::string colorSource_, xLabelsSource_;
     TCursor cursor_ = 0;

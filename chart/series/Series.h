@@ -58,6 +58,9 @@ public:
     void SetAreaLinesPen(const TDuvPen* value) { areaLinesPen_->Assign(value); }
     bool ClickableLine() const { return clickableLine_; }
     void SetClickableLine(bool value) { clickableLine_ = value; }
+    // The value a series type starts with and need not write.
+    bool DefaultClickableLine() const { return defaultClickableLine_; }
+    void InitClickableLine(bool value) { clickableLine_ = defaultClickableLine_ = value; }
     int ClickTolerance() const { return clickTolerance_; }
     void SetClickTolerance(int value) { clickTolerance_ = value; }
     bool ColorEachLine() const { return colorEachLine_; }
@@ -222,6 +225,7 @@ private:
     TColor areaColor_ = clDefault;
     std::unique_ptr<TDuvPen> areaLinesPen_;
     bool clickableLine_ = true;
+    bool defaultClickableLine_ = true;
     int clickTolerance_ = 0;
     bool colorEachLine_ = true;
     bool dark3D_ = true;
