@@ -491,12 +491,15 @@ void TChartAxis::SetIncrement(double value)
 
 void TChartAxis::SetLogarithmic(bool value)
 {
-    if (value) {
+    // While a chart is read its range is not known yet: a file holding a logarithmic axis over
+    // negative values must still load.
+    if (value && !ChartLoading()) {
         UpdateInternalRange();
         if (CurMinimum < 0 || CurMaximum < 0) throw AxisException(DuvMsgAxisLogNotPositive);
     }
     Change(logarithmic_, value);
-    if (MasterAxis) MasterAxis->SetLogarithmic(value);
+    // A file holds the master's own setting; a sub-axis read after it must not overwrite it.
+    if (MasterAxis && !ChartLoading()) MasterAxis->SetLogarithmic(value);
     SelectPositionCalculators();
 }
 
@@ -509,10 +512,8 @@ void TChartAxis::SetLogarithmicBase(double value)
 void TChartAxis::SetInverted(bool value)
 {
     Change(inverted_, value);
-    if (MasterAxis && MasterAxis->inverted_ != value) {
-        MasterAxis->inverted_ = value;
-        MasterAxis->UpdateConversions();
-    }
+    // Through the master's setter, so that the depth axes stay inverted alike.
+    if (MasterAxis && MasterAxis->inverted_ != value && !ChartLoading()) MasterAxis->SetInverted(value);
     UpdateConversions();
 }
 

@@ -194,6 +194,8 @@ void TCustomDuvGradient::SetDirection(TGradientDirection value)
     if (SetIfChanged(direction_, value)) DoChanged();
 }
 
+void TCustomDuvGradient::InitVisible(bool value) { visible_ = defaultVisible_ = value; }
+
 void TCustomDuvGradient::InitDirection(TGradientDirection value) { direction_ = defaultDirection_ = value; }
 
 void TCustomDuvGradient::InitColors(TColor start, TColor end)

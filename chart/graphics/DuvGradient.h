@@ -73,6 +73,8 @@ public:
     TGradientDirection Direction() const { return direction_; }
     void SetDirection(TGradientDirection value);
     void InitDirection(TGradientDirection value);
+    // Visible together with its stored default.
+    void InitVisible(bool value);
     // Start and end colours together with the defaults they are stored against.
     void InitColors(TColor start, TColor end);
     TColor StartColor() const;

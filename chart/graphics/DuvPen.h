@@ -48,10 +48,11 @@ public:
     bool IsJoinStyleStored() const { return joinStyle_ != defaultJoinStyle_; }
     bool IsVisibleStored() const { return visible_ != defaultVisible_; }
     bool IsWidthStored() const { return Width() != defaultWidth_; }
+    // Visible together with its stored default (the hidden pen's constructor, owners that
+    // start with their pen hidden).
+    void InitVisible(bool value);
 
 protected:
-    // Visible together with its stored default (the hidden pen's constructor).
-    void InitVisible(bool value);
 
 private:
     TPenEndStyle endStyle_ = esRound;

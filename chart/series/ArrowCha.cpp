@@ -68,9 +68,9 @@ TArrowSeries::TArrowSeries(TComponent* owner)
     XValues()->SetDateTimeDefault(true);
     endXValues_->SetDateTimeDefault(true);
     ComputeVisiblePoints = false;
-    Pointer().SetInflateMargins(false);
-    Marks().Frame()->Hide();
-    Marks().SetTransparent(true);
+    Pointer().InitInflateMargins(false);
+    Marks().Frame()->InitVisible(false);
+    Marks().SetDefaultTransparent(true);
 }
 
 void TArrowSeries::DeclareProperties(TPropertyDeclarer<TArrowSeries>& p)

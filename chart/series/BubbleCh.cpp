@@ -15,9 +15,9 @@ TBubbleSeries::TBubbleSeries(TComponent* owner)
 {
     Pointer().SetStyle(psCircle);
     Pointer().SizeMayChange = false;
-    Marks().Frame()->Hide();
-    Marks().SetTransparent(true);
-    SetColorEachPoint(true);
+    Marks().Frame()->InitVisible(false);
+    Marks().SetDefaultTransparent(true);
+    InitColorEachPoint(true);
 }
 
 void TBubbleSeries::DeclareProperties(TPropertyDeclarer<TBubbleSeries>& p)

@@ -141,7 +141,7 @@ std::unique_ptr<TSeriesPointer> MarkerPointer(TColor color)
     pointer->SetHorizSize(4);
     pointer->SetVertSize(4);
     pointer->Brush().SetColor(color);
-    pointer->Pen().SetVisible(false);
+    pointer->Pen().InitVisible(false);
     return pointer;
 }
 

@@ -31,9 +31,9 @@ TGanttSeries::TGanttSeries(TComponent* owner)
     // Sorting the tasks by start would leave NextTask naming other tasks than it did.
     XValues()->SetOrder(loNone);
     YValues()->SetOrder(loNone);
-    SetClickableLine(false);
+    InitClickableLine(false);
     ComputeVisiblePoints = false;
-    SetColorEachPoint(true);
+    InitColorEachPoint(true);
     Pointer().SetStyle(psRectangle);
 }
 
@@ -56,8 +56,8 @@ TMarksCallout* TGanttSeries::Callout()
         const TRepaintHold hold(ParentChart());
         callout_ = std::make_unique<TMarksCallout>(this);
         callout_->SetStyle(psRightTriangle);
-        callout_->SetVisible(false);
-        callout_->Arrow().SetVisible(false);
+        callout_->InitVisible(false);
+        callout_->Arrow().InitVisible(false);
     }
     return callout_.get();
 }

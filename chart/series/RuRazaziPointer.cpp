@@ -152,7 +152,7 @@ void TSeriesPointer::DeclareProperties(TPropertyDeclarer<TSeriesPointer>& p)
     p.Boolean("FullGradient", &P::FullGradient, &P::SetFullGradient).DefaultFrom(&P::DefaultFullGradient);
     p.Object("Gradient", &P::GetGradient, &P::SetGradient).Peek(&P::PeekGradient);
     p.Integer("HorizSize", &P::HorizSize, &P::SetHorizSize).Default(4);
-    p.Boolean("InflateMargins", &P::InflateMargins, &P::SetInflateMargins).Default(true);
+    p.Boolean("InflateMargins", &P::InflateMargins, &P::SetInflateMargins).DefaultFrom(&P::DefaultInflateMargins);
     p.Object("Pen", &B::Frame, &B::SetPen);
     p.Object("Picture", &P::GetPicture, &P::SetPicture).Peek(&P::PeekPicture);
     p.Object("Shadow", &P::GetShadow, &P::SetShadow).Peek(&P::PeekShadow);

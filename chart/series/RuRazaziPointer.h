@@ -84,6 +84,8 @@ public:
     void SetDraw3D(bool value) { Change(draw3D_, value); }
     bool InflateMargins() const { return inflateMargins_; }
     void SetInflateMargins(bool value) { Change(inflateMargins_, value); }
+    bool DefaultInflateMargins() const { return defaultInflateMargins_; }
+    void InitInflateMargins(bool value) { inflateMargins_ = defaultInflateMargins_ = value; }
     // > 0: the pen is the point colour darkened by it; < 0: lightened.
     int DarkPen() const { return darkPen_; }
     void SetDarkPen(int value) { Change(darkPen_, value); }
@@ -142,6 +144,7 @@ private:
     bool dark3D_ = true;
     bool draw3D_ = true;
     bool inflateMargins_ = true;
+    bool defaultInflateMargins_ = true;
     int darkPen_ = 0;
     int depth_ = 0;
     int horizSize_ = 4;

@@ -68,7 +68,8 @@ void TChartSeries::DeclareProperties(TPropertyDeclarer<TChartSeries>& p)
 {
     p.Color("SeriesColor", &TChartSeries::SeriesColor, &TChartSeries::SetSeriesColor)
         .Stored(&TChartSeries::HasExplicitColor);
-    p.Boolean("ColorEachPoint", &TChartSeries::ColorEachPoint, &TChartSeries::SetColorEachPoint).Default(false);
+    p.Boolean("ColorEachPoint", &TChartSeries::ColorEachPoint, &TChartSeries::SetColorEachPoint)
+        .DefaultFrom(&TChartSeries::DefaultColorEachPoint);
     p.String("ColorSource", &TChartSeries::ColorSource, &TChartSeries::SetColorSource).Default(std::string());
     p.Integer("Cursor", [](const TChartSeries& s) { return static_cast<int>(s.Cursor()); },
               [](TChartSeries& s, int value) { s.SetCursor(static_cast<TCursor>(value)); })
@@ -351,6 +352,12 @@ void TChartSeries::SetYValue(int index, double value)
 {
     yValues_->SetValueAt(index, value);
     RequestRepaint();
+}
+
+void TChartSeries::InitColorEachPoint(bool value)
+{
+    defaultColorEachPoint_ = value;
+    SetColorEachPoint(value);
 }
 
 TColor TChartSeries::StoredPointColor(int index) const

@@ -86,6 +86,22 @@ private:
     TComponent* template_ = nullptr;
 };
 
+// What a per-point visual object or a visuals template does when a series places it. The
+// classes of such objects belong to the editors, and this system installs none: a component
+// without this face is placed and draws nothing.
+class TSeriesVisual {
+public:
+    virtual ~TSeriesVisual() = default;
+    // The box to fill (screen rectangle, depths z0 .. z1) and the look to fill it with.
+    virtual void FormatVisual(const TRect& box, int z0, int z1, const TDuvPen& pen, const TDuvBrush& brush,
+                              int transparency, TColor color) = 0;
+    // Draws what the box and the look make.
+    virtual void DrawVisual(TCanvas3D& canvas) = 0;
+    // A template's share of one point: its colour and position, y counted up from the panel's
+    // bottom edge.
+    virtual void VisualPoint(TCanvas3D& canvas, TColor color, double x, double y) = 0;
+};
+
 class TChartSeries : public TCustomChartSeries {
     QB_CLASS(TChartSeries, TCustomChartSeries)
 public:
@@ -172,6 +188,9 @@ public:
     void ResetSeriesColor();
     bool HasExplicitColor() const { return seriesColor_ != clDefault; }
     bool ColorEachPoint() const { return colorEachPoint_; }
+    // The value a series type starts with and need not write.
+    bool DefaultColorEachPoint() const { return defaultColorEachPoint_; }
+    void InitColorEachPoint(bool value);
     virtual void SetColorEachPoint(bool value);
     bool ShowsSeriesColor() const override { return showsSeriesColor_; }
 
@@ -419,6 +438,7 @@ private:
     TColor seriesColor_ = clDefault;
     TColor paletteColor_ = clDefault;
     bool colorEachPoint_ = false;
+    bool defaultColorEachPoint_ = false;
     bool showsSeriesColor_ = true;
     std::string colorSource_, xLabelsSource_;
     TCursor cursor_ = 0;

@@ -58,6 +58,9 @@ public:
     void SetAreaLinesPen(const TDuvPen* value) { areaLinesPen_->Assign(value); }
     bool ClickableLine() const { return clickableLine_; }
     void SetClickableLine(bool value) { clickableLine_ = value; }
+    // The value a series type starts with and need not write.
+    bool DefaultClickableLine() const { return defaultClickableLine_; }
+    void InitClickableLine(bool value) { clickableLine_ = defaultClickableLine_ = value; }
     int ClickTolerance() const { return clickTolerance_; }
     void SetClickTolerance(int value) { clickTolerance_ = value; }
     bool ColorEachLine() const { return colorEachLine_; }
@@ -201,6 +204,11 @@ private:
     void ClipFarEnd(int& a, int& b, int fromA, int fromB);
     bool ApplyHover(int index);
     void DrawOutlinePass();
+    void DrawShadowPass(const TDuvShadow& shadow);
+    // Hands the template its box and the series' look; answers whether a template stands in.
+    bool BeginTemplate();
+    void TemplatePoint(int index, int x, int y);
+    void DrawPointerVisual(int index, int x, int y, const TSeriesPointer& pointer, TColor color);
     void DrawAllPointsOnce();
     // The corner a stair turns at between (x0, y0) and (x1, y1).
     TPoint StairCorner(int x0, int y0, int x1, int y1) const;
@@ -217,6 +225,7 @@ private:
     TColor areaColor_ = clDefault;
     std::unique_ptr<TDuvPen> areaLinesPen_;
     bool clickableLine_ = true;
+    bool defaultClickableLine_ = true;
     int clickTolerance_ = 0;
     bool colorEachLine_ = true;
     bool dark3D_ = true;
@@ -249,6 +258,10 @@ private:
     double depthSlope_ = 1;
     // The outline pass draws every segment in this colour; clNone otherwise.
     TColor passColor_ = clNone;
+    // The visuals template while it stands in for the ribbons, and its drawing face if it has one.
+    TComponent* template_ = nullptr;
+    TSeriesVisual* templateVisual_ = nullptr;
+    TDuvTransform templateBox_;
 };
 
 // A series of points joined by lines.

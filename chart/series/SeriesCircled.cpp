@@ -34,7 +34,7 @@ void SetBandGradient(TFrameBrush& brush, TColor start, TColor middle, TColor end
     gradient->SetStartColor(start);
     gradient->SetMidColor(middle);
     gradient->SetEndColor(end);
-    gradient->SetVisible(true);
+    gradient->InitVisible(true);
 }
 
 }  // namespace

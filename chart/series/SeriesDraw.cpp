@@ -232,6 +232,50 @@ void TCustomSeries::DrawOutlinePass()
     if (!DrawPolyline()) DrawAllPointsOnce();
 }
 
+namespace {
+
+// Moves an axis' pixel range along itself; the conversions follow.
+void ShiftAxisPixels(TChartAxis* axis, int delta)
+{
+    if (!axis || delta == 0) return;
+    axis->PixelStart += delta;
+    axis->PixelEnd += delta;
+    axis->PixelCentre += delta;
+    axis->RecalcFactors();
+}
+
+}  // namespace
+
+void TCustomSeries::DrawShadowPass(const TDuvShadow& shadow)
+{
+    if (!shadow.IsActive()) return;
+    TCustomAxisPanel* chart = ParentChart();
+    // The whole series once more, moved by the shadow's size (the other way for an emboss):
+    // every position the axes give, origins included, moves with their pixel ranges.
+    const int dx = shadow.OffsetSign() * shadow.HorizSize(), dy = shadow.OffsetSign() * shadow.VertSize();
+    TChartAxis* horiz = HorizAxisObject();
+    TChartAxis* vert = VertAxisObject();
+    const bool repaint = chart->AutoRepaint;
+    chart->AutoRepaint = false;
+    const bool colorEachLine = colorEachLine_, pointerVisible = pointer_->Visible(), penVisible = LinePen().Visible();
+    ShiftAxisPixels(horiz, dx);
+    ShiftAxisPixels(vert, dy);
+    TScopeGuard restore([&] {
+        ShiftAxisPixels(horiz, -dx);
+        ShiftAxisPixels(vert, -dy);
+        colorEachLine_ = colorEachLine;
+        pointer_->SetVisible(pointerVisible);
+        LinePen().SetVisible(penVisible);
+        passColor_ = clNone;
+        chart->AutoRepaint = repaint;
+    });
+    colorEachLine_ = false;
+    pointer_->SetVisible(false);
+    LinePen().SetVisible(false);
+    passColor_ = shadow.Color();
+    if (!DrawPolyline()) DrawAllPointsOnce();
+}
+
 void TCustomSeries::DrawAllPoints()
 {
     TCustomAxisPanel* chart = ParentChart();
@@ -241,11 +285,74 @@ void TCustomSeries::DrawAllPoints()
     const bool fast = axes.FastCalculation();
     if (drawLine_) axes.SetFastCalculation(true);
     TScopeGuard restoreFast([&axes, fast] { axes.SetFastCalculation(fast); });
-    if (OutLineVisible()) DrawOutlinePass();
+    TScopeGuard endTemplate([this, chart] {
+        if (!template_) return;
+        template_ = nullptr;
+        templateVisual_ = nullptr;
+        chart->Canvas().PopTransform();
+    });
+    if (!BeginTemplate()) {
+        DrawShadowPass(*shadow_);
+        DrawShadowPass(*emboss_);
+        if (OutLineVisible()) DrawOutlinePass();
+    }
     if (!Is3D() && drawLine_ && !drawArea_ && !LinePen().Visible()) LinePen().SetVisible(true);
     if (DrawPolyline()) return;
     chart->Canvas().AssignBrush(Brush());
     DrawAllPointsOnce();
+}
+
+bool TCustomSeries::BeginTemplate()
+{
+    TVisualsList* visuals = PeekVisuals();
+    if (!visuals || !visuals->Template() || !(drawLine_ || drawArea_)) return false;
+    if (FirstVisibleIndex == -1 || LastVisibleIndex == -1) return false;
+    TCustomAxisPanel* chart = ParentChart();
+    TCanvas3D& canvas = chart->Canvas();
+    template_ = visuals->Template();
+    templateVisual_ = dynamic_cast<TSeriesVisual*>(template_);
+    int left, top, right, bottom, unused;
+    DrawnPosition(FirstVisibleIndex, left, unused);
+    DrawnPosition(LastVisibleIndex, right, unused);
+    TChartValueList* values = MandatoryList();
+    top = ValueToScreenMandatory(values->GetMaximum());
+    bottom = ValueToScreenMandatory(values->GetMinimum());
+    if (!Vertical()) {
+        DrawnPosition(FirstVisibleIndex, unused, top);
+        DrawnPosition(LastVisibleIndex, unused, bottom);
+        left = ValueToScreenMandatory(values->GetMinimum());
+        right = ValueToScreenMandatory(values->GetMaximum());
+    }
+    const TRect box{left, top, right, bottom};
+    templateBox_ = {};
+    SetBoxTransform(templateBox_, box, static_cast<float>(chart->Height()), static_cast<float>(EndZ),
+                    static_cast<float>(StartZ));
+    canvas.PushTransform(Name(), &templateBox_, template_);
+    if (templateVisual_) {
+        templateVisual_->FormatVisual(box, StartZ, EndZ, Pen(), Brush(), Transparency(), GetSeriesColor());
+        templateVisual_->DrawVisual(canvas);
+    }
+    return true;
+}
+
+void TCustomSeries::TemplatePoint(int index, int x, int y)
+{
+    if (!templateVisual_) return;
+    TColor color = StoredPointColor(index);
+    if (color == clDefault) color = ColorEachPoint() ? GetPointColor(index) : clDefault;
+    TCustomAxisPanel* chart = ParentChart();
+    templateVisual_->VisualPoint(chart->Canvas(), color, x, chart->Height() - y);
+}
+
+void TCustomSeries::DrawPointerVisual(int index, int x, int y, const TSeriesPointer& pointer, TColor color)
+{
+    TVisualsList* visuals = PeekVisuals();
+    if (!visuals) return;
+    auto* visual = dynamic_cast<TSeriesVisual*>(visuals->GetVisual(index));
+    if (!visual) return;
+    const int h = pointer.HorizSize(), v = pointer.VertSize();
+    visual->FormatVisual({x - h, y - v, x + h, y + v}, pointer.StartZ(), pointer.EndZ(), Pen(), Brush(), Transparency(), color);
+    visual->DrawVisual(ParentChart()->Canvas());
 }
 
 bool TCustomSeries::DrawPolyline()
@@ -304,7 +411,7 @@ bool TCustomSeries::DrawPolyline()
             canvas.AssignPen(LinePen());
             canvas.Pen().SetColor(color);
             const TColor back = AreaChartBrush().Color() == clDefault ? GetSeriesColor() : AreaChartBrush().Color();
-            chart->ApplyBrush(AreaColorOf(color), AreaChartBrush(), back);
+            chart->ApplyBrush(passColor_ != clNone ? passColor_ : AreaColorOf(color), AreaChartBrush(), back);
             const int origin = GetOriginPos(indexes.back());
             TPointArray polygon = points;
             if (Vertical()) {
@@ -336,6 +443,11 @@ bool TCustomSeries::DrawPolyline()
             canvas.Polyline(points);
     });
     if (!pointerBehind_) pointers();
+    if (template_)
+        for (std::size_t k = 0; k < indexes.size(); ++k) {
+            if (indexes[k] == start && start != first) continue;
+            TemplatePoint(indexes[k], points[stairs_ ? 2 * k : k].X, points[stairs_ ? 2 * k : k].Y);
+        }
     if (hasExtra && pointer_->Visible()) {
         // The point still moving in fades in with the share of its segment drawn.
         const auto alpha = static_cast<std::uint32_t>(255 - std::lround(rest * 255));
@@ -384,11 +496,11 @@ void TCustomSeries::DrawPoint(int index)
     const bool isFirst = index == FirstIndexInDrawOrder();
     const bool isLast = index == LastIndexInDrawOrder();
     if (isFirst) {
-        if (dark3D_)
+        if (dark3D_ && !template_)
             depthSlope_ = chart->DepthWidth == 0 ? 1 : std::abs(static_cast<double>(chart->DepthHeight) / chart->DepthWidth);
         if (index == FirstVisibleIndex && index != 0 && !againstAxis) DrawEnteringSegment(index, x, y);
         if (fullRotation || isLast) DrawOwnPointer(index, x, y, color);
-        if (fullRotation && drawArea_ && Is3D()) {
+        if (fullRotation && drawArea_ && Is3D() && !template_) {
             if (Vertical())
                 canvas.PlaneAtX(x, y, origin_, StartZ, EndZ);
             else
@@ -401,6 +513,13 @@ void TCustomSeries::DrawPoint(int index)
     } else {
         DrawSegment(index, x, y, color, !fullRotation);
         if (fullRotation) DrawOwnPointer(index, x, y, color);
+    }
+    if (template_ && (TreatNulls() == tnIgnore || !IsNullPoint(index))) {
+        if (stairs_ && Is3D() && previousIndex_ != -1) {
+            const TPoint corner = StairCorner(previous_.X, previous_.Y, x, y);
+            TemplatePoint(index, corner.X, corner.Y);
+        }
+        TemplatePoint(index, x, y);
     }
     previous_ = {x, y, origin_};
     previousColor_ = ownColor;
@@ -458,7 +577,7 @@ void TCustomSeries::DrawSegment(int index, int x, int y, TColor color, bool with
     if (withPointers && pointerBehind_) DrawSegmentPointer(color);
     const bool moved = x != previous_.X || y != previous_.Y;
     if (moved && (TreatNulls() == tnIgnore || !IsNullPoint(index))) {
-        if (Is3D() && (drawLine_ || drawArea_)) DrawRibbon(index, x, y, color);
+        if (Is3D() && (drawLine_ || drawArea_) && !template_) DrawRibbon(index, x, y, color);
         if (drawArea_)
             DrawAreaPiece(index, x, y, origin_, color);
         else if (!Is3D() && drawLine_)
@@ -556,6 +675,7 @@ void TCustomSeries::DrawAreaPiece(int index, int x, int y, int origin, TColor co
     if (!hovered) {
         canvas.AssignPen(*areaLinesPen_);
         if (areaLinesPen_->Color() == clDefault || !areaLinesPen_->Visible()) canvas.Pen().SetColor(color);
+        if (passColor_ != clNone) canvas.Pen().SetColor(passColor_);
     }
     int x0 = previous_.X, y0 = previous_.Y;
     ClipEnds(x0, y0, x, y);
@@ -633,7 +753,9 @@ void TCustomSeries::DrawPointerAt(int x, int y, int index, TColor color)
     const TSeriesPointerStyle style = PointerStyleOf(index);
     if (OnGetPointerStyle) pointer.PreparePen(canvas, color);
     canvas.PushTransform("SeriesPointer", pointer.Transform(), nullptr);
-    if (style != psVisual)
+    if (style == psVisual)
+        DrawPointerVisual(index, x, y, pointer, color);
+    else
         pointer.DrawStyled(canvas, Is3D(), x, y, pointer.HorizSize(), pointer.VertSize(), color, style);
     canvas.PopTransform();
 }

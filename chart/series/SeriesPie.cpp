@@ -76,7 +76,7 @@ TPieSeries::TPieSeries(TComponent* owner)
     Marks().InitVisible(true);
     Marks().Callout().DefaultLength = 8;
     Marks().Callout().SetLength(8);
-    SetColorEachPoint(true);
+    InitColorEachPoint(true);
     StoresXValues = false;
     TDuvGradient* gradient = CircleGradient();
     gradient->SetStartColor(clWhite);

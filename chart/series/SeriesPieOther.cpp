@@ -61,7 +61,7 @@ TChartLegend* TPieOtherSlice::GetLegend()
     if (legend_) return legend_.get();
     auto* chart = pie_ ? dynamic_cast<TCustomChart*>(pie_->ParentChart()) : nullptr;
     legend_ = std::make_unique<TChartLegend>(chart);
-    legend_->SetVisible(false);
+    legend_->InitVisible(false);
     legend_->SetSeries(pie_);
     return legend_.get();
 }

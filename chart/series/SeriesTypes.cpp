@@ -21,7 +21,7 @@ template <class T>
 void DeclareCustomSeries(TPropertyDeclarer<T>& p, unsigned groups)
 {
     using S = TCustomSeries;
-    p.Boolean("ClickableLine", &S::ClickableLine, &S::SetClickableLine).Default(true);
+    p.Boolean("ClickableLine", &S::ClickableLine, &S::SetClickableLine).DefaultFrom(&S::DefaultClickableLine);
     p.Integer("ClickTolerance", &S::ClickTolerance, &S::SetClickTolerance).Default(0);
     p.Object("Pointer", &S::GetPointer, &S::SetPointer);
     p.Event("OnClickPointer", &S::OnClickPointer);
@@ -144,6 +144,7 @@ void THorizLineSeries::DrawPointMark(int index, const std::string& text, TSeries
 TPointSeries::TPointSeries(TComponent* owner) : TCustomSeries(owner)
 {
     SetPointLook();
+    InitClickableLine(false);
     Pointer().InitVisible(true);
     Marks().Callout().DefaultLength = 0;
     Marks().Callout().SetLength(0);

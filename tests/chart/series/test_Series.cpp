@@ -214,6 +214,165 @@ TEST_F(SeriesCoreTest, In3DEachSegmentIsARibbonAndLineHeightAddsABand)
     }
 }
 
+// ---------------------------------------------------------------- shadow and emboss
+
+TEST_F(SeriesCoreTest, ShadowAndEmbossDrawTheWholeSeriesAgainMovedInTheirColour)
+{
+    struct TCase {
+        const char* name;
+        bool area, emboss, visible;
+        int dx, dy;  // where the extra pass lies; none when both are 0
+    } const cases[] = {
+        {"line shadow", false, false, true, 3, 2},
+        {"line emboss", false, true, true, -2, -1},
+        {"hidden shadow", false, false, false, 0, 0},
+        {"area shadow", true, false, true, 3, 2},
+        {"area emboss", true, true, true, -2, -1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TCustomSeries* series = c.area ? static_cast<TCustomSeries*>(Make<TAreaSeries>("S", {{1, 1}, {2, 3}}))
+                                       : Make<TLineSeries>("S", {{1, 1}, {2, 3}});
+        series->SetSeriesColor(clRed);
+        series->Pointer().SetVisible(!c.area);
+        TDuvShadow& effect = c.emboss ? static_cast<TDuvShadow&>(series->Emboss()) : series->Shadow();
+        effect.SetVisible(c.visible);
+        effect.SetHorizSize(c.emboss ? 2 : 3);
+        effect.SetVertSize(c.emboss ? 1 : 2);
+        effect.SetColor(clGray);
+        chart.Draw();
+        auto moved = [&](double x, double y) { return Pt(X(x) + c.dx, Y(y) + c.dy); };
+        auto lineCalls = [&](auto at, TColor color) {
+            std::string a = at(1, 1), b = at(2, 3);
+            std::replace(a.begin(), a.end(), ':', ',');
+            std::replace(b.begin(), b.end(), ':', ',');
+            return std::vector<std::string>{"MoveTo(" + a + ")/" + std::to_string(color), "LineTo(" + b + ")/" + std::to_string(color)};
+        };
+        std::vector<std::string> drawn, expected;
+        for (const TRecordedCall& call : Calls("S")) {
+            if (!c.area && kLines.count(call.Name)) drawn.push_back(call.Text() + "/" + std::to_string(call.PenColor));
+            if (c.area && call.Name == "Polygon") drawn.push_back(call.Text() + "/" + std::to_string(call.BrushColor));
+        }
+        const bool pass = c.dx != 0 || c.dy != 0;
+        if (c.area) {
+            const int origin = chart.LeftAxis()->PixelEnd;
+            auto polygon = [&](int dx, int dy, TColor color) {
+                return "Polygon([" + Pt(X(1) + dx, origin + dy) + " " + Pt(X(1) + dx, Y(1) + dy) + " " +
+                       Pt(X(2) + dx, Y(3) + dy) + " " + Pt(X(2) + dx, origin + dy) + "])/" + std::to_string(color);
+            };
+            if (pass) expected.push_back(polygon(c.dx, c.dy, clGray));
+            expected.push_back(polygon(0, 0, clRed));
+        } else {
+            if (pass) expected = lineCalls(moved, clGray);
+            for (const std::string& call : lineCalls([&](double x, double y) { return P(x, y); }, clRed)) expected.push_back(call);
+        }
+        EXPECT_EQ(drawn, expected);
+        // The pass hides the pointers and gives the axes their pixels back.
+        EXPECT_EQ(Drawn("S", {"Rectangle"}).size(), c.area ? 0u : 2u);
+        EXPECT_EQ(chart.LeftAxis()->CalcYPosValue(4), chart.LeftAxis()->PixelStart);
+        EXPECT_TRUE(series->Pointer().Visible() != c.area);
+        delete series;
+    }
+}
+
+// ---------------------------------------------------------------- visual objects
+
+// A visual object that fills its box with a rectangle in the colour it was given and notes the
+// template points it hears.
+class TBoxVisual : public TComponent, public TSeriesVisual {
+    QB_CLASS(TBoxVisual, TComponent)
+public:
+    explicit TBoxVisual(TComponent* owner = nullptr) : TComponent(owner) {}
+    void Assign(const TPersistent* source) override
+    {
+        if (!dynamic_cast<const TBoxVisual*>(source)) TComponent::Assign(source);
+    }
+    void FormatVisual(const TRect& box, int z0, int z1, const TDuvPen& pen, const TDuvBrush&, int transparency,
+                      TColor color) override
+    {
+        box_ = box;
+        color_ = color;
+        Formats.push_back(std::to_string(z0) + ".." + std::to_string(z1) + " pen " + std::to_string(pen.Width()) +
+                          " transparency " + std::to_string(transparency));
+    }
+    void DrawVisual(TCanvas3D& canvas) override
+    {
+        canvas.Brush().SetColor(color_);
+        canvas.Rectangle(box_.Left, box_.Top, box_.Right, box_.Bottom);
+    }
+    void VisualPoint(TCanvas3D&, TColor color, double x, double y) override
+    {
+        Points.push_back(std::to_string(color) + "@" + std::to_string(static_cast<int>(x)) + ":" +
+                         std::to_string(static_cast<int>(y)));
+    }
+    std::vector<std::string> Formats, Points;
+
+private:
+    TRect box_;
+    TColor color_ = clNone;
+};
+
+TEST_F(SeriesCoreTest, VisualPointersDrawTheirVisualInThePointerBox)
+{
+    auto* series = Make<TPointSeries>("P", {{1, 1}, {2, 3}, {3, 2}});
+    series->SetSeriesColor(clRed);
+    series->SetTransparency(20);
+    series->Pointer().SetStyle(psVisual);
+    series->Pointer().SetHorizSize(4);
+    series->Pointer().SetVertSize(3);
+    TBoxVisual first, third;
+    series->Visuals()->PutVisual(0, &first);
+    series->Visuals()->PutVisual(2, &third);
+    series->SetPointColor(2, clBlue);
+    chart.Draw();
+    // The second point has no visual and so no pointer.
+    std::vector<std::string> drawn;
+    for (const TRecordedCall& call : Calls("P"))
+        if (call.Name == "Rectangle") drawn.push_back(call.Text() + "/" + std::to_string(call.BrushColor));
+    auto box = [&](double x, double y, TColor color) {
+        return "Rectangle(" + std::to_string(X(x) - 4) + "," + std::to_string(Y(y) - 3) + "," + std::to_string(X(x) + 4) +
+               "," + std::to_string(Y(y) + 3) + ")/" + std::to_string(color);
+    };
+    EXPECT_EQ(drawn, (std::vector<std::string>{box(1, 1, clRed), box(3, 2, clBlue)}));
+    const std::string depth = std::to_string(series->Pointer().StartZ()) + ".." + std::to_string(series->Pointer().EndZ());
+    EXPECT_EQ(first.Formats, std::vector<std::string>{depth + " pen 1 transparency 20"});
+    series->Visuals()->Clear();
+    delete series;
+}
+
+TEST_F(SeriesCoreTest, AVisualsTemplateTakesTheSeriesBoxAndItsPointsInsteadOfShadowAndRibbons)
+{
+    for (const bool view3D : {false, true}) {
+        SCOPED_TRACE(view3D ? "3D" : "2D");
+        chart.SetView3D(view3D);
+        auto* series = Make<TLineSeries>("L", {{1, 1}, {2, 3}, {3, 2}});
+        series->SetSeriesColor(clRed);
+        series->SetPointColor(1, clBlue);
+        series->Shadow().SetSize(3);
+        TBoxVisual visual;
+        series->Visuals()->SetTemplate(&visual);
+        chart.Draw();
+        const int h = chart.Height();
+        auto point = [&](TColor color, double x, double y) {
+            return std::to_string(color) + "@" + std::to_string(X(x)) + ":" + std::to_string(h - Y(y));
+        };
+        EXPECT_EQ(visual.Points, (std::vector<std::string>{point(clDefault, 1, 1), point(clBlue, 2, 3), point(clDefault, 3, 2)}));
+        ASSERT_EQ(visual.Formats.size(), 1u);
+        // The box runs from the first to the last point and from the largest to the smallest value.
+        const std::vector<TRecordedCall> calls = Calls("L");
+        const auto box = std::find_if(calls.begin(), calls.end(), [](const TRecordedCall& c) { return c.Name == "Rectangle"; });
+        ASSERT_NE(box, calls.end());
+        EXPECT_EQ(box->Text(), "Rectangle(" + std::to_string(X(1)) + "," + std::to_string(Y(3)) + "," +
+                                   std::to_string(X(3)) + "," + std::to_string(Y(1)) + ")");
+        EXPECT_EQ(box->BrushColor, clRed);
+        // No shadow pass, and in 3D no ribbons: the template stands in for them.
+        EXPECT_EQ(Drawn("L", kLines).size(), view3D ? 0u : 4u);
+        EXPECT_TRUE(Drawn("L", {"PlaneWithZ"}).empty());
+        series->Visuals()->SetTemplate(nullptr);
+        delete series;
+    }
+}
+
 // ---------------------------------------------------------------- areas
 
 TEST_F(SeriesCoreTest, AreasFillDownToTheAxisOrToYOrigin)
