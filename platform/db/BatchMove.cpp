@@ -38,6 +38,10 @@ bool TTableDestination::IsSameAs(const TDataSet& source) const
     return table && SameExistingFile(table->FilePath(), table_.FilePath());
 }
 
+void TTableDestination::BeginAppends() { table_.BeginAppendBatch(); }
+
+void TTableDestination::EndAppends() { table_.EndAppendBatch(); }
+
 // ---- the move
 
 namespace {
@@ -96,6 +100,35 @@ public:
 private:
     TDataSet& dataSet_;
     bool wasActive_;
+    bool finished_ = false;
+};
+
+// The destination's appends of one move go out together. Records appended before a failure
+// are written too: by Finish on success, where a failure reaches the caller, else by the
+// destructor.
+class BatchedAppends {
+public:
+    explicit BatchedAppends(TBatchDestination& destination) : destination_(destination) { destination_.BeginAppends(); }
+    ~BatchedAppends()
+    {
+        try {
+            Finish();
+        } catch (...) {
+            // the error that stopped the move is already on its way
+        }
+    }
+    BatchedAppends(const BatchedAppends&) = delete;
+    BatchedAppends& operator=(const BatchedAppends&) = delete;
+
+    void Finish()
+    {
+        if (finished_) return;
+        finished_ = true;
+        destination_.EndAppends();
+    }
+
+private:
+    TBatchDestination& destination_;
     bool finished_ = false;
 };
 
@@ -209,7 +242,9 @@ void TBatchMove::Execute()
     Run run(*this, *Source, destination_->DataSet());
     run.MatchColumns();
     if (Mode != batAppend && Mode != batCopy) run.MatchKey(destination_->KeyFieldNames());
+    BatchedAppends appends(*destination_);
     run.MoveAll(Mode);
+    appends.Finish();
     destination.Finish();
     source.Finish();
 }
