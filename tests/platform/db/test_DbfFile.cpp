@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <cerrno>
@@ -672,6 +673,48 @@ bool KillAtWrite(const std::string& path, int stop, int batch = 1)
 
 }  // namespace
 
+namespace {
+
+// What a kill at one write stop left: dbfread's view of the killed file, its header count, and
+// dbfread's view after one more append resumed on it.
+struct KillRound {
+    std::string afterKill;
+    uint32_t count = 0;
+    std::string afterResume;
+};
+
+// Kills appends of `batch` records to copies of base at write stops 1 .. stops; the copies are
+// named by prefix through file.
+std::vector<KillRound> KillAndResumeAtEachWrite(const std::string& base, int stops, int batch,
+                                                const std::function<std::string(const std::string&)>& file,
+                                                const std::string& prefix)
+{
+    std::vector<std::string> killed, resumed;
+    std::vector<KillRound> rounds;
+    for (int stop = 1; stop <= stops; ++stop) {
+        const std::string path = file(prefix + "kill" + std::to_string(stop) + ".dbf");
+        std::filesystem::copy_file(base, path);
+        EXPECT_TRUE(KillAtWrite(path, stop, batch)) << stop;
+        killed.push_back(file(prefix + "killed" + std::to_string(stop) + ".dbf"));
+        std::filesystem::copy_file(path, killed.back());
+        TDbfFile table(path, false);
+        rounds.push_back({"", table.RecordCount(), ""});
+        AppendNumbered(table, int(table.RecordCount()) + 1);
+        resumed.push_back(path);
+    }
+    const std::vector<std::string> afterKill = DbfreadRecords(killed);
+    const std::vector<std::string> afterResume = DbfreadRecords(resumed);
+    EXPECT_EQ(afterKill.size(), rounds.size());
+    EXPECT_EQ(afterResume.size(), rounds.size());
+    for (size_t i = 0; i < rounds.size() && i < afterKill.size() && i < afterResume.size(); ++i) {
+        rounds[i].afterKill = afterKill[i];
+        rounds[i].afterResume = afterResume[i];
+    }
+    return rounds;
+}
+
+}  // namespace
+
 // A kill before and after every single write of an append (the child stopped by ptrace at
 // each): readers that scan to the end mark never see a record the header count does not cover,
 // and the next append leaves every record readable, the interrupted one included when its count
@@ -685,32 +728,18 @@ TEST_F(DbfFileTest, KillAtEachWriteOfAnAppendLeavesCountAndEndMarkAgreeing)
         AppendNumbered(file, 1);
         AppendNumbered(file, 2);
     }
-    std::vector<std::string> killed, resumed;
-    std::vector<uint32_t> counts;
-    for (int stop = 1; stop <= 12; ++stop) {
-        const std::string path = dir_.file("kill" + std::to_string(stop) + ".dbf");
-        std::filesystem::copy_file(base, path);
-        ASSERT_TRUE(KillAtWrite(path, stop)) << stop;
-        killed.push_back(dir_.file("killed" + std::to_string(stop) + ".dbf"));
-        std::filesystem::copy_file(path, killed.back());
-        TDbfFile file(path, false);
-        counts.push_back(file.RecordCount());
-        AppendNumbered(file, int(file.RecordCount()) + 1);
-        resumed.push_back(path);
+    const std::vector<KillRound> rounds =
+        KillAndResumeAtEachWrite(base, 12, 1, [this](const std::string& name) { return dir_.file(name); }, "");
+    for (size_t i = 0; i < rounds.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << rounds[i].count);
+        const int shown = std::atoi(rounds[i].afterKill.c_str());
+        EXPECT_NE(rounds[i].afterKill.find("intact"), std::string::npos) << rounds[i].afterKill;
+        EXPECT_LE(shown, int(rounds[i].count)) << "a record beyond the header count";
+        EXPECT_GE(shown + 1, int(rounds[i].count));
+        EXPECT_EQ(rounds[i].afterResume, std::to_string(rounds[i].count + 1) + " intact");
     }
-    const std::vector<std::string> afterKill = DbfreadRecords(killed);
-    const std::vector<std::string> afterResume = DbfreadRecords(resumed);
-    ASSERT_EQ(afterKill.size(), counts.size());
-    ASSERT_EQ(afterResume.size(), counts.size());
-    for (size_t i = 0; i < counts.size(); ++i) {
-        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << counts[i]);
-        const int shown = std::atoi(afterKill[i].c_str());
-        EXPECT_NE(afterKill[i].find("intact"), std::string::npos) << afterKill[i];
-        EXPECT_LE(shown, int(counts[i])) << "a record beyond the header count";
-        EXPECT_GE(shown + 1, int(counts[i]));
-        EXPECT_EQ(afterResume[i], std::to_string(counts[i] + 1) + " intact");
-    }
-    EXPECT_GT(counts.back(), 3u) << "the kills went through several appends";
+    ASSERT_FALSE(rounds.empty());
+    EXPECT_GT(rounds.back().count, 3u) << "the kills went through several appends";
 }
 
 // The same for batches of five records, each written in one step: a kill at any write leaves
@@ -725,32 +754,18 @@ TEST_F(DbfFileTest, KillAtEachWriteOfABatchLeavesCountAndEndMarkAgreeing)
         TDbfFile file(base, false);
         AppendNumbered(file, 1);
     }
-    std::vector<std::string> killed, resumed;
-    std::vector<uint32_t> counts;
-    for (int stop = 1; stop <= 8; ++stop) {
-        const std::string path = dir_.file("batchkill" + std::to_string(stop) + ".dbf");
-        std::filesystem::copy_file(base, path);
-        ASSERT_TRUE(KillAtWrite(path, stop, kBatch)) << stop;
-        killed.push_back(dir_.file("batchkilled" + std::to_string(stop) + ".dbf"));
-        std::filesystem::copy_file(path, killed.back());
-        TDbfFile file(path, false);
-        counts.push_back(file.RecordCount());
-        AppendNumbered(file, int(file.RecordCount()) + 1);
-        resumed.push_back(path);
+    const std::vector<KillRound> rounds =
+        KillAndResumeAtEachWrite(base, 8, kBatch, [this](const std::string& name) { return dir_.file(name); }, "batch");
+    for (size_t i = 0; i < rounds.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << rounds[i].count);
+        const int shown = std::atoi(rounds[i].afterKill.c_str());
+        EXPECT_NE(rounds[i].afterKill.find("intact"), std::string::npos) << rounds[i].afterKill;
+        EXPECT_LE(shown, int(rounds[i].count)) << "a record beyond the header count";
+        EXPECT_GE(shown + kBatch, int(rounds[i].count));
+        EXPECT_EQ(rounds[i].afterResume, std::to_string(rounds[i].count + 1) + " intact");
     }
-    const std::vector<std::string> afterKill = DbfreadRecords(killed);
-    const std::vector<std::string> afterResume = DbfreadRecords(resumed);
-    ASSERT_EQ(afterKill.size(), counts.size());
-    ASSERT_EQ(afterResume.size(), counts.size());
-    for (size_t i = 0; i < counts.size(); ++i) {
-        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << counts[i]);
-        const int shown = std::atoi(afterKill[i].c_str());
-        EXPECT_NE(afterKill[i].find("intact"), std::string::npos) << afterKill[i];
-        EXPECT_LE(shown, int(counts[i])) << "a record beyond the header count";
-        EXPECT_GE(shown + kBatch, int(counts[i]));
-        EXPECT_EQ(afterResume[i], std::to_string(counts[i] + 1) + " intact");
-    }
-    EXPECT_GT(counts.back(), 1u + kBatch) << "the kills went through several batches";
+    ASSERT_FALSE(rounds.empty());
+    EXPECT_GT(rounds.back().count, 1u + kBatch) << "the kills went through several batches";
 }
 
 // A batch's records are readable before they are written; the file gets them when the batch
