@@ -1,11 +1,10 @@
 #pragma once
 // What the function benchmarks share: the chart modules (also on a warm heap), the failure exit, a random walk, a source
 // and an output series on one chart, medians of timed runs and a Python peer in its own process
-// working in a scratch folder.
+// (see BenchPython.h) working in a scratch folder.
 #include <malloc.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchPython.h"
 #include "chart/engine/Chart.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
@@ -147,14 +147,12 @@ struct TScratch {
 // reports its failure and answers false.
 inline bool RunPeer(const char* script, const QStringList& arguments, QByteArray& output)
 {
-    QProcess python;
-    python.start("/usr/bin/python3", QStringList{"-c", script} + arguments);
-    python.waitForFinished(-1);
-    if (python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        std::fprintf(stderr, "the peer failed: %s\n", python.readAllStandardError().constData());
+    const benchpython::TPeerRun run = benchpython::RunPython(script, arguments);
+    if (!run.Ok) {
+        std::fprintf(stderr, "the peer failed: %s\n", run.Errors.c_str());
         return false;
     }
-    output = python.readAllStandardOutput().trimmed();
+    output = run.Output;
     return true;
 }
 

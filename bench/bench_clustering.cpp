@@ -1,24 +1,29 @@
 // K-means on a million 2D points in ten blobs, ten clusters, at most 20 passes from the same
 // first centres: ours on a series through the series provider, against SciPy's kmeans2
-// (minit='matrix', iter=20). Each side runs three times; the medians count. Both must put every
-// point in the same cluster and find the same centres. Our side runs on a warm heap (freed blocks
-// stay with the process), as the peer's own allocator keeps its blocks.
+// (minit='matrix', iter=20). Each side runs three times; the medians count. Ours runs on worker
+// threads and on one thread: the two must give the same clusters and the same centres to the last
+// bit, and both sides must put every point in the same cluster and find the same centres, else
+// the bench fails. Our side runs on a warm heap (freed blocks stay with the process), as the
+// peer's own allocator keeps its blocks. The ratio is of the threaded run; the one-thread figure
+// stands beside it.
 #include <malloc.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "BenchPython.h"
 #include "chart/engine/ChartEngineModules.h"
+#include "chart/engine/DuvProcs.h"
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/series/ChartSeriesModules.h"
 #include "chart/series/DuvClusteringTool.h"
@@ -115,12 +120,39 @@ int main()
     TKMeansClustering kmeans(&provider);
     kmeans.NumClusters = Clusters;
     kmeans.MaxIterations = Iterations;
-    std::vector<double> ours;
-    for (int run = 0; run < Runs; ++run) {
-        SetRandSeed(Seed);
-        const auto start = Clock::now();
-        kmeans.Calculate();
-        ours.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    // The clusters of a run: each point's cluster and the centres.
+    struct TResult {
+        std::vector<int> labels;
+        std::vector<double> centres;
+        int passes = 0;
+    };
+    auto runs = [&](int threads, std::vector<double>& seconds) {
+        kmeans.ThreadCount = threads;
+        for (int run = 0; run < Runs; ++run) {
+            SetRandSeed(Seed);
+            const auto start = Clock::now();
+            kmeans.Calculate();
+            seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        }
+        const TCluster& list = *kmeans.ClusterList();
+        TResult result;
+        result.labels.assign(Points, -1);
+        result.passes = kmeans.Passes();
+        for (int c = 0; c < list.Count(); ++c) {
+            for (const TClusterItem* item : list.Cluster(c)->Points()) result.labels[static_cast<std::size_t>(item->Index)] = c;
+            result.centres.push_back(list.Cluster(c)->Item->X);
+            result.centres.push_back(list.Cluster(c)->Item->Y);
+        }
+        return result;
+    };
+    const int threads = std::max(2, std::min(4, TDuvCPU::CountProcessors()));
+    std::vector<double> oneThread, ours;
+    const TResult single = runs(1, oneThread);
+    const TResult result = runs(threads, ours);
+    if (result.labels != single.labels || result.centres.size() != single.centres.size() ||
+        std::memcmp(result.centres.data(), single.centres.data(), result.centres.size() * sizeof(double)) != 0) {
+        std::printf("%d threads give other clusters or centres than one thread\n", threads);
+        return 1;
     }
 
     const std::filesystem::path folder =
@@ -128,47 +160,40 @@ int main()
     std::filesystem::create_directories(folder);
     WriteAll(folder / "points.bin", both);
     WriteAll(folder / "first.bin", std::vector<std::int32_t>(first.begin(), first.end()));
-    QProcess python;
-    python.start("/usr/bin/python3", {"-c", kPeer, QString::fromStdString(folder.string()),
-                                      QString::number(Iterations), QString::number(Runs)});
-    const bool finished = python.waitForFinished(110000);
-    const std::string peerOutput = python.readAllStandardOutput().toStdString();
-    if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        std::printf("peer failed: %s\n", python.readAllStandardError().constData());
+    const benchpython::TPeerRun python = benchpython::RunPython(
+        kPeer, {QString::fromStdString(folder.string()), QString::number(Iterations), QString::number(Runs)}, 110000);
+    if (!python.Ok) {
+        std::printf("peer failed: %s\n", python.Errors.c_str());
         std::filesystem::remove_all(folder);
         return 1;
     }
-    const double peer = std::stod(peerOutput);
+    const double peer = std::stod(python.Output.toStdString());
     const std::vector<std::int32_t> labels = ReadAll<std::int32_t>(folder / "labels.bin");
     const std::vector<double> centres = ReadAll<double>(folder / "centres.bin");
     std::filesystem::remove_all(folder);
 
-    const TCluster& result = *kmeans.ClusterList();
-    if (result.Count() != Clusters || static_cast<int>(labels.size()) != Points ||
+    if (static_cast<int>(result.centres.size()) != 2 * Clusters || static_cast<int>(labels.size()) != Points ||
         centres.size() != 2 * static_cast<std::size_t>(Clusters)) {
-        std::printf("different shapes: %d clusters, %zu labels, %zu centre values\n", result.Count(), labels.size(),
-                    centres.size());
+        std::printf("different shapes: %zu clusters, %zu labels, %zu centre values\n", result.centres.size() / 2,
+                    labels.size(), centres.size());
         return 1;
     }
-    std::vector<int> ourLabels(Points, -1);
     double centreGap = 0;
-    for (int c = 0; c < Clusters; ++c) {
-        for (const TClusterItem* item : result.Cluster(c)->Points()) ourLabels[static_cast<std::size_t>(item->Index)] = c;
-        centreGap = std::max({centreGap, std::abs(result.Cluster(c)->Item->X - centres[2 * static_cast<std::size_t>(c)]),
-                              std::abs(result.Cluster(c)->Item->Y - centres[2 * static_cast<std::size_t>(c) + 1])});
-    }
-    const long differing = std::count_if(ourLabels.begin(), ourLabels.end(), [&, i = 0](int label) mutable {
+    for (std::size_t v = 0; v < centres.size(); ++v) centreGap = std::max(centreGap, std::abs(result.centres[v] - centres[v]));
+    const long differing = std::count_if(result.labels.begin(), result.labels.end(), [&, i = 0](int label) mutable {
         return label != labels[static_cast<std::size_t>(i++)];
     });
     std::printf("k-means, %d points, %d clusters, at most %d passes (ours ended after %d)\n", Points, Clusters,
-                Iterations, kmeans.Passes());
-    std::printf("points in another cluster: %ld, largest centre difference: %.3g\n", differing, centreGap);
+                Iterations, result.passes);
+    std::printf("%d threads and one thread: the same clusters and centres, bit for bit\n", threads);
+    std::printf("points in another cluster than SciPy's: %ld, largest centre difference: %.3g\n", differing, centreGap);
     if (differing != 0 || centreGap > 1e-9) {
         std::printf("the results differ\n");
         return 1;
     }
-    const double mine = Median(ours);
-    std::printf("ours: %.3f s\n", mine);
+    const double mine = Median(ours), single1 = Median(oneThread);
+    std::printf("ours, %d threads: %.3f s\n", threads, mine);
+    std::printf("ours, one thread: %.3f s (ratio %.3f)\n", single1, single1 / peer);
     std::printf("scipy kmeans2: %.3f s\n", peer);
     std::printf("ratio: %.3f\n", mine / peer);
     return 0;

@@ -6,7 +6,6 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -98,13 +97,12 @@ int main()
     std::filesystem::create_directories(folder);
     WriteAll(folder / "x.bin", xs);
     WriteAll(folder / "y.bin", ys);
-    QProcess python;
-    python.start("/usr/bin/python3", {"-c", kPeer, QString::fromStdString(folder.string()), QString::number(Runs)});
-    const bool finished = python.waitForFinished(110000);
-    const std::string peerOutput = python.readAllStandardOutput().toStdString();
-    if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
+    const benchpython::TPeerRun python =
+        benchpython::RunPython(kPeer, {QString::fromStdString(folder.string()), QString::number(Runs)}, 110000);
+    const std::string peerOutput = python.Output.toStdString();
+    if (!python.Ok) {
         std::filesystem::remove_all(folder);
-        Fail("the peer failed: " + python.readAllStandardError().toStdString());
+        Fail("the peer failed: " + python.Errors);
     }
     const std::vector<double> fitted = ReadAll(folder / "fitted.bin");
     std::filesystem::remove_all(folder);

@@ -1,4 +1,4 @@
-// Appends N records (ID N(6,0), NAME C(20), AMOUNT N(8,2), DAY D, FLAG L) to a dBase table
+// Appends N records (ID N(6,0), NAME C(20), AMOUNT N(8,2), DAY D, FLAG L) to a dBase table in one batch
 // through a table dataset and scans them all, reading every field's value; shapelib does the same
 // work side by side: writes the same records from memory into a .dbf and reads every field of
 // every record of our file. Both scans must see the same values, and each side must read the

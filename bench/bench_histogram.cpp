@@ -6,7 +6,6 @@
 // times the points.
 #include <unistd.h>
 
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -18,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchPython.h"
 #include "chart/engine/Chart.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
@@ -154,13 +154,11 @@ int main()
         std::ofstream out(folder / "values.bin", std::ios::binary);
         out.write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(double)));
     }
-    QProcess python;
-    python.start("/usr/bin/python3", {"-c", kPeer, QString::fromStdString(folder.string()), QString::number(Bins),
-                                      QString::number(Runs)});
-    const bool finished = python.waitForFinished(100000);
-    const std::string peerOutput = python.readAllStandardOutput().toStdString();
-    if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        std::printf("peer failed: %s\n", python.readAllStandardError().constData());
+    const benchpython::TPeerRun python = benchpython::RunPython(
+        kPeer, {QString::fromStdString(folder.string()), QString::number(Bins), QString::number(Runs)}, 100000);
+    const std::string peerOutput = python.Output.toStdString();
+    if (!python.Ok) {
+        std::printf("peer failed: %s\n", python.Errors.c_str());
         std::filesystem::remove_all(folder);
         return 1;
     }

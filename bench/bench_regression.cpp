@@ -8,7 +8,6 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -21,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchPython.h"
 #include "stats/FSeriesTransform.h"
 #include "stats/FStatResults.h"
 #include "stats/UOrdLists.h"
@@ -149,14 +149,12 @@ int main()
     std::filesystem::create_directories(folder);
     WriteAll(folder / "x.bin", xs);
     WriteAll(folder / "y.bin", ys);
-    QProcess python;
-    python.start("/usr/bin/python3", {"-c", kPeer, QString::fromStdString(folder.string()), QString::number(Runs),
-                                      QString::number(P)});
-    const bool finished = python.waitForFinished(110000);
-    const std::string output = python.readAllStandardOutput().toStdString();
+    const benchpython::TPeerRun python = benchpython::RunPython(
+        kPeer, {QString::fromStdString(folder.string()), QString::number(Runs), QString::number(P)}, 110000);
+    const std::string output = python.Output.toStdString();
     std::filesystem::remove_all(folder);
-    if (!finished || python.exitStatus() != QProcess::NormalExit || python.exitCode() != 0) {
-        std::printf("peer failed: %s\n", python.readAllStandardError().constData());
+    if (!python.Ok) {
+        std::printf("peer failed: %s\n", python.Errors.c_str());
         return 1;
     }
     std::istringstream lines(output);

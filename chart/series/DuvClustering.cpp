@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "chart/engine/DuvProcs.h"
@@ -78,16 +79,41 @@ TCluster* TCluster::AddCluster(TClusterItem* item, bool owns)
     return child;
 }
 
+TCluster* TCluster::AddLeaves(int count)
+{
+    if (count <= 0) return nullptr;
+    leafBlocks_.emplace_back(std::make_unique<TCluster[]>(static_cast<std::size_t>(count)), count);
+    TCluster* leaves = leafBlocks_.back().first.get();
+    SetCapacity(Count() + count);
+    for (int i = 0; i < count; ++i) Add(leaves + i);
+    return leaves;
+}
+
+bool TCluster::InLeafBlock(const TCluster* child) const
+{
+    const std::less<const TCluster*> before;
+    for (const auto& [leaves, count] : leafBlocks_)
+        if (!before(child, leaves.get()) && before(child, leaves.get() + count)) return true;
+    return false;
+}
+
 void TCluster::FreeCluster(int index)
 {
-    delete Cluster(index);
+    // A leaf of a block goes with its block.
+    if (!InLeafBlock(Cluster(index))) delete Cluster(index);
     Delete(index);
 }
 
 void TCluster::Clear()
 {
-    for (int i = 0; i < Count(); ++i) delete Cluster(i);
+    if (leafBlocks_.empty()) {
+        for (int i = 0; i < Count(); ++i) delete Cluster(i);
+    } else {
+        for (int i = 0; i < Count(); ++i)
+            if (!InLeafBlock(Cluster(i))) delete Cluster(i);
+    }
     TFastList::Clear();
+    leafBlocks_.clear();
 }
 
 std::vector<const TClusterItem*> TCluster::Points() const
@@ -344,26 +370,27 @@ void THierarchicalClustering::DeclareProperties(TPropertyDeclarer<THierarchicalC
     p.Integer("NumClusters", &THierarchicalClustering::NumClusters).Default(5);
 }
 
+namespace {
+
+// Only the direct children of a node count for linkage: a node made by earlier merges brings
+// its two sub-nodes; a leaf stands for itself.
+int LinkageMemberCount(const TCluster& node) { return node.IsLeaf() ? 1 : node.Count(); }
+const TCluster& LinkageMember(const TCluster& node, int i) { return node.IsLeaf() ? node : *node.Cluster(i); }
+
+}  // namespace
+
 float THierarchicalClustering::LinkageDistance(const TCluster& a, const TCluster& b)
 {
     TClusterProvider& provider = *Provider();
     if (Linkage == lmNone || (a.IsLeaf() && b.IsLeaf())) return provider.DistanceBetween(a, b);
-    // Only the direct children count: a node made by earlier merges brings its two sub-nodes.
-    auto members = [](const TCluster& node) {
-        std::vector<const TCluster*> list;
-        if (node.IsLeaf())
-            list.push_back(&node);
-        else
-            for (int i = 0; i < node.Count(); ++i) list.push_back(node.Cluster(i));
-        return list;
-    };
-    const std::vector<const TCluster*> ma = members(a), mb = members(b);
+    const int countA = LinkageMemberCount(a), countB = LinkageMemberCount(b);
     if (Linkage == lmWard) {
-        TCluster merged(provider.NewItem(nullptr), true);
-        // The merged node only refers to the members; they are not its own to free.
+        // One merged node serves every call; it only refers to the members, never frees them.
+        if (!wardNode_) wardNode_ = std::make_unique<TCluster>(provider.NewItem(nullptr), true);
+        TCluster& merged = *wardNode_;
         TScopeGuard detach([&merged] { merged.TFastList::Clear(); });
-        for (const TCluster* m : ma) merged.Add(const_cast<TCluster*>(m));
-        for (const TCluster* m : mb) merged.Add(const_cast<TCluster*>(m));
+        for (int i = 0; i < countA; ++i) merged.Add(const_cast<TCluster*>(&LinkageMember(a, i)));
+        for (int i = 0; i < countB; ++i) merged.Add(const_cast<TCluster*>(&LinkageMember(b, i)));
         provider.ComputeCentre(merged);
         auto spread = [&provider](const TCluster& node) {
             double sum = 0;
@@ -377,9 +404,9 @@ float THierarchicalClustering::LinkageDistance(const TCluster& a, const TCluster
     }
     float result = Linkage == lmSingle ? 3.4e38f : Linkage == lmComplete ? 1.401298464324817e-45f : 0.0f;
     double sum = 0;
-    for (const TCluster* x : ma)
-        for (const TCluster* y : mb) {
-            const float d = provider.DistanceBetween(*x, *y);
+    for (int i = 0; i < countA; ++i)
+        for (int j = 0; j < countB; ++j) {
+            const float d = provider.DistanceBetween(LinkageMember(a, i), LinkageMember(b, j));
             if (Linkage == lmSingle)
                 result = std::min(result, d);
             else if (Linkage == lmComplete)
@@ -387,7 +414,7 @@ float THierarchicalClustering::LinkageDistance(const TCluster& a, const TCluster
             else
                 sum += d;
         }
-    if (Linkage == lmAverage) result = static_cast<float>(sum / static_cast<double>(ma.size() * mb.size()));
+    if (Linkage == lmAverage) result = static_cast<float>(sum / (static_cast<double>(countA) * countB));
     return result;
 }
 
@@ -486,6 +513,154 @@ void TKMeansClustering::DeclareProperties(TPropertyDeclarer<TKMeansClustering>& 
     p.Integer("NumClusters", &TKMeansClustering::NumClusters).Default(5);
 }
 
+namespace {
+
+// Points whose nearest centres are found together, in arrays small enough for the first cache.
+constexpr int kKMeansBlock = 256;
+
+// Points of one work share of a pass. The shares depend on the point and cluster counts alone
+// and their centre sums are merged in share order, so any number of threads gives the same
+// centres to the last bit; shares grow with the clusters to bound the memory of their sums.
+int KMeansShare(int clusters) { return std::max(16384, 8 * clusters); }
+
+// What a pass works on: the points by column and the centres by column.
+struct TKMeansSpace {
+    const double* Xs = nullptr;
+    const double* Ys = nullptr;
+    const double* Zs = nullptr;  // none without Z
+    TDistanceSpec Spec;
+    bool ByColumns = false;  // else the provider computes the distances
+    int Clusters = 0;
+    std::vector<double> Cx, Cy, Cz;
+};
+
+// The nearest centre as the program picks it from Single distances: the first at distance
+// exactly 0, else the first at the smallest distance; nothing is nearer than a first distance
+// that is not a number.
+int FirstNearest(const float* distances, int count)
+{
+    for (int c = 0; c < count; ++c)
+        if (distances[c] == 0) return c;
+    float nearest = distances[0] == distances[0] ? distances[0] : -std::numeric_limits<float>::infinity();
+    int best = 0;
+    for (int c = 1; c < count; ++c)
+        if (distances[c] < nearest) {
+            nearest = distances[c];
+            best = c;
+        }
+    return best;
+}
+
+int NearestOfPoint(const TKMeansSpace& space, int i, float* distances)
+{
+    const double z = space.Zs ? space.Zs[i] : 0.0;
+    for (int c = 0; c < space.Clusters; ++c)
+        distances[c] = PointDistance(space.Spec, space.Xs[i], space.Ys[i], z, space.Cx[static_cast<std::size_t>(c)],
+                                     space.Cy[static_cast<std::size_t>(c)], space.Cz[static_cast<std::size_t>(c)]);
+    return FirstNearest(distances, space.Clusters);
+}
+
+// Four points side by side in vector registers (two halves on processors without wide ones).
+using TFourDoubles = double __attribute__((vector_size(32)));
+using TFourMasks = long long __attribute__((vector_size(32)));
+
+// Euclidean and squared Euclidean distances: the squared sums decide, as the Single distance
+// grows with them, and no root is taken. Only a point with an earlier centre within rounding of
+// its nearest one (or whose first sum is not a number) is decided on its Single distances.
+// Four points at a time run through every centre in registers; the sums are formed as
+// PointDistance forms them, without fused multiply-adds, so every variant gives the same picks.
+template <bool Z>
+__attribute__((target_clones("avx2", "default"))) void NearestBySquares(const TKMeansSpace& space, int first,
+                                                                         int count, int* pick, float* distances)
+{
+    const double* xs = space.Xs + first;
+    const double* ys = space.Ys + first;
+    const double* zs = Z ? space.Zs + first : nullptr;
+    const double* cxs = space.Cx.data();
+    const double* cys = space.Cy.data();
+    const double* czs = space.Cz.data();
+    const int k = space.Clusters;
+    double best[kKMeansBlock], earlier[kKMeansBlock], chosen[kKMeansBlock];
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        TFourDoubles x, y, z{};
+        std::memcpy(&x, xs + i, sizeof x);
+        std::memcpy(&y, ys + i, sizeof y);
+        if constexpr (Z) std::memcpy(&z, zs + i, sizeof z);
+        TFourDoubles dx = x - cxs[0], dy = y - cys[0];
+        TFourDoubles near = dx * dx + dy * dy;
+        if constexpr (Z) {
+            const TFourDoubles dz = z - czs[0];
+            near += dz * dz;
+        }
+        TFourDoubles before = TFourDoubles{} + std::numeric_limits<double>::infinity(), which{};
+        for (int c = 1; c < k; ++c) {
+            dx = x - cxs[c];
+            dy = y - cys[c];
+            TFourDoubles sum = dx * dx + dy * dy;
+            if constexpr (Z) {
+                const TFourDoubles dz = z - czs[c];
+                sum += dz * dz;
+            }
+            const TFourMasks closer = sum < near;
+            // The smallest sum before the nearest centre: the one rounding could make as near.
+            before = closer ? near : before;
+            near = closer ? sum : near;
+            which = closer ? TFourDoubles{} + c : which;
+        }
+        std::memcpy(best + i, &near, sizeof near);
+        std::memcpy(earlier + i, &before, sizeof before);
+        std::memcpy(chosen + i, &which, sizeof which);
+    }
+    for (; i < count; ++i) {
+        double near = std::numeric_limits<double>::quiet_NaN(), before = std::numeric_limits<double>::infinity(), which = 0;
+        for (int c = 0; c < k; ++c) {
+            const double dx = xs[i] - cxs[c], dy = ys[i] - cys[c];
+            double sum = dx * dx + dy * dy;
+            if constexpr (Z) {
+                const double dz = zs[i] - czs[c];
+                sum += dz * dz;
+            }
+            if (c == 0) {
+                near = sum;
+            } else if (sum < near) {
+                before = near;
+                near = sum;
+                which = c;
+            }
+        }
+        best[i] = near;
+        earlier[i] = before;
+        chosen[i] = which;
+    }
+    for (i = 0; i < count; ++i) {
+        pick[i] = static_cast<int>(chosen[i]);
+        const double nearest = best[i];
+        // Single keeps 24 bits: sums further apart than this never round to one distance.
+        if (nearest == nearest && !(earlier[i] <= nearest * (1 + 0x1p-18) + 1e-40)) continue;
+        pick[i] = NearestOfPoint(space, first + i, distances);
+    }
+}
+
+// Any distance: the provider's rows per centre, then the first nearest per point.
+void NearestByRows(TClusterProvider& provider, const std::vector<TClusterItem>& centres, int first, int count,
+                   int* pick, std::vector<float>& rows)
+{
+    const int k = static_cast<int>(centres.size());
+    for (int c = 0; c < k; ++c)
+        provider.DistancesToItem(centres[static_cast<std::size_t>(c)], first, count,
+                                 rows.data() + static_cast<std::size_t>(c) * kKMeansBlock);
+    float distances[64];
+    std::vector<float> many(k > 64 ? static_cast<std::size_t>(k) : 0);
+    float* point = k > 64 ? many.data() : distances;
+    for (int i = 0; i < count; ++i) {
+        for (int c = 0; c < k; ++c) point[c] = rows[static_cast<std::size_t>(c) * kKMeansBlock + static_cast<std::size_t>(i)];
+        pick[i] = FirstNearest(point, k);
+    }
+}
+
+}  // namespace
+
 TCluster* TKMeansClustering::Calculate()
 {
     passes_ = 0;
@@ -497,9 +672,10 @@ TCluster* TKMeansClustering::Calculate()
 
     // More clusters than points cannot all get a distinct first item.
     const int k = std::min(NumClusters, n);
+    const auto clusters = static_cast<std::size_t>(k);
     std::vector<char> drawn(static_cast<std::size_t>(n), 0);
     std::vector<TClusterItem*> centres;
-    centres.reserve(static_cast<std::size_t>(k));
+    centres.reserve(clusters);
     for (int c = 0; c < k; ++c) {
         int index;
         do index = Random(n);
@@ -508,69 +684,103 @@ TCluster* TKMeansClustering::Calculate()
         centres.push_back(list.AddCluster(provider.NewItem(provider.ItemAt(index)), true)->Item);
     }
 
+    // The points by column: the provider's own, else copied from its items.
+    TKMeansSpace space;
+    space.Clusters = k;
+    TClusterColumns columns;
+    std::vector<double> ownXs, ownYs, ownZs;
+    if (provider.Columns(columns)) {
+        space.Xs = columns.Xs;
+        space.Ys = columns.Ys;
+        space.Zs = columns.Zs;
+        space.Spec = columns.Spec;
+        space.ByColumns = space.Spec.Method == dmEuclidean || space.Spec.Method == dmSquaredEuclidean;
+    } else {
+        ownXs.resize(static_cast<std::size_t>(n));
+        ownYs.resize(static_cast<std::size_t>(n));
+        ownZs.resize(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const TClusterItem& item = *provider.ItemAt(i);
+            ownXs[static_cast<std::size_t>(i)] = item.X;
+            ownYs[static_cast<std::size_t>(i)] = item.Y;
+            ownZs[static_cast<std::size_t>(i)] = item.Z;
+        }
+        space.Xs = ownXs.data();
+        space.Ys = ownYs.data();
+        space.Zs = ownZs.data();
+    }
+    space.Cx.resize(clusters);
+    space.Cy.resize(clusters);
+    space.Cz.resize(clusters);
+    std::vector<TClusterItem> centreValues(clusters);
+    auto takeCentres = [&] {
+        for (std::size_t c = 0; c < clusters; ++c) {
+            centreValues[c] = *centres[c];
+            space.Cx[c] = centres[c]->X;
+            space.Cy[c] = centres[c]->Y;
+            space.Cz[c] = centres[c]->Z;
+        }
+    };
+
     // Membership lives in arrays during the passes; the nodes are made once at the end, each
     // cluster's leaves in the order they joined it (pass by pass, items in index order).
     std::vector<int> owner(static_cast<std::size_t>(n), -1), joined(static_cast<std::size_t>(n), 0);
-    constexpr int Block = 1024;
-    std::vector<float> distances(static_cast<std::size_t>(k) * Block), nearest(Block);
-    std::vector<int> chosen(Block), zero(Block);
-    std::vector<double> sums(static_cast<std::size_t>(k) * 3);
-    std::vector<int> members(static_cast<std::size_t>(k));
-    std::vector<const TClusterItem*> items(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) items[static_cast<std::size_t>(i)] = provider.ItemAt(i);
-    for (int pass = 0; pass < MaxIterations; ++pass) {
-        ++passes_;
+    const int share = KMeansShare(k);
+    const int shares = (n - 1) / share + 1;
+    std::vector<double> shareSums(static_cast<std::size_t>(shares) * clusters * 3);
+    std::vector<int> shareMembers(static_cast<std::size_t>(shares) * clusters), shareMoves(static_cast<std::size_t>(shares));
+    int pass = 0;
+    // One share of a pass: each point to its nearest centre, and the share's sums per cluster.
+    auto assign = [&](int s) {
+        double* sums = shareSums.data() + static_cast<std::size_t>(s) * clusters * 3;
+        int* members = shareMembers.data() + static_cast<std::size_t>(s) * clusters;
+        std::fill(sums, sums + clusters * 3, 0.0);
+        std::fill(members, members + clusters, 0);
+        std::vector<float> scratch(space.ByColumns ? clusters : clusters * kKMeansBlock);
+        int pick[kKMeansBlock];
         int moves = 0;
-        for (int first = 0; first < n; first += Block) {
-            const int count = std::min(Block, n - first);
-            for (int c = 0; c < k; ++c)
-                provider.DistancesToItem(*centres[static_cast<std::size_t>(c)], first, count,
-                                         distances.data() + static_cast<std::size_t>(c) * Block);
-            // Nearest centre: the first at distance exactly 0, else the first at the smallest
-            // distance. Cluster by cluster over the block, so the comparisons run in vector
-            // registers.
-            float* __restrict near = nearest.data();
-            int* __restrict pick = chosen.data();
-            int* __restrict zeroAt = zero.data();
+        const int end = std::min(n, (s + 1) * share);
+        for (int first = s * share; first < end; first += kKMeansBlock) {
+            const int count = std::min(kKMeansBlock, end - first);
+            if (!space.ByColumns)
+                NearestByRows(provider, centreValues, first, count, pick, scratch);
+            else if (space.Zs)
+                NearestBySquares<true>(space, first, count, pick, scratch.data());
+            else
+                NearestBySquares<false>(space, first, count, pick, scratch.data());
             for (int i = 0; i < count; ++i) {
-                const float d = distances[static_cast<std::size_t>(i)];
-                // Nothing is nearer than a first distance that is not a number.
-                near[i] = d == d ? d : -std::numeric_limits<float>::infinity();
-                pick[i] = 0;
-                zeroAt[i] = d == 0 ? 0 : -1;
-            }
-            for (int c = 1; c < k; ++c) {
-                const float* __restrict row = distances.data() + static_cast<std::size_t>(c) * Block;
-                for (int i = 0; i < count; ++i) {
-                    const float d = row[i];
-                    const int closer = d < near[i];
-                    const int firstZero = (d == 0) & (zeroAt[i] < 0);
-                    near[i] = d < near[i] ? d : near[i];
-                    pick[i] += closer * (c - pick[i]);
-                    zeroAt[i] += firstZero * (c - zeroAt[i]);
+                const auto at = static_cast<std::size_t>(first + i);
+                const auto c = static_cast<std::size_t>(pick[i]);
+                if (owner[at] != pick[i]) {
+                    owner[at] = pick[i];
+                    joined[at] = pass;
+                    ++moves;
                 }
-            }
-            for (int i = 0; i < count; ++i) {
-                const int best = zeroAt[i] >= 0 ? zeroAt[i] : pick[i];
-                int& current = owner[static_cast<std::size_t>(first + i)];
-                if (current == best) continue;
-                current = best;
-                joined[static_cast<std::size_t>(first + i)] = pass;
-                ++moves;
+                sums[3 * c] += space.Xs[at];
+                sums[3 * c + 1] += space.Ys[at];
+                if (space.Zs) sums[3 * c + 2] += space.Zs[at];
+                ++members[c];
             }
         }
-        // A cluster that lost every member keeps its last centre.
+        shareMoves[static_cast<std::size_t>(s)] = moves;
+    };
+
+    std::vector<double> sums(clusters * 3);
+    std::vector<int> members(clusters);
+    for (; pass < MaxIterations; ++pass) {
+        ++passes_;
+        takeCentres();
+        RunRows(shares, assign);
         std::fill(sums.begin(), sums.end(), 0.0);
         std::fill(members.begin(), members.end(), 0);
-        for (int i = 0; i < n; ++i) {
-            const TClusterItem& item = *items[static_cast<std::size_t>(i)];
-            const std::size_t c = static_cast<std::size_t>(owner[static_cast<std::size_t>(i)]);
-            sums[3 * c] += item.X;
-            sums[3 * c + 1] += item.Y;
-            sums[3 * c + 2] += item.Z;
-            ++members[c];
+        int moves = 0;
+        for (std::size_t s = 0; s < static_cast<std::size_t>(shares); ++s) {
+            moves += shareMoves[s];
+            for (std::size_t v = 0; v < clusters * 3; ++v) sums[v] += shareSums[s * clusters * 3 + v];
+            for (std::size_t c = 0; c < clusters; ++c) members[c] += shareMembers[s * clusters + c];
         }
-        for (std::size_t c = 0; c < static_cast<std::size_t>(k); ++c) {
+        // A cluster that lost every member keeps its last centre.
+        for (std::size_t c = 0; c < clusters; ++c) {
             if (members[c] == 0) continue;
             centres[c]->X = sums[3 * c] / members[c];
             centres[c]->Y = sums[3 * c + 1] / members[c];
@@ -588,9 +798,9 @@ TCluster* TKMeansClustering::Calculate()
     for (int i = 0; i < n; ++i) ++byPass[static_cast<std::size_t>(joined[static_cast<std::size_t>(i)]) + 1];
     for (std::size_t p = 1; p < byPass.size(); ++p) byPass[p] += byPass[p - 1];
     for (int i = 0; i < n; ++i) order[static_cast<std::size_t>(byPass[static_cast<std::size_t>(joined[static_cast<std::size_t>(i)])]++)] = i;
-    for (int c = 0; c < k; ++c) list.Cluster(c)->SetCapacity(members[static_cast<std::size_t>(c)]);
-    for (int i : order)
-        list.Cluster(owner[static_cast<std::size_t>(i)])->AddCluster(const_cast<TClusterItem*>(items[static_cast<std::size_t>(i)]), false);
+    std::vector<TCluster*> next(clusters);
+    for (std::size_t c = 0; c < clusters; ++c) next[c] = list.Cluster(static_cast<int>(c))->AddLeaves(members[c]);
+    for (int i : order) next[static_cast<std::size_t>(owner[static_cast<std::size_t>(i)])]++->Item = provider.ItemAt(i);
     for (int c = k - 1; c >= 0; --c)
         if (list.Cluster(c)->IsLeaf()) list.FreeCluster(c);
     return ClusterList();
@@ -646,10 +856,17 @@ TCluster* TQTClustering::Calculate()
     for (int i = 0; i < n; ++i) candidates[static_cast<std::size_t>(i)] = static_cast<int>(neighbours[static_cast<std::size_t>(i)].size());
     std::vector<char> taken(static_cast<std::size_t>(n), 0);
     int free = n;
-    auto take = [&](TCluster& cluster, int item) {
+    // A cluster's members are gathered first, then made leaves in one block.
+    std::vector<int> members;
+    auto addLeaves = [&](TCluster& cluster) {
+        TCluster* leaf = cluster.AddLeaves(static_cast<int>(members.size()));
+        for (int item : members) leaf++->Item = provider.ItemAt(item);
+        members.clear();
+    };
+    auto take = [&](int item) {
         taken[static_cast<std::size_t>(item)] = 1;
         --free;
-        cluster.AddCluster(provider.ItemAt(item), false);
+        members.push_back(item);
         for (const TNeighbour& m : neighbours[static_cast<std::size_t>(item)]) --candidates[static_cast<std::size_t>(m.Index)];
     };
     while (free > 0) {
@@ -661,16 +878,18 @@ TCluster* TQTClustering::Calculate()
             }
         if (seed < 0 || most < MinCount) break;
         TCluster& cluster = *list.AddCluster(provider.NewItem(nullptr), true);
-        take(cluster, seed);
+        take(seed);
         for (const TNeighbour& m : neighbours[static_cast<std::size_t>(seed)])
-            if (!taken[static_cast<std::size_t>(m.Index)]) take(cluster, m.Index);
+            if (!taken[static_cast<std::size_t>(m.Index)]) take(m.Index);
+        addLeaves(cluster);
         provider.ComputeCentre(cluster);
     }
     if (free > 0) {
         TCluster& rest = *list.AddCluster(provider.NewItem(nullptr), true);
         rest.Unclustered = true;
         for (int i = 0; i < n; ++i)
-            if (!taken[static_cast<std::size_t>(i)]) rest.AddCluster(provider.ItemAt(i), false);
+            if (!taken[static_cast<std::size_t>(i)]) members.push_back(i);
+        addLeaves(rest);
     }
     return ClusterList();
 }

@@ -12,11 +12,13 @@
 // - Group nodes own their centres; point items belong to the provider.
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/core/Component.h"
 
 class TBaseClustering;
+struct TClusterColumns;
 
 // One point (Index >= 0, the series point) or a computed centre (Index -1).
 struct TClusterItem {
@@ -100,6 +102,9 @@ public:
 
     TCluster* Cluster(int index) const { return static_cast<TCluster*>(Get(index)); }
     TCluster* AddCluster(TClusterItem* item, bool owns);
+    // count leaves (no item yet, none owned) made in one allocation and added as children;
+    // answers the first. A result of a million points is not a million allocations.
+    TCluster* AddLeaves(int count);
     // Frees the child and closes the gap.
     void FreeCluster(int index);
     // Frees every child.
@@ -107,6 +112,10 @@ public:
     bool IsLeaf() const { return Count() == 0; }
     // The point items under the node (leaves whose item has an index >= 0), left to right.
     std::vector<const TClusterItem*> Points() const;
+
+private:
+    bool InLeafBlock(const TCluster* child) const;
+    std::vector<std::pair<std::unique_ptr<TCluster[]>, int>> leafBlocks_;
 };
 
 // Where the methods get their points and distances from.
@@ -135,6 +144,13 @@ public:
     virtual void DistanceRow(int i, int first, int last, float* out);
     // out[k] = the distance from item first + k to centre, for k = 0 .. count - 1.
     virtual void DistancesToItem(const TClusterItem& centre, int first, int count, float* out);
+    // The items' coordinates as columns, valid until the items change; false when the provider
+    // keeps none (the methods then take the distances from the calls above).
+    virtual bool Columns(TClusterColumns& columns)
+    {
+        (void)columns;
+        return false;
+    }
 
     // The methods computing on this provider; they hear when its items go.
     void AddUser(TBaseClustering* user);
@@ -158,6 +174,14 @@ struct TDistanceSpec {
     bool HasZ = false;
     float Lambda = 3;
     float InverseLambda = 1.0f / 3;
+};
+
+// The items' coordinates by column (index order) and how their distances are taken.
+struct TClusterColumns {
+    const double* Xs = nullptr;
+    const double* Ys = nullptr;
+    const double* Zs = nullptr;  // none without Z
+    TDistanceSpec Spec;
 };
 
 // The distance between a and b, rounded to Single.
@@ -216,6 +240,9 @@ public:
     TCluster* Calculate() override;
     // The linkage distance between two nodes.
     float LinkageDistance(const TCluster& a, const TCluster& b);
+
+private:
+    std::unique_ptr<TCluster> wardNode_;  // the merged node of Ward's linkage, reused
 };
 
 class TKMeansClustering : public TBaseClustering {

@@ -129,6 +129,15 @@ void TSeriesProvider::DistancesToItem(const TClusterItem& centre, int first, int
     PointDistances(spec_, centre.X, centre.Y, centre.Z, false, xs_.data() + first, ys_.data() + first, zs, count, out);
 }
 
+bool TSeriesProvider::Columns(TClusterColumns& columns)
+{
+    columns.Xs = xs_.data();
+    columns.Ys = ys_.data();
+    columns.Zs = spec_.HasZ ? zs_.data() : nullptr;
+    columns.Spec = spec_;
+    return true;
+}
+
 // ---------------------------------------------------------------- tool
 
 namespace {

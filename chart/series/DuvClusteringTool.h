@@ -44,6 +44,7 @@ public:
     int Count() override;
     void DistanceRow(int i, int first, int last, float* out) override;
     void DistancesToItem(const TClusterItem& centre, int first, int count, float* out) override;
+    bool Columns(TClusterColumns& columns) override;
 
 private:
     void Load();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/core/ClassRegistry.h"
@@ -30,6 +31,14 @@ bool IsIntegerTag(TValueType t)
 bool IsStringTag(TValueType t)
 {
     return t == vaString || t == vaLString || t == vaWString || t == vaUTF8String;
+}
+
+// Names and captions are mostly ASCII, which reads the same in every code page: no converter
+// is opened for them.
+std::string AnsiTextToUtf8(std::string bytes)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii ? bytes : AnsiToUtf8(bytes);
 }
 
 }  // namespace
@@ -196,6 +205,11 @@ double TReader::ReadFloat()
 std::string TReader::ReadStr()
 {
     std::uint8_t length = ReadByte();
+    if (bufEnd_ - bufPos_ >= length) {  // the usual case: the whole text is buffered
+        std::string text(buffer_.data() + bufPos_, length);
+        bufPos_ += length;
+        return text;
+    }
     CheckCount(length);
     std::string text(length, '\0');
     Read(text.data(), length);
@@ -205,11 +219,11 @@ std::string TReader::ReadStr()
 std::string TReader::DecodeString(TValueType tag)
 {
     switch (tag) {
-    case vaString: return AnsiToUtf8(ReadStr());
+    case vaString: return AnsiTextToUtf8(ReadStr());
     case vaLString: {
         std::string bytes(static_cast<std::size_t>(ReadLength(1)), '\0');
         Read(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-        return AnsiToUtf8(bytes);
+        return AnsiTextToUtf8(std::move(bytes));
     }
     case vaUTF8String: {
         std::string bytes(static_cast<std::size_t>(ReadLength(1)), '\0');
@@ -431,7 +445,12 @@ TComponent* TReader::CreateChild(const std::string& className, const std::string
         if (!existing && !Error("Ancestor for '" + name + "' not found")) throw EReadError("Ancestor for '" + name + "' not found");
         return existing;
     }
-    const TClassInfo* info = GetClass(className);
+    // A stream holds runs of one class: the last class found is asked first.
+    if (!lastClass_ || className != lastClassName_) {
+        lastClass_ = GetClass(className);
+        lastClassName_ = className;
+    }
+    const TClassInfo* info = lastClass_;
     if (!info || !info->InheritsFrom(TComponent::StaticClass()) || info->IsAbstract()) {
         std::string message = "Class " + className + " not found";
         if (!Error(message)) throw EClassNotFound(message);
@@ -506,8 +525,12 @@ void TReader::ReadProperty(TPersistent* instance)
     std::size_t start = 0;
     for (;;) {
         std::size_t dot = path.find('.', start);
-        std::string element = path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        const TPropInfo* info = object->ClassType().FindProperty(element);
+        // Most names have no dots: they are looked up as read, without a copy.
+        const bool whole = start == 0 && dot == std::string::npos;
+        std::string part;
+        if (!whole) part = path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        const std::string& element = whole ? path : part;
+        const TPropInfo* info = FindPropertyOf(object->ClassType(), element);
         if (dot == std::string::npos) {
             if (info) return ReadPropValue(object, *info, path);
             if (ReadDefinedProperty(object, element)) return;
@@ -525,6 +548,16 @@ void TReader::ReadProperty(TPersistent* instance)
         if (!next) return PropertyProblem(path, "Property " + element + " does not exist", true);
         object = next;
     }
+}
+
+// Every component of a class names the same properties: each (class, name) is looked up once.
+const TPropInfo* TReader::FindPropertyOf(const TClassInfo& type, const std::string& name)
+{
+    auto& names = knownProperties_[&type];
+    if (const auto found = names.find(name); found != names.end()) return found->second;
+    const TPropInfo* info = type.FindProperty(name);
+    names.emplace(name, info);
+    return info;
 }
 
 bool TReader::ReadDefinedProperty(TPersistent* instance, const std::string& name)
@@ -692,6 +725,7 @@ void TReader::ReadCollection(TCollection* collection, const std::string& path)
 
 void TReader::ResolveFixups()
 {
+    if (fixups_.empty()) return;
     std::unordered_set<TComponent*> alive(owner_->components_.begin(), owner_->components_.end());
     alive.insert(Root());
     std::vector<Fixup> fixups;

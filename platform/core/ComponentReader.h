@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/Events.h"
@@ -17,6 +18,7 @@ class TPersistent;
 class TCollection;
 class TStringList;
 struct TPropInfo;
+class TClassInfo;
 
 class TReader : public TFiler {
 public:
@@ -82,6 +84,7 @@ private:
     TComponent* ReadComponent();
     TComponent* CreateChild(const std::string& className, const std::string& name, std::uint8_t flags);
     void ReadProperty(TPersistent* instance);
+    const TPropInfo* FindPropertyOf(const TClassInfo& type, const std::string& name);
     bool ReadDefinedProperty(TPersistent* instance, const std::string& name);
     void ReadPropValue(TPersistent* instance, const TPropInfo& info, const std::string& path);
     void ReadSimpleValue(TPersistent* instance, const TPropInfo& info, const std::string& path);
@@ -119,6 +122,9 @@ private:
     std::string readPath_;           // path of the current object below current_ ("Items.ITEM2.")
     bool definedFound_ = false;
     int depth_ = 0;
+    const TClassInfo* lastClass_ = nullptr;
+    std::string lastClassName_;
+    std::unordered_map<const TClassInfo*, std::unordered_map<std::string, const TPropInfo*>> knownProperties_;
 };
 
 // Reads a whole component stream (signature first) into root, or a new root when nullptr.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <unordered_map>
 
 #include "platform/core/StringList.h"
@@ -38,6 +39,10 @@ bool TTableDestination::IsSameAs(const TDataSet& source) const
     return table && SameExistingFile(table->FilePath(), table_.FilePath());
 }
 
+void TTableDestination::BeginAppends() { table_.BeginAppendBatch(); }
+
+void TTableDestination::EndAppends() { table_.EndAppendBatch(); }
+
 // ---- the move
 
 namespace {
@@ -64,17 +69,12 @@ std::vector<std::string> SplitNames(const std::string& names)
     }
 }
 
-// Opens a dataset for the move and closes it again afterwards when it was closed before.
-// Closing may write the records (a text table), so a finished move closes through Finish,
-// where a failure reaches the caller; a move that already failed closes in the destructor.
-class OpenedForMove {
+// A step of the move that ends once: through Finish on success, where a failure reaches the
+// caller, else in the destructor, when the error that stopped the move is already on its way.
+class EndsOnce {
 public:
-    explicit OpenedForMove(TDataSet& dataSet) : dataSet_(dataSet), wasActive_(dataSet.Active())
-    {
-        dataSet_.Open();
-        dataSet_.DisableControls();
-    }
-    ~OpenedForMove()
+    explicit EndsOnce(std::function<void()> end) : end_(std::move(end)) {}
+    ~EndsOnce()
     {
         try {
             Finish();
@@ -82,22 +82,41 @@ public:
             // the error that stopped the move is already on its way
         }
     }
-    OpenedForMove(const OpenedForMove&) = delete;
-    OpenedForMove& operator=(const OpenedForMove&) = delete;
+    EndsOnce(const EndsOnce&) = delete;
+    EndsOnce& operator=(const EndsOnce&) = delete;
 
     void Finish()
     {
-        if (finished_) return;
-        finished_ = true;
-        dataSet_.EnableControls();
-        if (!wasActive_) dataSet_.Close();
+        if (!end_) return;
+        const std::function<void()> end = std::move(end_);
+        end_ = nullptr;
+        end();
     }
 
 private:
-    TDataSet& dataSet_;
-    bool wasActive_;
-    bool finished_ = false;
+    std::function<void()> end_;
 };
+
+// Opens a dataset for the move and closes it again afterwards when it was closed before.
+// Closing may write the records (a text table), so it is a step that ends once.
+EndsOnce OpenedForMove(TDataSet& dataSet)
+{
+    const bool wasActive = dataSet.Active();
+    dataSet.Open();
+    dataSet.DisableControls();
+    return EndsOnce([&dataSet, wasActive] {
+        dataSet.EnableControls();
+        if (!wasActive) dataSet.Close();
+    });
+}
+
+// The destination's appends of one move go out together; records appended before a failure
+// are written too.
+EndsOnce BatchedAppends(TBatchDestination& destination)
+{
+    destination.BeginAppends();
+    return EndsOnce([&destination] { destination.EndAppends(); });
+}
 
 }  // namespace
 
@@ -200,16 +219,18 @@ void TBatchMove::Execute()
 {
     if (!Source || !destination_) DatabaseError("A batch move needs a source and a destination");
     movedCount_ = problemCount_ = 0;
-    OpenedForMove source(*Source);
+    EndsOnce source = OpenedForMove(*Source);
     if (Mode == batCopy) {
         if (destination_->IsSameAs(*Source)) DatabaseError("A table cannot be copied onto itself");
         destination_->Recreate(*Source);
     }
-    OpenedForMove destination(destination_->DataSet());
+    EndsOnce destination = OpenedForMove(destination_->DataSet());
     Run run(*this, *Source, destination_->DataSet());
     run.MatchColumns();
     if (Mode != batAppend && Mode != batCopy) run.MatchKey(destination_->KeyFieldNames());
+    EndsOnce appends = BatchedAppends(*destination_);
     run.MoveAll(Mode);
+    appends.Finish();
     destination.Finish();
     source.Finish();
 }

@@ -26,6 +26,9 @@ public:
     virtual std::string KeyFieldNames() const = 0;             // ';'-separated; "" when unindexed
     virtual void Recreate(TDataSet& source) = 0;              // empty, with the source's fields; closed
     virtual bool IsSameAs(const TDataSet& source) const = 0;  // the source's own records
+    // Around the move's records: a destination may write its appends together.
+    virtual void BeginAppends() {}
+    virtual void EndAppends() {}
 };
 
 // The source's field definitions into a destination's, for a copy that creates it anew.
@@ -51,6 +54,8 @@ public:
     std::string KeyFieldNames() const override;
     void Recreate(TDataSet& source) override;
     bool IsSameAs(const TDataSet& source) const override;
+    void BeginAppends() override;
+    void EndAppends() override;
 
 private:
     TTable& table_;

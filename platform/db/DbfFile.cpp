@@ -25,6 +25,7 @@ constexpr char kEndOfFile = 0x1A;
 constexpr int kHeaderSize = 32;
 constexpr int kMemoHeaderSize = 512;
 constexpr size_t kReadAheadBytes = 256 * 1024;
+constexpr size_t kBatchBytes = 4 * 1024 * 1024;  // pending appends written in one step
 
 struct CodePageMark {
     uint8_t mark;
@@ -295,6 +296,11 @@ TDbfFile::TDbfFile(const std::string& path, bool readOnly) : path_(path), readOn
 
 TDbfFile::~TDbfFile()
 {
+    // Owners end their batches, where a failure reaches the caller; this is the last resort.
+    try {
+        WritePendingAppends();
+    } catch (const EDatabaseError&) {
+    }
     if (header_) ::munmap(header_, headerLength_);
     if (memoFd_ >= 0) ::close(memoFd_);
     if (fd_ >= 0) ::close(fd_);
@@ -435,6 +441,7 @@ int TDbfFile::FieldIndex(const std::string& name) const
 
 uint32_t TDbfFile::ReloadRecordCount()
 {
+    WritePendingAppends();
     const char* head = header_;
     struct stat info {};
     if (::fstat(fd_, &info) == 0) fileSize_ = uint64_t(info.st_size);
@@ -459,6 +466,10 @@ std::string TDbfFile::BlankRecord() const
 
 void TDbfFile::ReadRecord(uint32_t index, char* record)
 {
+    if (index >= recordCount_ && index - recordCount_ < pendingCount_) {
+        std::memcpy(record, pending_.data() + size_t(index - recordCount_) * recordLength_, recordLength_);
+        return;
+    }
     if (index >= recordCount_) Fail("record " + std::to_string(index + 1) + " does not exist");
     if (index < cacheFirst_ || index >= cacheFirst_ + cacheCount_) {
         const uint32_t count = std::min<uint32_t>(recordCount_ - index, std::max<size_t>(1, kReadAheadBytes / recordLength_));
@@ -497,6 +508,22 @@ void TDbfFile::CacheWritten(uint32_t index, const char* record)
 
 uint32_t TDbfFile::AppendRecord(const char* record)
 {
+    if (readOnly_) Fail("the table is open read-only");
+    if (batchDepth_ > 0) {
+        if (pendingCount_ == 0) {
+            // The batch starts where a single append would: behind what another handle appended.
+            const uint32_t index = std::max(GetLE32(header_ + 4), recordCount_);
+            if (index > 0 && (index != recordCount_ || !tailChecked_)) FinishInterruptedAppend(index - 1);
+            tailChecked_ = true;
+            if (index != recordCount_) cacheCount_ = 0;
+            recordCount_ = index;
+        }
+        pending_.append(record, recordLength_);
+        ++pendingCount_;
+        const uint32_t index = recordCount_ + pendingCount_ - 1;
+        if (pending_.size() >= kBatchBytes) WritePendingAppends();
+        return index;
+    }
     // Another handle on the same file may have appended since we last looked.
     const uint32_t index = std::max(GetLE32(header_ + 4), recordCount_);
     if (index > 0 && (index != recordCount_ || !tailChecked_)) FinishInterruptedAppend(index - 1);
@@ -517,21 +544,66 @@ uint32_t TDbfFile::AppendRecord(const char* record)
     return index;
 }
 
-// An append killed after its count was written but before its flag byte: the record is whole
-// (it went to disk before the count), only the end mark in its flag byte has to go.
+void TDbfFile::EndAppendBatch()
+{
+    if (batchDepth_ == 0) return;
+    if (--batchDepth_ == 0) WritePendingAppends();
+}
+
+void TDbfFile::WritePendingAppends()
+{
+    if (pendingCount_ == 0) return;
+    const uint32_t first = recordCount_, count = pendingCount_;
+    std::string records;
+    records.swap(pending_);
+    pendingCount_ = 0;  // a failed write drops them: the count never covered them
+    const uint64_t offset = uint64_t(headerLength_) + uint64_t(first) * recordLength_;
+    std::string flags(count, ' ');
+    for (uint32_t i = 0; i < count; ++i) {
+        flags[i] = records[size_t(i) * recordLength_];
+        records[size_t(i) * recordLength_] = kEndOfFile;
+    }
+    records += kEndOfFile;
+    WriteAt(fd_, offset, records.data(), records.size(), false);
+    WriteHeaderCount(first + count);
+    recordCount_ = first + count;
+    fileSize_ = std::max<uint64_t>(fileSize_, offset + records.size());
+    records.pop_back();
+    for (uint32_t i = 0; i < count; ++i) records[size_t(i) * recordLength_] = flags[i];
+    WriteAt(fd_, offset, records.data(), records.size(), false);
+    cacheCount_ = 0;
+}
+
+// An append killed after its count was written but before its flag bytes: the records are
+// whole (they went to disk before the count), only the end marks in their flag bytes have to
+// go: one for a single post, a run at the end for a batch.
 void TDbfFile::FinishInterruptedAppend(uint32_t last)
 {
     char flag = 0;
-    const uint64_t offset = uint64_t(headerLength_) + uint64_t(last) * recordLength_;
-    ReadAt(fd_, offset, &flag, 1, false);
+    ReadAt(fd_, uint64_t(headerLength_) + uint64_t(last) * recordLength_, &flag, 1, false);
     if (flag != kEndOfFile) return;
-    flag = ' ';
-    WriteAt(fd_, offset, &flag, 1, false);
+    const uint32_t step = uint32_t(std::max<size_t>(1, kReadAheadBytes / recordLength_));
+    std::string chunk;
+    for (uint32_t end = last + 1; end > 0;) {
+        const uint32_t begin = end - std::min(end, step);
+        chunk.resize(size_t(end - begin) * recordLength_);
+        const uint64_t offset = uint64_t(headerLength_) + uint64_t(begin) * recordLength_;
+        ReadAt(fd_, offset, chunk.data(), chunk.size(), false);
+        uint32_t marked = end;
+        while (marked > begin && chunk[size_t(marked - 1 - begin) * recordLength_] == kEndOfFile)
+            chunk[size_t(--marked - begin) * recordLength_] = ' ';
+        if (marked < end)
+            WriteAt(fd_, offset + uint64_t(marked - begin) * recordLength_, chunk.data() + size_t(marked - begin) * recordLength_,
+                    size_t(end - marked) * recordLength_, false);
+        if (marked > begin) break;
+        end = begin;
+    }
     cacheCount_ = 0;
 }
 
 void TDbfFile::WriteRecord(uint32_t index, const char* record)
 {
+    WritePendingAppends();
     if (index >= recordCount_) Fail("record " + std::to_string(index + 1) + " does not exist");
     WriteAt(fd_, uint64_t(headerLength_) + uint64_t(index) * recordLength_, record, recordLength_, false);
     CacheWritten(index, record);
@@ -539,6 +611,7 @@ void TDbfFile::WriteRecord(uint32_t index, const char* record)
 
 void TDbfFile::SetDeleted(uint32_t index, bool deleted)
 {
+    WritePendingAppends();
     if (index >= recordCount_) Fail("record " + std::to_string(index + 1) + " does not exist");
     const char flag = deleted ? '*' : ' ';
     WriteAt(fd_, uint64_t(headerLength_) + uint64_t(index) * recordLength_, &flag, 1, false);

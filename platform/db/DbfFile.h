@@ -9,6 +9,11 @@
 // the count does not cover yet, and a kill at any moment leaves a table that opens with every
 // earlier record intact. A record whose flag byte still holds the end mark under the count is
 // whole; the next append finishes it.
+//
+// A batch of appends (an import, a batch move) goes the same way in one write: its records, each
+// with an end mark in its flag byte, and an end mark after the last; then the count; then the
+// records again with their own flags. A kill leaves a run of marked records at the end, under the
+// count; the next append finishes them all. No flush to disk per record or batch.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -63,7 +68,7 @@ public:
     const std::vector<TDbfField>& Fields() const { return fields_; }
     int FieldIndex(const std::string& name) const;  // ignores case; -1 when missing
     int RecordLength() const { return recordLength_; }
-    uint32_t RecordCount() const { return recordCount_; }
+    uint32_t RecordCount() const { return recordCount_ + pendingCount_; }  // with a batch's pending records
     uint32_t ReloadRecordCount();  // re-reads the header and file sizes (another writer may have appended)
     int CodePage() const { return codePage_; }
     uint8_t VersionByte() const { return version_; }
@@ -75,6 +80,12 @@ public:
     void ReadRecord(uint32_t index, char* record);
     static bool IsDeleted(const char* record) { return record[0] == '*'; }
     uint32_t AppendRecord(const char* record);  // answers the new record's index
+    // Between these two, AppendRecord collects its records (readable at once through ReadRecord)
+    // and they reach the file together when the outermost batch ends, or in steps of a few
+    // megabytes; any other change writes them first. One writer on the file during a batch.
+    void BeginAppendBatch() { ++batchDepth_; }
+    void EndAppendBatch();
+    void WritePendingAppends();
     void WriteRecord(uint32_t index, const char* record);
     void SetDeleted(uint32_t index, bool deleted);
 
@@ -125,6 +136,11 @@ private:
     TDbfMemoFormat memoFormat_ = TDbfMemoFormat::None;
     uint32_t memoBlockSize_ = 512;
     uint64_t memoSize_ = 0;
+
+    // The records of the open batch not yet written, after recordCount_.
+    std::string pending_;
+    uint32_t pendingCount_ = 0;
+    int batchDepth_ = 0;
 
     // Read-ahead for scans: a run of whole records starting at cacheFirst_.
     std::string cache_;

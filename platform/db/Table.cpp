@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/core/CodePage.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
@@ -134,8 +135,26 @@ void TTable::InternalOpen()
     current_.assign(file_->RecordLength(), ' ');
 }
 
+void TTable::BeginAppendBatch()
+{
+    CheckActive();
+    file_->BeginAppendBatch();
+}
+
+void TTable::EndAppendBatch()
+{
+    if (!file_) return;
+    // Records whose write failed are not in the file: they leave the order too.
+    TScopeGuard keepWritten([this] {
+        const uint32_t count = file_->RecordCount();
+        std::erase_if(order_, [count](uint32_t index) { return index >= count; });
+    });
+    file_->EndAppendBatch();
+}
+
 void TTable::InternalClose()
 {
+    if (file_) file_->WritePendingAppends();
     file_.reset();
     order_.clear();
     memoEdits_.clear();

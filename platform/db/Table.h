@@ -29,6 +29,11 @@ public:
     bool Exists() const;
     void CreateTable();  // a new, empty table file from FieldDefs (replaces an existing one)
     bool CanModify() const override;
+    // Records appended between these two (an import, a batch move) reach the file together, in
+    // one write with one count update (in steps of a few megabytes); the table shows them at once.
+    // A single post outside a batch is written at once. Closing ends the batch.
+    void BeginAppendBatch();
+    void EndAppendBatch();
 
 protected:
     void InternalOpen() override;

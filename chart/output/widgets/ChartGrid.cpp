@@ -231,7 +231,9 @@ TCustomChartGrid::~TCustomChartGrid()
     if (hooks_.GridGone) hooks_.GridGone();
     model_->OnRecalc = nullptr;
     model_->OnDetached = nullptr;
-    setModel(nullptr);
+    // The view hears the model go and lets go of it; resetting its million rows first would
+    // only cost time on the way out.
+    model_.reset();
 }
 
 // Another chart or series: the view takes the recalculated model afresh, which costs it less
@@ -299,8 +301,11 @@ void TCustomChartGrid::Recalculated()
         const bool updates = rows->updatesEnabled();
         rows->setUpdatesEnabled(false);
         TScopeGuard restore([rows, updates] { rows->setUpdatesEnabled(updates); });
+        // A hidden row makes the row header keep an entry for every row: a large grid keeps its
+        // header rows scrolled out of reach instead (see updateGeometries).
+        const bool hideHeaderRows = model_->RowCount() <= kMostRowsToHide;
         for (int row = 0; row < std::min(headerRows, model_->RowCount()); ++row)
-            if (!isRowHidden(row)) setRowHidden(row, true);
+            if (hideHeaderRows && !isRowHidden(row)) setRowHidden(row, true);
         for (int row = headerRows; row < std::min(headerRows + 1, model_->RowCount()); ++row)
             if (isRowHidden(row)) setRowHidden(row, false);
     }
@@ -325,6 +330,16 @@ void TCustomChartGrid::Recalculated()
         SetCurrentCell(1, Row());
     }
     NavigatorChanged();
+}
+
+void TCustomChartGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    // Header rows that are not hidden lie above the first scrolling position.
+    const int headerRows = model() == model_.get() ? model_->HeaderRowCount() : 0;
+    if (headerRows == 0 || model_->RowCount() == 0 || isRowHidden(0)) return;
+    QScrollBar* bar = verticalScrollBar();
+    if (bar->maximum() >= headerRows) bar->setMinimum(headerRows);
 }
 
 void TCustomChartGrid::Detached() { viewport()->update(); }

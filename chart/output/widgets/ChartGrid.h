@@ -26,6 +26,8 @@ public:
     static constexpr int kColorColumnWidth = 40;
     static constexpr int kDefaultRowHeight = 16;
     static constexpr int kTitleRowHeight = 20;
+    // Grids up to this many rows hide their header rows; larger ones scroll past them.
+    static constexpr int kMostRowsToHide = 10000;
 
     explicit TCustomChartGrid(QWidget* parent = nullptr);
     ~TCustomChartGrid() override;
@@ -122,6 +124,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     class TDelegate;

@@ -2,7 +2,9 @@
 // an outside program does the same work.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -271,6 +273,47 @@ TEST_F(ClusteringTest, KMeansClusterThatLosesItsMembersKeepsItsCentre)
     EXPECT_EQ(groups, (std::vector<std::vector<double>>{{101, 102}, {110, 110}, {130, 131}}));
 }
 
+// A point nearer to the second centre by less than Single can tell: the distances are Single
+// values, so both are equally near and the first centre takes it; a point whose first distance
+// is not a number goes to the first centre too. One pass from the first centres shows the pick.
+struct NearestCase {
+    const char* what;
+    TDistanceMethod method;
+    TXY point;
+    bool firstTakesIt;
+};
+
+TEST_F(ClusteringTest, KMeansPicksTheFirstOfCentresEquallyNearInSingle)
+{
+    const NearestCase cases[] = {
+        {"Euclidean, equal in Single", dmEuclidean, {0, 0}, true},
+        {"squared, equal in Single", dmSquaredEuclidean, {0, 0}, true},
+        {"Manhattan, equal in Single", dmManhattan, {0, 0}, true},
+        {"Euclidean, nearer by more", dmEuclidean, {0.01, 0}, false},
+        {"Euclidean, first distance not a number", dmEuclidean, {std::nan(""), 0}, true},
+        {"squared, first distance not a number", dmSquaredEuclidean, {0, std::nan("")}, true},
+    };
+    const std::vector<int> first = DrawnIndices(5, 3, 2);
+    const int point = 3 - first[0] - first[1];
+    for (const NearestCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<TXY> points(3);
+        points[static_cast<std::size_t>(first[0])] = {-(1 + 1e-12), 0};
+        points[static_cast<std::size_t>(first[1])] = {1, 0};
+        points[static_cast<std::size_t>(point)] = c.point;
+        Load(points);
+        provider.SetDistance(c.method);
+        TKMeansClustering method(&provider);
+        method.NumClusters = 2;
+        method.MaxIterations = 1;
+        SetRandSeed(5);
+        const std::vector<std::vector<int>> lists = IndexLists(*method.Calculate());
+        ASSERT_EQ(lists.size(), 2u);
+        const std::vector<int>& taker = lists[c.firstTakesIt ? 0 : 1];
+        EXPECT_NE(std::find(taker.begin(), taker.end(), point), taker.end());
+    }
+}
+
 // ---------------------------------------------------------------- QT
 
 TEST_F(ClusteringTest, QTLeavesFarPointsUnclustered)
@@ -342,6 +385,36 @@ TEST_F(ClusteringTest, FourThreadsGiveWhatOneGives)
     TQTClustering qt(&provider);
     qt.MaxDiameter = 2;
     EXPECT_EQ(run(qt, 4), run(qt, 1));
+}
+
+// K-means splits a pass into shares of points; enough points for several shares, in 2D and in
+// depth: the same clusters and the same centres to the last bit.
+TEST_F(ClusteringTest, KMeansOnFourThreadsGivesWhatOneGivesBitForBit)
+{
+    const std::vector<TXY> points = RandomPoints(50000, 61, 100);
+    std::vector<double> zs;
+    for (std::size_t i = 0; i < points.size(); ++i) zs.push_back(static_cast<double>(i % 17));
+    for (bool depth : {false, true}) {
+        SCOPED_TRACE(depth ? "X, Y and Z" : "X and Y");
+        Load(points, depth ? zs : std::vector<double>{});
+        TKMeansClustering method(&provider);
+        method.NumClusters = 7;
+        method.MaxIterations = 15;
+        auto run = [&](int threads) {
+            method.ThreadCount = threads;
+            SetRandSeed(606);
+            const TCluster& list = *method.Calculate();
+            std::vector<double> centres;
+            for (int c = 0; c < list.Count(); ++c)
+                centres.insert(centres.end(), {list.Cluster(c)->Item->X, list.Cluster(c)->Item->Y, list.Cluster(c)->Item->Z});
+            return std::make_pair(IndexLists(list), centres);
+        };
+        const auto one = run(1);
+        const auto four = run(4);
+        EXPECT_EQ(four.first, one.first);
+        ASSERT_EQ(four.second.size(), one.second.size());
+        EXPECT_EQ(std::memcmp(four.second.data(), one.second.data(), one.second.size() * sizeof(double)), 0);
+    }
 }
 
 TEST_F(ClusteringTest, ThirdValueListClustersInDepth)

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <cerrno>
@@ -636,14 +637,18 @@ namespace {
 // at the `stop`-th start or end of a pwrite to the file (1: before the first write, 2: after it,
 // 3: before the second ...): a kill between any two steps of an append. Answers false when the
 // child ended before.
-bool KillAtWrite(const std::string& path, int stop)
+bool KillAtWrite(const std::string& path, int stop, int batch = 1)
 {
     const pid_t child = fork();
     if (child == 0) {
         ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
         raise(SIGSTOP);
         TDbfFile file(path, false);
-        for (int id = int(file.RecordCount()) + 1; id < 100; ++id) AppendNumbered(file, id);
+        for (int id = int(file.RecordCount()) + 1; id < 100;) {
+            if (batch > 1) file.BeginAppendBatch();
+            for (int n = 0; n < batch && id < 100; ++n) AppendNumbered(file, id++);
+            if (batch > 1) file.EndAppendBatch();
+        }
         _exit(0);
     }
     int status = 0;
@@ -668,6 +673,48 @@ bool KillAtWrite(const std::string& path, int stop)
 
 }  // namespace
 
+namespace {
+
+// What a kill at one write stop left: dbfread's view of the killed file, its header count, and
+// dbfread's view after one more append resumed on it.
+struct KillRound {
+    std::string afterKill;
+    uint32_t count = 0;
+    std::string afterResume;
+};
+
+// Kills appends of `batch` records to copies of base at write stops 1 .. stops; the copies are
+// named by prefix through file.
+std::vector<KillRound> KillAndResumeAtEachWrite(const std::string& base, int stops, int batch,
+                                                const std::function<std::string(const std::string&)>& file,
+                                                const std::string& prefix)
+{
+    std::vector<std::string> killed, resumed;
+    std::vector<KillRound> rounds;
+    for (int stop = 1; stop <= stops; ++stop) {
+        const std::string path = file(prefix + "kill" + std::to_string(stop) + ".dbf");
+        std::filesystem::copy_file(base, path);
+        EXPECT_TRUE(KillAtWrite(path, stop, batch)) << stop;
+        killed.push_back(file(prefix + "killed" + std::to_string(stop) + ".dbf"));
+        std::filesystem::copy_file(path, killed.back());
+        TDbfFile table(path, false);
+        rounds.push_back({"", table.RecordCount(), ""});
+        AppendNumbered(table, int(table.RecordCount()) + 1);
+        resumed.push_back(path);
+    }
+    const std::vector<std::string> afterKill = DbfreadRecords(killed);
+    const std::vector<std::string> afterResume = DbfreadRecords(resumed);
+    EXPECT_EQ(afterKill.size(), rounds.size());
+    EXPECT_EQ(afterResume.size(), rounds.size());
+    for (size_t i = 0; i < rounds.size() && i < afterKill.size() && i < afterResume.size(); ++i) {
+        rounds[i].afterKill = afterKill[i];
+        rounds[i].afterResume = afterResume[i];
+    }
+    return rounds;
+}
+
+}  // namespace
+
 // A kill before and after every single write of an append (the child stopped by ptrace at
 // each): readers that scan to the end mark never see a record the header count does not cover,
 // and the next append leaves every record readable, the interrupted one included when its count
@@ -681,30 +728,75 @@ TEST_F(DbfFileTest, KillAtEachWriteOfAnAppendLeavesCountAndEndMarkAgreeing)
         AppendNumbered(file, 1);
         AppendNumbered(file, 2);
     }
-    std::vector<std::string> killed, resumed;
-    std::vector<uint32_t> counts;
-    for (int stop = 1; stop <= 12; ++stop) {
-        const std::string path = dir_.file("kill" + std::to_string(stop) + ".dbf");
-        std::filesystem::copy_file(base, path);
-        ASSERT_TRUE(KillAtWrite(path, stop)) << stop;
-        killed.push_back(dir_.file("killed" + std::to_string(stop) + ".dbf"));
-        std::filesystem::copy_file(path, killed.back());
-        TDbfFile file(path, false);
-        counts.push_back(file.RecordCount());
-        AppendNumbered(file, int(file.RecordCount()) + 1);
-        resumed.push_back(path);
+    const std::vector<KillRound> rounds =
+        KillAndResumeAtEachWrite(base, 12, 1, [this](const std::string& name) { return dir_.file(name); }, "");
+    for (size_t i = 0; i < rounds.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << rounds[i].count);
+        const int shown = std::atoi(rounds[i].afterKill.c_str());
+        EXPECT_NE(rounds[i].afterKill.find("intact"), std::string::npos) << rounds[i].afterKill;
+        EXPECT_LE(shown, int(rounds[i].count)) << "a record beyond the header count";
+        EXPECT_GE(shown + 1, int(rounds[i].count));
+        EXPECT_EQ(rounds[i].afterResume, std::to_string(rounds[i].count + 1) + " intact");
     }
-    const std::vector<std::string> afterKill = DbfreadRecords(killed);
-    const std::vector<std::string> afterResume = DbfreadRecords(resumed);
-    ASSERT_EQ(afterKill.size(), counts.size());
-    ASSERT_EQ(afterResume.size(), counts.size());
-    for (size_t i = 0; i < counts.size(); ++i) {
-        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << counts[i]);
-        const int shown = std::atoi(afterKill[i].c_str());
-        EXPECT_NE(afterKill[i].find("intact"), std::string::npos) << afterKill[i];
-        EXPECT_LE(shown, int(counts[i])) << "a record beyond the header count";
-        EXPECT_GE(shown + 1, int(counts[i]));
-        EXPECT_EQ(afterResume[i], std::to_string(counts[i] + 1) + " intact");
+    ASSERT_FALSE(rounds.empty());
+    EXPECT_GT(rounds.back().count, 3u) << "the kills went through several appends";
+}
+
+// The same for batches of five records, each written in one step: a kill at any write leaves
+// dbfread at most the batch behind the header count, never beyond it, and the next append
+// finishes every record of the interrupted batch.
+TEST_F(DbfFileTest, KillAtEachWriteOfABatchLeavesCountAndEndMarkAgreeing)
+{
+    constexpr int kBatch = 5;
+    const std::string base = dir_.file("batchbase.dbf");
+    CreateNumbered(base);
+    {
+        TDbfFile file(base, false);
+        AppendNumbered(file, 1);
     }
-    EXPECT_GT(counts.back(), 3u) << "the kills went through several appends";
+    const std::vector<KillRound> rounds =
+        KillAndResumeAtEachWrite(base, 8, kBatch, [this](const std::string& name) { return dir_.file(name); }, "batch");
+    for (size_t i = 0; i < rounds.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "killed at write stop " << i + 1 << ", header count " << rounds[i].count);
+        const int shown = std::atoi(rounds[i].afterKill.c_str());
+        EXPECT_NE(rounds[i].afterKill.find("intact"), std::string::npos) << rounds[i].afterKill;
+        EXPECT_LE(shown, int(rounds[i].count)) << "a record beyond the header count";
+        EXPECT_GE(shown + kBatch, int(rounds[i].count));
+        EXPECT_EQ(rounds[i].afterResume, std::to_string(rounds[i].count + 1) + " intact");
+    }
+    ASSERT_FALSE(rounds.empty());
+    EXPECT_GT(rounds.back().count, 1u + kBatch) << "the kills went through several batches";
+}
+
+// A batch's records are readable before they are written; the file gets them when the batch
+// ends. A batch whose write fails (a size limit here) leaves the table as it was.
+TEST_F(DbfFileTest, BatchOfAppendsReachesTheFileWhenItEnds)
+{
+    const std::string path = dir_.file("batch.dbf");
+    CreateNumbered(path);
+    TDbfFile file(path, false);
+    AppendNumbered(file, 1);
+    const auto size = std::filesystem::file_size(path);
+    file.BeginAppendBatch();
+    for (int id = 2; id <= 4; ++id) AppendNumbered(file, id);
+    EXPECT_EQ(file.RecordCount(), 4u);
+    std::string record(file.RecordLength(), ' ');
+    file.ReadRecord(3, record.data());
+    EXPECT_EQ(file.GetValue(record.data(), 1).StringValue(), "record 4");
+    EXPECT_EQ(std::filesystem::file_size(path), size) << "written before the batch ended";
+    EXPECT_EQ(DbfreadRecords({path}), std::vector<std::string>{"1 intact"});
+    file.EndAppendBatch();
+    EXPECT_EQ(DbfreadRecords({path}), std::vector<std::string>{"4 intact"});
+    EXPECT_EQ(TDbfFile(path, true).RecordCount(), 4u);
+
+    file.BeginAppendBatch();
+    for (int id = 5; id <= 7; ++id) AppendNumbered(file, id);
+    {
+        dbtest::FileSizeLimit limit(std::filesystem::file_size(path) + 10);
+        EXPECT_THROW(file.EndAppendBatch(), EDatabaseError);
+    }
+    EXPECT_EQ(file.RecordCount(), 4u);
+    EXPECT_EQ(DbfreadRecords({path}), std::vector<std::string>{"4 intact"});
+    AppendNumbered(file, 5);
+    EXPECT_EQ(DbfreadRecords({path}), std::vector<std::string>{"5 intact"});
 }

@@ -492,3 +492,31 @@ TEST_F(ChartGridTest, TitlesOffKeepsThePointRowAndScrollingTellsTopLeft)
     grid_.SetRow(150);
     EXPECT_GT(counter.Count, before);
 }
+
+// Small grids hide their header rows, large ones scroll past them: either way the first data row
+// is the top one, however far up the grid is scrolled, and the last point can be reached.
+TEST_F(ChartGridTest, HeaderRowsNeverScrollIntoViewSmallOrLarge)
+{
+    for (const int points : {5, TCustomChartGrid::kMostRowsToHide + 100}) {
+        SCOPED_TRACE(points);
+        std::vector<double> ys(static_cast<std::size_t>(points));
+        for (int i = 0; i < points; ++i) ys[static_cast<std::size_t>(i)] = i % 7;
+        chart_.AddSeries(ys);
+        Show(2, 2);
+        const int headerRows = grid_.Model().HeaderRowCount();
+        auto topRow = [this] { return grid_.indexAt(QPoint(5, 2)).row(); };
+        EXPECT_EQ(topRow(), headerRows);
+        grid_.scrollToBottom();
+        QCoreApplication::processEvents();
+        const QModelIndex last = grid_.model()->index(grid_.Model().RowCount() - 1, 2);
+        EXPECT_TRUE(grid_.viewport()->rect().contains(grid_.visualRect(last).center()));
+        grid_.scrollToTop();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(topRow(), headerRows);
+        grid_.SetCurrentCell(2, headerRows);
+        Key(Qt::Key_PageUp);
+        EXPECT_EQ(topRow(), headerRows);
+        EXPECT_EQ(grid_.Row(), headerRows);
+        while (chart_.Chart.CountSeries() > 0) delete chart_.Chart.GetSeries(chart_.Chart.CountSeries() - 1);
+    }
+}
