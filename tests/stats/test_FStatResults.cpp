@@ -118,36 +118,52 @@ TEST_F(StatResults, TheExampleOfFourValues)
     EXPECT_TRUE(ui.Log().empty());  // p was known
 }
 
-TEST_F(StatResults, QuantileProbabilityIsAskedOnce)
+// The question stays until it gets a probability in its range; a cancelled box means 5 %.
+TEST_F(StatResults, QuantileProbabilityIsAskedOnceUntilItIsInRange)
 {
+    const TUiAnswer ok = TUiAnswer::Press(mrOk);
+    const TUiAnswer cancel = TUiAnswer::Cancel(TUiCallKind::Input);
     struct Case {
-        TUiAnswer answer;
+        std::vector<TUiAnswer> answers;
         double p;
-        int questions;  // after a second request
-        bool quantileRows;
+        std::vector<std::string> refused;
     };
     const Case cases[] = {
-        {TUiAnswer::Input("5"), 0.05, 1, true},
-        {TUiAnswer::Input("60"), 0.6, 1, false},
-        {TUiAnswer::Cancel(TUiCallKind::Input), 0.05, 1, true},
-        {TUiAnswer::Input("five"), -1, 2, false},
+        {{TUiAnswer::Input("5")}, 0.05, {}},
+        {{cancel}, 0.05, {}},
+        {{TUiAnswer::Input("0.01")}, 0.0001, {}},
+        {{TUiAnswer::Input("five"), ok, TUiAnswer::Input("10")}, 0.10, {"five"}},
+        {{TUiAnswer::Input("60"), ok, TUiAnswer::Input("0"), ok, TUiAnswer::Input(" 49.99 ")}, 0.4999, {"60", "0"}},
+        {{TUiAnswer::Input(""), ok, TUiAnswer::Input("50"), ok, cancel}, 0.05, {"", "50"}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.refused.empty() ? "taken at once" : c.refused.front());
         QuantileProbability = -1;
         FreeFormStatResults();
         const size_t before = ui.Log().size();
-        ui.Push(c.answer);
+        for (const TUiAnswer& answer : c.answers) ui.Push(answer);
         ShowBasicStatistics("Basic", {1, 2, 3}, {1, 2, 3});
         EXPECT_DOUBLE_EQ(QuantileProbability, c.p);
-        ASSERT_EQ(ui.Log().size(), before + 1);
-        EXPECT_EQ(ui.Log().back().Caption, "Quantile calculation");
-        EXPECT_EQ(ui.Log().back().Text, "Probability 0.01 .. 49.99 %");
-        EXPECT_EQ(ui.Log().back().Default, "5");
+        ASSERT_EQ(ui.Log().size(), before + c.answers.size());
+        std::vector<std::string> warnings;
+        for (size_t i = before; i < ui.Log().size(); ++i) {
+            const TUiCall& call = ui.Log()[i];
+            if (call.Kind == TUiCallKind::Message) {
+                EXPECT_EQ(call.MsgType, TMsgDlgType::mtWarning);
+                warnings.push_back(call.Text);
+                continue;
+            }
+            EXPECT_EQ(call.Caption, "Quantile calculation");
+            EXPECT_EQ(call.Text, "Probability 0.01 .. 49.99 %");
+        }
+        ASSERT_EQ(warnings.size(), c.refused.size());
+        for (size_t i = 0; i < warnings.size(); ++i)
+            EXPECT_EQ(warnings[i], "\"" + c.refused[i] + "\" is not a probability from 0.01 to 49.99 %.");
+        EXPECT_EQ(ui.Log()[before].Default, "5");
         EXPECT_EQ(Form().ActiveGrid()->RowCount(), 10);
-        EXPECT_EQ(Form().ActiveGrid()->Cells(0, 6), c.quantileRows ? "Q 5" : "Median");
-        if (c.questions == 2) ui.Push(TUiAnswer::Input("10"));
+        EXPECT_EQ(Form().ActiveGrid()->Cells(0, 6), "Q " + FloatToStr(c.p * 100));
         ShowBasicStatistics("Basic", {1, 2, 3}, {1, 2, 3});
-        EXPECT_EQ(static_cast<int>(ui.Log().size() - before), c.questions);
+        EXPECT_EQ(ui.Log().size(), before + c.answers.size()) << "asked again";
     }
 }
 
