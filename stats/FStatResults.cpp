@@ -298,7 +298,8 @@ void ShowBasicStatistics(const std::string& caption, const TFloatArray& xValues,
     AskQuantileProbability();
     FillBasicRows(grid, "X", xValues);
     FillBasicRows(grid, "Y", yValues);
-    FormStatResults().FitActivePage();
+    // The question's box stood over the owner, which the window manager raised with it.
+    ShowWindow(owner);
 }
 
 void ShowCorrelation(const std::string& caption, const TStatistics& engine, QWidget* owner)

@@ -28,7 +28,8 @@ QMargins FrameMargins(const QWidget& window)
     const QRect client = window.geometry();
     const QMargins known(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
                          frame.bottom() - client.bottom());
-    return known.isNull() && !window.isVisible() ? kEstimatedFrame : known;
+    // A window is visible before it is framed (while it shows), so no frame means none known yet.
+    return known.isNull() ? kEstimatedFrame : known;
 }
 
 const QWidget* Owner(const QWidget& window)

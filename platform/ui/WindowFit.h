@@ -22,10 +22,10 @@ QRect FitIntoArea(const QRect& frame, const QRect& area);
 // kept as far as it lies on that screen.
 void KeepOnScreen(QWidget* window);
 
-// Shows a window that another window's command opens, and brings it to the front. The window
-// manager keeps it above its owner: it is the owner's transient window, and it stays on top
-// while its owner does (a window of the normal layer would open beneath one that stays on top).
-// Placement as KeepOnScreen says.
+// Shows a window that another window's command opens, and brings it to the front, above its
+// owner: it stays on top while its owner does (a window of the normal layer would open beneath
+// one that stays on top), and it is the owner's transient window, which window managers keep
+// above the owner where the window is a dialog. Placement as KeepOnScreen says.
 void ShowOwned(QWidget* window, QWidget* owner);
 // The window ShowOwned last gave it; none when it has none or that window is gone.
 QWidget* WindowOwner(const QWidget* window);
