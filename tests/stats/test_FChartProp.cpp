@@ -732,6 +732,28 @@ TEST_F(ChartProp, ShapeTextGoesThroughTheTextLinesDialog)
     EXPECT_EQ(shape->Text().Text(), "one\r\ntwo\r\n");
 }
 
+// The dialog stays on top, so the boxes it opens stay on top too instead of opening beneath it.
+TEST_F(ChartProp, ItsOwnBoxesOpenAboveIt)
+{
+    form->show();
+    Add<TChartShape>("S");
+    Select(0);
+    std::vector<std::string> shown;
+    const auto check = [&shown](QWidget* modal) {
+        ASSERT_NE(modal, nullptr);
+        shown.push_back(modal->windowTitle().toStdString());
+        EXPECT_TRUE(modal->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << shown.back();
+        static_cast<QDialog*>(modal)->reject();
+    };
+    qbtest::WhenModal(check);
+    Trigger({"Chart s&hape", "Te&xt"});
+    qbtest::WhenModal(check);
+    ui.Push(TUiAnswer::SaveFile(dir.file("look.gsf")));
+    form->BtnSave->click();
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(ui.Pending(), 0);
+}
+
 TEST(TextLines, CancelKeepsAndOkReplaces)
 {
     struct Case {
