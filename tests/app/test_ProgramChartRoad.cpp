@@ -94,19 +94,6 @@ void Check(QWidget* window, QWidget* owner, bool openedNow = true)
         if (openedNow || fault.find("title bar") == std::string::npos) ADD_FAILURE() << fault;
 }
 
-QAction* MenuItem(QMenu* menu, std::initializer_list<const char*> path)
-{
-    QAction* found = nullptr;
-    for (const char* caption : path) {
-        found = nullptr;
-        for (QAction* action : menu->actions())
-            if (action->text() == caption) found = action;
-        if (!found) return nullptr;
-        if (found->menu()) menu = found->menu();
-    }
-    return found;
-}
-
 }  // namespace
 
 TEST_F(ProgramChartRoadTest, EveryWindowFitsAndStandsAboveItsOwner)
