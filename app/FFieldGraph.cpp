@@ -409,7 +409,7 @@ void TFormFieldGraph::BtnShowClick()
     chart_->Invalidate();
 }
 
-void TFormFieldGraph::BtnPropertiesClick() { ShowChartProperties(chart_.get()); }
+void TFormFieldGraph::BtnPropertiesClick() { ShowChartProperties(chart_.get(), this); }
 
 void TFormFieldGraph::BtnCopyClick() { chart_->CopyMetafileToClipboard(true); }
 

@@ -228,6 +228,12 @@ void TFormMain::BuildToolBar()
     TB_graph = AddButton("TB_graph", "Graph", QStyle::SP_ComputerIcon, &TFormMain::TB_graphClick);
     TB_SendViaFTP = AddButton("TB_SendViaFTP", "Send data", QStyle::SP_ArrowUp, &TFormMain::TB_SendViaFTPClick);
     TB_About = AddButton("TB_About", "About Quellbrook", QStyle::SP_MessageBoxInformation, &TFormMain::TB_AboutClick);
+    // The tool bar's own button for the buttons a narrow window cannot show: a check box to
+    // assistive tools, which would announce it without a name.
+    if (auto* more = ToolBar->findChild<QToolButton*>("qt_toolbar_ext_button")) {
+        more->setAccessibleName("More tool bar buttons");
+        more->setToolTip("More tool bar buttons");
+    }
 }
 
 void TFormMain::BuildStatusBar()

@@ -90,6 +90,8 @@ public:
 
     // Both field lists: the bound dataset's field names after an empty entry.
     void FillGraphFieldLists();
+    // A field that gives no number for some record (a memo, a text that is no number) is
+    // refused with a warning that names it, and no series is made.
     // A new line (point) series on DBChart with one point per record of the grid's dataset, the
     // window its owner; an empty field name is warned about and makes none (nil).
     TChartSeries* AddLineSeries(const std::string& xField, const std::string& yField);
@@ -187,3 +189,7 @@ void CloseTableWindows(const TDataSet& dataSet);
 
 // The default extension the save dialog takes for a filter index ("" for any other).
 std::string SaveDlgDefaultExt(int filterIndex);
+
+// Why the field cannot give the numbers of the graph strip's axis ("X" or "Y"): the first record
+// whose value is no number, named with the field; empty when every record gives one.
+std::string GraphFieldRefusal(TDataSet& dataSet, const std::string& fieldName, const char* axis);

@@ -20,7 +20,9 @@
 #include "chart/output/DBChart.h"
 #include "chart/output/widgets/DuvCommaBar.h"
 #include "chart/series/Series.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/StringList.h"
+#include "platform/db/DataSet.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 
@@ -72,7 +74,39 @@ void StyleGraphChart(TDBChart& chart)
     chart.Title()->SetLines(lines);
 }
 
+bool HoldsNumbers(TFieldType type)
+{
+    switch (type) {
+    case ftSmallint: case ftInteger: case ftWord: case ftFloat: case ftCurrency: case ftBCD: case ftDate: case ftTime:
+    case ftDateTime: case ftAutoInc: case ftLargeint: return true;
+    default: return false;
+    }
+}
+
 }  // namespace
+
+std::string GraphFieldRefusal(TDataSet& dataSet, const std::string& fieldName, const char* axis)
+{
+    TField* field = dataSet.FindField(fieldName);
+    if (!field || HoldsNumbers(field->DataType()) || !dataSet.Active()) return {};
+    // Other fields give numbers only where their texts are numbers: every record is tried as the
+    // chart will read it.
+    const TBookmark place = dataSet.GetBookmark();
+    dataSet.DisableControls();
+    TScopeGuard restore([&dataSet, place] {
+        if (dataSet.BookmarkValid(place)) dataSet.GotoBookmark(place);
+        dataSet.EnableControls();
+    });
+    for (dataSet.First(); !dataSet.Eof(); dataSet.Next()) {
+        try {
+            (void)field->AsFloat();
+        } catch (const Exception&) {
+            return std::string("The ") + axis + " field " + fieldName + " holds \"" + field->AsString() +
+                   "\", which is not a number: choose a field of numbers or dates.";
+        }
+    }
+    return {};
+}
 
 void TFormTable::BuildGraphPanel()
 {
@@ -214,6 +248,12 @@ TChartSeries* TFormTable::AddFieldSeries(TChartSeries* (*create)(TComponent* own
         return nullptr;
     }
     TDataSet& dataSet = GridDataSet();
+    for (const auto& [field, axis] : {std::pair{&xField, "X"}, std::pair{&yField, "Y"}}) {
+        const std::string refusal = GraphFieldRefusal(dataSet, *field, axis);
+        if (refusal.empty()) continue;
+        UiServices().ShowWarning(refusal);
+        return nullptr;
+    }
     if (!chartDataSet_ || chartDataSet_->DataSet != &dataSet) {
         chartDataSet_ = new TDataSetComponent(components_.get(), &dataSet);
     }

@@ -3,8 +3,17 @@
 #include <QPushButton>
 #include <cstdint>
 
+#include "chart/engine/DuvPanel.h"
 #include "chart/graphics/CanvasHelpers.h"
 #include "platform/ui/UiServices.h"
+
+bool EditColor(TColor& colour)
+{
+    auto chosen = static_cast<std::uint32_t>(PanelColorToRGB(colour));
+    if (!UiServices().ColorDialog(chosen)) return false;
+    colour = static_cast<TColor>(chosen);
+    return true;
+}
 
 void ShowPanelColor(QPushButton* panel, TColor colour)
 {
@@ -13,8 +22,5 @@ void ShowPanelColor(QPushButton* panel, TColor colour)
 
 void PickPanelColor(QPushButton* panel, TColor& colour)
 {
-    std::uint32_t chosen = static_cast<std::uint32_t>(colour);
-    if (!UiServices().ColorDialog(chosen)) return;
-    colour = static_cast<TColor>(chosen);
-    ShowPanelColor(panel, colour);
+    if (EditColor(colour)) ShowPanelColor(panel, colour);
 }

@@ -22,6 +22,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WindowFit.h"
 #include "platform/ui/UpDown.h"
 #include "stats/FGraph.h"
 #include "stats/FStatResults.h"
@@ -440,7 +441,7 @@ void TFormBrokenLine::btnCalculateClick()
     TBrokenLineScan scan(series->XValues()->Values(), series->YValues()->Values(), series->PointCount(), xMin,
                          xMax, steps);
 
-    ShowGraph();
+    ShowGraph(this);
     QPointer<TFormGraph> graph = FormGraph;
     TitleGraph(*graph);
     TLinked<TLineSeries> uLine, fLine;
@@ -483,7 +484,7 @@ void TFormBrokenLine::btnCalculateClick()
             pace.Tick();
         }
     }
-    ShowGraph();
+    ShowGraph(this);
     records_ = std::move(records);
     extremes_ = FindExtremes(records_);
     selected_ = -1;
@@ -519,7 +520,7 @@ void TFormBrokenLine::ShowStatistics1Click()
 
 void TFormBrokenLine::ShowRecordStatistics(int index)
 {
-    ShowBrokenLineResult("Broken line " + IntToStr(index), records_[static_cast<std::size_t>(index)]);
+    ShowBrokenLineResult("Broken line " + IntToStr(index), records_[static_cast<std::size_t>(index)], this);
 }
 
 bool TFormBrokenLine::HasCompleteRecord() const { return extremes_.UIndex >= 0; }
@@ -547,7 +548,7 @@ void TFormBrokenLine::btnBPgraphClick()
         UiServices().ShowWarning(NoCompleteBreakPoint);
         return;
     }
-    ShowGraph();
+    ShowGraph(this);
     TitleGraph(*FormGraph);
     std::string choices;
     for (int k = 0; k < BrokenLineStatisticCount; ++k) choices += EncloseText(1, BrokenLineStatisticName(k)) + ";";
@@ -593,11 +594,11 @@ void TFormBrokenLine::btnDrawClick()
 
 void TFormBrokenLine::PanelColorClick() { PickPanelColor(PanelColor, lineColor_); }
 
-TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series)
+TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series, QWidget* owner)
 {
     auto* form = new TFormBrokenLine;
     form->SetSeries(chart, series);
     form->SetDefaults();
-    form->show();
+    ShowOwned(form, owner);
     return form;
 }

@@ -195,5 +195,6 @@ private:
 // The window opened last, while it lives.
 extern TFormBrokenLine* FormBrokenLine;
 
-// Opens one more window on the series of the chart (the module's latest refers to it).
-TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series);
+// Opens one more window on the series of the chart (the module's latest refers to it), above
+// owner (ShowOwned).
+TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series, QWidget* owner = nullptr);

@@ -38,6 +38,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WindowFit.h"
+#include "stats/ColorPanel.h"
 #include "stats/FAddRegression.h"
 #include "stats/FBrokenLine.h"
 #include "stats/FDefineChartTypeUse.h"
@@ -128,6 +130,18 @@ std::string Ask(const std::string& caption, const std::string& prompt, const std
     std::string answer = value;
     if (!UiServices().InputQuery(caption, prompt, answer)) return value;
     return answer;
+}
+
+// The Yes / No submenu of that caption marks the current choice.
+void MarkYesNo(QMenu* menu, const char* caption, bool yes)
+{
+    for (QAction* item : menu->actions()) {
+        if (item->text() != caption || !item->menu()) continue;
+        for (QAction* choice : item->menu()->actions()) {
+            choice->setCheckable(true);
+            choice->setChecked((choice->text() == "&Yes") == yes);
+        }
+    }
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint = nullptr)
@@ -546,14 +560,14 @@ void TFormChartProp::ConnectControls()
     connect(BtnLegendFont, &QPushButton::clicked, this, Guarded(this, &TFormChartProp::BtnLegendFontClick));
     connect(EditLegTitle, &QLineEdit::editingFinished, this,
             onChart([this](TCustomChart& c) { c.Legend()->GetTitle()->AssignText(EditLegTitle->text().toStdString()); }));
-    connect(EditColorWidth, &QLineEdit::textEdited, this, onChart([this](TCustomChart& c) {
+    connect(EditColorWidth, &QLineEdit::editingFinished, this, onChart([this](TCustomChart& c) {
                 const std::string text = EditColorWidth->text().toStdString();
                 if (!text.empty()) c.Legend()->SetColorWidth(StrToInt(text));
             }));
     connect(CB_bevel, &QCheckBox::clicked, this, Guarded(this, &TFormChartProp::CB_bevelClick));
     connect(BtnColor, &QPushButton::clicked, this, onChart([](TCustomChart& c) {
-                std::uint32_t colour = static_cast<std::uint32_t>(c.Color());
-                if (UiServices().ColorDialog(colour)) c.SetColor(static_cast<TColor>(colour));
+                TColor colour = c.Color();
+                if (EditColor(colour)) c.SetColor(colour);
             }));
     connect(BtnLoad, &QPushButton::clicked, this, Guarded(this, &TFormChartProp::BtnLoadClick));
     connect(BtnSave, &QPushButton::clicked, this, Guarded(this, &TFormChartProp::BtnSaveClick));
@@ -784,6 +798,7 @@ void TFormChartProp::PopupSeriesPopup()
     for (const auto& [menu, menuKind] : menus) menu->menuAction()->setVisible(kind == menuKind);
     MenuStatistics->menuAction()->setVisible(series && series->PointCount() > 2);
     if (!series) return;
+    MarkYesNo(PopupSeries, "&Show in legend", series->ShowInLegend());
 
     auto mark = [](QMenu* styles, int checked) {
         const QList<QAction*> actions = styles->actions();
@@ -882,8 +897,8 @@ void TFormChartProp::ShowInLegendClick(bool show)
 void TFormChartProp::ColorClick()
 {
     WithSelected([](TChartSeries& series) {
-        std::uint32_t colour = static_cast<std::uint32_t>(series.GetSeriesColor());
-        if (UiServices().ColorDialog(colour)) series.SetSeriesColor(static_cast<TColor>(colour));
+        TColor colour = series.GetSeriesColor();
+        if (EditColor(colour)) series.SetSeriesColor(colour);
     });
 }
 
@@ -1106,15 +1121,15 @@ void TFormChartProp::AddRegressionClick()
     const TChartValueList &xs = *series->XValues(), &ys = *series->YValues();
     for (int i = 0; i < series->PointCount(); ++i) form->AddDataPoint(xs.GetValueAt(i), ys.GetValueAt(i));
     form->SetChart(chart);
-    form->show();
+    ShowOwned(form, this);
 }
 
 void TFormChartProp::BasicStatisticsClick()
 {
-    WithSelected([](TChartSeries& series) {
+    WithSelected([this](TChartSeries& series) {
         const int n = series.PointCount();
         ShowBasicStatistics("Statistics: " + series.Title(), SortedFloatArray(ValuesOf(*series.XValues(), n)),
-                            SortedFloatArray(ValuesOf(*series.YValues(), n)));
+                            SortedFloatArray(ValuesOf(*series.YValues(), n)), this);
     });
 }
 
@@ -1135,18 +1150,18 @@ void TFormChartProp::HistogramClick()
     HistogramQuantiles(xs, weights, QuantileProbability, histogram);
     ShowHistogram(caption, histogram.Count, histogram.UpperQuantile, histogram.LowerQuantile, histogram.Maximum,
                   histogram.Minimum, static_cast<double>(histogram.StdDev), static_cast<double>(histogram.Average),
-                  static_cast<double>(histogram.WeightTotal));
+                  static_cast<double>(histogram.WeightTotal), this);
 }
 
 void TFormChartProp::CorrelationClick()
 {
-    WithSelected([](TChartSeries& series) {
+    WithSelected([this](TChartSeries& series) {
         TStatistics engine;
         engine.Reserve(series.PointCount());
         const TChartValueList &xs = *series.XValues(), &ys = *series.YValues();
         for (int i = 0; i < series.PointCount(); ++i) engine.AddPoint(xs.GetValueAt(i), ys.GetValueAt(i));
         engine.Calculate(1);
-        ShowCorrelation("Correlation: " + series.Title(), engine);
+        ShowCorrelation("Correlation: " + series.Title(), engine, this);
     });
 }
 
@@ -1154,12 +1169,12 @@ void TFormChartProp::BrokenLineClick()
 {
     TCustomChart* chart = chart_.Get();
     TChartSeries* series = SelectedSeries();
-    if (chart && series) ShowBrokenLine(chart, series);
+    if (chart && series) ShowBrokenLine(chart, series, this);
 }
 
 void TFormChartProp::TransformClick(int axis)
 {
-    WithSelected([axis](TChartSeries& series) { ShowSeriesTransform(&series, axis); });
+    WithSelected([this, axis](TChartSeries& series) { ShowSeriesTransform(&series, axis, this); });
 }
 
 void TFormChartProp::SaveDataClick()
@@ -1208,11 +1223,10 @@ void TFormChartProp::MergeClick()
 
 // ---------------------------------------------------------------- entry
 
-void ShowChartProperties(TCustomChart* chart)
+void ShowChartProperties(TCustomChart* chart, QWidget* owner)
 {
     if (!FormChartProp) new TFormChartProp;
     FormChartProp->SetChart(chart);
-    FormChartProp->show();
-    FormChartProp->raise();
+    ShowOwned(FormChartProp, owner);
     FormChartProp->FormActivate();
 }

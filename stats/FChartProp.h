@@ -202,5 +202,6 @@ private:
 };
 
 extern TFormChartProp* FormChartProp;
-// Makes the window on first use, binds it to the chart and shows it.
-void ShowChartProperties(TCustomChart* chart);
+// Makes the window on first use, binds it to the chart and shows it above owner, the window that
+// holds the chart (ShowOwned).
+void ShowChartProperties(TCustomChart* chart, QWidget* owner = nullptr);

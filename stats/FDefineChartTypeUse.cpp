@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 TFormDefineChartTypeUse::TFormDefineChartTypeUse(QWidget* parent) : QDialog(parent)
 {
@@ -61,6 +62,7 @@ void DefineChartTypeUse(TChartUseFlags& flags)
     form.adjustSize();
     if (const QScreen* screen = form.screen())
         form.move(screen->availableGeometry().center() - form.rect().center());
+    PrepareModal(&form);
     if (form.exec() == QDialog::Accepted)
         form.StoreFlags(flags);
     else

@@ -14,6 +14,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WindowFit.h"
 #include "stats/FChartProp.h"
 
 TFormGraph* FormGraph = nullptr;
@@ -128,7 +129,7 @@ void TFormGraph::SetTitle(const std::string& text)
     chart_->Title()->SetLines(lines);
 }
 
-void TFormGraph::btnPropertiesClick() { ShowChartProperties(chart_.get()); }
+void TFormGraph::btnPropertiesClick() { ShowChartProperties(chart_.get(), this); }
 
 void TFormGraph::btnCopyClick() { chart_->CopyMetafileToClipboard(true); }
 
@@ -149,9 +150,8 @@ void TFormGraph::btnSaveClick()
     (chart_.get()->*format.Save)(fileName);
 }
 
-void ShowGraph()
+void ShowGraph(QWidget* owner)
 {
     if (!FormGraph) new TFormGraph;
-    FormGraph->show();
-    FormGraph->raise();
+    ShowOwned(FormGraph, owner);
 }

@@ -39,5 +39,5 @@ private:
 
 // The window while it lives.
 extern TFormGraph* FormGraph;
-// Makes the window when there is none and shows it.
-void ShowGraph();
+// Makes the window when there is none and shows it above owner (ShowOwned).
+void ShowGraph(QWidget* owner = nullptr);

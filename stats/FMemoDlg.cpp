@@ -7,6 +7,7 @@
 
 #include "platform/core/StringList.h"
 #include "platform/ui/NamedControls.h"
+#include "platform/ui/WindowFit.h"
 
 TFormMemoDialog::TFormMemoDialog(QWidget* parent) : QDialog(parent)
 {
@@ -39,6 +40,7 @@ bool EditTextLines(TStringList& lines, const std::string& caption)
     QStringList texts;
     for (int i = 0; i < lines.Count(); ++i) texts << QText(lines[i]);
     form.Memo->setPlainText(texts.join('\n'));
+    PrepareModal(&form);
     if (form.exec() != QDialog::Accepted) return false;
     TStringList edited;
     edited.SetText(form.Memo->toPlainText().toStdString());

@@ -15,6 +15,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WindowFit.h"
 #include "stats/LatestWindow.h"
 #include "stats/Ustatistics.h"
 
@@ -329,10 +330,16 @@ void TFormSeriesTransform::btnProcessClick()
     SetSource(target);
 }
 
-void ShowSeriesTransform(TChartSeries* series, int axis)
+void ShowSeriesTransform(TChartSeries* series, int axis, QWidget* owner)
 {
-    auto* form = new TFormSeriesTransform(Application() ? Application()->MainForm() : nullptr);
+    QWidget* mainForm = Application() ? Application()->MainForm() : nullptr;
+    auto* form = new TFormSeriesTransform(mainForm);
     form->SetSource(series);
     form->SetAxis(axis);
-    form->show();
+    if (owner && mainForm && mainForm->isVisible()) {
+        QRect frame(QPoint(), form->size());
+        frame.moveCenter(mainForm->frameGeometry().center());
+        form->move(frame.topLeft());
+    }
+    ShowOwned(form, owner);
 }

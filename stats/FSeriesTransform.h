@@ -81,4 +81,5 @@ private:
 
 // The window opened last, while it lives.
 extern TFormSeriesTransform* FormSeriesTransform;
-void ShowSeriesTransform(TChartSeries* series, int axis);
+// Opens the window on the series, centred on the main window and kept above owner (ShowOwned).
+void ShowSeriesTransform(TChartSeries* series, int axis, QWidget* owner = nullptr);

@@ -5,6 +5,9 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -18,18 +21,31 @@
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/StringGrid.h"
 #include "platform/ui/UiServices.h"
+#include "platform/ui/WindowFit.h"
 
 double QuantileProbability = -1;
 
 bool ShowsQuantileRows(double p) { return p > 0 && p < 0.5; }
 
+std::string QuantilePercentRefusal(const std::string& answer, double& percent)
+{
+    double value = 0;
+    if (TryStrToFloat(Trim(answer), value) && value >= QuantilePercentMin && value <= QuantilePercentMax) {
+        percent = value;
+        return {};
+    }
+    return "\"" + answer + "\" is not a probability from " + FloatToStr(QuantilePercentMin) + " to " +
+           FloatToStr(QuantilePercentMax) + " %.";
+}
+
 void AskQuantileProbability()
 {
     if (QuantileProbability >= 0) return;
     std::string answer = "5";
-    UiServices().InputQuery("Quantile calculation", "Probability 0.01 .. 49.99 %", answer);
-    double percent = 0;
-    QuantileProbability = TryStrToFloat(Trim(answer), percent) && std::isfinite(percent) ? percent / 100 : -1;
+    double percent = 5;  // also what a cancelled box gives
+    UiServices().InputQueryChecked("Quantile calculation", "Probability 0.01 .. 49.99 %", answer,
+                                   [&percent](const std::string& text) { return QuantilePercentRefusal(text, percent); });
+    QuantileProbability = percent / 100;
 }
 
 TMeanStdDev ComputeMeanStdDev(const TFloatArray& values)
@@ -213,6 +229,19 @@ std::string TFormStatResults::ResultsText() const
     return text + "\r\n";
 }
 
+void TFormStatResults::FitActivePage()
+{
+    TStringGrid* grid = ActiveGrid();
+    if (!grid) return;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() : 1024;
+    // What the window puts around the cells: the page's frame, the grid's frame and a scroll bar.
+    const int chrome = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2 * grid->frameWidth() +
+                       grid->verticalScrollBar()->sizeHint().width() + 8;
+    const int needed = grid->FitColumnWidths(std::max(100, room - chrome - 40)) + chrome;
+    if (width() < needed) resize(std::min(needed, room - 40), height());
+}
+
 void TFormStatResults::mnCopy1Click()
 {
     const TStringGrid* grid = ActiveGrid();
@@ -245,11 +274,11 @@ namespace {
 // The application frees its remaining windows when it ends; the pointer then turns empty.
 QPointer<TFormStatResults> formStatResults;
 
-void ShowWindow()
+void ShowWindow(QWidget* owner)
 {
     TFormStatResults& form = FormStatResults();
-    form.show();
-    form.raise();
+    form.FitActivePage();
+    ShowOwned(&form, owner);
 }
 }  // namespace
 
@@ -261,26 +290,30 @@ TFormStatResults& FormStatResults()
 
 void FreeFormStatResults() { delete formStatResults.data(); }
 
-void ShowBasicStatistics(const std::string& caption, const TFloatArray& xValues, const TFloatArray& yValues)
+void ShowBasicStatistics(const std::string& caption, const TFloatArray& xValues, const TFloatArray& yValues,
+                         QWidget* owner)
 {
-    ShowWindow();
+    ShowWindow(owner);
     TStringGrid& grid = *FormStatResults().AddResultsPage(caption, 10, 3);
     AskQuantileProbability();
     FillBasicRows(grid, "X", xValues);
     FillBasicRows(grid, "Y", yValues);
+    // The question's box stood over the owner, which the window manager raised with it.
+    ShowWindow(owner);
 }
 
-void ShowCorrelation(const std::string& caption, const TStatistics& engine)
+void ShowCorrelation(const std::string& caption, const TStatistics& engine, QWidget* owner)
 {
     TStringGrid& grid = *FormStatResults().AddResultsPage(caption, 3, 2);
     SetRowFloat(grid, "Correlation (r)", static_cast<double>(engine.Results.Correlation));
     SetRowFloat(grid, "Probability (P %)", static_cast<double>(engine.Results.ProbabilityR * 100));
     SetRowInt(grid, "Count", engine.Results.Count);
-    ShowWindow();
+    ShowWindow(owner);
 }
 
 void ShowHistogram(const std::string& caption, int classCount, double upperQuantile, double lowerQuantile,
-                   double maximum, double minimum, double stdDev, double average, double weightTotal)
+                   double maximum, double minimum, double stdDev, double average, double weightTotal,
+                   QWidget* owner)
 {
     TStringGrid& grid = *FormStatResults().AddResultsPage(caption, 6, 2);
     const double p = QuantileProbability;
@@ -294,10 +327,10 @@ void ShowHistogram(const std::string& caption, int classCount, double upperQuant
         SetRowFloat(grid, "Q " + NumberText((1 - p) * 100), upperQuantile);
     }
     SetRowFloat(grid, "Maximum", maximum);
-    ShowWindow();
+    ShowWindow(owner);
 }
 
-void ShowBrokenLineResult(const std::string& caption, const TBreakPointRecord& record)
+void ShowBrokenLineResult(const std::string& caption, const TBreakPointRecord& record, QWidget* owner)
 {
     TStringGrid& grid = *FormStatResults().FindOrAddPage(caption);
     struct Subset {
@@ -322,5 +355,5 @@ void ShowBrokenLineResult(const std::string& caption, const TBreakPointRecord& r
         const long double value = BrokenLineStatistic(record, k);
         if (!IsMissingValue(value)) SetCellFloat(grid, BrokenLineStatisticName(k), static_cast<double>(value), 3);
     }
-    ShowWindow();
+    ShowWindow(owner);
 }

@@ -18,8 +18,14 @@ class TStringGrid;
 // -1 until asked; then the answer (percent / 100) for the rest of the run. Quantile rows
 // appear only for 0 < p < 0.5.
 extern double QuantileProbability;
+// The answers the quantile question takes, in percent.
+constexpr double QuantilePercentMin = 0.01;
+constexpr double QuantilePercentMax = 49.99;
+// Empty, with the percent set, for a number in that range (in the user's locale); else the
+// message that tells why the answer is refused.
+std::string QuantilePercentRefusal(const std::string& answer, double& percent);
 // Asks for the probability while it is below 0: "5" (percent) by default, also when the box is
-// cancelled; an answer that is no number leaves it at -1, so the question comes again.
+// cancelled; the box stays open until it gets a number in the range.
 void AskQuantileProbability();
 bool ShowsQuantileRows(double p);
 
@@ -75,6 +81,10 @@ public:
     // Every page after a CR LF, then a final CR LF: the file starts with an empty line.
     std::string ResultsText() const;
 
+    // The active page's columns as wide as their texts (within the screen), and the window wide
+    // enough for them where the screen allows.
+    void FitActivePage();
+
     void mnCopy1Click();
     void mnSaveresults1Click();
     void mnClosepage1Click();
@@ -85,9 +95,13 @@ TFormStatResults& FormStatResults();
 // Frees it (for tests and the program's end); the next use makes a new one.
 void FreeFormStatResults();
 
-void ShowBasicStatistics(const std::string& caption, const TFloatArray& xValues, const TFloatArray& yValues);
-void ShowCorrelation(const std::string& caption, const TStatistics& engine);
+// Each entry shows the window above owner, the window whose command asked (ShowOwned), with the
+// columns of the page as wide as their texts.
+void ShowBasicStatistics(const std::string& caption, const TFloatArray& xValues, const TFloatArray& yValues,
+                         QWidget* owner = nullptr);
+void ShowCorrelation(const std::string& caption, const TStatistics& engine, QWidget* owner = nullptr);
 void ShowHistogram(const std::string& caption, int classCount, double upperQuantile, double lowerQuantile,
-                   double maximum, double minimum, double stdDev, double average, double weightTotal);
+                   double maximum, double minimum, double stdDev, double average, double weightTotal,
+                   QWidget* owner = nullptr);
 // Updates the page of that caption in place, or adds it.
-void ShowBrokenLineResult(const std::string& caption, const TBreakPointRecord& record);
+void ShowBrokenLineResult(const std::string& caption, const TBreakPointRecord& record, QWidget* owner = nullptr);

@@ -793,8 +793,9 @@ void TCustomChartLegend::DrawItem(int i, int n)
     for (int c = 0; c < 2; ++c) {
         const bool right = style != lsSeries && (c == 0 ? RightAlignsFirst(textStyle_) : RightAlignsSecond(textStyle_));
         const int columnWidth = columnWidths_[c];
-        int x = p;
-        if (right) x += IsVertical() || justified_ ? columnWidth - 4 : TextWidthAt(i, c);
+        // A right-aligned text ends where its column ends; the next column starts after it.
+        if (right) p += IsVertical() || justified_ ? columnWidth - 4 : TextWidthAt(i, c);
+        const int x = p;
         if (!texts[c].empty()) {
             // The legend font first; the item's own font and the series colour win over it.
             ApplyLegendFont();

@@ -74,6 +74,7 @@ bool RunFileDialog(TFileDialogOptions& dialog, QFileDialog::AcceptMode mode)
     box.setDefaultSuffix(QText(dialog.DefaultExt));
     if (!dialog.FileName.empty())
         box.selectFile(QText(dialog.FileName));
+    PrepareModal(&box);
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;
     dialog.FileName = box.selectedFiles().constFirst().toStdString();
@@ -122,6 +123,7 @@ int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlg
         if (pair.Button == defaultButton)
             box.setDefaultButton(button);
     }
+    PrepareModal(&box);
     box.exec();
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
     for (const TButtonPair& pair : kButtons)
@@ -130,9 +132,42 @@ int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlg
     return buttons & mbCancel ? mrCancel : mrNone;
 }
 
+namespace {
+// An input box that refuses to close on OK while its check refuses the answer.
+class TCheckedInputDialog : public QInputDialog {
+public:
+    TCheckedInputDialog(QWidget* parent, TQtUiServices& services, const TUiServices::TInputCheck& check)
+        : QInputDialog(parent), services_(services), check_(check)
+    {
+    }
+
+    void done(int result) override
+    {
+        if (result == QDialog::Accepted && check_) {
+            const std::string refusal = check_(textValue().toStdString());
+            if (!refusal.empty()) {
+                services_.ShowWarning(refusal);
+                return;
+            }
+        }
+        QInputDialog::done(result);
+    }
+
+private:
+    TQtUiServices& services_;
+    const TUiServices::TInputCheck& check_;
+};
+}  // namespace
+
 bool TQtUiServices::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
-    QInputDialog box(DialogParent());
+    return InputQueryChecked(caption, prompt, value, {});
+}
+
+bool TQtUiServices::InputQueryChecked(const std::string& caption, const std::string& prompt, std::string& value,
+                                      const TInputCheck& check)
+{
+    TCheckedInputDialog box(DialogParent(), *this, check);
     box.setObjectName("InputQuery");
     box.setWindowTitle(QText(caption));
     box.setLabelText(QText(prompt));
@@ -147,6 +182,10 @@ bool TQtUiServices::InputQuery(const std::string& caption, const std::string& pr
         for (const auto& [standard, name] : {std::pair{QDialogButtonBox::Ok, "OK"}, std::pair{QDialogButtonBox::Cancel, "Cancel"}})
             if (QPushButton* button = row->button(standard)) button->setObjectName(name);
     }
+    // A box as narrow as a short prompt would cut its caption.
+    if (QLayout* layout = box.layout())
+        layout->addItem(new QSpacerItem(CaptionWidth(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed));
+    PrepareModal(&box);
     if (box.exec() != QDialog::Accepted)
         return false;
     value = box.textValue().toStdString();
@@ -159,19 +198,23 @@ bool TQtUiServices::SaveFileDialog(TFileDialogOptions& dialog) { return RunFileD
 
 bool TQtUiServices::SelectDirectory(const std::string& caption, std::string& directory)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(DialogParent(), QText(caption), QText(directory));
-    if (chosen.isEmpty())
+    QFileDialog box(DialogParent(), QText(caption), QText(directory));
+    box.setFileMode(QFileDialog::Directory);
+    box.setOption(QFileDialog::ShowDirsOnly);
+    PrepareModal(&box);
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return false;
-    directory = chosen.toStdString();
+    directory = box.selectedFiles().constFirst().toStdString();
     return true;
 }
 
 bool TQtUiServices::ColorDialog(std::uint32_t& color)
 {
-    const QColor chosen = QColorDialog::getColor(ToQColor(color), DialogParent());
-    if (!chosen.isValid())
+    QColorDialog box(ToQColor(color), DialogParent());
+    PrepareModal(&box);
+    if (box.exec() != QDialog::Accepted || !box.selectedColor().isValid())
         return false;
-    color = FromQColor(chosen);
+    color = FromQColor(box.selectedColor());
     return true;
 }
 
@@ -180,10 +223,11 @@ bool TQtUiServices::FontDialog(TFontChoice& font)
     QFont initial(QText(font.Name), font.Size, font.Bold ? QFont::Bold : QFont::Normal, font.Italic);
     initial.setUnderline(font.Underline);
     initial.setStrikeOut(font.StrikeOut);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, DialogParent());
-    if (!ok)
+    QFontDialog box(initial, DialogParent());
+    PrepareModal(&box);
+    if (box.exec() != QDialog::Accepted)
         return false;
+    const QFont chosen = box.selectedFont();
     font.Name = chosen.family().toStdString();
     font.Size = chosen.pointSize();
     font.Bold = chosen.bold();

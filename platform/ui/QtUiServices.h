@@ -9,6 +9,8 @@ public:
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override;
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    bool InputQueryChecked(const std::string& caption, const std::string& prompt, std::string& value,
+                           const TInputCheck& check) override;
     bool OpenFileDialog(TFileDialogOptions& dialog) override;
     bool SaveFileDialog(TFileDialogOptions& dialog) override;
     bool SelectDirectory(const std::string& caption, std::string& directory) override;

@@ -2,7 +2,10 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
+#include <cstdlib>
 
 TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
 {
@@ -62,11 +65,77 @@ void TStringGrid::SetDefaultRowHeight(int height)
 
 void TStringGrid::SetColumnSizing(bool on)
 {
-    horizontalHeader()->setVisible(on);
-    if (!on) return;
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setFixedHeight(6);
-    setHorizontalHeaderLabels(QStringList());
+    columnSizing_ = on;
+    if (!on) {
+        sizingColumn_ = -1;
+        viewport()->unsetCursor();
+    }
+    viewport()->setMouseTracking(on);
+}
+
+int TStringGrid::FitColumnWidths(int limit)
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const int gridLine = showGrid() ? 1 : 0;
+    int total = 0;
+    for (int column = 0; column < columnCount(); ++column) {
+        int widest = 0;
+        for (int row = 0; row < rowCount(); ++row) {
+            const QModelIndex index = model()->index(row, column);
+            if (index.data().toString().isEmpty()) continue;
+            widest = std::max(widest, itemDelegateForIndex(index)->sizeHint(option, index).width() + gridLine);
+        }
+        if (widest > 0) setColumnWidth(column, std::min(widest, limit));
+        total += columnWidth(column);
+    }
+    return total;
+}
+
+namespace {
+constexpr int kBorderGrip = 3;  // pixels either side of a border that take a drag
+}
+
+int TStringGrid::SizingColumnAt(const QPoint& at) const
+{
+    if (!columnSizing_) return -1;
+    if (fixedRows_ > 0 && rowAt(at.y()) >= fixedRows_) return -1;
+    for (int column = 0; column < columnCount(); ++column) {
+        const int border = columnViewportPosition(column) + columnWidth(column);
+        if (std::abs(at.x() - border) <= kBorderGrip) return column;
+    }
+    return -1;
+}
+
+void TStringGrid::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) sizingColumn_ = SizingColumnAt(event->position().toPoint());
+    if (sizingColumn_ < 0) QTableWidget::mousePressEvent(event);
+}
+
+void TStringGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (sizingColumn_ >= 0) {
+        setColumnWidth(sizingColumn_, std::max(kBorderGrip, at.x() - columnViewportPosition(sizingColumn_)));
+        return;
+    }
+    if (columnSizing_) {
+        if (SizingColumnAt(at) >= 0)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else
+            viewport()->unsetCursor();
+    }
+    QTableWidget::mouseMoveEvent(event);
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (sizingColumn_ >= 0 && event->button() == Qt::LeftButton) {
+        sizingColumn_ = -1;
+        return;
+    }
+    QTableWidget::mouseReleaseEvent(event);
 }
 
 void TStringGrid::SetRowSelect(bool on)

@@ -24,6 +24,18 @@ TCaseChooser SetCaseChooser(TCaseChooser chooser)
     return previous;
 }
 
+// Services that cannot hold a box open ask again, with the refused answer as the default.
+bool TUiServices::InputQueryChecked(const std::string& caption, const std::string& prompt, std::string& value,
+                                    const TInputCheck& check)
+{
+    for (;;) {
+        if (!InputQuery(caption, prompt, value)) return false;
+        const std::string refusal = check ? check(value) : std::string();
+        if (refusal.empty()) return true;
+        ShowWarning(refusal);
+    }
+}
+
 void TUiServices::ShowWarning(const std::string& text) { MessageDlg(text, TMsgDlgType::mtWarning, mbOK); }
 
 void TUiServices::ShowInformation(const std::string& text) { MessageDlg(text, TMsgDlgType::mtInformation, mbOK); }

@@ -2,6 +2,7 @@
 // Everything that asks the user something goes through one interface: the program installs the
 // Qt dialogs, tests install a scripted double, so every window can be driven headless.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -54,6 +55,11 @@ public:
     }
     // A one-line input box; value holds the default and, after OK, the answer.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    // The same box, kept open until check takes the answer: check answers why it refuses one (the
+    // box shows that as a warning and stays), or nothing. False when the box is cancelled.
+    using TInputCheck = std::function<std::string(const std::string& answer)>;
+    virtual bool InputQueryChecked(const std::string& caption, const std::string& prompt, std::string& value,
+                                   const TInputCheck& check);
     virtual bool OpenFileDialog(TFileDialogOptions& dialog) = 0;
     virtual bool SaveFileDialog(TFileDialogOptions& dialog) = 0;
     // directory holds the starting folder and, after OK, the chosen one.

@@ -1,11 +1,14 @@
 #include "platform/ui/WindowFit.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "platform/ui/Application.h"
@@ -25,11 +28,13 @@ QMargins FrameMargins(const QWidget& window)
     const QRect client = window.geometry();
     const QMargins known(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
                          frame.bottom() - client.bottom());
-    return known.isNull() && !window.isVisible() ? kEstimatedFrame : known;
+    // A window is visible before it is framed (while it shows), so no frame means none known yet.
+    return known.isNull() ? kEstimatedFrame : known;
 }
 
 const QWidget* Owner(const QWidget& window)
 {
+    if (const QWidget* owner = WindowOwner(&window)) return owner;
     if (const QWidget* parent = window.parentWidget()) return parent->window();
     const QWidget* mainForm = Application() ? Application()->MainForm() : nullptr;
     return mainForm != &window ? mainForm : nullptr;
@@ -64,14 +69,22 @@ void FitOnScreen(QWidget& window)
                      std::clamp(window.height(), window.minimumHeight(), std::max(room.height(), window.minimumHeight())));
     if (size != window.size()) window.resize(size);
     QRect frame(window.pos(), size.grownBy(margins));
-    // A window that nobody placed opens over its owner, as dialogs do, so it is on the owner's screen.
+    // A window that nobody placed opens over its owner, as dialogs do, so it is on the owner's
+    // screen; one that would cover the owner's title bar moves down and right of it.
     if (!window.testAttribute(Qt::WA_Moved)) {
         const QWidget* owner = Owner(window);
         if (!owner || !owner->isVisible()) return;
-        frame.moveCenter(owner->frameGeometry().center());
+        const QRect ownerFrame = owner->frameGeometry();
+        frame.moveCenter(ownerFrame.center());
+        const int titleBar = std::max(FrameMargins(*owner).top(), kEstimatedFrame.top());
+        if (frame.top() < ownerFrame.top() + titleBar) frame.moveTopLeft(ownerFrame.topLeft() + QPoint(titleBar, titleBar));
     }
     const QRect fitted = FitIntoArea(frame, area);
-    if (fitted.topLeft() != window.pos()) window.move(fitted.topLeft());
+    // The client area is placed, not the frame: a window that already has its native window but
+    // no frame yet would otherwise take the frame's place for its client, and the window manager
+    // would put the title bar above it, off the screen.
+    if (fitted.topLeft() != window.pos())
+        window.setGeometry(QRect(fitted.topLeft() + QPoint(margins.left(), margins.top()), window.size()));
 }
 
 // A window that grows by its own doing (not by the user's dragging) stays on its screen.
@@ -79,19 +92,31 @@ void KeepGrownWindowOnScreen(QWidget& window)
 {
     const QScreen* screen = window.screen();
     if (!screen || window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
-    const QRect frame(window.pos(), window.size().grownBy(FrameMargins(window)));
+    const QMargins margins = FrameMargins(window);
+    const QRect frame(window.pos(), window.size().grownBy(margins));
     const QRect fitted = FitIntoArea(frame, screen->availableGeometry());
-    if (fitted.topLeft() != frame.topLeft()) window.move(fitted.topLeft());
+    if (fitted.topLeft() != frame.topLeft())
+        window.setGeometry(QRect(fitted.topLeft() + QPoint(margins.left(), margins.top()), window.size()));
 }
 
 class TScreenKeeper : public QObject {
 public:
     static constexpr const char* kName = "qb_screen_keeper";
-    explicit TScreenKeeper(QWidget* window) : QObject(window)
+    explicit TScreenKeeper(QWidget* window)
+        : QObject(window), DesignedOnTop(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
     {
         setObjectName(kName);
         window->installEventFilter(this);
     }
+
+    static TScreenKeeper* Of(const QWidget* window)
+    {
+        return window->findChild<TScreenKeeper*>(kName, Qt::FindDirectChildrenOnly);
+    }
+
+    // The window's own choice, before any owner lent it its layer.
+    const bool DesignedOnTop;
+    QPointer<QWidget> Owner;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -144,7 +169,43 @@ QRect FitIntoArea(const QRect& frame, const QRect& area)
 
 void KeepOnScreen(QWidget* window)
 {
-    if (!window->findChild<QObject*>(TScreenKeeper::kName, Qt::FindDirectChildrenOnly)) new TScreenKeeper(window);
+    if (!TScreenKeeper::Of(window)) new TScreenKeeper(window);
+}
+
+QWidget* WindowOwner(const QWidget* window)
+{
+    const TScreenKeeper* keeper = TScreenKeeper::Of(window);
+    return keeper ? keeper->Owner.data() : nullptr;
+}
+
+void ShowOwned(QWidget* window, QWidget* owner)
+{
+    KeepOnScreen(window);
+    TScreenKeeper& keeper = *TScreenKeeper::Of(window);
+    QWidget* top = owner ? owner->window() : nullptr;
+    if (top == window) top = nullptr;
+    keeper.Owner = top;
+    const bool onTop = keeper.DesignedOnTop || (top && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // Changing the flag hides the window; it shows again below, where it was.
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (top) {
+        window->winId();
+        top->winId();
+        window->windowHandle()->setTransientParent(top->windowHandle());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void PrepareModal(QWidget* box)
+{
+    KeepOnScreen(box);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool onTop = std::any_of(windows.begin(), windows.end(), [box](const QWidget* window) {
+        return window != box && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    if (onTop && !box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) box->setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
 void CloseOnEscape(QWidget* window) { new TEscapeCloser(window); }

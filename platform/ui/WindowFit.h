@@ -16,9 +16,22 @@ int CaptionWidth(const QString& caption);
 QRect FitIntoArea(const QRect& frame, const QRect& area);
 
 // From now on, every time the window shows it is widened to CaptionWidth and kept inside the
-// available area of its owner's screen (the screen of its parent window, else of the main form).
-// A window that the window manager places itself only gets a size that fits.
+// available area of its owner's screen (the owner ShowOwned gave it, else its parent window,
+// else the main form). A window nobody placed opens over its owner, moved down and right when it
+// would cover the owner's title bar, so the owner can still be raised; a place it already has is
+// kept as far as it lies on that screen.
 void KeepOnScreen(QWidget* window);
+
+// Shows a window that another window's command opens, and brings it to the front, above its
+// owner: it stays on top while its owner does (a window of the normal layer would open beneath
+// one that stays on top), and it is the owner's transient window, which window managers keep
+// above the owner where the window is a dialog. Placement as KeepOnScreen says.
+void ShowOwned(QWidget* window, QWidget* owner);
+// The window ShowOwned last gave it; none when it has none or that window is gone.
+QWidget* WindowOwner(const QWidget* window);
+// Readies a modal box before it runs: kept on the screen, and on top when a window of the program
+// that stays on top is showing, since the box would otherwise open beneath that window.
+void PrepareModal(QWidget* box);
 
 // Escape closes the window.
 void CloseOnEscape(QWidget* window);

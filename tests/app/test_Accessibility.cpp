@@ -16,6 +16,7 @@
 #include <QTabBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -271,4 +272,34 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasItsNames)
         });
         EXPECT_GT(controls, 0) << "the window was not checked";
     }
+}
+
+// What assistive tools read: the accessibility tree itself, with the parts Qt adds on its own
+// (a tool bar's button for the buttons a narrow window cannot show is a check box there).
+TEST_F(AccessibilityTest, EveryControlInTheMainWindowsAccessibilityTreeHasAName)
+{
+    main.Form->resize(300, main.Form->height());  // too narrow for the whole tool bar
+    main.Form->show();
+    QApplication::processEvents();
+    const QAccessible::Role controls[] = {QAccessible::Button, QAccessible::CheckBox, QAccessible::RadioButton,
+                                          QAccessible::ComboBox, QAccessible::EditableText, QAccessible::ButtonMenu};
+    std::vector<std::string> faults;
+    int checked = 0;
+    std::function<void(QAccessibleInterface*, const std::string&)> walk = [&](QAccessibleInterface* face,
+                                                                             const std::string& path) {
+        if (!face || !face->isValid()) return;
+        const std::string here = path + "/" + std::to_string(static_cast<int>(face->role()));
+        if (std::find(std::begin(controls), std::end(controls), face->role()) != std::end(controls)) {
+            ++checked;
+            if (face->text(QAccessible::Name).trimmed().isEmpty()) {
+                QObject* object = face->object();
+                faults.push_back("no name: role " + here + " " +
+                                 (object ? object->objectName().toStdString() : std::string("(no object)")));
+            }
+        }
+        for (int i = 0; i < face->childCount(); ++i) walk(face->child(i), here);
+    };
+    walk(QAccessible::queryAccessibleInterface(main.Form.get()), "");
+    EXPECT_GT(checked, 10);
+    for (const std::string& fault : faults) ADD_FAILURE() << fault;
 }

@@ -364,26 +364,73 @@ TEST_F(FormTableGraphTest, EmptyFieldsAreWarnedAboutAndMakeNoSeries)
     }
 }
 
-// A text field that holds no number cannot be drawn: the reader's message is shown and the chart
-// keeps no half-made series that would fail again on every later post.
-TEST_F(FormTableGraphTest, FieldThatIsNoNumberLeavesNoSeriesBehind)
+// A field whose value is no number for some record cannot be drawn on either axis: a warning
+// names the field and the value, and the chart keeps no half-made series that would fail again
+// on every later post.
+TEST_F(FormTableGraphTest, FieldThatIsNoNumberIsNamedAndLeavesNoSeriesBehind)
 {
     Choose("ID", "SIZE");
     window_->BtnAddLine->click();
     ASSERT_EQ(window_->DBChart->CountSeries(), 1);
 
-    Choose("NAME", "SIZE");
-    ui_.Push(TUiAnswer::Press(mrOk));
-    window_->BtnAddPoints->click();
-    ASSERT_EQ(ui_.Log().size(), 1u);
-    EXPECT_EQ(ui_.Log().back().MsgType, TMsgDlgType::mtError);
-    EXPECT_NE(ui_.Log().back().Text.find("Anna"), std::string::npos) << ui_.Log().back().Text;
-    EXPECT_EQ(window_->DBChart->CountSeries(), 1);
+    const struct Case {
+        const char* x;
+        const char* y;
+        const char* warning;
+    } cases[] = {
+        {"NAME", "SIZE", "The X field NAME holds \"Anna\", which is not a number: choose a field of numbers or dates."},
+        {"ID", "NAME", "The Y field NAME holds \"Anna\", which is not a number: choose a field of numbers or dates."},
+    };
+    table_.Last();
+    for (const Case& c : cases) {
+        for (QPushButton* button : {window_->BtnAddLine, window_->BtnAddPoints}) {
+            SCOPED_TRACE(std::string(c.x) + "/" + c.y + " " + button->text().toStdString());
+            Choose(c.x, c.y);
+            ui_.Push(TUiAnswer::Press(mrOk));
+            const std::size_t before = ui_.Log().size();
+            button->click();
+            ASSERT_EQ(ui_.Log().size(), before + 1);
+            EXPECT_EQ(ui_.Log().back().Text, c.warning);
+            EXPECT_EQ(ui_.Log().back().MsgType, TMsgDlgType::mtWarning);
+            EXPECT_EQ(window_->DBChart->CountSeries(), 1);
+            EXPECT_EQ(table_.FieldByName("ID").AsInteger(), 4) << "the current record stays";
+        }
+    }
     EXPECT_NE(dynamic_cast<TLineSeries*>(LastSeries()), nullptr);
 
+    const std::size_t messages = ui_.Log().size();
     Append({5, 2024, 4, 1, 3, "Eva"});  // no message: the post and the remaining series go on
     EXPECT_EQ(LastSeries()->PointCount(), 5);
-    EXPECT_EQ(ui_.Log().size(), 1u);
+    EXPECT_EQ(ui_.Log().size(), messages);
+}
+
+// A memo field holds text: it is refused for either axis by name, unless its texts are numbers.
+TEST(GraphFieldRefusal, NamesTheFieldAndTheFirstValueThatIsNoNumber)
+{
+    qbtest::TempDir dir;
+    TTable table;
+    table.SetTableName(dir.file("notes.dbf"));
+    table.FieldDefs().Add("ID", ftInteger).Precision = 4;
+    table.FieldDefs().Add("NOTES", ftMemo);
+    table.FieldDefs().Add("COUNT", ftString, 8);
+    table.CreateTable();
+    table.Open();
+    const std::pair<const char*, const char*> records[] = {{"12", "3"}, {"windy morning", "4"}, {"7", "5"}};
+    int id = 0;
+    for (const auto& [note, count] : records) {
+        table.Append();
+        table.FieldByName("ID").SetAsInteger(++id);
+        table.FieldByName("NOTES").SetAsString(note);
+        table.FieldByName("COUNT").SetAsString(count);
+        table.Post();
+    }
+    table.First();
+    EXPECT_EQ(GraphFieldRefusal(table, "NOTES", "Y"),
+              "The Y field NOTES holds \"windy morning\", which is not a number: choose a field of numbers or dates.");
+    EXPECT_EQ(table.FieldByName("ID").AsInteger(), 1) << "the current record stays";
+    EXPECT_EQ(GraphFieldRefusal(table, "COUNT", "X"), "") << "texts that are numbers";
+    EXPECT_EQ(GraphFieldRefusal(table, "ID", "X"), "");
+    table.Close();
 }
 
 TEST_F(FormTableGraphTest, ToolbarSavesAndCopiesThePictureOfTheChart)

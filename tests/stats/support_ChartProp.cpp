@@ -6,19 +6,6 @@
 
 namespace statstest {
 
-QAction* MenuItem(QMenu* menu, std::initializer_list<const char*> path)
-{
-    QAction* found = nullptr;
-    for (const char* caption : path) {
-        found = nullptr;
-        for (QAction* action : menu->actions())
-            if (action->text() == caption) found = action;
-        if (!found) return nullptr;
-        if (found->menu()) menu = found->menu();
-    }
-    return found;
-}
-
 void ChartPropFixture::SetUp()
 {
     seriestest::StartSeriesModules();

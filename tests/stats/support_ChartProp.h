@@ -17,8 +17,7 @@
 
 namespace statstest {
 
-// The item reached through the captions of a menu path; nullptr when one is missing.
-QAction* MenuItem(QMenu* menu, std::initializer_list<const char*> path);
+using qbtest::MenuItem;
 
 class ChartPropFixture : public testing::Test {
 protected:

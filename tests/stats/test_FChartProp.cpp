@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPalette>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -178,17 +182,8 @@ TEST_F(ChartProp, EachControlWritesToTheChart)
         {"CB_Legend", [&] { form->CB_Legend->click(); }, [&] { return !chart.Legend()->Visible(); }},
         {"EditLegTitle", [&] { leave(form->EditLegTitle, "Kinds"); },
          [&] { return chart.Legend()->GetTitle()->ReadFirstLine() == "Kinds"; }},
-        {"EditColorWidth",
-         [&] {
-             form->EditColorWidth->setText("41");
-             emit form->EditColorWidth->textEdited("41");
-         },
-         [&] { return chart.Legend()->ColorWidth() == 41; }},
-        {"EditColorWidth emptied",
-         [&] {
-             form->EditColorWidth->setText("");
-             emit form->EditColorWidth->textEdited("");
-         },
+        {"EditColorWidth", [&] { leave(form->EditColorWidth, "41"); }, [&] { return chart.Legend()->ColorWidth() == 41; }},
+        {"EditColorWidth emptied", [&] { leave(form->EditColorWidth, ""); },
          [&] { return chart.Legend()->ColorWidth() == 41; }},
         {"BtnColor",
          [&] {
@@ -246,6 +241,88 @@ TEST_F(ChartProp, RejectedNumbersKeepTheAxisAndShowTheError)
         EXPECT_EQ(chart.LeftAxis()->Minimum(), min) << c.name;
         EXPECT_EQ(chart.LeftAxis()->Maximum(), max) << c.name;
     }
+}
+
+// A number field says what is wrong with its text when it is left (here by Enter), not while the
+// user is still typing.
+TEST_F(ChartProp, NumberFieldsAreCheckedWhenLeftNotAtEachKey)
+{
+    form->CB_LeftAutomatic->click();
+    form->CB_BottomAutomatic->click();
+    const int width = chart.Legend()->ColorWidth();
+    const double min = chart.LeftAxis()->Minimum();
+    for (QLineEdit* edit : {form->EditLeftMin, form->EditLeftMax, form->EditLeftIncrement, form->EditBottomMin,
+                            form->EditBottomMax, form->EditBottomIncrement, form->EditColorWidth}) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        ASSERT_TRUE(edit->isEnabled());
+        edit->clear();
+        const std::size_t before = ui.Log().size();
+        for (const auto& [key, text] : {std::pair{Qt::Key_4, "4"}, std::pair{Qt::Key_X, "x"}}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+            QApplication::sendEvent(edit, &press);
+        }
+        EXPECT_EQ(edit->text(), "4x");
+        EXPECT_EQ(ui.Log().size(), before) << "a message while typing";
+        ui.Push(TUiAnswer::Press(mrOk));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(edit, &enter);
+        ASSERT_EQ(ui.Log().size(), before + 1);
+        EXPECT_NE(ui.Log().back().Text.find("'4x' is not a valid"), std::string::npos) << ui.Log().back().Text;
+    }
+    EXPECT_EQ(chart.Legend()->ColorWidth(), width);
+    EXPECT_EQ(chart.LeftAxis()->Minimum(), min);
+}
+
+// The colour dialogs start at the colour as it shows: a system colour as the desktop paints it.
+TEST_F(ChartProp, ColourDialogsStartAtTheColourShown)
+{
+    const QColor button = QGuiApplication::palette().color(QPalette::Button);
+    const TColor buttonFace = button.red() | (button.green() << 8) | (button.blue() << 16);
+    auto* series = Add<TLineSeries>("A");
+    struct Case {
+        const char* what;
+        std::function<void(TColor)> set;
+        std::function<void()> open;
+        TColor colour;
+        TColor shown;
+    };
+    const Case cases[] = {
+        {"chart, system colour", [&](TColor c) { chart.SetColor(c); }, [&] { form->BtnColor->click(); }, clBtnFace,
+         buttonFace},
+        {"chart", [&](TColor c) { chart.SetColor(c); }, [&] { form->BtnColor->click(); }, 0x123456, 0x123456},
+        {"series", [&](TColor c) { series->SetSeriesColor(c); },
+         [&] {
+             Select(0);
+             Trigger({"&Color"});
+         },
+         0x00AB12, 0x00AB12},
+    };
+    for (const Case& c : cases) {
+        c.set(c.colour);
+        ui.Push(TUiAnswer::Cancel(TUiCallKind::Color));
+        c.open();
+        ASSERT_FALSE(ui.Log().empty());
+        EXPECT_EQ(ui.Log().back().Kind, TUiCallKind::Color);
+        EXPECT_EQ(ui.Log().back().Default, std::to_string(static_cast<std::uint32_t>(c.shown))) << c.what;
+    }
+    EXPECT_EQ(chart.Color(), 0x123456) << "a cancelled dialog changes nothing";
+}
+
+// The "Show in legend" submenu marks the series' current choice.
+TEST_F(ChartProp, ShowInLegendMarksTheCurrentChoice)
+{
+    auto* a = Add<TBarSeries>("A");
+    a->SetShowInLegend(false);
+    Add<TBarSeries>("B");
+    for (const auto& [row, shown] : {std::pair{0, false}, std::pair{1, true}, std::pair{0, false}}) {
+        Select(row);
+        EXPECT_EQ(MenuItem(form->PopupSeries, {"&Show in legend", "&Yes"})->isChecked(), shown) << row;
+        EXPECT_EQ(MenuItem(form->PopupSeries, {"&Show in legend", "&No"})->isChecked(), !shown) << row;
+    }
+    Trigger({"&Show in legend", "&Yes"});
+    Select(0);
+    EXPECT_TRUE(MenuItem(form->PopupSeries, {"&Show in legend", "&Yes"})->isChecked());
+    EXPECT_FALSE(MenuItem(form->PopupSeries, {"&Show in legend", "&No"})->isChecked());
 }
 
 TEST_F(ChartProp, AxisEditsFollowAutomaticAndBevelStepsAndWidthHasAFloor)
@@ -681,6 +758,28 @@ TEST_F(ChartProp, ShapeTextGoesThroughTheTextLinesDialog)
     });
     Trigger({"Chart s&hape", "Te&xt"});
     EXPECT_EQ(shape->Text().Text(), "one\r\ntwo\r\n");
+}
+
+// The dialog stays on top, so the boxes it opens stay on top too instead of opening beneath it.
+TEST_F(ChartProp, ItsOwnBoxesOpenAboveIt)
+{
+    form->show();
+    Add<TChartShape>("S");
+    Select(0);
+    std::vector<std::string> shown;
+    const auto check = [&shown](QWidget* modal) {
+        ASSERT_NE(modal, nullptr);
+        shown.push_back(modal->windowTitle().toStdString());
+        EXPECT_TRUE(modal->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << shown.back();
+        static_cast<QDialog*>(modal)->reject();
+    };
+    qbtest::WhenModal(check);
+    Trigger({"Chart s&hape", "Te&xt"});
+    qbtest::WhenModal(check);
+    ui.Push(TUiAnswer::SaveFile(dir.file("look.gsf")));
+    form->BtnSave->click();
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(ui.Pending(), 0);
 }
 
 TEST(TextLines, CancelKeepsAndOkReplaces)

@@ -2,7 +2,13 @@
 // file by Python's csv module, its layout, the quantile question and its popup commands.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QGuiApplication>
 #include <QTabWidget>
 #include <cmath>
@@ -118,36 +124,52 @@ TEST_F(StatResults, TheExampleOfFourValues)
     EXPECT_TRUE(ui.Log().empty());  // p was known
 }
 
-TEST_F(StatResults, QuantileProbabilityIsAskedOnce)
+// The question stays until it gets a probability in its range; a cancelled box means 5 %.
+TEST_F(StatResults, QuantileProbabilityIsAskedOnceUntilItIsInRange)
 {
+    const TUiAnswer ok = TUiAnswer::Press(mrOk);
+    const TUiAnswer cancel = TUiAnswer::Cancel(TUiCallKind::Input);
     struct Case {
-        TUiAnswer answer;
+        std::vector<TUiAnswer> answers;
         double p;
-        int questions;  // after a second request
-        bool quantileRows;
+        std::vector<std::string> refused;
     };
     const Case cases[] = {
-        {TUiAnswer::Input("5"), 0.05, 1, true},
-        {TUiAnswer::Input("60"), 0.6, 1, false},
-        {TUiAnswer::Cancel(TUiCallKind::Input), 0.05, 1, true},
-        {TUiAnswer::Input("five"), -1, 2, false},
+        {{TUiAnswer::Input("5")}, 0.05, {}},
+        {{cancel}, 0.05, {}},
+        {{TUiAnswer::Input("0.01")}, 0.0001, {}},
+        {{TUiAnswer::Input("five"), ok, TUiAnswer::Input("10")}, 0.10, {"five"}},
+        {{TUiAnswer::Input("60"), ok, TUiAnswer::Input("0"), ok, TUiAnswer::Input(" 49.99 ")}, 0.4999, {"60", "0"}},
+        {{TUiAnswer::Input(""), ok, TUiAnswer::Input("50"), ok, cancel}, 0.05, {"", "50"}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.refused.empty() ? "taken at once" : c.refused.front());
         QuantileProbability = -1;
         FreeFormStatResults();
         const size_t before = ui.Log().size();
-        ui.Push(c.answer);
+        for (const TUiAnswer& answer : c.answers) ui.Push(answer);
         ShowBasicStatistics("Basic", {1, 2, 3}, {1, 2, 3});
         EXPECT_DOUBLE_EQ(QuantileProbability, c.p);
-        ASSERT_EQ(ui.Log().size(), before + 1);
-        EXPECT_EQ(ui.Log().back().Caption, "Quantile calculation");
-        EXPECT_EQ(ui.Log().back().Text, "Probability 0.01 .. 49.99 %");
-        EXPECT_EQ(ui.Log().back().Default, "5");
+        ASSERT_EQ(ui.Log().size(), before + c.answers.size());
+        std::vector<std::string> warnings;
+        for (size_t i = before; i < ui.Log().size(); ++i) {
+            const TUiCall& call = ui.Log()[i];
+            if (call.Kind == TUiCallKind::Message) {
+                EXPECT_EQ(call.MsgType, TMsgDlgType::mtWarning);
+                warnings.push_back(call.Text);
+                continue;
+            }
+            EXPECT_EQ(call.Caption, "Quantile calculation");
+            EXPECT_EQ(call.Text, "Probability 0.01 .. 49.99 %");
+        }
+        ASSERT_EQ(warnings.size(), c.refused.size());
+        for (size_t i = 0; i < warnings.size(); ++i)
+            EXPECT_EQ(warnings[i], "\"" + c.refused[i] + "\" is not a probability from 0.01 to 49.99 %.");
+        EXPECT_EQ(ui.Log()[before].Default, "5");
         EXPECT_EQ(Form().ActiveGrid()->RowCount(), 10);
-        EXPECT_EQ(Form().ActiveGrid()->Cells(0, 6), c.quantileRows ? "Q 5" : "Median");
-        if (c.questions == 2) ui.Push(TUiAnswer::Input("10"));
+        EXPECT_EQ(Form().ActiveGrid()->Cells(0, 6), "Q " + FloatToStr(c.p * 100));
         ShowBasicStatistics("Basic", {1, 2, 3}, {1, 2, 3});
-        EXPECT_EQ(static_cast<int>(ui.Log().size() - before), c.questions);
+        EXPECT_EQ(ui.Log().size(), before + c.answers.size()) << "asked again";
     }
 }
 
@@ -263,6 +285,62 @@ TEST_F(StatResults, BrokenLineResultUpdatesItsPage)
               "Regression intercept;1;3;\r\nRegression slope;2;4;\r\nBreak point;;;5.5\r\n"
               "Difference of estimation in BP;;;0.5\r\nCommon point;;;1.5\r\nCorrelation difference;;;2.5\r\n"
               "F test;;;4.5\r\nProbability of F;;;5.5");  // both lines' RMSD shares the subsets' row
+}
+
+// Every text shows whole: a column is as wide as its widest text, header or value, and the window
+// grows to show all columns where the screen allows. A text wider than the screen is cut at the
+// screen's width and the grid scrolls to it. No strip of Qt's own stands above the header row.
+TEST_F(StatResults, ColumnsAreAsWideAsTheirTextsWithinTheScreen)
+{
+    QuantileProbability = 0.05;
+    ShowBasicStatistics("Basic statistics", SortedFloatArray({1.0 / 3, 2.0 / 3, 1e-7 / 3}),
+                        SortedFloatArray({12345.678901234, -2.0 / 7, 3}));
+    TBreakPointRecord record;
+    record.BreakPoint = 4.0 / 3;
+    record.Count1 = 4;
+    record.Count2 = 16;
+    record.Correlation1 = 0.123456789012345;
+    record.Correlation2 = -0.25 / 3;
+    record.ResidualSum1 = 16.0 / 7;
+    record.ResidualSum2 = 4;
+    record.Intercept1 = 1.0 / 9;
+    record.Slope1 = 2;
+    record.Intercept2 = -3e-12 / 7;
+    record.Slope2 = 4;
+    for (int k = 0; k < 6; ++k) record.Statistics[k] = (k + 0.5L) / 3;
+    ShowBrokenLineResult("Broken line 3", record);
+    const QRect screen = Form().screen()->availableGeometry();
+
+    for (int page = 0; page < Form().PageCount(); ++page) {
+        TStringGrid& grid = *Form().Page(page);
+        SCOPED_TRACE(Form().PageCaption(grid));
+        EXPECT_FALSE(grid.horizontalHeader()->isVisible()) << "one header row";
+        const QFontMetrics metrics(grid.font());
+        const int margins = 2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+        int total = 0;
+        for (int column = 0; column < grid.ColCount(); ++column) {
+            total += grid.ColWidths(column);
+            for (int row = 0; row < grid.RowCount(); ++row) {
+                const QString text = QString::fromStdString(grid.Cells(column, row));
+                EXPECT_LE(metrics.horizontalAdvance(text) + margins, grid.ColWidths(column))
+                    << text.toStdString() << " is cut";
+            }
+        }
+        Form().PageControl->setCurrentIndex(page);
+        QApplication::processEvents();
+        if (total + 100 < screen.width()) {
+            EXPECT_GE(grid.viewport()->width(), total) << "columns out of sight";
+        }
+    }
+
+    TStringGrid& wide = *Form().AddResultsPage("Wide", 2, 2);
+    SetRowFloat(wide, std::string(400, 'W'), 1);
+    Form().FitActivePage();
+    Form().show();
+    QApplication::processEvents();
+    EXPECT_LT(wide.ColWidths(0), screen.width());
+    EXPECT_LE(Form().frameGeometry().width(), screen.width());
+    EXPECT_GT(wide.horizontalScrollBar()->maximum(), 0) << "the grid scrolls to the rest";
 }
 
 TEST_F(StatResults, HistogramRowsFollowTheQuantileProbability)

@@ -1,6 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
@@ -88,6 +90,19 @@ void PollForModal(std::function<void(QWidget*)> action, int attemptsLeft)
 }  // namespace
 
 void WhenModal(std::function<void(QWidget*)> action) { PollForModal(std::move(action), 500); }
+
+QAction* MenuItem(QMenu* menu, std::initializer_list<const char*> path)
+{
+    QAction* found = nullptr;
+    for (const char* caption : path) {
+        found = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == caption) found = action;
+        if (!found) return nullptr;
+        if (found->menu()) menu = found->menu();
+    }
+    return found;
+}
 
 }  // namespace qbtest
 

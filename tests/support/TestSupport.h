@@ -6,8 +6,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
+class QAction;
+class QMenu;
 class QWidget;
 
 namespace qbtest {
@@ -60,6 +63,9 @@ testing::AssertionResult LooksLikePicture(const QImage& picture, const std::stri
 // Runs action on the modal window once the next exec() shows it (nullptr when none shows within
 // a few seconds); tests drive modal dialogs this way.
 void WhenModal(std::function<void(QWidget*)> action);
+
+// The item reached through the captions of a menu path; nullptr when one is missing.
+QAction* MenuItem(QMenu* menu, std::initializer_list<const char*> path);
 
 }  // namespace qbtest
 

@@ -24,8 +24,15 @@ std::string RectText(const TRect& r)
 class TFontNotingCanvas : public TRecordingCanvas {
 public:
     std::vector<std::string> Fonts;
+    struct TPlacedText {
+        std::string Text;
+        int X, Y;
+        bool RightAligned;
+    };
+    std::vector<TPlacedText> Placed;
     void TextOut(int x, int y, const std::string& text) override
     {
+        Placed.push_back({text, x, y, (GetTextAlign() & TA_RIGHT) == TA_RIGHT});
         Fonts.push_back(text + " " + std::to_string(Font().Color()) + (Font().Style().Contains(fsBold) ? " bold" : ""));
         TRecordingCanvas::TextOut(x, y, text);
     }
@@ -56,6 +63,7 @@ protected:
     {
         canvas_->Clear();
         canvas_->Fonts.clear();
+        canvas_->Placed.clear();
         chart_.DrawToCanvas(nullptr, chart_.GetPanelRect());
     }
     TChartLegend& Legend() { return *chart_.Legend(); }
@@ -243,6 +251,45 @@ TEST_F(ChartLegendTest, ARightLegendKeepsRoomForItsEmboss)
     Legend().GetEmboss()->SetHorizSize(5);
     Draw();
     EXPECT_EQ(Legend().Bounds.Right, right - 5);
+}
+
+// A value and its label stand in two columns: the values end on one line, each label starts a
+// blank after that line, whatever the widths of the values.
+TEST_F(ChartLegendTest, ValueAndLabelColumnsStandApart)
+{
+    struct TTexts {
+        void Give(TCustomAxisPanel*, TLegendStyle, int index, std::string& text)
+        {
+            const char* const values[] = {"1", "12", "123", "9"};
+            const char* const labels[] = {"3", "May", "2", "June"};
+            text = std::string(values[index]) + LegendColumnSeparator + labels[index];
+        }
+    } texts;
+    chart_.OnGetLegendText = {&texts, &TTexts::Give};
+    Legend().SetLegendStyle(lsValues);
+    Legend().SetTextStyle(ltsLeftValue);
+    for (TLegendAlignment alignment : {laRight, laTop}) {
+        SCOPED_TRACE(alignment == laRight ? "side legend" : "top legend");
+        Legend().SetAlignment(alignment);
+        Draw();
+        std::vector<TFontNotingCanvas::TPlacedText> items;
+        const TRect& box = Legend().Bounds;
+        for (const auto& placed : canvas_->Placed)
+            if (placed.Y >= box.Top && placed.Y < box.Bottom && placed.X >= box.Left && placed.X < box.Right)
+                items.push_back(placed);
+        ASSERT_EQ(items.size(), 8u);
+        for (std::size_t i = 0; i < items.size(); i += 2) {
+            const auto& value = items[i];
+            const auto& label = items[i + 1];
+            EXPECT_TRUE(value.RightAligned) << value.Text;
+            EXPECT_FALSE(label.RightAligned) << label.Text;
+            // A right-aligned text ends at its x.
+            EXPECT_GE(label.X, value.X + 7) << value.Text << " and " << label.Text << " overlap";
+            if (alignment == laRight) {
+                EXPECT_EQ(value.X, items[0].X) << value.Text;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -9,6 +10,7 @@
 #include <QMessageBox>
 
 #include "platform/ui/QtUiServices.h"
+#include "platform/ui/WindowFit.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -135,6 +137,63 @@ TEST(QtUiServices, InputBoxGivesTheTypedTextOnlyOnOk)
     });
     EXPECT_FALSE(ui.InputQuery("Select case", "Add item", value));
     EXPECT_EQ(value, "Delete");
+}
+
+// A checked box refuses OK with a warning above it and stays open until the answer is taken.
+TEST(QtUiServices, CheckedInputBoxStaysOpenUntilTheAnswerIsTaken)
+{
+    TQtUiServices ui;
+    std::vector<std::string> warnings;
+    bool stayedOpen = false;
+    qbtest::WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QInputDialog*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_GE(box->width(), CaptionWidth(box->windowTitle())) << "the caption fits";
+        qbtest::WhenModal([&](QWidget* warning) {
+            auto* message = qobject_cast<QMessageBox*>(warning);
+            ASSERT_NE(message, nullptr);
+            warnings.push_back(message->text().toStdString());
+            message->buttons().constFirst()->click();
+        });
+        box->setTextValue("abc");
+        box->accept();
+        stayedOpen = box->isVisible();
+        box->setTextValue("7");
+        box->accept();
+    });
+    const auto check = [](const std::string& answer) {
+        return answer == "7" ? std::string() : "\"" + answer + "\" is not seven.";
+    };
+    std::string value = "5";
+    EXPECT_TRUE(ui.InputQueryChecked("Quantile calculation", "Probability 0.01 .. 49.99 %", value, check));
+    EXPECT_EQ(value, "7");
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(warnings, std::vector<std::string>{"\"abc\" is not seven."});
+}
+
+// Boxes open above a window of the program that stays on top, and the colour dialog starts at
+// the colour it is given.
+TEST(QtUiServices, BoxesOpenAboveAWindowThatStaysOnTop)
+{
+    QWidget onTop(nullptr, Qt::Window | Qt::WindowStaysOnTopHint);
+    onTop.show();
+    TQtUiServices ui;
+    qbtest::WhenModal([](QWidget* modal) {
+        auto* box = qobject_cast<QColorDialog*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_EQ(box->currentColor(), QColor(0x56, 0x34, 0x12));
+        box->reject();
+    });
+    std::uint32_t colour = 0x123456;
+    EXPECT_FALSE(ui.ColorDialog(colour));
+    qbtest::WhenModal([](QWidget* modal) {
+        ASSERT_NE(modal, nullptr);
+        EXPECT_TRUE(modal->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        static_cast<QDialog*>(modal)->reject();
+    });
+    std::string text;
+    EXPECT_FALSE(ui.InputQuery("Rename", "Series title [0]", text));
 }
 
 TEST(QtUiServices, FileDialogsReportFileAndFilterIndex)
