@@ -493,7 +493,7 @@ void TCustomSeries::FireClick(int index, TMouseButton button, TShiftState shift,
 {
     TCustomLineSeries::FireClick(index, button, shift, x, y);
     TCustomAxisPanel* chart = ParentChart();
-    if (onPointer && chart && !chart->MouseCancelled && OnClickPointer) OnClickPointer(this, index, x, y);
+    if (onPointer && chart && chart->MouseReply() == TEventReply::PassOn && OnClickPointer) OnClickPointer(this, index, x, y);
 }
 
 // ---------------------------------------------------------------- legend

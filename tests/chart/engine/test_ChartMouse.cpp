@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,24 +26,26 @@ using TLog = std::vector<std::string>;
 class TLoggingTool : public TDuvCustomTool {
 public:
     TLoggingTool(TComponent* owner, std::string name, TLog& log) : TDuvCustomTool(owner), name_(std::move(name)), log_(log) {}
-    int CancelKind = -1;
-    void HandleMouseEvent(int kind, TMouseButton, TShiftState, int, int) override
+    std::optional<TMouseEventKind> CancelKind;
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int, int) override
     {
-        log_.push_back(name_ + " mouse " + std::to_string(kind));
-        if (kind == CancelKind) ParentChart()->MouseCancelled = true;
+        log_.push_back(name_ + " mouse " + enginetest::CodeText(kind));
+        return kind == CancelKind ? TEventReply::CancelChart : TEventReply::PassOn;
     }
-    void HandleMouseWheel(int kind, int delta, int, int) override
+    TEventReply HandleMouseWheel(TWheelEventKind kind, int delta, int, int) override
     {
-        log_.push_back(name_ + " wheel " + std::to_string(kind) + " " + std::to_string(delta));
+        log_.push_back(name_ + " wheel " + enginetest::CodeText(kind) + " " + std::to_string(delta));
+        return TEventReply::PassOn;
     }
-    void HandleKeyEvent(int kind, int& key, TShiftState, char& keyChar) override
+    TEventReply HandleKeyEvent(TKeyEventKind kind, int& key, TShiftState, char& keyChar) override
     {
-        log_.push_back(name_ + " key " + std::to_string(kind) + " " + std::to_string(key) + " " +
+        log_.push_back(name_ + " key " + enginetest::CodeText(kind) + " " + std::to_string(key) + " " +
                        std::string(keyChar ? 1 : 0, keyChar));
+        return TEventReply::PassOn;
     }
-    void HandleDragEvent(int kind, TObject*, bool&, int x, int y) override
+    void HandleDragEvent(TDragEventKind kind, TObject*, bool&, int x, int y) override
     {
-        log_.push_back(name_ + " drag " + std::to_string(kind) + " " + std::to_string(x) + "," + std::to_string(y));
+        log_.push_back(name_ + " drag " + enginetest::CodeText(kind) + " " + std::to_string(x) + "," + std::to_string(y));
     }
 
 private:
@@ -54,9 +57,10 @@ class TLoggingAnimation : public TDuvCustomAnimation {
 public:
     TLoggingAnimation(TComponent* owner, TLog& log) : TDuvCustomAnimation(owner), log_(log) {}
     void Play() override {}
-    void HandleMouseEvent(int kind, TMouseButton, TShiftState, int, int) override
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int, int) override
     {
-        log_.push_back("animation mouse " + std::to_string(kind));
+        log_.push_back("animation mouse " + enginetest::CodeText(kind));
+        return TEventReply::PassOn;
     }
 
 private:
@@ -103,11 +107,11 @@ TEST_F(ChartMouseModelTest, ToolsThenAnimationsHearTheMouseUntilOneCancels)
                          "animation mouse 2"}));
 
     log.clear();
-    first.CancelKind = mekDown;
+    first.CancelKind = TMouseEventKind::Down;
     chart.MouseDown(mbLeft, {}, 5, 5);
     EXPECT_EQ(log, TLog{"first mouse 0"});
-    // The chart lowers the flag again once the press is over.
-    EXPECT_FALSE(chart.MouseCancelled);
+    // The answer belonged to the press: it is gone once the press is over.
+    EXPECT_EQ(chart.MouseReply(), TEventReply::PassOn);
 }
 
 TEST_F(ChartMouseModelTest, KeysDragsAndTheWheelReachEveryActiveTool)
