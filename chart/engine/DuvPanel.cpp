@@ -975,24 +975,9 @@ void TCustomDuvPanel::SetBounds(int left, int top, int width, int height)
 
 // ---------------------------------------------------------------- forwarded input
 
-namespace {
-
-TDuvMouseEvent MouseEventOf(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y)
-{
-    TDuvMouseEvent event;
-    event.Event = kind;
-    event.Button = button;
-    event.Shift = shift;
-    event.X = x;
-    event.Y = y;
-    return event;
-}
-
-}  // namespace
-
 void TCustomDuvPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TDuvMouseEvent event = MouseEventOf(TMouseEventKind::Down, button, shift, x, y);
+    TDuvMouseEvent event(TMouseEventKind::Down, button, shift, x, y);
     RunMouseEvent(event);
     if (IPanelWindow* window = Window(); window && TabStop() && window->CanFocus() && !window->Focused() &&
                                          !window->ParentFocused())
@@ -1001,19 +986,19 @@ void TCustomDuvPanel::MouseDown(TMouseButton button, TShiftState shift, int x, i
 
 void TCustomDuvPanel::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    TDuvMouseEvent event = MouseEventOf(TMouseEventKind::Up, button, shift, x, y);
+    TDuvMouseEvent event(TMouseEventKind::Up, button, shift, x, y);
     RunMouseEvent(event);
 }
 
 void TCustomDuvPanel::MouseMove(TShiftState shift, int x, int y)
 {
-    TDuvMouseEvent event = MouseEventOf(TMouseEventKind::Move, mbLeft, shift, x, y);
+    TDuvMouseEvent event(TMouseEventKind::Move, mbLeft, shift, x, y);
     RunMouseEvent(event);
 }
 
 void TCustomDuvPanel::DblClick()
 {
-    // The double click answers as the press it ends.
+    // The double click has an answer of its own: a handler that takes it ends the double click.
     TDuvMouseEvent event;
     event.Shift = TShiftState{ssDouble};
     const TPanelMouseScope scope(*this, event);

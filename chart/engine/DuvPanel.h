@@ -7,7 +7,8 @@
 // What always holds: the panel is a component without a widget. A window that shows it (the
 // widget host) attaches itself as Window and forwards paint, size, mouse and key events; without
 // one the panel still draws into any QPainter and makes every picture, so tests run headless.
-// The canvas exists from construction to destruction.
+// The canvas exists from construction to destruction. A mouse event's answer lives in the event;
+// the panel points at it only while the event is on its way.
 #include <QImage>
 #include <memory>
 #include <string>
@@ -98,6 +99,11 @@ enum class TMouseEventKind { Down = 0, Move = 1, Up = 2 };
 // One mouse event on its way; it carries the answer of the handlers so far.
 class TDuvMouseEvent : public TDuvEvent {
 public:
+    TDuvMouseEvent() = default;
+    TDuvMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y)
+        : Event(kind), Button(button), Shift(shift), X(x), Y(y)
+    {
+    }
     TMouseEventKind Event = TMouseEventKind::Down;
     TMouseButton Button = mbLeft;
     TShiftState Shift;

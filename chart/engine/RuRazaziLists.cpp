@@ -376,8 +376,9 @@ void TChartTools::BroadcastChartEvent(TChartEventCode code) const
 TEventReply TChartTools::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x,
                                              int y, bool heldElsewhere) const
 {
-    // A holder made inactive lets go of its drag.
-    if (holder_ && !holder_->Active()) holder_ = nullptr;
+    // A holder made inactive lets go of its drag; so does one whose release was lost (a window
+    // its press opened took it): its button cannot go down twice.
+    if (holder_ && (!holder_->Active() || (kind == TMouseEventKind::Down && button == holderButton_))) holder_ = nullptr;
     const std::vector<TDuvCustomTool*> tools = ActiveTools();
     TEventReply reply = TEventReply::PassOn;
     std::vector<TDuvCustomTool*> heard;

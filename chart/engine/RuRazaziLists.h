@@ -161,11 +161,18 @@ private:
 //   own handling.
 //   - A press reaches only the tools under the mouse (HitTest); the tool that takes it holds
 //     the drag: the moves and the release until that button goes up reach it and no other
-//     tool takes them, whatever their answers. A press while a drag is held goes to its holder.
+//     tool takes them, whatever their answers. A press of another button while a drag is held
+//     goes to its holder; a press of the holder's own button means its release was lost (a
+//     window took it): the drag ends and the press walks the tools afresh.
 //   - A move or a release outside a held drag goes to the tools in order like a press, without
 //     the hit test (hover).
 //   - A tool whose ListensToEveryMove answers true hears every move and release as well, after
 //     the walk, whatever the others answered; its answer then counts for nothing.
+//   - While the chart's own zoom or panning drag runs, a press reaches no tool: the chart holds
+//     that drag.
+//   - The chart's click goes to the one part its hit test finds under the mouse (legend item,
+//     axis, series mark or point, title), then to the background unless that part's handler
+//     took it; those handlers answer through the panel's ReplyToMouse.
 //
 // Wheel. Each whole step (120) goes to the tools (StepUp or StepDown) before the chart zooms
 //   or scrolls by it; CancelChart leaves the chart's step out. The whole turn (Turn) is told

@@ -418,6 +418,15 @@ TEST_F(ChartMouseModelTest, ATakenDragStaysWithItsToolUntilItsButtonGoesUp)
     second.SetActive(true);
     chart.MouseMove({}, 55, 55);
     EXPECT_EQ(log, (TLog{"C down", "B move"}));
+
+    // A drag whose release never came ends when its button goes down again.
+    chart.MouseUp(mbLeft, {}, 55, 55);
+    first.SetActive(true);
+    first.OnDown = TEventReply::PassOn;
+    log.clear();
+    chart.MouseDown(mbLeft, {}, 50, 50);
+    chart.MouseDown(mbLeft, {}, 52, 52);
+    EXPECT_EQ(log, (TLog{"A down", "B down", "A down", "B down"}));
 }
 
 TEST_F(ChartMouseModelTest, AClickReachesOnlyThePartUnderTheMouse)
