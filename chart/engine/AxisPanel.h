@@ -29,7 +29,16 @@ public:
 };
 
 // What happened to a series of the chart (OrderChanged names no series).
-enum class TSeriesEventKind { Added, Removing, TitleChanged, ColorChanged, OrderChanged, ActiveChanged, DataChanged, Removed };
+enum class TSeriesEventKind {
+    Added,
+    Removing,
+    TitleChanged,
+    ColorChanged,
+    OrderChanged,
+    ActiveChanged,
+    DataChanged,
+    Removed,
+};
 
 class TDuvSeriesEvent : public TDuvEvent {
 public:

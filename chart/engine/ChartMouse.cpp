@@ -135,7 +135,8 @@ TChartHitResult TCustomChart::LocateChartPart(const TPoint& p)
 
 // ---------------------------------------------------------------- tool broadcasts
 
-TEventReply TCustomChart::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y)
+TEventReply TCustomChart::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x,
+                                              int y)
 {
     TDuvMouseEvent* current = CurrentMouseEvent();
     const bool taken = current && current->Taken();
@@ -241,7 +242,8 @@ bool TCustomChart::ClickPart(const TChartHitResult& part, TDuvMouseEvent& event)
 void TCustomChart::ChartMouseDown(TDuvMouseEvent& event)
 {
     if (Zoom().Active || Panning().Active) return;
-    if (!event.Taken()) event.Reply = BroadcastMouseEvent(TMouseEventKind::Down, event.Button, event.Shift, event.X, event.Y);
+    if (!event.Taken())
+        event.Reply = BroadcastMouseEvent(TMouseEventKind::Down, event.Button, event.Shift, event.X, event.Y);
     if (event.Reply == TEventReply::CancelChart) return;
     TChartHitResult part;
     FindClickedPart({event.X, event.Y}, true, part);

@@ -378,7 +378,8 @@ TEventReply TChartTools::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton 
 {
     // A holder made inactive lets go of its drag; so does one whose release was lost (a window
     // its press opened took it): its button cannot go down twice.
-    if (holder_ && (!holder_->Active() || (kind == TMouseEventKind::Down && button == holderButton_))) holder_ = nullptr;
+    const bool lostRelease = kind == TMouseEventKind::Down && button == holderButton_;
+    if (holder_ && (!holder_->Active() || lostRelease)) holder_ = nullptr;
     const std::vector<TDuvCustomTool*> tools = ActiveTools();
     TEventReply reply = TEventReply::PassOn;
     std::vector<TDuvCustomTool*> heard;

@@ -650,7 +650,8 @@ void TChartGridModel::PanelEvent(TDuvEvent& event)
     if (destroying_) return;
     auto* seriesEvent = dynamic_cast<TDuvSeriesEvent*>(&event);
     if (!seriesEvent) return;
-    if (seriesEvent->Event == TSeriesEventKind::Removing && seriesEvent->Series == appendedSeries_) ForgetAppendedPoint();
+    if (seriesEvent->Event == TSeriesEventKind::Removing && seriesEvent->Series == appendedSeries_)
+        ForgetAppendedPoint();
     if (!KeepsDimensions(seriesEvent->Event)) RecalcDimensions();
     else if (rowCount_ > 0 && ColCount() > 0) emit dataChanged(index(0, 0), index(rowCount_ - 1, ColCount() - 1));
 }
