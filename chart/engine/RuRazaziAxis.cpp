@@ -967,15 +967,4 @@ void RuRazaziAxisInitialization()
                                    &TChartAxisPen::StaticClass(), &TAxisGridPen::StaticClass(),
                                    &TTicks::StaticClass(), &TAxisBackShape::StaticClass()})
         RegisterClassForStreaming(*info);
-    TChartAxisLookup lookup;
-    lookup.Count = [](const TCustomAxisPanel* chart) { return chart->AxesList().Count(); };
-    lookup.Axis = [](const TCustomAxisPanel* chart, int index) -> TChartAxis* {
-        const TChartAxes& axes = chart->AxesList();
-        return index >= 0 && index < axes.Count() ? axes.GetAxis(index) : nullptr;
-    };
-    lookup.IndexOf = [](const TChartAxis* axis) {
-        return axis->ParentChart() ? axis->ParentChart()->AxesList().IndexOf(axis) : -1;
-    };
-    lookup.ChartOf = [](const TChartAxis* axis) { return axis->ParentChart(); };
-    InstallChartAxisLookup(std::move(lookup));
 }

@@ -19,7 +19,11 @@
 namespace {
 
 // Series events that change nothing the grid shows: title, colour, activation.
-bool KeepsDimensions(int kind) { return kind == 2 || kind == 3 || kind == 5; }
+bool KeepsDimensions(TSeriesEventKind kind)
+{
+    return kind == TSeriesEventKind::TitleChanged || kind == TSeriesEventKind::ColorChanged ||
+           kind == TSeriesEventKind::ActiveChanged;
+}
 
 std::string OneLine(std::string text)
 {
@@ -661,7 +665,8 @@ void TChartGridModel::PanelEvent(TDuvEvent& event)
     if (destroying_) return;
     auto* seriesEvent = dynamic_cast<TDuvSeriesEvent*>(&event);
     if (!seriesEvent) return;
-    if (seriesEvent->Event == 1 && seriesEvent->Series == appendedSeries_) ForgetAppendedPoint();
+    if (seriesEvent->Event == TSeriesEventKind::Removing && seriesEvent->Series == appendedSeries_)
+        ForgetAppendedPoint();
     if (!KeepsDimensions(seriesEvent->Event)) RecalcDimensions();
     else if (rowCount_ > 0 && ColCount() > 0) emit dataChanged(index(0, 0), index(rowCount_ - 1, ColCount() - 1));
 }

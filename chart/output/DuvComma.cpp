@@ -234,14 +234,14 @@ void TCustomDuvCommander::PanelEvent(TDuvEvent& event)
 {
     if (auto* mouse = dynamic_cast<TDuvMouseEvent*>(&event)) {
         switch (mouse->Event) {
-        case TDuvMouseEvent::meDown:
+        case TMouseEventKind::Down:
             lastButton_ = mouse->Button;
             DoMouseDown(mouse->X, mouse->Y);
             break;
-        case TDuvMouseEvent::meUp: DoMouseUp(); break;
-        default: DoMouseMove(mouse->X, mouse->Y, mouse->Shift); break;
+        case TMouseEventKind::Up: DoMouseUp(); break;
+        case TMouseEventKind::Move: DoMouseMove(mouse->X, mouse->Y, mouse->Shift); break;
         }
-        if (panel_ && !panel_->MouseCancelled) panel_->MouseCancelled = !PanelMouseAllowed();
+        if (!mouse->Taken() && !PanelMouseAllowed()) mouse->Reply = TEventReply::CancelChart;
         return;
     }
     if (dynamic_cast<TDuvView3DEvent*>(&event)) EnableButtons(panel_ != nullptr);
@@ -541,7 +541,8 @@ void TDuvCommander::DoMouseDown(int x, int y)
     grabbedSlice_ = grabbed_ ? grabbed_->PointAtScreen(x, y) : -1;
     // The panel's own zoom and scroll stay out of a drag this bar takes; the window keeps the
     // mouse while the button is down.
-    if (TCustomDuvPanel* panel = Panel()) panel->MouseCancelled = grabbedSlice_ != -1 || mode;
+    if (TCustomDuvPanel* panel = Panel(); panel && (grabbedSlice_ != -1 || mode))
+        panel->ReplyToMouse(TEventReply::CancelChart);
 }
 
 void TDuvCommander::DoMouseUp()

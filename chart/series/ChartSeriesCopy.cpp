@@ -154,7 +154,7 @@ void ReplaceSeries(TChartSeries* oldSeries, TChartSeries* newSeries)
     const std::string name = oldSeries->Name();
     delete oldSeries;
     newSeries->SetName(name);
-    if (chart) chart->NotifySeriesEvent(newSeries, 2);
+    if (chart) chart->NotifySeriesEvent(newSeries, TSeriesEventKind::TitleChanged);
     newSeries->RefreshFromSources();
     if (newSeries->DataLoaded) newSeries->NotifyDataChanged();
 }

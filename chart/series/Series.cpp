@@ -493,7 +493,9 @@ void TCustomSeries::FireClick(int index, TMouseButton button, TShiftState shift,
 {
     TCustomLineSeries::FireClick(index, button, shift, x, y);
     TCustomAxisPanel* chart = ParentChart();
-    if (onPointer && chart && !chart->MouseCancelled && OnClickPointer) OnClickPointer(this, index, x, y);
+    // A click the series' OnClick took goes no further.
+    if (onPointer && chart && chart->MouseReply() == TEventReply::PassOn && OnClickPointer)
+        OnClickPointer(this, index, x, y);
 }
 
 // ---------------------------------------------------------------- legend

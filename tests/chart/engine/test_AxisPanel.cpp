@@ -103,7 +103,7 @@ public:
     void PanelEvent(TDuvEvent& event) override
     {
         if (auto* series = dynamic_cast<TDuvSeriesEvent*>(&event))
-            Events.push_back("series " + std::to_string(series->Event));
+            Events.push_back("series " + enginetest::CodeText(series->Event));
         else if (dynamic_cast<TChartChangePage*>(&event))
             Events.push_back("page");
         if (Extra) Extra(event);
@@ -233,8 +233,8 @@ class TAxisTestTool : public TDuvCustomToolAxis {
     QB_CLASS(TAxisTestTool, TDuvCustomToolAxis)
 public:
     explicit TAxisTestTool(TComponent* owner = nullptr) : TDuvCustomToolAxis(owner) {}
-    void HandleChartEvent(int code) override { codes.push_back(code); }
-    std::vector<int> codes;
+    void HandleChartEvent(TChartEventCode code) override { codes.push_back(code); }
+    std::vector<TChartEventCode> codes;
 };
 
 TEST_F(AxisPanelTest, AxisToolsLetGoOfTheAxesOfAFreedChart)
@@ -245,7 +245,7 @@ TEST_F(AxisPanelTest, AxisToolsLetGoOfTheAxesOfAFreedChart)
         tool.SetAxis(chart.LeftAxis());
         ASSERT_EQ(tool.ParentChart(), &chart);
         chart.MouseLeave();
-        EXPECT_EQ(tool.codes, std::vector<int>{cteMouseLeave});
+        EXPECT_EQ(tool.codes, std::vector<TChartEventCode>{TChartEventCode::MouseLeave});
     }
     EXPECT_EQ(tool.Axis(), nullptr);
     EXPECT_EQ(tool.ParentChart(), nullptr);

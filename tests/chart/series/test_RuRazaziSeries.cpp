@@ -269,7 +269,7 @@ TEST_F(SeriesPointsTest, ABatchEndsInOneDataChangeForDependentsAndChart)
         events.Clear();
         batch();
         EXPECT_EQ(dependent.Heard, (std::vector<std::string>{"load"}));
-        EXPECT_EQ(events.CodesOf(&source), (std::vector<int>{6}));
+        EXPECT_EQ(events.CodesOf(&source), (std::vector<TSeriesEventKind>{TSeriesEventKind::DataChanged}));
         EXPECT_EQ(Describe(dependent), Describe(source));
     }
     EXPECT_EQ(afterAdds.count, 0) << "no OnAfterAdd inside a batch";
@@ -285,7 +285,7 @@ TEST_F(SeriesPointsTest, ABatchEndsInOneDataChangeForDependentsAndChart)
     source.ResumeUpdates();
     EXPECT_TRUE(events.Codes.empty()) << "only the last resume tells";
     source.ResumeUpdates();
-    EXPECT_EQ(events.CodesOf(&source), (std::vector<int>{6}));
+    EXPECT_EQ(events.CodesOf(&source), (std::vector<TSeriesEventKind>{TSeriesEventKind::DataChanged}));
     chart.RemoveListener(&events);
 }
 
@@ -296,14 +296,15 @@ TEST_F(SeriesPointsTest, TitleActiveAndColourReachTheChart)
     chart.AddListener(&events);
     TTestSeries series(&chart);
     series.SetParentChart(&chart);
-    EXPECT_EQ(events.Codes, (std::vector<int>{3, 0})) << "palette colour on joining, then the chart's own event";
+    EXPECT_EQ(events.Codes, (std::vector<TSeriesEventKind>{TSeriesEventKind::ColorChanged, TSeriesEventKind::Added})) << "palette colour on joining, then the chart's own event";
     events.Clear();
     series.SetTitle("Rain");
     series.SetTitle("Rain");
     series.SetActive(false);
     series.SetSeriesColor(kRed);
     series.ClearPoints();
-    EXPECT_EQ(events.Codes, (std::vector<int>{2, 5, 3}));
+    EXPECT_EQ(events.Codes, (std::vector<TSeriesEventKind>{TSeriesEventKind::TitleChanged, TSeriesEventKind::ActiveChanged,
+                                                           TSeriesEventKind::ColorChanged}));
     chart.RemoveListener(&events);
 }
 

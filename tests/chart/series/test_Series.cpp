@@ -549,7 +549,9 @@ TEST_F(SeriesCoreTest, APointerClickReachesOnClickPointerUnlessTheChartCancelled
     EXPECT_TRUE(points->HasClickHandlers());
     points->FireClick(0, mbLeft, {}, 1, 1, true);
     points->FireClick(0, mbLeft, {}, 1, 1, false);
-    chart.MouseCancelled = true;
+    TDuvMouseEvent cancelled;
+    cancelled.Reply = TEventReply::CancelChart;
+    const TPanelMouseScope scope(chart, cancelled);
     points->FireClick(0, mbLeft, {}, 1, 1, true);
     EXPECT_EQ(heard, std::vector<int>{0});
 }
