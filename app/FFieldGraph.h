@@ -116,7 +116,7 @@ private:
     std::vector<TFrequencyRow> RunQuery(const std::string& sql, bool categorized);
     TBarSeries* AddBarSeries(int number, const std::string& title, bool showInLegend, bool stacked100);
 
-    std::unique_ptr<TChart> chart_;
+    TComponentPtr<TChart> chart_;
     std::string tableName_;
 };
 

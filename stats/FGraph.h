@@ -33,8 +33,8 @@ public:
     void btnSaveClick();
 
 private:
-    std::unique_ptr<TChart> chart_;
-    std::unique_ptr<TDuvGDIPlus> gdiPlus_;
+    TComponentPtr<TChart> chart_;
+    TComponentPtr<TDuvGDIPlus> gdiPlus_;
 };
 
 // The window while it lives.

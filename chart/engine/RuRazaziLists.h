@@ -15,6 +15,7 @@
 
 #include "chart/engine/RuRazazi.h"
 #include "platform/core/Collection.h"
+#include "platform/core/ComponentRef.h"
 
 class TChartTools;
 class TSeriesGroup;
@@ -208,11 +209,8 @@ public:
     // The series (without registering) and then the element settings.
     void Assign(const TPersistent* source) override;
 
-protected:
-    void Notification(TComponent* component, TOperation operation) override;
-
 private:
-    TCustomChartSeries* series_ = nullptr;
+    TComponentRef<TCustomChartSeries> series_{this};
 };
 
 // How tools reach the axes of a chart; the chart installs it. Axis answers nil outside the list.
@@ -346,7 +344,7 @@ protected:
 
 private:
     bool active_ = false;
-    TCustomChartSeries* series_ = nullptr;
+    TComponentRef<TCustomChartSeries> series_{this};
 };
 
 // The registered series source classes, for the series editor; units add theirs at start-up.

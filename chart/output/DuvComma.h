@@ -16,6 +16,7 @@
 
 #include "chart/engine/DuvPanel.h"
 #include "chart/graphics/DuvGradient.h"
+#include "platform/core/ComponentRef.h"
 #include "platform/core/Events.h"
 
 class TCircledSeries;
@@ -120,7 +121,7 @@ protected:
 private:
     void PlaceControl(TCommanderControl& control, int& x) const;
 
-    TCustomDuvPanel* panel_ = nullptr;
+    TComponentRef<TCustomDuvPanel> panel_{this};
     bool vertical_ = false;
     std::unique_ptr<TDuvGradient> gradient_;
     TMouseButton lastButton_ = mbLeft;
@@ -184,9 +185,6 @@ public:
     // A vertical bar has no room for the value label.
     void VerticalChanged() override;
 
-protected:
-    void Notification(TComponent* component, TOperation operation) override;
-
 private:
     bool IsDown(int code) const;
     bool ModeActive() const;
@@ -206,8 +204,8 @@ private:
     // The diagonal of the chart rectangle.
     double ChartDiagonal() const;
 
-    TComponent* chartEditor_ = nullptr;
-    TComponent* previewer_ = nullptr;
+    TComponentRef<TComponent> chartEditor_{this};
+    TComponentRef<TComponent> previewer_{this};
     bool labelValues_ = true;
     std::array<TCommanderControl*, kDuvCommanderCodeCount> refs_{};
 

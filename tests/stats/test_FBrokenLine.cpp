@@ -609,10 +609,10 @@ TEST_F(BrokenLine, InterruptionsEndTheScan)
         {"deleting the window", [](BrokenLine&, TFormBrokenLine* form) { delete form; }, true},
         {"closing the graph window", [](BrokenLine&, TFormBrokenLine*) { FormGraph->close(); }, false},
         {"deleting the graph window", [](BrokenLine&, TFormBrokenLine*) { delete FormGraph; }, false},
-        {"deleting a graph line", [](BrokenLine&, TFormBrokenLine*) { delete FormGraph->Chart()->GetSeries(1); }, false},
+        {"deleting a graph line", [](BrokenLine&, TFormBrokenLine*) { FreeComponent(FormGraph->Chart()->GetSeries(1)); }, false},
         {"deleting the series",
          [](BrokenLine& test, TFormBrokenLine*) {
-             delete test.series;
+             FreeComponent(test.series);
              test.series = nullptr;
          },
          false},

@@ -29,7 +29,7 @@ protected:
 private:
     void Rebuild();
 
-    std::unique_ptr<TDuvCommander> commander_;
+    TComponentPtr<TDuvCommander> commander_;
     std::vector<const TCommanderControl*> shown_;
     std::vector<QWidget*> widgets_;
 };

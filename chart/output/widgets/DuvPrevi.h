@@ -105,7 +105,7 @@ private:
     void PageNavigatorClicked(TDuvNavigateBtn button);
     TRect EditedMargins() const;
 
-    std::unique_ptr<TDuvPreviewPanel> preview_;
+    TComponentPtr<TDuvPreviewPanel> preview_;
     TDuvPanelHost* host_ = nullptr;
     TPageNavigatorFactory navigatorClass_;
     TCustomDuvNavigator* navigator_ = nullptr;

@@ -166,9 +166,9 @@ TEST_F(ListsTest, AGroupIsActiveWhenAllItsSeriesAreAndSwitchesThemTogether)
         SCOPED_TRACE(c.name);
         TChartSeriesList list;
         TSeriesGroup* group = list.AddGroup("Rain");
-        std::vector<std::unique_ptr<TTestSeries>> series;
+        std::vector<TComponentPtr<TTestSeries>> series;
         for (bool active : c.active) {
-            series.push_back(std::make_unique<TTestSeries>());
+            series.push_back(MakeComponent<TTestSeries>());
             series.back()->SetActive(active);
             group->AddSeries(series.back().get());
         }
@@ -420,9 +420,9 @@ TEST_F(ListsTest, ToolsJoinAndLeaveTheirChartsLists)
     std::vector<std::string> log;
     auto* animation = new TRecordingTool(&log, "X");
     tools.AddTool(animation);
-    delete animation;
+    FreeComponent(animation);
     EXPECT_EQ(tools.Count(), 0) << "a freed tool leaves its list";
-    delete created;
+    FreeComponent(created);
 }
 
 TEST_F(ListsTest, AChartThatGoesTakesItsToolsOutOfTheLists)
@@ -435,7 +435,7 @@ TEST_F(ListsTest, AChartThatGoesTakesItsToolsOutOfTheLists)
         list->CreateTool(TDuvCustomToolSeries::StaticClass());
         ASSERT_EQ(chart->ComponentCount(), 2);
         if (listFirst) list.reset();
-        delete chart;  // frees the tools it owns
+        FreeComponent(chart);  // frees the tools it owns
         if (list) {
             EXPECT_EQ(list->Count(), 0);
         }
@@ -579,7 +579,7 @@ TEST_F(ListsTest, AStoredAxisPositionOutsideTheChartsAxesIsAReadError)
 
 struct ToolStreamCase {
     const char* name;
-    std::function<std::unique_ptr<TComponent>()> make;
+    std::function<TComponentPtr<TComponent>()> make;
     std::function<void(TComponent&)> change;
     std::vector<std::string> lines;
     std::function<void(TComponent&)> checkCopy;
@@ -588,24 +588,24 @@ struct ToolStreamCase {
 TEST_F(ListsTest, ToolsAndSourcesStreamOnlyWhatChanged)
 {
     const ToolStreamCase cases[] = {
-        {"tool", [] { return std::make_unique<TDuvCustomTool>(nullptr); },
+        {"tool", [] { return MakeComponent<TDuvCustomTool>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).SetActive(false); }, {"Active = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).Active()); }},
-        {"series tool", [] { return std::make_unique<TDuvCustomToolSeries>(nullptr); },
+        {"series tool", [] { return MakeComponent<TDuvCustomToolSeries>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).ShowInEditor = false; }, {"ShowInEditor = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).ShowInEditor); }},
         {"axis tool",
          [this] {
-             auto tool = std::make_unique<TDuvCustomToolAxis>(nullptr);
+             auto tool = MakeComponent<TDuvCustomToolAxis>(nullptr);
              tool->SetParentChart(&charts[1].chart);
              return tool;
          },
          [this](TComponent& c) { static_cast<TDuvCustomToolAxis&>(c).SetAxis(axes[1][2]); }, {"AxisID = 2"},
          [this](TComponent& c) { EXPECT_EQ(static_cast<TDuvCustomToolAxis&>(c).Axis(), axes[1][2]); }},
-        {"animation", [] { return std::make_unique<TTestAnimation>(nullptr); },
+        {"animation", [] { return MakeComponent<TTestAnimation>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).SetActive(false); }, {"Active = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).Active()); }},
-        {"series source", [] { return std::make_unique<TDuvSeriesSource>(nullptr); }, [](TComponent& c) { c.SetTag(3); },
+        {"series source", [] { return MakeComponent<TDuvSeriesSource>(nullptr); }, [](TComponent& c) { c.SetTag(3); },
          {"Tag = 3"}, [](TComponent& c) { EXPECT_EQ(c.Tag(), 3); }},
     };
     for (const ToolStreamCase& c : cases) {
@@ -650,7 +650,7 @@ public:
 
 TEST_F(ListsTest, ASeriesSourceFillsItsSeriesWhileOpen)
 {
-    auto series = std::make_unique<TSourcedSeries>();
+    auto series = MakeComponent<TSourcedSeries>();
     TCountingSource source(nullptr);
     source.SetSeries(series.get());
     EXPECT_EQ(series->Sources, (std::vector<TComponent*>{&source}));
@@ -678,7 +678,7 @@ TEST_F(ListsTest, ASeriesSourceFillsItsSeriesWhileOpen)
     TSourcedSeries other;
     auto* owned = new TCountingSource(nullptr);
     owned->SetSeries(&other);
-    delete owned;
+    FreeComponent(owned);
     EXPECT_TRUE(other.Sources.empty()) << "a freed source leaves its series";
 }
 

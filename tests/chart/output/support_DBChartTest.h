@@ -54,7 +54,7 @@ protected:
     TDBChart chart_;
     TDataSetComponent direct_{nullptr, &table_};
     TDataSourceComponent through_{nullptr, &source_};
-    std::vector<std::unique_ptr<TDBTestSeries>> series_;
+    std::vector<TComponentPtr<TDBTestSeries>> series_;
 };
 
 }  // namespace outputtest

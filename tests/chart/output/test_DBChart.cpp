@@ -93,7 +93,7 @@ TEST_F(DBChartTest, XFromItsFieldAndHorizontalSeries)
     series->XValues()->SetValueSource("A");
     EXPECT_EQ(PointRows(*series), (std::vector<TPointRow>{{"sk", 0, 0, true}, {"sk", 0, 7}, {"cz", 1, 10}, {"CZ", 4, 20}, {"cz", 7, 5}}));
 
-    auto horizontal = std::make_unique<TDBTestSeries>();
+    auto horizontal = MakeComponent<TDBTestSeries>();
     horizontal->MakeHorizontal();
     horizontal->XValues()->SetOrder(loNone);
     horizontal->SetParentChart(&chart_);

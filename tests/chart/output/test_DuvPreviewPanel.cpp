@@ -39,9 +39,9 @@ private:
 };
 
 // A panel filled with one dark colour, margins fixed (not proportional).
-std::unique_ptr<TTestPanel> DarkPanel(int width = 200, int height = 120)
+TComponentPtr<TTestPanel> DarkPanel(int width = 200, int height = 120)
 {
-    auto panel = std::make_unique<TTestPanel>();
+    auto panel = MakeComponent<TTestPanel>();
     panel->SetName("DarkPanel");
     panel->SetBounds(0, 0, width, height);
     panel->SetBevelOuter(bvNone);

@@ -165,7 +165,7 @@ TEST_F(SeriesCopyTest, ADuplicatedToolJoinsAnotherChartAndForgetsAFreedSeries)
     EXPECT_EQ(first.Tools()->Count(), 1) << "the original stays on its chart";
     EXPECT_EQ(tool->ParentChart(), &first);
 
-    delete rain;
+    FreeComponent(rain);
     EXPECT_EQ(tool->Series(), nullptr);
     EXPECT_EQ(seriesCopy->Series(), nullptr) << "the copy no longer points at the freed series";
 }

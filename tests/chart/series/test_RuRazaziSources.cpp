@@ -259,7 +259,7 @@ TEST_F(SeriesSourcesTest, FunctionsBelongToTheirSeries)
     b.SetFunction(doubling);
     b.SetDataSource(&a);
     EXPECT_FALSE(b.CanUseAsSource(&b));
-    delete doubling;
+    FreeComponent(doubling);
     EXPECT_EQ(b.Function(), nullptr) << "a freed function is forgotten";
 }
 

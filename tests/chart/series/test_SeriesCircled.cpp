@@ -215,7 +215,7 @@ TEST_F(CircledTest, PieViewIsShownWhileActiveAndRestoredAfter)
         EXPECT_EQ(view.Perspective(), 0) << when;
     };
 
-    auto pie = std::make_unique<TPieSeries>(&chart);
+    auto pie = MakeComponent<TPieSeries>(&chart);
     pie->SetParentChart(&chart);
     expectPieView("added");
     pie->SetActive(false);

@@ -183,9 +183,9 @@ TEST_F(PieTest, ExplodedSliceMovesOutAndTheCircleShrinks)
 TEST_F(PieTest, AutomaticPiesShareTheChartInAGrid)
 {
     TTestChart chart;
-    std::vector<std::unique_ptr<TPieSeries>> pies;
+    std::vector<TComponentPtr<TPieSeries>> pies;
     for (int i = 0; i < 3; ++i) {
-        pies.push_back(std::make_unique<TPieSeries>(&chart));
+        pies.push_back(MakeComponent<TPieSeries>(&chart));
         pies.back()->SetParentChart(&chart);
         pies.back()->AddPointY(1);
     }
