@@ -357,7 +357,7 @@ TEST_F(ChartGridModelTest, FollowsTheChartAndForgetsWhatIsFreed)
     FreeComponent(single);
     EXPECT_EQ(model_.Series(), nullptr);
     {
-        TChart gone;
+        TScopedComponent<TChart> gone;
         model_.SetChart(&gone);
     }
     EXPECT_EQ(model_.Chart(), nullptr);

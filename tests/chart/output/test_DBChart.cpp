@@ -392,3 +392,18 @@ TEST_F(DBChartTest, ALineSeriesFollowsTheTableAndDrawsItsLine)
     EXPECT_EQ(lineCalls(), "0 segments");
     line.SetDataSource(nullptr);
 }
+
+TEST_F(DBChartTest, FreeingTheBoundDataSetComponentLeavesNoReference)
+{
+    auto* bound = new TDataSetComponent(nullptr, &table_);
+    TDBTestSeries* series = AddSeries("COUNTRY", "AMOUNT");
+    series->SetDataSource(bound);
+    chart_.RefreshDataSet(&table_, nullptr);
+    EXPECT_EQ(TCustomDBChart::BoundDataSet(series), &table_);
+    bound->Free();
+    EXPECT_EQ(series->GetDataSource(), nullptr);
+    EXPECT_EQ(TCustomDBChart::BoundDataSet(series), nullptr);
+    const int points = series->PointCount();
+    chart_.RefreshDataSet(&table_, nullptr);  // the freed component is not read
+    EXPECT_EQ(series->PointCount(), points);
+}

@@ -117,7 +117,9 @@ TEST(ComponentLifetime, HandlersSeeTheGoingComponentWhole)
         else part->Free();
         EXPECT_EQ(watcher->Part.Get(), nullptr);
         EXPECT_EQ(watcher->Heard, (std::vector<std::string>{c.name}));
-        if (c.ownedByListener && !c.freeOwner) EXPECT_EQ(listener->Heard, (std::vector<std::string>{c.name}));
+        if (c.ownedByListener && !c.freeOwner) {
+            EXPECT_EQ(listener->Heard, (std::vector<std::string>{c.name}));
+        }
     }
 }
 

@@ -21,19 +21,23 @@ using namespace gridtest;
 
 namespace {
 
-// A tool that follows one series, like a cursor: it reads the series' title (a member of the
-// series' own class) when the series goes.
+// A tool that follows one series, like a cursor: it reads the series' title and its points
+// (members of the series' own classes) when the series goes.
 class TFollowTool : public TDuvCustomToolSeries {
     QB_CLASS(TFollowTool, TDuvCustomToolSeries)
 public:
     explicit TFollowTool(TComponent* owner = nullptr) : TDuvCustomToolSeries(owner) {}
     std::string HeardTitle;
+    int HeardPoints = -1;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override
     {
         if (operation == TOperation::opRemove && component == Series())
-            if (auto* series = dynamic_cast<TChartSeries*>(Series())) HeardTitle = series->Title();
+            if (auto* series = dynamic_cast<TChartSeries*>(Series())) {
+                HeardTitle = series->Title();
+                HeardPoints = series->PointCount();
+            }
         TDuvCustomToolSeries::Notification(component, operation);
     }
 };
@@ -73,6 +77,7 @@ TEST_F(ComponentLifetimeTest, NoReferenceDanglesWhicheverPartGoes)
              return [tool] {
                  EXPECT_EQ(tool->Series(), nullptr);
                  EXPECT_EQ(tool->HeardTitle, "Prices");
+                 EXPECT_EQ(tool->HeardPoints, 2);
              };
          }},
         {"tool and its series: the tool goes",
@@ -140,6 +145,7 @@ TEST_F(ComponentLifetimeTest, NoReferenceDanglesWhicheverPartGoes)
              return [tool] {
                  EXPECT_EQ(tool->Series(), nullptr);
                  EXPECT_EQ(tool->HeardTitle, "Owned");
+                 EXPECT_EQ(tool->HeardPoints, 2);
                  EXPECT_EQ(tool->ParentChart(), nullptr);
              };
          }},
