@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/Colors.h"
+#include "platform/core/Component.h"
 #include "platform/db/Query.h"
 #include "platform/ui/UiServices.h"
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/Component.h"
 #include "platform/db/DataSource.h"
 #include "platform/ui/UiServices.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "chart/graphics/Graphics.h"
+#include "platform/core/Component.h"
 
 class QPushButton;
 class TChart;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chart/output/DuvComma.h"
+#include "platform/core/Component.h"
 
 class QLabel;
 

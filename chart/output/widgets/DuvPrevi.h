@@ -9,6 +9,7 @@
 
 #include "chart/output/DuvPreviewPanel.h"
 #include "chart/output/widgets/DuvNavigator.h"
+#include "platform/core/Component.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "chart/output/DBChart.h"
+#include "platform/core/Component.h"
 #include "platform/db/Table.h"
 #include "support/TestSupport.h"
 
