@@ -52,6 +52,14 @@ TChartSeries* TitledSeries(TCustomAxisPanel* chart, TComponent* owner, const std
     return series;
 }
 
+TFollowTool* ToolFollowing(TCustomAxisPanel* chart, TComponent* owner, TChartSeries* series)
+{
+    auto* tool = new TFollowTool(owner);
+    tool->SetParentChart(chart);
+    tool->SetSeries(series);
+    return tool;
+}
+
 class ComponentLifetimeTest : public testing::Test {
 protected:
     ComponentLifetimeTest() { StartGridModules(); }
@@ -70,9 +78,7 @@ TEST_F(ComponentLifetimeTest, NoReferenceDanglesWhicheverPartGoes)
         {"tool and its series: the series goes",
          [](TCustomAxisPanel& chart, TComponent& form) -> std::function<void()> {
              TChartSeries* series = TitledSeries(&chart, &form, "Prices");
-             auto* tool = new TFollowTool(&form);
-             tool->SetParentChart(&chart);
-             tool->SetSeries(series);
+             TFollowTool* tool = ToolFollowing(&chart, &form, series);
              series->Free();
              return [tool] {
                  EXPECT_EQ(tool->Series(), nullptr);
@@ -83,10 +89,7 @@ TEST_F(ComponentLifetimeTest, NoReferenceDanglesWhicheverPartGoes)
         {"tool and its series: the tool goes",
          [](TCustomAxisPanel& chart, TComponent& form) -> std::function<void()> {
              TChartSeries* series = TitledSeries(&chart, &form, "Prices");
-             auto* tool = new TFollowTool(&form);
-             tool->SetParentChart(&chart);
-             tool->SetSeries(series);
-             tool->Free();
+             ToolFollowing(&chart, &form, series)->Free();
              return [series] { EXPECT_EQ(series->Title(), "Prices"); };
          }},
         {"legend and its series",
@@ -137,10 +140,7 @@ TEST_F(ComponentLifetimeTest, NoReferenceDanglesWhicheverPartGoes)
         {"chart freed with tools linked to its series",
          [](TCustomAxisPanel&, TComponent& form) -> std::function<void()> {
              auto* chart = new TChart(nullptr);
-             TChartSeries* series = TitledSeries(chart, chart, "Owned");
-             auto* tool = new TFollowTool(&form);
-             tool->SetParentChart(chart);
-             tool->SetSeries(series);
+             TFollowTool* tool = ToolFollowing(chart, &form, TitledSeries(chart, chart, "Owned"));
              chart->Free();
              return [tool] {
                  EXPECT_EQ(tool->Series(), nullptr);
@@ -164,9 +164,7 @@ TEST_F(ComponentLifetimeTest, ClonedToolsFollowTheCopysSeries)
     TScopedComponent<TComponent> form(nullptr);
     auto* source = new TChart(&form);
     for (const char* title : {"One", "Two", "Three"}) TitledSeries(source, &form, title);
-    auto* tool = new TFollowTool(&form);
-    tool->SetParentChart(source);
-    tool->SetSeries(source->GetSeries(1));
+    TFollowTool* tool = ToolFollowing(source, &form, dynamic_cast<TChartSeries*>(source->GetSeries(1)));
 
     TScopedComponent<TComponent> copyOwner(nullptr);
     auto* copy = new TChart(&copyOwner);
