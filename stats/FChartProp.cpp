@@ -1169,7 +1169,7 @@ void TFormChartProp::SaveDataClick()
 void TFormChartProp::DeleteClick()
 {
     WithSelected([this](TChartSeries& series) {
-        delete &series;
+        series.Free();
         delete ListSeries->takeItem(ListSeries->currentRow());
         ListSeriesClick();
     });

@@ -1,10 +1,8 @@
 #include "platform/core/Component.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "platform/core/Collection.h"
-#include "platform/core/ComponentRef.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
 #include "platform/core/StringList.h"
@@ -99,49 +97,6 @@ TComponent::TComponent(TComponent* owner)
     if (owner) owner->InsertComponent(this);
 }
 
-TComponent::~TComponent()
-{
-    // Without BeforeDestruction the derived parts are gone: nobody may hear of this component.
-    assert(toldGoing_ || (!owner_ && freeNotifies_.empty() && refs_.empty()));
-    BeforeDestruction();
-    DestroyComponents();
-    // Links a derived destructor made after the notification round go without another one.
-    for (TComponent* other : freeNotifies_) other->RemoveNotification(this);
-    for (TComponentRefBase* ref : refs_) ref->target_ = nullptr;
-    if (owner_) owner_->Remove(this);
-}
-
-void TComponent::Free()
-{
-    BeforeDestruction();
-    delete this;
-}
-
-void TComponent::BeforeDestruction()
-{
-    if (toldGoing_) return;
-    toldGoing_ = true;
-    Destroying();
-    // References turn empty, then their holders and everything that asked hear that it goes.
-    while (!refs_.empty()) {
-        TComponentRefBase* ref = refs_.back();
-        refs_.pop_back();
-        ref->TargetGoing(this);
-    }
-    while (!freeNotifies_.empty()) {
-        TComponent* other = freeNotifies_.back();
-        freeNotifies_.pop_back();
-        auto& back = other->freeNotifies_;
-        back.erase(std::remove(back.begin(), back.end(), this), back.end());
-        other->Notification(this, TOperation::opRemove);
-    }
-    // An owner that frees its components tells only about those that others watch.
-    if (owner_) {
-        if (owner_->HasState(csDestroying) && !(state_ & csFreeNotification)) owner_->Remove(this);
-        else owner_->RemoveComponent(this);
-    }
-}
-
 void TComponent::DeclareProperties(TPropertyDeclarer<TComponent>& p)
 {
     p.String("Name", &TComponent::Name, &TComponent::SetName).NotStored();
@@ -168,31 +123,6 @@ void TComponent::DestroyComponents()
         if (!(last->state_ & csFreeNotification)) Remove(last);
         last->Free();
     }
-}
-
-// ---------------------------------------------------------------- TComponentRef
-
-void TComponentRefBase::Link(TComponent* target)
-{
-    // A component already told going would leave the reference dangling.
-    if (target && target->toldGoing_) target = nullptr;
-    if (target == target_) return;
-    if (target_) {
-        auto& refs = target_->refs_;
-        refs.erase(std::remove(refs.begin(), refs.end(), this), refs.end());
-    }
-    target_ = target;
-    if (target_) {
-        target_->refs_.push_back(this);
-        target_->state_ |= csFreeNotification;
-    }
-}
-
-void TComponentRefBase::TargetGoing(TComponent* target)
-{
-    if (holder_) holder_->Notification(target, TOperation::opRemove);
-    if (OnGone) OnGone(target);
-    if (target_ == target) target_ = nullptr;
 }
 
 bool IsValidIdent(const std::string& text, bool allowDots)

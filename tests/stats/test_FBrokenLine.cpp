@@ -128,7 +128,7 @@ public:
     TScriptedUiServices ui;
     TScopedUiServices scope{ui};
     qbtest::TempDir dir;
-    std::unique_ptr<seriestest::TTestChart> chart = std::make_unique<seriestest::TTestChart>();
+    TComponentPtr<seriestest::TTestChart> chart = MakeComponent<seriestest::TTestChart>();
     TPointSeries* series = nullptr;
     std::vector<QPointer<TFormBrokenLine>> forms;
 };
@@ -624,7 +624,7 @@ TEST_F(BrokenLine, InterruptionsEndTheScan)
          false},
     };
     for (const Case& c : cases) {
-        if (!chart) chart = std::make_unique<seriestest::TTestChart>();
+        if (!chart) chart = MakeComponent<seriestest::TTestChart>();
         if (!series) series = seriestest::AddSeriesTo<TPointSeries>(*chart);
         QPointer<TFormBrokenLine> form = Open(BentLine(3000, 1500, 10));
         bool sawScan = false;

@@ -404,7 +404,7 @@ TEST_F(AxisPanelTest, DepthSizesFollowViewPercentAndSlots)
 TEST_F(AxisPanelTest, ExchangingSeriesSwapsThemInTheirGroupToo)
 {
     TComponent form(nullptr);
-    TSmallChart chart(&form);
+    TScopedComponent<TSmallChart> chart(&form);
     auto* a = new TPanelTestSeries(&form);
     auto* b = new TPanelTestSeries(&form);
     auto* c = new TPanelTestSeries(&form);

@@ -231,7 +231,7 @@ public:
 TEST_F(ListsTest, GroupsAreRebuiltFromTheStoredSeriesPositions)
 {
     TChartSeriesList all;
-    TListedSeries s0(&all), s1(&all), s2(&all);
+    TScopedComponent<TListedSeries> s0(&all), s1(&all), s2(&all);
     for (TTestSeries* s : {&s0, &s1, &s2}) all.Add(s);
     TGroupHolder holder(nullptr);
     holder.SetName("Holder1");
@@ -263,7 +263,7 @@ TEST_F(ListsTest, GroupsAreRebuiltFromTheStoredSeriesPositions)
 TEST_F(ListsTest, StoredGroupPositionsThatNameNoSeriesAreDropped)
 {
     TChartSeriesList all;
-    TListedSeries s0(&all), s1(&all);
+    TScopedComponent<TListedSeries> s0(&all), s1(&all);
     all.Add(&s0);
     all.Add(&s1);
     TSeriesGroup group(nullptr);
@@ -366,7 +366,7 @@ TEST_F(ListsTest, TheChartsEventsReachTheActiveToolsInListOrder)
         SCOPED_TRACE(c.name);
         std::vector<std::string> log;
         TChartTools tools;
-        TRecordingTool a(&log, "A"), b(&log, "B"), t(&log, "C");
+        TScopedComponent<TRecordingTool> a(&log, "A"), b(&log, "B"), t(&log, "C");
         b.SetActive(false);
         for (TDuvCustomTool* tool : {static_cast<TDuvCustomTool*>(&a), static_cast<TDuvCustomTool*>(&b),
                                      static_cast<TDuvCustomTool*>(&t)})
@@ -382,7 +382,7 @@ TEST_F(ListsTest, MouseAndWheelStopAtTheToolThatCancelsTheMouse)
         SCOPED_TRACE(wheel ? "wheel" : "mouse");
         std::vector<std::string> log;
         TChartTools& tools = toolLists[0];
-        TRecordingTool a(&log, "A"), b(&log, "B");
+        TScopedComponent<TRecordingTool> a(&log, "A"), b(&log, "B");
         tools.AddTool(&a);
         tools.AddTool(&b);
         a.CancelMouse = true;
@@ -479,18 +479,18 @@ TEST_F(ListsTest, ClearingAListFreesItsTools)
 TEST_F(ListsTest, SeriesAndAxisToolsLetGoOfWhatIsFreed)
 {
     TChartTools tools;
-    TDuvCustomToolSeries seriesTool(nullptr);
-    TDuvCustomToolAxis axisTool(nullptr);
+    TScopedComponent<TDuvCustomToolSeries> seriesTool(nullptr);
+    TScopedComponent<TDuvCustomToolAxis> axisTool(nullptr);
     tools.AddTool(&seriesTool);
     tools.AddTool(&axisTool);
     {
-        TTestSeries series;
+        TScopedComponent<TTestSeries> series;
         seriesTool.SetSeries(&series);
         EXPECT_EQ(seriesTool.Series(), &series);
     }
     EXPECT_EQ(seriesTool.Series(), nullptr) << "the freed series' notification";
 
-    TTestSeries kept;
+    TScopedComponent<TTestSeries> kept;
     seriesTool.SetSeries(&kept);
     tools.ForgetSeries(&kept);
     EXPECT_EQ(seriesTool.Series(), nullptr);
@@ -501,7 +501,7 @@ TEST_F(ListsTest, SeriesAndAxisToolsLetGoOfWhatIsFreed)
     tools.ForgetAxis(axes[0][1]);
     EXPECT_EQ(axisTool.Axis(), nullptr);
 
-    TDuvCustomToolSeries copy(nullptr);
+    TScopedComponent<TDuvCustomToolSeries> copy(nullptr);
     seriesTool.SetSeries(&kept);
     seriesTool.SetActive(false);
     copy.Assign(&seriesTool);

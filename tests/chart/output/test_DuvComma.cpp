@@ -37,7 +37,7 @@ struct PieChart {
         chart.SetView3D(false);
         Paint(chart);
     }
-    TChart chart;
+    TScopedComponent<TChart> chart;
     TPieSeries* pie = nullptr;
 };
 
@@ -50,7 +50,7 @@ struct BarChart {
         for (double v : {3.0, 5.0, 2.0}) bars->AddYWithIndexX(v);
         Paint(chart);
     }
-    TChart chart;
+    TScopedComponent<TChart> chart;
 };
 
 // A plain panel with a gradient, neither chart nor axis panel.
@@ -393,7 +393,7 @@ TEST_F(CommanderTest, ButtonsReachTheirHooks)
 {
     PieChart fixture;
     TChart& chart = fixture.chart;
-    TDuvCommander bar;
+    TScopedComponent<TDuvCommander> bar;
     bar.SetPanel(&chart);
     std::vector<std::string> heard;
     ShowChartPreviewHook = [&](TComponent*, TCustomDuvPanel* panel) { heard.push_back(panel == &chart ? "preview" : "?"); };
@@ -414,9 +414,9 @@ TEST_F(CommanderTest, ButtonsReachTheirHooks)
     EXPECT_TRUE(bar.Button(dc3D)->Down) << "the 3D button follows the edited chart";
     bar.ClickButton(dcSave);
     {
-        TComponent previewer(nullptr);
+        TScopedComponent<TComponent> previewer(nullptr);
         previewer.SetName("Previewer1");
-        TComponent editor(nullptr);
+        TScopedComponent<TComponent> editor(nullptr);
         editor.SetName("Editor1");
         bar.SetPreviewer(&previewer);
         bar.SetChartEditor(&editor);
@@ -434,7 +434,7 @@ TEST_F(CommanderTest, ButtonsReachTheirHooks)
     bar.ClickButton(dcCopy);
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(400, 300));
 
-    TPlainPanel plain;
+    TScopedComponent<TPlainPanel> plain;
     bool gradient = false;
     EditGradientHook = [&](TComponent*, TDuvGradient* edited) { return gradient = edited == plain.PeekGradient(); };
     bar.SetPanel(&plain);
@@ -444,7 +444,7 @@ TEST_F(CommanderTest, ButtonsReachTheirHooks)
 
 TEST_F(CommanderTest, AFreedPanelLeavesTheBarDisabled)
 {
-    TDuvCommander bar;
+    TScopedComponent<TDuvCommander> bar;
     {
         BarChart bars;
         bar.SetPanel(&bars.chart);

@@ -308,7 +308,7 @@ TEST_F(PreviewPanelTest, TheChartImageLandsInTheImageRectangle)
 TEST_F(PreviewPanelTest, PanelListFollowsSettingAndFreeing)
 {
     ScopedPrinter printer;
-    TDuvPreviewPanel preview;
+    TScopedComponent<TDuvPreviewPanel> preview;
     preview.SetPanel(&preview);
     EXPECT_EQ(preview.Panel(), nullptr) << "the preview never previews itself";
     auto panel = DarkPanel();
@@ -319,7 +319,7 @@ TEST_F(PreviewPanelTest, PanelListFollowsSettingAndFreeing)
     panel.reset();
     EXPECT_EQ(preview.Panel(), nullptr);
 
-    TTestPanel turning;
+    TScopedComponent<TTestPanel> turning;
     turning.ReplaceCanvas(std::make_unique<FullRotationCanvas>(), "FullRotationCanvas");
     preview.SetPanel(&turning);
     EXPECT_TRUE(preview.AsBitmap()) << "a canvas that turns the chart itself gives no metafile";

@@ -206,9 +206,9 @@ TEST_F(SeriesSourcesTest, TheFirstSourceLeavingTakesTheOthersAlong)
 
     d.AddDataSource(&a, false);
     d.AddDataSource(&b, false);
-    delete &b;
+    b.Free();
     EXPECT_EQ(SourceNames(d), (std::vector<std::string>{"A"})) << "a freed source leaves the list";
-    delete &a;
+    a.Free();
     EXPECT_TRUE(SourceNames(d).empty());
 }
 
@@ -401,7 +401,7 @@ TEST_F(SeriesSourcesTest, ASeriesOffItsChartForgetsAFreedSource)
     dependent.SetDataSource(&source);
     dependent.SetParentChart(nullptr);
     EXPECT_TRUE(source.GetLinkedSeries().empty());
-    delete &source;
+    source.Free();
     EXPECT_EQ(dependent.DataSourceCount(), 0);
 }
 

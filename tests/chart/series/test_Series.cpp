@@ -298,7 +298,7 @@ TEST_F(SeriesCoreTest, MarginsMakeRoomForThePen)
     } const cases[] = {{1, false, 0}, {2, false, 2}, {3, false, 3}, {4, false, 3}, {5, false, 3},
                        {6, false, 4}, {1, true, 1},  {3, true, 3},  {6, true, 6}};
     for (const TCase& c : cases) {
-        TLineSeries series(&chart);
+        TScopedComponent<TLineSeries> series(&chart);
         series.LinePen().SetWidth(c.width);
         series.SetStairs(c.stairs);
         int left = 0, right = 0, top = 0, bottom = 0;
@@ -443,8 +443,8 @@ TEST_F(SeriesCoreTest, LegendSymbolsShowLinePointerOrArea)
 TEST_F(SeriesCoreTest, AssigningKeepsOrHidesTheLinePointer)
 {
     // Assign copies the look; only a source that is no line series hides the pointer after it.
-    TLineSeries line(&chart), other(&chart);
-    TPointSeries points(&chart);
+    TScopedComponent<TLineSeries> line(&chart), other(&chart);
+    TScopedComponent<TPointSeries> points(&chart);
     other.Pointer().SetVisible(true);
     line.Assign(&other);
     EXPECT_TRUE(line.Pointer().Visible());
@@ -459,7 +459,7 @@ TEST_F(SeriesCoreTest, AssigningKeepsOrHidesTheLinePointer)
 
 TEST_F(SeriesCoreTest, PointSeriesHandTheirColourSettingsToThePointer)
 {
-    TPointSeries points(&chart);
+    TScopedComponent<TPointSeries> points(&chart);
     points.Pointer().Brush().SetColor(clRed);
     points.SetColorEachPoint(true);
     EXPECT_EQ(points.Pointer().Brush().Color(), clDefault);

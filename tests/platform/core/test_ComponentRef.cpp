@@ -68,8 +68,10 @@ TEST(ComponentRef, CopiesLinkAnewAndAssignmentKeepsTheHolder)
     first->Part = a;
     second->Part = b;
     second->Part = first->Part;  // now both at a; b is no longer watched by second
-    std::vector<TComponentRef<TPart>> copies(3, first->Part);
-    copies.push_back(second->Part);  // the vector grows: moved references stay linked
+    TComponentRef<TPart> loose;  // no holder: only the reference clears
+    loose = first->Part;
+    std::vector<TComponentRef<TPart>> copies(3, loose);
+    copies.push_back(loose);  // the vector grows: moved references stay linked
     b->Free();
     EXPECT_TRUE(second->Heard.empty());
     a->Free();
