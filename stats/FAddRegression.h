@@ -8,7 +8,7 @@
 
 #include "chart/engine/AxisPanel.h"
 #include "platform/core/Colors.h"
-#include "stats/ComponentLink.h"
+#include "platform/core/ComponentRef.h"
 #include "stats/Ustatistics.h"
 
 class QComboBox;
@@ -68,7 +68,7 @@ private:
     double minX_ = 999999.9;
     double maxX_ = -999999.9;
     int count_ = 0;
-    TLinked<TCustomAxisPanel> chart_;
+    TComponentRef<TCustomAxisPanel> chart_;
     TColor lineColor_ = clGray;
 };
 

@@ -444,7 +444,7 @@ void TFormBrokenLine::btnCalculateClick()
     ShowGraph(this);
     QPointer<TFormGraph> graph = FormGraph;
     TitleGraph(*graph);
-    TLinked<TLineSeries> uLine, fLine;
+    TComponentRef<TLineSeries> uLine, fLine;
     uLine.Set(graph->AddLine(2, clRed, BrokenLineStatisticName(2), psSolid));
     fLine.Set(graph->AddLine(2, clBlack, BrokenLineStatisticName(4), psSolid));
 

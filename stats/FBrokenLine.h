@@ -9,7 +9,7 @@
 #include "chart/engine/Chart.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/Colors.h"
-#include "stats/ComponentLink.h"
+#include "platform/core/ComponentRef.h"
 #include "stats/Ustatistics.h"
 
 class QAction;
@@ -181,8 +181,8 @@ protected:
 private:
     bool HasCompleteRecord() const;
 
-    TLinked<TChartSeries> series_;
-    TLinked<TCustomChart> chart_;
+    TComponentRef<TChartSeries> series_;
+    TComponentRef<TCustomChart> chart_;
     std::vector<TBreakPointRecord> records_;
     TBrokenLineExtremes extremes_;
     int selected_ = -1;

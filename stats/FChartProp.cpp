@@ -59,7 +59,7 @@ class TSeriesLine : public QListWidgetItem {
 public:
     TSeriesLine(int position, TChartSeries* series) : Position(position) { Series.Set(series); }
     int Position;
-    TLinked<TChartSeries> Series;
+    TComponentRef<TChartSeries> Series;
 };
 
 TSeriesLine* LineAt(const QListWidget* list, int row)
@@ -859,7 +859,7 @@ void TFormChartProp::btnDelAllClick()
 {
     TCustomChart* chart = chart_.Get();
     if (!chart) return;
-    for (int i = chart->CountSeries() - 1; i >= 0; --i) delete chart->GetSeries(i);
+    for (int i = chart->CountSeries() - 1; i >= 0; --i) FreeComponent(chart->GetSeries(i));
     ListSeries->clear();
     ListSeriesClick();
 }
@@ -965,7 +965,7 @@ void TFormChartProp::PointToArrowClick()
         const double x = points->XValues()->GetValueAt(i), y = points->YValues()->GetValueAt(i);
         arrows->AddArrow(ox, oy, ox + (x - ox) * m, oy + (y - oy) * m, {}, clDefault);
     }
-    delete points;
+    FreeComponent(points);
     FillSeriesList(*chart);
 }
 
@@ -1196,7 +1196,7 @@ void TFormChartProp::SaveDataClick()
 void TFormChartProp::DeleteClick()
 {
     WithSelected([this](TChartSeries& series) {
-        delete &series;
+        series.Free();
         delete ListSeries->takeItem(ListSeries->currentRow());
         ListSeriesClick();
     });
@@ -1216,7 +1216,7 @@ void TFormChartProp::MergeClick()
         TChartSeries* source = selected[i];
         for (int p = 0; p < source->PointCount(); ++p)
             target->AddPointXY(source->XValues()->GetValueAt(p), source->YValues()->GetValueAt(p), {}, clDefault);
-        delete source;
+        FreeComponent(source);
     }
     FormActivate();
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "chart/engine/Chart.h"
-#include "stats/ComponentLink.h"
+#include "platform/core/ComponentRef.h"
 
 class QAction;
 class QCheckBox;
@@ -197,7 +197,7 @@ private:
     void WithSelected(F&& command);
     std::string SeriesCaption(const char* kind) const;
 
-    TLinked<TCustomChart> chart_;
+    TComponentRef<TCustomChart> chart_;
     bool popupAttached_ = false;
 };
 

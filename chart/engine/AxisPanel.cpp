@@ -281,7 +281,7 @@ void TCustomAxisPanel::RemoveAndFreeSeries(const TClassInfo* seriesClass)
         TCustomChartSeries* series = seriesList_->GetSeries(i);
         if (seriesClass && !series->ClassType().InheritsFrom(*seriesClass)) continue;
         series->SetParentChart(nullptr);
-        delete series;
+        FreeComponent(series);
     }
 }
 

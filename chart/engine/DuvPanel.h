@@ -262,7 +262,7 @@ public:
     // Page margins of printing, in percent of the page.
     TRect PrintMargins{15, 15, 15, 15};
     // The chart whose series formats later series take; owned.
-    std::unique_ptr<TComponent> StyleTemplate;
+    TComponentPtr<TComponent> StyleTemplate;
 
     TDuvHiddenPen& Border() const { return *border_; }
     void SetBorder(const TDuvHiddenPen* value);

@@ -219,13 +219,7 @@ void TDuvCustomTool::SetParentChart(TCustomAxisPanel* value)
         if (TChartTools* list = ChartListOf(value)) list->Append(this);
 }
 
-void TDuvCustomToolSeries::SetSeries(TCustomChartSeries* value)
-{
-    if (value == series_) return;
-    if (series_) series_->RemoveFreeNotification(this);
-    series_ = value;
-    if (series_) series_->FreeNotification(this);
-}
+void TDuvCustomToolSeries::SetSeries(TCustomChartSeries* value) { series_ = value; }
 
 TChartAxis* TDuvCustomToolSeries::GetHorizAxis() const { return series_ ? series_->HorizAxisObject() : nullptr; }
 
@@ -235,13 +229,6 @@ void TDuvCustomToolSeries::Assign(const TPersistent* source)
 {
     if (const auto* tool = dynamic_cast<const TDuvCustomToolSeries*>(source)) series_ = tool->series_;
     TDuvCustomTool::Assign(source);
-}
-
-void TDuvCustomToolSeries::Notification(TComponent* component, TOperation operation)
-{
-    // The series is already past its own parts: only forget it.
-    if (operation == TOperation::opRemove && component == series_) series_ = nullptr;
-    TDuvCustomTool::Notification(component, operation);
 }
 
 int CheckedAxisIndex(std::int64_t stored, int axisCount)
@@ -356,7 +343,7 @@ void TChartTools::Clear()
     while (!items_.empty()) {
         TDuvCustomTool* tool = items_.back();
         Remove(tool);
-        delete tool;
+        FreeComponent(tool);
     }
 }
 
@@ -457,10 +444,7 @@ TDuvSeriesSource::~TDuvSeriesSource()
 {
     // Freeing the source leaves the series' points as they are.
     active_ = false;
-    if (series_) {
-        series_->RemoveFreeNotification(this);
-        series_->RemoveDataSource(this);
-    }
+    if (series_) series_->RemoveDataSource(this);
 }
 
 void TDuvSeriesSource::SetActive(bool value)
@@ -481,10 +465,8 @@ void TDuvSeriesSource::SetSeries(TCustomChartSeries* value)
     if (value == series_) return;
     Close();
     TCustomChartSeries* old = series_;
-    if (old) old->RemoveFreeNotification(this);
     series_ = value;
     if (series_) {
-        series_->FreeNotification(this);
         series_->AddDataSource(this);
     } else if (old) {
         old->RemoveDataSource(this);
@@ -517,11 +499,8 @@ void TDuvSeriesSource::Loaded()
 
 void TDuvSeriesSource::Notification(TComponent* component, TOperation operation)
 {
-    // The series is already past its own parts: only forget it.
-    if (operation == TOperation::opRemove && component == series_) {
-        series_ = nullptr;
-        active_ = false;
-    }
+    // The series' points go with it; the reference clears itself.
+    if (operation == TOperation::opRemove && component == series_) active_ = false;
     TComponent::Notification(component, operation);
 }
 

@@ -14,6 +14,7 @@
 
 #include "chart/engine/RuRazazi.h"
 #include "platform/core/Collection.h"
+#include "platform/core/ComponentRef.h"
 
 class TChartTools;
 class TSeriesGroup;
@@ -253,11 +254,8 @@ public:
     // The series (without registering) and then the element settings.
     void Assign(const TPersistent* source) override;
 
-protected:
-    void Notification(TComponent* component, TOperation operation) override;
-
 private:
-    TCustomChartSeries* series_ = nullptr;
+    TComponentRef<TCustomChartSeries> series_{this};
 };
 
 // A stored axis position checked against the chart's axis count; raises EReadError naming the
@@ -382,7 +380,7 @@ protected:
 
 private:
     bool active_ = false;
-    TCustomChartSeries* series_ = nullptr;
+    TComponentRef<TCustomChartSeries> series_{this};
 };
 
 // The registered series source classes, for the series editor; units add theirs at start-up.

@@ -107,8 +107,9 @@ bool IsIndexSequence(const TChartValueList& list)
 }
 
 TChartGridModel::TChartGridModel()
-    : link_(std::make_unique<TFreeNotifyLink>([this](TComponent* component) { Removed(component); }))
 {
+    chart_.OnGone = [this](TComponent* chart) { Removed(chart); };
+    series_.OnGone = [this](TComponent* series) { Removed(series); };
     RecalcDimensions();
 }
 
@@ -116,31 +117,29 @@ TChartGridModel::~TChartGridModel()
 {
     destroying_ = true;
     DetachChart();
-    if (series_) link_->Unwatch(series_);
 }
+
+TCustomAxisPanel* TChartGridModel::Chart() const { return chart_; }
+TChartSeries* TChartGridModel::Series() const { return series_; }
 
 // ---------------------------------------------------------------- what is shown
 
 void TChartGridModel::AttachChart(TCustomAxisPanel* chart)
 {
     chart_ = chart;
-    if (!chart_) return;
-    link_->Watch(chart_);
-    chart_->AddListener(this);
+    if (chart_) chart_->AddListener(this);
 }
 
 void TChartGridModel::DetachChart()
 {
     if (!chart_) return;
     chart_->RemoveListener(this);
-    link_->Unwatch(chart_);
     chart_ = nullptr;
 }
 
 void TChartGridModel::SetChart(TCustomAxisPanel* chart)
 {
     if (chart == chart_ && !series_) return;
-    if (series_) link_->Unwatch(series_);
     series_ = nullptr;
     DetachChart();
     AttachChart(chart);
@@ -156,9 +155,7 @@ void TChartGridModel::SetSeries(TChartSeries* series)
         SetChart(chart);
         return;
     }
-    if (series_) link_->Unwatch(series_);
     series_ = series;
-    link_->Watch(series_);
     if (series_->ParentChart() != chart_) {
         DetachChart();
         AttachChart(series_->ParentChart());
@@ -167,6 +164,7 @@ void TChartGridModel::SetSeries(TChartSeries* series)
     RecalcDimensions();
 }
 
+// The going chart or series is still whole; the grid forgets it before its reference clears.
 void TChartGridModel::Removed(TComponent* component)
 {
     if (component == series_) {
@@ -177,8 +175,7 @@ void TChartGridModel::Removed(TComponent* component)
         return;
     }
     if (component == chart_) {
-        // The chart is past its own destructor: its listener list goes with it.
-        chart_ = nullptr;
+        DetachChart();
         ForgetAppendedPoint();
         RecalcDimensions();
         if (OnDetached) OnDetached();

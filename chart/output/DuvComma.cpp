@@ -107,16 +107,10 @@ void TCustomDuvCommander::DeclareProperties(TPropertyDeclarer<TCustomDuvCommande
 void TCustomDuvCommander::SetPanel(TCustomDuvPanel* panel)
 {
     if (panel_ == panel) return;
-    if (panel_) {
-        panel_->RemoveFreeNotification(this);
-        // A panel on its way out has dropped its listener list already.
-        if (!panel_->HasState(csDestroying)) panel_->RemoveListener(this);
-    }
+    // A panel on its way out is still whole: it takes the listener off its list.
+    if (panel_) panel_->RemoveListener(this);
     panel_ = panel;
-    if (panel_) {
-        panel_->FreeNotification(this);
-        panel_->AddListener(this);
-    }
+    if (panel_) panel_->AddListener(this);
     if (!HasState(csDestroying)) EnableButtons(panel_ != nullptr);
 }
 
@@ -282,8 +276,6 @@ TDuvCommander::~TDuvCommander()
     OnControlsChanged = nullptr;
     RemoveControls();
     SetPanel(nullptr);
-    if (chartEditor_) chartEditor_->RemoveFreeNotification(this);
-    if (previewer_) previewer_->RemoveFreeNotification(this);
 }
 
 void TDuvCommander::DeclareProperties(TPropertyDeclarer<TDuvCommander>& p)
@@ -307,10 +299,7 @@ const std::vector<int>& TDuvCommander::StandardButtons()
 
 void TDuvCommander::SetChartEditor(TComponent* value)
 {
-    if (chartEditor_ == value) return;
-    if (chartEditor_) chartEditor_->RemoveFreeNotification(this);
     chartEditor_ = value;
-    if (chartEditor_) chartEditor_->FreeNotification(this);
     RefreshEditButton();
 }
 
@@ -324,18 +313,14 @@ void TDuvCommander::RefreshEditButton()
 
 void TDuvCommander::SetPreviewer(TComponent* value)
 {
-    if (previewer_ == value) return;
-    if (previewer_) previewer_->RemoveFreeNotification(this);
     previewer_ = value;
-    if (previewer_) previewer_->FreeNotification(this);
 }
 
 void TDuvCommander::Notification(TComponent* component, TOperation operation)
 {
     TCustomDuvCommander::Notification(component, operation);
-    if (operation != TOperation::opRemove) return;
-    if (component == previewer_) previewer_ = nullptr;
-    if (component != chartEditor_) return;
+    if (operation != TOperation::opRemove || component != chartEditor_) return;
+    // The reference would clear only after this round: the button must see the editor gone.
     chartEditor_ = nullptr;
     RefreshEditButton();
 }

@@ -44,14 +44,14 @@ TChartSeries::~TChartSeries()
         function_ = nullptr;
         RemoveFreeNotification(function);
         function->outputSeries_ = nullptr;
-        delete function;
+        FreeComponent(function);
     }
     UnlinkFromSources();
     if (dataSources_) {
         // Sources the series owns go with it; the others only stop feeding it.
         std::vector<TComponent*> sources = dataSources_->items_;
         for (TComponent* source : sources)
-            if (source->Owner() == this) delete source;
+            if (source->Owner() == this) FreeComponent(source);
         for (TComponent* source : dataSources_->items_) RemoveFreeNotification(source);
         dataSources_.reset();
     }

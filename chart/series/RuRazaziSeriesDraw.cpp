@@ -419,7 +419,7 @@ TVisualsList::~TVisualsList()
 
 void TVisualsList::FreeOwned(TComponent* visual)
 {
-    if (visual && visual->Owner() == Series) delete visual;
+    if (visual && visual->Owner() == Series) FreeComponent(visual);
 }
 
 void TVisualsList::SetTemplate(TComponent* component)

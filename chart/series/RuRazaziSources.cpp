@@ -210,7 +210,7 @@ void TChartSeries::SetFunction(TDuvFunction* value)
         function_ = nullptr;
         RemoveFreeNotification(former);
         former->outputSeries_ = nullptr;
-        delete former;
+        FreeComponent(former);
     }
     function_ = value;
     if (value) {

@@ -388,7 +388,7 @@ TEST_F(ChartProp, RebindsAndNeverTouchesAChartThatIsGone)
     EXPECT_EQ(FormChartProp, form) << "one window";
     EXPECT_EQ(form->Chart(), other);
     EXPECT_EQ(form->MemoTitle->toPlainText(), "Other");
-    delete other;
+    FreeComponent(other);
     EXPECT_EQ(form->Chart(), nullptr);
     // Controls left with nothing bound write nowhere.
     form->CB_Legend->click();
@@ -520,7 +520,7 @@ TEST_F(ChartProp, LineHoldsItsSeriesNotAnIndex)
     auto* a = Add<TLineSeries>("A");
     auto* b = Add<TLineSeries>("B");
     Select(1);
-    delete b;  // freed elsewhere; the line stays
+    FreeComponent(b);  // freed elsewhere; the line stays
     ASSERT_EQ(form->ListSeries->count(), 2);
     EXPECT_EQ(form->SelectedSeries(), nullptr);
     Trigger({"&Rename"});

@@ -404,7 +404,7 @@ TEST_F(AxisPanelTest, DepthSizesFollowViewPercentAndSlots)
 TEST_F(AxisPanelTest, ExchangingSeriesSwapsThemInTheirGroupToo)
 {
     TComponent form(nullptr);
-    TSmallChart chart(&form);
+    TScopedComponent<TSmallChart> chart(&form);
     auto* a = new TPanelTestSeries(&form);
     auto* b = new TPanelTestSeries(&form);
     auto* c = new TPanelTestSeries(&form);
@@ -439,7 +439,7 @@ TEST_F(AxisPanelTest, ExchangingSeriesSwapsThemInTheirGroupToo)
 TEST_F(AxisPanelTest, NewSeriesTakeTheLookOfTheStyleTemplate)
 {
     TSmallChart chart;
-    auto style = std::make_unique<TSmallChart>();
+    auto style = MakeComponent<TSmallChart>();
     TOtherSeries otherModel;
     otherModel.SeriesColor = clGreen;
     TPanelTestSeries model;
@@ -466,15 +466,15 @@ TEST_F(AxisPanelTest, FirstUnusedColorTriesEveryPaletteEntry)
 {
     TSmallChart chart;
     chart.CustomPalette = {clRed, clGreen, clBlue};
-    std::vector<std::unique_ptr<TPanelTestSeries>> series;
+    std::vector<TComponentPtr<TPanelTestSeries>> series;
     for (TColor used : {clRed, clGreen, clYellow}) {
-        series.push_back(std::make_unique<TPanelTestSeries>());
+        series.push_back(MakeComponent<TPanelTestSeries>());
         series.back()->SeriesColor = used;
         series.back()->SetParentChart(&chart);
     }
     EXPECT_EQ(chart.FirstUnusedColor(true, nullptr), clBlue);
     // With every colour taken: the one at the series count (4 of 3 colours).
-    series.push_back(std::make_unique<TPanelTestSeries>());
+    series.push_back(MakeComponent<TPanelTestSeries>());
     series.back()->SeriesColor = clBlue;
     series.back()->SetParentChart(&chart);
     EXPECT_EQ(chart.FirstUnusedColor(true, nullptr), clGreen);

@@ -95,8 +95,8 @@ protected:
 
 TEST_F(ChartMouseModelTest, ToolsThenAnimationsHearTheMouseUntilOneCancels)
 {
-    TLoggingTool first(&chart, "first", log), second(&chart, "second", log), idle(&chart, "idle", log);
-    TLoggingAnimation animation(&chart, log);
+    TScopedComponent<TLoggingTool> first(&chart, "first", log), second(&chart, "second", log), idle(&chart, "idle", log);
+    TScopedComponent<TLoggingAnimation> animation(&chart, log);
     for (TDuvCustomTool* tool : std::initializer_list<TDuvCustomTool*>{&first, &idle, &second, &animation})
         tool->SetParentChart(&chart);
     idle.SetActive(false);
@@ -117,7 +117,7 @@ TEST_F(ChartMouseModelTest, ToolsThenAnimationsHearTheMouseUntilOneCancels)
 
 TEST_F(ChartMouseModelTest, KeysDragsAndTheWheelReachEveryActiveTool)
 {
-    TLoggingTool tool(&chart, "tool", log);
+    TScopedComponent<TLoggingTool> tool(&chart, "tool", log);
     tool.SetParentChart(&chart);
     int key = VK_LEFT;
     chart.KeyDown(key, {});

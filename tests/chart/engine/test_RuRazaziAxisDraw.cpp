@@ -501,9 +501,9 @@ TEST_F(AxisDrawTest, DepthAxisDrawsSeriesTitlesAlongTheDepth)
     panel_.DepthWidth = 100;
     canvas_->InitWindow(nullptr, &panel_.View3DOptions(), clWhite, true, {0, 0, 600, 400});
     canvas_->SetProjection(100, {0, 0, 600, 400}, panel_.ChartRect);
-    std::vector<std::unique_ptr<enginetest::TTestSeries>> series;
+    std::vector<TComponentPtr<enginetest::TTestSeries>> series;
     for (const char* title : {"first", "second"}) {
-        series.push_back(std::make_unique<enginetest::TTestSeries>());
+        series.push_back(MakeComponent<enginetest::TTestSeries>());
         series.back()->AddXY(1, 1);
         series.back()->SetTitle(title);
         series.back()->SetParentChart(&panel_);

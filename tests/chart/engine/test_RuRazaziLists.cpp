@@ -137,9 +137,9 @@ TEST_F(ListsTest, AGroupIsActiveWhenAllItsSeriesAreAndSwitchesThemTogether)
         SCOPED_TRACE(c.name);
         TChartSeriesList list;
         TSeriesGroup* group = list.AddGroup("Rain");
-        std::vector<std::unique_ptr<TTestSeries>> series;
+        std::vector<TComponentPtr<TTestSeries>> series;
         for (bool active : c.active) {
-            series.push_back(std::make_unique<TTestSeries>());
+            series.push_back(MakeComponent<TTestSeries>());
             series.back()->SetActive(active);
             group->AddSeries(series.back().get());
         }
@@ -202,7 +202,7 @@ public:
 TEST_F(ListsTest, GroupsAreRebuiltFromTheStoredSeriesPositions)
 {
     TChartSeriesList all;
-    TListedSeries s0(&all), s1(&all), s2(&all);
+    TScopedComponent<TListedSeries> s0(&all), s1(&all), s2(&all);
     for (TTestSeries* s : {&s0, &s1, &s2}) all.Add(s);
     TGroupHolder holder(nullptr);
     holder.SetName("Holder1");
@@ -234,7 +234,7 @@ TEST_F(ListsTest, GroupsAreRebuiltFromTheStoredSeriesPositions)
 TEST_F(ListsTest, StoredGroupPositionsThatNameNoSeriesAreDropped)
 {
     TChartSeriesList all;
-    TListedSeries s0(&all), s1(&all);
+    TScopedComponent<TListedSeries> s0(&all), s1(&all);
     all.Add(&s0);
     all.Add(&s1);
     TSeriesGroup group(nullptr);
@@ -339,7 +339,7 @@ TEST_F(ListsTest, TheChartsEventsReachTheActiveToolsInListOrder)
         SCOPED_TRACE(c.name);
         std::vector<std::string> log;
         TChartTools tools;
-        TRecordingTool a(&log, "A"), b(&log, "B"), t(&log, "C");
+        TScopedComponent<TRecordingTool> a(&log, "A"), b(&log, "B"), t(&log, "C");
         b.SetActive(false);
         for (TDuvCustomTool* tool : {static_cast<TDuvCustomTool*>(&a), static_cast<TDuvCustomTool*>(&b),
                                      static_cast<TDuvCustomTool*>(&t)})
@@ -355,7 +355,7 @@ TEST_F(ListsTest, MouseAndWheelStopAtTheToolThatCancelsTheMouse)
         SCOPED_TRACE(wheel ? "wheel" : "mouse");
         std::vector<std::string> log;
         TChartTools& tools = *toolLists[0];
-        TRecordingTool a(&log, "A"), b(&log, "B");
+        TScopedComponent<TRecordingTool> a(&log, "A"), b(&log, "B");
         tools.AddTool(&a);
         tools.AddTool(&b);
         a.CancelMouse = true;
@@ -392,9 +392,9 @@ TEST_F(ListsTest, ToolsJoinAndLeaveTheirChartsLists)
     std::vector<std::string> log;
     auto* animation = new TRecordingTool(&log, "X");
     tools.AddTool(animation);
-    delete animation;
+    FreeComponent(animation);
     EXPECT_EQ(tools.Count(), 0) << "a freed tool leaves its list";
-    delete created;
+    FreeComponent(created);
 }
 
 TEST_F(ListsTest, AChartThatGoesTakesItsToolsOutOfTheLists)
@@ -407,7 +407,7 @@ TEST_F(ListsTest, AChartThatGoesTakesItsToolsOutOfTheLists)
         list->CreateTool(TDuvCustomToolSeries::StaticClass());
         ASSERT_EQ(chart->ComponentCount(), 2);
         if (listFirst) list.reset();
-        delete chart;  // frees the tools it owns
+        FreeComponent(chart);  // frees the tools it owns
         if (list) {
             EXPECT_EQ(list->Count(), 0);
         }
@@ -451,18 +451,18 @@ TEST_F(ListsTest, ClearingAListFreesItsTools)
 TEST_F(ListsTest, SeriesAndAxisToolsLetGoOfWhatIsFreed)
 {
     TChartTools tools;
-    TDuvCustomToolSeries seriesTool(nullptr);
-    TDuvCustomToolAxis axisTool(nullptr);
+    TScopedComponent<TDuvCustomToolSeries> seriesTool(nullptr);
+    TScopedComponent<TDuvCustomToolAxis> axisTool(nullptr);
     tools.AddTool(&seriesTool);
     tools.AddTool(&axisTool);
     {
-        TTestSeries series;
+        TScopedComponent<TTestSeries> series;
         seriesTool.SetSeries(&series);
         EXPECT_EQ(seriesTool.Series(), &series);
     }
     EXPECT_EQ(seriesTool.Series(), nullptr) << "the freed series' notification";
 
-    TTestSeries kept;
+    TScopedComponent<TTestSeries> kept;
     seriesTool.SetSeries(&kept);
     tools.ForgetSeries(&kept);
     EXPECT_EQ(seriesTool.Series(), nullptr);
@@ -473,7 +473,7 @@ TEST_F(ListsTest, SeriesAndAxisToolsLetGoOfWhatIsFreed)
     tools.ForgetAxis(axes[0][1]);
     EXPECT_EQ(axisTool.Axis(), nullptr);
 
-    TDuvCustomToolSeries copy(nullptr);
+    TScopedComponent<TDuvCustomToolSeries> copy(nullptr);
     seriesTool.SetSeries(&kept);
     seriesTool.SetActive(false);
     copy.Assign(&seriesTool);
@@ -551,7 +551,7 @@ TEST_F(ListsTest, AStoredAxisPositionOutsideTheChartsAxesIsAReadError)
 
 struct ToolStreamCase {
     const char* name;
-    std::function<std::unique_ptr<TComponent>()> make;
+    std::function<TComponentPtr<TComponent>()> make;
     std::function<void(TComponent&)> change;
     std::vector<std::string> lines;
     std::function<void(TComponent&)> checkCopy;
@@ -560,24 +560,24 @@ struct ToolStreamCase {
 TEST_F(ListsTest, ToolsAndSourcesStreamOnlyWhatChanged)
 {
     const ToolStreamCase cases[] = {
-        {"tool", [] { return std::make_unique<TDuvCustomTool>(nullptr); },
+        {"tool", [] { return MakeComponent<TDuvCustomTool>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).SetActive(false); }, {"Active = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).Active()); }},
-        {"series tool", [] { return std::make_unique<TDuvCustomToolSeries>(nullptr); },
+        {"series tool", [] { return MakeComponent<TDuvCustomToolSeries>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).ShowInEditor = false; }, {"ShowInEditor = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).ShowInEditor); }},
         {"axis tool",
          [this] {
-             auto tool = std::make_unique<TDuvCustomToolAxis>(nullptr);
+             auto tool = MakeComponent<TDuvCustomToolAxis>(nullptr);
              tool->SetParentChart(&charts[1].chart);
              return tool;
          },
          [this](TComponent& c) { static_cast<TDuvCustomToolAxis&>(c).SetAxis(axes[1][2]); }, {"AxisID = 2"},
          [this](TComponent& c) { EXPECT_EQ(static_cast<TDuvCustomToolAxis&>(c).Axis(), axes[1][2]); }},
-        {"animation", [] { return std::make_unique<TTestAnimation>(nullptr); },
+        {"animation", [] { return MakeComponent<TTestAnimation>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).SetActive(false); }, {"Active = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).Active()); }},
-        {"series source", [] { return std::make_unique<TDuvSeriesSource>(nullptr); }, [](TComponent& c) { c.SetTag(3); },
+        {"series source", [] { return MakeComponent<TDuvSeriesSource>(nullptr); }, [](TComponent& c) { c.SetTag(3); },
          {"Tag = 3"}, [](TComponent& c) { EXPECT_EQ(c.Tag(), 3); }},
     };
     for (const ToolStreamCase& c : cases) {
@@ -622,7 +622,7 @@ public:
 
 TEST_F(ListsTest, ASeriesSourceFillsItsSeriesWhileOpen)
 {
-    auto series = std::make_unique<TSourcedSeries>();
+    auto series = MakeComponent<TSourcedSeries>();
     TCountingSource source(nullptr);
     source.SetSeries(series.get());
     EXPECT_EQ(series->Sources, (std::vector<TComponent*>{&source}));
@@ -650,7 +650,7 @@ TEST_F(ListsTest, ASeriesSourceFillsItsSeriesWhileOpen)
     TSourcedSeries other;
     auto* owned = new TCountingSource(nullptr);
     owned->SetSeries(&other);
-    delete owned;
+    FreeComponent(owned);
     EXPECT_TRUE(other.Sources.empty()) << "a freed source leaves its series";
 }
 

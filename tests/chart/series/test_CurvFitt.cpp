@@ -207,7 +207,7 @@ TEST_F(CurveFittingTest, DegreeLimitsAndFactorBelowOne)
     EXPECT_EQ(function->PolyDegree(), 20);
     function->SetFactor(-3);
     EXPECT_EQ(function->Factor(), 1);
-    delete function;
+    FreeComponent(function);
 }
 
 TEST_F(CurveFittingTest, CannotProcessFittingOnlyWithFewerDistinctXThanTheDegree)

@@ -87,7 +87,7 @@ TEST_F(SeriesCoreTest, LinesRunStraightOrAsStairs)
         expected.push_back("LineTo(" + P(1, 3) + ")");
         for (auto& text : expected) std::replace(text.begin(), text.end(), ':', ',');
         EXPECT_EQ(Drawn("Line", kLines), expected);
-        delete line;
+        FreeComponent(line);
     }
 }
 
@@ -119,7 +119,7 @@ TEST_F(SeriesCoreTest, NullPointsBreakBridgeOrCountByTreatNulls)
             {tnIgnore, joined(line(P(0, 1), P(1, 3)), line(P(1, 3), P(2, 2)))},
         };
         EXPECT_EQ(Drawn("Line", kLines), cases[treat].lines);
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -155,7 +155,7 @@ TEST_F(SeriesCoreTest, EachSegmentTakesItsEndPointsColourWithColorEachLine)
             if (call.Name == "LineTo") colors.push_back(call.PenColor);
         const std::vector<TColor> expected = eachLine ? std::vector<TColor>{clRed, clBlue} : std::vector<TColor>{clBlack, clBlack};
         EXPECT_EQ(colors, expected) << eachLine;
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -169,7 +169,7 @@ TEST_F(SeriesCoreTest, PointersSitInsideTheSegmentsBeforeOrAfterTheLine)
         std::string order;
         for (const std::string& call : Drawn("Line", {"LineTo", "Rectangle"})) order += call[0] == 'L' ? "L" : "P";
         EXPECT_EQ(order, behind ? "PLPLP" : "LPLPP") << behind;
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -210,7 +210,7 @@ TEST_F(SeriesCoreTest, In3DEachSegmentIsARibbonAndLineHeightAddsABand)
             EXPECT_EQ(caps, std::vector<std::string>{"PlaneAtX(" + std::to_string(X(2)) + "," + std::to_string(Y(2)) +
                                                       "," + std::to_string(Y(2) + 5) + "," + z + ")"});
         }
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -389,7 +389,7 @@ TEST_F(SeriesCoreTest, AreasFillDownToTheAxisOrToYOrigin)
                                            Pt(X(1), origin) + "])"})
             << useOrigin;
         EXPECT_EQ(area->MinYValue(), useOrigin ? 10 : 20);
-        delete area;
+        FreeComponent(area);
     }
 }
 
@@ -457,7 +457,7 @@ TEST_F(SeriesCoreTest, MarginsMakeRoomForThePen)
     } const cases[] = {{1, false, 0}, {2, false, 2}, {3, false, 3}, {4, false, 3}, {5, false, 3},
                        {6, false, 4}, {1, true, 1},  {3, true, 3},  {6, true, 6}};
     for (const TCase& c : cases) {
-        TLineSeries series(&chart);
+        TScopedComponent<TLineSeries> series(&chart);
         series.LinePen().SetWidth(c.width);
         series.SetStairs(c.stairs);
         int left = 0, right = 0, top = 0, bottom = 0;
@@ -595,7 +595,7 @@ TEST_F(SeriesCoreTest, LegendSymbolsShowLinePointerOrArea)
         std::string all;
         for (const std::string& text : chart.Recording().Texts()) all += text + " ";
         EXPECT_EQ(shape, c.shape) << c.name << ": " << all;
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -604,8 +604,8 @@ TEST_F(SeriesCoreTest, LegendSymbolsShowLinePointerOrArea)
 TEST_F(SeriesCoreTest, AssigningKeepsOrHidesTheLinePointer)
 {
     // Assign copies the look; only a source that is no line series hides the pointer after it.
-    TLineSeries line(&chart), other(&chart);
-    TPointSeries points(&chart);
+    TScopedComponent<TLineSeries> line(&chart), other(&chart);
+    TScopedComponent<TPointSeries> points(&chart);
     other.Pointer().SetVisible(true);
     line.Assign(&other);
     EXPECT_TRUE(line.Pointer().Visible());
@@ -620,7 +620,7 @@ TEST_F(SeriesCoreTest, AssigningKeepsOrHidesTheLinePointer)
 
 TEST_F(SeriesCoreTest, PointSeriesHandTheirColourSettingsToThePointer)
 {
-    TPointSeries points(&chart);
+    TScopedComponent<TPointSeries> points(&chart);
     points.Pointer().Brush().SetColor(clRed);
     points.SetColorEachPoint(true);
     EXPECT_EQ(points.Pointer().Brush().Color(), clDefault);
@@ -741,14 +741,14 @@ TEST_F(SeriesCoreTest, SubGalleryStylesChangeWhatTheirNamesSay)
         std::vector<std::string> names;
         probe->ListSubGalleryStyles([&](const std::string& name) { names.push_back(name); });
         EXPECT_EQ(names, c.names);
-        delete probe;
+        FreeComponent(probe);
         ASSERT_EQ(c.checks.size() + 1, c.names.size());
         for (std::size_t i = 0; i < c.checks.size(); ++i) {
             TCustomSeries* series = c.make();
             EXPECT_FALSE(c.checks[i](*series)) << c.names[i + 1] << " before";
             series->ApplySubGalleryStyle(static_cast<int>(i) + 1);
             EXPECT_TRUE(c.checks[i](*series)) << c.names[i + 1];
-            delete series;
+            FreeComponent(series);
         }
     }
 }
@@ -765,8 +765,8 @@ TEST_F(SeriesCoreTest, PointGalleryPreviewsSizeTheirPointersByTheChart)
         EXPECT_EQ(first->Pointer().VertSize(), size);
         EXPECT_EQ(first->Pointer().Style(), psRectangle);
         EXPECT_EQ(second->Pointer().Style(), psTriangle);
-        delete first;
-        delete second;
+        FreeComponent(first);
+        FreeComponent(second);
     }
 }
 

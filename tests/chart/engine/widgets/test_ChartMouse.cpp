@@ -370,7 +370,7 @@ TEST_F(ChartMouseTest, AToolThatCancelsThePressStopsClicksCheckBoxesAndTheZoom)
     Settle();
     TClicks clicks;
     series->OnClick = {&clicks, &TClicks::OnSeries};
-    TCancellingTool tool(&chart);
+    TScopedComponent<TCancellingTool> tool(&chart);
     tool.SetParentChart(&chart);
 
     Click({200, 150});
@@ -497,7 +497,7 @@ TEST_F(ChartMouseTest, TheHandShowsOverASelectableLegendItemAndGoesAwayOffIt)
 
 TEST_F(ChartMouseTest, TypedKeysReachTheToolsWithTheirCharacter)
 {
-    TKeyTool tool(&chart);
+    TScopedComponent<TKeyTool> tool(&chart);
     tool.SetParentChart(&chart);
     QTest::keyClick(host.get(), Qt::Key_Q);
     QTest::keyClick(host.get(), Qt::Key_Left);
