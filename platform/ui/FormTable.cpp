@@ -22,30 +22,33 @@
 
 // ---- Table
 
-const TFormRow* TFormTable::Find(const std::string& name) const
+const TControlRow* TControlTable::Find(const std::string& name) const
 {
-    for (const TFormRow& row : Rows)
+    for (const TControlRow& row : Rows)
         if (SameIdent(row.Name, name)) return &row;
     return nullptr;
 }
 
-const TFormRow& TFormTable::Row(const std::string& name) const
+const TControlRow& TControlTable::Row(const std::string& name) const
 {
-    if (const TFormRow* row = Find(name)) return *row;
+    if (const TControlRow* row = Find(name)) return *row;
     throw EComponentError(std::string("Form ") + Name + " has no control " + name);
 }
 
 // ---- Builder
 
 namespace {
-bool IsLayoutRow(const TFormRow& row)
+bool IsLayoutRow(const TControlRow& row)
 {
     return row.Kind == TControlKind::HBox || row.Kind == TControlKind::VBox || row.Kind == TControlKind::Stretch;
 }
 
-QString AccessibleName(const TFormRow& row) { return QString::fromUtf8(*row.Caption ? row.Caption : row.Hint); }
+QString AccessibleName(const TControlRow& row)
+{
+    return QString::fromUtf8(*row.Accessible ? row.Accessible : *row.Caption ? row.Caption : row.Hint);
+}
 
-QWidget* MakeControl(const TFormRow& row, QWidget* parent, const TBuiltForm& built)
+QWidget* MakeControl(const TControlRow& row, QWidget* parent, const TBuiltForm& built)
 {
     const QString caption = QString::fromUtf8(row.Caption);
     QStringList choices;
@@ -113,7 +116,7 @@ void FollowEnablingRule(const TBuiltForm& built, QWidget* control, const std::st
 }
 }  // namespace
 
-TBuiltForm::TBuiltForm(const TFormTable& table, QWidget* form)
+TBuiltForm::TBuiltForm(const TControlTable& table, QWidget* form)
     : table_(&table), form_(form), anchors_(std::make_shared<TAnchorSet>(table.DesignClient))
 {
 }
@@ -134,17 +137,17 @@ QLayout* TBuiltForm::Layout(const std::string& name) const
     return found->second;
 }
 
-void TBuiltForm::Replace(const QSize& designClient, const std::function<QRect(const TFormRow&)>& adjust)
+void TBuiltForm::Replace(const QSize& designClient, const std::function<QRect(const TControlRow&)>& adjust)
 {
     *anchors_ = TAnchorSet(designClient);
-    for (const TFormRow& row : table_->Rows) {
+    for (const TControlRow& row : table_->Rows) {
         if (IsLayoutRow(row) || *row.Parent) continue;
         anchors_->Add(Control(row.Name), adjust ? adjust(row) : row.Place, row.Anchors);
     }
     anchors_->Apply(form_->size());
 }
 
-TBuiltForm BuildForm(QWidget* form, const TFormTable& table)
+TBuiltForm BuildForm(QWidget* form, const TControlTable& table)
 {
     TBuiltForm built(table, form);
     form->setObjectName(table.Name);
@@ -159,7 +162,7 @@ TBuiltForm BuildForm(QWidget* form, const TFormTable& table)
         for (auto [column, factor] : table.ColumnStretch) built.grid_->setColumnStretch(column, factor);
         for (auto [index, factor] : table.RowStretch) built.grid_->setRowStretch(index, factor);
     }
-    for (const TFormRow& row : table.Rows) {
+    for (const TControlRow& row : table.Rows) {
         const std::string parentName = row.Parent;
         QBoxLayout* box = nullptr;
         QWidget* parent = form;
@@ -186,7 +189,6 @@ TBuiltForm BuildForm(QWidget* form, const TFormTable& table)
         control->setAccessibleName(AccessibleName(row));
         if (*row.Hint) control->setToolTip(QString::fromUtf8(row.Hint));
         built.controls_[UpperIdent(row.Name)] = control;
-        if (*row.Buddy && row.Kind == TControlKind::Label) static_cast<QLabel*>(control)->setBuddy(built.Control(row.Buddy));
         if (box)
             box->addWidget(control);
         else if (parent != form || !built.grid_)
@@ -197,6 +199,9 @@ TBuiltForm BuildForm(QWidget* form, const TFormTable& table)
         if (*row.EnabledBy) FollowEnablingRule(built, control, row.EnabledBy);
         if (row.Hidden) control->hide();
     }
+    // Labels may name controls declared after them.
+    for (const TControlRow& row : table.Rows)
+        if (*row.Buddy && row.Kind == TControlKind::Label) built.Get<QLabel>(row.Name)->setBuddy(built.Control(row.Buddy));
     return built;
 }
 
@@ -210,7 +215,7 @@ const TPropInfo* BoundProperty(TObject* object, const std::string& path)
 
 TFormBinder::TFormBinder(const TBuiltForm& form) : form_(form)
 {
-    for (const TFormRow& row : form.Table().Rows) {
+    for (const TControlRow& row : form.Table().Rows) {
         if (!*row.Property) continue;
         QWidget* control = form.Control(row.Name);
         auto edited = [this, &row] { ControlEdited(row); };
@@ -238,7 +243,7 @@ void TFormBinder::Snapshot()
 {
     snapshot_.clear();
     if (!object_) return;
-    for (const TFormRow& row : form_.Table().Rows)
+    for (const TControlRow& row : form_.Table().Rows)
         if (*row.Property) snapshot_.emplace_back(row.Property, GetPropValue(object_, row.Property));
 }
 
@@ -253,11 +258,11 @@ void TFormBinder::Cancel()
 void TFormBinder::Refresh()
 {
     if (!object_) return;
-    for (const TFormRow& row : form_.Table().Rows)
+    for (const TControlRow& row : form_.Table().Rows)
         if (*row.Property) Show(row);
 }
 
-void TFormBinder::Show(const TFormRow& row)
+void TFormBinder::Show(const TControlRow& row)
 {
     const TVariant value = GetPropValue(object_, row.Property);
     QWidget* control = form_.Control(row.Name);
@@ -283,7 +288,7 @@ void TFormBinder::Show(const TFormRow& row)
 
 void TFormBinder::Write(const std::string& rowName)
 {
-    const TFormRow& row = form_.Table().Row(rowName);
+    const TControlRow& row = form_.Table().Row(rowName);
     if (!object_ || !*row.Property) return;
     try {
         SetPropValue(object_, row.Property, ControlValue(row));
@@ -294,7 +299,7 @@ void TFormBinder::Write(const std::string& rowName)
     Refresh();
 }
 
-TVariant TFormBinder::ControlValue(const TFormRow& row) const
+TVariant TFormBinder::ControlValue(const TControlRow& row) const
 {
     QWidget* control = form_.Control(row.Name);
     const TPropInfo* info = BoundProperty(object_, row.Property);
@@ -314,7 +319,7 @@ TVariant TFormBinder::ControlValue(const TFormRow& row) const
     return {};
 }
 
-void TFormBinder::ControlEdited(const TFormRow& row)
+void TFormBinder::ControlEdited(const TControlRow& row)
 {
     if (showing_ || !object_) return;
     bool written = false;
@@ -333,23 +338,23 @@ void TFormBinder::ControlEdited(const TFormRow& row)
 // ---- Registry
 
 namespace {
-std::vector<const TFormTable*>& Tables()
+std::vector<const TControlTable*>& Tables()
 {
-    static std::vector<const TFormTable*> tables;
+    static std::vector<const TControlTable*> tables;
     return tables;
 }
 }  // namespace
 
-void RegisterFormTable(const TFormTable& table)
+void RegisterControlTable(const TControlTable& table)
 {
-    if (!FindFormTable(table.Name)) Tables().push_back(&table);
+    if (!FindControlTable(table.Name)) Tables().push_back(&table);
 }
 
-const std::vector<const TFormTable*>& RegisteredFormTables() { return Tables(); }
+const std::vector<const TControlTable*>& RegisteredControlTables() { return Tables(); }
 
-const TFormTable* FindFormTable(const std::string& name)
+const TControlTable* FindControlTable(const std::string& name)
 {
-    for (const TFormTable* table : Tables())
+    for (const TControlTable* table : Tables())
         if (SameIdent(table->Name, name)) return table;
     return nullptr;
 }

@@ -36,13 +36,15 @@ struct TGridCell {
     int Row = 0, Column = 0, RowSpan = 1, ColumnSpan = 1;
 };
 
-struct TFormRow {
+struct TControlRow {
     TControlKind Kind = TControlKind::Label;
     const char* Name = "";
     // Shown by kinds that show a caption, and announced by every kind (the label's text for
     // the edit it names); controls that show only a picture are announced by their hint.
     const char* Caption = "";
     const char* Hint = "";  // tool tip
+    // Announced instead of caption and hint where the window sets the shown text at run time.
+    const char* Accessible = "";
     QRect Place;  // anchored forms, and any row inside a group box or panel: the design rectangle
     TAnchors Anchors = akLeft | akTop;
     TGridCell Cell = {};  // grid forms: the cell of a top-level row
@@ -63,7 +65,7 @@ struct TFormRow {
 
 enum class TFormLayout { Anchored, Grid };
 
-struct TFormTable {
+struct TControlTable {
     const char* Name = "";  // the window's object name
     const char* Caption = "";
     QSize DesignClient;
@@ -72,19 +74,19 @@ struct TFormTable {
     std::vector<std::pair<int, int>> ColumnStretch = {}, RowStretch = {};  // grid forms: (index, factor)
     // Editors: the class of the edited object, for the walk's sample.
     const TClassInfo& (*Edited)() = nullptr;
-    std::vector<TFormRow> Rows = {};
+    std::vector<TControlRow> Rows = {};
 
-    const TFormRow* Find(const std::string& name) const;  // ignores case
-    const TFormRow& Row(const std::string& name) const;  // raises EComponentError when missing
+    const TControlRow* Find(const std::string& name) const;  // ignores case
+    const TControlRow& Row(const std::string& name) const;  // raises EComponentError when missing
 };
 
 // The controls BuildForm made for one table.
 class TBuiltForm {
 public:
     TBuiltForm() = default;
-    TBuiltForm(const TFormTable& table, QWidget* form);
+    TBuiltForm(const TControlTable& table, QWidget* form);
 
-    const TFormTable& Table() const { return *table_; }
+    const TControlTable& Table() const { return *table_; }
     QWidget* Form() const { return form_; }
     // The control of a row; raises EComponentError for a row that made none.
     QWidget* Control(const std::string& name) const;
@@ -96,11 +98,11 @@ public:
     TAnchorSet& Anchors() { return *anchors_; }
     // Places the anchored top-level controls again for another design client size, each at
     // the rectangle adjust returns for its row (the row's own place when adjust is empty).
-    void Replace(const QSize& designClient, const std::function<QRect(const TFormRow&)>& adjust = {});
+    void Replace(const QSize& designClient, const std::function<QRect(const TControlRow&)>& adjust = {});
 
 private:
-    friend TBuiltForm BuildForm(QWidget* form, const TFormTable& table);
-    const TFormTable* table_ = nullptr;
+    friend TBuiltForm BuildForm(QWidget* form, const TControlTable& table);
+    const TControlTable* table_ = nullptr;
     QWidget* form_ = nullptr;
     std::map<std::string, QWidget*> controls_;  // upper-case name -> control
     std::map<std::string, QLayout*> layouts_;
@@ -111,7 +113,7 @@ private:
 // Makes the controls of the table as children of form (object names, accessible names, tool
 // tips, items, places) and gives the form its object name, caption and designed size. The
 // table must outlive the form.
-TBuiltForm BuildForm(QWidget* form, const TFormTable& table);
+TBuiltForm BuildForm(QWidget* form, const TControlTable& table);
 
 template <class W>
 W* TBuiltForm::Get(const std::string& name) const
@@ -146,14 +148,14 @@ public:
     void Snapshot();
     void Cancel();
     // Told after each write made from a control (the window repaints its preview).
-    std::function<void(const TFormRow&)> OnWritten;
+    std::function<void(const TControlRow&)> OnWritten;
     // Told when a write from a control failed; without it the error goes to the application.
     std::function<void(const std::exception&)> OnError;
 
 private:
-    void Show(const TFormRow& row);
-    void ControlEdited(const TFormRow& row);
-    TVariant ControlValue(const TFormRow& row) const;
+    void Show(const TControlRow& row);
+    void ControlEdited(const TControlRow& row);
+    TVariant ControlValue(const TControlRow& row) const;
     const TBuiltForm& form_;
     TObject* object_ = nullptr;
     bool showing_ = false;
@@ -161,6 +163,6 @@ private:
 };
 
 // ---- Registry: every form table of the program, for the walk test and for lookups.
-void RegisterFormTable(const TFormTable& table);
-const std::vector<const TFormTable*>& RegisteredFormTables();
-const TFormTable* FindFormTable(const std::string& name);
+void RegisterControlTable(const TControlTable& table);
+const std::vector<const TControlTable*>& RegisteredControlTables();
+const TControlTable* FindControlTable(const std::string& name);

@@ -70,9 +70,9 @@ private:
     TSampleLegend legend_;
 };
 
-const TFormTable& LegendPage()
+const TControlTable& LegendPage()
 {
-    static const TFormTable table{
+    static const TControlTable table{
         .Name = "LegendPage",
         .Caption = "Legend",
         .DesignClient = {200, 120},
@@ -125,7 +125,7 @@ TEST_F(BoundPage, EditsReachTheObjectAndTheSettersConsequencesAreShown)
 {
     binder.Bind(&chart);
     int written = 0;
-    binder.OnWritten = [&](const TFormRow&) { ++written; };
+    binder.OnWritten = [&](const TControlRow&) { ++written; };
     Type(width, "99");
     // Clamped by the setter, which also squared the symbol: both controls show the object.
     EXPECT_EQ(chart.Legend()->Symbol()->Width(), 50);

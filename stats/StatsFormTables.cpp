@@ -1,0 +1,7 @@
+#include "stats/StatsFormTables.h"
+
+#include "platform/ui/FormTable.h"
+
+void RegisterStatsFormTables()
+{
+}

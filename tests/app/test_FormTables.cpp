@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLayout>
+#include <QWidget>
+#include <memory>
+
+#include "app/AppFormTables.h"
+#include "platform/core/Component.h"
+#include "platform/ui/FormTable.h"
+#include "stats/StatsFormTables.h"
+
+namespace {
+
+bool IsControl(const TControlRow& row)
+{
+    return row.Kind != TControlKind::HBox && row.Kind != TControlKind::VBox && row.Kind != TControlKind::Stretch;
+}
+
+// Where a control lies at the designed size: laid-out controls where their layout put them,
+// hidden placed ones where the table places them.
+QRect DesignedRect(const TControlRow& row, QWidget* control, const TControlTable& table)
+{
+    if (control->isVisible()) return control->geometry();
+    return table.Layout == TFormLayout::Anchored || *row.Parent ? row.Place : QRect();
+}
+
+std::vector<std::string> Faults(const TControlTable& table)
+{
+    std::vector<std::string> faults;
+    const std::string form = table.Name;
+    QWidget window;
+    TBuiltForm built = BuildForm(&window, table);
+    const QSize size = table.DesignClient.isValid() ? table.DesignClient : window.sizeHint();
+    window.resize(size);
+    window.show();
+    if (window.layout()) window.layout()->activate();
+    QApplication::processEvents();
+    if (window.size() != size) faults.push_back(form + ": the form cannot take its designed size");
+
+    struct Placed {
+        const TControlRow* row;
+        QWidget* control;
+        QRect rect;
+    };
+    std::vector<Placed> placed;
+    for (const TControlRow& row : table.Rows) {
+        if (!IsControl(row)) continue;
+        QWidget* control = built.Control(row.Name);
+        const std::string name = form + "." + row.Name;
+        if (control->accessibleName().isEmpty()) faults.push_back(name + " has no accessible name");
+        const QRect rect = DesignedRect(row, control, table);
+        if (rect.isEmpty()) continue;
+        const QRect parentArea(QPoint(), control->parentWidget()->size());
+        if (!parentArea.contains(rect))
+            faults.push_back(name + " lies outside its parent");
+        placed.push_back({&row, control, rect});
+    }
+    for (std::size_t i = 0; i < placed.size(); ++i)
+        for (std::size_t j = i + 1; j < placed.size(); ++j) {
+            const Placed& a = placed[i];
+            const Placed& b = placed[j];
+            if (a.control->parentWidget() != b.control->parentWidget() || a.row->MayOverlap || b.row->MayOverlap) continue;
+            if (a.rect.intersects(b.rect))
+                faults.push_back(form + "." + a.row->Name + " overlaps " + b.row->Name);
+        }
+
+    if (table.Edited) {
+        std::unique_ptr<TPersistent> sample(table.Edited().Create(nullptr));
+        for (const TControlRow& row : table.Rows)
+            if (*row.Property && !BoundProperty(sample.get(), row.Property))
+                faults.push_back(form + "." + row.Name + ": " + row.Property + " does not resolve on a " +
+                                 table.Edited().Name());
+    }
+    return faults;
+}
+
+TEST(FormTables, EveryRegisteredTableMakesASoundForm)
+{
+    RegisterStatsFormTables();
+    RegisterAppFormTables();
+    ASSERT_FALSE(RegisteredControlTables().empty());
+    for (const TControlTable* table : RegisteredControlTables()) {
+        SCOPED_TRACE(table->Name);
+        for (const std::string& fault : Faults(*table)) ADD_FAILURE() << fault;
+    }
+}
+
+}  // namespace
