@@ -1,9 +1,13 @@
 #include "app/AppFormTables.h"
 
+#include "app/FSelectCase.h"
 #include "app/FSelectDirectory.h"
+#include "app/FSelectField.h"
 #include "platform/ui/FormTable.h"
 
 void RegisterAppFormTables()
 {
+    RegisterControlTable(FormSelectCaseTable());
     RegisterControlTable(FormSelectDirectoryTable());
+    RegisterControlTable(FormSelectFieldTable());
 }

@@ -6,7 +6,7 @@
 // what a row cannot say (handlers, pictures drawn at run time, texts known later).
 //
 // Rules every registered table keeps (one test walks them all):
-//  - every control has an accessible name: its caption, else its hint;
+//  - every control has an accessible name: its caption, else its hint (or the caller names it);
 //  - every control lies inside its parent at the form's designed client size;
 //  - no two sibling controls overlap unless one of them says MayOverlap;
 //  - every bound property path resolves on a sample of the edited class.
@@ -45,7 +45,7 @@ struct TControlRow {
     const char* Hint = "";  // tool tip
     // Announced instead of caption and hint where the window sets the shown text at run time.
     const char* Accessible = "";
-    QRect Place;  // anchored forms, and any row inside a group box or panel: the design rectangle
+    QRect Place = {};  // anchored forms, and any row inside a group box or panel: the design rectangle
     TAnchors Anchors = akLeft | akTop;
     TGridCell Cell = {};  // grid forms: the cell of a top-level row
     const char* Parent = "";  // a group box, panel or box row declared earlier
@@ -61,6 +61,7 @@ struct TControlRow {
     bool ReadOnly = false;
     bool Hidden = false;
     bool MayOverlap = false;  // placed over another control on purpose (alternatives shown one at a time)
+    bool CaptionFromCaller = false;  // named and captioned by whoever shows the window
 };
 
 enum class TFormLayout { Anchored, Grid };
@@ -68,7 +69,7 @@ enum class TFormLayout { Anchored, Grid };
 struct TControlTable {
     const char* Name = "";  // the window's object name
     const char* Caption = "";
-    QSize DesignClient;
+    QSize DesignClient = {};
     TFormLayout Layout = TFormLayout::Anchored;
     int Margin = -1;  // grid forms: the layout's margin; -1 keeps the style's
     std::vector<std::pair<int, int>> ColumnStretch = {}, RowStretch = {};  // grid forms: (index, factor)

@@ -48,7 +48,7 @@ std::vector<std::string> Faults(const TControlTable& table)
         if (!IsControl(row)) continue;
         QWidget* control = built.Control(row.Name);
         const std::string name = form + "." + row.Name;
-        if (control->accessibleName().isEmpty()) faults.push_back(name + " has no accessible name");
+        if (control->accessibleName().isEmpty() && !row.CaptionFromCaller) faults.push_back(name + " has no accessible name");
         const QRect rect = DesignedRect(row, control, table);
         if (rect.isEmpty()) continue;
         const QRect parentArea(QPoint(), control->parentWidget()->size());
