@@ -3,6 +3,7 @@
 #include "app/FSelectCase.h"
 #include "app/FSelectDirectory.h"
 #include "app/FSelectField.h"
+#include "app/FTextInput.h"
 #include "platform/ui/FormTable.h"
 
 void RegisterAppFormTables()
@@ -10,4 +11,5 @@ void RegisterAppFormTables()
     RegisterControlTable(FormSelectCaseTable());
     RegisterControlTable(FormSelectDirectoryTable());
     RegisterControlTable(FormSelectFieldTable());
+    RegisterControlTable(FormTextInputTable());
 }

@@ -4,7 +4,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "platform/core/CodePage.h"

@@ -86,4 +86,29 @@ TEST(FormTables, EveryRegisteredTableMakesASoundForm)
     }
 }
 
+// The walk itself finds each kind of fault.
+TEST(FormTables, TheWalkReportsEachKindOfFault)
+{
+    static const TControlTable faulty{
+        .Name = "Faulty",
+        .DesignClient = {100, 60},
+        .Edited = &TComponent::StaticClass,
+        .Rows = {
+            {.Kind = TControlKind::Button, .Name = "Nameless", .Place = {0, 0, 40, 20}},
+            {.Kind = TControlKind::Button, .Name = "Over", .Caption = "Over", .Place = {30, 10, 40, 20}},
+            {.Kind = TControlKind::Button, .Name = "Outside", .Caption = "Outside", .Place = {80, 40, 40, 30}},
+            {.Kind = TControlKind::Edit, .Name = "Tagged", .Caption = "Tag", .Place = {0, 30, 40, 20}, .Property = "Tag"},
+            {.Kind = TControlKind::Edit, .Name = "Unknown", .Caption = "Unknown", .Place = {0, 0, 10, 10},
+             .Property = "Owner.Width", .MayOverlap = true},
+        },
+    };
+    const std::vector<std::string> expected = {
+        "Faulty.Nameless has no accessible name",
+        "Faulty.Outside lies outside its parent",
+        "Faulty.Nameless overlaps Over",
+        "Faulty.Unknown: Owner.Width does not resolve on a TComponent",
+    };
+    EXPECT_EQ(Faults(faulty), expected);
+}
+
 }  // namespace
