@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/core/NumText.h"
+#include "platform/ui/Anchors.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FormTable.h"
 #include "platform/ui/UiServices.h"
@@ -33,14 +34,14 @@ const TControlTable& FormSelectCaseTable()
         .Caption = "Select case",
         .DesignClient = kDesignClient,
         .Rows = {
-            {.Kind = TControlKind::GroupBox, .Name = "RadioGroup", .Place = {0, 0, 207, 71}, .Anchors = akAll,
+            {.Kind = TControlKind::GroupBox, .Name = "RadioGroup", .Place = {0, 0, 207, 71}, .Anchors = faAll,
              .CaptionFromCaller = true},
             {.Kind = TControlKind::Button, .Name = "BtnOK", .Caption = "OK", .Place = {43, 80, 75, 25},
-             .Anchors = akLeft | akBottom, .Picture = QStyle::SP_DialogOkButton},
+             .Anchors = faLeft | faBottom, .Picture = QStyle::SP_DialogOkButton},
             {.Kind = TControlKind::Button, .Name = "BtnCancel", .Caption = "Cancel", .Place = {124, 80, 75, 25},
-             .Anchors = akRight | akBottom, .Picture = QStyle::SP_DialogCancelButton},
+             .Anchors = faRight | faBottom, .Picture = QStyle::SP_DialogCancelButton},
             {.Kind = TControlKind::Button, .Name = "btnAdd", .Caption = "Add", .Place = {8, 80, 29, 25},
-             .Anchors = akLeft | akBottom},
+             .Anchors = faLeft | faBottom},
         },
     };
     return table;

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/core/SysUtils.h"
+#include "platform/ui/Anchors.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FormTable.h"
 #include "platform/ui/UiServices.h"
@@ -43,16 +44,16 @@ const TControlTable& FormSelectDirectoryTable()
         .DesignClient = kDesignClient,
         .Rows = {
             {.Kind = TControlKind::Label, .Name = "LabelCaption", .Accessible = "Directory", .Place = {8, 8, 377, 16},
-             .Anchors = akLeft | akTop | akRight, .Buddy = "EditDir"},
+             .Anchors = faLeft | faTop | faRight, .Buddy = "EditDir"},
             {.Kind = TControlKind::Edit, .Name = "EditDir", .Caption = "Directory", .Place = {8, 28, 319, 21},
-             .Anchors = akLeft | akTop | akRight},
+             .Anchors = faLeft | faTop | faRight},
             {.Kind = TControlKind::PictureButton, .Name = "btnSelect1", .Hint = "Select local", .Place = {335, 27, 23, 23},
-             .Anchors = akTop | akRight, .Picture = QStyle::SP_DirOpenIcon},
+             .Anchors = faTop | faRight, .Picture = QStyle::SP_DirOpenIcon},
             {.Kind = TControlKind::PictureButton, .Name = "btnSelect2", .Hint = "Select in network", .Place = {362, 27, 23, 23},
-             .Anchors = akTop | akRight, .Picture = QStyle::SP_DriveNetIcon},
+             .Anchors = faTop | faRight, .Picture = QStyle::SP_DriveNetIcon},
             // Empty until a purpose is given; the window then grows by its height.
             {.Kind = TControlKind::Label, .Name = "LabelPurpose", .Accessible = "Purpose", .Place = {8, 58, 377, 0},
-             .Anchors = akLeft | akTop | akRight, .Hidden = true},
+             .Anchors = faLeft | faTop | faRight, .Hidden = true},
             {.Kind = TControlKind::Button, .Name = "btnOK", .Caption = "OK", .Place = {116, 62, 75, 25}, .Anchors = 0,
              .Picture = QStyle::SP_DialogOkButton},
             {.Kind = TControlKind::Button, .Name = "btnCancel", .Caption = "Cancel", .Place = {201, 62, 75, 25}, .Anchors = 0,

@@ -16,9 +16,14 @@
 #include <QToolButton>
 
 #include "platform/core/NumText.h"
+#include "platform/ui/Anchors.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UpDown.h"
+
+static_assert(unsigned{faLeft} == akLeft && unsigned{faTop} == akTop && unsigned{faRight} == akRight &&
+                  unsigned{faBottom} == akBottom && unsigned{faAll} == akAll,
+              "form anchors are the anchor set's edges");
 
 // ---- Table
 

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "platform/core/Properties.h"
-#include "platform/ui/Anchors.h"
 
 class QGridLayout;
+class TAnchorSet;
 class QLayout;
 class QWidget;
 
@@ -32,6 +32,10 @@ enum class TControlKind {
 };
 
 // A cell of a grid form's layout.
+// The edges a control keeps its distance to as the form resizes (see Anchors.h; the chart
+// models' own anchor set lives beside these tables in windows that show charts).
+enum TFormAnchor : unsigned { faLeft = 1, faTop = 2, faRight = 4, faBottom = 8, faAll = 15 };
+
 struct TGridCell {
     int Row = 0, Column = 0, RowSpan = 1, ColumnSpan = 1;
 };
@@ -46,7 +50,7 @@ struct TControlRow {
     // Announced instead of caption and hint where the window sets the shown text at run time.
     const char* Accessible = "";
     QRect Place = {};  // anchored forms, and any row inside a group box or panel: the design rectangle
-    TAnchors Anchors = akLeft | akTop;
+    unsigned Anchors = faLeft | faTop;
     TGridCell Cell = {};  // grid forms: the cell of a top-level row
     const char* Parent = "";  // a group box, panel or box row declared earlier
     const char* Buddy = "";  // labels: the control they name; up-downs: the edit they step
