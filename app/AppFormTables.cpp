@@ -1,5 +1,6 @@
 #include "app/AppFormTables.h"
 
+#include "app/FInfo.h"
 #include "app/FSelectCase.h"
 #include "app/FSelectDirectory.h"
 #include "app/FSelectField.h"
@@ -8,6 +9,7 @@
 
 void RegisterAppFormTables()
 {
+    RegisterControlTable(FormInfoTable());
     RegisterControlTable(FormSelectCaseTable());
     RegisterControlTable(FormSelectDirectoryTable());
     RegisterControlTable(FormSelectFieldTable());

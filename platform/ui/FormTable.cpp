@@ -194,13 +194,19 @@ TBuiltForm BuildForm(QWidget* form, const TControlTable& table)
         control->setAccessibleName(AccessibleName(row));
         if (*row.Hint) control->setToolTip(QString::fromUtf8(row.Hint));
         built.controls_[UpperIdent(row.Name)] = control;
+        const bool placed = !box && (parent != form || !built.grid_);
+        QRect place = row.Place;
+        if (placed && place.isEmpty()) {  // no size given: the size of its text
+            control->adjustSize();
+            place.setSize(control->size());
+        }
         if (box)
             box->addWidget(control);
-        else if (parent != form || !built.grid_)
-            control->setGeometry(row.Place);
+        else if (placed)
+            control->setGeometry(place);
         else
             built.grid_->addWidget(control, row.Cell.Row, row.Cell.Column, row.Cell.RowSpan, row.Cell.ColumnSpan);
-        if (parent == form && !built.grid_) built.anchors_->Add(control, row.Place, row.Anchors);
+        if (parent == form && !built.grid_) built.anchors_->Add(control, place, row.Anchors);
         if (*row.EnabledBy) FollowEnablingRule(built, control, row.EnabledBy);
         if (row.Hidden) control->hide();
     }

@@ -7,8 +7,8 @@
 //
 // Rules every registered table keeps (one test walks them all):
 //  - every control has an accessible name: its caption, else its hint (or the caller names it);
-//  - every control lies inside its parent at the form's designed client size;
-//  - no two sibling controls overlap unless one of them says MayOverlap;
+//  - every control shown at the start lies inside its parent at the form's designed client size;
+//  - no two sibling controls shown at the start overlap unless one of them says MayOverlap;
 //  - every bound property path resolves on a sample of the edited class.
 #include <QRect>
 #include <QSize>
@@ -49,7 +49,9 @@ struct TControlRow {
     const char* Hint = "";  // tool tip
     // Announced instead of caption and hint where the window sets the shown text at run time.
     const char* Accessible = "";
-    QRect Place = {};  // anchored forms, and any row inside a group box or panel: the design rectangle
+    // Anchored forms, and any row inside a group box or panel: the design rectangle; one
+    // without a size takes the size of its text.
+    QRect Place = {};
     unsigned Anchors = faLeft | faTop;
     TGridCell Cell = {};  // grid forms: the cell of a top-level row
     const char* Parent = "";  // a group box, panel or box row declared earlier
