@@ -1,5 +1,6 @@
 #include "app/AppFormTables.h"
 
+#include "app/DataModules.h"
 #include "app/FInfo.h"
 #include "app/FSelectCase.h"
 #include "app/FSelectDirectory.h"
@@ -9,6 +10,7 @@
 
 void RegisterAppFormTables()
 {
+    RegisterControlTable(DataModuleTable());
     RegisterControlTable(FormInfoTable());
     RegisterControlTable(FormSelectCaseTable());
     RegisterControlTable(FormSelectDirectoryTable());

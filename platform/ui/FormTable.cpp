@@ -18,6 +18,7 @@
 #include "platform/core/NumText.h"
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/DBCtrls.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UpDown.h"
 
@@ -103,6 +104,7 @@ QWidget* MakeControl(const TControlRow& row, QWidget* parent, const TBuiltForm& 
     case TControlKind::UpDown: return new TUpDown(built.Get<QLineEdit>(row.Buddy), row.Min, row.Max, parent);
     case TControlKind::StringGrid: return new QTableWidget(parent);
     case TControlKind::Picture: return new QLabel(parent);
+    case TControlKind::DBText: return new TDBText(parent);
     case TControlKind::HBox:
     case TControlKind::VBox:
     case TControlKind::Stretch: break;

@@ -27,7 +27,7 @@ class QWidget;
 
 enum class TControlKind {
     Label, Button, PictureButton, Edit, Memo, ListBox, ComboBox, CheckBox, RadioButton,
-    GroupBox, Panel, SpinEdit, UpDown, StringGrid, Picture,
+    GroupBox, Panel, SpinEdit, UpDown, StringGrid, Picture, DBText,
     HBox, VBox, Stretch  // layout only: boxes in a grid form's cells, and a stretch inside a box
 };
 
@@ -125,7 +125,7 @@ TBuiltForm BuildForm(QWidget* form, const TControlTable& table);
 template <class W>
 W* TBuiltForm::Get(const std::string& name) const
 {
-    auto* control = qobject_cast<W*>(Control(name));
+    auto* control = dynamic_cast<W*>(Control(name));
     if (!control) throw EComponentError("Control " + name + " is not of the kind asked for");
     return control;
 }
