@@ -46,7 +46,8 @@ const TControlRow& TControlTable::Row(const std::string& name) const
 namespace {
 bool IsLayoutRow(const TControlRow& row)
 {
-    return row.Kind == TControlKind::HBox || row.Kind == TControlKind::VBox || row.Kind == TControlKind::Stretch;
+    return row.Kind == TControlKind::HBox || row.Kind == TControlKind::VBox || row.Kind == TControlKind::Grid ||
+           row.Kind == TControlKind::Stretch;
 }
 
 QString AccessibleName(const TControlRow& row)
@@ -107,6 +108,7 @@ QWidget* MakeControl(const TControlRow& row, QWidget* parent, const TBuiltForm& 
     case TControlKind::DBText: return new TDBText(parent);
     case TControlKind::HBox:
     case TControlKind::VBox:
+    case TControlKind::Grid:
     case TControlKind::Stretch: break;
     }
     return nullptr;
@@ -148,7 +150,7 @@ void TBuiltForm::Replace(const QSize& designClient, const std::function<QRect(co
 {
     *anchors_ = TAnchorSet(designClient);
     for (const TControlRow& row : table_->Rows) {
-        if (IsLayoutRow(row) || *row.Parent) continue;
+        if (IsLayoutRow(row) || *row.Parent || grid_) continue;
         anchors_->Add(Control(row.Name), adjust ? adjust(row) : row.Place, row.Anchors);
     }
     anchors_->Apply(form_->size());
@@ -169,25 +171,42 @@ TBuiltForm BuildForm(QWidget* form, const TControlTable& table)
         for (auto [column, factor] : table.ColumnStretch) built.grid_->setColumnStretch(column, factor);
         for (auto [index, factor] : table.RowStretch) built.grid_->setRowStretch(index, factor);
     }
+    std::map<const QLayout*, QWidget*> owners;  // layout -> the widget its controls belong to
+    if (built.grid_) owners[built.grid_] = form;
     for (const TControlRow& row : table.Rows) {
         const std::string parentName = row.Parent;
-        QBoxLayout* box = nullptr;
+        QLayout* into = parentName.empty() ? built.grid_ : nullptr;  // the layout the row joins
         QWidget* parent = form;
         if (!parentName.empty()) {
-            if (auto layout = built.layouts_.find(UpperIdent(parentName)); layout != built.layouts_.end())
-                box = static_cast<QBoxLayout*>(layout->second);
-            else
+            if (auto layout = built.layouts_.find(UpperIdent(parentName)); layout != built.layouts_.end()) {
+                into = layout->second;
+                parent = owners[into];
+            } else {
                 parent = built.Control(parentName);
+            }
         }
+        auto* box = dynamic_cast<QBoxLayout*>(into);
+        auto* grid = dynamic_cast<QGridLayout*>(into);
+        const TGridCell& cell = row.Cell;
         if (IsLayoutRow(row)) {
             if (row.Kind == TControlKind::Stretch) {
                 if (box) box->addStretch();
                 continue;
             }
-            auto* layout = new QBoxLayout(row.Kind == TControlKind::HBox ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+            QLayout* layout = nullptr;
+            if (row.Kind == TControlKind::Grid) {
+                auto* made = new QGridLayout;
+                if (row.StretchColumn >= 0) made->setColumnStretch(row.StretchColumn, 1);
+                layout = made;
+            } else {
+                layout = new QBoxLayout(row.Kind == TControlKind::HBox ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+            }
             layout->setObjectName(row.Name);
-            if (box) box->addLayout(layout);
-            else if (built.grid_) built.grid_->addLayout(layout, row.Cell.Row, row.Cell.Column, row.Cell.RowSpan, row.Cell.ColumnSpan);
+            if (row.Margin >= 0) layout->setContentsMargins(row.Margin, row.Margin, row.Margin, row.Margin);
+            if (box) box->addLayout(layout, row.Stretch);
+            else if (grid) grid->addLayout(layout, cell.Row, cell.Column, cell.RowSpan, cell.ColumnSpan);
+            else parent->setLayout(layout);  // the whole form's, or a panel's
+            owners[layout] = parent;
             built.layouts_[UpperIdent(row.Name)] = layout;
             continue;
         }
@@ -196,19 +215,19 @@ TBuiltForm BuildForm(QWidget* form, const TControlTable& table)
         control->setAccessibleName(AccessibleName(row));
         if (*row.Hint) control->setToolTip(QString::fromUtf8(row.Hint));
         built.controls_[UpperIdent(row.Name)] = control;
-        const bool placed = !box && (parent != form || !built.grid_);
+        const bool placed = !into;
         QRect place = row.Place;
         if (placed && place.isEmpty()) {  // no size given: the size of its text
             control->adjustSize();
             place.setSize(control->size());
         }
         if (box)
-            box->addWidget(control);
-        else if (placed)
-            control->setGeometry(place);
+            box->addWidget(control, row.Stretch);
+        else if (grid)
+            grid->addWidget(control, cell.Row, cell.Column, cell.RowSpan, cell.ColumnSpan);
         else
-            built.grid_->addWidget(control, row.Cell.Row, row.Cell.Column, row.Cell.RowSpan, row.Cell.ColumnSpan);
-        if (parent == form && !built.grid_) built.anchors_->Add(control, place, row.Anchors);
+            control->setGeometry(place);
+        if (placed && parent == form) built.anchors_->Add(control, place, row.Anchors);
         if (*row.EnabledBy) FollowEnablingRule(built, control, row.EnabledBy);
         if (row.Hidden) control->hide();
     }

@@ -28,7 +28,9 @@ class QWidget;
 enum class TControlKind {
     Label, Button, PictureButton, Edit, Memo, ListBox, ComboBox, CheckBox, RadioButton,
     GroupBox, Panel, SpinEdit, UpDown, StringGrid, Picture, DBText,
-    HBox, VBox, Stretch  // layout only: boxes in a grid form's cells, and a stretch inside a box
+    // Layout only: boxes and grids (in a cell or box of their parent layout, or the whole layout
+    // of their parent panel or of the form), and a stretch inside a box.
+    HBox, VBox, Grid, Stretch
 };
 
 // A cell of a grid form's layout.
@@ -53,8 +55,11 @@ struct TControlRow {
     // without a size takes the size of its text.
     QRect Place = {};
     unsigned Anchors = faLeft | faTop;
-    TGridCell Cell = {};  // grid forms: the cell of a top-level row
-    const char* Parent = "";  // a group box, panel or box row declared earlier
+    TGridCell Cell = {};  // the cell in the parent grid (the grid form's, or a Grid row's)
+    const char* Parent = "";  // a group box, panel or layout row declared earlier
+    int Stretch = 0;  // in a box: the share of spare room
+    int Margin = -1;  // layout rows: their margin; -1 keeps the style's
+    int StretchColumn = -1;  // grid rows: the column that takes the spare width
     const char* Buddy = "";  // labels: the control they name; up-downs: the edit they step
     const char* Text = "";  // edits and memos: the starting text
     int Picture = -1;  // a QStyle::StandardPixmap shown on a button

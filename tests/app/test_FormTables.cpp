@@ -14,7 +14,8 @@ namespace {
 
 bool IsControl(const TControlRow& row)
 {
-    return row.Kind != TControlKind::HBox && row.Kind != TControlKind::VBox && row.Kind != TControlKind::Stretch;
+    return row.Kind != TControlKind::HBox && row.Kind != TControlKind::VBox && row.Kind != TControlKind::Grid &&
+           row.Kind != TControlKind::Stretch;
 }
 
 // Where a control shown at the start lies at the designed size; controls shown later (the
