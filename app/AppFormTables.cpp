@@ -2,6 +2,7 @@
 
 #include "app/DataModules.h"
 #include "app/FInfo.h"
+#include "app/FItem.h"
 #include "app/FSelectCase.h"
 #include "app/FSelectDirectory.h"
 #include "app/FSelectField.h"
@@ -12,6 +13,7 @@ void RegisterAppFormTables()
 {
     RegisterControlTable(DataModuleTable());
     RegisterControlTable(FormInfoTable());
+    RegisterControlTable(FormItemTable());
     RegisterControlTable(FormSelectCaseTable());
     RegisterControlTable(FormSelectDirectoryTable());
     RegisterControlTable(FormSelectFieldTable());

@@ -7,6 +7,7 @@
 
 #include "app/AppFormTables.h"
 #include "platform/core/Component.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/FormTable.h"
 #include "stats/StatsFormTables.h"
 
@@ -27,13 +28,16 @@ std::vector<std::string> Faults(const TControlTable& table)
     std::vector<std::string> faults;
     const std::string form = table.Name;
     QWidget window;
+    window.setFont(FormFont());  // the windows' own font, which their designed sizes hold
     TBuiltForm built = BuildForm(&window, table);
     const QSize size = table.DesignClient.isValid() ? table.DesignClient : window.sizeHint();
     window.resize(size);
     window.show();
     if (window.layout()) window.layout()->activate();
     QApplication::processEvents();
-    if (window.size() != size) faults.push_back(form + ": the form cannot take its designed size");
+    if (window.size() != size)
+        faults.push_back(form + ": the form cannot take its designed size, it needs " +
+                         std::to_string(window.width()) + "x" + std::to_string(window.height()));
 
     struct Placed {
         const TControlRow* row;
