@@ -9,6 +9,7 @@
 #include "chart/engine/Chart.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/Colors.h"
+#include "platform/ui/FormTable.h"
 #include "stats/ComponentLink.h"
 #include "stats/Ustatistics.h"
 
@@ -179,6 +180,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    TBuiltForm form_;
     bool HasCompleteRecord() const;
 
     TLinked<TChartSeries> series_;
@@ -197,3 +199,5 @@ extern TFormBrokenLine* FormBrokenLine;
 
 // Opens one more window on the series of the chart (the module's latest refers to it).
 TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series);
+
+const TControlTable& FormBrokenLineTable();

@@ -2,8 +2,10 @@
 
 #include "platform/ui/FormTable.h"
 #include "stats/FAddRegression.h"
+#include "stats/FBrokenLine.h"
 
 void RegisterStatsFormTables()
 {
     RegisterControlTable(FormAddRegressionTable());
+    RegisterControlTable(FormBrokenLineTable());
 }
