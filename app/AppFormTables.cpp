@@ -6,6 +6,7 @@
 #include "app/FSelectCase.h"
 #include "app/FSelectDirectory.h"
 #include "app/FSelectField.h"
+#include "app/FSetQuery.h"
 #include "app/FTextInput.h"
 #include "platform/ui/FormTable.h"
 
@@ -17,5 +18,6 @@ void RegisterAppFormTables()
     RegisterControlTable(FormSelectCaseTable());
     RegisterControlTable(FormSelectDirectoryTable());
     RegisterControlTable(FormSelectFieldTable());
+    RegisterControlTable(FormSetQueryTable());
     RegisterControlTable(FormTextInputTable());
 }

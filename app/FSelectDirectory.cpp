@@ -47,9 +47,9 @@ const TControlTable& FormSelectDirectoryTable()
              .Anchors = faLeft | faTop | faRight, .Buddy = "EditDir"},
             {.Kind = TControlKind::Edit, .Name = "EditDir", .Caption = "Directory", .Place = {8, 28, 319, 21},
              .Anchors = faLeft | faTop | faRight},
-            {.Kind = TControlKind::PictureButton, .Name = "btnSelect1", .Hint = "Select local", .Place = {335, 27, 23, 23},
+            {.Kind = TControlKind::ToolButton, .Name = "btnSelect1", .Hint = "Select local", .Place = {335, 27, 23, 23},
              .Anchors = faTop | faRight, .Picture = QStyle::SP_DirOpenIcon},
-            {.Kind = TControlKind::PictureButton, .Name = "btnSelect2", .Hint = "Select in network", .Place = {362, 27, 23, 23},
+            {.Kind = TControlKind::ToolButton, .Name = "btnSelect2", .Hint = "Select in network", .Place = {362, 27, 23, 23},
              .Anchors = faTop | faRight, .Picture = QStyle::SP_DriveNetIcon},
             // Empty until a purpose is given; the window then grows by its height.
             {.Kind = TControlKind::Label, .Name = "LabelPurpose", .Accessible = "Purpose", .Place = {8, 58, 377, 0},

@@ -19,6 +19,8 @@
 #include "platform/ui/Anchors.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBCtrls.h"
+#include "platform/ui/DBGrid.h"
+#include "platform/ui/DBNavigator.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UpDown.h"
 
@@ -67,7 +69,7 @@ QWidget* MakeControl(const TControlRow& row, QWidget* parent, const TBuiltForm& 
         if (row.Picture >= 0) button->setIcon(parent->style()->standardIcon(static_cast<QStyle::StandardPixmap>(row.Picture)));
         return button;
     }
-    case TControlKind::PictureButton: {
+    case TControlKind::ToolButton: {
         auto* button = new QToolButton(parent);
         if (row.Picture >= 0) button->setIcon(parent->style()->standardIcon(static_cast<QStyle::StandardPixmap>(row.Picture)));
         else button->setText(caption);
@@ -96,7 +98,7 @@ QWidget* MakeControl(const TControlRow& row, QWidget* parent, const TBuiltForm& 
     case TControlKind::CheckBox: return new QCheckBox(caption, parent);
     case TControlKind::RadioButton: return new QRadioButton(caption, parent);
     case TControlKind::GroupBox: return new QGroupBox(caption, parent);
-    case TControlKind::Panel: return new QWidget(parent);
+    case TControlKind::Panel: return new QFrame(parent);
     case TControlKind::SpinEdit: {
         auto* spin = new QSpinBox(parent);
         spin->setRange(row.Min, row.Max);
@@ -106,6 +108,8 @@ QWidget* MakeControl(const TControlRow& row, QWidget* parent, const TBuiltForm& 
     case TControlKind::StringGrid: return new QTableWidget(parent);
     case TControlKind::Picture: return new QLabel(parent);
     case TControlKind::DBText: return new TDBText(parent);
+    case TControlKind::DBGrid: return new TDBGrid(parent);
+    case TControlKind::DBNavigator: return new TDBNavigator(parent);
     case TControlKind::HBox:
     case TControlKind::VBox:
     case TControlKind::Grid:

@@ -25,9 +25,10 @@ class TAnchorSet;
 class QLayout;
 class QWidget;
 
+// ToolButton: a flat button showing a picture (announced by its hint) or a short text.
 enum class TControlKind {
-    Label, Button, PictureButton, Edit, Memo, ListBox, ComboBox, CheckBox, RadioButton,
-    GroupBox, Panel, SpinEdit, UpDown, StringGrid, Picture, DBText,
+    Label, Button, ToolButton, Edit, Memo, ListBox, ComboBox, CheckBox, RadioButton,
+    GroupBox, Panel, SpinEdit, UpDown, StringGrid, Picture, DBText, DBGrid, DBNavigator,
     // Layout only: boxes and grids (in a cell or box of their parent layout, or the whole layout
     // of their parent panel or of the form), and a stretch inside a box.
     HBox, VBox, Grid, Stretch

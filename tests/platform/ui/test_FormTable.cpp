@@ -87,7 +87,7 @@ const TControlTable& LegendPage()
              .Property = "legend.symbol.style", .Choices = {"Line", "Box", "Circle"}, .EnabledBy = "CheckSquared"},
             {.Kind = TControlKind::Edit, .Name = "EditTitle", .Caption = "Title", .Place = {8, 88, 100, 21},
              .Property = "Legend.Title", .EnabledBy = "!CheckSquared"},
-            {.Kind = TControlKind::PictureButton, .Name = "BtnPick", .Hint = "Pick a symbol", .Place = {120, 60, 23, 23},
+            {.Kind = TControlKind::ToolButton, .Name = "BtnPick", .Hint = "Pick a symbol", .Place = {120, 60, 23, 23},
              .Picture = 0},
         },
     };
