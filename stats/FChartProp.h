@@ -8,6 +8,7 @@
 #include <string>
 
 #include "chart/engine/Chart.h"
+#include "platform/ui/FormTable.h"
 #include "stats/ComponentLink.h"
 
 class QAction;
@@ -181,6 +182,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TBuiltForm form_;
     void BuildSettings();
     void BuildSeriesList();
     void BuildPopup();
@@ -203,3 +205,5 @@ private:
 extern TFormChartProp* FormChartProp;
 // Makes the window on first use, binds it to the chart and shows it.
 void ShowChartProperties(TCustomChart* chart);
+
+const TControlTable& FormChartPropTable();

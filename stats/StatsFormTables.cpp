@@ -3,9 +3,11 @@
 #include "platform/ui/FormTable.h"
 #include "stats/FAddRegression.h"
 #include "stats/FBrokenLine.h"
+#include "stats/FChartProp.h"
 
 void RegisterStatsFormTables()
 {
     RegisterControlTable(FormAddRegressionTable());
     RegisterControlTable(FormBrokenLineTable());
+    RegisterControlTable(FormChartPropTable());
 }

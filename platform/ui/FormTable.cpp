@@ -235,6 +235,7 @@ TBuiltForm BuildForm(QWidget* form, const TControlTable& table)
         if (*row.EnabledBy) FollowEnablingRule(built, control, row.EnabledBy);
         if (row.Hidden) control->hide();
     }
+    if (table.Squeezes && form->layout()) form->layout()->setSizeConstraint(QLayout::SetNoConstraint);
     // Labels may name controls declared after them.
     for (const TControlRow& row : table.Rows)
         if (*row.Buddy && row.Kind == TControlKind::Label) built.Get<QLabel>(row.Name)->setBuddy(built.Control(row.Buddy));

@@ -82,6 +82,9 @@ struct TControlTable {
     const char* Name = "";  // the window's object name
     const char* Caption = "";
     QSize DesignClient = {};
+    bool ProgramFont = true;  // shown in the program's form font, else in the desktop's
+    // The window may be made smaller than its laid-out controls want (the window keeps its own floor).
+    bool Squeezes = false;
     TFormLayout Layout = TFormLayout::Anchored;
     int Margin = -1;  // grid forms: the layout's margin; -1 keeps the style's
     std::vector<std::pair<int, int>> ColumnStretch = {}, RowStretch = {};  // grid forms: (index, factor)

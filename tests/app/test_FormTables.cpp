@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QWidget>
 #include <memory>
+#include <set>
 
 #include "app/AppFormTables.h"
 #include "platform/core/Component.h"
@@ -28,7 +29,7 @@ std::vector<std::string> Faults(const TControlTable& table)
     std::vector<std::string> faults;
     const std::string form = table.Name;
     QWidget window;
-    window.setFont(FormFont());  // the windows' own font, which their designed sizes hold
+    if (table.ProgramFont) window.setFont(FormFont());  // the font the designed size holds
     TBuiltForm built = BuildForm(&window, table);
     const QSize size = table.DesignClient.isValid() ? table.DesignClient : window.sizeHint();
     window.resize(size);
@@ -45,10 +46,15 @@ std::vector<std::string> Faults(const TControlTable& table)
         QRect rect;
     };
     std::vector<Placed> placed;
+    std::set<std::string> names;
     for (const TControlRow& row : table.Rows) {
         if (!IsControl(row)) continue;
-        QWidget* control = built.Control(row.Name);
         const std::string name = form + "." + row.Name;
+        if (!names.insert(UpperIdent(row.Name)).second) {
+            faults.push_back(name + " is declared twice");
+            continue;
+        }
+        QWidget* control = built.Control(row.Name);
         if (control->accessibleName().isEmpty() && !row.CaptionFromCaller) faults.push_back(name + " has no accessible name");
         const QRect rect = DesignedRect(control);
         if (rect.isEmpty()) continue;
@@ -101,11 +107,13 @@ TEST(FormTables, TheWalkReportsEachKindOfFault)
             {.Kind = TControlKind::Edit, .Name = "Tagged", .Caption = "Tag", .Place = {0, 30, 40, 20}, .Property = "Tag"},
             {.Kind = TControlKind::Edit, .Name = "Unknown", .Caption = "Unknown", .Place = {0, 0, 10, 10},
              .Property = "Owner.Width", .MayOverlap = true},
+            {.Kind = TControlKind::Label, .Name = "tagged", .Caption = "Again", .Place = {50, 40, 10, 10}},
         },
     };
     const std::vector<std::string> expected = {
         "Faulty.Nameless has no accessible name",
         "Faulty.Outside lies outside its parent",
+        "Faulty.tagged is declared twice",
         "Faulty.Nameless overlaps Over",
         "Faulty.Unknown: Owner.Width does not resolve on a TComponent",
     };
