@@ -34,11 +34,11 @@ enum class TControlKind {
     HBox, VBox, Grid, Stretch
 };
 
-// A cell of a grid form's layout.
 // The edges a control keeps its distance to as the form resizes (see Anchors.h; the chart
 // models' own anchor set lives beside these tables in windows that show charts).
 enum TFormAnchor : unsigned { faLeft = 1, faTop = 2, faRight = 4, faBottom = 8, faAll = 15 };
 
+// A cell of a grid layout.
 struct TGridCell {
     int Row = 0, Column = 0, RowSpan = 1, ColumnSpan = 1;
 };
