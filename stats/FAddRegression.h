@@ -9,6 +9,7 @@
 #include "chart/engine/AxisPanel.h"
 #include "platform/core/Colors.h"
 #include "platform/core/ComponentRef.h"
+#include "platform/ui/FormTable.h"
 #include "stats/Ustatistics.h"
 
 class QComboBox;
@@ -59,7 +60,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-
+    TBuiltForm form_;
     TStatistics engine_;
     // Every point added: each calculation filters its own copy, so a wider range brings back
     // what a narrower one left out.
@@ -71,6 +72,8 @@ private:
     TComponentRef<TCustomAxisPanel> chart_;
     TColor lineColor_ = clGray;
 };
+
+const TControlTable& FormAddRegressionTable();
 
 // The window opened last, while it lives.
 extern TFormAddRegression* FormAddRegression;

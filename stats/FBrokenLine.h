@@ -10,6 +10,7 @@
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/Colors.h"
 #include "platform/core/ComponentRef.h"
+#include "platform/ui/FormTable.h"
 #include "stats/Ustatistics.h"
 
 class QAction;
@@ -179,6 +180,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    TBuiltForm form_;
     bool HasCompleteRecord() const;
 
     TComponentRef<TChartSeries> series_;
@@ -198,3 +200,5 @@ extern TFormBrokenLine* FormBrokenLine;
 // Opens one more window on the series of the chart (the module's latest refers to it), above
 // owner (ShowOwned).
 TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series, QWidget* owner = nullptr);
+
+const TControlTable& FormBrokenLineTable();
