@@ -109,7 +109,6 @@ void CloneChartContents(TCustomAxisPanel* destination, TCustomAxisPanel* source,
         }
     }
     // Copied tools point at the copies of their series and at the copy's axes.
-    const TChartAxisLookup& axes = ChartAxisLookup();
     for (int i = 0; i < source->Tools()->Count(); ++i) {
         TDuvCustomTool* original = source->Tools()->GetTool(i);
         TDuvCustomTool* tool = DuplicateTool(original, owner);
@@ -119,9 +118,10 @@ void CloneChartContents(TCustomAxisPanel* destination, TCustomAxisPanel* source,
             if (at != originals.end()) seriesTool->SetSeries(copies[static_cast<std::size_t>(at - originals.begin())]);
         }
         auto* axisTool = dynamic_cast<TDuvCustomToolAxis*>(tool);
-        if (axisTool && axisTool->Axis() && axes.IndexOf && axes.ChartOf && axes.ChartOf(axisTool->Axis()) == source) {
-            const int index = axes.IndexOf(axisTool->Axis());
-            axisTool->StoreAxis(index >= 0 && axes.Axis ? axes.Axis(destination, index) : nullptr);
+        if (axisTool && axisTool->Axis() && axisTool->Axis()->ParentChart() == source) {
+            const int index = source->AxesList().IndexOf(axisTool->Axis());
+            TChartAxes& copyAxes = destination->AxesList();
+            axisTool->StoreAxis(index >= 0 && index < copyAxes.Count() ? copyAxes.GetAxis(index) : nullptr);
         }
     }
 }
