@@ -158,7 +158,8 @@ void TCustomPanelNoCaption::SetBevelOuter(TPanelBevel value)
 
 void TCustomPanelNoCaption::SetBevelWidth(int value)
 {
-    if (SetIfChanged(bevelWidth_, std::max(value, 1))) Invalidate();
+    // 0 is a bevel of no width: the chart properties dialog's bevel steps start from it.
+    if (SetIfChanged(bevelWidth_, std::max(value, 0))) Invalidate();
 }
 
 void TCustomPanelNoCaption::SetBorderWidth(int value)

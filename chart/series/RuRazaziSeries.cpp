@@ -407,8 +407,18 @@ void TChartSeries::NotifyDependents(TDependentChange code, int index)
     // dependents itself once every list holds the point.
     if (code == TDependentChange::ValueModified && listsInFlux_ > 0) return;
     const std::vector<TCustomChartSeries*> dependents = GetLinkedSeries();
-    for (TCustomChartSeries* dependent : dependents)
-        if (auto* series = dynamic_cast<TChartSeries*>(dependent)) series->ReactToSource(this, code, index);
+    for (TCustomChartSeries* dependent : dependents) {
+        auto* series = dynamic_cast<TChartSeries*>(dependent);
+        if (!series) continue;
+        // A dependent whose function cannot compute from the new data (a fit of fewer distinct X
+        // than terms) stays empty. Its exception is not this series' failure, and the change may
+        // be announced from a destructor (a scope guard's resume), which must not throw.
+        try {
+            series->ReactToSource(this, code, index);
+        } catch (const Exception&) {
+            series->ClearPoints();
+        }
+    }
 }
 
 void TChartSeries::ReactToSource(TChartSeries* source, TDependentChange code, int index)

@@ -230,6 +230,30 @@ TEST_F(CurveFittingTest, CannotProcessFittingOnlyWithFewerDistinctXThanTheDegree
     EXPECT_EQ(Output(Source(unit), Fitting(20))->PointCount(), 40);
 }
 
+// The source changes so that the fit can no longer be made, and back: the output empties and
+// fills again, and the change itself never fails, also where it is announced from a scope guard
+// at the end of a bulk append (an exception there would end the program).
+TEST_F(CurveFittingTest, DataThatCannotBeFittedEmptiesTheOutputWithoutFailingTheChange)
+{
+    TLineSeries* source = Source(Line(5));
+    source->AddPointXY(0, 7);
+    TChartSeries* output = Output(source, Fitting(5));
+    ASSERT_EQ(output->PointCount(), 6);
+    source->DeletePoint(5);  // X = 4: five points on four distinct X
+    EXPECT_EQ(source->PointCount(), 5);
+    EXPECT_EQ(output->PointCount(), 0);
+    source->AddPointXY(9, 1);
+    EXPECT_EQ(output->PointCount(), 6);
+
+    source->ClearPoints();
+    EXPECT_EQ(source->AddXYArrays({0, 1, 2, 3, 0, 1}, {1, 2, 3, 4, 5, 6}), 6);
+    EXPECT_EQ(output->PointCount(), 0);
+    source->AddXYArrays({7}, {1});
+    EXPECT_EQ(output->PointCount(), 7);
+    // Asked for directly, the fit still says why it cannot be made.
+    EXPECT_EQ(ErrorOf([&] { static_cast<TCurveFittingFunction*>(output->Function())->SetPolyDegree(7); }), "Cannot process fitting");
+}
+
 TEST_F(CurveFittingTest, CoefficientsArePowersOfXFromTheSmallestX)
 {
     // y = 2 + 3 (x - 100)^2 over X from 100.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <climits>
 #include <cstdlib>
 #include <set>
 
@@ -535,6 +536,56 @@ TEST_F(SeriesCoreTest, SegmentsAnswerWithTheirFirstPoint)
     auto* area = Make<TAreaSeries>("Area", {{0, 2}, {4, 2}});
     chart.Draw();
     EXPECT_EQ(area->PointAtScreen(X(2), Y(1)), 0);
+}
+
+// Pointer sizes read from files reach INT_MAX, and far values sit at the ends of int on the
+// screen: hit tests, margins, the visible range and the drawing add them without wrapping.
+TEST_F(SeriesCoreTest, HugePointerSizesAndFarPointsStayWithinInt)
+{
+    auto* points = Make<TPointSeries>("Points", {{1, 1}, {3, 1e300}});
+    points->Pointer().SetHorizSize(INT_MAX);
+    points->Pointer().SetVertSize(INT_MAX);
+    points->SetClickTolerance(3);
+    const int x = X(1), y = Y(1);
+    struct TCase {
+        int pointX, pointY, mouseX, mouseY;
+        bool hit;
+    } const cases[] = {{x, y, x + 1000000, y - 1000000, true},
+                       {INT_MAX, INT_MIN, 0, 0, true},
+                       {INT_MAX, INT_MAX, INT_MIN, INT_MIN, false},
+                       {INT_MIN, 0, INT_MAX, 0, false}};
+    for (const TCase& c : cases)
+        EXPECT_EQ(points->IsPointHit(0, c.pointX, c.pointY, c.mouseX, c.mouseY), c.hit)
+            << c.pointX << "," << c.pointY << " " << c.mouseX << "," << c.mouseY;
+
+    int left = 0, right = 0, top = 0, bottom = 0;
+    points->GetHorizMargins(left, right);
+    points->GetVertMargins(top, bottom);
+    EXPECT_EQ(std::vector<int>({left, right, top, bottom}), std::vector<int>(4, INT_MAX));
+
+    // The margins widen automatic axes; the far point stays in the visible range.
+    chart.BottomAxis()->SetAutomatic(true);
+    chart.LeftAxis()->SetAutomatic(true);
+    chart.Draw();
+    points->CalcFirstLastVisible();
+    EXPECT_EQ(points->FirstVisibleIndex, 0);
+    EXPECT_EQ(points->LastVisibleIndex, 1);
+    EXPECT_EQ(points->PointAtScreen(points->GetPointScreenX(0), points->GetPointScreenY(0) + 5), 0);
+
+    // Clicks on a 3D ribbon towards a point at the end of int (the chart drawn without it).
+    points->SetActive(false);
+    chart.BottomAxis()->SetMinMax(0, 4);
+    chart.LeftAxis()->SetMinMax(0, 4);
+    chart.SetView3D(true);
+    auto* line = Make<TLineSeries>("Line", {{0, 1}, {1e300, 1}});
+    line->SetActive(false);
+    chart.Draw();
+    line->SetActive(true);
+    line->CalcFirstLastVisible();
+    ASSERT_EQ(line->GetPointScreenX(1), INT_MAX);
+    // The ribbon runs back (up) from the line.
+    EXPECT_EQ(line->PointAtScreen(X(2), line->GetPointScreenY(0) - 2), 0);
+    EXPECT_EQ(line->PointAtScreen(X(2), line->GetPointScreenY(0) + 2), -1);
 }
 
 TEST_F(SeriesCoreTest, APointerClickReachesOnClickPointerUnlessTheChartCancelled)
