@@ -8,6 +8,7 @@
 #include "chart/engine/Chart.h"
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/DuvProcs.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/CanvasHelpers.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "platform/core/ScopeGuard.h"
