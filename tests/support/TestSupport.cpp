@@ -87,7 +87,9 @@ void PollForModal(std::function<void(QWidget*)> action, int attemptsLeft)
 {
     QTimer::singleShot(10, [action = std::move(action), attemptsLeft]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && attemptsLeft > 0)
+        // Activation arrives later than the dialog; it moves the keyboard focus (a file dialog's
+        // name field then keeps what is typed), so the action always meets the box a user meets.
+        if ((!modal || !modal->isActiveWindow()) && attemptsLeft > 0)
             return PollForModal(std::move(action), attemptsLeft - 1);
         action(modal);
     });
