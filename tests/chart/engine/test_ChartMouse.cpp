@@ -88,7 +88,7 @@ protected:
         chart.DrawToCanvas(&painter, {0, 0, 400, 300});
     }
     qbtest::ScopedConfigDir config_;
-    TChart chart;
+    TScopedComponent<TChart> chart;
     TTestSeries* series = nullptr;
     TLog log;
 };
@@ -388,7 +388,7 @@ TEST_F(ChartMouseModelTest, ADragGoesToTheToolsInOrderAndTheChartZoomsUnlessOneC
 TEST_F(ChartMouseModelTest, ATakenDragStaysWithItsToolUntilItsButtonGoesUp)
 {
     Draw();
-    TRoadTool first(&chart, "A", log), second(&chart, "B", log);
+    TScopedComponent<TRoadTool> first(&chart, "A", log), second(&chart, "B", log);
     first.SetParentChart(&chart);
     second.SetParentChart(&chart);
     first.OnDown = TEventReply::CancelChart;
@@ -406,7 +406,7 @@ TEST_F(ChartMouseModelTest, ATakenDragStaysWithItsToolUntilItsButtonGoesUp)
     // A holder that goes lets go of the drag.
     log.clear();
     {
-        TRoadTool going(&chart, "C", log);
+        TScopedComponent<TRoadTool> going(&chart, "C", log);
         going.SetParentChart(&chart);
         first.SetActive(false);
         second.SetActive(false);
@@ -450,7 +450,7 @@ TEST_F(ChartMouseModelTest, AClickReachesOnlyThePartUnderTheMouse)
     series->OnClick = {&clicks, &TClicks::First};
     other->OnClick = {&clicks, &TClicks::Other};
     chart.OnClickBackground = {&clicks, &TClicks::Background};
-    TRoadTool tool(&chart, "tool", log);
+    TScopedComponent<TRoadTool> tool(&chart, "tool", log);
     tool.SetParentChart(&chart);
     tool.OnDown = TEventReply::CancelChart;
     tool.Place = TRect{300, 40, 340, 80};

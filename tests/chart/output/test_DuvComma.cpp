@@ -464,7 +464,7 @@ TEST_F(CommanderTest, AFreedPanelLeavesTheBarDisabled)
 TEST_F(CommanderTest, EditWaitsForAnEditor)
 {
     PieChart fixture;
-    TDuvCommander bar;
+    TScopedComponent<TDuvCommander> bar;
     bar.SetPanel(&fixture.chart);
     EXPECT_FALSE(ChartEditorServices().CanEditChart());
     EXPECT_FALSE(bar.Button(dcEdit)->Enabled);
@@ -474,7 +474,7 @@ TEST_F(CommanderTest, EditWaitsForAnEditor)
     bar.ClickButton(dcSave);
     EXPECT_EQ(fixture.chart.View3D(), view3D);
     {
-        TComponent editor(nullptr);
+        TScopedComponent<TComponent> editor(nullptr);
         bar.SetChartEditor(&editor);
         EXPECT_TRUE(bar.Button(dcEdit)->Enabled);
         bar.ClickButton(dcEdit);

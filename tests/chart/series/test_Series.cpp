@@ -321,7 +321,7 @@ TEST_F(SeriesCoreTest, VisualPointersDrawTheirVisualInThePointerBox)
     series->Pointer().SetStyle(psVisual);
     series->Pointer().SetHorizSize(4);
     series->Pointer().SetVertSize(3);
-    TBoxVisual first, third;
+    TScopedComponent<TBoxVisual> first, third;
     series->Visuals()->PutVisual(0, &first);
     series->Visuals()->PutVisual(2, &third);
     series->SetPointColor(2, clBlue);
@@ -350,7 +350,7 @@ TEST_F(SeriesCoreTest, AVisualsTemplateTakesTheSeriesBoxAndItsPointsInsteadOfSha
         series->SetSeriesColor(clRed);
         series->SetPointColor(1, clBlue);
         series->Shadow().SetSize(3);
-        TBoxVisual visual;
+        TScopedComponent<TBoxVisual> visual;
         series->Visuals()->SetTemplate(&visual);
         chart.Draw();
         const int h = chart.Height();
