@@ -499,7 +499,7 @@ TEST_F(ChartMouseModelTest, TheWheelAndKeysStopAtTheToolThatTakesThem)
     };
     Draw();
     chart.Zoom().MouseWheel = pmwNormal;
-    TWheelTool first(&chart, "A", log), second(&chart, "B", log);
+    TScopedComponent<TWheelTool> first(&chart, "A", log), second(&chart, "B", log);
     first.SetParentChart(&chart);
     second.SetParentChart(&chart);
     first.Reply = TEventReply::CancelChart;

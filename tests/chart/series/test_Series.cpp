@@ -272,7 +272,7 @@ TEST_F(SeriesCoreTest, ShadowAndEmbossDrawTheWholeSeriesAgainMovedInTheirColour)
         EXPECT_EQ(Drawn("S", {"Rectangle"}).size(), c.area ? 0u : 2u);
         EXPECT_EQ(chart.LeftAxis()->CalcYPosValue(4), chart.LeftAxis()->PixelStart);
         EXPECT_TRUE(series->Pointer().Visible() != c.area);
-        delete series;
+        series->Free();
     }
 }
 
@@ -338,7 +338,7 @@ TEST_F(SeriesCoreTest, VisualPointersDrawTheirVisualInThePointerBox)
     const std::string depth = std::to_string(series->Pointer().StartZ()) + ".." + std::to_string(series->Pointer().EndZ());
     EXPECT_EQ(first.Formats, std::vector<std::string>{depth + " pen 1 transparency 20"});
     series->Visuals()->Clear();
-    delete series;
+    series->Free();
 }
 
 TEST_F(SeriesCoreTest, AVisualsTemplateTakesTheSeriesBoxAndItsPointsInsteadOfShadowAndRibbons)
@@ -370,7 +370,7 @@ TEST_F(SeriesCoreTest, AVisualsTemplateTakesTheSeriesBoxAndItsPointsInsteadOfSha
         EXPECT_EQ(Drawn("L", kLines).size(), view3D ? 0u : 4u);
         EXPECT_TRUE(Drawn("L", {"PlaneWithZ"}).empty());
         series->Visuals()->SetTemplate(nullptr);
-        delete series;
+        series->Free();
     }
 }
 
