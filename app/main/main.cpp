@@ -4,6 +4,7 @@
 #include "app/FMain.h"
 #include "app/FSelectCase.h"
 #include "app/UORUCommon.h"
+#include "chart/editor/ChartEditorModules.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/series/ChartSeriesModules.h"
@@ -43,9 +44,11 @@ struct ChartModules {
         InitializeChartSeriesModules();
         InitializeChartOutputModules();
         InitializeChartOutputWidgetModules();
+        InitializeChartEditorModules();
     }
     ~ChartModules()
     {
+        FinalizeChartEditorModules();
         FinalizeChartOutputWidgetModules();
         FinalizeChartOutputModules();
         FinalizeChartSeriesModules();

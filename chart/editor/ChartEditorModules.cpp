@@ -1,0 +1,5 @@
+#include "chart/editor/ChartEditorModules.h"
+
+void InitializeChartEditorModules() {}
+
+void FinalizeChartEditorModules() {}
