@@ -7,9 +7,10 @@
 #include "chart/editor/ChartEditorModules.h"
 #include "chart/engine/ChartEngineModules.h"
 #include "chart/graphics/ChartGraphicsModules.h"
-#include "chart/series/ChartSeriesModules.h"
 #include "chart/output/ChartOutputModules.h"
 #include "chart/output/widgets/ChartOutputWidgetModules.h"
+#include "chart/series/ChartSeriesModules.h"
+#include "chart/tools/ChartToolsModules.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/Registry.h"
 #include "platform/core/SafeFile.h"
@@ -45,9 +46,11 @@ struct ChartModules {
         InitializeChartOutputModules();
         InitializeChartOutputWidgetModules();
         InitializeChartEditorModules();
+        InitializeChartToolsModules();
     }
     ~ChartModules()
     {
+        FinalizeChartToolsModules();
         FinalizeChartEditorModules();
         FinalizeChartOutputWidgetModules();
         FinalizeChartOutputModules();

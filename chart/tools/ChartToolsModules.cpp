@@ -1,0 +1,5 @@
+#include "chart/tools/ChartToolsModules.h"
+
+void InitializeChartToolsModules() {}
+
+void FinalizeChartToolsModules() {}
