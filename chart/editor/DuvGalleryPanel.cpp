@@ -200,7 +200,10 @@ float FitGalleryTitleSize(int width, float size, const std::function<int(float)>
 
 // ---------------------------------------------------------------- chart list
 
-TChartList::~TChartList() { Clear(); }
+TChartList::~TChartList()
+{
+    if (!items_.empty()) Clear();
+}
 
 TGalleryChart* TChartList::GetChart(int index) const
 {
@@ -434,6 +437,7 @@ TChartGalleryPanel::TChartGalleryPanel(QWidget* parent)
     setAccessibleName("Gallery");
     content_ = new QWidget;
     content_->setObjectName("GalleryCharts");
+    content_->setAccessibleName("Gallery charts");
     setWidget(content_);
     setWidgetResizable(false);
     for (QWidget* area : {viewport(), content_}) {
@@ -526,12 +530,13 @@ void TChartGalleryPanel::SetView3D(bool value)
 {
     if (view3D_ == value) return;
     view3D_ = value;
+    // The margins follow the new view, so it comes first.
     for (TGalleryChart* chart : charts_) {
-        chart->ResetMargins();
         if (TChartSeries* first = FirstSeriesOf(chart))
             first->SetGalleryView3D(value);
         else
             chart->SetView3D(value);
+        chart->ResetMargins();
     }
 }
 
@@ -573,8 +578,8 @@ TGalleryChart* TChartGalleryPanel::CreateChart(const TDuvSeriesType& entry)
     }
     TChartSeries* first = FirstSeriesOf(chart);
     chart->Disabled = CheckCompatibility && CurrentSeries && first && !first->AcceptsSourceSeries(CurrentSeries);
-    chart->ResetMargins();
     if (first) first->SetGalleryView3D(view3D_);
+    chart->ResetMargins();
     if (entry.FunctionClass) {
         std::unique_ptr<TPersistent> made(entry.FunctionClass->Create(nullptr));
         if (auto* function = dynamic_cast<TDuvFunction*>(made.get())) function->SetUpInGallery(chart);

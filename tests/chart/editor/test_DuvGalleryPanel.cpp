@@ -458,6 +458,46 @@ TEST_F(GalleryPanelTest, TitleSizeFollowsTheChartWidthAndStopsAtOnePoint)
     }
 }
 
+TEST_F(GalleryPanelTest, TriangleOfARealChart)
+{
+    struct Case {
+        bool border, smooth;
+        int shadow;
+    } cases[] = {{false, false, 0}, {true, false, 0}, {true, true, 0}, {false, false, 3}, {true, true, 5}};
+    for (const Case& c : cases) {
+        TScopedComponent<TGalleryChart> chart(nullptr);
+        chart.SetBounds(0, 0, 130, 100);
+        chart.Border().SetVisible(c.border);
+        chart.Border().SetWidth(4);
+        chart.Shadow().SetSize(c.shadow);
+        chart.SetSmooth(c.smooth);
+        const TRect r = chart.TriangleRect();
+        const TRect expected = GalleryTriangleRect(130, 100, c.border, 4, c.smooth, c.shadow);
+        EXPECT_TRUE(r == expected) << c.border << c.smooth << c.shadow;
+        EXPECT_EQ(r.Left, (c.border ? (c.smooth ? 2 : 4) : 0) + 4);
+    }
+}
+
+TEST_F(GalleryPanelTest, View3DReachesEveryChartAndItsMargins)
+{
+    TChartGalleryPanel panel;
+    Fill(panel, 1);
+    auto* own = new TGalleryChart(panel.ChartOwner());
+    panel.Charts().Add(own);
+    panel.PrepareChart(own, false);
+    EXPECT_EQ(panel.GetChart(0)->MarginLeft(), 4);
+    panel.SetView3D(false);
+    for (TGalleryChart* chart : panel.Charts()) {
+        EXPECT_FALSE(chart->View3D());
+        EXPECT_EQ(chart->MarginLeft(), 5);
+        EXPECT_EQ(chart->MarginBottom(), 5);
+    }
+    // Charts made later take the panel's view.
+    Fill(panel, 1);
+    EXPECT_FALSE(panel.GetChart(2)->View3D());
+    EXPECT_EQ(panel.GetChart(2)->MarginTop(), 5);
+}
+
 TEST_F(GalleryPanelTest, FocusRotationOffKeepsTheRotation)
 {
     auto panel = std::make_unique<TChartGalleryPanel>();
