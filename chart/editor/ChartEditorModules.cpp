@@ -1,5 +1,7 @@
 #include "chart/editor/ChartEditorModules.h"
 
-void InitializeChartEditorModules() {}
+#include "chart/editor/DuvGalleryPanel.h"
+
+void InitializeChartEditorModules() { DuvGalleryPanelInitialization(); }
 
 void FinalizeChartEditorModules() {}
