@@ -40,6 +40,17 @@ function(qb_shared_pch kind)
     <algorithm> <cmath> <functional> <map> <memory> <stdexcept> <string> <vector>)
 endfunction()
 
+# qb_check_unwind(<target>): an optimised link fails when two unwind entries share a start
+# address (scripts/check_unwind.py); exceptions thrown there would end the program.
+function(qb_check_unwind target)
+  if(CMAKE_BUILD_TYPE STREQUAL "Debug")
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${Python3_EXECUTABLE} ${QB_ROOT}/scripts/check_unwind.py $<TARGET_FILE:${target}>
+    VERBATIM)
+endfunction()
+
 # qb_add_tests(<folder relative to tests/> DEPS <targets...>)
 # One test program per test folder: its support_*.cpp files are compiled once into a small
 # library, its test_*.cpp files into the program. CTest still lists every test on its own
@@ -69,6 +80,7 @@ function(qb_add_tests folder)
   # relocations of a large sanitizer build.
   target_link_options(${target} PRIVATE -no-pie)
   qb_test_target_settings(${target} "${tests}")
+  qb_check_unwind(${target})
   gtest_discover_tests(${target}
     TEST_PREFIX "${folder}/"
     DISCOVERY_MODE PRE_TEST
@@ -149,6 +161,7 @@ const std::vector<qbtest::FuzzTarget>& qbtest::FuzzTargets()
   target_include_directories(qb_fuzz_replay PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(qb_fuzz_replay PRIVATE ${deps})
   target_link_options(qb_fuzz_replay PRIVATE -no-pie)
+  qb_check_unwind(qb_fuzz_replay)
   foreach(name ${names})
     add_test(NAME fuzz/${name} COMMAND qb_fuzz_replay ${name} ${CMAKE_CURRENT_SOURCE_DIR}/data/fuzz/${name})
     set_tests_properties(fuzz/${name} PROPERTIES

@@ -6,6 +6,8 @@ QB_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Debian packages the build, the program and the tests need.
 QB_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
+  # the linker of every build; the unwind check's test links with it
+  lld
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev googletest
   clang libclang-rt-14-dev

@@ -871,6 +871,14 @@ void TChartAxis::Assign(const TPersistent* source)
     SelectPositionCalculators();
 }
 
+void TChartAxis::DefineProperties(TFiler& filer)
+{
+    TCollectionItem::DefineProperties(filer);
+    filer.DefineProperty(
+        "Items", [this](TReader& reader) { items_->ReadCustom(reader); },
+        [this](TWriter& writer) { items_->WriteCustom(writer); }, !items_->AutomaticLabels);
+}
+
 std::string TChartAxis::GetDisplayName() const
 {
     if (title_ && !title_->Caption().empty()) return title_->Caption();

@@ -202,13 +202,16 @@ private:
 
 class TAxisItems;
 
-// One label of an axis: a custom label, or one the last drawing produced.
-class TAxisItem {
+// One label of an axis: a custom label, or one the last drawing produced. Custom labels travel
+// in chart files with these properties.
+class TAxisItem : public TPersistent {
+    QB_CLASS(TAxisItem, TPersistent)
 public:
     explicit TAxisItem(TAxisItems* owner) : owner_(owner) {}
-    ~TAxisItem();
+    ~TAxisItem() override;
     TAxisItem(const TAxisItem&) = delete;
     TAxisItem& operator=(const TAxisItem&) = delete;
+    static void DeclareProperties(TPropertyDeclarer<TAxisItem>& p);
 
     double Value() const { return value_; }
     void SetValue(double value);
@@ -219,6 +222,8 @@ public:
     // The item's own format, made on first read (transparent).
     TAxisLabelsFormat* GetFormat();
     TAxisLabelsFormat* PeekFormat() const { return format_.get(); }
+    // Copies the format, or with none drops the own one.
+    void SetFormat(const TAxisLabelsFormat* value);
     // The own format, else the list's shared one.
     TAxisLabelsFormat* EffectiveFormat() const;
     TAxisItems* Owner() const { return owner_; }
@@ -253,6 +258,10 @@ public:
     void ClearRecorded() { items_.clear(); }
     // The format and hover settings; the items too when the source holds custom labels.
     void CopyFrom(const TAxisItems& source);
+    // The custom labels as a chart file holds them: a collection of items. Reading replaces
+    // the items only once all were read, and turns automatic labels off.
+    void WriteCustom(TWriter& writer);
+    void ReadCustom(TReader& reader);
     // The labels format shared by every item without its own.
     TAxisLabelsFormat* Format() const;
     // Hover look, made on first read: the shared format in a bold font.
@@ -602,6 +611,8 @@ public:
     std::string GetDisplayName() const override;
     // The chart repaints; nothing without one.
     void Repaint() const;
+    // Custom labels ("Items") besides the published settings.
+    void DefineProperties(TFiler& filer) override;
 
 protected:
     template <class V>

@@ -10,8 +10,11 @@
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/engine/RuRazaziSelect.h"
 #include "chart/graphics/DuvConst.h"
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentWriter.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 
 namespace {
 
@@ -63,6 +66,22 @@ bool IsIndependentAxisOf(const TChartAxis* axis, const TCustomChartSeries* serie
 // ---------------------------------------------------------------- items
 
 TAxisItem::~TAxisItem() = default;
+
+void TAxisItem::DeclareProperties(TPropertyDeclarer<TAxisItem>& p)
+{
+    using I = TAxisItem;
+    p.Object("Format", &I::GetFormat, &I::SetFormat).Peek(&I::PeekFormat);
+    p.String("Text", &I::Text, &I::SetText);
+    p.Float("Value", &I::Value, &I::SetValue);
+}
+
+void TAxisItem::SetFormat(const TAxisLabelsFormat* value)
+{
+    if (value)
+        GetFormat()->Assign(value);
+    else
+        format_.reset();
+}
 
 void TAxisItem::SetValue(double value)
 {
@@ -157,6 +176,38 @@ void TAxisItems::CopyFrom(const TAxisItems& source)
         TAxisItem* item = AddInternal(from->text_, from->value_, from->LabelPos);
         if (from->format_) item->GetFormat()->Assign(from->format_.get());
     }
+}
+
+void TAxisItems::WriteCustom(TWriter& writer)
+{
+    writer.WriteValue(vaCollection);
+    {
+        // Item properties are named from the item, not from the axis.
+        const std::string path = writer.PropPath;
+        writer.PropPath.clear();
+        const TScopeGuard restore([&] { writer.PropPath = path; });
+        for (const auto& item : items_) {
+            writer.WriteListBegin();
+            writer.WriteProperties(item.get());
+            writer.WriteListEnd();
+        }
+    }
+    writer.WriteListEnd();
+}
+
+void TAxisItems::ReadCustom(TReader& reader)
+{
+    reader.CheckValue(vaCollection);
+    std::vector<std::unique_ptr<TAxisItem>> read;
+    while (!reader.EndOfList()) {
+        reader.ReadListBegin();
+        read.push_back(std::make_unique<TAxisItem>(this));
+        reader.ReadProperties(read.back().get());
+    }
+    reader.ReadListEnd();
+    items_.swap(read);
+    AutomaticLabels = false;
+    Repaint();
 }
 
 // ---------------------------------------------------------------- increments

@@ -306,7 +306,8 @@ void TChartGridModel::RecalcGrid3D(std::vector<TChartGridColumn>& columns)
     }
     for (std::size_t i = 0; i < gridXs_.size(); ++i)
         columns.push_back({TGridColumnKind::Value, series, series->MandatoryList(), i == 0});
-    rowCount_ = 2 + static_cast<int>(gridZs_.size());
+    // A series without points still shows one empty row to type into.
+    rowCount_ = 2 + std::max(1, static_cast<int>(gridZs_.size()));
 }
 
 void TChartGridModel::RecalcDimensions()
@@ -633,6 +634,7 @@ bool TChartGridModel::DeleteRow(int row)
     if (ReadOnly) return false;
     const int index = row - HeaderRowCount();
     if (index < 0) return false;
+    if (grid3D_) return DeleteGrid3DRow(index);
     for (TChartSeries* series : ShownSeries()) {
         if (series->PointCount() <= index) continue;
         // The X column as shown before the deletion: numbered X values stay numbered.
@@ -641,6 +643,22 @@ bool TChartGridModel::DeleteRow(int row)
         series->DataLoaded = true;
         if (!xShown) series->SecondaryList()->NumberByIndex();
     }
+    ForgetAppendedPoint();
+    RepaintChart();
+    RecalcDimensions();
+    return true;
+}
+
+bool TChartGridModel::DeleteGrid3DRow(int index)
+{
+    TChartSeries* series = Grid3DSeries();
+    if (!series || index >= static_cast<int>(gridZs_.size())) return false;
+    // A row of the 3D grid is one Z value: every point at it goes, and no other.
+    const double z = gridZs_[static_cast<std::size_t>(index)];
+    const TChartValueList& zs = *ZList(series);
+    for (int i = series->PointCount() - 1; i >= 0; --i)
+        if (SameValue(zs.GetValueAt(i), z)) series->DeletePoint(i);
+    series->DataLoaded = true;
     ForgetAppendedPoint();
     RepaintChart();
     RecalcDimensions();

@@ -121,7 +121,8 @@ public:
     bool AppendRow();
     // A null point at the end of the series of the column; the point's index, -1 when refused.
     int AppendNullRow(int col);
-    // Deletes the point of the row in every shown series that has it.
+    // Deletes the point of the row in every shown series that has it; in grid 3D mode every
+    // point of the 3D series at the row's Z value.
     bool DeleteRow(int row);
     // Sets a point colour; the series holds its own data then.
     void SetPointColor(TChartSeries* series, int index, TColor color);
@@ -160,6 +161,7 @@ private:
     void Removed(TComponent* component);
     void BuildColumns(std::vector<TChartGridColumn>& columns) const;
     void RecalcGrid3D(std::vector<TChartGridColumn>& columns);
+    bool DeleteGrid3DRow(int index);
     void AddNullPointsUpTo(TChartSeries* series, int index) const;
     std::string ValueText(const TChartSeries* series, const TChartValueList* list, int index) const;
     std::string LabelText(int index) const;

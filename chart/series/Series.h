@@ -130,9 +130,10 @@ public:
     void SwapPoints(int i, int j) override;
     void LoadFromSourceSeries(TCustomChartSeries* source) override;
     void GetChildren(const TGetChildProc& proc, TComponent* root) override;
-    // A smoothed series is written unsmoothed: its own points and source. The next drawing
-    // smooths again.
+    // A smoothed series is written unsmoothed: its own points and source, and "Smoothed". The
+    // next drawing smooths again.
     void WriteState(TWriter& writer) override;
+    void DefineProperties(TFiler& filer) override;
 
     // ------------------------------------------------------------ geometry and values
     virtual bool SameStackAs(const TCustomSeries& other) const;

@@ -7,6 +7,8 @@
 #include "chart/graphics/CanvasHelpers.h"
 #include "chart/series/DuvSpline.h"
 #include "chart/series/Series.h"
+#include "platform/core/ComponentReader.h"
+#include "platform/core/ComponentWriter.h"
 #include "platform/core/ScopeGuard.h"
 
 namespace {
@@ -191,6 +193,14 @@ void TCustomSeries::WriteState(TWriter& writer)
 {
     if (dataCopy_) EndSmoothing();
     TCustomLineSeries::WriteState(writer);
+}
+
+void TCustomSeries::DefineProperties(TFiler& filer)
+{
+    TCustomLineSeries::DefineProperties(filer);
+    filer.DefineProperty(
+        "Smoothed", [this](TReader& reader) { SetLineFlag(reader.ReadBoolean()); },
+        [](TWriter& writer) { writer.WriteBoolean(true); }, smoothed_);
 }
 
 void TCustomSeries::Notification(TComponent* component, TOperation operation)

@@ -273,14 +273,15 @@ void TPieSeries::CalcAngles()
     if (FirstVisibleIndex < 0 || LastVisibleIndex >= count) return;
     const double* values = YValues()->Values();
     // Sums of sizes over the largest one, so that huge values neither overflow nor lose the
-    // last slice's exact end.
+    // last slice's exact end. Divided, not multiplied by the reciprocal: that of a subnormal
+    // largest size is infinite.
     double largest = 0;
     for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i)
         if (!IsGrouped(i)) largest = std::max(largest, SliceSize(values[i]));
-    const double scale = largest > 0 ? 1 / largest : 0;
+    auto share = [largest](double value) { return largest > 0 ? SliceSize(value) / largest : 0; };
     double total = 0;
     for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i)
-        if (!IsGrouped(i)) total += SliceSize(values[i]) * scale;
+        if (!IsGrouped(i)) total += share(values[i]);
     double sum = 0;
     for (int i = FirstVisibleIndex; i <= LastVisibleIndex; ++i) {
         TPieAngle& a = angles_[static_cast<std::size_t>(i)];
@@ -288,7 +289,7 @@ void TPieSeries::CalcAngles()
         if (total == 0) {
             a.EndAngle = full;
         } else {
-            if (!IsGrouped(i)) sum += SliceSize(values[i]) * scale;
+            if (!IsGrouped(i)) sum += share(values[i]);
             a.EndAngle = sum == total ? full : sum * full / total;
             // A slice never spans more than the whole pie, in either direction.
             if (std::fabs(a.EndAngle - a.StartAngle) > std::fabs(full)) a.EndAngle = a.StartAngle + full;

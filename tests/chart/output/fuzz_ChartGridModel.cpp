@@ -58,10 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int col = data[at] % 8;
         const int row = data[at] / 8 % 12;
         const int action = data[at + 1] % 5;
+        const bool editorOpen = (data[at + 1] & 0x80) != 0;
         at += 2;
         std::string text;
         while (at < size && data[at] != 0) text += static_cast<char>(data[at++]);
-        ++at;
+        ++at;  // the zero byte, or past the end
         switch (action) {
         case 0: model.AppendRow(); break;
         case 1: model.AppendNullRow(col); break;
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default: break;
         }
         try {
-            model.SetEditText(col, row, text, (data[at - 1] & 1) != 0);
+            model.SetEditText(col, row, text, editorOpen);
         } catch (const EConvertError&) {
         }
         (void)model.CellText(col, row);

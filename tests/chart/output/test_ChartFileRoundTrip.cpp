@@ -4,6 +4,7 @@
 // those written, and the second file must equal the first byte for byte.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "chart/engine/RuRazaziAxis.h"
+#include "chart/engine/RuRazaziLists.h"
 #include "chart/output/DuvStore.h"
+#include "chart/series/RuRazaziCallout.h"
 #include "chart/series/Series.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/Collection.h"
@@ -189,11 +193,57 @@ void Describe(TPersistent& object, const std::string& path, int depth, std::set<
     }
 }
 
+std::string ExactText(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+// State a file keeps besides the published properties: the custom labels of every axis (one
+// with a format of its own, one with neither text nor value) and the smoothing of a series.
+void PerturbDefined(TComponent& subject)
+{
+    if (auto* chart = dynamic_cast<TCustomAxisPanel*>(&subject)) {
+        for (int a = 0; a < chart->AxesList().Count(); ++a)
+            chart->AxesList().GetAxis(a)->Items().Add("Label " + std::to_string(a), a + 0.25);
+        TAxisItems& left = chart->LeftAxis()->Items();
+        TAxisItem* formatted = left.Add("High\nline", -1e300);
+        formatted->GetFormat()->Font()->SetColor(clRed);
+        formatted->GetFormat()->SetTransparent(false);
+        left.Add("", 0);
+    }
+    if (auto* series = dynamic_cast<TCustomSeries*>(&subject)) series->SetLineFlag(true);
+}
+
+void DescribeDefined(TPersistent& object, std::vector<std::string>& out)
+{
+    if (auto* chart = dynamic_cast<TCustomAxisPanel*>(&object))
+        for (int a = 0; a < chart->AxesList().Count(); ++a) {
+            const TAxisItems& items = chart->AxesList().GetAxis(a)->Items();
+            const std::string name = "Axis" + std::to_string(a) + ".Items";
+            out.push_back(name + (items.AutomaticLabels ? " automatic" : " custom"));
+            if (items.AutomaticLabels) continue;
+            for (int i = 0; i < items.Count(); ++i) {
+                const TAxisItem& item = *items.Item(i);
+                const std::string at = name + "[" + std::to_string(i) + "]";
+                out.push_back(at + "=" + item.Text() + " at " + ExactText(item.Value()));
+                if (TAxisLabelsFormat* format = item.PeekFormat()) {
+                    std::set<const TObject*> seen;
+                    Describe(*format, at + ".Format.", 1, seen, out);
+                }
+            }
+        }
+    if (auto* series = dynamic_cast<TCustomSeries*>(&object))
+        out.push_back(std::string("Smoothed=") + (series->Smoothed() ? "yes" : "no"));
+}
+
 std::vector<std::string> Described(TPersistent& object)
 {
     std::set<const TObject*> seen;
     std::vector<std::string> out;
     Describe(object, "", 0, seen, out);
+    DescribeDefined(object, out);
     return out;
 }
 
@@ -314,10 +364,19 @@ TEST_F(ChartFileRoundTripTest, EveryRegisteredClassComesBackAsItWasWritten)
         SCOPED_TRACE(name);
         walk.Seen.clear();
         Perturb(*subject, 0, walk);
+        PerturbDefined(*subject);
         // A file's points are added back in the order their lists keep: a series whose order
         // was just changed is sorted first, as its next added point would find it.
         if (auto* series = dynamic_cast<TChartSeries*>(subject)) series->SortByOrder();
         const std::string first = Saved(*chart);
+        {
+            // The text form holds the same: converted back, it is the same file.
+            TMemoryStream binary(first), text, back;
+            ChartBinaryToText(binary, text);
+            text.SetPosition(0);
+            ChartTextToBinary(text, back);
+            EXPECT_TRUE(back.Bytes() == first) << "the text form differs: " << FirstDifference(first, back.Bytes());
+        }
         std::unique_ptr<TCustomAxisPanel> loaded(dynamic_cast<TCustomAxisPanel*>(chart->ClassType().Create(nullptr)));
         TMemoryStream stream(first);
         EXPECT_EQ(LoadChartFromStream(*loaded, stream), std::vector<std::string>{});
@@ -345,6 +404,68 @@ TEST_F(ChartFileRoundTripTest, EveryRegisteredClassComesBackAsItWasWritten)
     std::string unreached;
     for (const std::string& name : notReached) unreached += name + " ";
     EXPECT_EQ(unreached, "");
+}
+
+// Older files keep the marks' arrow on the marks themselves; it loads into the callout, is
+// written there from then on, and every later save is the same.
+TEST_F(ChartFileRoundTripTest, MarksArrowOfOlderFilesComesBackInTheCallout)
+{
+    const std::string older =
+        "object TChart\r\n"
+        "  object Series1: TLineSeries\r\n"
+        "    Marks.Arrow.Color = clRed\r\n"
+        "    Marks.Arrow.Width = 3\r\n"
+        "    Marks.ArrowLength = 20\r\n"
+        "  end\r\n"
+        "end\r\n";
+    TChart chart;
+    TMemoryStream stream(older);
+    ASSERT_EQ(LoadChartFromStream(chart, stream), std::vector<std::string>{});
+    auto* series = dynamic_cast<TChartSeries*>(FindDeep(chart, "Series1"));
+    ASSERT_NE(series, nullptr);
+    ASSERT_NE(series->Marks().PeekCallout(), nullptr);
+    EXPECT_EQ(series->Marks().PeekCallout()->Length(), 20);
+    EXPECT_EQ(series->Marks().PeekCallout()->Arrow().Color(), clRed);
+    EXPECT_EQ(series->Marks().PeekCallout()->Arrow().Width(), 3);
+
+    const std::string first = Saved(chart);
+    TChart loaded;
+    TMemoryStream again(first);
+    ASSERT_EQ(LoadChartFromStream(loaded, again), std::vector<std::string>{});
+    auto* back = dynamic_cast<TChartSeries*>(FindDeep(loaded, "Series1"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Marks().ArrowLength(), 20);
+    EXPECT_EQ(back->Marks().GetArrow()->Color(), clRed);
+    EXPECT_EQ(back->Marks().GetArrow()->Width(), 3);
+    const std::string second = Saved(loaded);
+    EXPECT_TRUE(first == second) << "the second file differs: " << FirstDifference(first, second);
+}
+
+// Files written before custom labels and smoothing were stored load as they did: automatic
+// labels, no smoothing.
+TEST_F(ChartFileRoundTripTest, OlderFilesKeepAutomaticLabelsAndNoSmoothing)
+{
+    const std::string older =
+        "object TChart\r\n"
+        "  LeftAxis.Title.Caption = 'Left'\r\n"
+        "  object Series1: TLineSeries\r\n"
+        "  end\r\n"
+        "end\r\n";
+    TChart chart;
+    TMemoryStream stream(older);
+    ASSERT_EQ(LoadChartFromStream(chart, stream), std::vector<std::string>{});
+    for (int a = 0; a < chart.AxesList().Count(); ++a) {
+        EXPECT_TRUE(chart.AxesList().GetAxis(a)->Items().AutomaticLabels) << a;
+        EXPECT_EQ(chart.AxesList().GetAxis(a)->Items().Count(), 0) << a;
+    }
+    auto* series = dynamic_cast<TCustomSeries*>(FindDeep(chart, "Series1"));
+    ASSERT_NE(series, nullptr);
+    EXPECT_FALSE(series->Smoothed());
+    // Nor does saving such a chart add either.
+    TMemoryStream text;
+    SaveChartToStream(chart, text, true, true);
+    EXPECT_EQ(text.Bytes().find("Items"), std::string::npos) << text.Bytes();
+    EXPECT_EQ(text.Bytes().find("Smoothed"), std::string::npos) << text.Bytes();
 }
 
 }  // namespace

@@ -219,6 +219,35 @@ TEST_F(ChartGridModelTest, Grid3DShowsYByXAndZ)
     EXPECT_EQ(model_.AppendNullRow(1), -1);  // no rows are appended to a grid of positions
 }
 
+// A row of the 3D grid is one Z value: deleting it takes the points at that Z and nothing of
+// other series; the last row deleted leaves one empty row.
+TEST_F(ChartGridModelTest, Grid3DDeleteRowTakesThatZRow)
+{
+    auto* series = new TGridTestSeries(nullptr);
+    series->SetParentChart(&chart_.Chart);
+    series->FillGrid(3, 3);
+    TChartSeries* plain = chart_.AddSeries({1, 2, 3, 4});
+    model_.SetChart(&chart_.Chart);
+    model_.SetGrid3D(true);
+
+    ASSERT_TRUE(model_.DeleteRow(3));
+    EXPECT_EQ(series->PointCount(), 6);
+    for (int i = 0; i < series->PointCount(); ++i) EXPECT_NE(series->Z->GetValueAt(i), 2) << i;
+    EXPECT_EQ(plain->PointCount(), 4);
+    EXPECT_EQ(model_.RowCount(), 4);
+    EXPECT_EQ(RowTexts(model_, 2), (Texts{"1", "11", "21", "31"}));
+    EXPECT_EQ(RowTexts(model_, 3), (Texts{"2", "13", "23", "33"}));
+
+    EXPECT_FALSE(model_.DeleteRow(4));  // no Z value there
+    EXPECT_EQ(series->PointCount(), 6);
+    ASSERT_TRUE(model_.DeleteRow(2));
+    ASSERT_TRUE(model_.DeleteRow(2));
+    EXPECT_EQ(series->PointCount(), 0);
+    EXPECT_EQ(plain->PointCount(), 4);
+    EXPECT_EQ(model_.RowCount(), 3);
+    EXPECT_TRUE(model_.IsNewPointCell(1, 2));
+}
+
 // A typed text goes into the series; the table lists cell, text and what the series then holds.
 TEST_F(ChartGridModelTest, WritingTypedTexts)
 {

@@ -101,6 +101,9 @@ TEST_F(PieTest, SliceAnglesFollowTheValues)
         {"huge", {1e308, 1e308, 1e308, 1e308}, 360, {90, 180, 270, 360}},
         {"infinite takes no room", {inf, 10, 30}, 360, {0, 90, 360}},
         {"not a number takes no room", {10, nan, 10}, 360, {180, 180, 360}},
+        // A subnormal largest slice: its reciprocal would overflow.
+        {"subnormal", {4.9e-324, 4.9e-324}, 360, {180, 360}},
+        {"subnormal beside no room", {1e-320, 0, nan, 3e-320}, 360, {90, 90, 90, 360}},
         // An angle size past a whole turn spans one turn.
         {"beyond a circle", {1, 1}, 100000, {180, 360}},
     };

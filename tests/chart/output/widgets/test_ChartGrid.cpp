@@ -25,6 +25,11 @@ struct TGridEvents {
     }
 };
 
+struct TTopLeftCounter {
+    int Count = 0;
+    void Changed(TCustomChartGrid*) { ++Count; }
+};
+
 class ChartGridTest : public testing::Test {
 protected:
     ChartGridTest()
@@ -66,6 +71,7 @@ protected:
     TScopedUiServices scoped_{ui_};
     TGridChart chart_;
     TGridEvents events_;
+    TTopLeftCounter topLeft_;
     TChartGrid grid_;
 };
 
@@ -386,11 +392,6 @@ struct TEditGate {
     void Editing(TCustomChartGrid*, int col, int, bool& allow) { allow = col != RefusedCol; }
 };
 
-struct TTopLeftCounter {
-    int Count = 0;
-    void Changed(TCustomChartGrid*) { ++Count; }
-};
-
 }  // namespace
 
 TEST_F(ChartGridTest, F2StartsEditingWhereItIsAllowed)
@@ -482,7 +483,8 @@ TEST_F(ChartGridTest, TitlesOffKeepsThePointRowAndScrollingTellsTopLeft)
 {
     std::vector<double> many(200, 1.0);
     chart_.AddSeries(many);
-    TTopLeftCounter counter;
+    // The counter lives as long as the grid: a handler's object is never gone before it.
+    TTopLeftCounter& counter = topLeft_;
     grid_.OnTopLeftChanged = TChartGridNotifyEvent(&counter, &TTopLeftCounter::Changed);
     Show(2, 5);
     grid_.SetShowSeriesTitles(false);
@@ -491,6 +493,37 @@ TEST_F(ChartGridTest, TitlesOffKeepsThePointRowAndScrollingTellsTopLeft)
     const int before = counter.Count;
     grid_.SetRow(150);
     EXPECT_GT(counter.Count, before);
+}
+
+// A grid on its way out tells nobody: letting its model go scrolls it and moves its current
+// cell, and the objects behind its handlers may be gone already.
+TEST_F(ChartGridTest, AGridOnItsWayOutTellsNobody)
+{
+    chart_.AddSeries(std::vector<double>(200, 1.0));
+    TGridEvents events;
+    TTopLeftCounter topLeft;
+    struct TAskCounter {
+        int Count = 0;
+        void Editing(TCustomChartGrid*, int, int, bool&) { ++Count; }
+    } asks;
+    auto* grid = new TChartGrid;
+    grid->OnChangeColor = TChartGridNotifyEvent(&events, &TGridEvents::ChangeColor);
+    grid->OnSetEditText = TSetEditEvent(&events, &TGridEvents::SetEditText);
+    grid->OnTopLeftChanged = TChartGridNotifyEvent(&topLeft, &TTopLeftCounter::Changed);
+    grid->OnEditingCell = TEditingCellEvent(&asks, &TAskCounter::Editing);
+    grid->SetChart(&chart_.Chart);
+    grid->resize(400, 300);
+    grid->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid));
+    grid->SetRow(150);
+    QCoreApplication::processEvents();
+    const int topLefts = topLeft.Count, asked = asks.Count;
+    EXPECT_GT(topLefts, 0);
+    delete grid;
+    EXPECT_EQ(topLeft.Count, topLefts);
+    EXPECT_EQ(asks.Count, asked);
+    EXPECT_EQ(events.ColorChanges, 0);
+    EXPECT_TRUE(events.Written.empty());
 }
 
 // Small grids hide their header rows, large ones scroll past them: either way the first data row
