@@ -1,5 +1,13 @@
 #include "chart/editor/ChartEditorModules.h"
 
-void InitializeChartEditorModules() {}
+#include "chart/editor/DuvProCo.h"
 
-void FinalizeChartEditorModules() {}
+void InitializeChartEditorModules()
+{
+    DuvProCoInitialization();
+}
+
+void FinalizeChartEditorModules()
+{
+    DuvProCoFinalization();
+}
