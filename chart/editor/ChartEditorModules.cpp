@@ -1,7 +1,16 @@
 #include "chart/editor/ChartEditorModules.h"
 
 #include "chart/editor/DuvGalleryPanel.h"
+#include "chart/editor/DuvProCo.h"
 
-void InitializeChartEditorModules() { DuvGalleryPanelInitialization(); }
+// The texts come first: everything after registers references to them.
+void InitializeChartEditorModules()
+{
+    DuvProCoInitialization();
+    DuvGalleryPanelInitialization();
+}
 
-void FinalizeChartEditorModules() {}
+void FinalizeChartEditorModules()
+{
+    DuvProCoFinalization();
+}
