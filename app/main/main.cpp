@@ -9,6 +9,7 @@
 #include "chart/graphics/ChartGraphicsModules.h"
 #include "chart/output/ChartOutputModules.h"
 #include "chart/output/widgets/ChartOutputWidgetModules.h"
+#include "chart/series-ext/ChartSeriesExtModules.h"
 #include "chart/series/ChartSeriesModules.h"
 #include "chart/tools/ChartToolsModules.h"
 #include "platform/core/CodePage.h"
@@ -47,9 +48,11 @@ struct ChartModules {
         InitializeChartOutputWidgetModules();
         InitializeChartEditorModules();
         InitializeChartToolsModules();
+        InitializeChartSeriesExtModules();
     }
     ~ChartModules()
     {
+        FinalizeChartSeriesExtModules();
         FinalizeChartToolsModules();
         FinalizeChartEditorModules();
         FinalizeChartOutputWidgetModules();

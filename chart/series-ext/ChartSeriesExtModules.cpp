@@ -1,0 +1,5 @@
+#include "chart/series-ext/ChartSeriesExtModules.h"
+
+void InitializeChartSeriesExtModules() {}
+
+void FinalizeChartSeriesExtModules() {}
