@@ -7,6 +7,13 @@
 #include <set>
 
 #include "app/AppFormTables.h"
+#include "chart/editor/ChartEditorModules.h"
+#include "chart/editor/DuvFormRegistry.h"
+#include "chart/engine/ChartEngineModules.h"
+#include "chart/graphics/ChartGraphicsModules.h"
+#include "chart/output/ChartOutputModules.h"
+#include "chart/output/widgets/ChartOutputWidgetModules.h"
+#include "chart/series/ChartSeriesModules.h"
 #include "platform/core/Component.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FormTable.h"
@@ -72,20 +79,52 @@ std::vector<std::string> Faults(const TControlTable& table)
                 faults.push_back(form + "." + a.row->Name + " overlaps " + b.row->Name);
         }
 
-    if (table.Edited) {
-        std::unique_ptr<TPersistent> sample(table.Edited().Create(nullptr));
+    if (table.Edited || table.Sample) {
+        const std::shared_ptr<TPersistent> sample =
+            table.Sample ? table.Sample() : std::shared_ptr<TPersistent>(table.Edited().Create(nullptr));
         for (const TControlRow& row : table.Rows)
             if (*row.Property && !BoundProperty(sample.get(), row.Property))
                 faults.push_back(form + "." + row.Name + ": " + row.Property + " does not resolve on a " +
-                                 table.Edited().Name());
+                                 sample->ClassName());
     }
     return faults;
 }
 
+// The chart modules as the program starts them: the editor modules register their forms' tables.
+class ChartModulesRunning {
+public:
+    ChartModulesRunning()
+    {
+        InitializeChartGraphicsModules();
+        InitializeChartEngineModules();
+        InitializeChartSeriesModules();
+        InitializeChartOutputModules();
+        InitializeChartOutputWidgetModules();
+        InitializeChartEditorModules();
+    }
+    ~ChartModulesRunning()
+    {
+        FinalizeChartEditorModules();
+        FinalizeChartOutputWidgetModules();
+        FinalizeChartOutputModules();
+        FinalizeChartSeriesModules();
+        FinalizeChartEngineModules();
+        FinalizeChartGraphicsModules();
+    }
+};
+
 TEST(FormTables, EveryRegisteredTableMakesASoundForm)
 {
+    const ChartModulesRunning chart;
     RegisterStatsFormTables();
     RegisterAppFormTables();
+    // Every editor form is declared as a table, so the walk below reaches it.
+    for (const TEditorFormClass& editor : RegisteredEditorFormClasses()) {
+        if (!editor.Table)
+            ADD_FAILURE() << "The editor form " << editor.Name << " has no table";
+        else
+            EXPECT_EQ(FindControlTable(editor.Table->Name), editor.Table) << editor.Name;
+    }
     ASSERT_FALSE(RegisteredControlTables().empty());
     for (const TControlTable* table : RegisteredControlTables()) {
         SCOPED_TRACE(table->Name);
