@@ -1,16 +1,11 @@
 #include "chart/editor/DuvEdiGrad.h"
 
-#include "chart/editor/DuvPenDlg.h"
 #include "chart/graphics/DuvCanvas.h"
 #include "chart/graphics/DuvGradient.h"
-#include "platform/ui/Application.h"
 
 TCreateGradientEditor CreateGradientEditorHook = nullptr;
 
-TButtonGradient::TButtonGradient(QWidget* parent) : TDuvButton(parent)
-{
-    connect(this, &QPushButton::clicked, this, [this] { RunHandler([this] { Click(); }); });
-}
+TButtonGradient::TButtonGradient(QWidget* parent) : TDuvDialogButton(parent) {}
 
 void TButtonGradient::LinkGradient(TCustomDuvGradient* gradient)
 {
@@ -23,21 +18,10 @@ TCustomDuvGradient* TButtonGradient::LinkedGradient() const
     return dynamic_cast<TCustomDuvGradient*>(LinkedObject());
 }
 
-TDuvEditorForm* TButtonGradient::GetEditor()
+TDuvEditorForm* TButtonGradient::CreateDialog()
 {
-    if (editor_ || !CreateGradientEditorHook || !LinkedGradient()) return editor_;
-    editor_ = CreateGradientEditorHook(this, LinkedGradient(), EndColorHidden, true);
-    if (editor_) WatchButtonDialog(editor_, previousOnDestroy_);
-    return editor_;
-}
-
-void TButtonGradient::Click()
-{
-    if (LinkedGradient() && GetEditor()) {
-        if (!RunButtonDialog(editor_)) return;
-        repaint();
-    }
-    if (OnClick) OnClick();
+    if (!CreateGradientEditorHook || !LinkedGradient()) return nullptr;
+    return CreateGradientEditorHook(this, LinkedGradient(), EndColorHidden, true);
 }
 
 void TButtonGradient::DrawSymbol(TDuvCanvas& canvas)

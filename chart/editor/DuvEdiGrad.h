@@ -2,8 +2,7 @@
 // The gradient button: shows a gradient in its symbol and edits it in the gradient editor.
 #include <functional>
 
-#include "chart/editor/DuvEditorForm.h"
-#include "chart/graphics/widgets/DuvControls.h"
+#include "chart/editor/DuvPenDlg.h"
 
 class TCustomDuvGradient;
 
@@ -14,28 +13,21 @@ using TCreateGradientEditor = TDuvEditorForm* (*)(QWidget* control, TCustomDuvGr
                                                   bool endColorHidden, bool showVisible);
 extern TCreateGradientEditor CreateGradientEditorHook;
 
-class TButtonGradient : public TDuvButton {
+class TButtonGradient : public TDuvDialogButton {
 public:
     explicit TButtonGradient(QWidget* parent = nullptr);
 
     // The gradient shown and edited (not owned); null unlinks.
     void LinkGradient(TCustomDuvGradient* gradient);
     TCustomDuvGradient* LinkedGradient() const;
-    // Fired after the user confirmed the editor, the gradient already changed.
-    std::function<void()> OnClick;
     bool EndColorHidden = false;
 
-    // With a linked gradient: the editor runs modally; on OK the button repaints and OnClick
-    // runs. The editor is freed in every case. Without a gradient only OnClick runs.
-    void Click();
     // The gradient (and its visible sub-gradient) fills the symbol, framed black when the
     // gradient is visible and grey when not. Nothing when disabled or unlinked.
     void DrawSymbol(TDuvCanvas& canvas) override;
-    // The editor open for the gradient, made when none is.
-    TDuvEditorForm* GetEditor();
-    TDuvEditorForm* Editor() const { return editor_; }
+    TDuvEditorForm* GetEditor() { return OpenDialog(); }
+    TDuvEditorForm* Editor() const { return Dialog(); }
 
-private:
-    TDuvEditorForm* editor_ = nullptr;
-    std::function<void(TDuvEditorForm*)> previousOnDestroy_;
+protected:
+    TDuvEditorForm* CreateDialog() override;
 };

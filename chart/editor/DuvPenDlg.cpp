@@ -231,37 +231,48 @@ bool SaveGraphicAs(QWidget*, const TGraphic& graphic)
     return true;
 }
 
-// ---------------------------------------------------------------- button dialogs
+// ---------------------------------------------------------------- buttons with a dialog
 
-bool RunButtonDialog(TDuvEditorForm*& dialog)
+TDuvDialogButton::TDuvDialogButton(QWidget* parent) : TDuvButton(parent)
 {
-    TDuvEditorForm* running = dialog;
-    const TScopeGuard freed([&] {
-        delete running;
-        dialog = nullptr;
-    });
-    return running->ShowModal() == mrOk;
+    connect(this, &QPushButton::clicked, this, [this] { RunHandler([this] { Click(); }); });
 }
 
-void WatchButtonDialog(TDuvEditorForm*& dialog, std::function<void(TDuvEditorForm*)>& previous)
+TDuvEditorForm* TDuvDialogButton::OpenDialog()
 {
-    previous = dialog->OnDestroy;
-    dialog->OnDestroy = [&dialog, &previous](TDuvEditorForm* form) {
-        auto saved = std::move(previous);
-        previous = nullptr;
-        if (saved) saved(form);
-        dialog = nullptr;
+    if (dialog_ || !LinkedObject()) return dialog_;
+    dialog_ = CreateDialog();
+    if (!dialog_) return nullptr;
+    // The dialog's own handler still runs when it goes; then the button forgets it.
+    previousOnDestroy_ = dialog_->OnDestroy;
+    dialog_->OnDestroy = [this](TDuvEditorForm* form) {
+        auto previous = std::move(previousOnDestroy_);
+        previousOnDestroy_ = nullptr;
+        if (previous) previous(form);
+        dialog_ = nullptr;
     };
+    return dialog_;
+}
+
+void TDuvDialogButton::Click()
+{
+    if (TDuvEditorForm* dialog = OpenDialog()) {
+        bool confirmed = false;
+        {
+            const TScopeGuard freed([dialog] { delete dialog; });
+            confirmed = dialog->ShowModal() == mrOk;
+        }
+        if (!confirmed) return;
+        repaint();
+    }
+    if (OnClick) OnClick();
 }
 
 // ---------------------------------------------------------------- TButtonPen
 
 TCreatePenDialog CreatePenDialogHook = nullptr;
 
-TButtonPen::TButtonPen(QWidget* parent) : TDuvButton(parent)
-{
-    connect(this, &QPushButton::clicked, this, [this] { RunHandler([this] { Click(); }); });
-}
+TButtonPen::TButtonPen(QWidget* parent) : TDuvDialogButton(parent) {}
 
 void TButtonPen::LinkPen(TPen* pen)
 {
@@ -271,21 +282,9 @@ void TButtonPen::LinkPen(TPen* pen)
 
 TPen* TButtonPen::LinkedPen() const { return dynamic_cast<TPen*>(LinkedObject()); }
 
-TDuvEditorForm* TButtonPen::GetDialog()
+TDuvEditorForm* TButtonPen::CreateDialog()
 {
-    if (dialog_ || !CreatePenDialogHook || !LinkedPen()) return dialog_;
-    dialog_ = CreatePenDialogHook(this, LinkedPen(), HideColor);
-    if (dialog_) WatchButtonDialog(dialog_, previousOnDestroy_);
-    return dialog_;
-}
-
-void TButtonPen::Click()
-{
-    if (LinkedPen() && GetDialog()) {
-        if (!RunButtonDialog(dialog_)) return;
-        repaint();
-    }
-    if (OnClick) OnClick();
+    return CreatePenDialogHook && LinkedPen() ? CreatePenDialogHook(this, LinkedPen(), HideColor) : nullptr;
 }
 
 void TButtonPen::DrawSymbol(TDuvCanvas& canvas)

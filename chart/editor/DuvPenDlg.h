@@ -68,6 +68,32 @@ bool SaveGraphicAs(QWidget* owner, const TGraphic& graphic);
 // The save dialog's filter for a kind of graphic: "<description> (*.ext;...)|*.ext;...".
 std::string GraphicFileFilter(const TGraphic& graphic);
 
+// ---------------------------------------------------------------- buttons with a dialog
+
+// A symbol button whose click edits its linked object in a dialog that a creator hook makes.
+// The dialog exists only while the click runs.
+class TDuvDialogButton : public TDuvButton {
+public:
+    // Fired after the user confirmed the dialog, the object already changed.
+    std::function<void()> OnClick;
+
+    // With a linked object and a dialog: the dialog runs modally; on OK the button repaints and
+    // OnClick runs. The dialog is freed in every case. Otherwise only OnClick runs.
+    void Click();
+    TDuvEditorForm* Dialog() const { return dialog_; }
+
+protected:
+    explicit TDuvDialogButton(QWidget* parent);
+    // A new dialog for the linked object; none while no dialog module installed its hook.
+    virtual TDuvEditorForm* CreateDialog() = 0;
+    // The dialog open for the object, made when none is.
+    TDuvEditorForm* OpenDialog();
+
+private:
+    TDuvEditorForm* dialog_ = nullptr;
+    std::function<void(TDuvEditorForm*)> previousOnDestroy_;
+};
+
 // ---------------------------------------------------------------- the pen button
 
 // Makes the pen dialog for a pen button (control: the button; hideColor asks the dialog to hide
@@ -77,34 +103,20 @@ using TCreatePenDialog = TDuvEditorForm* (*)(QWidget* control, TPen* pen, bool h
 extern TCreatePenDialog CreatePenDialogHook;
 
 // A button showing a pen as a line; a click edits the pen in the pen dialog.
-class TButtonPen : public TDuvButton {
+class TButtonPen : public TDuvDialogButton {
 public:
     explicit TButtonPen(QWidget* parent = nullptr);
 
     // The pen shown and edited (not owned); null unlinks.
     void LinkPen(TPen* pen);
     TPen* LinkedPen() const;
-    // Fired after the user confirmed the dialog, the pen already changed.
-    std::function<void()> OnClick;
     bool HideColor = false;
 
-    // With a linked pen: the dialog runs modally; on OK the button repaints and OnClick runs.
-    // The dialog is freed in every case. Without a pen only OnClick runs.
-    void Click();
     // A horizontal line at half the button's height across the symbol, in the pen's colour;
     // wide pens are drawn 6 pixels wide without the pen noticing. Nothing when disabled or unlinked.
     void DrawSymbol(TDuvCanvas& canvas) override;
-    // The dialog open for the pen, made when none is.
-    TDuvEditorForm* GetDialog();
-    TDuvEditorForm* Dialog() const { return dialog_; }
+    TDuvEditorForm* GetDialog() { return OpenDialog(); }
 
-private:
-    TDuvEditorForm* dialog_ = nullptr;
-    std::function<void(TDuvEditorForm*)> previousOnDestroy_;
+protected:
+    TDuvEditorForm* CreateDialog() override;
 };
-
-// Runs the dialog a symbol button made for its linked object: shown modally, freed in every
-// case; true when the user confirmed it.
-bool RunButtonDialog(TDuvEditorForm*& dialog);
-// Watches a button's dialog: when it goes, the previous OnDestroy runs and the button forgets it.
-void WatchButtonDialog(TDuvEditorForm*& dialog, std::function<void(TDuvEditorForm*)>& previous);

@@ -159,4 +159,26 @@ TEST(FormTables, TheWalkReportsEachKindOfFault)
     EXPECT_EQ(Faults(faulty), expected);
 }
 
+// A table whose edited object needs more than a bare new one is checked on the sample it makes.
+TEST(FormTables, TheWalkChecksBoundPathsOnTheTablesOwnSample)
+{
+    static const TControlTable sampled{
+        .Name = "Sampled",
+        .DesignClient = {100, 60},
+        .Sample = [] {
+            // A component that lives in an owner, as an axis lives in its chart.
+            auto owner = std::make_shared<TScopedComponent<TComponent>>(nullptr);
+            auto* owned = new TComponent(owner.get());
+            owned->SetName("Owned");
+            return std::shared_ptr<TPersistent>(owner, owned);
+        },
+        .Rows = {
+            {.Kind = TControlKind::Edit, .Name = "EName", .Caption = "Name", .Place = {0, 0, 40, 20}, .Property = "Name"},
+            {.Kind = TControlKind::Edit, .Name = "EWidth", .Caption = "Width", .Place = {0, 30, 40, 20},
+             .Property = "Owner.Width"},
+        },
+    };
+    EXPECT_EQ(Faults(sampled), std::vector<std::string>{"Sampled.EWidth: Owner.Width does not resolve on a TComponent"});
+}
+
 }  // namespace
