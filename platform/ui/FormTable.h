@@ -9,7 +9,8 @@
 //  - every control has an accessible name: its caption, else its hint (or the caller names it);
 //  - every control shown at the start lies inside its parent at the form's designed client size;
 //  - no two sibling controls shown at the start overlap unless one of them says MayOverlap;
-//  - every bound property path resolves on a sample of the edited class.
+//  - every bound property path resolves on a sample of the edited class (Sample, else a new
+//    object of the class Edited names).
 #include <QRect>
 #include <QSize>
 #include <functional>
@@ -90,6 +91,9 @@ struct TControlTable {
     std::vector<std::pair<int, int>> ColumnStretch = {}, RowStretch = {};  // grid forms: (index, factor)
     // Editors: the class of the edited object, for the walk's sample.
     const TClassInfo& (*Edited)() = nullptr;
+    // Editors whose edited object is no fair sample when made alone (an axis needs its chart):
+    // makes the walk's sample, keeping alive whatever the sample needs.
+    std::shared_ptr<TPersistent> (*Sample)() = nullptr;
     std::vector<TControlRow> Rows = {};
 
     const TControlRow* Find(const std::string& name) const;  // ignores case

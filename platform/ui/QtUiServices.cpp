@@ -109,6 +109,19 @@ int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlg
 
 int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton)
 {
+    return RunMessageBox(text, kind, buttons, defaultButton, nullptr);
+}
+
+int TQtUiServices::MessageDlgAt(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
+                                TMsgDlgBtn defaultButton, int x, int y)
+{
+    const QPoint place(x, y);
+    return RunMessageBox(text, kind, buttons, defaultButton, &place);
+}
+
+int TQtUiServices::RunMessageBox(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
+                                 TMsgDlgBtn defaultButton, const QPoint* place)
+{
     QMessageBox box(IconOf(kind), QText(MessageDlgCaption(kind)), QText(text), QMessageBox::NoButton, DialogParent());
     box.setObjectName("MessageDlg");
     // The box takes the width of its text; a short one (a list of file names) would cut the caption.
@@ -123,6 +136,7 @@ int TQtUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlg
         if (pair.Button == defaultButton)
             box.setDefaultButton(button);
     }
+    if (place) box.move(*place);
     PrepareModal(&box);
     box.exec();
     const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());

@@ -1,5 +1,7 @@
 #include "platform/ui/ScriptedUiServices.h"
 
+#include "platform/core/ScopeGuard.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -160,6 +162,19 @@ int TScriptedUiServices::MessageDlg(const std::string& text, TMsgDlgType kind, T
     if (!OffersButton(buttons, answer.Button))
         Fail(call, "the scripted button " + std::to_string(answer.Button) + " is not on this box");
     return answer.Button;
+}
+
+int TScriptedUiServices::MessageDlgAt(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
+                                      TMsgDlgBtn defaultButton, int x, int y)
+{
+    const std::size_t logged = log_.size();
+    const TScopeGuard place([&] {
+        if (log_.size() <= logged) return;
+        log_[logged].Placed = true;
+        log_[logged].X = x;
+        log_[logged].Y = y;
+    });
+    return MessageDlg(text, kind, buttons, defaultButton);
 }
 
 bool TScriptedUiServices::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)

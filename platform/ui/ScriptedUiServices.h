@@ -24,6 +24,8 @@ struct TUiCall {
     TMsgDlgButtons Buttons = 0;                        // message boxes only
     TMsgDlgBtn DefaultButton = mbOK;                   // message boxes only: the one Enter presses
     std::string Group{};                               // choosers only: the group caption
+    bool Placed = false;                               // message boxes put at a point: the point
+    int X = 0, Y = 0;
 };
 
 // One scripted answer; build it with the named constructors.
@@ -79,6 +81,8 @@ public:
 
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons) override;
     int MessageDlg(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton) override;
+    int MessageDlgAt(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton,
+                     int x, int y) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool OpenFileDialog(TFileDialogOptions& dialog) override;
     bool SaveFileDialog(TFileDialogOptions& dialog) override;

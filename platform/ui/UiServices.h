@@ -53,6 +53,15 @@ public:
         (void)defaultButton;
         return MessageDlg(text, kind, buttons);
     }
+    // The same box with its top-left corner at a point of the screen (a question about a control
+    // opens beside it). Services that can't place a box show it where they show every box.
+    virtual int MessageDlgAt(const std::string& text, TMsgDlgType kind, TMsgDlgButtons buttons,
+                             TMsgDlgBtn defaultButton, int x, int y)
+    {
+        (void)x;
+        (void)y;
+        return MessageDlg(text, kind, buttons, defaultButton);
+    }
     // A one-line input box; value holds the default and, after OK, the answer.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
     // The same box, kept open until check takes the answer: check answers why it refuses one (the

@@ -7,6 +7,13 @@
 #include <set>
 
 #include "app/AppFormTables.h"
+#include "chart/editor/ChartEditorModules.h"
+#include "chart/editor/DuvFormRegistry.h"
+#include "chart/engine/ChartEngineModules.h"
+#include "chart/graphics/ChartGraphicsModules.h"
+#include "chart/output/ChartOutputModules.h"
+#include "chart/output/widgets/ChartOutputWidgetModules.h"
+#include "chart/series/ChartSeriesModules.h"
 #include "platform/core/Component.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FormTable.h"
@@ -72,20 +79,52 @@ std::vector<std::string> Faults(const TControlTable& table)
                 faults.push_back(form + "." + a.row->Name + " overlaps " + b.row->Name);
         }
 
-    if (table.Edited) {
-        std::unique_ptr<TPersistent> sample(table.Edited().Create(nullptr));
+    if (table.Edited || table.Sample) {
+        const std::shared_ptr<TPersistent> sample =
+            table.Sample ? table.Sample() : std::shared_ptr<TPersistent>(table.Edited().Create(nullptr));
         for (const TControlRow& row : table.Rows)
             if (*row.Property && !BoundProperty(sample.get(), row.Property))
                 faults.push_back(form + "." + row.Name + ": " + row.Property + " does not resolve on a " +
-                                 table.Edited().Name());
+                                 sample->ClassName());
     }
     return faults;
 }
 
+// The chart modules as the program starts them: the editor modules register their forms' tables.
+class ChartModulesRunning {
+public:
+    ChartModulesRunning()
+    {
+        InitializeChartGraphicsModules();
+        InitializeChartEngineModules();
+        InitializeChartSeriesModules();
+        InitializeChartOutputModules();
+        InitializeChartOutputWidgetModules();
+        InitializeChartEditorModules();
+    }
+    ~ChartModulesRunning()
+    {
+        FinalizeChartEditorModules();
+        FinalizeChartOutputWidgetModules();
+        FinalizeChartOutputModules();
+        FinalizeChartSeriesModules();
+        FinalizeChartEngineModules();
+        FinalizeChartGraphicsModules();
+    }
+};
+
 TEST(FormTables, EveryRegisteredTableMakesASoundForm)
 {
+    const ChartModulesRunning chart;
     RegisterStatsFormTables();
     RegisterAppFormTables();
+    // Every editor form is declared as a table, so the walk below reaches it.
+    for (const TEditorFormClass& editor : RegisteredEditorFormClasses()) {
+        if (!editor.Table)
+            ADD_FAILURE() << "The editor form " << editor.Name << " has no table";
+        else
+            EXPECT_EQ(FindControlTable(editor.Table->Name), editor.Table) << editor.Name;
+    }
     ASSERT_FALSE(RegisteredControlTables().empty());
     for (const TControlTable* table : RegisteredControlTables()) {
         SCOPED_TRACE(table->Name);
@@ -118,6 +157,28 @@ TEST(FormTables, TheWalkReportsEachKindOfFault)
         "Faulty.Unknown: Owner.Width does not resolve on a TComponent",
     };
     EXPECT_EQ(Faults(faulty), expected);
+}
+
+// A table whose edited object needs more than a bare new one is checked on the sample it makes.
+TEST(FormTables, TheWalkChecksBoundPathsOnTheTablesOwnSample)
+{
+    static const TControlTable sampled{
+        .Name = "Sampled",
+        .DesignClient = {100, 60},
+        .Sample = [] {
+            // A component that lives in an owner, as an axis lives in its chart.
+            auto owner = std::make_shared<TScopedComponent<TComponent>>(nullptr);
+            auto* owned = new TComponent(owner.get());
+            owned->SetName("Owned");
+            return std::shared_ptr<TPersistent>(owner, owned);
+        },
+        .Rows = {
+            {.Kind = TControlKind::Edit, .Name = "EName", .Caption = "Name", .Place = {0, 0, 40, 20}, .Property = "Name"},
+            {.Kind = TControlKind::Edit, .Name = "EWidth", .Caption = "Width", .Place = {0, 30, 40, 20},
+             .Property = "Owner.Width"},
+        },
+    };
+    EXPECT_EQ(Faults(sampled), std::vector<std::string>{"Sampled.EWidth: Owner.Width does not resolve on a TComponent"});
 }
 
 }  // namespace

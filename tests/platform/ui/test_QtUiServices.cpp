@@ -99,6 +99,19 @@ TEST(QtUiServices, EnterPressesTheDefaultButton)
     }
 }
 
+// A box asked at a point opens with its top-left corner there; the answer comes back as ever.
+TEST(QtUiServices, MessageBoxAtAPointOpensThere)
+{
+    TQtUiServices ui;
+    QPoint opened;
+    qbtest::WhenModal([&](QWidget* modal) {
+        opened = modal->pos();
+        static_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(ui.MessageDlgAt("Delete Series1 ?", TMsgDlgType::mtConfirmation, mbYesNo, mbYes, 120, 90), mrNo);
+    EXPECT_EQ(opened, QPoint(120, 90));
+}
+
 TEST(QtUiServices, MessageBoxShowsKindCaptionAndOnlyTheAskedButtons)
 {
     TQtUiServices ui;

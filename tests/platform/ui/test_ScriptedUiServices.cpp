@@ -29,6 +29,22 @@ TEST(ScriptedUiServices, MessageBoxesRecordTheirDefaultButton)
     EXPECT_TRUE(ui.AskYesNo("Rewrite it?", mbNo));
 }
 
+// A box asked at a point logs the point, and only that box.
+TEST(ScriptedUiServices, MessageBoxesAtAPointLogThePoint)
+{
+    TScriptedUiServices ui;
+    ui.Push(TUiAnswer::Press(mrNo));
+    ui.Push(TUiAnswer::Press(mrYes));
+    EXPECT_EQ(ui.MessageDlgAt("Delete Line ?", TMsgDlgType::mtConfirmation, mbYesNo, mbYes, 70, 45), mrNo);
+    EXPECT_TRUE(ui.AskYesNo("Delete Bar ?"));
+    ASSERT_EQ(ui.Log().size(), 2u);
+    EXPECT_TRUE(ui.Log()[0].Placed);
+    EXPECT_EQ(ui.Log()[0].X, 70);
+    EXPECT_EQ(ui.Log()[0].Y, 45);
+    EXPECT_EQ(ui.Log()[0].Text, "Delete Line ?");
+    EXPECT_FALSE(ui.Log()[1].Placed);
+}
+
 TEST(ScriptedUiServices, AnswersInScriptOrderAndLogsEveryCall)
 {
     TScriptedUiServices ui;
