@@ -298,11 +298,16 @@ TEST_F(ComponentLifetimeTest, ClonedToolsFollowTheCopysSeries)
     auto* source = new TChart(&form);
     for (const char* title : {"One", "Two", "Three"}) TitledSeries(source, &form, title);
     TFollowTool* tool = ToolFollowing(source, &form, dynamic_cast<TChartSeries*>(source->GetSeries(1)));
+    auto* axisTool = new TAxisFollowTool(&form);
+    axisTool->SetAxis(source->RightAxis());
 
     TScopedComponent<TComponent> copyOwner(nullptr);
     auto* copy = new TChart(&copyOwner);
     CloneChartContents(copy, source, &copyOwner, true);
-    ASSERT_EQ(copy->Tools()->Count(), 1);
+    ASSERT_EQ(copy->Tools()->Count(), 2);
+    auto* copiedAxisTool = dynamic_cast<TAxisFollowTool*>(copy->Tools()->GetTool(1));
+    ASSERT_NE(copiedAxisTool, nullptr);
+    EXPECT_EQ(copiedAxisTool->Axis(), copy->RightAxis());
     auto* copiedTool = dynamic_cast<TFollowTool*>(copy->Tools()->GetTool(0));
     ASSERT_NE(copiedTool, nullptr);
     EXPECT_EQ(copiedTool->Series(), copy->GetSeries(1));
@@ -311,6 +316,8 @@ TEST_F(ComponentLifetimeTest, ClonedToolsFollowTheCopysSeries)
     source->Free();
     FreeComponent(tool);
     EXPECT_EQ(copiedTool->Series(), copy->GetSeries(1));
+    EXPECT_EQ(copiedAxisTool->Axis(), copy->RightAxis());
+    EXPECT_EQ(axisTool->Axis(), nullptr);
     auto* series = dynamic_cast<TChartSeries*>(copiedTool->Series());
     ASSERT_NE(series, nullptr);
     EXPECT_EQ(series->Title(), "Two");
