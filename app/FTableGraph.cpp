@@ -187,7 +187,7 @@ void TFormTable::RefreshGraphLater()
     QTimer::singleShot(0, this, [this] {
         graphRefreshPending_ = false;
         RunHandler([this] {
-            if (DBChart && chartDataSet_) DBChart->AutoRefreshDataSet(chartDataSet_->DataSet, nullptr);
+            if (DBChart && chartDataSet_) DBChart->AutoRefreshDataSet(chartDataSet_->DataSet(), nullptr);
         });
     });
 }
@@ -254,7 +254,7 @@ TChartSeries* TFormTable::AddFieldSeries(TChartSeries* (*create)(TComponent* own
         UiServices().ShowWarning(refusal);
         return nullptr;
     }
-    if (!chartDataSet_ || chartDataSet_->DataSet != &dataSet) {
+    if (!chartDataSet_ || chartDataSet_->DataSet() != &dataSet) {
         chartDataSet_ = new TDataSetComponent(components_.get(), &dataSet);
     }
     // A series whose fields the chart cannot read (a text that is no number) goes again with the

@@ -69,6 +69,13 @@ public:
     virtual std::vector<std::string> ValueFormatPresets() const { return {}; }
     virtual bool CanEditValueFormat() const { return false; }
     virtual bool EditValueFormat(QWidget* /*owner*/, std::string& /*format*/) { return false; }
+
+    // ------------------------------------------------ language and screen
+    // The texts and windows in the user's language; untranslated while none is installed.
+    virtual std::string TranslateString(const std::string& text) { return text; }
+    virtual void TranslateForm(QWidget* /*form*/, const std::vector<QWidget*>& /*excluded*/) {}
+    // Shows a cursor shape (the class library's cursor numbers) over the whole screen.
+    virtual void ShowScreenCursor(int /*cursor*/) {}
 };
 
 // The installed services, or the do-nothing base while none are.

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/graphics/DuvCanvas.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/Registry.h"
@@ -58,9 +59,6 @@ private:
 
 std::vector<TColor> DefaultColorPalette = BuiltInPalette;
 std::string ListSeparator = ";";
-TTranslateFormHook TranslateFormHook;
-TTranslateStringHook TranslateStringHook;
-TDownloadHook DownloadHook;
 
 // ---------------------------------------------------------------- palette
 
@@ -207,19 +205,13 @@ std::string NextFreeComponentName(const TComponent* owner, const std::string& ba
     return UniqueComponentName(owner, base);
 }
 
-std::string TranslateString(const std::string& s)
-{
-    if (!TranslateStringHook) return s;
-    std::string result = s;
-    TranslateStringHook(s, result);
-    return result;
-}
+std::string TranslateString(const std::string& s) { return ChartEditorServices().TranslateString(s); }
 
 void TranslateControl(QWidget* control) { TranslateControlWith(control, {}); }
 
 void TranslateControlWith(QWidget* form, const std::vector<QWidget*>& excluded)
 {
-    if (TranslateFormHook) TranslateFormHook(form, excluded);
+    ChartEditorServices().TranslateForm(form, excluded);
 }
 
 // ---------------------------------------------------------------- dates

@@ -36,15 +36,6 @@ void ResetDefaultColorPalette();
 // Separator of the separated-list functions.
 extern std::string ListSeparator;
 
-using TTranslateFormHook = std::function<void(QWidget* form, const std::vector<QWidget*>& excluded)>;
-using TTranslateStringHook = std::function<void(const std::string& text, std::string& result)>;
-extern TTranslateFormHook TranslateFormHook;
-extern TTranslateStringHook TranslateStringHook;
-
-// Downloads an address into a stream (the reply); installed by the URL module.
-using TDownloadHook = std::function<bool(const std::string& address, TStream& stream)>;
-extern TDownloadHook DownloadHook;
-
 // ---------------------------------------------------------------- string stack, exporter base
 
 class TStringsStack : public TStringList {

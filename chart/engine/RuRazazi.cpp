@@ -1,6 +1,7 @@
 #include "chart/engine/RuRazazi.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 #include <QString>
@@ -24,6 +25,12 @@ TCustomChartElement::~TCustomChartElement()
     brush_.reset();
     pen_.reset();
     TCustomChartElement::SetParentChart(nullptr);
+}
+
+void TCustomChartElement::BeforeDestruction()
+{
+    TComponent::BeforeDestruction();
+    if (parentChart_) SetParentChart(nullptr);
 }
 
 void TCustomChartElement::DeclareProperties(TPropertyDeclarer<TCustomChartElement>& p)
@@ -120,7 +127,9 @@ TCustomChartSeries::TCustomChartSeries(TComponent* owner) : TCustomChartElement(
 
 TCustomChartSeries::~TCustomChartSeries()
 {
-    // Leave while this class's SetParentChart is still the one that answers.
+    // The chart lists it, so it goes through Free and has left already; without assertions
+    // the chart's list at least forgets it.
+    assert(!ParentChart());
     if (ParentChart()) SetParentChart(nullptr);
 }
 

@@ -4,9 +4,8 @@
 // through TCustomChartSeries; the data series and their marks, functions and data sources live
 // above this library and answer the same questions.
 //
-// Setters store and repaint the parent chart only on an effective change. A class that
-// overrides SetParentChart leaves its chart in its own destructor too: a base destructor
-// no longer reaches the override.
+// Setters store and repaint the parent chart only on an effective change. An element leaves
+// its chart in BeforeDestruction, while the most derived SetParentChart still answers.
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,6 +34,7 @@ public:
     explicit TCustomChartElement(TComponent* owner);
     ~TCustomChartElement() override;
     static void DeclareProperties(TPropertyDeclarer<TCustomChartElement>& p);
+    void BeforeDestruction() override;
 
     bool Active() const { return active_; }
     virtual void SetActive(bool value);

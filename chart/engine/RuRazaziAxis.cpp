@@ -299,6 +299,8 @@ TChartAxis::~TChartAxis()
 {
     if (!chart_) return;
     chart_->AxesList().Remove(this);
+    for (const TChartTools* tools : {static_cast<TChartTools*>(chart_->Animations()), chart_->Tools()})
+        if (tools) tools->ForgetAxis(this);
     for (TCustomChartSeries* series : chart_->SeriesList()) {
         if (series->CustomHorizAxis() == this) series->SetHorizAxis(aBottomAxis);
         if (series->CustomVertAxis() == this) series->SetVertAxis(aLeftAxis);

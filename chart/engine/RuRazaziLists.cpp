@@ -1,6 +1,7 @@
 #include "chart/engine/RuRazaziLists.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 
 #include "chart/engine/AxisPanel.h"
@@ -190,6 +191,9 @@ TDuvCustomTool::TDuvCustomTool(TComponent* owner) : TCustomChartElement(owner) {
 
 TDuvCustomTool::~TDuvCustomTool()
 {
+    // The chart lists it, so it goes through Free and has left already; without assertions
+    // the chart's list at least forgets it.
+    assert(!ParentChart());
     if (ParentChart()) SetParentChart(nullptr);
     if (list_) list_->Remove(this);
 }
@@ -260,9 +264,24 @@ void TDuvCustomToolAxis::SetAxis(TChartAxis* value)
     RequestRepaint();
 }
 
+void TDuvCustomToolAxis::SetParentChart(TCustomAxisPanel* value)
+{
+    TDuvCustomTool::SetParentChart(value);
+    if (axis_ && ChartOfAxis(axis_) != ParentChart()) axis_ = nullptr;
+}
+
 void TDuvCustomToolAxis::Assign(const TPersistent* source)
 {
-    if (const auto* tool = dynamic_cast<const TDuvCustomToolAxis*>(source)) axis_ = tool->axis_;
+    if (const auto* tool = dynamic_cast<const TDuvCustomToolAxis*>(source)) {
+        TChartAxis* axis = tool->axis_;
+        TCustomAxisPanel* chart = ParentChart();
+        if (axis && ChartOfAxis(axis) != chart) {
+            // Another chart's axis would outlive its chart here: the same place in this tool's chart.
+            const int index = AxisIndexInChart(axis);
+            axis = chart && index >= 0 && index < chart->AxesList().Count() ? chart->AxesList().GetAxis(index) : nullptr;
+        }
+        axis_ = axis;
+    }
     TDuvCustomTool::Assign(source);
 }
 

@@ -268,11 +268,14 @@ class TDuvCustomToolAxis : public TDuvCustomTool {
 public:
     explicit TDuvCustomToolAxis(TComponent* owner) : TDuvCustomTool(owner) {}
 
+    // An axis of the tool's own chart, or none: axes are not components, so the chart tells its
+    // tools when it frees one (ForgetAxis) and a tool that changes chart lets go of the old axis.
     TChartAxis* Axis() const { return axis_; }
     // Also moves the tool to the axis' chart.
     virtual void SetAxis(TChartAxis* value);
     // Without side effects (the chart clears it before freeing the axis).
     void StoreAxis(TChartAxis* value) { axis_ = value; }
+    void SetParentChart(TCustomAxisPanel* value) override;
     std::string GetEditorClassName() const override { return "TAxisToolEditor"; }
     void Assign(const TPersistent* source) override;
     void DefineProperties(TFiler& filer) override;

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/ChartPublished.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/DuvConst.h"
@@ -17,14 +18,12 @@ namespace {
 TCursor screenCursor = crDefault;
 }
 
-std::function<void(TCursor)> ScreenCursorHook;
-
 TCursor ScreenCursor() { return screenCursor; }
 
 void SetScreenCursor(TCursor cursor)
 {
     screenCursor = cursor;
-    if (ScreenCursorHook) ScreenCursorHook(cursor);
+    ChartEditorServices().ShowScreenCursor(cursor);
 }
 
 // ---------------------------------------------------------------- keywords
@@ -358,9 +357,9 @@ TCustomDBChart::~TCustomDBChart()
 TDataSet* TCustomDBChart::BoundDataSet(const TCustomChartSeries* series)
 {
     TComponent* source = series ? series->GetDataSource() : nullptr;
-    if (auto* direct = dynamic_cast<TDataSetComponent*>(source)) return direct->DataSet;
+    if (auto* direct = dynamic_cast<TDataSetComponent*>(source)) return direct->DataSet();
     if (auto* through = dynamic_cast<TDataSourceComponent*>(source))
-        return through->DataSource ? through->DataSource->DataSet() : nullptr;
+        return through->DataSource() ? through->DataSource()->DataSet() : nullptr;
     return nullptr;
 }
 
@@ -464,9 +463,9 @@ void TCustomDBChart::RemovedDataSource(TCustomChartSeries* series, TComponent* c
 {
     TCustomChart::RemovedDataSource(series, component);
     TDataSet* dataSet = nullptr;
-    if (auto* direct = dynamic_cast<TDataSetComponent*>(component)) dataSet = direct->DataSet;
+    if (auto* direct = dynamic_cast<TDataSetComponent*>(component)) dataSet = direct->DataSet();
     else if (auto* through = dynamic_cast<TDataSourceComponent*>(component))
-        dataSet = through->DataSource ? through->DataSource->DataSet() : nullptr;
+        dataSet = through->DataSource() ? through->DataSource()->DataSet() : nullptr;
     else return;
     // Other series may still be bound to the same dataset.
     for (int i = 0; i < SeriesList().Count(); ++i) {

@@ -22,27 +22,39 @@ class TCustomDBChart;
 
 // Datasets and data sources are not components; a series names them through these.
 // Binding a series to a TDataSetComponent makes every record a point; to a TDataSourceComponent,
-// only the current record of the data source's dataset.
+// only the current record of the data source's dataset. Each follows its dataset or data source
+// through the database layer's own link, so it turns empty when that one is freed.
 class TDataSetComponent : public TComponent {
     QB_CLASS(TDataSetComponent, TComponent)
 public:
-    explicit TDataSetComponent(TComponent* owner = nullptr, TDataSet* dataSet = nullptr)
-        : TComponent(owner), DataSet(dataSet) {}
-    TDataSet* DataSet;
+    explicit TDataSetComponent(TComponent* owner = nullptr, TDataSet* dataSet = nullptr) : TComponent(owner)
+    {
+        link_.SetDataSet(dataSet);
+    }
+    TDataSet* DataSet() const { return link_.DataSet(); }
+    void SetDataSet(TDataSet* dataSet) { link_.SetDataSet(dataSet); }
+
+private:
+    TDataSource link_;
 };
 
 class TDataSourceComponent : public TComponent {
     QB_CLASS(TDataSourceComponent, TComponent)
 public:
-    explicit TDataSourceComponent(TComponent* owner = nullptr, TDataSource* source = nullptr)
-        : TComponent(owner), DataSource(source) {}
-    TDataSource* DataSource;
+    explicit TDataSourceComponent(TComponent* owner = nullptr, TDataSource* source = nullptr) : TComponent(owner)
+    {
+        link_.SetDataSource(source);
+    }
+    TDataSource* DataSource() const { return link_.DataSource(); }
+    void SetDataSource(TDataSource* source) { link_.SetDataSource(source); }
+
+private:
+    TDataLink link_;
 };
 
-// The screen cursor as the model layer sees it; the widget layer installs the hook that shows it.
+// The screen cursor as the model layer sees it; the installed editor services show it.
 TCursor ScreenCursor();
 void SetScreenCursor(TCursor cursor);
-extern std::function<void(TCursor)> ScreenCursorHook;
 
 class DBChartException : public Exception {
 public:

@@ -938,15 +938,9 @@ void TDuvGDIPlus::RestoreGdiCanvas(TCustomDuvPanel& panel)
 void TDuvGDIPlus::SetDuvPanel(TCustomDuvPanel* value)
 {
     if (panel_ == value) return;
-    if (TCustomDuvPanel* old = panel_) {
-        old->RemoveFreeNotification(this);
-        RestoreGdiCanvas(*old);
-    }
+    if (TCustomDuvPanel* old = panel_) RestoreGdiCanvas(*old);
     panel_ = value;
-    if (panel_)
-        panel_->FreeNotification(this);
-    else
-        active_ = false;
+    if (!panel_) active_ = false;
     Apply();
 }
 

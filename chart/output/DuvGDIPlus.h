@@ -28,6 +28,7 @@
 #include "chart/graphics/DuvBasePath.h"
 #include "chart/graphics/DuvCanvas3D.h"
 #include "platform/core/Component.h"
+#include "platform/core/ComponentRef.h"
 
 class TCustomDuvGradient;
 class TDuvGDIPlus;
@@ -278,7 +279,7 @@ private:
     bool active_ = false;
     bool antialias_ = true;
     TGDIPlusFontQuality antiAliasText_ = gpfDefault;
-    TCustomDuvPanel* panel_ = nullptr;
+    TComponentRef<TCustomDuvPanel> panel_{this};
 };
 
 // The module's start-up (streaming registration, the canvas class list) and shutdown.

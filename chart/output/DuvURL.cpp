@@ -222,10 +222,7 @@ void TDuvSeriesSourceFile::DeclareProperties(TPropertyDeclarer<TDuvSeriesSourceF
 
 void TDuvSeriesSourceFile::SetChart(TCustomAxisPanel* value)
 {
-    if (chart_ == value) return;
-    if (chart_) RemoveFreeNotification(chart_);
     chart_ = value;
-    if (chart_) FreeNotification(chart_);
 }
 
 void TDuvSeriesSourceFile::SetFileName(const std::string& value) { fileName_ = value; }
@@ -258,17 +255,10 @@ void DuvURLInitialization()
     curl_global_init(CURL_GLOBAL_DEFAULT);
     RegisterClassForStreaming(TDuvSeriesSourceFile::StaticClass());
     HtmlStreamHook = &LoadURLCached;
-    DownloadHook = [](const std::string& address, TStream& stream) {
-        TMemoryStream reply;
-        if (DownloadURL(address, reply) != 0) return false;
-        stream.WriteString(reply.Bytes());
-        return true;
-    };
 }
 
 void DuvURLFinalization()
 {
-    DownloadHook = nullptr;
     if (HtmlStreamHook == &LoadURLCached) HtmlStreamHook = nullptr;
     ClearURLCache();
 }

@@ -60,7 +60,7 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
-    TCustomAxisPanel* chart_ = nullptr;
+    TComponentRef<TCustomAxisPanel> chart_{this};
     std::string fileName_;
 };
 

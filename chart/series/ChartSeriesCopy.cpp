@@ -119,8 +119,9 @@ void CloneChartContents(TCustomAxisPanel* destination, TCustomAxisPanel* source,
             if (at != originals.end()) seriesTool->SetSeries(copies[static_cast<std::size_t>(at - originals.begin())]);
         }
         auto* axisTool = dynamic_cast<TDuvCustomToolAxis*>(tool);
-        if (axisTool && axisTool->Axis() && axisTool->Axis()->ParentChart() == source) {
-            const int index = source->AxesList().IndexOf(axisTool->Axis());
+        const auto* originalAxisTool = dynamic_cast<const TDuvCustomToolAxis*>(original);
+        if (axisTool && originalAxisTool && originalAxisTool->Axis() && originalAxisTool->Axis()->ParentChart() == source) {
+            const int index = source->AxesList().IndexOf(originalAxisTool->Axis());
             TChartAxes& copyAxes = destination->AxesList();
             axisTool->StoreAxis(index >= 0 && index < copyAxes.Count() ? copyAxes.GetAxis(index) : nullptr);
         }

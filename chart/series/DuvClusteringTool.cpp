@@ -169,10 +169,7 @@ TClusteringTool::TClusteringTool(TComponent* owner)
     provider_->SetLambda(3);
 }
 
-TClusteringTool::~TClusteringTool()
-{
-    if (ParentChart()) SetParentChart(nullptr);
-}
+TClusteringTool::~TClusteringTool() = default;
 
 void TClusteringTool::DeclareProperties(TPropertyDeclarer<TClusteringTool>& p)
 {

@@ -121,17 +121,12 @@ void TFinancialFunction::HideHelperSeries(TChartSeries* series)
     series->ShowInEditor = false;
 }
 
-TVolumeLinkedFunction::~TVolumeLinkedFunction()
-{
-    if (volume_) RemoveFreeNotification(volume_);
-}
+TVolumeLinkedFunction::~TVolumeLinkedFunction() = default;
 
 void TVolumeLinkedFunction::SetVolume(TChartSeries* value)
 {
     if (value == volume_) return;
-    if (volume_) RemoveFreeNotification(volume_);
     volume_ = value;
-    if (volume_) FreeNotification(volume_);
     Recalculate();
 }
 

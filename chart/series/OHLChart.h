@@ -85,7 +85,7 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
-    TChartSeries* volume_ = nullptr;
+    TComponentRef<TChartSeries> volume_{this};
 };
 
 // On-balance volume.

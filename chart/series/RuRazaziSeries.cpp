@@ -49,10 +49,8 @@ TChartSeries::~TChartSeries()
     UnlinkFromSources();
     if (dataSources_) {
         // Sources the series owns go with it; the others only stop feeding it.
-        std::vector<TComponent*> sources = dataSources_->items_;
-        for (TComponent* source : sources)
+        for (TComponent* source : dataSources_->Components())
             if (source->Owner() == this) FreeComponent(source);
-        for (TComponent* source : dataSources_->items_) RemoveFreeNotification(source);
         dataSources_.reset();
     }
     const std::vector<TCustomChartSeries*> dependents = GetLinkedSeries();
@@ -61,7 +59,6 @@ TChartSeries::~TChartSeries()
     ClearPoints();
     visuals_.reset();
     selected_.reset();
-    if (ParentChart()) SetParentChart(nullptr);
 }
 
 void TChartSeries::DeclareProperties(TPropertyDeclarer<TChartSeries>& p)

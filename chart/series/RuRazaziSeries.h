@@ -20,6 +20,7 @@
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/engine/RuRazaziSelect.h"
 #include "chart/series/RuRazaziMarks.h"
+#include "platform/core/ComponentRef.h"
 #include "platform/core/Streams.h"
 
 class TChartLegend;
@@ -36,7 +37,8 @@ using TSeriesOnClear = TEvent<void(TChartSeries* sender)>;
 using TSeriesOnGetMarkText = TEvent<void(TChartSeries* sender, int valueIndex, std::string& markText)>;
 
 // The data sources of one series, in order; the first is its DataSource. Entries are not
-// owned, except a series source component whose owner is the series.
+// owned, except a series source component whose owner is the series; each is a guarded
+// reference, so a source that goes leaves the list through the series' Notification.
 class TDataSourcesList {
 public:
     explicit TDataSourcesList(TChartSeries* series) : Series(series) {}
@@ -45,7 +47,7 @@ public:
 
     TChartSeries* const Series;
     int Count() const { return static_cast<int>(items_.size()); }
-    TComponent* Get(int index) const { return items_[static_cast<std::size_t>(index)]; }
+    TComponent* Get(int index) const { return items_[static_cast<std::size_t>(index)].Get(); }
     int IndexOf(const TComponent* component) const;
     // AddDataSource (component, false) of the series.
     int AddSource(TComponent* component);
@@ -55,13 +57,14 @@ public:
 
 private:
     friend class TChartSeries;
-    std::vector<TComponent*> items_;
+    std::vector<TComponent*> Components() const { return {items_.begin(), items_.end()}; }
+    std::vector<TComponentRef<TComponent>> items_;
 };
 
 // Per-point transform objects of a series, made from a template on first use.
 class TVisualsList {
 public:
-    explicit TVisualsList(TChartSeries* series) : Series(series) {}
+    explicit TVisualsList(TChartSeries* series);
     ~TVisualsList();
     TVisualsList(const TVisualsList&) = delete;
     TVisualsList& operator=(const TVisualsList&) = delete;
@@ -83,7 +86,7 @@ public:
 private:
     void FreeOwned(TComponent* visual);
     std::vector<TComponent*> items_;
-    TComponent* template_ = nullptr;
+    TComponentRef<TComponent> template_;  // the series hears when it goes
 };
 
 // What a per-point visual object or a visuals template does when a series places it. The

@@ -411,10 +411,11 @@ bool TChartSeries::CheckMouseOver(int x, int y)
 
 // ---------------------------------------------------------------- visuals
 
+TVisualsList::TVisualsList(TChartSeries* series) : Series(series), template_(series) {}
+
 TVisualsList::~TVisualsList()
 {
     for (TComponent* visual : items_) FreeOwned(visual);
-    if (template_) Series->RemoveFreeNotification(template_);
 }
 
 void TVisualsList::FreeOwned(TComponent* visual)
@@ -425,9 +426,7 @@ void TVisualsList::FreeOwned(TComponent* visual)
 void TVisualsList::SetTemplate(TComponent* component)
 {
     if (component == template_) return;
-    if (template_) Series->RemoveFreeNotification(template_);
     template_ = component;
-    if (template_) Series->FreeNotification(template_);
     Clear();
 }
 
@@ -492,7 +491,7 @@ void TVisualsList::EditVisual(int index, bool flag)
     if (index != -1) {
         TComponent* visual = GetVisual(index);
         if (visual && services.EditVisual(Series->ParentChart(), *visual, flag)) Series->RequestRepaint();
-    } else if (template_ && services.EditVisual(Series->ParentChart(), *template_, flag)) {
+    } else if (template_ && services.EditVisual(Series->ParentChart(), *template_.Get(), flag)) {
         Clear();
     }
 }

@@ -92,12 +92,11 @@ int TChartSeries::AddDataSourceRaw(TComponent* component)
 {
     if (!component) return -1;
     TDataSourcesList& list = GetDataSources();
-    list.items_.push_back(component);
+    // A source series that goes must leave this list even while this series is off its chart
+    // and so not among the source's dependents: the reference tells this series.
+    list.items_.emplace_back(this).Set(component);
     const int index = list.Count() - 1;
     DataLoaded = false;
-    // A source series that goes must leave this list even while this series is off its chart
-    // and so not among the source's dependents.
-    FreeNotification(component);
     if (auto* series = dynamic_cast<TChartSeries*>(component)) {
         series->AddLinkedSeries(this);
         return index;
@@ -124,7 +123,6 @@ void TChartSeries::RemoveDataSource(TComponent* component)
         return;
     }
     if (auto* series = dynamic_cast<TChartSeries*>(component)) series->RemoveLinkedSeries(this);
-    RemoveFreeNotification(component);
     if (clearingSources_) return;
     const bool wasFirst = DataSource() == component;
     if (ParentChart() && DataSource()) ParentChart()->RemovedDataSource(this, component);

@@ -48,10 +48,7 @@ TCustomSeries::TCustomSeries(TComponent* owner)
     Brush().SetBackColor(clDefault);
 }
 
-TCustomSeries::~TCustomSeries()
-{
-    if (ParentChart()) SetParentChart(nullptr);
-}
+TCustomSeries::~TCustomSeries() = default;
 
 TDuvHiddenPen* TCustomSeries::OutLine()
 {

@@ -247,7 +247,7 @@ private:
     bool refresh_ = false;
     TCustomSeries* dataCopy_ = nullptr;
     TDuvFunction* smoothing_ = nullptr;
-    TComponent* savedSource_ = nullptr;
+    TComponentRef<TComponent> savedSource_{this};
     bool savedDataLoaded_ = false;
 
     // Drawing state.

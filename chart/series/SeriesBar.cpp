@@ -36,11 +36,7 @@ TCustomBarSeries::TCustomBarSeries(TComponent* owner)
     emboss_->SetDefaultValues(emboss_->Visible(), static_cast<TColor>(0x808080), emboss_->GetSize());
 }
 
-TCustomBarSeries::~TCustomBarSeries()
-{
-    // The base destructor no longer reaches this class's SetParentChart.
-    if (ParentChart()) TCustomBarSeries::SetParentChart(nullptr);
-}
+TCustomBarSeries::~TCustomBarSeries() = default;
 
 void TCustomBarSeries::DeclareProperties(TPropertyDeclarer<TCustomBarSeries>& p)
 {

@@ -282,12 +282,7 @@ TCircledSeries::TCircledSeries(TComponent* owner) : TChartSeries(owner)
     shadow_->SetDefaultValues(true, kCircleShadowColor, 3);
 }
 
-TCircledSeries::~TCircledSeries()
-{
-    // Leaving the chart, whether active or not, gives the chart its own view back.
-    RestoreChartView();
-    if (ParentChart()) SetParentChart(nullptr);
-}
+TCircledSeries::~TCircledSeries() = default;
 
 void TCircledSeries::DeclareProperties(TPropertyDeclarer<TCircledSeries>& p)
 {

@@ -141,7 +141,6 @@ void TCustomSeries::StartSmoothing()
     if (!linked && (!DataSource() || refresh_)) {
         savedSource_ = DataSource();
         savedDataLoaded_ = DataLoaded;
-        if (savedSource_) FreeNotification(savedSource_);
         auto* function = new TSmoothingFunction;
         function->SetInterpolate(true);
         function->SetFactor(8);
@@ -158,7 +157,6 @@ void TCustomSeries::EndSmoothing()
     TComponent* saved = savedSource_;
     dataCopy_ = nullptr;
     savedSource_ = nullptr;
-    if (saved) RemoveFreeNotification(saved);
     if (smoothing_ && Function() == smoothing_) SetFunction(nullptr);
     smoothing_ = nullptr;
     if (saved) {

@@ -71,10 +71,7 @@ TFastLineSeries::TFastLineSeries(TComponent* owner) : TCustomLineSeries(owner)
     GetSelected()->Hover()->InitVisible(false);
 }
 
-TFastLineSeries::~TFastLineSeries()
-{
-    if (ParentChart()) SetParentChart(nullptr);
-}
+TFastLineSeries::~TFastLineSeries() = default;
 
 void TFastLineSeries::DeclareProperties(TPropertyDeclarer<TFastLineSeries>& p)
 {

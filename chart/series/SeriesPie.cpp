@@ -83,10 +83,7 @@ TPieSeries::TPieSeries(TComponent* owner)
     gradient->InitDirection(gdRadial);
 }
 
-TPieSeries::~TPieSeries()
-{
-    if (ParentChart()) SetParentChart(nullptr);
-}
+TPieSeries::~TPieSeries() = default;
 
 void TPieSeries::DeclareProperties(TPropertyDeclarer<TPieSeries>& p)
 {

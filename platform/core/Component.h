@@ -105,7 +105,8 @@ public:
     void Free();
     // Tells everyone concerned that this component goes; runs once. Free() and the deleters
     // call it; a class that frees itself by other means calls it before its destructor.
-    void BeforeDestruction();
+    // An override calls the base first and then leaves what it joined while still whole.
+    virtual void BeforeDestruction();
 
     // Free notification both ways: each hears Notification(other, opRemove) when the other goes.
     void FreeNotification(TComponent* component);

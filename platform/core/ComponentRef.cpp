@@ -66,7 +66,11 @@ void TComponentRefBase::Link(TComponent* target)
 
 void TComponentRefBase::TargetGoing(TComponent* target)
 {
+    bool alive = true;
+    telling_ = &alive;
     if (holder_) holder_->Notification(target, TOperation::opRemove);
-    if (OnGone) OnGone(target);
+    if (alive && OnGone) OnGone(target);
+    if (!alive) return;
+    telling_ = nullptr;
     if (target_ == target) target_ = nullptr;
 }

@@ -27,7 +27,11 @@ protected:
         Link(other.target_);
         return *this;
     }
-    ~TComponentRefBase() { Link(nullptr); }
+    ~TComponentRefBase()
+    {
+        if (telling_) *telling_ = false;
+        Link(nullptr);
+    }
     void Link(TComponent* target);
 
 private:
@@ -36,6 +40,9 @@ private:
 
     TComponent* holder_;
     TComponent* target_ = nullptr;
+    // Set while the holder hears of the target going: a handler may erase this reference
+    // from a list, and the rest of the telling must then not touch it.
+    bool* telling_ = nullptr;
 };
 
 template <class T>

@@ -17,9 +17,10 @@ void TChartOutputServices::ShowPreview(TComponent*, TCustomDuvPanel& panel) { Sh
 
 std::string TChartOutputServices::SaveChartAs(TCustomChart& chart) { return ::SaveChartAs(chart); }
 
+void TChartOutputServices::ShowScreenCursor(int cursor) { ChangeScreenCursor(CursorShapeOf(cursor)); }
+
 void InitializeChartOutputWidgetModules()
 {
-    ScreenCursorHook = [](TCursor cursor) { ChangeScreenCursor(CursorShapeOf(cursor)); };
     TChartEditorServices* previous = InstallChartEditorServices(&outputServices);
     if (previous) InstallChartEditorServices(previous);
 }
@@ -27,6 +28,5 @@ void InitializeChartOutputWidgetModules()
 void FinalizeChartOutputWidgetModules()
 {
     if (&ChartEditorServices() == &outputServices) InstallChartEditorServices(nullptr);
-    ScreenCursorHook = nullptr;
     ChangeScreenCursor(Qt::ArrowCursor);
 }

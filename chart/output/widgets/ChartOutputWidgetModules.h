@@ -14,6 +14,7 @@ public:
     void ShowPreview(TComponent* owner, TCustomDuvPanel& panel) override;
     bool CanSaveChartAs() const override { return true; }
     std::string SaveChartAs(TCustomChart& chart) override;
+    void ShowScreenCursor(int cursor) override;
 };
 
 // Installs the output services unless other services are installed already.

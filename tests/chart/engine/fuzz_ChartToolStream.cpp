@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     TCustomAxisPanel chart(nullptr);
     {
-        TDuvCustomToolAxis tool(nullptr);
+        TScopedComponent<TDuvCustomToolAxis> tool(nullptr);
         tool.SetParentChart(&chart);
         ReadInto(data, size, tool, [&] { assert(!tool.Axis() || chart.AxesList().IndexOf(tool.Axis()) >= 0); });
     }

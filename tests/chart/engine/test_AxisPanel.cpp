@@ -201,7 +201,7 @@ TEST_F(AxisPanelTest, SeriesAndToolsJoinAndLeaveThroughTheirChart)
     EXPECT_EQ(target.calls, (std::vector<std::string>{"add A", "add B", "remove A", "remove B"}));
 
     // Tools and animations land in the chart's own lists.
-    TPanelTestTool tool;
+    TScopedComponent<TPanelTestTool> tool;
     tool.SetParentChart(&chart);
     EXPECT_EQ(chart.Tools()->IndexOf(&tool), 0);
     tool.SetParentChart(&other);

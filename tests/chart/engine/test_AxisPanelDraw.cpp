@@ -236,8 +236,8 @@ TEST_F(AxisPanelDrawTest, StageCodesReachToolsThenAnimations)
     for (const Case& c : cases) {
         TLoggedChart chart;
         AddSeries(chart, "A", 3);
-        TStageTool tool(chart.Log);
-        TStageAnimation animation(chart.Log);
+        TScopedComponent<TStageTool> tool(chart.Log);
+        TScopedComponent<TStageAnimation> animation(chart.Log);
         animation.SetParentChart(&chart);
         tool.SetParentChart(&chart);
         chart.SetAxisBehind(c.behind);

@@ -354,10 +354,10 @@ TEST_F(ChartMouseModelTest, ADragGoesToTheToolsInOrderAndTheChartZoomsUnlessOneC
         SCOPED_TRACE(c.Name);
         chart.UndoZoom();
         log.clear();
-        std::vector<std::unique_ptr<TRoadTool>> tools;
+        std::vector<TComponentPtr<TRoadTool>> tools;
         for (const TToolSetup& setup : c.Tools) {
             const std::string name(1, static_cast<char>('A' + tools.size()));
-            auto tool = std::make_unique<TRoadTool>(nullptr, name, log);
+            auto tool = MakeComponent<TRoadTool>(nullptr, name, log);
             tool->OnDown = setup.Down;
             tool->OnMove = setup.Move;
             tool->EveryMove = setup.EveryMove;
@@ -366,9 +366,9 @@ TEST_F(ChartMouseModelTest, ADragGoesToTheToolsInOrderAndTheChartZoomsUnlessOneC
             tool->SetActive(setup.Active);
             tools.push_back(std::move(tool));
         }
-        std::unique_ptr<TRoadAnimation> animation;
+        TComponentPtr<TRoadAnimation> animation;
         if (c.Animation) {
-            animation = std::make_unique<TRoadAnimation>(nullptr, log);
+            animation = MakeComponent<TRoadAnimation>(nullptr, log);
             animation->OnDown = *c.Animation;
             animation->SetParentChart(&chart);
         }

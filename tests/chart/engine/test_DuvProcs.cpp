@@ -11,6 +11,7 @@
 #include <random>
 #include <thread>
 
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/DuvProcs.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/Collection.h"
@@ -197,19 +198,26 @@ TEST(DuvProcsText, StringsStack)
     EXPECT_EQ(stack.Count(), 0);
 }
 
-TEST(DuvProcsText, TranslationHooks)
+TEST(DuvProcsText, TranslationGoesThroughTheInstalledServices)
 {
     EXPECT_EQ(TranslateString("Close"), "Close");
-    TranslateControl(nullptr);  // no hook: nothing happens
-    TranslateStringHook = [](const std::string& text, std::string& result) { result = "[" + text + "]"; };
-    int calls = 0;
-    TranslateFormHook = [&](QWidget*, const std::vector<QWidget*>& excluded) { calls += 1 + static_cast<int>(excluded.size()); };
-    EXPECT_EQ(TranslateString("Close"), "[Close]");
-    TranslateControl(nullptr);
-    TranslateControlWith(nullptr, {nullptr, nullptr});
-    EXPECT_EQ(calls, 4);
-    TranslateStringHook = nullptr;
-    TranslateFormHook = nullptr;
+    TranslateControl(nullptr);  // no services: nothing happens
+    struct TBracketLanguage : TChartEditorServices {
+        int Calls = 0;
+        std::string TranslateString(const std::string& text) override { return "[" + text + "]"; }
+        void TranslateForm(QWidget*, const std::vector<QWidget*>& excluded) override
+        {
+            Calls += 1 + static_cast<int>(excluded.size());
+        }
+    } language;
+    {
+        TScopedChartEditorServices installed(language);
+        EXPECT_EQ(TranslateString("Close"), "[Close]");
+        TranslateControl(nullptr);
+        TranslateControlWith(nullptr, {nullptr, nullptr});
+        EXPECT_EQ(language.Calls, 4);
+    }
+    EXPECT_EQ(TranslateString("Close"), "Close");
 }
 
 TEST(DuvProcsText, NextFreeComponentName)

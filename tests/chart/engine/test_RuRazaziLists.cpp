@@ -425,7 +425,7 @@ public:
 
 TEST_F(ListsTest, AnimationsJoinTheAnimationListAndNameThemselves)
 {
-    TTestAnimation animation(nullptr);
+    TScopedComponent<TTestAnimation> animation(nullptr);
     animation.SetParentChart(&charts[0].chart);
     EXPECT_EQ(animationLists[0]->IndexOf(&animation), 0);
     EXPECT_EQ(animationLists[0]->GetAnimation(0), &animation);
@@ -525,7 +525,7 @@ TEST_F(ListsTest, AStoredAxisPositionOutsideTheChartsAxesIsAReadError)
     // Read into a tool of a chart with two axes.
     for (const auto& [stored, axis] : {std::pair{"1", 1}, {"7", -1}, {"-3", -1}}) {
         SCOPED_TRACE(stored);
-        TDuvCustomToolAxis tool(nullptr);
+        TScopedComponent<TDuvCustomToolAxis> tool(nullptr);
         tool.SetParentChart(&charts[0].chart);
         const std::string text = std::string("object Tool1: TDuvCustomToolAxis\r\n  AxisID = ") + stored + "\r\nend\r\n";
         if (axis >= 0) {

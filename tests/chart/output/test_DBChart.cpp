@@ -373,7 +373,7 @@ TEST_F(DBChartTest, ALineSeriesFollowsTheTableAndDrawsItsLine)
         }
         return std::to_string(segments) + " segments";
     };
-    TLineSeries line(nullptr);
+    TScopedComponent<TLineSeries> line(nullptr);
     line.SetParentChart(&chart_);
     line.YValues()->SetValueSource("TS");
     line.SetDataSource(&direct_);

@@ -160,10 +160,9 @@ TEST_F(DuvURLTest, CacheDownloadsANameOnce)
     EXPECT_EQ(HtmlStreamHook, &LoadURLCached);
     TMemoryStream reply;
     WriteFile(server.Dir().file("reply.txt"), "OK");
-    ASSERT_TRUE(DownloadHook);
-    EXPECT_TRUE(DownloadHook(server.Url("reply.txt"), reply));
+    EXPECT_EQ(DownloadURL(server.Url("reply.txt"), reply), 0);
     EXPECT_EQ(reply.Bytes(), "OK");
-    EXPECT_FALSE(DownloadHook(server.Url("nothing"), reply));
+    EXPECT_NE(DownloadURL(server.Url("nothing"), reply), 0);
 }
 
 TEST_F(DuvURLTest, CachedFilesFollowTheirChangesAndTheCacheIsBounded)

@@ -37,7 +37,7 @@ protected:
 
     std::vector<std::string> Report(TChartSeries* series)
     {
-        TSeriesStatsTool tool;
+        TScopedComponent<TSeriesStatsTool> tool;
         tool.SetParentChart(&chart);
         tool.SetSeries(series);
         TStringList lines;

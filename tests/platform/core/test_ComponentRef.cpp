@@ -45,7 +45,57 @@ protected:
     }
 };
 
+// Keeps its parts in a list of references and drops a part's entry when it hears it go;
+// the list then gives back its memory.
+class TCollector : public TComponent {
+public:
+    explicit TCollector(TComponent* owner) : TComponent(owner) {}
+    std::vector<TComponentRef<TPart>> Parts;
+    std::vector<std::string> Heard;
+    void Add(TPart* part) { Parts.emplace_back(this).Set(part); }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        if (operation == TOperation::opRemove)
+            for (std::size_t i = 0; i < Parts.size(); ++i)
+                if (Parts[i] == component) {
+                    Heard.push_back(Parts[i]->Label);
+                    Parts.erase(Parts.begin() + static_cast<std::ptrdiff_t>(i));
+                    Parts.shrink_to_fit();  // the list's memory moves
+                    break;
+                }
+        TComponent::Notification(component, operation);
+    }
+};
+
 }  // namespace
+
+// The holder may erase the very reference that tells it, or move others into its place.
+TEST(ComponentRef, AHolderMayEraseTheTellingReferenceFromItsList)
+{
+    const struct {
+        const char* name;
+        int going;  // which of the three parts is freed
+    } cases[] = {{"the last entry", 2}, {"the first entry", 0}, {"a middle entry", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TScopedComponent<TCollector> collector(nullptr);
+        std::vector<TPart*> parts;
+        for (const char* label : {"a", "b", "c"}) {
+            parts.push_back(new TPart(nullptr, label));
+            collector.Add(parts.back());
+        }
+        const std::string label = parts[static_cast<std::size_t>(c.going)]->Label;
+        parts[static_cast<std::size_t>(c.going)]->Free();
+        parts.erase(parts.begin() + c.going);
+        EXPECT_EQ(collector.Heard, std::vector<std::string>{label});
+        ASSERT_EQ(collector.Parts.size(), 2u);
+        for (std::size_t i = 0; i < parts.size(); ++i) EXPECT_EQ(collector.Parts[i].Get(), parts[i]);
+        for (TPart* part : parts) part->Free();
+        EXPECT_TRUE(collector.Parts.empty());
+    }
+}
 
 TEST(ComponentRef, ClearsWhenTheTargetGoesAndTheHolderSeesItWhole)
 {

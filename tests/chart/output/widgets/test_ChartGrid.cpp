@@ -550,6 +550,6 @@ TEST_F(ChartGridTest, HeaderRowsNeverScrollIntoViewSmallOrLarge)
         Key(Qt::Key_PageUp);
         EXPECT_EQ(topRow(), headerRows);
         EXPECT_EQ(grid_.Row(), headerRows);
-        while (chart_.Chart.CountSeries() > 0) delete chart_.Chart.GetSeries(chart_.Chart.CountSeries() - 1);
+        while (chart_.Chart.CountSeries() > 0) chart_.Chart.GetSeries(chart_.Chart.CountSeries() - 1)->Free();
     }
 }

@@ -45,7 +45,7 @@ TEST_F(DBChartTest, RefillsShowTheHourglassOnTheScreen)
     EXPECT_THROW(chart_.RefreshDataSet(&table_, series), Exception);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "a failed refill restores the cursor";
     FinalizeChartOutputWidgetModules();
-    EXPECT_FALSE(ScreenCursorHook);
+    EXPECT_EQ(dynamic_cast<TChartOutputServices*>(&ChartEditorServices()), nullptr) << "the services go at the end";
 }
 
 }  // namespace
