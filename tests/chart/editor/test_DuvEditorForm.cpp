@@ -9,6 +9,7 @@
 #include "chart/editor/DuvPenDlg.h"
 #include "chart/editor/support_EditorForms.h"
 #include "chart/editor/support_EditorTest.h"
+#include "chart/engine/ChartEditorServices.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/DuvPen.h"
 
@@ -112,10 +113,18 @@ public:
     std::vector<bool> ChangesSeenLoading;
 };
 
+// Services that note which forms were handed over for translation.
+class TTranslationLog : public TChartEditorServices {
+public:
+    void TranslateForm(QWidget* form, const std::vector<QWidget*>&) override { Translated.push_back(form); }
+    std::vector<QWidget*> Translated;
+};
+
 TEST_F(EditorForm, LoadsItsControlsUnderTheLoadingFlagAndTranslatesWhenShown)
 {
-    std::vector<QWidget*> translated;
-    TranslateFormHook = [&](QWidget* form, const std::vector<QWidget*>&) { translated.push_back(form); };
+    TTranslationLog log;
+    TScopedChartEditorServices scope(log);
+    const std::vector<QWidget*>& translated = log.Translated;
     TDuvPen pen;
     pen.SetWidth(3);
     TWidthForm form;
@@ -137,7 +146,6 @@ TEST_F(EditorForm, LoadsItsControlsUnderTheLoadingFlagAndTranslatesWhenShown)
     form.RefreshControls(&other);  // rebinding a shown form
     EXPECT_EQ(spin->value(), 9);
     EXPECT_EQ(pen.Width(), 5);
-    TranslateFormHook = nullptr;
 }
 
 TEST_F(EditorForm, TablesOfRegisteredFormsJoinTheWalk)
