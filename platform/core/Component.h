@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/NameIndex.h"
 #include "platform/core/Properties.h"
 
 class TFiler;
@@ -132,7 +133,7 @@ private:
     std::intptr_t tag_ = 0;
     unsigned state_ = 0;
     std::vector<TComponent*> components_;
-    std::unordered_map<std::string, TComponent*> byName_;  // upper-cased names of owned components
+    TNameIndex byName_;  // names of owned components
     std::vector<TComponent*> freeNotifies_;
 };
 

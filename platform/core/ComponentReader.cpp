@@ -41,6 +41,69 @@ std::string AnsiTextToUtf8(std::string bytes)
     return ascii ? bytes : AnsiToUtf8(bytes);
 }
 
+// Property names are short: a plain loop finds their dots sooner than a library call.
+std::size_t FindDot(const std::string& path, std::size_t start)
+{
+    for (std::size_t i = start; i < path.size(); ++i)
+        if (path[i] == '.') return i;
+    return std::string::npos;
+}
+
+// Whether ConvertPropValue would hand back the value as it is.
+bool AlreadyConverted(TPropKind kind, const TVariant& value)
+{
+    switch (kind) {
+    case TPropKind::Boolean: return value.Type() == TVariant::vtBoolean;
+    case TPropKind::Int64: return value.Type() == TVariant::vtInteger;
+    case TPropKind::Integer: {
+        if (value.Type() != TVariant::vtInteger) return false;
+        const long long v = value.AsInteger();
+        return v >= INT32_MIN && v <= INT32_MAX;
+    }
+    case TPropKind::Float: return value.Type() == TVariant::vtFloat;
+    case TPropKind::String: return value.Type() == TVariant::vtString;
+    default: return false;
+    }
+}
+
+// A set of pointers in one open table: the components still there once setters have run (a
+// setter may free one), asked about every component read.
+class TPointerSet {
+public:
+    void Assign(const std::vector<TComponent*>& items, TComponent* extra)
+    {
+        std::size_t size = 16;
+        while (size < (items.size() + 1) * 2) size *= 2;
+        slots_.assign(size, nullptr);
+        for (TComponent* item : items) Insert(item);
+        Insert(extra);
+    }
+    bool Contains(const TComponent* item) const
+    {
+        if (!item || slots_.empty()) return false;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = Home(item) & mask; slots_[i]; i = (i + 1) & mask)
+            if (slots_[i] == item) return true;
+        return false;
+    }
+
+private:
+    static std::size_t Home(const TComponent* item)
+    {
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(item) >> 4) * 0x9E3779B97F4A7C15ull >> 20);
+    }
+    void Insert(TComponent* item)
+    {
+        if (!item) return;
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = Home(item) & mask;
+        for (; slots_[i]; i = (i + 1) & mask)
+            if (slots_[i] == item) return;
+        slots_[i] = item;
+    }
+    std::vector<TComponent*> slots_;
+};
+
 }  // namespace
 
 TReader::TReader(TStream& stream, int bufferSize) : stream_(stream)
@@ -80,7 +143,7 @@ void TReader::CheckCount(std::int64_t count, std::int64_t unitSize)
         BadStream("length " + std::to_string(count) + " exceeds the " + std::to_string(BytesLeft()) + " bytes left");
 }
 
-void TReader::Read(void* data, std::int64_t count)
+void TReader::ReadSlow(void* data, std::int64_t count)
 {
     auto* out = static_cast<char*>(data);
     while (count > 0) {
@@ -100,12 +163,6 @@ void TReader::Read(void* data, std::int64_t count)
         out += n;
         count -= static_cast<std::int64_t>(n);
     }
-}
-
-std::uint8_t TReader::ReadByte()
-{
-    if (bufPos_ == bufEnd_) Fill();
-    return static_cast<std::uint8_t>(buffer_[bufPos_++]);
 }
 
 void TReader::SkipBytes(std::int64_t count)
@@ -141,25 +198,9 @@ void TReader::Enter()
 
 // ---------------------------------------------------------------- values
 
-TValueType TReader::NextValue()
+void TReader::BadTag(std::uint8_t tag)
 {
-    if (bufPos_ == bufEnd_) Fill();
-    auto tag = static_cast<std::uint8_t>(buffer_[bufPos_]);
-    if (tag > kLastValueType) BadStream("unknown value tag " + std::to_string(tag));
-    return static_cast<TValueType>(tag);
-}
-
-bool TReader::EndOfList()
-{
-    if (bufPos_ == bufEnd_) Fill();
-    return buffer_[bufPos_] == 0;
-}
-
-TValueType TReader::ReadValue()
-{
-    TValueType tag = NextValue();
-    ++bufPos_;
-    return tag;
+    BadStream("unknown value tag " + std::to_string(tag));
 }
 
 void TReader::CheckValue(TValueType expected)
@@ -373,6 +414,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
     owner_ = owner ? owner : root;
     parent_ = root;
     loaded_.assign(1, root);
+    ownerStart_ = owner_->components_.size();
     try {
         root->SetStateFlags(csLoading | csReading, true);
         root->SetName(name);
@@ -390,18 +432,27 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
     return root;
 }
 
-// Components freed while the stream was read (a setter may replace one) are left out.
+// Components freed while the stream was read (a setter may replace one) are left out. Read
+// components usually stand in the owner's list in reading order: each is looked for where the
+// last one was, and the set of all the owner's components is made only when one is not there.
 void TReader::CallLoaded()
 {
-    std::unordered_set<TComponent*> alive;
+    const auto& list = owner_->components_;
+    std::size_t next = ownerStart_;
+    TPointerSet alive;
     int knownCount = -1;
     for (TComponent* component : loaded_) {
-        if (owner_->ComponentCount() != knownCount) {
-            alive = std::unordered_set<TComponent*>(owner_->components_.begin(), owner_->components_.end());
-            alive.insert(Root());
-            knownCount = owner_->ComponentCount();
+        if (component != Root()) {
+            if (knownCount < 0 && next < list.size() && list[next] == component) {
+                ++next;
+            } else {
+                if (owner_->ComponentCount() != knownCount) {
+                    alive.Assign(list, Root());
+                    knownCount = owner_->ComponentCount();
+                }
+                if (!alive.Contains(component)) continue;
+            }
         }
-        if (!alive.count(component)) continue;
         component->Loaded();
         component->SetStateFlags(csLoading, false);
     }
@@ -524,13 +575,13 @@ void TReader::ReadProperty(TPersistent* instance)
     TPersistent* object = instance;
     std::size_t start = 0;
     for (;;) {
-        std::size_t dot = path.find('.', start);
+        std::size_t dot = FindDot(path, start);
         // Most names have no dots: they are looked up as read, without a copy.
         const bool whole = start == 0 && dot == std::string::npos;
         std::string part;
         if (!whole) part = path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
         const std::string& element = whole ? path : part;
-        const TPropInfo* info = FindPropertyOf(object->ClassType(), element);
+        const TPropInfo* info = FindPropertyOf(*object, element);
         if (dot == std::string::npos) {
             if (info) return ReadPropValue(object, *info, path);
             if (ReadDefinedProperty(object, element)) return;
@@ -550,14 +601,31 @@ void TReader::ReadProperty(TPersistent* instance)
     }
 }
 
-// Every component of a class names the same properties: each (class, name) is looked up once.
-const TPropInfo* TReader::FindPropertyOf(const TClassInfo& type, const std::string& name)
+const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, const std::string& name)
 {
-    auto& names = knownProperties_[&type];
-    if (const auto found = names.find(name); found != names.end()) return found->second;
-    const TPropInfo* info = type.FindProperty(name);
-    names.emplace(name, info);
-    return info;
+    const TClassInfo& type = instance.ClassType();
+    if (&type != lastType_) {
+        lastKnown_ = &knownProperties_[&type];
+        lastType_ = &type;
+    }
+    KnownProperties& known = *lastKnown_;
+    if (known.instance != &instance) {
+        known.instance = &instance;
+        known.next = 0;
+    }
+    if (known.next < known.order.size() && known.order[known.next].first == name)
+        return known.order[known.next++].second;
+    auto found = known.byName.find(name);
+    if (found == known.byName.end()) found = known.byName.emplace(name, type.FindProperty(name)).first;
+    // This object's order replaces the last one's from here on (bounded: a stream of endless
+    // made-up names grows only the map above).
+    constexpr std::size_t kMostRemembered = 1024;
+    if (known.next < known.order.size()) known.order[known.next++] = *found;
+    else if (known.order.size() < kMostRemembered) {
+        known.order.push_back(*found);
+        known.next = known.order.size();
+    }
+    return found->second;
 }
 
 bool TReader::ReadDefinedProperty(TPersistent* instance, const std::string& name)
@@ -627,27 +695,31 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, const 
     PropertyProblem(path, "Invalid property value", true);
 }
 
+// The members of a set value, up to its empty end name; false when one is no member of the
+// property's set (all are read nonetheless).
+bool TReader::ReadSetMembers(const TPropInfo& info, std::uint64_t& mask)
+{
+    bool ok = info.Kind == TPropKind::Set;
+    while (std::uint8_t length = ReadByte()) {
+        CheckCount(length);
+        std::string member(length, '\0');
+        Read(member.data(), length);
+        int ordinal = ok ? info.Enum->Ordinal(member) : -1;
+        if (ordinal < 0 || ordinal >= 64) ok = false;
+        else mask |= std::uint64_t{1} << ordinal;
+    }
+    return ok;
+}
+
 void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, const std::string& path)
 {
     TValueType tag = NextValue();
-    TVariant value;
+    std::uint64_t mask = 0;
     if (tag == vaSet) {
         ReadValue();
-        std::uint64_t mask = 0;
-        bool ok = info.Kind == TPropKind::Set;
-        while (std::uint8_t length = ReadByte()) {
-            CheckCount(length);
-            std::string member(length, '\0');
-            Read(member.data(), length);
-            int ordinal = ok ? info.Enum->Ordinal(member) : -1;
-            if (ordinal < 0 || ordinal >= 64) ok = false;
-            else mask |= std::uint64_t{1} << ordinal;
-        }
-        if (!ok) return PropertyProblem(path, "Invalid property value", false);
-        value = TVariant(static_cast<long long>(mask));
-    } else {
-        value = ReadAnyValue(tag);
+        if (!ReadSetMembers(info, mask)) return PropertyProblem(path, "Invalid property value", false);
     }
+    const TVariant value = tag == vaSet ? TVariant(static_cast<long long>(mask)) : ReadAnyValue(tag);
     bool fits = false;
     switch (info.Kind) {
     case TPropKind::Boolean: fits = tag == vaTrue || tag == vaFalse; break;
@@ -661,7 +733,9 @@ void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, cons
     }
     if (!fits || !info.Set) return PropertyProblem(path, "Invalid property value", false);
     try {
-        info.Set(*instance, ConvertPropValue(info, value));
+        // Values already in the form the property takes skip the conversion (most of them).
+        if (AlreadyConverted(info.Kind, value)) info.Set(*instance, value);
+        else info.Set(*instance, ConvertPropValue(info, value));
     } catch (const EReadError&) {
         throw;
     } catch (const EPropertyError&) {
@@ -726,12 +800,12 @@ void TReader::ReadCollection(TCollection* collection, const std::string& path)
 void TReader::ResolveFixups()
 {
     if (fixups_.empty()) return;
-    std::unordered_set<TComponent*> alive(owner_->components_.begin(), owner_->components_.end());
-    alive.insert(Root());
+    TPointerSet alive;
+    alive.Assign(owner_->components_, Root());
     std::vector<Fixup> fixups;
     fixups.swap(fixups_);
     for (const Fixup& fixup : fixups) {
-        if (!alive.count(fixup.component)) continue;
+        if (!alive.Contains(fixup.component)) continue;
         std::string target = fixup.target;
         TComponent* found = nullptr;
         std::size_t dot = target.find('.');
