@@ -42,11 +42,11 @@ std::string AnsiTextToUtf8(std::string bytes)
 }
 
 // Property names are short: a plain loop finds their dots sooner than a library call.
-std::size_t FindDot(const std::string& path, std::size_t start)
+std::size_t FindDot(std::string_view path, std::size_t start)
 {
     for (std::size_t i = start; i < path.size(); ++i)
         if (path[i] == '.') return i;
-    return std::string::npos;
+    return std::string_view::npos;
 }
 
 // Whether ConvertPropValue would hand back the value as it is.
@@ -257,6 +257,16 @@ std::string TReader::ReadStr()
     return text;
 }
 
+bool TReader::SkipStrEqualTo(const std::string& expected)
+{
+    if (bufPos_ == bufEnd_ || expected.empty()) return false;
+    const std::size_t length = static_cast<std::uint8_t>(buffer_[bufPos_]);
+    if (length != expected.size() || bufEnd_ - bufPos_ <= length) return false;
+    if (std::memcmp(buffer_.data() + bufPos_ + 1, expected.data(), length) != 0) return false;
+    bufPos_ += length + 1;
+    return true;
+}
+
 std::string TReader::DecodeString(TValueType tag)
 {
     switch (tag) {
@@ -386,10 +396,10 @@ bool TReader::Error(const std::string& message)
     return OnError ? OnError(*this, message) : false;
 }
 
-void TReader::PropertyProblem(const std::string& path, const std::string& message, bool valuePending)
+void TReader::PropertyProblem(std::string_view path, const std::string& message, bool valuePending)
 {
     std::string where = current_ && !current_->Name().empty() ? current_->Name() + "." : std::string();
-    std::string text = "Error reading " + where + readPath_ + path + ": " + message;
+    std::string text = "Error reading " + where + readPath_ + std::string(path) + ": " + message;
     if (!Error(text)) throw EReadError(text);
     if (valuePending) SkipValue();
 }
@@ -441,7 +451,10 @@ void TReader::CallLoaded()
     std::size_t next = ownerStart_;
     TPointerSet alive;
     int knownCount = -1;
-    for (TComponent* component : loaded_) {
+    for (std::size_t i = 0; i < loaded_.size(); ++i) {
+        // Components read long ago are out of the cache by now: ask for those a few ahead.
+        if (i + 8 < loaded_.size()) __builtin_prefetch(loaded_[i + 8]);
+        TComponent* component = loaded_[i];
         if (component != Root()) {
             if (knownCount < 0 && next < list.size() && list[next] == component) {
                 ++next;
@@ -524,9 +537,12 @@ TComponent* TReader::ReadComponent()
 {
     Enter();
     std::uint8_t flags = ReadPrefix();
-    std::string className = ReadStr();
+    // A stream holds runs of one class: its name is compared where it stands.
+    const bool sameClass = SkipStrEqualTo(lastClassName_);
+    const std::string className = sameClass ? std::string() : ReadStr();
+    const std::string& classNameRead = sameClass ? lastClassName_ : className;
     std::string name = ReadStr();
-    TComponent* component = CreateChild(className, name, flags);
+    TComponent* component = CreateChild(classNameRead, name, flags);
     if (!component) {
         SkipComponentBody();
         Leave();
@@ -571,24 +587,32 @@ void TReader::ReadProperties(TPersistent* instance)
 
 void TReader::ReadProperty(TPersistent* instance)
 {
-    std::string path = ReadStr();
+    // The name is copied out of the buffer, which reading the value may refill. Names are at most
+    // 255 bytes: the copy stays on the stack, and a short one is copied in one fixed-size move.
+    constexpr std::size_t kQuick = 32;
+    char text[256 + kQuick];
+    const std::size_t length = ReadByte();
+    if (length <= kQuick && length <= bufEnd_ - bufPos_ && buffer_.size() - bufPos_ >= kQuick) {
+        std::memcpy(text, buffer_.data() + bufPos_, kQuick);
+        bufPos_ += length;
+    } else {
+        CheckCount(static_cast<std::int64_t>(length));
+        Read(text, static_cast<std::int64_t>(length));
+    }
+    const std::string_view path(text, length);
     TPersistent* object = instance;
     std::size_t start = 0;
     for (;;) {
-        std::size_t dot = FindDot(path, start);
-        // Most names have no dots: they are looked up as read, without a copy.
-        const bool whole = start == 0 && dot == std::string::npos;
-        std::string part;
-        if (!whole) part = path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        const std::string& element = whole ? path : part;
+        const std::size_t dot = FindDot(path, start);
+        const std::string_view element = path.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
         const TPropInfo* info = FindPropertyOf(*object, element);
-        if (dot == std::string::npos) {
+        if (dot == std::string_view::npos) {
             if (info) return ReadPropValue(object, *info, path);
-            if (ReadDefinedProperty(object, element)) return;
-            return PropertyProblem(path, "Property " + element + " does not exist", true);
+            if (ReadDefinedProperty(object, std::string(element))) return;
+            return PropertyProblem(path, "Property " + std::string(element) + " does not exist", true);
         }
         start = dot + 1;
-        if (info && info->Kind == TPropKind::Strings && SameIdent(path.substr(start), "Strings")) {
+        if (info && info->Kind == TPropKind::Strings && SameIdent(std::string(path.substr(start)), "Strings")) {
             if (NextValue() != vaList) return PropertyProblem(path, "Invalid property value", true);
             ReadStringsValue(static_cast<TStringList*>(info->Object(*object, true)));
             if (info->Changed) info->Changed(*object);
@@ -596,12 +620,12 @@ void TReader::ReadProperty(TPersistent* instance)
         }
         TPersistent* next = nullptr;
         if (info && info->Kind == TPropKind::Object) next = dynamic_cast<TPersistent*>(info->Object(*object, true));
-        if (!next) return PropertyProblem(path, "Property " + element + " does not exist", true);
+        if (!next) return PropertyProblem(path, "Property " + std::string(element) + " does not exist", true);
         object = next;
     }
 }
 
-const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, const std::string& name)
+const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, std::string_view name)
 {
     const TClassInfo& type = instance.ClassType();
     if (&type != lastType_) {
@@ -615,8 +639,9 @@ const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, const std:
     }
     if (known.next < known.order.size() && known.order[known.next].first == name)
         return known.order[known.next++].second;
-    auto found = known.byName.find(name);
-    if (found == known.byName.end()) found = known.byName.emplace(name, type.FindProperty(name)).first;
+    const std::string key(name);
+    auto found = known.byName.find(key);
+    if (found == known.byName.end()) found = known.byName.emplace(key, type.FindProperty(key)).first;
     // This object's order replaces the last one's from here on (bounded: a stream of endless
     // made-up names grows only the map above).
     constexpr std::size_t kMostRemembered = 1024;
@@ -664,7 +689,7 @@ void TReader::ReadStringsValue(TStringList* list)
     ReadListEnd();
 }
 
-void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, const std::string& path)
+void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, std::string_view path)
 {
     TValueType tag = NextValue();
     switch (info.Kind) {
@@ -688,7 +713,7 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, const 
             return;
         }
         if (tag != vaIdent || !current_) break;
-        fixups_.push_back({current_, readPath_ + path, ReadIdent()});
+        fixups_.push_back({current_, readPath_ + std::string(path), ReadIdent()});
         return;
     default: return ReadSimpleValue(instance, info, path);
     }
@@ -711,7 +736,7 @@ bool TReader::ReadSetMembers(const TPropInfo& info, std::uint64_t& mask)
     return ok;
 }
 
-void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, const std::string& path)
+void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, std::string_view path)
 {
     TValueType tag = NextValue();
     std::uint64_t mask = 0;
@@ -745,7 +770,7 @@ void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, cons
     }
 }
 
-void TReader::ReadEvent(TPersistent* instance, const TPropInfo& info, const std::string& path)
+void TReader::ReadEvent(TPersistent* instance, const TPropInfo& info, std::string_view path)
 {
     TValueType tag = NextValue();
     if (tag == vaNil) {
@@ -771,7 +796,7 @@ void TReader::ReadEvent(TPersistent* instance, const TPropInfo& info, const std:
     }
 }
 
-void TReader::ReadCollection(TCollection* collection, const std::string& path)
+void TReader::ReadCollection(TCollection* collection, std::string_view path)
 {
     CheckValue(vaCollection);
     Enter();
@@ -787,7 +812,7 @@ void TReader::ReadCollection(TCollection* collection, const std::string& path)
             if (IsIntegerTag(NextValue())) ReadInteger();  // an item index some writers put first
             ReadListBegin();
             TCollectionItem* item = collection->Add();
-            readPath_ = savedPath + path + ".ITEM" + std::to_string(index) + ".";
+            readPath_ = savedPath + std::string(path) + ".ITEM" + std::to_string(index) + ".";
             while (!EndOfList()) ReadProperty(item);
             ReadListEnd();
             readPath_ = savedPath;

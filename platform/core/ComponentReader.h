@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -109,24 +110,26 @@ private:
     TComponent* ReadComponent();
     TComponent* CreateChild(const std::string& className, const std::string& name, std::uint8_t flags);
     void ReadProperty(TPersistent* instance);
-    const TPropInfo* FindPropertyOf(const TPersistent& instance, const std::string& name);
+    const TPropInfo* FindPropertyOf(const TPersistent& instance, std::string_view name);
     bool ReadDefinedProperty(TPersistent* instance, const std::string& name);
-    void ReadPropValue(TPersistent* instance, const TPropInfo& info, const std::string& path);
-    void ReadSimpleValue(TPersistent* instance, const TPropInfo& info, const std::string& path);
+    void ReadPropValue(TPersistent* instance, const TPropInfo& info, std::string_view path);
+    void ReadSimpleValue(TPersistent* instance, const TPropInfo& info, std::string_view path);
     bool ReadSetMembers(const TPropInfo& info, std::uint64_t& mask);
     TVariant ReadAnyValue(TValueType& tag);
     void ReadStringsValue(TStringList* list);
-    void ReadCollection(TCollection* collection, const std::string& path);
-    void ReadEvent(TPersistent* instance, const TPropInfo& info, const std::string& path);
+    void ReadCollection(TCollection* collection, std::string_view path);
+    void ReadEvent(TPersistent* instance, const TPropInfo& info, std::string_view path);
     void SkipComponent();
     void SkipComponentBody();  // properties and children of a record whose header was read
     std::uint8_t ReadPrefix();
     void SkipBytes(std::int64_t count);
-    void PropertyProblem(const std::string& path, const std::string& message, bool valuePending);
+    void PropertyProblem(std::string_view path, const std::string& message, bool valuePending);
     void ResolveFixups();
     void CallLoaded();
     void FreeCreated(TComponent* createdRoot);
     std::string DecodeString(TValueType tag);
+    // Passes over the next short string when it is in the buffer and equals expected.
+    bool SkipStrEqualTo(const std::string& expected);
     void Fill();
     void ReadSlow(void* data, std::int64_t count);
     [[noreturn]] static void BadTag(std::uint8_t tag);
