@@ -14,6 +14,7 @@
 #include "platform/core/SysUtils.h"
 #include "platform/db/DataSource.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/NamedControls.h"
@@ -135,16 +136,6 @@ void SetBackground(QWidget* control, const QColor& color)
     control->setPalette(palette);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint, QRect at)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(caption);
-    button->setToolTip(hint);
-    button->setGeometry(at);
-    return button;
-}
-
 }  // namespace
 
 int TSectionDefinition::Count(TSectionControlKind kind) const
@@ -249,6 +240,23 @@ void TRadioGroup::SetItemIndex(int index)
 
 // ---------------------------------------------------------------------------------------------
 
+const TControlTable& DataModuleTable()
+{
+    // The fixed head of the panel; the data definition's controls follow below it.
+    static const TControlTable table{
+        .Name = "DataModuleClient",
+        .DesignClient = {200, 30},
+        .Rows = {
+            {.Kind = TControlKind::Button, .Name = "BtnPreviousModule", .Caption = "Previous", .Hint = "Previous data field(s)",
+             .Place = {15, 5, 50, 20}},
+            {.Kind = TControlKind::Button, .Name = "BtnNextModule", .Caption = "Next", .Hint = "Next data field(s)",
+             .Place = {70, 5, 50, 20}},
+            {.Kind = TControlKind::DBText, .Name = "IDtext", .Hint = "Record ID", .Place = {130, 6, 60, 13}},
+        },
+    };
+    return table;
+}
+
 TDataModule::TDataModule(QWidget* owner) : QScrollArea(owner), content_(new QWidget)
 {
     setObjectName("DataModule");
@@ -257,16 +265,13 @@ TDataModule::TDataModule(QWidget* owner) : QScrollArea(owner), content_(new QWid
     setWidget(content_);
     setWidgetResizable(true);
     content_->installEventFilter(this);
-    BtnPreviousModule = MakeButton(content_, "BtnPreviousModule", "Previous", "Previous data field(s)", QRect(15, 5, 50, 20));
-    BtnNextModule = MakeButton(content_, "BtnNextModule", "Next", "Next data field(s)", QRect(70, 5, 50, 20));
+    form_ = BuildForm(content_, DataModuleTable());
+    BtnPreviousModule = form_.Get<QPushButton>("BtnPreviousModule");
+    BtnNextModule = form_.Get<QPushButton>("BtnNextModule");
+    IDtext = form_.Get<TDBText>("IDtext");
     connect(BtnPreviousModule, &QPushButton::clicked, this, Guarded(this, &TDataModule::GoPrevious));
     connect(BtnNextModule, &QPushButton::clicked, this, Guarded(this, &TDataModule::GoNext));
-    IDtext = new TDBText(content_);
-    IDtext->setObjectName("IDtext");
-    IDtext->setAccessibleName("Record ID");
-    IDtext->setToolTip("Record ID");
     IDtext->setAutoFillBackground(true);
-    IDtext->setGeometry(130, 6, 60, 13);
     SetBackground(IDtext, kIdColor);
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/core/StringList.h"
 #include "platform/ui/Anchors.h"
+#include "platform/ui/FormTable.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -159,6 +160,7 @@ private:
     void FocusLinkedMemo(int choice);
 
     QWidget* content_;
+    TBuiltForm form_;
     std::unique_ptr<TAnchorSet> anchors_;
     int index_ = 0;
     TDataSource* dataSource_ = nullptr;
@@ -176,3 +178,6 @@ private:
     TStringList sectionLines_;
     int y_ = 0;  // bottom edge of the control placed last
 };
+
+// The fixed head of every input panel.
+const TControlTable& DataModuleTable();

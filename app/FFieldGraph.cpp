@@ -198,7 +198,7 @@ std::string LowerExtension(const std::string& fileName)
 
 }  // namespace
 
-TFormFieldGraph::TFormFieldGraph(QWidget* parent) : QWidget(parent, Qt::Window), chart_(std::make_unique<TChart>())
+TFormFieldGraph::TFormFieldGraph(QWidget* parent) : QWidget(parent, Qt::Window), chart_(MakeComponent<TChart>())
 {
     // Closing hides the window for good (a new command makes a new one), so it goes at once.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -368,7 +368,7 @@ void TFormFieldGraph::FillCountGrid()
 
 void TFormFieldGraph::ClearChart()
 {
-    for (int i = chart_->CountSeries() - 1; i >= 0; --i) delete chart_->GetSeries(i);
+    for (int i = chart_->CountSeries() - 1; i >= 0; --i) FreeComponent(chart_->GetSeries(i));
     chart_->BottomAxis()->GetTitle()->SetCaption("");
     chart_->LeftAxis()->GetTitle()->SetCaption("");
     chart_->Title()->AssignText("");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/Colors.h"
+#include "platform/core/Component.h"
 #include "platform/db/Query.h"
 #include "platform/ui/UiServices.h"
 
@@ -116,7 +117,7 @@ private:
     std::vector<TFrequencyRow> RunQuery(const std::string& sql, bool categorized);
     TBarSeries* AddBarSeries(int number, const std::string& title, bool showInLegend, bool stacked100);
 
-    std::unique_ptr<TChart> chart_;
+    TComponentPtr<TChart> chart_;
     std::string tableName_;
 };
 

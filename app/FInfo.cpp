@@ -22,6 +22,7 @@
 #include "app/SPGetSid.h"
 #include "app/UORUCommon.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/WindowFit.h"
 
@@ -153,16 +154,6 @@ std::string HomeFolder()
     return entry && entry->pw_dir ? entry->pw_dir : "";
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QPoint at)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setAccessibleName(caption);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
-
 // The labels of this window take the size of their text.
 void SetFittedCaption(QLabel* label, const std::string& caption)
 {
@@ -174,15 +165,6 @@ void SetButtonCaption(QPushButton* button, const QString& caption)
 {
     button->setText(caption);
     button->setAccessibleName(caption);
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(caption);
-    button->setGeometry(geometry);
-    return button;
 }
 
 void MakeLink(QLabel* label, bool bold)
@@ -322,32 +304,67 @@ TStringList VersionInfoLines(std::span<const TVersionEntry> versionData)
 
 // ---- Information window -------------------------------------------------------------------
 
+const TControlTable& FormInfoTable()
+{
+    using K = TControlKind;
+    static const TControlTable table{
+        .Name = "FormInfo",
+        .Caption = "Program info",
+        .DesignClient = kDesignClient,
+        .Rows = {
+            {.Kind = K::Picture, .Name = "Image1", .Accessible = "Quellbrook", .Place = {16, 16, 70, 70}},
+            {.Kind = K::Picture, .Name = "Image2", .Accessible = "Decoration", .Place = {206, 0, 178, 222}, .MayOverlap = true},
+            // The program's texts come with LoadVersionInfo; labels take the size of their text.
+            {.Kind = K::Label, .Name = "LblTitle", .Place = {112, 16, 0, 0}, .CaptionFromCaller = true},
+            {.Kind = K::Label, .Name = "LblComment", .Place = {112, 40, 0, 0}, .CaptionFromCaller = true},
+            {.Kind = K::Label, .Name = "LblVersion", .Place = {112, 56, 0, 0}, .CaptionFromCaller = true},
+            {.Kind = K::Label, .Name = "LblCopyright", .Place = {112, 88, 0, 0}, .CaptionFromCaller = true},
+            {.Kind = K::Label, .Name = "Label4", .Caption = kMakerName, .Place = {112, 104, 0, 0}},
+            {.Kind = K::Label, .Name = "Label6", .Caption = kMakerAddress, .Place = {112, 120, 0, 0}},
+            {.Kind = K::Label, .Name = "Label7", .Caption = kMakerPhone, .Place = {112, 136, 0, 0}},
+            // FitTexts moves the address right of it once the window's font is known.
+            {.Kind = K::Label, .Name = "Label8", .Caption = "e-mail", .Place = {112, 152, 0, 0}, .MayOverlap = true},
+            {.Kind = K::Label, .Name = "LblAddress", .Caption = kMakerMail, .Place = {152, 152, 0, 0}},
+            {.Kind = K::Label, .Name = "LabelWeb", .Caption = kMakerWeb, .Place = {112, 168, 0, 0}},
+            {.Kind = K::Label, .Name = "LabelUser", .Place = {112, 184, 0, 0}, .CaptionFromCaller = true},
+            {.Kind = K::Label, .Name = "LabelCompany", .Place = {112, 200, 0, 0}, .CaptionFromCaller = true},
+            {.Kind = K::Label, .Name = "Label1", .Caption = "Info form ver. 2022.5", .Place = {16, 90, 70, 30}},
+            {.Kind = K::Button, .Name = "BtnOK", .Caption = "OK", .Place = {16, 128, 75, 25}},
+            // Shown below the window's designed height: More Info grows the window for it.
+            {.Kind = K::Memo, .Name = "Memo1", .Caption = "More info", .Place = {16, 224, 361, 137},
+             .Hidden = true},
+            {.Kind = K::Button, .Name = "BtnMore", .Caption = "More Info >>", .Place = {16, 160, 75, 25}, .Hidden = true},
+            {.Kind = K::Button, .Name = "BtnAppDataDir", .Caption = "AppDataDir", .Hint = "Open application data dictionary",
+             .Place = {16, 190, 75, 25}},
+        },
+    };
+    return table;
+}
+
 TFormInfo::TFormInfo(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      Image1(new QLabel(this)),
-      Image2(new QLabel(this)),
-      LblTitle(MakeLabel(this, "LblTitle", "", {112, 16})),
-      LblComment(MakeLabel(this, "LblComment", "", {112, 40})),
-      LblVersion(MakeLabel(this, "LblVersion", "", {112, 56})),
-      LblCopyright(MakeLabel(this, "LblCopyright", "", {112, 88})),
-      Label4(MakeLabel(this, "Label4", kMakerName, {112, 104})),
-      Label6(MakeLabel(this, "Label6", kMakerAddress, {112, 120})),
-      Label7(MakeLabel(this, "Label7", kMakerPhone, {112, 136})),
-      Label8(MakeLabel(this, "Label8", "e-mail", {112, 152})),
-      LblAddress(MakeLabel(this, "LblAddress", kMakerMail, {152, 152})),
-      LabelWeb(MakeLabel(this, "LabelWeb", kMakerWeb, {112, 168})),
-      LabelUser(MakeLabel(this, "LabelUser", "", {112, 184})),
-      LabelCompany(MakeLabel(this, "LabelCompany", "", {112, 200})),
-      Label1(MakeLabel(this, "Label1", "Info form ver. 2022.5", {16, 90})),
-      BtnOK(MakeButton(this, "BtnOK", "OK", {16, 128, 75, 25})),
-      Memo1(new QPlainTextEdit(this)),
-      BtnMore(MakeButton(this, "BtnMore", "More Info >>", {16, 160, 75, 25})),
-      BtnAppDataDir(MakeButton(this, "BtnAppDataDir", "AppDataDir", {16, 190, 75, 25})),
-      Timer1(new QTimer(this))
+      form_(BuildForm(this, FormInfoTable()))
 {
-    setObjectName("FormInfo");
-    setWindowTitle("Program info");
-    setAccessibleName("Program info");
+    Timer1 = new QTimer(this);
+    Image1 = form_.Get<QLabel>("Image1");
+    Image2 = form_.Get<QLabel>("Image2");
+    LblTitle = form_.Get<QLabel>("LblTitle");
+    LblComment = form_.Get<QLabel>("LblComment");
+    LblVersion = form_.Get<QLabel>("LblVersion");
+    LblCopyright = form_.Get<QLabel>("LblCopyright");
+    Label4 = form_.Get<QLabel>("Label4");
+    Label6 = form_.Get<QLabel>("Label6");
+    Label7 = form_.Get<QLabel>("Label7");
+    Label8 = form_.Get<QLabel>("Label8");
+    LblAddress = form_.Get<QLabel>("LblAddress");
+    LabelWeb = form_.Get<QLabel>("LabelWeb");
+    LabelUser = form_.Get<QLabel>("LabelUser");
+    LabelCompany = form_.Get<QLabel>("LabelCompany");
+    Label1 = form_.Get<QLabel>("Label1");
+    BtnOK = form_.Get<QPushButton>("BtnOK");
+    Memo1 = form_.Get<QPlainTextEdit>("Memo1");
+    BtnMore = form_.Get<QPushButton>("BtnMore");
+    BtnAppDataDir = form_.Get<QPushButton>("BtnAppDataDir");
     QFont font("MS Sans Serif");
     font.setPixelSize(11);
     setFont(font);
@@ -357,13 +374,8 @@ TFormInfo::TFormInfo(QWidget* parent)
     setPalette(colours);
     setFixedSize(kDesignClient);
 
-    Image1->setObjectName("Image1");
-    Image1->setAccessibleName("Quellbrook");
-    Image1->setGeometry(16, 16, 70, 70);
     Image1->setScaledContents(true);
     Image1->setPixmap(ProgramPicture());
-    Image2->setObjectName("Image2");
-    Image2->setAccessibleName("Decoration");
     Image2->setGeometry(206, 0, kDesignClient.width() - 206, kDesignClient.height());
     Image2->setPixmap(DecorativePicture(Image2->size()));
     Image2->setEnabled(false);
@@ -382,19 +394,12 @@ TFormInfo::TFormInfo(QWidget* parent)
     Label1->setStyleSheet("color: grey");
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setWordWrap(true);
-    Label1->setGeometry(16, 90, 70, 30);
 
     BtnOK->setDefault(true);
-    BtnMore->hide();
-    BtnAppDataDir->setToolTip("Open application data dictionary");
-    Memo1->setObjectName("Memo1");
-    Memo1->setAccessibleName("More info");
-    Memo1->setGeometry(16, 224, 361, 137);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->hide();
     Timer1->setObjectName("Timer1");
 
     connect(BtnOK, &QPushButton::clicked, this, Guarded(this, &TFormInfo::BtnOKClick));

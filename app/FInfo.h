@@ -8,6 +8,7 @@
 #include "app/ProgramVersion.h"
 #include "platform/core/Registry.h"
 #include "platform/core/StringList.h"
+#include "platform/ui/FormTable.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -108,9 +109,12 @@ private:
     void FitTitle();
     void FitTexts();
 
+    TBuiltForm form_;
     TStringList infoLines_;
     std::unique_ptr<TRegistry> registry_;
 };
+
+const TControlTable& FormInfoTable();
 
 // The information window, created at the main window's first activation.
 extern TFormInfo* FormInfo;

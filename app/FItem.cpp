@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,7 +14,6 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTableWidget>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -23,6 +21,7 @@
 #include "app/DataModules.h"
 #include "platform/core/NumText.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/WindowFit.h"
 
@@ -136,27 +135,12 @@ void SetLimitedText(QLineEdit* edit, const std::string& text, int limit)
     edit->setText(shown);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint)
+void PrepareGrid(QTableWidget* grid, int columns)
 {
-    auto* button = Named(new QPushButton(caption, parent), name, caption);
-    button->setToolTip(hint);
-    return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QWidget* buddy)
-{
-    auto* label = Named(new QLabel(caption, parent), name, caption);
-    label->setBuddy(buddy);
-    return label;
-}
-
-QTableWidget* MakeGrid(QWidget* parent, const char* name, const char* accessibleName, int columns)
-{
-    auto* grid = Named(new QTableWidget(0, columns, parent), name, accessibleName);
+    grid->setColumnCount(columns);
     grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    return grid;
 }
 
 }  // namespace
@@ -254,19 +238,88 @@ std::string BackupMessage(const std::vector<std::string>& backupFiles)
 
 // ---- The window ---------------------------------------------------------------------------
 
-TFormItem::TFormItem(QWidget* parent) : QDialog(parent)
+const TControlTable& FormItemTable()
 {
-    setObjectName("FormItem");
-    setWindowTitle("Setting - Module definition");
-    setAccessibleName(windowTitle());
+    using K = TControlKind;
+    static const TControlTable table{
+        .Name = "FormItem",
+        .Caption = "Setting - Module definition",
+        .DesignClient = {662, 365},
+        .Rows = {
+            {.Kind = K::VBox, .Name = "FormLayout"},
+            {.Kind = K::Grid, .Name = "TopLayout", .Parent = "FormLayout", .StretchColumn = 0},
+            {.Kind = K::Edit, .Name = "EditName", .Caption = "Module name", .Hint = "Short module name", .Cell = {1, 0},
+             .Parent = "TopLayout"},
+            {.Kind = K::Label, .Name = "LabelName", .Caption = "Module name", .Cell = {0, 0}, .Parent = "TopLayout",
+             .Buddy = "EditName"},
+            {.Kind = K::Memo, .Name = "MemoModText", .Caption = "Module text", .Cell = {3, 0}, .Parent = "TopLayout"},
+            {.Kind = K::Label, .Name = "LabelModText", .Caption = "Module text", .Cell = {2, 0}, .Parent = "TopLayout",
+             .Buddy = "MemoModText"},
+            {.Kind = K::GroupBox, .Name = "RadioModType", .Caption = "Module type", .Cell = {0, 1, 4, 1}, .Parent = "TopLayout"},
+            {.Kind = K::VBox, .Name = "TypeLayout", .Parent = "RadioModType"},
+            {.Kind = K::RadioButton, .Name = "RadioModType_Edit", .Caption = "Edit", .Parent = "TypeLayout"},
+            {.Kind = K::RadioButton, .Name = "RadioModType_Memo", .Caption = "Memo", .Parent = "TypeLayout"},
+            {.Kind = K::RadioButton, .Name = "RadioModType_Switch", .Caption = "Switch", .Parent = "TypeLayout"},
+            {.Kind = K::RadioButton, .Name = "RadioModType_Check", .Caption = "Check", .Parent = "TypeLayout"},
+            {.Kind = K::StringGrid, .Name = "GridItems", .Caption = "Items", .Parent = "FormLayout", .Stretch = 1},
+            {.Kind = K::Grid, .Name = "BottomLayout", .Parent = "FormLayout"},
+            {.Kind = K::StringGrid, .Name = "CondTextGrid", .Caption = "Other (optional) text fields:", .Cell = {1, 0, 2, 1},
+             .Parent = "BottomLayout"},
+            {.Kind = K::Label, .Name = "LabelCondText", .Caption = "Other (optional) text fields:", .Cell = {0, 0},
+             .Parent = "BottomLayout", .Buddy = "CondTextGrid"},
+            {.Kind = K::Panel, .Name = "PanelField", .Accessible = "Basic field", .Cell = {0, 2, 4, 1}, .Parent = "TopLayout"},
+            {.Kind = K::Grid, .Name = "FieldLayout", .Parent = "PanelField", .Margin = 0},
+            {.Kind = K::Edit, .Name = "EditFieldName", .Caption = "Basic field name", .Cell = {1, 0, 1, 2},
+             .Parent = "FieldLayout"},
+            {.Kind = K::Label, .Name = "LabelFieldName", .Caption = "Basic field name", .Cell = {0, 0, 1, 2},
+             .Parent = "FieldLayout", .Buddy = "EditFieldName"},
+            {.Kind = K::ComboBox, .Name = "CB_Type", .Caption = "Select field type", .Hint = "Select field type",
+             .Cell = {2, 0, 1, 2}, .Parent = "FieldLayout",
+             .Choices = {std::begin(kColumnTypes), std::end(kColumnTypes)}},
+            {.Kind = K::Edit, .Name = "EditTypeLen", .Caption = "Field length", .Hint = "Field length", .Cell = {3, 0},
+             .Parent = "FieldLayout", .Text = "0"},
+            {.Kind = K::Edit, .Name = "EditTypePrec", .Caption = "Number precission / blob type",
+             .Hint = "Number precission / blob type", .Cell = {3, 1}, .Parent = "FieldLayout", .Text = "0"},
+            {.Kind = K::Panel, .Name = "PanelNavigation", .Accessible = "Module navigation", .Cell = {0, 1, 2, 2},
+             .Parent = "BottomLayout"},
+            {.Kind = K::Grid, .Name = "NavigationLayout", .Parent = "PanelNavigation", .Margin = 0},
+            {.Kind = K::Label, .Name = "LabelNavigation", .Caption = "Module ID/total count:", .Cell = {0, 0, 1, 2},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::Label, .Name = "LabelCounting", .Accessible = "Module ID/total count:", .Cell = {0, 2, 1, 2},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::Button, .Name = "BtnFirst", .Caption = "<<", .Hint = "First module", .Cell = {1, 0},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::Button, .Name = "BtnPrevious", .Caption = "<", .Hint = "Previous module", .Cell = {1, 1},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::Button, .Name = "BtnNext", .Caption = ">", .Hint = "Next module", .Cell = {1, 2},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::Button, .Name = "BtnLast", .Caption = ">>", .Hint = "Last module", .Cell = {1, 3},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::Button, .Name = "BtnAdd", .Caption = "Add", .Hint = "Add a module", .Cell = {2, 0, 1, 2},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::Button, .Name = "BtnDel", .Caption = "Delete", .Hint = "Delete this module", .Cell = {2, 2, 1, 2},
+             .Parent = "NavigationLayout"},
+            {.Kind = K::CheckBox, .Name = "cbCanRewrite", .Caption = "Can rewrite modules", .Cell = {2, 1},
+             .Parent = "BottomLayout"},
+            {.Kind = K::HBox, .Name = "ClosingLayout", .Parent = "FormLayout"},
+            {.Kind = K::Stretch, .Parent = "ClosingLayout"},
+            {.Kind = K::Button, .Name = "BtnSave", .Caption = "Save", .Hint = "Save setting and close form",
+             .Parent = "ClosingLayout", .Picture = QStyle::SP_DialogOkButton},
+            {.Kind = K::Button, .Name = "BtnCancel", .Caption = "Cancel", .Hint = "Cancel changes and form close",
+             .Parent = "ClosingLayout", .Picture = QStyle::SP_DialogCancelButton},
+        },
+    };
+    return table;
+}
+
+TFormItem::TFormItem(QWidget* parent) : QDialog(parent), form_(BuildForm(this, FormItemTable()))
+{
     setFont(FormFont());
     KeepOnScreen(this);
-    resize(662, 365);
     modules_.OwnsObjects = true;
     SaveDlg.DefaultExt = "ini";
     SaveDlg.Filter = "DefinitionFile (*.ini)|*.ini";
     BuildControls();
-    ArrangeControls();
     ConnectEditEvents();
     ClearModuleFields();
     UpdateCounting();
@@ -276,73 +329,48 @@ TFormItem::~TFormItem() = default;
 
 void TFormItem::BuildControls()
 {
-    EditName = Named(new QLineEdit(this), "EditName", "Module name");
+    EditName = form_.Get<QLineEdit>("EditName");
+    LabelName = form_.Get<QLabel>("LabelName");
+    MemoModText = form_.Get<QPlainTextEdit>("MemoModText");
+    LabelModText = form_.Get<QLabel>("LabelModText");
+    RadioModType = form_.Get<QGroupBox>("RadioModType");
+    GridItems = form_.Get<QTableWidget>("GridItems");
+    CondTextGrid = form_.Get<QTableWidget>("CondTextGrid");
+    LabelCondText = form_.Get<QLabel>("LabelCondText");
+    PanelField = form_.Control("PanelField");
+    EditFieldName = form_.Get<QLineEdit>("EditFieldName");
+    LabelFieldName = form_.Get<QLabel>("LabelFieldName");
+    CB_Type = form_.Get<QComboBox>("CB_Type");
+    EditTypeLen = form_.Get<QLineEdit>("EditTypeLen");
+    EditTypePrec = form_.Get<QLineEdit>("EditTypePrec");
+    PanelNavigation = form_.Control("PanelNavigation");
+    LabelNavigation = form_.Get<QLabel>("LabelNavigation");
+    LabelCounting = form_.Get<QLabel>("LabelCounting");
+    BtnFirst = form_.Get<QPushButton>("BtnFirst");
+    BtnPrevious = form_.Get<QPushButton>("BtnPrevious");
+    BtnNext = form_.Get<QPushButton>("BtnNext");
+    BtnLast = form_.Get<QPushButton>("BtnLast");
+    BtnAdd = form_.Get<QPushButton>("BtnAdd");
+    BtnDel = form_.Get<QPushButton>("BtnDel");
+    cbCanRewrite = form_.Get<QCheckBox>("cbCanRewrite");
+    BtnSave = form_.Get<QPushButton>("BtnSave");
+    BtnCancel = form_.Get<QPushButton>("BtnCancel");
+
     EditName->setMaxLength(kModuleNameLength);
-    EditName->setToolTip("Short module name");
-    LabelName = MakeLabel(this, "LabelName", "Module name", EditName);
-    MemoModText = Named(new QPlainTextEdit(this), "MemoModText", "Module text");
-    LabelModText = MakeLabel(this, "LabelModText", "Module text", MemoModText);
-
-    RadioModType = Named(new QGroupBox("Module type", this), "RadioModType", "Module type");
     moduleTypes_ = new QButtonGroup(this);
-    auto* typeLayout = new QVBoxLayout(RadioModType);
-    for (int i = 0; i < 4; ++i) {
-        auto* button = Named(new QRadioButton(kModuleTypes[i], RadioModType),
-                             qPrintable(QString("RadioModType_%1").arg(kModuleTypes[i])), kModuleTypes[i]);
-        moduleTypes_->addButton(button, i);
-        typeLayout->addWidget(button);
-    }
+    for (int i = 0; i < 4; ++i)
+        moduleTypes_->addButton(form_.Get<QRadioButton>(std::string("RadioModType_") + kModuleTypes[i]), i);
 
-    GridItems = MakeGrid(this, "GridItems", "Items", 3);
+    PrepareGrid(GridItems, 3);
     GridItems->setHorizontalHeaderLabels({"Item text", "Value", "Conditional text field"});
     for (int column = 0; column < 3; ++column) GridItems->setColumnWidth(column, kItemColumnWidth);
     GridItems->verticalHeader()->setSectionsMovable(true);
-
-    CondTextGrid = MakeGrid(this, "CondTextGrid", "Other (optional) text fields:", 1);
+    PrepareGrid(CondTextGrid, 1);
     CondTextGrid->horizontalHeader()->hide();
     CondTextGrid->horizontalHeader()->setStretchLastSection(true);
     CondTextGrid->setFixedWidth(400);
-    LabelCondText = MakeLabel(this, "LabelCondText", "Other (optional) text fields:", CondTextGrid);
 
-    BuildPanelField();
-    BuildNavigation();
-    cbCanRewrite = Named(new QCheckBox("Can rewrite modules", this), "cbCanRewrite", "Can rewrite modules");
-    BtnSave = MakeButton(this, "BtnSave", "Save", "Save setting and close form");
-    BtnSave->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    BtnSave->setDefault(true);
-    BtnCancel = MakeButton(this, "BtnCancel", "Cancel", "Cancel changes and form close");
-    BtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    BuildGridPopup();
-}
-
-void TFormItem::BuildPanelField()
-{
-    PanelField = Named(new QWidget(this), "PanelField", "Basic field");
-    EditFieldName = Named(new QLineEdit(PanelField), "EditFieldName", "Basic field name");
     EditFieldName->setMaxLength(kFieldNameLength);
-    LabelFieldName = MakeLabel(PanelField, "LabelFieldName", "Basic field name", EditFieldName);
-    CB_Type = Named(new QComboBox(PanelField), "CB_Type", "Select field type");
-    CB_Type->setToolTip("Select field type");
-    for (const char* type : kColumnTypes) CB_Type->addItem(type);
-    EditTypeLen = Named(new QLineEdit("0", PanelField), "EditTypeLen", "Field length");
-    EditTypeLen->setToolTip("Field length");
-    EditTypePrec = Named(new QLineEdit("0", PanelField), "EditTypePrec", "Number precission / blob type");
-    EditTypePrec->setToolTip("Number precission / blob type");
-    auto* layout = new QGridLayout(PanelField);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(LabelFieldName, 0, 0, 1, 2);
-    layout->addWidget(EditFieldName, 1, 0, 1, 2);
-    layout->addWidget(CB_Type, 2, 0, 1, 2);
-    layout->addWidget(EditTypeLen, 3, 0);
-    layout->addWidget(EditTypePrec, 3, 1);
-}
-
-void TFormItem::BuildNavigation()
-{
-    PanelNavigation = Named(new QWidget(this), "PanelNavigation", "Module navigation");
-    LabelNavigation = Named(new QLabel("Module ID/total count:", PanelNavigation), "LabelNavigation",
-                            "Module ID/total count:");
-    LabelCounting = Named(new QLabel(PanelNavigation), "LabelCounting", "Module ID/total count:");
     LabelCounting->setAutoFillBackground(true);
     // Wide enough for "999/999" from the start, so the box does not grow with the count.
     LabelCounting->setAlignment(Qt::AlignCenter);
@@ -350,20 +378,15 @@ void TFormItem::BuildNavigation()
     QPalette palette = LabelCounting->palette();
     palette.setColor(QPalette::Window, Qt::cyan);
     LabelCounting->setPalette(palette);
-    BtnFirst = MakeButton(PanelNavigation, "BtnFirst", "<<", "First module");
-    BtnPrevious = MakeButton(PanelNavigation, "BtnPrevious", "<", "Previous module");
-    BtnNext = MakeButton(PanelNavigation, "BtnNext", ">", "Next module");
-    BtnLast = MakeButton(PanelNavigation, "BtnLast", ">>", "Last module");
-    BtnAdd = MakeButton(PanelNavigation, "BtnAdd", "Add", "Add a module");
-    BtnDel = MakeButton(PanelNavigation, "BtnDel", "Delete", "Delete this module");
-    auto* layout = new QGridLayout(PanelNavigation);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(LabelNavigation, 0, 0, 1, 2);
-    layout->addWidget(LabelCounting, 0, 2, 1, 2);
-    QPushButton* const buttons[] = {BtnFirst, BtnPrevious, BtnNext, BtnLast};
-    for (int i = 0; i < 4; ++i) layout->addWidget(buttons[i], 1, i);
-    layout->addWidget(BtnAdd, 2, 0, 1, 2);
-    layout->addWidget(BtnDel, 2, 2, 1, 2);
+    BtnSave->setDefault(true);
+
+    // A module type hides the item grid or the length edits; the others keep their places.
+    for (QWidget* control : std::initializer_list<QWidget*>{GridItems, EditTypeLen, EditTypePrec}) {
+        QSizePolicy policy = control->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        control->setSizePolicy(policy);
+    }
+    BuildGridPopup();
 }
 
 void TFormItem::BuildGridPopup()
@@ -378,40 +401,6 @@ void TFormItem::BuildGridPopup()
         *items[i].first = GridPopup->addAction(items[i].second);
         (*items[i].first)->setObjectName(names[i]);
     }
-}
-
-void TFormItem::ArrangeControls()
-{
-    auto* top = new QGridLayout;
-    top->addWidget(LabelName, 0, 0);
-    top->addWidget(EditName, 1, 0);
-    top->addWidget(LabelModText, 2, 0);
-    top->addWidget(MemoModText, 3, 0);
-    top->addWidget(RadioModType, 0, 1, 4, 1);
-    top->addWidget(PanelField, 0, 2, 4, 1);
-    top->setColumnStretch(0, 1);
-
-    auto* bottom = new QGridLayout;
-    bottom->addWidget(LabelCondText, 0, 0);
-    bottom->addWidget(CondTextGrid, 1, 0, 2, 1);
-    bottom->addWidget(PanelNavigation, 0, 1, 2, 2);
-    bottom->addWidget(cbCanRewrite, 2, 1);
-    auto* closing = new QHBoxLayout;
-    closing->addStretch();
-    closing->addWidget(BtnSave);
-    closing->addWidget(BtnCancel);
-
-    // A module type hides the item grid or the length edits; the others keep their places.
-    for (QWidget* control : std::initializer_list<QWidget*>{GridItems, EditTypeLen, EditTypePrec}) {
-        QSizePolicy policy = control->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        control->setSizePolicy(policy);
-    }
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(GridItems, 1);
-    layout->addLayout(bottom);
-    layout->addLayout(closing);
 }
 
 void TFormItem::ConnectEditEvents()

@@ -8,6 +8,7 @@
 
 #include "platform/core/IniFiles.h"
 #include "platform/core/StringList.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/UiServices.h"
 
 class QAction;
@@ -166,10 +167,7 @@ protected:
 
 private:
     void BuildControls();
-    void BuildPanelField();
-    void BuildNavigation();
     void BuildGridPopup();
-    void ArrangeControls();
     void ConnectEditEvents();
     void Navigate(int index);
     bool FormCloseQuery(int result);
@@ -189,6 +187,7 @@ private:
     int RowToFill(QTableWidget* grid);
     bool NameInOtherModule(const TStringList& names, const std::string& name) const;
 
+    TBuiltForm form_;
     std::unique_ptr<TMemIniFile> definition_;
     int current_ = -1;
     TStringList modules_;  // module names; objects: their value lists, owned
@@ -202,3 +201,5 @@ private:
     bool filling_ = false;  // the editor itself fills the grids
     QButtonGroup* moduleTypes_;
 };
+
+const TControlTable& FormItemTable();

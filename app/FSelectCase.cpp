@@ -10,7 +10,9 @@
 #include <algorithm>
 
 #include "platform/core/NumText.h"
+#include "platform/ui/Anchors.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/WindowFit.h"
@@ -23,45 +25,44 @@ constexpr int kItemHeight = 21;
 constexpr int kHeightBesideItems = 77;
 constexpr int kWidthBesideText = 35;
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(caption);
-    return button;
-}
 }  // namespace
 
-TFormSelectCase::TFormSelectCase(QWidget* parent)
-    : QDialog(parent),
-      RadioGroup(new QGroupBox(this)),
-      BtnOK(MakeButton(this, "BtnOK", "OK")),
-      BtnCancel(MakeButton(this, "BtnCancel", "Cancel")),
-      btnAdd(MakeButton(this, "btnAdd", "Add")),
-      itemButtons_(new QButtonGroup(this)),
-      itemLayout_(new QVBoxLayout(RadioGroup)),
-      anchors_(kDesignClient)
+const TControlTable& FormSelectCaseTable()
 {
-    setObjectName("FormSelectCase");
-    setWindowTitle("Select case");
-    setAccessibleName("Select case");
+    static const TControlTable table{
+        .Name = "FormSelectCase",
+        .Caption = "Select case",
+        .DesignClient = kDesignClient,
+        .Rows = {
+            {.Kind = TControlKind::GroupBox, .Name = "RadioGroup", .Place = {0, 0, 207, 71}, .Anchors = faAll,
+             .CaptionFromCaller = true},
+            {.Kind = TControlKind::Button, .Name = "BtnOK", .Caption = "OK", .Place = {43, 80, 75, 25},
+             .Anchors = faLeft | faBottom, .Picture = QStyle::SP_DialogOkButton},
+            {.Kind = TControlKind::Button, .Name = "BtnCancel", .Caption = "Cancel", .Place = {124, 80, 75, 25},
+             .Anchors = faRight | faBottom, .Picture = QStyle::SP_DialogCancelButton},
+            {.Kind = TControlKind::Button, .Name = "btnAdd", .Caption = "Add", .Place = {8, 80, 29, 25},
+             .Anchors = faLeft | faBottom},
+        },
+    };
+    return table;
+}
+
+TFormSelectCase::TFormSelectCase(QWidget* parent) : QDialog(parent), form_(BuildForm(this, FormSelectCaseTable()))
+{
+    RadioGroup = form_.Get<QGroupBox>("RadioGroup");
+    BtnOK = form_.Get<QPushButton>("BtnOK");
+    BtnCancel = form_.Get<QPushButton>("BtnCancel");
+    btnAdd = form_.Get<QPushButton>("btnAdd");
+    itemButtons_ = new QButtonGroup(this);
+    itemLayout_ = new QVBoxLayout(RadioGroup);
     setFont(FormFont());
     KeepOnScreen(this);
     setMinimumSize(kDesignClient);
-    resize(kDesignClient);
 
-    RadioGroup->setObjectName("RadioGroup");
-    BtnOK->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     BtnOK->setDefault(true);
-    BtnCancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnAdd, &QPushButton::clicked, this, Guarded(this, &TFormSelectCase::btnAddClick));
-
-    anchors_.Add(RadioGroup, QRect(0, 0, 207, 71), akAll);
-    anchors_.Add(BtnOK, QRect(43, 80, 75, 25), akLeft | akBottom);
-    anchors_.Add(BtnCancel, QRect(124, 80, 75, 25), akRight | akBottom);
-    anchors_.Add(btnAdd, QRect(8, 80, 29, 25), akLeft | akBottom);
 }
 
 void TFormSelectCase::AddItemButton(const std::string& text)
@@ -150,7 +151,7 @@ void TFormSelectCase::resizeEvent(QResizeEvent* event)
     ArrangeControls();
 }
 
-void TFormSelectCase::ArrangeControls() { anchors_.Apply(size()); }
+void TFormSelectCase::ArrangeControls() { form_.Anchors().Apply(size()); }
 
 int SelectCase(QWidget* owner, const std::string& caption, const std::string& groupCaption, bool showAdd,
                int defaultIndex, const std::string& itemsText)

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/core/StringList.h"
-#include "platform/ui/Anchors.h"
+#include "platform/ui/FormTable.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -44,8 +44,10 @@ private:
     TStringList items_;
     QButtonGroup* itemButtons_;
     QVBoxLayout* itemLayout_;
-    TAnchorSet anchors_;
+    TBuiltForm form_;
 };
+
+const TControlTable& FormSelectCaseTable();
 
 // Created on first use and kept for reuse.
 extern TFormSelectCase* FormSelectCase;

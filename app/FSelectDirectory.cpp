@@ -10,7 +10,9 @@
 #include <system_error>
 
 #include "platform/core/SysUtils.h"
+#include "platform/ui/Anchors.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/WindowFit.h"
@@ -24,25 +26,6 @@ bool IsDirectory(const std::string& path)
     return std::filesystem::is_directory(path, error);
 }
 
-QToolButton* MakePictureButton(QWidget* parent, const char* name, const QString& hint, QStyle::StandardPixmap picture)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setAccessibleName(hint);
-    button->setIcon(parent->style()->standardIcon(picture));
-    return button;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap picture)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(caption);
-    button->setIcon(parent->style()->standardIcon(picture));
-    return button;
-}
-
 // The directory the user chose, created when it does not exist yet.
 void CreateChosenDirectory(const std::string& directory)
 {
@@ -53,31 +36,46 @@ void CreateChosenDirectory(const std::string& directory)
 }
 }  // namespace
 
-TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
-    : QDialog(parent),
-      LabelCaption(new QLabel(this)),
-      EditDir(new QLineEdit(this)),
-      LabelPurpose(new QLabel(this)),
-      btnSelect1(MakePictureButton(this, "btnSelect1", "Select local", QStyle::SP_DirOpenIcon)),
-      btnSelect2(MakePictureButton(this, "btnSelect2", "Select in network", QStyle::SP_DriveNetIcon)),
-      btnOK(MakeButton(this, "btnOK", "OK", QStyle::SP_DialogOkButton)),
-      btnCancel(MakeButton(this, "btnCancel", "Cancel", QStyle::SP_DialogCancelButton)),
-      anchors_(kDesignClient)
+const TControlTable& FormSelectDirectoryTable()
 {
-    setObjectName("FormSelectDirectory");
-    setWindowTitle("Select directory");
-    setAccessibleName("Select directory");
+    static const TControlTable table{
+        .Name = "FormSelectDirectory",
+        .Caption = "Select directory",
+        .DesignClient = kDesignClient,
+        .Rows = {
+            {.Kind = TControlKind::Label, .Name = "LabelCaption", .Accessible = "Directory", .Place = {8, 8, 377, 16},
+             .Anchors = faLeft | faTop | faRight, .Buddy = "EditDir"},
+            {.Kind = TControlKind::Edit, .Name = "EditDir", .Caption = "Directory", .Place = {8, 28, 319, 21},
+             .Anchors = faLeft | faTop | faRight},
+            {.Kind = TControlKind::ToolButton, .Name = "btnSelect1", .Hint = "Select local", .Place = {335, 27, 23, 23},
+             .Anchors = faTop | faRight, .Picture = QStyle::SP_DirOpenIcon},
+            {.Kind = TControlKind::ToolButton, .Name = "btnSelect2", .Hint = "Select in network", .Place = {362, 27, 23, 23},
+             .Anchors = faTop | faRight, .Picture = QStyle::SP_DriveNetIcon},
+            // Empty until a purpose is given; the window then grows by its height.
+            {.Kind = TControlKind::Label, .Name = "LabelPurpose", .Accessible = "Purpose", .Place = {8, 58, 377, 0},
+             .Anchors = faLeft | faTop | faRight, .Hidden = true},
+            {.Kind = TControlKind::Button, .Name = "btnOK", .Caption = "OK", .Place = {116, 62, 75, 25}, .Anchors = 0,
+             .Picture = QStyle::SP_DialogOkButton},
+            {.Kind = TControlKind::Button, .Name = "btnCancel", .Caption = "Cancel", .Place = {201, 62, 75, 25}, .Anchors = 0,
+             .Picture = QStyle::SP_DialogCancelButton},
+        },
+    };
+    return table;
+}
+
+TFormSelectDirectory::TFormSelectDirectory(QWidget* parent)
+    : QDialog(parent), form_(BuildForm(this, FormSelectDirectoryTable()))
+{
+    LabelCaption = form_.Get<QLabel>("LabelCaption");
+    EditDir = form_.Get<QLineEdit>("EditDir");
+    LabelPurpose = form_.Get<QLabel>("LabelPurpose");
+    btnSelect1 = form_.Get<QToolButton>("btnSelect1");
+    btnSelect2 = form_.Get<QToolButton>("btnSelect2");
+    btnOK = form_.Get<QPushButton>("btnOK");
+    btnCancel = form_.Get<QPushButton>("btnCancel");
     setFont(FormFont());
     KeepOnScreen(this);
-    setMinimumSize(kDesignClient);
-    resize(kDesignClient);
-
-    LabelCaption->setObjectName("LabelCaption");
-    EditDir->setObjectName("EditDir");
-    LabelCaption->setBuddy(EditDir);
-    LabelPurpose->setObjectName("LabelPurpose");
     LabelPurpose->setWordWrap(true);
-    LabelPurpose->hide();
     btnOK->setDefault(true);
     PlaceControls(0);
     connect(btnSelect1, &QToolButton::clicked, this, Guarded(this, &TFormSelectDirectory::btnSelect1Click));
@@ -90,17 +88,13 @@ void TFormSelectDirectory::PlaceControls(int purposeHeight)
 {
     const int grown = purposeHeight > 0 ? purposeHeight + 8 : 0;
     const QSize client(kDesignClient.width(), kDesignClient.height() + grown);
-    anchors_ = TAnchorSet(client);
-    anchors_.Add(LabelCaption, QRect(8, 8, 377, 16), akLeft | akTop | akRight);
-    anchors_.Add(EditDir, QRect(8, 28, 319, 21), akLeft | akTop | akRight);
-    anchors_.Add(btnSelect1, QRect(335, 27, 23, 23), akTop | akRight);
-    anchors_.Add(btnSelect2, QRect(362, 27, 23, 23), akTop | akRight);
-    anchors_.Add(LabelPurpose, QRect(8, 58, 377, purposeHeight), akLeft | akTop | akRight);
-    anchors_.Add(btnOK, QRect(116, 62 + grown, 75, 25), 0);
-    anchors_.Add(btnCancel, QRect(201, 62 + grown, 75, 25), 0);
     setMinimumSize(client);
     resize(client);
-    anchors_.Apply(size());
+    form_.Replace(client, [&](const TControlRow& row) {
+        if (row.Name == std::string("LabelPurpose")) return row.Place.adjusted(0, 0, 0, purposeHeight);
+        if (row.Kind == TControlKind::Button) return row.Place.translated(0, grown);
+        return row.Place;
+    });
 }
 
 void TFormSelectDirectory::SetPurpose(const std::string& text)
@@ -114,7 +108,7 @@ void TFormSelectDirectory::SetPurpose(const std::string& text)
 void TFormSelectDirectory::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    anchors_.Apply(event->size());
+    form_.Anchors().Apply(event->size());
 }
 
 void TFormSelectDirectory::btnSelect1Click()

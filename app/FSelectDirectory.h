@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "platform/ui/Anchors.h"
+#include "platform/ui/FormTable.h"
 
 class QLabel;
 class QLineEdit;
@@ -33,8 +33,10 @@ protected:
 
 private:
     void PlaceControls(int purposeHeight);
-    TAnchorSet anchors_;
+    TBuiltForm form_;
 };
+
+const TControlTable& FormSelectDirectoryTable();
 
 // Shows the question with the existing part of initialDirectory, and under it what the directory
 // is for when a purpose is given; the edited directory on OK, else "".

@@ -4,23 +4,18 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "platform/core/CodePage.h"
 #include "platform/core/Streams.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/WindowFit.h"
 
 namespace {
 const QSize kDesignClient(185, 297);
 const char* const kLineEnd = "\r\n";
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    return Named(new QPushButton(caption, parent), name, caption);
-}
 
 void CenterOnScreen(QWidget& window)
 {
@@ -38,35 +33,41 @@ bool Offered(const TFieldTypes& types, TFieldType type)
 }
 }  // namespace
 
+const TControlTable& FormSelectFieldTable()
+{
+    static const TControlTable table{
+        .Name = "FormSelectField",
+        .DesignClient = kDesignClient,
+        .Layout = TFormLayout::Grid,
+        .Margin = 4,
+        .Rows = {
+            {.Kind = TControlKind::ListBox, .Name = "ListBox", .Caption = "Fields", .Cell = {0, 0}},
+            // Offered where several fields may be chosen.
+            {.Kind = TControlKind::HBox, .Name = "SelectRow", .Cell = {1, 0}},
+            {.Kind = TControlKind::Button, .Name = "BtnSelAll", .Caption = "Vše Ano", .Parent = "SelectRow", .Hidden = true},
+            {.Kind = TControlKind::Button, .Name = "BtnClear", .Caption = "Vše Ne", .Parent = "SelectRow", .Hidden = true},
+            {.Kind = TControlKind::HBox, .Name = "ConfirmRow", .Cell = {2, 0}},
+            {.Kind = TControlKind::Button, .Name = "BtnOK", .Caption = "OK", .Parent = "ConfirmRow"},
+            {.Kind = TControlKind::Button, .Name = "BtnCancel", .Caption = "Cancel", .Parent = "ConfirmRow"},
+        },
+    };
+    return table;
+}
+
 TFormSelectField::TFormSelectField(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      ListBox(Named(new QListWidget(this), "ListBox", "Fields")),
-      BtnOK(MakeButton(this, "BtnOK", "OK")),
-      BtnCancel(MakeButton(this, "BtnCancel", "Cancel")),
-      BtnSelAll(MakeButton(this, "BtnSelAll", "Vše Ano")),
-      BtnClear(MakeButton(this, "BtnClear", "Vše Ne"))
+      form_(BuildForm(this, FormSelectFieldTable()))
 {
-    setObjectName("FormSelectField");
+    ListBox = form_.Get<QListWidget>("ListBox");
+    BtnOK = form_.Get<QPushButton>("BtnOK");
+    BtnCancel = form_.Get<QPushButton>("BtnCancel");
+    BtnSelAll = form_.Get<QPushButton>("BtnSelAll");
+    BtnClear = form_.Get<QPushButton>("BtnClear");
     setFont(FormFont());
     KeepOnScreen(this);
-    resize(kDesignClient);
-
-    auto* selectRow = new QHBoxLayout;
-    selectRow->addWidget(BtnSelAll);
-    selectRow->addWidget(BtnClear);
-    auto* confirmRow = new QHBoxLayout;
-    confirmRow->addWidget(BtnOK);
-    confirmRow->addWidget(BtnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(ListBox);
-    layout->addLayout(selectRow);
-    layout->addLayout(confirmRow);
 
     BtnOK->setEnabled(false);
     BtnOK->setDefault(true);
-    BtnSelAll->hide();
-    BtnClear->hide();
     connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(BtnSelAll, &QPushButton::clicked, this, Guarded(this, &TFormSelectField::BtnSelAllClick));

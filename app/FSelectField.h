@@ -9,6 +9,7 @@
 
 #include "platform/core/StringList.h"
 #include "platform/db/DataSet.h"
+#include "platform/ui/FormTable.h"
 
 class QListWidget;
 class QPushButton;
@@ -38,8 +39,11 @@ public:
     void BtnClearClick();
 
 private:
+    TBuiltForm form_;
     bool multiSelect_ = false;
 };
+
+const TControlTable& FormSelectFieldTable();
 
 // The field types "Save as text" offers.
 const TFieldTypes& TextExportFieldTypes();

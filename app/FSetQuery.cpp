@@ -26,6 +26,7 @@
 #include "platform/db/DbError.h"
 #include "platform/db/SqlLexer.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/DBGrid.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/NamedControls.h"
@@ -300,33 +301,6 @@ constexpr TNavButtonSet kTableButtons =
 
 const char* const kSqlFilter = "Dotaz SQL|*.sql|Všechny soubory|*.*";
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const QRect& place)
-{
-    auto* button = Named(new QPushButton(QString::fromUtf8(caption), parent), name, QString::fromUtf8(caption));
-    button->setGeometry(place);
-    return button;
-}
-
-QToolButton* MakeSpeedButton(QWidget* parent, const char* name, const char* caption, const QRect& place)
-{
-    auto* button = Named(new QToolButton(parent), name, QString::fromUtf8(caption));
-    button->setText(QString::fromUtf8(caption));
-    button->setGeometry(place);
-    return button;
-}
-
-template <class Widget>
-Widget* Placed(Widget* widget, const char* name, const QString& accessibleName, const QRect& place)
-{
-    Named(widget, name, accessibleName)->setGeometry(place);
-    return widget;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const QRect& place)
-{
-    return Placed(new QLabel(QString::fromUtf8(caption), parent), name, QString::fromUtf8(caption), place);
-}
-
 QListWidgetItem* SelectedItem(const QListWidget* list)
 {
     const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -358,11 +332,66 @@ std::string WithTrailingSlash(const std::string& folder)
 
 }  // namespace
 
-TFormSetQuery::TFormSetQuery(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+const TControlTable& FormSetQueryTable()
 {
-    setObjectName("FormSetQuery");
-    setWindowTitle(QString::fromUtf8("Konstrukce dotazu"));
-    setAccessibleName(windowTitle());
+    using K = TControlKind;
+    constexpr int kSide = kClientWidth - kSideColumn;  // right of the SQL text, where FormResize keeps them
+    static const TControlTable table{
+        .Name = "FormSetQuery",
+        .Caption = "Konstrukce dotazu",
+        .DesignClient = {kClientWidth, kMemoTop + kMemoHeight + 5},
+        .Rows = {
+            {.Kind = K::Label, .Name = "Lbl510", .Caption = "Attributes", .Place = {8, 4, 130, 14}},
+            {.Kind = K::Label, .Name = "Lbl560", .Caption = "Values", .Place = {222, 4, 170, 14}},
+            {.Kind = K::Label, .Name = "Lbl530", .Caption = "Conditions", .Place = {400, 4, 212, 14}},
+            {.Kind = K::ListBox, .Name = "ListFields", .Caption = "Attributes", .Place = {8, 20, 130, 72}},
+            {.Kind = K::ListBox, .Name = "ListVals", .Caption = "Values", .Place = {222, 20, 170, 72}},
+            {.Kind = K::ListBox, .Name = "ListConds", .Caption = "Conditions", .Place = {400, 20, 212, 72}},
+            {.Kind = K::ComboBox, .Name = "CBoper", .Caption = "Operator", .Place = {144, 20, 72, 22}},
+            {.Kind = K::RadioButton, .Name = "RB_Number", .Caption = "N", .Place = {144, 45, 36, 20}},
+            {.Kind = K::RadioButton, .Name = "RB_Character", .Caption = "C", .Place = {180, 45, 36, 20}},
+            {.Kind = K::Button, .Name = "BtnConds", .Caption = "->", .Place = {144, 68, 24, 24}},
+            {.Kind = K::ToolButton, .Name = "BtnParamCond", .Caption = "P", .Place = {170, 68, 22, 24}},
+            {.Kind = K::ToolButton, .Name = "BtnRelation", .Caption = "R", .Place = {194, 68, 22, 24}},
+            {.Kind = K::Label, .Name = "Lbl550", .Caption = "Field list", .Place = {8, 101, 60, 14}},
+            {.Kind = K::Edit, .Name = "EditQueryFields", .Caption = "Field list", .Place = {70, 98, 250, 22}},
+            {.Kind = K::ToolButton, .Name = "BtnAddAtrib", .Caption = "+", .Place = {324, 98, 22, 22}},
+            {.Kind = K::ToolButton, .Name = "BtnMemos", .Caption = "Memo", .Place = {350, 98, 40, 22}, .Hidden = true},
+            {.Kind = K::CheckBox, .Name = "CBdistinct", .Caption = "DST", .Place = {396, 100, 46, 18}},
+            {.Kind = K::Button, .Name = "BtnSQL", .Caption = "SQL", .Place = {446, 98, 40, 22}},
+            {.Kind = K::CheckBox, .Name = "CB_RequestLive", .Caption = "editovatelné", .Place = {492, 100, 120, 18}},
+            {.Kind = K::Memo, .Name = "MemoSQL", .Caption = "SQL",
+             .Place = {kMargin, kMemoTop, kClientWidth - 2 * kMargin - kSideColumn, kMemoHeight}},
+            {.Kind = K::Button, .Name = "BtnOK", .Caption = "OK", .Place = {kSide, kMemoTop, kSideColumn - 4, 24}},
+            {.Kind = K::Button, .Name = "BtnCancel", .Caption = "Cancel", .Place = {kSide, kMemoTop + 28, kSideColumn - 4, 24}},
+            {.Kind = K::Button, .Name = "BtnShowTable", .Caption = "Zobrazit tabulku",
+             .Place = {kSide, kMemoTop + 56, kSideColumn - 4, 24}},
+            // Laid over the lists while memo conditions are chosen.
+            {.Kind = K::Panel, .Name = "PanelMemo", .Accessible = "Memo", .Place = {8, 20, 384, 72}, .Hidden = true,
+             .MayOverlap = true},
+            {.Kind = K::ListBox, .Name = "ListMemos", .Caption = "Memo", .Place = {0, 0, 200, 72}, .Parent = "PanelMemo"},
+            {.Kind = K::RadioButton, .Name = "RBmemo1", .Caption = "NULL", .Place = {206, 4, 90, 18}, .Parent = "PanelMemo"},
+            {.Kind = K::RadioButton, .Name = "RBmemo2", .Caption = "not NULL", .Place = {206, 26, 90, 18},
+             .Parent = "PanelMemo"},
+            {.Kind = K::ToolButton, .Name = "BtnMemoClose", .Caption = "Close", .Place = {206, 48, 60, 22},
+             .Parent = "PanelMemo"},
+            // Below the SQL text, shown on request: the window grows for it.
+            {.Kind = K::Panel, .Name = "PanelTable", .Accessible = "Tabulka",
+             .Place = {kMargin, 0, kClientWidth - 2 * kMargin, kTablePanelHeight}, .Hidden = true, .MayOverlap = true},
+            {.Kind = K::Label, .Name = "Label1", .Caption = "Tabulka", .Place = {0, 4, 46, 14}, .Parent = "PanelTable"},
+            {.Kind = K::ComboBox, .Name = "CBtables", .Caption = "Tabulka", .Place = {50, 0, 200, 22}, .Parent = "PanelTable"},
+            {.Kind = K::DBNavigator, .Name = "DBNavigator", .Caption = "Navigator", .Place = {260, 0, 240, 24},
+             .Parent = "PanelTable"},
+            {.Kind = K::DBGrid, .Name = "DBGrid", .Caption = "Tabulka",
+             .Place = {0, 28, kClientWidth - 2 * kMargin, kTablePanelHeight - 28}, .Parent = "PanelTable"},
+        },
+    };
+    return table;
+}
+
+TFormSetQuery::TFormSetQuery(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), form_(BuildForm(this, FormSetQueryTable()))
+{
     setFont(FormFont());
     KeepOnScreen(this);
     BuildControls();
@@ -397,71 +426,65 @@ TFormSetQuery::~TFormSetQuery()
 
 void TFormSetQuery::BuildControls()
 {
-    Lbl510 = MakeLabel(this, "Lbl510", "Attributes", QRect(8, 4, 130, 14));
-    Lbl560 = MakeLabel(this, "Lbl560", "Values", QRect(222, 4, 170, 14));
-    Lbl530 = MakeLabel(this, "Lbl530", "Conditions", QRect(400, 4, 212, 14));
-    ListFields = Placed(new QListWidget(this), "ListFields", "Attributes", QRect(8, 20, 130, 72));
-    ListVals = Placed(new QListWidget(this), "ListVals", "Values", QRect(222, 20, 170, 72));
-    ListConds = Placed(new QListWidget(this), "ListConds", "Conditions", QRect(400, 20, 212, 72));
-    CBoper = Placed(new QComboBox(this), "CBoper", "Operator", QRect(144, 20, 72, 22));
+    Lbl510 = form_.Get<QLabel>("Lbl510");
+    Lbl560 = form_.Get<QLabel>("Lbl560");
+    Lbl530 = form_.Get<QLabel>("Lbl530");
+    ListFields = form_.Get<QListWidget>("ListFields");
+    ListVals = form_.Get<QListWidget>("ListVals");
+    ListConds = form_.Get<QListWidget>("ListConds");
+    CBoper = form_.Get<QComboBox>("CBoper");
+    RB_Number = form_.Get<QRadioButton>("RB_Number");
+    RB_Character = form_.Get<QRadioButton>("RB_Character");
+    BtnConds = form_.Get<QPushButton>("BtnConds");
+    BtnParamCond = form_.Get<QToolButton>("BtnParamCond");
+    BtnRelation = form_.Get<QToolButton>("BtnRelation");
+    Lbl550 = form_.Get<QLabel>("Lbl550");
+    EditQueryFields = form_.Get<QLineEdit>("EditQueryFields");
+    BtnAddAtrib = form_.Get<QToolButton>("BtnAddAtrib");
+    BtnMemos = form_.Get<QToolButton>("BtnMemos");
+    CBdistinct = form_.Get<QCheckBox>("CBdistinct");
+    BtnSQL = form_.Get<QPushButton>("BtnSQL");
+    CB_RequestLive = form_.Get<QCheckBox>("CB_RequestLive");
+    MemoSQL = form_.Get<QPlainTextEdit>("MemoSQL");
+    BtnOK = form_.Get<QPushButton>("BtnOK");
+    BtnCancel = form_.Get<QPushButton>("BtnCancel");
+    BtnShowTable = form_.Get<QPushButton>("BtnShowTable");
+
     for (const std::string& text : QueryOperatorTexts())
         CBoper->addItem(QText(text));
     CBoper->setCurrentIndex(0);
-    RB_Number = Placed(new QRadioButton("N", this), "RB_Number", "N", QRect(144, 45, 36, 20));
-    RB_Character = Placed(new QRadioButton("C", this), "RB_Character", "C", QRect(180, 45, 36, 20));
     RB_Character->setChecked(true);
-    BtnConds = MakeButton(this, "BtnConds", "->", QRect(144, 68, 24, 24));
-    BtnParamCond = MakeSpeedButton(this, "BtnParamCond", "P", QRect(170, 68, 22, 24));
-    BtnRelation = MakeSpeedButton(this, "BtnRelation", "R", QRect(194, 68, 22, 24));
-
-    Lbl550 = MakeLabel(this, "Lbl550", "Field list", QRect(8, 101, 60, 14));
-    EditQueryFields = Placed(new QLineEdit(this), "EditQueryFields", "Field list", QRect(70, 98, 250, 22));
-    BtnAddAtrib = MakeSpeedButton(this, "BtnAddAtrib", "+", QRect(324, 98, 22, 22));
-    BtnMemos = MakeSpeedButton(this, "BtnMemos", "Memo", QRect(350, 98, 40, 22));
-    BtnMemos->hide();
-    CBdistinct = Placed(new QCheckBox("DST", this), "CBdistinct", "DST", QRect(396, 100, 46, 18));
-    BtnSQL = MakeButton(this, "BtnSQL", "SQL", QRect(446, 98, 40, 22));
-    CB_RequestLive = Placed(new QCheckBox(QString::fromUtf8("editovatelné"), this), "CB_RequestLive",
-                            QString::fromUtf8("editovatelné"), QRect(492, 100, 120, 18));
-
-    MemoSQL = Placed(new QPlainTextEdit(this), "MemoSQL", "SQL",
-                     QRect(kMargin, kMemoTop, kClientWidth - 2 * kMargin - kSideColumn, kMemoHeight));
     MemoSQL->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoSQL->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoSQL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoSQL->viewport()->installEventFilter(this);
-    BtnOK = MakeButton(this, "BtnOK", "OK", QRect(0, kMemoTop, kSideColumn - 4, 24));
     BtnOK->setEnabled(false);
-    BtnCancel = MakeButton(this, "BtnCancel", "Cancel", QRect(0, kMemoTop + 28, kSideColumn - 4, 24));
-    BtnShowTable = MakeButton(this, "BtnShowTable", "Zobrazit tabulku", QRect(0, kMemoTop + 56, kSideColumn - 4, 24));
 }
 
 void TFormSetQuery::BuildMemoPanel()
 {
-    PanelMemo = Placed(new QFrame(this), "PanelMemo", "Memo", QRect(8, 20, 384, 72));
+    PanelMemo = form_.Get<QFrame>("PanelMemo");
+    ListMemos = form_.Get<QListWidget>("ListMemos");
+    RBmemo1 = form_.Get<QRadioButton>("RBmemo1");
+    RBmemo2 = form_.Get<QRadioButton>("RBmemo2");
+    BtnMemoClose = form_.Get<QToolButton>("BtnMemoClose");
     PanelMemo->setAutoFillBackground(true);  // covers the lists it is laid over
-    ListMemos = Placed(new QListWidget(PanelMemo), "ListMemos", "Memo", QRect(0, 0, 200, 72));
     QPalette red = ListMemos->palette();
     red.setColor(QPalette::Text, Qt::red);
     ListMemos->setPalette(red);
-    RBmemo1 = Placed(new QRadioButton("NULL", PanelMemo), "RBmemo1", "NULL", QRect(206, 4, 90, 18));
-    RBmemo2 = Placed(new QRadioButton("not NULL", PanelMemo), "RBmemo2", "not NULL", QRect(206, 26, 90, 18));
     RBmemo2->setChecked(true);
-    BtnMemoClose = MakeSpeedButton(PanelMemo, "BtnMemoClose", "Close", QRect(206, 48, 60, 22));
-    PanelMemo->hide();
 }
 
 void TFormSetQuery::BuildTablePanel()
 {
-    PanelTable = Placed(new QFrame(this), "PanelTable", "Tabulka", QRect(kMargin, 0, kClientWidth - 2 * kMargin, kTablePanelHeight));
-    LblTable = MakeLabel(PanelTable, "Label1", "Tabulka", QRect(0, 4, 46, 14));
-    CBtables = Placed(new QComboBox(PanelTable), "CBtables", "Tabulka", QRect(50, 0, 200, 22));
-    DBNavigator = Placed(new TDBNavigator(PanelTable), "DBNavigator", "Navigator", QRect(260, 0, 240, 24));
+    PanelTable = form_.Get<QFrame>("PanelTable");
+    LblTable = form_.Get<QLabel>("Label1");
+    CBtables = form_.Get<QComboBox>("CBtables");
+    DBNavigator = form_.Get<TDBNavigator>("DBNavigator");
+    DBGrid = form_.Get<TDBGrid>("DBGrid");
     DBNavigator->SetVisibleButtons(kTableButtons);
     DBNavigator->SetDataSource(&DS_table);
-    DBGrid = Placed(new TDBGrid(PanelTable), "DBGrid", "Tabulka", QRect(0, 28, kClientWidth - 2 * kMargin, kTablePanelHeight - 28));
     DBGrid->SetDataSource(&DS_table);
-    PanelTable->hide();
 }
 
 void TFormSetQuery::BuildMenus()

@@ -15,6 +15,7 @@
 #include "platform/db/DataSource.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/UiServices.h"
 
 class QAction;
@@ -201,6 +202,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TBuiltForm form_;
     void BuildControls();
     void BuildMemoPanel();
     void BuildTablePanel();
@@ -235,3 +237,5 @@ int RunQueryBuilder(const std::string& databaseName, const std::string& tableNam
                     std::uint16_t language, bool autoRun, std::string& fieldList);
 // The close callback of a query window: closes the builder's query and frees the builder.
 void ReleaseQueryBuilder(QObject* builder);
+
+const TControlTable& FormSetQueryTable();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/Component.h"
 #include "platform/db/DataSource.h"
 #include "platform/ui/UiServices.h"
 
@@ -161,7 +162,7 @@ private:
     std::unique_ptr<TCountLink> countLink_;  // keeps the record count with the dataset
     // The window as owner of its chart components: the chart, the dataset link of its series and
     // the series themselves, freed in reverse order.
-    std::unique_ptr<TComponent> components_;
+    TComponentPtr<TComponent> components_;
     TDataSetComponent* chartDataSet_ = nullptr;
     bool graphRefreshPending_ = false;
 };

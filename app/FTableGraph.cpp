@@ -116,7 +116,7 @@ void TFormTable::BuildGraphPanel()
     BtnAddPoints = new QPushButton(PanelGraph);
     BtnAddLine = new QPushButton(PanelGraph);
     DuvCommander = new TDuvCommanderBar(PanelGraph);
-    components_ = std::make_unique<TComponent>(nullptr);
+    components_ = MakeComponent<TComponent>(nullptr);
     DBChart = new TDBChart(components_.get());
     DBChart->SetName("DBChart");
     StyleGraphChart(*DBChart);
@@ -259,7 +259,7 @@ TChartSeries* TFormTable::AddFieldSeries(TChartSeries* (*create)(TComponent* own
     }
     // A series whose fields the chart cannot read (a text that is no number) goes again with the
     // failure: one left behind would fail again on every later post of the dataset.
-    std::unique_ptr<TChartSeries> series(create(components_.get()));
+    TComponentPtr<TChartSeries> series(create(components_.get()));
     series->SetParentChart(DBChart);
     if (CB_date->isChecked()) series->XValues()->SetDateTime(true);
     series->XValues()->SetValueSource(xField);

@@ -1,8 +1,6 @@
 #include "app/FTextInput.h"
 
 #include <QEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,10 +9,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 #include <memory>
 
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/WindowFit.h"
 
@@ -25,18 +23,6 @@ const char* const kConstantPrefix = "P:";
 constexpr int kFieldColumnWidth = 120;
 constexpr int kMarkColumnWidth = 20;
 constexpr int kMarkColumnSlack = 30;
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption)
-{
-    return Named(new QPushButton(caption, parent), name, caption);
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QWidget* buddy)
-{
-    auto* label = Named(new QLabel(caption, parent), name, caption);
-    label->setBuddy(buddy);
-    return label;
-}
 
 // Blanks and control characters around a line go, but not the separator: it marks a column.
 bool DroppedAtLineEnds(char c, char separator)
@@ -155,68 +141,82 @@ int RunTextImport(TDataSet& dataSet, const TImportMapping& mapping, const TStrin
 
 // ---- The form ----------------------------------------------------------------------------
 
-TFormTextInput::TFormTextInput(TDataSet& dataSet, QWidget* parent)
-    : QDialog(parent),
-      ListBoxAttrib(Named(new QListWidget(this), "ListBoxAttrib", "Atributy tabulky")),
-      BtnAdd1(MakeButton(this, "BtnAdd1", "Par -->")),
-      BtnAdd2(MakeButton(this, "BtnAdd2", "Val -->")),
-      BtnAdd3(MakeButton(this, "BtnAdd3", "Přeskočit")),
-      EditCnd(Named(new QLineEdit(this), "EditCnd", "Constant condition")),
-      BtnAddC(MakeButton(this, "BtnAddC", "Par C-->")),
-      BtnDel(MakeButton(this, "BtnDel", "<--")),
-      SelectGrid(Named(new QTableWidget(1, 2, this), "SelectGrid", "Mapping")),
-      DataMemo(Named(new QPlainTextEdit(this), "DataMemo", "Data")),
-      RBsep1(Named(new QRadioButton("tabulátor", this), "RBsep1", "tabulátor")),
-      RBsep2(Named(new QRadioButton("mezera", this), "RBsep2", "mezera")),
-      RBsep3(Named(new QRadioButton("jiný", this), "RBsep3", "jiný")),
-      EditSep(Named(new QLineEdit(";", this), "EditSep", "Oddělovač:")),
-      BtnOK(MakeButton(this, "BtnOK", "Import")),
-      BtnCancel(MakeButton(this, "BtnCancel", "Cancel")),
-      dataSet_(dataSet)
+const TControlTable& FormTextInputTable()
 {
-    setObjectName("FormTextInput");
-    setWindowTitle("Načtení dat z textového souboru");
-    setAccessibleName(windowTitle());
+    using K = TControlKind;
+    static const TControlTable table{
+        .Name = "FormTextInput",
+        .Caption = "Načtení dat z textového souboru",
+        .DesignClient = {560, 420},
+        .Layout = TFormLayout::Grid,
+        .ColumnStretch = {{2, 1}},
+        .RowStretch = {{3, 1}},
+        .Rows = {
+            {.Kind = K::Label, .Name = "LabelAttrib", .Caption = "Atributy tabulky", .Cell = {0, 0}, .Buddy = "ListBoxAttrib"},
+            {.Kind = K::ListBox, .Name = "ListBoxAttrib", .Caption = "Atributy tabulky", .Cell = {1, 0}},
+            {.Kind = K::VBox, .Name = "Commands", .Cell = {1, 1}},
+            {.Kind = K::Button, .Name = "BtnAdd1", .Caption = "Par -->", .Hint = "Datový sloupec je vazebný atribut",
+             .Parent = "Commands"},
+            {.Kind = K::Button, .Name = "BtnAdd2", .Caption = "Val -->",
+             .Hint = "Datový sloupec je načten jako hodnota atributu", .Parent = "Commands"},
+            {.Kind = K::Button, .Name = "BtnAdd3", .Caption = "Přeskočit", .Parent = "Commands"},
+            {.Kind = K::Label, .Name = "LabelCnd", .Caption = "Constant condition", .Parent = "Commands", .Buddy = "EditCnd"},
+            {.Kind = K::Edit, .Name = "EditCnd", .Caption = "Constant condition", .Parent = "Commands"},
+            {.Kind = K::Button, .Name = "BtnAddC", .Caption = "Par C-->", .Parent = "Commands"},
+            {.Kind = K::Button, .Name = "BtnDel", .Caption = "<--", .Parent = "Commands"},
+            {.Kind = K::Stretch, .Parent = "Commands"},
+            {.Kind = K::StringGrid, .Name = "SelectGrid", .Caption = "Mapping", .Cell = {1, 2}},
+            {.Kind = K::Label, .Name = "LabelData", .Caption = "Data", .Cell = {2, 0, 1, 3}, .Buddy = "DataMemo"},
+            {.Kind = K::Memo, .Name = "DataMemo", .Caption = "Data", .Cell = {3, 0, 1, 3}},
+            {.Kind = K::HBox, .Name = "Separators", .Cell = {4, 0, 1, 3}},
+            {.Kind = K::Label, .Name = "LabelSep", .Caption = "Oddělovač:", .Parent = "Separators", .Buddy = "EditSep"},
+            {.Kind = K::RadioButton, .Name = "RBsep1", .Caption = "tabulátor", .Parent = "Separators"},
+            {.Kind = K::RadioButton, .Name = "RBsep2", .Caption = "mezera", .Parent = "Separators"},
+            {.Kind = K::RadioButton, .Name = "RBsep3", .Caption = "jiný", .Parent = "Separators"},
+            {.Kind = K::Edit, .Name = "EditSep", .Caption = "Oddělovač:", .Parent = "Separators", .Text = ";"},
+            {.Kind = K::Stretch, .Parent = "Separators"},
+            {.Kind = K::Button, .Name = "BtnOK", .Caption = "Import", .Parent = "Separators"},
+            {.Kind = K::Button, .Name = "BtnCancel", .Caption = "Cancel", .Parent = "Separators"},
+        },
+    };
+    return table;
+}
+
+TFormTextInput::TFormTextInput(TDataSet& dataSet, QWidget* parent)
+    : QDialog(parent), dataSet_(dataSet), form_(BuildForm(this, FormTextInputTable()))
+{
+    LabelAttrib = form_.Get<QLabel>("LabelAttrib");
+    ListBoxAttrib = form_.Get<QListWidget>("ListBoxAttrib");
+    BtnAdd1 = form_.Get<QPushButton>("BtnAdd1");
+    BtnAdd2 = form_.Get<QPushButton>("BtnAdd2");
+    BtnAdd3 = form_.Get<QPushButton>("BtnAdd3");
+    LabelCnd = form_.Get<QLabel>("LabelCnd");
+    EditCnd = form_.Get<QLineEdit>("EditCnd");
+    BtnAddC = form_.Get<QPushButton>("BtnAddC");
+    BtnDel = form_.Get<QPushButton>("BtnDel");
+    SelectGrid = form_.Get<QTableWidget>("SelectGrid");
+    LabelData = form_.Get<QLabel>("LabelData");
+    DataMemo = form_.Get<QPlainTextEdit>("DataMemo");
+    LabelSep = form_.Get<QLabel>("LabelSep");
+    RBsep1 = form_.Get<QRadioButton>("RBsep1");
+    RBsep2 = form_.Get<QRadioButton>("RBsep2");
+    RBsep3 = form_.Get<QRadioButton>("RBsep3");
+    EditSep = form_.Get<QLineEdit>("EditSep");
+    BtnOK = form_.Get<QPushButton>("BtnOK");
+    BtnCancel = form_.Get<QPushButton>("BtnCancel");
     setFont(FormFont());
     KeepOnScreen(this);
-    resize(560, 420);
 
-    LabelAttrib = MakeLabel(this, "LabelAttrib", "Atributy tabulky", ListBoxAttrib);
-    LabelCnd = MakeLabel(this, "LabelCnd", "Constant condition", EditCnd);
-    LabelData = MakeLabel(this, "LabelData", "Data", DataMemo);
-    LabelSep = MakeLabel(this, "LabelSep", "Oddělovač:", EditSep);
-    BtnAdd1->setToolTip("Datový sloupec je vazebný atribut");
-    BtnAdd2->setToolTip("Datový sloupec je načten jako hodnota atributu");
     RBsep1->setChecked(true);
     EditSep->setMaxLength(1);
     DataMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
 
+    SelectGrid->setRowCount(1);
+    SelectGrid->setColumnCount(2);
     SelectGrid->horizontalHeader()->hide();
     SelectGrid->verticalHeader()->setSectionsMovable(true);
     SelectGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     SelectGrid->installEventFilter(this);
-
-    auto* commands = new QVBoxLayout;
-    for (QWidget* control : std::initializer_list<QWidget*>{BtnAdd1, BtnAdd2, BtnAdd3, LabelCnd, EditCnd, BtnAddC, BtnDel})
-        commands->addWidget(control);
-    commands->addStretch();
-    auto* separators = new QHBoxLayout;
-    for (QWidget* control : std::initializer_list<QWidget*>{LabelSep, RBsep1, RBsep2, RBsep3, EditSep})
-        separators->addWidget(control);
-    separators->addStretch();
-    separators->addWidget(BtnOK);
-    separators->addWidget(BtnCancel);
-
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(LabelAttrib, 0, 0);
-    layout->addWidget(ListBoxAttrib, 1, 0);
-    layout->addLayout(commands, 1, 1);
-    layout->addWidget(SelectGrid, 1, 2);
-    layout->addWidget(LabelData, 2, 0, 1, 3);
-    layout->addWidget(DataMemo, 3, 0, 1, 3);
-    layout->addLayout(separators, 4, 0, 1, 3);
-    layout->setColumnStretch(2, 1);
-    layout->setRowStretch(3, 1);
 
     connect(BtnAdd1, &QPushButton::clicked, this, Guarded(this, &TFormTextInput::BtnAdd1Click));
     connect(BtnAdd2, &QPushButton::clicked, this, Guarded(this, &TFormTextInput::BtnAdd2Click));

@@ -9,6 +9,7 @@
 
 #include "platform/core/StringList.h"
 #include "platform/db/DataSet.h"
+#include "platform/ui/FormTable.h"
 
 class QLabel;
 class QLineEdit;
@@ -115,7 +116,10 @@ private:
     void BtnOKClick();
 
     TDataSet& dataSet_;
+    TBuiltForm form_;
 };
+
+const TControlTable& FormTextInputTable();
 
 // Shows the import form for the file and the dataset; answers whether it was confirmed and run.
 bool ImportFromTextFile(const std::string& fileName, TDataSet& dataSet, QWidget* owner = nullptr);

@@ -68,9 +68,9 @@ double Seconds(Clock::time_point since)
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-std::unique_ptr<TBenchNode> MakeTree(int count)
+TComponentPtr<TBenchNode> MakeTree(int count)
 {
-    auto root = std::make_unique<TBenchNode>(nullptr);
+    auto root = MakeComponent<TBenchNode>(nullptr);
     root->SetName("Root");
     TBenchNode* group = nullptr;
     for (int i = 0; i < count; ++i) {
@@ -122,7 +122,7 @@ Timing RoundTrip(TBenchNode* root, int rounds)
         t.bytes = static_cast<std::size_t>(stream.Size());
         stream.SetPosition(0);
         start = Clock::now();
-        std::unique_ptr<TComponent> back(ReadComponentFromStream(stream, nullptr));
+        TComponentPtr<TComponent> back(ReadComponentFromStream(stream, nullptr));
         t.read = std::min(t.read, Seconds(start));
         Compare(*root, *back);
     }

@@ -77,3 +77,7 @@ qb_jobs() {
 
 # Seconds since the epoch, for the timings the scripts print.
 qb_now() { date +%s; }
+
+# The optimisation the program is built with. scripts/run.sh adds -DNDEBUG; the optimised test
+# build keeps the assertions, so the suite runs the code users run with its checks on.
+QB_OPT_FLAGS="-O2 -g1"

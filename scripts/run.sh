@@ -8,7 +8,9 @@ qb_install_packages
 qb_ccache_env
 
 build="${QB_RUN_BUILD_DIR:-$QB_ROOT/build-run}"
-cmake -S "$QB_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
+cmake -S "$QB_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$QB_OPT_FLAGS -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$QB_OPT_FLAGS -DNDEBUG" \
+  -DQB_TESTS=OFF -DQB_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(qb_jobs)" --target quellbrook quellbrook-ftpsettings
 
 config_dir="${QUELLBROOK_CONFIG_DIR:-${XDG_CONFIG_HOME:-$HOME/.config}/quellbrook}"

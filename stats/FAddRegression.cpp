@@ -1,7 +1,6 @@
 #include "stats/FAddRegression.h"
 
 #include <QComboBox>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,6 +10,7 @@
 #include "chart/graphics/CanvasHelpers.h"
 #include "platform/core/NumText.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
 #include "stats/ColorPanel.h"
@@ -20,78 +20,74 @@
 TFormAddRegression* FormAddRegression = nullptr;
 
 namespace {
-// The labelled edits of the window, in grid order: name, label, start text, read-only.
-struct TEditRow {
-    QLineEdit* TFormAddRegression::*Edit;
-    const char* Name;
-    const char* Label;
-    const char* Text;
-    bool ReadOnly;
-    int Row, Column;
-};
-
-const TEditRow kEdits[] = {
-    {&TFormAddRegression::EditMin, "EditMin", "X minimum", "", false, 0, 0},
-    {&TFormAddRegression::EditMax, "EditMax", "X maximum", "", false, 1, 0},
-    {&TFormAddRegression::EditCount, "EditCount", "Point count", "", true, 2, 0},
-    {&TFormAddRegression::EditDegree, "EditDegree", "Degree", "1", false, 3, 0},
-    {&TFormAddRegression::EditR, "EditR", "Correlation", "", true, 0, 3},
-    {&TFormAddRegression::EditR2, "EditR2", "Determination", "", true, 1, 3},
-    {&TFormAddRegression::EditP, "EditP", "P", "", true, 2, 3},
-    {&TFormAddRegression::EditWidth, "EditWidth", "Width", "1", false, 6, 0},
-    {&TFormAddRegression::EditExtent, "EditExtent", "Extent +/-", "0", false, 7, 0},
-};
-
-const char* const kPatterns[] = {"Solid", "Dash", "Dot", "DashDot", "DashDotDot"};
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption)
-{
-    auto* button = Named(new QPushButton(caption, parent), name, caption);
-    button->setAutoDefault(false);
-    return button;
-}
-
 std::string EditText(const QLineEdit* edit) { return edit->text().toStdString(); }
 }  // namespace
 
-TFormAddRegression::TFormAddRegression(QWidget* parent) : QDialog(parent)
+const TControlTable& FormAddRegressionTable()
 {
-    setObjectName("FormAddRegression");
-    setWindowTitle("Add regression");
-    setAttribute(Qt::WA_DeleteOnClose);
-    auto* grid = new QGridLayout(this);
-    for (const TEditRow& row : kEdits) {
-        auto* edit = Named(new QLineEdit(row.Text, this), row.Name, row.Label);
-        edit->setReadOnly(row.ReadOnly);
-        auto* label = new QLabel(row.Label, this);
-        label->setBuddy(edit);
-        grid->addWidget(label, row.Row, row.Column);
-        grid->addWidget(edit, row.Row, row.Column + 1);
-        this->*row.Edit = edit;
-    }
-    UpDown1 = Named(new TUpDown(EditDegree, 1, MaxRegressionDegree, this), "UpDown1", "Degree");
-    grid->addWidget(UpDown1, 3, 2);
-    BtnCalculate = MakeButton(this, "BtnCalculate", "Calculate");
-    grid->addWidget(BtnCalculate, 4, 1);
-    grid->addWidget(new QLabel("Coefficients", this), 3, 3);
-    MemoCoeff = Named(new QPlainTextEdit(this), "MemoCoeff", "Coefficients");
-    MemoCoeff->setReadOnly(true);
-    grid->addWidget(MemoCoeff, 3, 4, 3, 1);
+    using K = TControlKind;
+    static const TControlTable table{
+        .Name = "FormAddRegression",
+        .Caption = "Add regression",
+        .Layout = TFormLayout::Grid,
+        .Rows = {
+            {.Kind = K::Label, .Name = "LabelMin", .Caption = "X minimum", .Cell = {0, 0}, .Buddy = "EditMin"},
+            {.Kind = K::Edit, .Name = "EditMin", .Caption = "X minimum", .Cell = {0, 1}},
+            {.Kind = K::Label, .Name = "LabelMax", .Caption = "X maximum", .Cell = {1, 0}, .Buddy = "EditMax"},
+            {.Kind = K::Edit, .Name = "EditMax", .Caption = "X maximum", .Cell = {1, 1}},
+            {.Kind = K::Label, .Name = "LabelCount", .Caption = "Point count", .Cell = {2, 0}, .Buddy = "EditCount"},
+            {.Kind = K::Edit, .Name = "EditCount", .Caption = "Point count", .Cell = {2, 1}, .ReadOnly = true},
+            {.Kind = K::Label, .Name = "LabelDegree", .Caption = "Degree", .Cell = {3, 0}, .Buddy = "EditDegree"},
+            {.Kind = K::Edit, .Name = "EditDegree", .Caption = "Degree", .Cell = {3, 1}, .Text = "1"},
+            {.Kind = K::Label, .Name = "LabelR", .Caption = "Correlation", .Cell = {0, 3}, .Buddy = "EditR"},
+            {.Kind = K::Edit, .Name = "EditR", .Caption = "Correlation", .Cell = {0, 4}, .ReadOnly = true},
+            {.Kind = K::Label, .Name = "LabelR2", .Caption = "Determination", .Cell = {1, 3}, .Buddy = "EditR2"},
+            {.Kind = K::Edit, .Name = "EditR2", .Caption = "Determination", .Cell = {1, 4}, .ReadOnly = true},
+            {.Kind = K::Label, .Name = "LabelP", .Caption = "P", .Cell = {2, 3}, .Buddy = "EditP"},
+            {.Kind = K::Edit, .Name = "EditP", .Caption = "P", .Cell = {2, 4}, .ReadOnly = true},
+            {.Kind = K::Label, .Name = "LabelWidth", .Caption = "Width", .Cell = {6, 0}, .Buddy = "EditWidth"},
+            {.Kind = K::Edit, .Name = "EditWidth", .Caption = "Width", .Cell = {6, 1}, .Text = "1"},
+            {.Kind = K::Label, .Name = "LabelExtent", .Caption = "Extent +/-", .Cell = {7, 0}, .Buddy = "EditExtent"},
+            {.Kind = K::Edit, .Name = "EditExtent", .Caption = "Extent +/-", .Cell = {7, 1}, .Text = "0"},
+            {.Kind = K::UpDown, .Name = "UpDown1", .Caption = "Degree", .Cell = {3, 2}, .Buddy = "EditDegree", .Min = 1,
+             .Max = MaxRegressionDegree},
+            {.Kind = K::Button, .Name = "BtnCalculate", .Caption = "Calculate", .Cell = {4, 1}},
+            {.Kind = K::Label, .Name = "LabelCoeff", .Caption = "Coefficients", .Cell = {3, 3}, .Buddy = "MemoCoeff"},
+            {.Kind = K::Memo, .Name = "MemoCoeff", .Caption = "Coefficients", .Cell = {3, 4, 3, 1}, .ReadOnly = true},
+            {.Kind = K::Label, .Name = "LabelNewLine", .Caption = "New line:", .Cell = {5, 0}},
+            {.Kind = K::Button, .Name = "PanelColor", .Caption = "Color", .Cell = {5, 1}},
+            {.Kind = K::UpDown, .Name = "UpDown2", .Caption = "Width", .Cell = {6, 2}, .Buddy = "EditWidth", .Min = 1, .Max = 8},
+            {.Kind = K::ComboBox, .Name = "CB_pattern", .Caption = "Pattern", .Cell = {6, 3},
+             .Choices = {"Solid", "Dash", "Dot", "DashDot", "DashDotDot"}},
+            {.Kind = K::Label, .Name = "LabelInterval", .Caption = "% of interval", .Cell = {7, 2}},
+            {.Kind = K::Button, .Name = "BtnAddLine", .Caption = "Add line", .Cell = {8, 1}},
+            {.Kind = K::Button, .Name = "BtnClose", .Caption = "Close", .Cell = {8, 4}},
+        },
+    };
+    return table;
+}
 
-    grid->addWidget(new QLabel("New line:", this), 5, 0);
-    PanelColor = MakeButton(this, "PanelColor", "Color");
-    grid->addWidget(PanelColor, 5, 1);
-    UpDown2 = Named(new TUpDown(EditWidth, 1, 8, this), "UpDown2", "Width");
-    grid->addWidget(UpDown2, 6, 2);
-    CB_pattern = Named(new QComboBox(this), "CB_pattern", "Pattern");
-    for (const char* pattern : kPatterns) CB_pattern->addItem(pattern);
-    CB_pattern->setCurrentIndex(0);
-    grid->addWidget(CB_pattern, 6, 3);
-    grid->addWidget(new QLabel("% of interval", this), 7, 2);
-    BtnAddLine = MakeButton(this, "BtnAddLine", "Add line");
-    grid->addWidget(BtnAddLine, 8, 1);
-    BtnClose = MakeButton(this, "BtnClose", "Close");
-    grid->addWidget(BtnClose, 8, 4);
+TFormAddRegression::TFormAddRegression(QWidget* parent) : QDialog(parent), form_(BuildForm(this, FormAddRegressionTable()))
+{
+    EditMin = form_.Get<QLineEdit>("EditMin");
+    EditMax = form_.Get<QLineEdit>("EditMax");
+    EditCount = form_.Get<QLineEdit>("EditCount");
+    EditDegree = form_.Get<QLineEdit>("EditDegree");
+    UpDown1 = form_.Get<TUpDown>("UpDown1");
+    BtnCalculate = form_.Get<QPushButton>("BtnCalculate");
+    EditR = form_.Get<QLineEdit>("EditR");
+    EditR2 = form_.Get<QLineEdit>("EditR2");
+    EditP = form_.Get<QLineEdit>("EditP");
+    MemoCoeff = form_.Get<QPlainTextEdit>("MemoCoeff");
+    PanelColor = form_.Get<QPushButton>("PanelColor");
+    EditWidth = form_.Get<QLineEdit>("EditWidth");
+    UpDown2 = form_.Get<TUpDown>("UpDown2");
+    CB_pattern = form_.Get<QComboBox>("CB_pattern");
+    EditExtent = form_.Get<QLineEdit>("EditExtent");
+    BtnAddLine = form_.Get<QPushButton>("BtnAddLine");
+    BtnClose = form_.Get<QPushButton>("BtnClose");
+    setAttribute(Qt::WA_DeleteOnClose);
+    for (QPushButton* button : {BtnCalculate, PanelColor, BtnAddLine, BtnClose}) button->setAutoDefault(false);
     ShowPanelColor(PanelColor, lineColor_);
 
     connect(EditMin, &QLineEdit::textEdited, this, [this] { EditMxxChange(); });

@@ -8,7 +8,8 @@
 
 #include "chart/engine/AxisPanel.h"
 #include "platform/core/Colors.h"
-#include "stats/ComponentLink.h"
+#include "platform/core/ComponentRef.h"
+#include "platform/ui/FormTable.h"
 #include "stats/Ustatistics.h"
 
 class QComboBox;
@@ -59,7 +60,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-
+    TBuiltForm form_;
     TStatistics engine_;
     // Every point added: each calculation filters its own copy, so a wider range brings back
     // what a narrower one left out.
@@ -68,9 +69,11 @@ private:
     double minX_ = 999999.9;
     double maxX_ = -999999.9;
     int count_ = 0;
-    TLinked<TCustomAxisPanel> chart_;
+    TComponentRef<TCustomAxisPanel> chart_;
     TColor lineColor_ = clGray;
 };
+
+const TControlTable& FormAddRegressionTable();
 
 // The window opened last, while it lives.
 extern TFormAddRegression* FormAddRegression;

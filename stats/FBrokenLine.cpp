@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +19,7 @@
 #include "platform/core/DotDecimal.h"
 #include "platform/core/NumText.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WindowFit.h"
@@ -221,24 +221,6 @@ std::string ExtremesChoices(const std::vector<TBreakPointRecord>& records, const
 // ---- The window ---------------------------------------------------------------------------------
 
 namespace {
-// The labelled edits of the window, in grid order.
-struct TEditRow {
-    QLineEdit* TFormBrokenLine::*Edit;
-    const char* Name;
-    const char* Label;
-    int Row, Column;
-};
-
-const TEditRow kEdits[] = {
-    {&TFormBrokenLine::EditXmin, "EditXmin", "X minimum", 1, 0},
-    {&TFormBrokenLine::EditXmax, "EditXmax", "X maximum", 1, 2},
-    {&TFormBrokenLine::EditBPstart, "EditBPstart", "from", 3, 0},
-    {&TFormBrokenLine::EditBPstop, "EditBPstop", "to", 3, 2},
-    {&TFormBrokenLine::EditBPstep, "EditBPstep", "step", 3, 4},
-    {&TFormBrokenLine::EditBPestim, "EditBPestim", "Estimation", 6, 0},
-    {&TFormBrokenLine::EditLineWidth, "EditLineWidth", "Line width", 8, 0},
-};
-
 // The titles of the graph window while it shows a scan.
 void TitleGraph(TFormGraph& graph)
 {
@@ -246,13 +228,6 @@ void TitleGraph(TFormGraph& graph)
     chart.BottomAxis()->GetTitle()->SetCaption("Break point");
     chart.LeftAxis()->GetTitle()->SetCaption("Statistics");
     graph.SetTitle("Broken line");
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint = nullptr)
-{
-    auto* button = Named(new QPushButton(caption, parent), name, caption);
-    if (hint) button->setToolTip(hint);
-    return button;
 }
 
 std::string EditText(const QLineEdit* edit) { return edit->text().toStdString(); }
@@ -326,28 +301,61 @@ private:
 };
 }  // namespace
 
-TFormBrokenLine::TFormBrokenLine(QWidget* parent) : QWidget(parent, Qt::Window)
+const TControlTable& FormBrokenLineTable()
 {
-    setObjectName("FormBrokenLine");
-    setWindowTitle("Broken Line Regression");
-    setAccessibleName("Broken Line Regression");
+    using K = TControlKind;
+    static const TControlTable table{
+        .Name = "FormBrokenLine",
+        .Caption = "Broken Line Regression",
+        .Layout = TFormLayout::Grid,
+        .Rows = {
+            {.Kind = K::Label, .Name = "LabelXRange", .Caption = "X range", .Cell = {0, 0, 1, 4}},
+            {.Kind = K::Label, .Name = "LabelCycle", .Caption = "X breakpoint estimation cycle:", .Cell = {2, 0, 1, 6}},
+            {.Kind = K::Edit, .Name = "EditXmin", .Caption = "X minimum", .Cell = {1, 1}},
+            {.Kind = K::Label, .Name = "LabelXmin", .Caption = "X minimum", .Cell = {1, 0}, .Buddy = "EditXmin"},
+            {.Kind = K::Edit, .Name = "EditXmax", .Caption = "X maximum", .Cell = {1, 3}},
+            {.Kind = K::Label, .Name = "LabelXmax", .Caption = "X maximum", .Cell = {1, 2}, .Buddy = "EditXmax"},
+            {.Kind = K::Edit, .Name = "EditBPstart", .Caption = "from", .Cell = {3, 1}},
+            {.Kind = K::Label, .Name = "LabelBPstart", .Caption = "from", .Cell = {3, 0}, .Buddy = "EditBPstart"},
+            {.Kind = K::Edit, .Name = "EditBPstop", .Caption = "to", .Cell = {3, 3}},
+            {.Kind = K::Label, .Name = "LabelBPstop", .Caption = "to", .Cell = {3, 2}, .Buddy = "EditBPstop"},
+            {.Kind = K::Edit, .Name = "EditBPstep", .Caption = "step", .Cell = {3, 5}},
+            {.Kind = K::Label, .Name = "LabelBPstep", .Caption = "step", .Cell = {3, 4}, .Buddy = "EditBPstep"},
+            {.Kind = K::Edit, .Name = "EditBPestim", .Caption = "Estimation", .Cell = {6, 1}},
+            {.Kind = K::Label, .Name = "LabelBPestim", .Caption = "Estimation", .Cell = {6, 0}, .Buddy = "EditBPestim"},
+            {.Kind = K::Edit, .Name = "EditLineWidth", .Caption = "Line width", .Cell = {8, 1}, .Text = "1"},
+            {.Kind = K::Label, .Name = "LabelLineWidth", .Caption = "Line width", .Cell = {8, 0}, .Buddy = "EditLineWidth"},
+            // The scan's result; the window shows it in blue.
+            {.Kind = K::Label, .Name = "LabelBP", .Caption = "-", .Accessible = "Break point", .Cell = {4, 0, 1, 2}},
+            {.Kind = K::Button, .Name = "btnCalculate", .Caption = "Calculate", .Cell = {4, 4, 1, 2}},
+            {.Kind = K::Button, .Name = "btnBPgraph", .Caption = "BP graph", .Hint = "Draw graph of statistics",
+             .Cell = {6, 4, 1, 2}},
+            {.Kind = K::UpDown, .Name = "UpDownLW", .Caption = "Line width", .Cell = {8, 2}, .Buddy = "EditLineWidth",
+             .Min = 1, .Max = 99},
+            {.Kind = K::Button, .Name = "PanelColor", .Caption = "Color", .Cell = {8, 3}},
+            {.Kind = K::Button, .Name = "btnDraw", .Caption = "Draw", .Hint = "Draw regression", .Cell = {8, 4, 1, 2}},
+        },
+    };
+    return table;
+}
+
+TFormBrokenLine::TFormBrokenLine(QWidget* parent) : QWidget(parent, Qt::Window), form_(BuildForm(this, FormBrokenLineTable()))
+{
+    EditXmin = form_.Get<QLineEdit>("EditXmin");
+    EditXmax = form_.Get<QLineEdit>("EditXmax");
+    EditBPstart = form_.Get<QLineEdit>("EditBPstart");
+    EditBPstop = form_.Get<QLineEdit>("EditBPstop");
+    EditBPstep = form_.Get<QLineEdit>("EditBPstep");
+    EditBPestim = form_.Get<QLineEdit>("EditBPestim");
+    EditLineWidth = form_.Get<QLineEdit>("EditLineWidth");
+    LabelBP = form_.Get<QLabel>("LabelBP");
+    btnCalculate = form_.Get<QPushButton>("btnCalculate");
+    btnBPgraph = form_.Get<QPushButton>("btnBPgraph");
+    UpDownLW = form_.Get<TUpDown>("UpDownLW");
+    PanelColor = form_.Get<QPushButton>("PanelColor");
+    btnDraw = form_.Get<QPushButton>("btnDraw");
     setAttribute(Qt::WA_DeleteOnClose);
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel("X range", this), 0, 0, 1, 4);
-    grid->addWidget(new QLabel("X breakpoint estimation cycle:", this), 2, 0, 1, 6);
-    for (const TEditRow& row : kEdits) {
-        auto* edit = Named(new QLineEdit(this), row.Name, row.Label);
-        auto* label = new QLabel(row.Label, this);
-        label->setBuddy(edit);
-        grid->addWidget(label, row.Row, row.Column);
-        grid->addWidget(edit, row.Row, row.Column + 1);
-        this->*row.Edit = edit;
-    }
-    LabelBP = Named(new QLabel("-", this), "LabelBP", "Break point");
     LabelBP->setStyleSheet("color: blue");
-    grid->addWidget(LabelBP, 4, 0, 1, 2);
-    btnCalculate = MakeButton(this, "btnCalculate", "Calculate");
-    grid->addWidget(btnCalculate, 4, 4, 1, 2);
 
     PopupMenuBP = new QMenu(this);
     PopupMenuBP->setObjectName("PopupMenuBP");
@@ -361,16 +369,6 @@ TFormBrokenLine::TFormBrokenLine(QWidget* parent) : QWidget(parent, Qt::Window)
     EditBPestim->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(EditBPestim, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenuBP->popup(EditBPestim->mapToGlobal(at)); });
-    btnBPgraph = MakeButton(this, "btnBPgraph", "BP graph", "Draw graph of statistics");
-    grid->addWidget(btnBPgraph, 6, 4, 1, 2);
-
-    EditLineWidth->setText("1");
-    UpDownLW = Named(new TUpDown(EditLineWidth, 1, 99, this), "UpDownLW", "Line width");
-    grid->addWidget(UpDownLW, 8, 2);
-    PanelColor = MakeButton(this, "PanelColor", "Color");
-    grid->addWidget(PanelColor, 8, 3);
-    btnDraw = MakeButton(this, "btnDraw", "Draw", "Draw regression");
-    grid->addWidget(btnDraw, 8, 4, 1, 2);
     ShowPanelColor(PanelColor, lineColor_);
 
     connect(btnCalculate, &QPushButton::clicked, this, Guarded(this, &TFormBrokenLine::btnCalculateClick));
@@ -444,7 +442,7 @@ void TFormBrokenLine::btnCalculateClick()
     ShowGraph(this);
     QPointer<TFormGraph> graph = FormGraph;
     TitleGraph(*graph);
-    TLinked<TLineSeries> uLine, fLine;
+    TComponentRef<TLineSeries> uLine, fLine;
     uLine.Set(graph->AddLine(2, clRed, BrokenLineStatisticName(2), psSolid));
     fLine.Set(graph->AddLine(2, clBlack, BrokenLineStatisticName(4), psSolid));
 

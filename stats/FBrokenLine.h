@@ -9,7 +9,8 @@
 #include "chart/engine/Chart.h"
 #include "chart/series/RuRazaziSeries.h"
 #include "platform/core/Colors.h"
-#include "stats/ComponentLink.h"
+#include "platform/core/ComponentRef.h"
+#include "platform/ui/FormTable.h"
 #include "stats/Ustatistics.h"
 
 class QAction;
@@ -179,10 +180,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    TBuiltForm form_;
     bool HasCompleteRecord() const;
 
-    TLinked<TChartSeries> series_;
-    TLinked<TCustomChart> chart_;
+    TComponentRef<TChartSeries> series_;
+    TComponentRef<TCustomChart> chart_;
     std::vector<TBreakPointRecord> records_;
     TBrokenLineExtremes extremes_;
     int selected_ = -1;
@@ -198,3 +200,5 @@ extern TFormBrokenLine* FormBrokenLine;
 // Opens one more window on the series of the chart (the module's latest refers to it), above
 // owner (ShowOwned).
 TFormBrokenLine* ShowBrokenLine(TCustomChart* chart, TChartSeries* series, QWidget* owner = nullptr);
+
+const TControlTable& FormBrokenLineTable();

@@ -36,6 +36,7 @@
 #include "platform/core/StringList.h"
 #include "platform/core/Streams.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FormTable.h"
 #include "platform/ui/NamedControls.h"
 #include "platform/ui/UiServices.h"
 #include "platform/ui/WindowFit.h"
@@ -59,7 +60,7 @@ class TSeriesLine : public QListWidgetItem {
 public:
     TSeriesLine(int position, TChartSeries* series) : Position(position) { Series.Set(series); }
     int Position;
-    TLinked<TChartSeries> Series;
+    TComponentRef<TChartSeries> Series;
 };
 
 TSeriesLine* LineAt(const QListWidget* list, int row)
@@ -144,13 +145,6 @@ void MarkYesNo(QMenu* menu, const char* caption, bool yes)
     }
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, const char* hint = nullptr)
-{
-    auto* button = Named(new QPushButton(caption, parent), name, hint ? hint : caption);
-    button->setAutoDefault(false);
-    if (hint) button->setToolTip(hint);
-    return button;
-}
 }  // namespace
 
 TSeriesKind SeriesKindOf(const TCustomChartSeries* series)
@@ -260,22 +254,93 @@ void HistogramQuantiles(std::span<const double> xs, std::span<const double> weig
 
 // ---------------------------------------------------------------- building
 
-TFormChartProp::TFormChartProp(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint)
+const TControlTable& FormChartPropTable()
 {
-    setObjectName("FormChartProp");
-    setWindowTitle("Chart properties");
-    setAccessibleName("Chart properties");
-    auto* layout = new QVBoxLayout(this);
-    // The window may be made narrow; resizeEvent keeps the floor.
-    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    using K = TControlKind;
+    static const TControlTable table{
+        .Name = "FormChartProp",
+        .Caption = "Chart properties",
+        .DesignClient = {TFormChartProp::MinimumWidth + 95, 640},
+        .ProgramFont = false,
+        .Squeezes = true,  // resizeEvent keeps the floor
+        .Rows = {
+            {.Kind = K::VBox, .Name = "FormLayout"},
+            {.Kind = K::Grid, .Name = "SettingsLayout", .Parent = "FormLayout"},
+            {.Kind = K::Label, .Name = "LabelTitle", .Caption = "Title", .Cell = {0, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::Memo, .Name = "MemoTitle", .Caption = "Title", .Cell = {0, 1, 2, 2}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_TitleVisible", .Caption = "visible", .Accessible = "Title visible", .Cell = {0, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnTitleFont", .Caption = "Font", .Hint = "Title font", .Accessible = "Title font", .Cell = {1, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::ComboBox, .Name = "CB_TitleAlignment", .Caption = "Title alignment", .Cell = {0, 4}, .Parent = "SettingsLayout", .Choices = {std::begin(kAlignments), std::end(kAlignments)}},
+            // The two axes share one column layout: left axis in column 1, bottom axis in column 3.
+            {.Kind = K::Label, .Name = "LabelLeftAxis", .Caption = "Left axis", .Cell = {2, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelBottomAxis", .Caption = "Bottom axis", .Cell = {2, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_LeftAutomatic", .Caption = "automatic", .Accessible = "Left axis automatic", .Cell = {3, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_BottomAutomatic", .Caption = "automatic", .Accessible = "Bottom axis automatic", .Cell = {3, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelAxisMinimum", .Caption = "Minimum", .Cell = {4, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditLeftMin", .Caption = "Left axis minimum", .Cell = {4, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditBottomMin", .Caption = "Bottom axis minimum", .Cell = {4, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelAxisMaximum", .Caption = "Maximum", .Cell = {5, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditLeftMax", .Caption = "Left axis maximum", .Cell = {5, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditBottomMax", .Caption = "Bottom axis maximum", .Cell = {5, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelAxisIncrement", .Caption = "Increment", .Cell = {6, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditLeftIncrement", .Caption = "Left axis increment", .Cell = {6, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditBottomIncrement", .Caption = "Bottom axis increment", .Cell = {6, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelAxisFormat", .Caption = "Format", .Cell = {7, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditLeftFormat", .Caption = "Left axis format", .Cell = {7, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditBottomFormat", .Caption = "Bottom axis format", .Cell = {7, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelAxisTitle", .Caption = "Title", .Cell = {8, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditLeftTitle", .Caption = "Left axis title", .Cell = {8, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditBottomTitle", .Caption = "Bottom axis title", .Cell = {8, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnLeftLFont", .Caption = "Font", .Hint = "Left axis labels font", .Accessible = "Left axis labels font", .Cell = {7, 2}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnBottomLFont", .Caption = "Font", .Hint = "Bottom axis labels font", .Accessible = "Bottom axis labels font", .Cell = {7, 4}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnLeftTFont", .Caption = "Font", .Hint = "Left axis title font", .Accessible = "Left axis title font", .Cell = {8, 2}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnBottomTFont", .Caption = "Font", .Hint = "Bottom axis title font", .Accessible = "Bottom axis title font", .Cell = {8, 4}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelGrid", .Caption = "Grid", .Cell = {9, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_LeftGrid", .Caption = "visible", .Accessible = "Left axis grid visible", .Cell = {9, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_BottomGrid", .Caption = "visible", .Accessible = "Bottom axis grid visible", .Cell = {9, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_Border", .Caption = "Chart border visible", .Cell = {10, 0, 1, 2}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_bevel", .Caption = "Bevel", .Cell = {10, 2}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnColor", .Caption = "Color", .Hint = "Chart color", .Accessible = "Chart color", .Cell = {10, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelLegend", .Caption = "Legend", .Cell = {11, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::CheckBox, .Name = "CB_Legend", .Caption = "visible", .Accessible = "Legend visible", .Cell = {11, 1}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnLegendFont", .Caption = "Font", .Hint = "Legend font", .Accessible = "Legend font", .Cell = {11, 2}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelColorWidth", .Caption = "width", .Cell = {11, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditColorWidth", .Caption = "Legend symbol width", .Cell = {11, 4}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelLegTitle", .Caption = "title", .Cell = {12, 0}, .Parent = "SettingsLayout"},
+            {.Kind = K::Edit, .Name = "EditLegTitle", .Caption = "Legend title", .Cell = {12, 1, 1, 2}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnLoad", .Caption = "Load", .Hint = "Load setting from file", .Accessible = "Load setting from file", .Cell = {12, 3}, .Parent = "SettingsLayout"},
+            {.Kind = K::Button, .Name = "BtnSave", .Caption = "Save", .Hint = "Save setting to file", .Accessible = "Save setting to file", .Cell = {12, 4}, .Parent = "SettingsLayout"},
+            {.Kind = K::Label, .Name = "LabelSeries", .Caption = "Series", .Parent = "FormLayout", .Buddy = "ListSeries"},
+            {.Kind = K::HBox, .Name = "SeriesRow", .Parent = "FormLayout", .Stretch = 1},
+            {.Kind = K::ListBox, .Name = "ListSeries", .Caption = "Series", .Parent = "SeriesRow", .Stretch = 1},
+            {.Kind = K::VBox, .Name = "SeriesButtons", .Parent = "SeriesRow"},
+            {.Kind = K::Button, .Name = "btnUp", .Caption = "Up", .Hint = "Move series up", .Accessible = "Move series up",
+             .Parent = "SeriesButtons"},
+            {.Kind = K::Button, .Name = "btnDown", .Caption = "Down", .Hint = "Move series down",
+             .Accessible = "Move series down", .Parent = "SeriesButtons"},
+            {.Kind = K::Button, .Name = "btnDelAll", .Caption = "Delete all", .Hint = "Delete all chart series",
+             .Accessible = "Delete all chart series", .Parent = "SeriesButtons"},
+            {.Kind = K::Button, .Name = "BtnEditor", .Caption = "Editor", .Parent = "SeriesButtons"},
+            {.Kind = K::Stretch, .Parent = "SeriesButtons"},
+            {.Kind = K::HBox, .Name = "BottomRow", .Parent = "FormLayout"},
+            {.Kind = K::Stretch, .Parent = "BottomRow"},
+            {.Kind = K::Button, .Name = "BtnClose", .Caption = "Close", .Parent = "BottomRow"},
+        },
+    };
+    return table;
+}
+
+TFormChartProp::TFormChartProp(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), form_(BuildForm(this, FormChartPropTable()))
+{
     BuildSettings();
     BuildSeriesList();
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
     BuildPopup();
     ConnectControls();
     setMinimumWidth(0);
     resize(MinimumWidth + 95, 640);
     FormChartProp = this;
-    (void)layout;
 }
 
 TFormChartProp::~TFormChartProp()
@@ -285,140 +350,59 @@ TFormChartProp::~TFormChartProp()
 
 void TFormChartProp::BuildSettings()
 {
-    auto* grid = new QGridLayout;
-    static_cast<QVBoxLayout*>(this->layout())->addLayout(grid);
-    auto label = [this, grid](const char* text, int row, int column, bool bold = false) {
-        auto* l = new QLabel(text, this);
-        if (bold) {
-            QFont font = l->font();
-            font.setBold(true);
-            l->setFont(font);
-        }
-        grid->addWidget(l, row, column);
-    };
-    auto check = [this](const char* name, const char* caption, const char* accessible) {
-        auto* box = new QCheckBox(caption, this);
-        box->setObjectName(name);
-        box->setAccessibleName(accessible);
-        return box;
-    };
-    auto edit = [this](const char* name, const char* accessible) {
-        return Named(new QLineEdit(this), name, accessible);
-    };
-
-    label("Title", 0, 0, true);
-    MemoTitle = Named(new QPlainTextEdit(this), "MemoTitle", "Title");
+    for (const char* name : {"LabelTitle", "LabelLeftAxis", "LabelBottomAxis", "LabelLegend"}) {
+        QLabel* label = form_.Get<QLabel>(name);
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
+    MemoTitle = form_.Get<QPlainTextEdit>("MemoTitle");
     MemoTitle->setMaximumHeight(48);
     MemoTitle->installEventFilter(this);
-    grid->addWidget(MemoTitle, 0, 1, 2, 2);
-    CB_TitleVisible = check("CB_TitleVisible", "visible", "Title visible");
-    grid->addWidget(CB_TitleVisible, 0, 3);
-    BtnTitleFont = MakeButton(this, "BtnTitleFont", "Font", "Title font");
-    grid->addWidget(BtnTitleFont, 1, 3);
-    CB_TitleAlignment = Named(new QComboBox(this), "CB_TitleAlignment", "Title alignment");
-    for (const char* item : kAlignments) CB_TitleAlignment->addItem(item);
-    grid->addWidget(CB_TitleAlignment, 0, 4);
-
-    // The two axes share one column layout: left axis in column 1, bottom axis in column 3.
-    label("Left axis", 2, 1, true);
-    label("Bottom axis", 2, 3, true);
-    CB_LeftAutomatic = check("CB_LeftAutomatic", "automatic", "Left axis automatic");
-    CB_BottomAutomatic = check("CB_BottomAutomatic", "automatic", "Bottom axis automatic");
-    grid->addWidget(CB_LeftAutomatic, 3, 1);
-    grid->addWidget(CB_BottomAutomatic, 3, 3);
-    struct TAxisRow {
-        const char* Label;
-        QLineEdit* TFormChartProp::*Left;
-        const char* LeftName;
-        QLineEdit* TFormChartProp::*Bottom;
-        const char* BottomName;
-    };
-    const TAxisRow rows[] = {
-        {"Minimum", &TFormChartProp::EditLeftMin, "EditLeftMin", &TFormChartProp::EditBottomMin, "EditBottomMin"},
-        {"Maximum", &TFormChartProp::EditLeftMax, "EditLeftMax", &TFormChartProp::EditBottomMax, "EditBottomMax"},
-        {"Increment", &TFormChartProp::EditLeftIncrement, "EditLeftIncrement", &TFormChartProp::EditBottomIncrement,
-         "EditBottomIncrement"},
-        {"Format", &TFormChartProp::EditLeftFormat, "EditLeftFormat", &TFormChartProp::EditBottomFormat,
-         "EditBottomFormat"},
-        {"Title", &TFormChartProp::EditLeftTitle, "EditLeftTitle", &TFormChartProp::EditBottomTitle, "EditBottomTitle"},
-    };
-    int row = 4;
-    for (const TAxisRow& r : rows) {
-        label(r.Label, row, 0);
-        this->*r.Left = edit(r.LeftName, QString("Left axis %1").arg(QString(r.Label).toLower()).toUtf8().constData());
-        this->*r.Bottom =
-            edit(r.BottomName, QString("Bottom axis %1").arg(QString(r.Label).toLower()).toUtf8().constData());
-        grid->addWidget(this->*r.Left, row, 1);
-        grid->addWidget(this->*r.Bottom, row, 3);
-        ++row;
-    }
-    BtnLeftLFont = MakeButton(this, "BtnLeftLFont", "Font", "Left axis labels font");
-    BtnBottomLFont = MakeButton(this, "BtnBottomLFont", "Font", "Bottom axis labels font");
-    grid->addWidget(BtnLeftLFont, 7, 2);
-    grid->addWidget(BtnBottomLFont, 7, 4);
-    BtnLeftTFont = MakeButton(this, "BtnLeftTFont", "Font", "Left axis title font");
-    BtnBottomTFont = MakeButton(this, "BtnBottomTFont", "Font", "Bottom axis title font");
-    grid->addWidget(BtnLeftTFont, 8, 2);
-    grid->addWidget(BtnBottomTFont, 8, 4);
-    label("Grid", row, 0);
-    CB_LeftGrid = check("CB_LeftGrid", "visible", "Left axis grid visible");
-    CB_BottomGrid = check("CB_BottomGrid", "visible", "Bottom axis grid visible");
-    grid->addWidget(CB_LeftGrid, row, 1);
-    grid->addWidget(CB_BottomGrid, row, 3);
-    ++row;
-
-    CB_Border = check("CB_Border", "Chart border visible", "Chart border visible");
-    grid->addWidget(CB_Border, row, 0, 1, 2);
-    CB_bevel = check("CB_bevel", "Bevel", "Bevel");
-    grid->addWidget(CB_bevel, row, 2);
-    BtnColor = MakeButton(this, "BtnColor", "Color", "Chart color");
-    grid->addWidget(BtnColor, row, 3);
-    ++row;
-    label("Legend", row, 0, true);
-    CB_Legend = check("CB_Legend", "visible", "Legend visible");
-    grid->addWidget(CB_Legend, row, 1);
-    BtnLegendFont = MakeButton(this, "BtnLegendFont", "Font", "Legend font");
-    grid->addWidget(BtnLegendFont, row, 2);
-    label("width", row, 3);
-    EditColorWidth = edit("EditColorWidth", "Legend symbol width");
-    grid->addWidget(EditColorWidth, row, 4);
-    ++row;
-    label("title", row, 0);
-    EditLegTitle = edit("EditLegTitle", "Legend title");
-    grid->addWidget(EditLegTitle, row, 1, 1, 2);
-    BtnLoad = MakeButton(this, "BtnLoad", "Load", "Load setting from file");
-    BtnSave = MakeButton(this, "BtnSave", "Save", "Save setting to file");
-    grid->addWidget(BtnLoad, row, 3);
-    grid->addWidget(BtnSave, row, 4);
+    CB_TitleVisible = form_.Get<QCheckBox>("CB_TitleVisible");
+    BtnTitleFont = form_.Get<QPushButton>("BtnTitleFont");
+    CB_TitleAlignment = form_.Get<QComboBox>("CB_TitleAlignment");
+    CB_LeftAutomatic = form_.Get<QCheckBox>("CB_LeftAutomatic");
+    CB_BottomAutomatic = form_.Get<QCheckBox>("CB_BottomAutomatic");
+    EditLeftMin = form_.Get<QLineEdit>("EditLeftMin");
+    EditBottomMin = form_.Get<QLineEdit>("EditBottomMin");
+    EditLeftMax = form_.Get<QLineEdit>("EditLeftMax");
+    EditBottomMax = form_.Get<QLineEdit>("EditBottomMax");
+    EditLeftIncrement = form_.Get<QLineEdit>("EditLeftIncrement");
+    EditBottomIncrement = form_.Get<QLineEdit>("EditBottomIncrement");
+    EditLeftFormat = form_.Get<QLineEdit>("EditLeftFormat");
+    EditBottomFormat = form_.Get<QLineEdit>("EditBottomFormat");
+    EditLeftTitle = form_.Get<QLineEdit>("EditLeftTitle");
+    EditBottomTitle = form_.Get<QLineEdit>("EditBottomTitle");
+    BtnLeftLFont = form_.Get<QPushButton>("BtnLeftLFont");
+    BtnBottomLFont = form_.Get<QPushButton>("BtnBottomLFont");
+    BtnLeftTFont = form_.Get<QPushButton>("BtnLeftTFont");
+    BtnBottomTFont = form_.Get<QPushButton>("BtnBottomTFont");
+    CB_LeftGrid = form_.Get<QCheckBox>("CB_LeftGrid");
+    CB_BottomGrid = form_.Get<QCheckBox>("CB_BottomGrid");
+    CB_Border = form_.Get<QCheckBox>("CB_Border");
+    CB_bevel = form_.Get<QCheckBox>("CB_bevel");
+    BtnColor = form_.Get<QPushButton>("BtnColor");
+    CB_Legend = form_.Get<QCheckBox>("CB_Legend");
+    BtnLegendFont = form_.Get<QPushButton>("BtnLegendFont");
+    EditColorWidth = form_.Get<QLineEdit>("EditColorWidth");
+    EditLegTitle = form_.Get<QLineEdit>("EditLegTitle");
+    BtnLoad = form_.Get<QPushButton>("BtnLoad");
+    BtnSave = form_.Get<QPushButton>("BtnSave");
 }
 
 void TFormChartProp::BuildSeriesList()
 {
-    auto* box = static_cast<QVBoxLayout*>(layout());
-    auto* title = new QLabel("Series", this);
-    box->addWidget(title);
-    auto* row = new QHBoxLayout;
-    ListSeries = Named(new QListWidget(this), "ListSeries", "Series");
+    ListSeries = form_.Get<QListWidget>("ListSeries");
     ListSeries->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListSeries->setContextMenuPolicy(Qt::CustomContextMenu);
-    title->setBuddy(ListSeries);
-    row->addWidget(ListSeries, 1);
-    auto* buttons = new QVBoxLayout;
-    btnUp = MakeButton(this, "btnUp", "Up", "Move series up");
-    btnDown = MakeButton(this, "btnDown", "Down", "Move series down");
-    btnDelAll = MakeButton(this, "btnDelAll", "Delete all", "Delete all chart series");
-    BtnEditor = MakeButton(this, "BtnEditor", "Editor");
+    btnUp = form_.Get<QPushButton>("btnUp");
+    btnDown = form_.Get<QPushButton>("btnDown");
+    btnDelAll = form_.Get<QPushButton>("btnDelAll");
+    BtnEditor = form_.Get<QPushButton>("BtnEditor");
     // Off while no chart editor is installed.
     BtnEditor->setEnabled(ChartEditorServices().CanEditChart());
-    for (QPushButton* button : {btnUp, btnDown, btnDelAll, BtnEditor}) buttons->addWidget(button);
-    buttons->addStretch();
-    row->addLayout(buttons);
-    box->addLayout(row, 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    BtnClose = MakeButton(this, "BtnClose", "Close");
-    bottom->addWidget(BtnClose);
-    box->addLayout(bottom);
+    BtnClose = form_.Get<QPushButton>("BtnClose");
 }
 
 void TFormChartProp::BuildPopup()
@@ -859,7 +843,7 @@ void TFormChartProp::btnDelAllClick()
 {
     TCustomChart* chart = chart_.Get();
     if (!chart) return;
-    for (int i = chart->CountSeries() - 1; i >= 0; --i) delete chart->GetSeries(i);
+    for (int i = chart->CountSeries() - 1; i >= 0; --i) FreeComponent(chart->GetSeries(i));
     ListSeries->clear();
     ListSeriesClick();
 }
@@ -965,7 +949,7 @@ void TFormChartProp::PointToArrowClick()
         const double x = points->XValues()->GetValueAt(i), y = points->YValues()->GetValueAt(i);
         arrows->AddArrow(ox, oy, ox + (x - ox) * m, oy + (y - oy) * m, {}, clDefault);
     }
-    delete points;
+    FreeComponent(points);
     FillSeriesList(*chart);
 }
 
@@ -1196,7 +1180,7 @@ void TFormChartProp::SaveDataClick()
 void TFormChartProp::DeleteClick()
 {
     WithSelected([this](TChartSeries& series) {
-        delete &series;
+        series.Free();
         delete ListSeries->takeItem(ListSeries->currentRow());
         ListSeriesClick();
     });
@@ -1216,7 +1200,7 @@ void TFormChartProp::MergeClick()
         TChartSeries* source = selected[i];
         for (int p = 0; p < source->PointCount(); ++p)
             target->AddPointXY(source->XValues()->GetValueAt(p), source->YValues()->GetValueAt(p), {}, clDefault);
-        delete source;
+        FreeComponent(source);
     }
     FormActivate();
 }

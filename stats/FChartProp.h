@@ -8,7 +8,8 @@
 #include <string>
 
 #include "chart/engine/Chart.h"
-#include "stats/ComponentLink.h"
+#include "platform/core/ComponentRef.h"
+#include "platform/ui/FormTable.h"
 
 class QAction;
 class QCheckBox;
@@ -182,6 +183,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TBuiltForm form_;
     void BuildSettings();
     void BuildSeriesList();
     void BuildPopup();
@@ -197,7 +199,7 @@ private:
     void WithSelected(F&& command);
     std::string SeriesCaption(const char* kind) const;
 
-    TLinked<TCustomChart> chart_;
+    TComponentRef<TCustomChart> chart_;
     bool popupAttached_ = false;
 };
 
@@ -205,3 +207,5 @@ extern TFormChartProp* FormChartProp;
 // Makes the window on first use, binds it to the chart and shows it above owner, the window that
 // holds the chart (ShowOwned).
 void ShowChartProperties(TCustomChart* chart, QWidget* owner = nullptr);
+
+const TControlTable& FormChartPropTable();

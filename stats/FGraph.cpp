@@ -71,14 +71,14 @@ bool HasExtension(const std::string& fileName)
 }
 }  // namespace
 
-TFormGraph::TFormGraph(QWidget* parent) : QWidget(parent, Qt::Window), chart_(std::make_unique<TChart>())
+TFormGraph::TFormGraph(QWidget* parent) : QWidget(parent, Qt::Window), chart_(MakeComponent<TChart>())
 {
     setObjectName("FormGraph");
     setWindowTitle("Graph");
     setAccessibleName("Graph");
     setAttribute(Qt::WA_DeleteOnClose);
     chart_->SetName("Chart");
-    gdiPlus_ = std::make_unique<TDuvGDIPlus>();
+    gdiPlus_ = MakeComponent<TDuvGDIPlus>();
     gdiPlus_->SetDuvPanel(chart_.get());
     gdiPlus_->SetActive(true);
     StyleChart(*chart_);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "chart/graphics/Graphics.h"
+#include "platform/core/Component.h"
 
 class QPushButton;
 class TChart;
@@ -33,8 +34,8 @@ public:
     void btnSaveClick();
 
 private:
-    std::unique_ptr<TChart> chart_;
-    std::unique_ptr<TDuvGDIPlus> gdiPlus_;
+    TComponentPtr<TChart> chart_;
+    TComponentPtr<TDuvGDIPlus> gdiPlus_;
 };
 
 // The window while it lives.

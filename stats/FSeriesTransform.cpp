@@ -326,7 +326,7 @@ void TFormSeriesTransform::btnProcessClick()
     target->ResumeUpdates();
     target_.Set(target);
     if (!UiServices().AskYesNo("Delete original source series?", mbNo)) return;
-    delete source;
+    FreeComponent(source);
     SetSource(target);
 }
 

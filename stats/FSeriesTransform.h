@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "chart/series/RuRazaziSeries.h"
-#include "stats/ComponentLink.h"
+#include "platform/core/ComponentRef.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -73,8 +73,8 @@ private:
     bool ChosenKind(TTransformKind& kind) const;
     void ReadSource(std::vector<double>& v, std::vector<double>& w) const;
 
-    TLinked<TChartSeries> source_;
-    TLinked<TChartSeries> target_;
+    TComponentRef<TChartSeries> source_;
+    TComponentRef<TChartSeries> target_;
     int axis_ = 1;
     std::vector<double> parameters_;
 };

@@ -19,6 +19,7 @@ const char* const StatisticsSettingsFileName = "ORUStatistics.ini";
 
 namespace {
 bool statDistribLoaded = false;
+void* statDistribHandle = nullptr;
 }  // namespace
 
 // ---- Distribution library modes -------------------------------------------------------------
@@ -102,7 +103,21 @@ bool LoadStatDistrib(const std::string& directory)
     LookUp(library, "vf_F", vf_F);
     LookUp(library, "vf_Falpha", vf_Falpha);
     LookUp(library, "vf_PROB", vf_PROB);
+    if (statDistribHandle != nullptr) dlclose(statDistribHandle);
+    statDistribHandle = library;
     return true;  // loaded for the rest of the run
+}
+
+void UnloadStatDistrib()
+{
+    for (void** entry : {&vf_N, &vf_T, &vf_Chi2, &vf_Chi2alpha, &vf_F}) *entry = nullptr;
+    vf_Nalpha = nullptr;
+    vf_Talpha = nullptr;
+    vf_Falpha = nullptr;
+    vf_PROB = nullptr;
+    statDistribLoaded = false;
+    if (statDistribHandle != nullptr) dlclose(statDistribHandle);
+    statDistribHandle = nullptr;
 }
 
 bool EnsureStatDistrib(const std::string& directory)

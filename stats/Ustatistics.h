@@ -43,6 +43,9 @@ bool LoadStatDistrib(const std::string& directory);
 // Loads the library unless it is loaded already; true when it is.
 bool EnsureStatDistrib(const std::string& directory);
 bool StatDistribLoaded();
+// Forgets the library's entries and releases it: the state before any load (a test that loads it
+// leaves the next test as it found it).
+void UnloadStatDistrib();
 
 // Reads the modes from a settings file (by default the one in the current directory) and loads
 // the library when asked. A value that is no whole number raises EConvertError.

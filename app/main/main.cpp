@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "app/AppFormTables.h"
 #include "app/FMain.h"
 #include "app/FSelectCase.h"
 #include "app/UORUCommon.h"
@@ -15,6 +16,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/QtUiServices.h"
 #include "platform/ui/SqlCancel.h"
+#include "stats/StatsFormTables.h"
 #include "stats/Ustatistics.h"
 
 namespace {
@@ -26,6 +28,8 @@ void InitializeModules()
     InstallSqlCancelWindow();
     InitializeStatisticsModule();
     InitDotDecimalHooks();
+    RegisterStatsFormTables();
+    RegisterAppFormTables();
     CommonDirectory.clear();
 }
 

@@ -241,7 +241,7 @@ void TCustomAxisPanel::LinkSeries(TCustomChartSeries* series)
     ApplyStyleChart(series);
     series->AddedToChart();
     seriesList_->Add(series);
-    NotifySeriesEvent(series, 0);
+    NotifySeriesEvent(series, TSeriesEventKind::Added);
     if (OnAddSeries) OnAddSeries(series);
     Invalidate();
 }
@@ -250,13 +250,13 @@ void TCustomAxisPanel::UnlinkSeries(TCustomChartSeries* series)
 {
     const int index = seriesList_->IndexOf(series);
     if (index < 0) return;
-    NotifySeriesEvent(series, 1);
+    NotifySeriesEvent(series, TSeriesEventKind::Removing);
     series->RemovedFromChart();
     seriesList_->Delete(seriesList_->IndexOf(series));
     // Groups never keep a series that left.
     for (int i = 0; i < SeriesGroups()->Count(); ++i) SeriesGroups()->GetGroup(i)->Series().Remove(series);
     if (OnRemoveSeries) OnRemoveSeries(series);
-    NotifySeriesEvent(series, 7);
+    NotifySeriesEvent(series, TSeriesEventKind::Removed);
     Invalidate();
 }
 
@@ -281,7 +281,7 @@ void TCustomAxisPanel::RemoveAndFreeSeries(const TClassInfo* seriesClass)
         TCustomChartSeries* series = seriesList_->GetSeries(i);
         if (seriesClass && !series->ClassType().InheritsFrom(*seriesClass)) continue;
         series->SetParentChart(nullptr);
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -305,7 +305,7 @@ void TCustomAxisPanel::ExchangeSeries(int a, int b)
             list.PutSeries(j, first);
         }
     }
-    NotifySeriesEvent(nullptr, 4);
+    NotifySeriesEvent(nullptr, TSeriesEventKind::OrderChanged);
     Invalidate();
 }
 
@@ -339,7 +339,7 @@ int TCustomAxisPanel::LargestPointCount() const
     return most;
 }
 
-void TCustomAxisPanel::NotifySeriesEvent(TCustomChartSeries* series, int kind)
+void TCustomAxisPanel::NotifySeriesEvent(TCustomChartSeries* series, TSeriesEventKind kind)
 {
     if (SeriesEventsLocked || Listeners().Count() == 0) return;
     TDuvSeriesEvent event(kind, series);
@@ -611,8 +611,8 @@ void TCustomAxisPanel::MouseLeave()
         if (TDuvSelected* selected = axes_->GetAxis(a)->Items().PeekSelected()) selected->SetHoverItem(-1);
     for (TCustomChartSeries* series : *seriesList_)
         if (TDuvSelected* selected = series->GetSelected()) selected->SetHoverItem(-1);
-    tools_->BroadcastChartEvent(cteMouseLeave);
-    animations_->BroadcastChartEvent(cteMouseLeave);
+    tools_->BroadcastChartEvent(TChartEventCode::MouseLeave);
+    animations_->BroadcastChartEvent(TChartEventCode::MouseLeave);
 }
 
 void TCustomAxisPanel::DetachAxisTools()
@@ -746,9 +746,6 @@ void TCustomAxisPanel::Loaded()
 
 void AxisPanelInitialization()
 {
-    InstallChartToolListLookup([](const TCustomAxisPanel* chart, bool animations) -> TChartTools* {
-        return animations ? static_cast<TChartTools*>(chart->Animations()) : chart->Tools();
-    });
     RegisterClassForStreaming(TChartPage::StaticClass());
 }
 

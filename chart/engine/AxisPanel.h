@@ -11,6 +11,7 @@
 #include "platform/core/SysUtils.h"
 
 class TChartAnimations;
+enum class TChartEventCode;
 class TChartAxes;
 class TChartAxis;
 class TChartCustomAxes;
@@ -27,11 +28,22 @@ public:
     using Exception::Exception;
 };
 
-// A series joined, is about to leave, left (7) or the order changed (4).
+// What happened to a series of the chart (OrderChanged names no series).
+enum class TSeriesEventKind {
+    Added,
+    Removing,
+    TitleChanged,
+    ColorChanged,
+    OrderChanged,
+    ActiveChanged,
+    DataChanged,
+    Removed,
+};
+
 class TDuvSeriesEvent : public TDuvEvent {
 public:
-    TDuvSeriesEvent(int kind, TCustomChartSeries* series) : Event(kind), Series(series) {}
-    int Event;
+    TDuvSeriesEvent(TSeriesEventKind kind, TCustomChartSeries* series) : Event(kind), Series(series) {}
+    TSeriesEventKind Event;
     TCustomChartSeries* Series;
 };
 
@@ -144,9 +156,9 @@ public:
 
     // ---------------------------------------------------- series list
     // Nothing when listed; else the series takes the style template's look, joins, is told,
-    // and series event 0 and OnAddSeries follow.
+    // and the series event Added and OnAddSeries follow.
     void LinkSeries(TCustomChartSeries* series);
-    // Series event 1, the series is told and removed, OnRemoveSeries, series event 7.
+    // Series event Removing, the series is told and removed, OnRemoveSeries, series event Removed.
     void UnlinkSeries(TCustomChartSeries* series);
     TCustomChartSeries* AttachSeries(TCustomChartSeries* series);
     TCustomChartSeries* NewSeriesOfClass(const TClassInfo& seriesClass);
@@ -160,7 +172,7 @@ public:
     int CountActiveSeries() const;
     // Most points of an active series; 0 without one.
     int LargestPointCount() const;
-    void NotifySeriesEvent(TCustomChartSeries* series, int kind);
+    void NotifySeriesEvent(TCustomChartSeries* series, TSeriesEventKind kind);
     void ResolveDefaultColors();
     TColor ColorFromPalette(int index) const;
     TColor FirstUnusedColor(bool checkBack, TCustomChartSeries* series);
@@ -265,7 +277,7 @@ protected:
 
 private:
     void ApplyStyleChart(TCustomChartSeries* series);
-    void BroadcastStage(int code);
+    void BroadcastStage(TChartEventCode code);
     void DrawSharedZGroup(TCustomChartSeries* series, int seriesIndex);
     void DrawPointAcrossGroup(TCustomChartSeries* first, int firstIndex, int pointIndex);
     bool InSameZGroup(const TCustomChartSeries* first, const TCustomChartSeries* other) const;

@@ -31,7 +31,7 @@ private:
 
 }  // namespace
 
-void TCustomAxisPanel::BroadcastStage(int code)
+void TCustomAxisPanel::BroadcastStage(TChartEventCode code)
 {
     tools_->BroadcastChartEvent(code);
     animations_->BroadcastChartEvent(code);
@@ -50,7 +50,7 @@ void TCustomAxisPanel::DrawContents(const TRect& r)
     TCanvas3D& canvas = Canvas();
     const bool fullRotation = canvas.SupportsFullRotation();
     if (!fullRotation) DrawPanelBackground(r);
-    BroadcastStage(cteBeforeDraw);
+    BroadcastStage(TChartEventCode::BeforeDraw);
     FireBeforeDrawChart();
     for (int i = 0; i < seriesList_->Count(); ++i)
         if (TCustomChartSeries* series = seriesList_->GetSeries(i); series->Active()) series->PrepareToDraw();
@@ -77,7 +77,7 @@ void TCustomAxisPanel::DrawContents(const TRect& r)
     DrawSeriesAndAxes();
     DrawTitlesAndLegend(false);
     if (Zoom().Active) DrawZoomRect();
-    BroadcastStage(cteAfterDraw);
+    BroadcastStage(TChartEventCode::AfterDraw);
     canvas.ResetState();
     FireAfterDraw();
 }
@@ -189,16 +189,16 @@ void TCustomAxisPanel::DrawSeriesAndAxes()
 {
     DrawWalls();
     if (axisBehind_) {
-        BroadcastStage(cteBeforeDrawAxes);
+        BroadcastStage(TChartEventCode::BeforeDrawAxes);
         DrawAxes();
     }
-    BroadcastStage(cteBeforeDrawSeries);
+    BroadcastStage(TChartEventCode::BeforeDrawSeries);
     if (ThreadCount > 1) PrepareSeriesInParallel();
     FireBeforeDrawSeries();
     DrawAllSeries();
-    BroadcastStage(cteAfterDrawSeries);
+    BroadcastStage(TChartEventCode::AfterDrawSeries);
     if (!axisBehind_) {
-        BroadcastStage(cteBeforeDrawAxes);
+        BroadcastStage(TChartEventCode::BeforeDrawAxes);
         DrawAxes();
     }
 }

@@ -13,7 +13,9 @@
 
 class TChartLegend;
 class TCustomChart;
-enum TMouseEventKind : int;
+enum class TDragEventKind;
+enum class TKeyEventKind;
+enum class TWheelEventKind;
 
 QB_ENUM(TLegendStyle, lsAuto, lsSeries, lsValues, lsLastValues, lsSeriesGroups)
 
@@ -300,9 +302,6 @@ public:
     void FindClickedPart(const TPoint& p, bool onlyClickable, TChartHitResult& part);
     // The same with every active series.
     TChartHitResult LocateChartPart(const TPoint& p);
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseMove(TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     // Whole wheel steps (120) zoom or scroll; the tools hear each step and the whole turn.
     bool MouseWheel(TShiftState shift, int delta, int x, int y) override;
     void HandleMouseWheelDown(int x, int y) { HandleWheelStep(-1, x, y); }
@@ -318,19 +317,19 @@ public:
     void HandleDragDrop(TObject* source, int x, int y);
     void HandleStartDrag();
     void HandleEndDrag(TObject* target, int x, int y);
-    // To the active tools, then the active animations; a tool that cancels stops the walk.
-    using TCustomDuvPanel::BroadcastMouseEvent;
-    void BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y);
-    void BroadcastMouseWheel(int kind, int delta, int x, int y);
-    void BroadcastKeyEvent(int kind, int& key, TShiftState shift, char& keyChar);
-    void BroadcastDragEvent(int kind, TObject* source, bool& accept, int x, int y);
+    // To the active tools, then the active animations, by the road the tools' contract gives
+    // (RuRazaziLists.h); the first answer other than PassOn.
+    TEventReply BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y);
+    TEventReply BroadcastMouseWheel(TWheelEventKind kind, int delta, int x, int y);
+    TEventReply BroadcastKeyEvent(TKeyEventKind kind, int& key, TShiftState shift, char& keyChar);
+    void BroadcastDragEvent(TDragEventKind kind, TObject* source, bool& accept, int x, int y);
 
     // ---------------------------------------------------- zoom and scroll
     void StartZoomOrPan(TMouseButton button, TShiftState shift, int x, int y);
-    // True when the handler let the click go on to zooming.
-    bool ClickTitle(TChartTitle* title, TMouseButton button, TShiftState shift, int x, int y);
+    // True when OnClickTitle handled the click (it keeps the click from zooming).
+    bool ClickTitle(TChartTitle* title, TDuvMouseEvent& event);
     // True when OnClickBackground handled the click.
-    bool ClickBackground(TMouseButton button, TShiftState shift, int x, int y);
+    bool ClickBackground(TDuvMouseEvent& event);
     virtual void ApplyZoomRect();
     void UndoZoom() override;
     // New ranges of the right, left, bottom and top axes (minimum, maximum each).
@@ -369,7 +368,18 @@ public:
     void Assign(const TPersistent* source) override;
     void DefineProperties(TFiler& filer) override;
 
+protected:
+    // After the panel's handler and listeners: the tools and animations, then the chart's own
+    // handling unless one of them answered CancelChart.
+    void RouteMouse(TDuvMouseEvent& event) override;
+
 private:
+    void ChartMouseDown(TDuvMouseEvent& event);
+    void ChartMouseMove(TDuvMouseEvent& event);
+    void ChartMouseUp(TDuvMouseEvent& event);
+    // Clicks on the part under the mouse; true when one of them handled it.
+    bool ClickPart(const TChartHitResult& part, TDuvMouseEvent& event);
+    TChartTitle* TitleOfPart(TChartClickedPartStyle part);
     TChartTitle* MakeTitle(std::unique_ptr<TChartTitle>& title, bool foot);
     void SaveScalesOnce();
     void MoveZoomCorner(int x, int y);

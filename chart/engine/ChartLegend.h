@@ -11,6 +11,7 @@
 #include "chart/engine/RuRazazi.h"
 #include "chart/engine/RuRazaziSelect.h"
 #include "chart/graphics/DuvPen.h"
+#include "platform/core/ComponentRef.h"
 
 
 QB_ENUM(TLegendAlignment, laLeft, laRight, laTop, laBottom)
@@ -311,7 +312,7 @@ private:
     TDuvUnits positionUnits_ = muPixels;
     bool resizeChart_ = true;
     std::unique_ptr<TDuvSelected> selected_;
-    TCustomChartSeries* series_ = nullptr;
+    TComponentRef<TCustomChartSeries> series_;  // turns empty when the series goes
     std::unique_ptr<TLegendSymbol> symbol_;
     TLegendTextStyle textStyle_ = ltsLeftValue;
     int textSymbolGap_ = 2;

@@ -1,7 +1,7 @@
 // What the chart does with the mouse, the wheel, keys and drag-and-drop: the hit test and the
 // click events, the zoom rectangle, panning, wheel zoom and scroll, the saved axis scales and the
-// zoom history. Tools (then animations) hear every event first and may cancel the chart's own
-// handling through MouseCancelled.
+// zoom history. Tools (then animations) hear every event first, by the road RuRazaziLists.h
+// describes, and may answer CancelChart to keep the chart from its own handling.
 //
 // What always holds: SavedScales holds the axis settings from before the first zoom, pan or
 // wheel scroll exactly while ScalesNotSaved is false; the zoom history holds zoomed states only.
@@ -26,6 +26,19 @@ bool Inside(const TRect& r, int x, int y) { return x >= r.Left && x <= r.Right &
 int RoundInt(double value) { return static_cast<int>(Rnd(value)); }
 
 bool HoldsAll(TShiftState shift, TShiftState wanted) { return (shift.Mask() & wanted.Mask()) == wanted.Mask(); }
+
+// Calls a handler of the chart's own click events with the event's answer preset; true when the
+// handler's answer takes the click. The road's answer so far comes back afterwards.
+template <class Call>
+bool AskClickHandler(TDuvMouseEvent& event, TEventReply preset, Call&& call)
+{
+    const TEventReply road = event.Reply;
+    event.Reply = preset;
+    call();
+    const bool handled = event.Taken();
+    event.Reply = road;
+    return handled;
+}
 
 // Minimum and maximum straight into the axis (no range check): the order that never crosses.
 void StoreMinMax(TChartAxis& axis, double minimum, double maximum)
@@ -122,105 +135,125 @@ TChartHitResult TCustomChart::LocateChartPart(const TPoint& p)
 
 // ---------------------------------------------------------------- tool broadcasts
 
-void TCustomChart::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y)
+TEventReply TCustomChart::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x,
+                                              int y)
 {
-    Tools()->BroadcastMouseEvent(kind, button, shift, x, y);
-    if (!MouseCancelled) Animations()->BroadcastMouseEvent(kind, button, shift, x, y);
+    TDuvMouseEvent* current = CurrentMouseEvent();
+    const bool taken = current && current->Taken();
+    const bool toolsHold = Tools()->DragHolder() != nullptr;
+    const bool animationsHold = Animations()->DragHolder() != nullptr;
+    const TEventReply reply = Tools()->BroadcastMouseEvent(kind, button, shift, x, y, taken || animationsHold);
+    const TEventReply later = Animations()->BroadcastMouseEvent(kind, button, shift, x, y,
+                                                                taken || toolsHold || reply != TEventReply::PassOn);
+    return reply != TEventReply::PassOn ? reply : later;
 }
 
-void TCustomChart::BroadcastMouseWheel(int kind, int delta, int x, int y) { Tools()->BroadcastMouseWheel(kind, delta, x, y); }
-
-void TCustomChart::BroadcastKeyEvent(int kind, int& key, TShiftState shift, char& keyChar)
+TEventReply TCustomChart::BroadcastMouseWheel(TWheelEventKind kind, int delta, int x, int y)
 {
-    Tools()->BroadcastKeyEvent(kind, key, shift, keyChar);
+    return Tools()->BroadcastMouseWheel(kind, delta, x, y);
 }
 
-void TCustomChart::BroadcastDragEvent(int kind, TObject* source, bool& accept, int x, int y)
+TEventReply TCustomChart::BroadcastKeyEvent(TKeyEventKind kind, int& key, TShiftState shift, char& keyChar)
+{
+    return Tools()->BroadcastKeyEvent(kind, key, shift, keyChar);
+}
+
+void TCustomChart::BroadcastDragEvent(TDragEventKind kind, TObject* source, bool& accept, int x, int y)
 {
     Tools()->BroadcastDragEvent(kind, source, accept, x, y);
 }
 
+void TCustomChart::RouteMouse(TDuvMouseEvent& event)
+{
+    TCustomAxisPanel::RouteMouse(event);
+    switch (event.Event) {
+    case TMouseEventKind::Down: ChartMouseDown(event); break;
+    case TMouseEventKind::Move: ChartMouseMove(event); break;
+    case TMouseEventKind::Up: ChartMouseUp(event); break;
+    }
+}
+
 // ---------------------------------------------------------------- mouse down
 
-bool TCustomChart::ClickBackground(TMouseButton button, TShiftState shift, int x, int y)
+bool TCustomChart::ClickBackground(TDuvMouseEvent& event)
 {
     if (!OnClickBackground) return false;
-    MouseCancelled = true;
-    OnClickBackground(this, button, shift, x, y);
-    return MouseCancelled;
+    return AskClickHandler(event, TEventReply::Handled,
+                           [&] { OnClickBackground(this, event.Button, event.Shift, event.X, event.Y); });
 }
 
-bool TCustomChart::ClickTitle(TChartTitle* title, TMouseButton button, TShiftState shift, int x, int y)
+bool TCustomChart::ClickTitle(TChartTitle* title, TDuvMouseEvent& event)
 {
     if (!OnClickTitle) return false;
-    MouseCancelled = true;
-    OnClickTitle(this, title, button, shift, x, y);
-    return MouseCancelled;
+    return AskClickHandler(event, TEventReply::Handled,
+                           [&] { OnClickTitle(this, title, event.Button, event.Shift, event.X, event.Y); });
 }
 
-void TCustomChart::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+TChartTitle* TCustomChart::TitleOfPart(TChartClickedPartStyle part)
 {
-    TCustomAxisPanel::MouseDown(button, shift, x, y);
-    if (MouseCancelled || Zoom().Active || Panning().Active) return;
-    MouseCancelled = false;
-    BroadcastMouseEvent(mekDown, button, shift, x, y);
-    if (!MouseCancelled) {
-        TChartHitResult part;
-        FindClickedPart({x, y}, true, part);
-        bool handled = false;
-        bool backgroundAsked = false;
-        switch (part.Part) {
-        case cpLegend:
-            handled = Legend()->ClickItem(part.PointIndex);
-            if (OnClickLegend) {
-                MouseCancelled = true;
-                OnClickLegend(this, button, shift, x, y);
-                handled = MouseCancelled;
-            }
-            break;
-        case cpAxis:
-            if (OnClickAxis) {
-                MouseCancelled = true;
-                OnClickAxis(this, part.AAxis, button, shift, x, y);
-                handled = MouseCancelled;
-            }
-            if (!handled) StartZoomOrPan(button, shift, x, y);
-            break;
-        case cpSeries:
-        case cpSeriesPointer:
-            MouseCancelled = false;
-            part.ASeries->FireClick(part.PointIndex, button, shift, x, y, part.Part == cpSeriesPointer);
-            handled = MouseCancelled;
-            if (OnClickSeries) {
-                MouseCancelled = true;
-                OnClickSeries(this, part.ASeries, part.PointIndex, button, shift, x, y);
-                handled = MouseCancelled;
-            }
-            if (!handled) StartZoomOrPan(button, shift, x, y);
-            break;
-        case cpTitle:
-        case cpSubTitle:
-        case cpFoot:
-        case cpSubFoot: {
-            TChartTitle* title = part.Part == cpTitle      ? Title()
-                                 : part.Part == cpSubTitle ? SubTitle()
-                                 : part.Part == cpFoot     ? Foot()
-                                                           : SubFoot();
-            handled = ClickTitle(title, button, shift, x, y);
-            if (!handled) StartZoomOrPan(button, shift, x, y);
-            break;
-        }
-        case cpChartRect:
-            handled = ClickBackground(button, shift, x, y);
-            backgroundAsked = true;
-            if (!handled) StartZoomOrPan(button, shift, x, y);
-            break;
-        default: break;
-        }
-        // A press on the chart rectangle has asked the background handler already: once is enough.
-        if (!handled && !backgroundAsked) ClickBackground(button, shift, x, y);
+    switch (part) {
+    case cpTitle: return Title();
+    case cpSubTitle: return SubTitle();
+    case cpFoot: return Foot();
+    case cpSubFoot: return SubFoot();
+    default: return nullptr;
     }
-    MouseCancelled = false;
+}
+
+bool TCustomChart::ClickPart(const TChartHitResult& part, TDuvMouseEvent& event)
+{
+    const TMouseButton button = event.Button;
+    const TShiftState shift = event.Shift;
+    const int x = event.X, y = event.Y;
+    bool handled = false;
+    switch (part.Part) {
+    case cpLegend:
+        handled = Legend()->ClickItem(part.PointIndex);
+        if (OnClickLegend)
+            handled = AskClickHandler(event, TEventReply::Handled, [&] { OnClickLegend(this, button, shift, x, y); });
+        return handled;
+    case cpAxis:
+        if (OnClickAxis)
+            handled = AskClickHandler(event, TEventReply::Handled,
+                                      [&] { OnClickAxis(this, part.AAxis, button, shift, x, y); });
+        break;
+    case cpSeries:
+    case cpSeriesPointer:
+        // The series' own handlers let the click go on unless they take it.
+        handled = AskClickHandler(event, TEventReply::PassOn, [&] {
+            part.ASeries->FireClick(part.PointIndex, button, shift, x, y, part.Part == cpSeriesPointer);
+        });
+        if (OnClickSeries)
+            handled = AskClickHandler(event, TEventReply::Handled, [&] {
+                OnClickSeries(this, part.ASeries, part.PointIndex, button, shift, x, y);
+            });
+        break;
+    case cpTitle:
+    case cpSubTitle:
+    case cpFoot:
+    case cpSubFoot: handled = ClickTitle(TitleOfPart(part.Part), event); break;
+    case cpChartRect: return ClickBackground(event);
+    default: return false;
+    }
+    if (!handled) StartZoomOrPan(button, shift, x, y);
+    return handled;
+}
+
+void TCustomChart::ChartMouseDown(TDuvMouseEvent& event)
+{
+    if (Zoom().Active || Panning().Active) return;
+    if (!event.Taken())
+        event.Reply = BroadcastMouseEvent(TMouseEventKind::Down, event.Button, event.Shift, event.X, event.Y);
+    if (event.Reply == TEventReply::CancelChart) return;
+    TChartHitResult part;
+    FindClickedPart({event.X, event.Y}, true, part);
+    const bool handled = ClickPart(part, event);
+    if (part.Part == cpChartRect) {
+        if (!handled) StartZoomOrPan(event.Button, event.Shift, event.X, event.Y);
+        // The press on the chart rectangle has asked the background handler already: once is enough.
+        return;
+    }
+    if (!handled) ClickBackground(event);
 }
 
 void TCustomChart::StartZoomOrPan(TMouseButton button, TShiftState shift, int x, int y)
@@ -320,11 +353,12 @@ void TCustomChart::HoverAndCursor(int x, int y)
     legend->GetSelected()->SetHoverItem(item);
 }
 
-void TCustomChart::MouseMove(TShiftState shift, int x, int y)
+void TCustomChart::ChartMouseMove(TDuvMouseEvent& event)
 {
-    TCustomAxisPanel::MouseMove(shift, x, y);
-    BroadcastMouseEvent(mekMove, mbLeft, shift, x, y);
-    if (MouseCancelled) return;
+    const TEventReply reply = BroadcastMouseEvent(TMouseEventKind::Move, event.Button, event.Shift, event.X, event.Y);
+    if (!event.Taken()) event.Reply = reply;
+    if (event.Reply == TEventReply::CancelChart) return;
+    const int x = event.X, y = event.Y;
     if (Zoom().Active) {
         MoveZoomCorner(x, y);
         return;
@@ -390,22 +424,25 @@ bool TCustomChart::PanAxis(TChartAxis* axis, int from, int to)
 
 // ---------------------------------------------------------------- mouse up
 
-void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+void TCustomChart::ChartMouseUp(TDuvMouseEvent& event)
 {
-    MouseCancelled = false;
-    TCustomAxisPanel::MouseUp(button, shift, x, y);
+    const TMouseButton button = event.Button;
+    const TEventReply reply = BroadcastMouseEvent(TMouseEventKind::Up, button, event.Shift, event.X, event.Y);
+    if (!event.Taken()) event.Reply = reply;
+    // The chart's own drag ends with its button whatever the answers; only applying it is theirs.
+    const bool apply = event.Reply != TEventReply::CancelChart;
     TDuvZoom& zoom = Zoom();
     if (zoom.Active && button == zoom.MouseButton) {
         zoom.Active = false;
         RefreshZoomFrame();
         Canvas().Pen().SetMode(pmCopy);
         if (!zoom.KeepAspectRatio) {
-            if (zoom.Direction != tzdVertical) zoom.X1 = x;
-            if (zoom.Direction != tzdHorizontal) zoom.Y1 = y;
+            if (zoom.Direction != tzdVertical) zoom.X1 = event.X;
+            if (zoom.Direction != tzdHorizontal) zoom.Y1 = event.Y;
         }
         const bool wide = zoom.Direction == tzdVertical || std::abs(zoom.X1 - zoom.X0) > zoom.MinimumPixels;
         const bool tall = zoom.Direction == tzdHorizontal || std::abs(zoom.Y1 - zoom.Y0) > zoom.MinimumPixels;
-        if (wide && tall) {
+        if (apply && wide && tall) {
             const bool forward = zoom.UpLeftZooms || (zoom.Direction == tzdVertical ? zoom.Y0 < zoom.Y1 : zoom.X0 < zoom.X1);
             if (forward) ApplyZoomRect();
             else UndoZoom();
@@ -413,7 +450,6 @@ void TCustomChart::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         }
     }
     Panning().Active = false;
-    BroadcastMouseEvent(mekUp, button, shift, x, y);
 }
 
 // ---------------------------------------------------------------- zoom
@@ -603,13 +639,16 @@ bool TCustomChart::MouseWheel(TShiftState shift, int delta, int x, int y)
             }
         }
     }
-    BroadcastMouseWheel(1, delta, x, y);
+    BroadcastMouseWheel(TWheelEventKind::Turn, delta, x, y);
     return true;
 }
 
 void TCustomChart::HandleWheelStep(int step, int x, int y)
 {
     bool up = step > 0;
+    if (BroadcastMouseWheel(up ? TWheelEventKind::StepUp : TWheelEventKind::StepDown, step, x, y) ==
+        TEventReply::CancelChart)
+        return;
     if (WheelPans()) {
         ScrollVerticalAxesByWheel(up != (Panning().MouseWheel == pmwInverted));
     } else if (Zoom().Allow && Zoom().MouseWheel != pmwNone) {
@@ -619,7 +658,6 @@ void TCustomChart::HandleWheelStep(int step, int x, int y)
         if (ZoomWheel() == pmwInverted) up = !up;
         View3DOptions().SetZoom(View3DOptions().Zoom() * (up ? 1.1 : 0.9));
     }
-    BroadcastMouseWheel(up ? 2 : 0, step, x, y);
 }
 
 void TCustomChart::ScrollVerticalAxesByWheel(bool up)
@@ -647,42 +685,42 @@ void TCustomChart::KeyDown(int& key, TShiftState shift)
 {
     TCustomAxisPanel::KeyDown(key, shift);
     char none = 0;
-    BroadcastKeyEvent(kekDown, key, shift, none);
+    BroadcastKeyEvent(TKeyEventKind::Down, key, shift, none);
 }
 
 void TCustomChart::KeyUp(int& key, TShiftState shift)
 {
     TCustomAxisPanel::KeyUp(key, shift);
     char none = 0;
-    BroadcastKeyEvent(kekUp, key, shift, none);
+    BroadcastKeyEvent(TKeyEventKind::Up, key, shift, none);
 }
 
 void TCustomChart::KeyPress(char& key)
 {
     TCustomAxisPanel::KeyPress(key);
     int code = 0;
-    BroadcastKeyEvent(kekPress, code, {}, key);
+    BroadcastKeyEvent(TKeyEventKind::Press, code, {}, key);
 }
 
 void TCustomChart::HandleDragOver(TObject* source, int x, int y, bool& accept)
 {
-    BroadcastDragEvent(dekDragOver, source, accept, x, y);
+    BroadcastDragEvent(TDragEventKind::DragOver, source, accept, x, y);
 }
 
 void TCustomChart::HandleDragDrop(TObject* source, int x, int y)
 {
     bool accept = true;
-    BroadcastDragEvent(dekDrop, source, accept, x, y);
+    BroadcastDragEvent(TDragEventKind::Drop, source, accept, x, y);
 }
 
 void TCustomChart::HandleStartDrag()
 {
     bool accept = true;
-    BroadcastDragEvent(dekStartDrag, nullptr, accept, 0, 0);
+    BroadcastDragEvent(TDragEventKind::StartDrag, nullptr, accept, 0, 0);
 }
 
 void TCustomChart::HandleEndDrag(TObject* target, int x, int y)
 {
     bool accept = true;
-    BroadcastDragEvent(dekEndDrag, target, accept, x, y);
+    BroadcastDragEvent(TDragEventKind::EndDrag, target, accept, x, y);
 }

@@ -158,7 +158,8 @@ void TCustomPanelNoCaption::SetBevelOuter(TPanelBevel value)
 
 void TCustomPanelNoCaption::SetBevelWidth(int value)
 {
-    if (SetIfChanged(bevelWidth_, std::max(value, 1))) Invalidate();
+    // 0 is a bevel of no width: the chart properties dialog's bevel steps start from it.
+    if (SetIfChanged(bevelWidth_, std::max(value, 0))) Invalidate();
 }
 
 void TCustomPanelNoCaption::SetBorderWidth(int value)
@@ -686,23 +687,41 @@ void TCustomDuvPanel::DispatchEvent(TDuvEvent& event)
 {
     if (HasState(csDestroying)) return;
     event.Sender = this;
-    const bool mouse = dynamic_cast<TDuvMouseEvent*>(&event) != nullptr;
+    auto* mouse = dynamic_cast<TDuvMouseEvent*>(&event);
     for (int i = 0; i < listeners_.Count(); ++i) {
+        if (mouse && mouse->Taken()) break;
         listeners_.Get(i)->PanelEvent(event);
-        if (mouse && MouseCancelled) break;
     }
 }
 
-void TCustomDuvPanel::BroadcastMouseEvent(std::uint8_t kind, TMouseButton button, TShiftState shift, int x, int y)
+void TCustomDuvPanel::ReplyToMouse(TEventReply reply)
 {
-    if (listeners_.Count() == 0) return;
-    TDuvMouseEvent event;
-    event.Event = kind;
-    event.Button = button;
-    event.Shift = shift;
-    event.X = x;
-    event.Y = y;
-    DispatchEvent(event);
+    if (mouseEvent_) mouseEvent_->Reply = reply;
+}
+
+TPanelMouseScope::TPanelMouseScope(TCustomDuvPanel& panel, TDuvMouseEvent& event)
+    : panel_(panel), outer_(panel.mouseEvent_)
+{
+    event.Sender = &panel;
+    panel.mouseEvent_ = &event;
+}
+
+TPanelMouseScope::~TPanelMouseScope() { panel_.mouseEvent_ = outer_; }
+
+void TCustomDuvPanel::RunMouseEvent(TDuvMouseEvent& event)
+{
+    const TPanelMouseScope scope(*this, event);
+    RouteMouse(event);
+}
+
+void TCustomDuvPanel::RouteMouse(TDuvMouseEvent& event)
+{
+    switch (event.Event) {
+    case TMouseEventKind::Down: TCustomPanelNoCaption::MouseDown(event.Button, event.Shift, event.X, event.Y); break;
+    case TMouseEventKind::Up: TCustomPanelNoCaption::MouseUp(event.Button, event.Shift, event.X, event.Y); break;
+    case TMouseEventKind::Move: TCustomPanelNoCaption::MouseMove(event.Shift, event.X, event.Y); break;
+    }
+    if (!event.Taken()) DispatchEvent(event);
 }
 
 // ---------------------------------------------------------------- pictures
@@ -959,9 +978,8 @@ void TCustomDuvPanel::SetBounds(int left, int top, int width, int height)
 
 void TCustomDuvPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    MouseCancelled = false;
-    TCustomPanelNoCaption::MouseDown(button, shift, x, y);
-    if (!MouseCancelled) BroadcastMouseEvent(TDuvMouseEvent::meDown, button, shift, x, y);
+    TDuvMouseEvent event(TMouseEventKind::Down, button, shift, x, y);
+    RunMouseEvent(event);
     if (IPanelWindow* window = Window(); window && TabStop() && window->CanFocus() && !window->Focused() &&
                                          !window->ParentFocused())
         window->TakeFocus();
@@ -969,23 +987,24 @@ void TCustomDuvPanel::MouseDown(TMouseButton button, TShiftState shift, int x, i
 
 void TCustomDuvPanel::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    MouseCancelled = false;
-    TCustomPanelNoCaption::MouseUp(button, shift, x, y);
-    BroadcastMouseEvent(TDuvMouseEvent::meUp, button, shift, x, y);
+    TDuvMouseEvent event(TMouseEventKind::Up, button, shift, x, y);
+    RunMouseEvent(event);
 }
 
 void TCustomDuvPanel::MouseMove(TShiftState shift, int x, int y)
 {
-    MouseCancelled = false;
-    TCustomPanelNoCaption::MouseMove(shift, x, y);
-    BroadcastMouseEvent(TDuvMouseEvent::meMove, mbLeft, shift, x, y);
+    TDuvMouseEvent event(TMouseEventKind::Move, mbLeft, shift, x, y);
+    RunMouseEvent(event);
 }
 
 void TCustomDuvPanel::DblClick()
 {
-    MouseCancelled = false;
+    // The double click has an answer of its own: a handler that takes it ends the double click.
+    TDuvMouseEvent event;
+    event.Shift = TShiftState{ssDouble};
+    const TPanelMouseScope scope(*this, event);
     TCustomPanelNoCaption::DblClick();
-    if (MouseCancelled) throw EAbort();
+    if (event.Taken()) throw EAbort();
 }
 
 void TCustomDuvPanel::MouseLeave()

@@ -7,7 +7,8 @@
 // What always holds: the panel is a component without a widget. A window that shows it (the
 // widget host) attaches itself as Window and forwards paint, size, mouse and key events; without
 // one the panel still draws into any QPainter and makes every picture, so tests run headless.
-// The canvas exists from construction to destruction.
+// The canvas exists from construction to destruction. A mouse event's answer lives in the event;
+// the panel points at it only while the event is on its way.
 #include <QImage>
 #include <memory>
 #include <string>
@@ -88,13 +89,27 @@ public:
     TCustomDuvPanel* Sender = nullptr;
 };
 
+// A handler's answer to a mouse, wheel or key event on its one road through the panel:
+// PassOn   not taken: the next handler and then the panel's own handling hear it;
+// Handled  taken: no later handler hears it, the panel's own handling still runs;
+// CancelChart  taken, and the panel's own handling (zoom, panning, clicks) is left out.
+enum class TEventReply { PassOn, Handled, CancelChart };
+enum class TMouseEventKind { Down = 0, Move = 1, Up = 2 };
+
+// One mouse event on its way; it carries the answer of the handlers so far.
 class TDuvMouseEvent : public TDuvEvent {
 public:
-    enum : std::uint8_t { meDown = 0, meUp = 1, meMove = 2 };
-    std::uint8_t Event = meDown;
+    TDuvMouseEvent() = default;
+    TDuvMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y)
+        : Event(kind), Button(button), Shift(shift), X(x), Y(y)
+    {
+    }
+    TMouseEventKind Event = TMouseEventKind::Down;
     TMouseButton Button = mbLeft;
     TShiftState Shift;
     int X = 0, Y = 0;
+    TEventReply Reply = TEventReply::PassOn;
+    bool Taken() const { return Reply != TEventReply::PassOn; }
 };
 
 class TDuvView3DEvent : public TDuvEvent {};
@@ -231,7 +246,6 @@ public:
     // ---------------------------------------------------- settings
     bool ZOrderEnabled = true;
     bool AutoRepaint = true;
-    bool MouseCancelled = false;
     TRect PanelBounds;
     int ChartWidth = 0, ChartHeight = 0, ChartXCenter = 0, ChartYCenter = 0;
     // Where the panel shows its drawing; set by the window while it paints.
@@ -248,7 +262,7 @@ public:
     // Page margins of printing, in percent of the page.
     TRect PrintMargins{15, 15, 15, 15};
     // The chart whose series formats later series take; owned.
-    std::unique_ptr<TComponent> StyleTemplate;
+    TComponentPtr<TComponent> StyleTemplate;
 
     TDuvHiddenPen& Border() const { return *border_; }
     void SetBorder(const TDuvHiddenPen* value);
@@ -354,8 +368,17 @@ public:
         E event;
         DispatchEvent(event);
     }
+    // To every listener in order; a mouse event stops at the first listener that takes it.
     void DispatchEvent(TDuvEvent& event);
-    void BroadcastMouseEvent(std::uint8_t kind, TMouseButton button, TShiftState shift, int x, int y);
+
+    // The mouse event on its way through the panel; none between events. The handlers of the
+    // panel's own events (OnMouseDown, a chart's click events, a series' OnClick) answer
+    // through ReplyToMouse; the answer belongs to that one event and goes with it.
+    TDuvMouseEvent* CurrentMouseEvent() const { return mouseEvent_; }
+    // Nothing outside an event.
+    void ReplyToMouse(TEventReply reply);
+    // PassOn outside an event.
+    TEventReply MouseReply() const { return mouseEvent_ ? mouseEvent_->Reply : TEventReply::PassOn; }
 
     // ---------------------------------------------------- pictures
     std::unique_ptr<TMetafile> RenderMetafile(bool enhanced, const TRect& r);
@@ -403,8 +426,14 @@ public:
 
 protected:
     void AssignTo(TPersistent* dest) const override;
+    // The road of one mouse event after its entry: the panel's OnMouseDown (OnMouseUp,
+    // OnMouseMove) handler, then the listeners in order; each hears it only while nobody before
+    // took it. A chart goes on with its tools and then its own handling.
+    virtual void RouteMouse(TDuvMouseEvent& event);
 
 private:
+    friend class TPanelMouseScope;
+    void RunMouseEvent(TDuvMouseEvent& event);
     void AttachCanvas();
     int ProportionalMargin(int a, int b, double x, double q) const;
 
@@ -426,6 +455,21 @@ private:
     std::string canvasClassName_;
     bool chartRectFixed_ = false;
     bool exceptionShown_ = false;
+    TDuvMouseEvent* mouseEvent_ = nullptr;
+};
+
+// Makes an event the panel's current mouse event for the scope's life (the entries open one
+// per event; nested events restore the outer one).
+class TPanelMouseScope {
+public:
+    TPanelMouseScope(TCustomDuvPanel& panel, TDuvMouseEvent& event);
+    ~TPanelMouseScope();
+    TPanelMouseScope(const TPanelMouseScope&) = delete;
+    TPanelMouseScope& operator=(const TPanelMouseScope&) = delete;
+
+private:
+    TCustomDuvPanel& panel_;
+    TDuvMouseEvent* outer_;
 };
 
 // The canvas class a new panel takes when the editor option "DefaultCanvas" is absent.

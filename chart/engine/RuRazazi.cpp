@@ -356,7 +356,7 @@ void TCustomChartSeries::ClearPoints()
     FirstVisibleIndex = LastVisibleIndex = -1;
     for (int i = 0; i < valueLists_.Count(); ++i) valueLists_[i]->RemoveAllValues();
     labels_.Clear();
-    NotifyDependents(0, 0);
+    NotifyDependents(TDependentChange::Cleared, 0);
     if (Active() && ParentChart() && !ParentChart()->HasState(csDestroying)) RequestRepaint();
 }
 

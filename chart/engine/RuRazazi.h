@@ -77,6 +77,10 @@ private:
     TCustomAxisPanel* parentChart_ = nullptr;
 };
 
+// What a series tells the series that take their points from it; the index names the point
+// (-1: a run of points or all of them).
+enum class TDependentChange { Cleared, Added, Deleted, DataChanged, ValueModified };
+
 using TSeriesClick = TEvent<void(TObject* sender, int valueIndex, TMouseButton button, TShiftState shift, int x, int y)>;
 
 // A chart element with a title and a legend entry; the operations below the fields are the
@@ -312,8 +316,8 @@ public:
     virtual void RefreshFromSources() {}
     // Recalculates from a function that needs no source.
     virtual void RefreshWithoutSources() {}
-    // Tells dependent series: 0 clear, 1 added, 2 deleted, 3 data changed, 4 value modified.
-    virtual void NotifyDependents(int, int) {}
+    // Tells the dependent series what changed.
+    virtual void NotifyDependents(TDependentChange, int) {}
     virtual void NotifyDataChanged() {}
 
     void Assign(const TPersistent* source) override;

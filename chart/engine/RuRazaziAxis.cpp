@@ -8,6 +8,7 @@
 #include "chart/engine/RuRazazi.h"
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/graphics/DuvConst.h"
+#include "chart/graphics/PixelRange.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
 
@@ -657,13 +658,9 @@ void TChartAxis::CalcPixelRange()
 
 void TChartAxis::AddAxisOffsets(int& minSide, int& maxSide) const
 {
-    if (inverted_) {
-        minSide += maximumOffset_;
-        maxSide += minimumOffset_;
-    } else {
-        minSide += minimumOffset_;
-        maxSide += maximumOffset_;
-    }
+    const auto add = [](int& side, int offset) { side = SaturatedInt(std::int64_t{side} + offset); };
+    add(minSide, inverted_ ? maximumOffset_ : minimumOffset_);
+    add(maxSide, inverted_ ? minimumOffset_ : maximumOffset_);
 }
 
 void TChartAxis::ApplyMarginsToRange(int left, int top, int right, int bottom)
@@ -671,7 +668,10 @@ void TChartAxis::ApplyMarginsToRange(int left, int top, int right, int bottom)
     int& minSide = horizontal_ ? left : bottom;
     int& maxSide = horizontal_ ? right : top;
     if (minimumOffset_ != 0 || maximumOffset_ != 0) AddAxisOffsets(minSide, maxSide);
-    if (BreakSpace > 0) (inverted_ ? minSide : maxSide) += BreakSpace;
+    if (BreakSpace > 0) {
+        int& side = inverted_ ? minSide : maxSide;
+        side = SaturatedInt(std::int64_t{side} + BreakSpace);
+    }
     ExtendRangeByPixels(this, left, top, right, bottom);
     RoundRange();
 }
@@ -682,9 +682,10 @@ void ExtendRangeByPixels(TChartAxis* axis, int left, int top, int right, int bot
     const int endMargin = axis->Horizontal() ? right : bottom;
     if (startMargin == 0 && endMargin == 0) return;
     const int oldStart = axis->PixelStart, oldEnd = axis->PixelEnd;
-    axis->PixelStart += startMargin;
-    axis->PixelEnd -= endMargin;
-    axis->PixelSize = axis->PixelEnd - axis->PixelStart;
+    // Margins of pointers read from files reach INT_MAX.
+    axis->PixelStart = SaturatedInt(std::int64_t{oldStart} + startMargin);
+    axis->PixelEnd = SaturatedInt(std::int64_t{oldEnd} - endMargin);
+    axis->PixelSize = SaturatedInt(std::int64_t{axis->PixelEnd} - axis->PixelStart);
     const double atStart = axis->PixelToValue(oldStart);
     const double atEnd = axis->PixelToValue(oldEnd);
     axis->CalcPixelRange();
@@ -967,15 +968,4 @@ void RuRazaziAxisInitialization()
                                    &TChartAxisPen::StaticClass(), &TAxisGridPen::StaticClass(),
                                    &TTicks::StaticClass(), &TAxisBackShape::StaticClass()})
         RegisterClassForStreaming(*info);
-    TChartAxisLookup lookup;
-    lookup.Count = [](const TCustomAxisPanel* chart) { return chart->AxesList().Count(); };
-    lookup.Axis = [](const TCustomAxisPanel* chart, int index) -> TChartAxis* {
-        const TChartAxes& axes = chart->AxesList();
-        return index >= 0 && index < axes.Count() ? axes.GetAxis(index) : nullptr;
-    };
-    lookup.IndexOf = [](const TChartAxis* axis) {
-        return axis->ParentChart() ? axis->ParentChart()->AxesList().IndexOf(axis) : -1;
-    };
-    lookup.ChartOf = [](const TChartAxis* axis) { return axis->ParentChart(); };
-    InstallChartAxisLookup(std::move(lookup));
 }

@@ -274,9 +274,9 @@ double TChartAxis::IncrementFromLabelWidths()
     int widest = std::max({LabelExtentOfValue(mid), LabelExtentOfValue(hi), LabelExtentOfValue(lo)});
     if (increment_ != 0)
         widest = std::max({widest, LabelExtentOfValue(hi - increment_), LabelExtentOfValue(lo + increment_)});
-    double result = IncrementForLabelSize(this, widest);
-    if (labels_->Alternate()) result /= logarithmic_ ? logarithmicBase_ : 2;
-    return result;
+    // Alternate rows spread the labels of one row over two, so that wide ones stand apart; they do
+    // not add labels (halving the step placed twice as many, at steps off the 1-2-5 sequence).
+    return IncrementForLabelSize(this, widest);
 }
 
 // ---------------------------------------------------------------- texts and sizes

@@ -5,6 +5,7 @@
 
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/DuvProcs.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
 
@@ -185,28 +186,6 @@ void TSeriesGroups::ResolvePendingSeries(const TCustomSeriesList& all)
 
 // ---------------------------------------------------------------- tools
 
-namespace {
-
-TChartToolListLookup& ToolListLookup()
-{
-    static TChartToolListLookup lookup;
-    return lookup;
-}
-
-TChartAxisLookup& AxisLookup()
-{
-    static TChartAxisLookup lookup;
-    return lookup;
-}
-
-}  // namespace
-
-void InstallChartToolListLookup(TChartToolListLookup lookup) { ToolListLookup() = std::move(lookup); }
-
-void InstallChartAxisLookup(TChartAxisLookup lookup) { AxisLookup() = std::move(lookup); }
-
-const TChartAxisLookup& ChartAxisLookup() { return AxisLookup(); }
-
 TDuvCustomTool::TDuvCustomTool(TComponent* owner) : TCustomChartElement(owner) {}
 
 TDuvCustomTool::~TDuvCustomTool()
@@ -215,17 +194,17 @@ TDuvCustomTool::~TDuvCustomTool()
     if (list_) list_->Remove(this);
 }
 
-void TDuvCustomTool::HandleChartEvent(int) {}
-void TDuvCustomTool::HandleMouseEvent(int, TMouseButton, TShiftState, int, int) {}
-void TDuvCustomTool::HandleDragEvent(int, TObject*, bool&, int, int) {}
-void TDuvCustomTool::HandleKeyEvent(int, int&, TShiftState, char&) {}
-void TDuvCustomTool::HandleSeriesEvent(int, TCustomChartSeries*) {}
-void TDuvCustomTool::HandleMouseWheel(int, int, int, int) {}
-
-TChartTools* TDuvCustomTool::ChartListOf(TCustomAxisPanel* chart) const
+void TDuvCustomTool::HandleChartEvent(TChartEventCode) {}
+TEventReply TDuvCustomTool::HandleMouseEvent(TMouseEventKind, TMouseButton, TShiftState, int, int)
 {
-    return chart && ToolListLookup() ? ToolListLookup()(chart, false) : nullptr;
+    return TEventReply::PassOn;
 }
+void TDuvCustomTool::HandleDragEvent(TDragEventKind, TObject*, bool&, int, int) {}
+TEventReply TDuvCustomTool::HandleKeyEvent(TKeyEventKind, int&, TShiftState, char&) { return TEventReply::PassOn; }
+void TDuvCustomTool::HandleSeriesEvent(TSeriesEventCode, TCustomChartSeries*) {}
+TEventReply TDuvCustomTool::HandleMouseWheel(TWheelEventKind, int, int, int) { return TEventReply::PassOn; }
+
+TChartTools* TDuvCustomTool::ChartListOf(TCustomAxisPanel* chart) const { return chart ? chart->Tools() : nullptr; }
 
 void TDuvCustomTool::SetParentChart(TCustomAxisPanel* value)
 {
@@ -240,13 +219,7 @@ void TDuvCustomTool::SetParentChart(TCustomAxisPanel* value)
         if (TChartTools* list = ChartListOf(value)) list->Append(this);
 }
 
-void TDuvCustomToolSeries::SetSeries(TCustomChartSeries* value)
-{
-    if (value == series_) return;
-    if (series_) series_->RemoveFreeNotification(this);
-    series_ = value;
-    if (series_) series_->FreeNotification(this);
-}
+void TDuvCustomToolSeries::SetSeries(TCustomChartSeries* value) { series_ = value; }
 
 TChartAxis* TDuvCustomToolSeries::GetHorizAxis() const { return series_ ? series_->HorizAxisObject() : nullptr; }
 
@@ -258,13 +231,6 @@ void TDuvCustomToolSeries::Assign(const TPersistent* source)
     TDuvCustomTool::Assign(source);
 }
 
-void TDuvCustomToolSeries::Notification(TComponent* component, TOperation operation)
-{
-    // The series is already past its own parts: only forget it.
-    if (operation == TOperation::opRemove && component == series_) series_ = nullptr;
-    TDuvCustomTool::Notification(component, operation);
-}
-
 int CheckedAxisIndex(std::int64_t stored, int axisCount)
 {
     if (stored < 0 || stored >= axisCount)
@@ -273,15 +239,24 @@ int CheckedAxisIndex(std::int64_t stored, int axisCount)
     return static_cast<int>(stored);
 }
 
+namespace {
+
+TCustomAxisPanel* ChartOfAxis(const TChartAxis* axis) { return axis ? axis->ParentChart() : nullptr; }
+
+// The axis' position in its chart's axis list, -1 when it is in none.
+int AxisIndexInChart(const TChartAxis* axis)
+{
+    const TCustomAxisPanel* chart = ChartOfAxis(axis);
+    return chart ? chart->AxesList().IndexOf(axis) : -1;
+}
+
+}  // namespace
+
 void TDuvCustomToolAxis::SetAxis(TChartAxis* value)
 {
-    const TChartAxisLookup& lookup = ChartAxisLookup();
-    auto chartOf = [&](const TChartAxis* axis) -> TCustomAxisPanel* {
-        return axis && lookup.ChartOf ? lookup.ChartOf(axis) : nullptr;
-    };
-    if (value == axis_ && (!axis_ || chartOf(axis_) == ParentChart())) return;
+    if (value == axis_ && (!axis_ || ChartOfAxis(axis_) == ParentChart())) return;
     axis_ = value;
-    SetParentChart(chartOf(value));
+    SetParentChart(ChartOfAxis(value));
     RequestRepaint();
 }
 
@@ -294,17 +269,15 @@ void TDuvCustomToolAxis::Assign(const TPersistent* source)
 void TDuvCustomToolAxis::DefineProperties(TFiler& filer)
 {
     TDuvCustomTool::DefineProperties(filer);
-    const TChartAxisLookup& lookup = ChartAxisLookup();
-    const int index = axis_ && lookup.IndexOf ? lookup.IndexOf(axis_) : -1;
+    const int index = AxisIndexInChart(axis_);
     filer.DefineProperty(
         "AxisID",
         [this](TReader& reader) {
             const std::int64_t stored = reader.ReadInteger();
             TCustomAxisPanel* chart = ParentChart();
             if (!chart) return;
-            const TChartAxisLookup& axes = ChartAxisLookup();
-            const int count = axes.Count ? axes.Count(chart) : 0;
-            SetAxis(axes.Axis(chart, CheckedAxisIndex(stored, count)));
+            const TChartAxes& axes = chart->AxesList();
+            SetAxis(axes.GetAxis(CheckedAxisIndex(stored, axes.Count())));
         },
         [index](TWriter& writer) { writer.WriteInteger(index); }, index >= 0);
 }
@@ -318,7 +291,7 @@ std::string TDuvCustomAnimation::DescriptiveName() const
 
 TChartTools* TDuvCustomAnimation::ChartListOf(TCustomAxisPanel* chart) const
 {
-    return chart && ToolListLookup() ? ToolListLookup()(chart, true) : nullptr;
+    return chart ? chart->Animations() : nullptr;
 }
 
 TChartTools::~TChartTools()
@@ -346,6 +319,7 @@ void TChartTools::Remove(TDuvCustomTool* tool)
 {
     items_.erase(std::remove(items_.begin(), items_.end(), tool), items_.end());
     if (tool && tool->list_ == this) tool->list_ = nullptr;
+    if (tool == holder_) holder_ = nullptr;
 }
 
 TDuvCustomTool* TChartTools::AddTool(TDuvCustomTool* tool)
@@ -369,11 +343,9 @@ void TChartTools::Clear()
     while (!items_.empty()) {
         TDuvCustomTool* tool = items_.back();
         Remove(tool);
-        delete tool;
+        FreeComponent(tool);
     }
 }
-
-bool TChartTools::Cancelled() const { return Chart && Chart->MouseCancelled; }
 
 std::vector<TDuvCustomTool*> TChartTools::ActiveTools() const
 {
@@ -383,38 +355,69 @@ std::vector<TDuvCustomTool*> TChartTools::ActiveTools() const
     return tools;
 }
 
-void TChartTools::BroadcastChartEvent(int code) const
+void TChartTools::BroadcastChartEvent(TChartEventCode code) const
 {
     for (TDuvCustomTool* tool : ActiveTools()) tool->HandleChartEvent(code);
 }
 
-void TChartTools::BroadcastMouseEvent(int kind, TMouseButton button, TShiftState shift, int x, int y) const
+TEventReply TChartTools::BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x,
+                                             int y, bool heldElsewhere) const
 {
-    for (TDuvCustomTool* tool : ActiveTools()) {
-        tool->HandleMouseEvent(kind, button, shift, x, y);
-        if (Cancelled()) break;
+    // A holder made inactive lets go of its drag; so does one whose release was lost (a window
+    // its press opened took it): its button cannot go down twice.
+    const bool lostRelease = kind == TMouseEventKind::Down && button == holderButton_;
+    if (holder_ && (!holder_->Active() || lostRelease)) holder_ = nullptr;
+    const std::vector<TDuvCustomTool*> tools = ActiveTools();
+    TEventReply reply = TEventReply::PassOn;
+    std::vector<TDuvCustomTool*> heard;
+    auto ask = [&](TDuvCustomTool* tool) {
+        heard.push_back(tool);
+        return tool->HandleMouseEvent(kind, button, shift, x, y);
+    };
+    if (holder_) {
+        reply = ask(holder_);
+        if (kind == TMouseEventKind::Up && button == holderButton_) holder_ = nullptr;
+    } else if (!heldElsewhere) {
+        for (TDuvCustomTool* tool : tools) {
+            if (kind == TMouseEventKind::Down && !tool->HitTest(x, y)) continue;
+            reply = ask(tool);
+            if (reply == TEventReply::PassOn) continue;
+            if (kind == TMouseEventKind::Down) {
+                holder_ = tool;
+                holderButton_ = button;
+            }
+            break;
+        }
     }
+    if (kind == TMouseEventKind::Down) return reply;
+    for (TDuvCustomTool* tool : tools)
+        if (tool->ListensToEveryMove() && std::find(heard.begin(), heard.end(), tool) == heard.end())
+            tool->HandleMouseEvent(kind, button, shift, x, y);
+    return reply;
 }
 
-void TChartTools::BroadcastDragEvent(int kind, TObject* source, bool& accept, int x, int y) const
+void TChartTools::BroadcastDragEvent(TDragEventKind kind, TObject* source, bool& accept, int x, int y) const
 {
     for (TDuvCustomTool* tool : ActiveTools()) tool->HandleDragEvent(kind, source, accept, x, y);
 }
 
-void TChartTools::BroadcastKeyEvent(int kind, int& key, TShiftState shift, char& keyChar) const
+TEventReply TChartTools::BroadcastKeyEvent(TKeyEventKind kind, int& key, TShiftState shift, char& keyChar) const
 {
-    for (TDuvCustomTool* tool : ActiveTools()) tool->HandleKeyEvent(kind, key, shift, keyChar);
+    for (TDuvCustomTool* tool : ActiveTools())
+        if (const TEventReply reply = tool->HandleKeyEvent(kind, key, shift, keyChar); reply != TEventReply::PassOn)
+            return reply;
+    return TEventReply::PassOn;
 }
 
-void TChartTools::BroadcastMouseWheel(int kind, int wheelDelta, int x, int y) const
+TEventReply TChartTools::BroadcastMouseWheel(TWheelEventKind kind, int wheelDelta, int x, int y) const
 {
-    for (TDuvCustomTool* tool : ActiveTools()) {
-        tool->HandleMouseWheel(kind, wheelDelta, x, y);
-        if (Cancelled()) break;
-    }
+    for (TDuvCustomTool* tool : ActiveTools())
+        if (const TEventReply reply = tool->HandleMouseWheel(kind, wheelDelta, x, y); reply != TEventReply::PassOn)
+            return reply;
+    return TEventReply::PassOn;
 }
 
-void TChartTools::BroadcastSeriesEvent(int code, TCustomChartSeries* series) const
+void TChartTools::BroadcastSeriesEvent(TSeriesEventCode code, TCustomChartSeries* series) const
 {
     for (TDuvCustomTool* tool : ActiveTools()) tool->HandleSeriesEvent(code, series);
 }
@@ -441,10 +444,7 @@ TDuvSeriesSource::~TDuvSeriesSource()
 {
     // Freeing the source leaves the series' points as they are.
     active_ = false;
-    if (series_) {
-        series_->RemoveFreeNotification(this);
-        series_->RemoveDataSource(this);
-    }
+    if (series_) series_->RemoveDataSource(this);
 }
 
 void TDuvSeriesSource::SetActive(bool value)
@@ -465,10 +465,8 @@ void TDuvSeriesSource::SetSeries(TCustomChartSeries* value)
     if (value == series_) return;
     Close();
     TCustomChartSeries* old = series_;
-    if (old) old->RemoveFreeNotification(this);
     series_ = value;
     if (series_) {
-        series_->FreeNotification(this);
         series_->AddDataSource(this);
     } else if (old) {
         old->RemoveDataSource(this);
@@ -501,11 +499,8 @@ void TDuvSeriesSource::Loaded()
 
 void TDuvSeriesSource::Notification(TComponent* component, TOperation operation)
 {
-    // The series is already past its own parts: only forget it.
-    if (operation == TOperation::opRemove && component == series_) {
-        series_ = nullptr;
-        active_ = false;
-    }
+    // The series' points go with it; the reference clears itself.
+    if (operation == TOperation::opRemove && component == series_) active_ = false;
     TComponent::Notification(component, operation);
 }
 

@@ -8,13 +8,13 @@
 // series tool never keeps a freed series, and an axis tool's axis comes from its chart's axis
 // list (a stored axis index outside that list is a read error, never a guess).
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "chart/engine/RuRazazi.h"
 #include "platform/core/Collection.h"
+#include "platform/core/ComponentRef.h"
 
 class TChartTools;
 class TSeriesGroup;
@@ -144,37 +144,83 @@ private:
 };
 
 // ---------------------------------------------------------------- tools
+//
+// What a tool hears, and in which order (the contract every tool builds on):
+//
+// Drawing. HandleChartEvent at each stage of every drawing (BeforeDraw, BeforeDrawAxes,
+//   BeforeDrawSeries, AfterDrawSeries, AfterDraw) and when the mouse leaves the chart;
+//   HandleSeriesEvent around the drawing of each series' values. The active tools hear them in
+//   list order, then the active animations. A tool draws only inside these calls, on the
+//   chart's canvas (it holds a device only while the chart draws); between paints a tool that
+//   wants to show something new asks for a repaint (RequestRepaint) and draws it at the next
+//   AfterDraw, so what it draws is never lost to the next paint.
+//
+// Mouse. Every event takes one road: the panel's own OnMouse... handler and its listeners, then
+//   the active tools in list order, then the active animations, then the chart (clicks on the
+//   part under the mouse, zoom, panning, hover). Each handler answers with a TEventReply; the
+//   first answer other than PassOn ends the walk, and only CancelChart keeps the chart from its
+//   own handling.
+//   - A press reaches only the tools under the mouse (HitTest); the tool that takes it holds
+//     the drag: the moves and the release until that button goes up reach it and no other
+//     tool takes them, whatever their answers. A press of another button while a drag is held
+//     goes to its holder; a press of the holder's own button means its release was lost (a
+//     window took it): the drag ends and the press walks the tools afresh.
+//   - A move or a release outside a held drag goes to the tools in order like a press, without
+//     the hit test (hover).
+//   - A tool whose ListensToEveryMove answers true hears every move and release as well, after
+//     the walk, whatever the others answered; its answer then counts for nothing.
+//   - While the chart's own zoom or panning drag runs, a press reaches no tool: the chart holds
+//     that drag.
+//   - The chart's click goes to the one part its hit test finds under the mouse (legend item,
+//     axis, series mark or point, title), then to the background unless that part's handler
+//     took it; those handlers answer through the panel's ReplyToMouse.
+//
+// Wheel. Each whole step (120) goes to the tools (StepUp or StepDown) before the chart zooms
+//   or scrolls by it; CancelChart leaves the chart's step out. The whole turn (Turn) is told
+//   afterwards.
+//
+// Keys. The panel's OnKeyDown (OnKeyUp) handler, then the tools in order until one answers
+//   other than PassOn; a tool may change the key (or the character) for those after it.
+//
+// Drag and drop. Every active tool hears what is dragged over or dropped on the chart; any of
+//   them may accept it.
 
 // The stages of a drawing (and the mouse leaving) that tools hear of.
-enum TChartEventCode : int {
-    cteAfterDraw = 0,
-    cteBeforeDrawSeries = 1,
-    cteBeforeDraw = 2,
-    cteBeforeDrawAxes = 3,
-    cteAfterDrawSeries = 4,
-    cteMouseLeave = 5,
+enum class TChartEventCode {
+    AfterDraw = 0,
+    BeforeDrawSeries = 1,
+    BeforeDraw = 2,
+    BeforeDrawAxes = 3,
+    AfterDrawSeries = 4,
+    MouseLeave = 5,
 };
 // What a series tells the tools around the drawing of its values.
-enum TSeriesEventCode : int { steBeforeDrawValues = 1, steAfterDrawValues = 4 };
-enum TMouseEventKind : int { mekDown = 0, mekMove = 1, mekUp = 2 };
-enum TDragEventKind : int { dekDragOver = 0, dekDrop = 1, dekStartDrag = 2, dekEndDrag = 3 };
-enum TKeyEventKind : int { kekDown = 0, kekUp = 1, kekPress = 2 };
+enum class TSeriesEventCode { BeforeDrawValues = 1, AfterDrawValues = 4 };
+enum class TDragEventKind { DragOver = 0, Drop = 1, StartDrag = 2, EndDrag = 3 };
+enum class TKeyEventKind { Down = 0, Up = 1, Press = 2 };
+// One wheel step down or up, or the whole turn after its steps.
+enum class TWheelEventKind { StepDown = 0, Turn = 1, StepUp = 2 };
 
 // A chart element that hears the chart's drawing stages and input events. Every slot does
-// nothing here; tools override those they need.
+// nothing (and passes every event on) here; tools override those they need.
 class TDuvCustomTool : public TCustomChartElement {
     QB_CLASS(TDuvCustomTool, TCustomChartElement)
 public:
     explicit TDuvCustomTool(TComponent* owner);
     ~TDuvCustomTool() override;
 
-    virtual void HandleChartEvent(int code);
-    virtual void HandleMouseEvent(int kind, TMouseButton button, TShiftState shift, int x, int y);
-    virtual void HandleDragEvent(int kind, TObject* source, bool& accept, int x, int y);
-    virtual void HandleKeyEvent(int kind, int& key, TShiftState shift, char& keyChar);
-    virtual void HandleSeriesEvent(int code, TCustomChartSeries* series);
+    virtual void HandleChartEvent(TChartEventCode code);
+    virtual TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y);
+    virtual void HandleDragEvent(TDragEventKind kind, TObject* source, bool& accept, int x, int y);
+    virtual TEventReply HandleKeyEvent(TKeyEventKind kind, int& key, TShiftState shift, char& keyChar);
+    virtual void HandleSeriesEvent(TSeriesEventCode code, TCustomChartSeries* series);
     // The mouse position in chart coordinates.
-    virtual void HandleMouseWheel(int kind, int wheelDelta, int x, int y);
+    virtual TEventReply HandleMouseWheel(TWheelEventKind kind, int wheelDelta, int x, int y);
+    // The tool is under the chart point: only then does it hear a press there. A tool without
+    // a place of its own covers the whole chart.
+    virtual bool HitTest(int, int) const { return true; }
+    // Hears every move and release, even of a drag another tool holds.
+    virtual bool ListensToEveryMove() const { return false; }
     // The tool's name and one-line text in the tools gallery.
     virtual std::string GetDescription() const { return {}; }
     virtual std::string GetSummary() const { return {}; }
@@ -208,23 +254,9 @@ public:
     // The series (without registering) and then the element settings.
     void Assign(const TPersistent* source) override;
 
-protected:
-    void Notification(TComponent* component, TOperation operation) override;
-
 private:
-    TCustomChartSeries* series_ = nullptr;
+    TComponentRef<TCustomChartSeries> series_{this};
 };
-
-// How tools reach the axes of a chart; the chart installs it. Axis answers nil outside the list.
-struct TChartAxisLookup {
-    std::function<int(const TCustomAxisPanel*)> Count;
-    std::function<TChartAxis*(const TCustomAxisPanel*, int)> Axis;
-    // The axis' position in its chart's axis list, -1 when it is in none.
-    std::function<int(const TChartAxis*)> IndexOf;
-    std::function<TCustomAxisPanel*(const TChartAxis*)> ChartOf;
-};
-void InstallChartAxisLookup(TChartAxisLookup lookup);
-const TChartAxisLookup& ChartAxisLookup();
 
 // A stored axis position checked against the chart's axis count; raises EReadError naming the
 // value when it is outside 0 .. axisCount - 1.
@@ -262,10 +294,6 @@ protected:
     TChartTools* ChartListOf(TCustomAxisPanel* chart) const override;
 };
 
-// How a tool finds the tool or animation list of a chart; the chart installs it.
-using TChartToolListLookup = std::function<TChartTools*(const TCustomAxisPanel* chart, bool animations)>;
-void InstallChartToolListLookup(TChartToolListLookup lookup);
-
 // A chart's tools (Chart nil: a free-standing list that only collects tools). Not owning.
 class TChartTools {
 public:
@@ -288,23 +316,29 @@ public:
     void Append(TDuvCustomTool* tool);
     void Remove(TDuvCustomTool* tool);
 
-    // The chart's calls, to the active tools in list order. Mouse and wheel stop at the first
-    // tool that sets the chart's MouseCancelled.
-    void BroadcastChartEvent(int code) const;
-    void BroadcastMouseEvent(int kind, TMouseButton button, TShiftState shift, int x, int y) const;
-    void BroadcastDragEvent(int kind, TObject* source, bool& accept, int x, int y) const;
-    void BroadcastKeyEvent(int kind, int& key, TShiftState shift, char& keyChar) const;
-    void BroadcastMouseWheel(int kind, int wheelDelta, int x, int y) const;
-    void BroadcastSeriesEvent(int code, TCustomChartSeries* series) const;
+    // The chart's calls, to the active tools in list order (see the contract above). Mouse,
+    // wheel and keys answer the first reply other than PassOn; heldElsewhere: another list's
+    // tool holds the drag.
+    void BroadcastChartEvent(TChartEventCode code) const;
+    TEventReply BroadcastMouseEvent(TMouseEventKind kind, TMouseButton button, TShiftState shift, int x, int y,
+                                    bool heldElsewhere = false) const;
+    void BroadcastDragEvent(TDragEventKind kind, TObject* source, bool& accept, int x, int y) const;
+    TEventReply BroadcastKeyEvent(TKeyEventKind kind, int& key, TShiftState shift, char& keyChar) const;
+    TEventReply BroadcastMouseWheel(TWheelEventKind kind, int wheelDelta, int x, int y) const;
+    void BroadcastSeriesEvent(TSeriesEventCode code, TCustomChartSeries* series) const;
+    // The tool holding the mouse drag; none between drags.
+    TDuvCustomTool* DragHolder() const { return holder_; }
     // Series tools of a series being freed, and axis tools of an axis being freed, let go of it.
     void ForgetSeries(const TCustomChartSeries* series) const;
     void ForgetAxis(const TChartAxis* axis) const;
 
 private:
-    bool Cancelled() const;
     // The active tools, copied so that a handler may change the list.
     std::vector<TDuvCustomTool*> ActiveTools() const;
     std::vector<TDuvCustomTool*> items_;
+    // Bookkeeping of the mouse road, not state of the list.
+    mutable TDuvCustomTool* holder_ = nullptr;
+    mutable TMouseButton holderButton_ = mbLeft;
 };
 
 class TChartAnimations : public TChartTools {
@@ -346,7 +380,7 @@ protected:
 
 private:
     bool active_ = false;
-    TCustomChartSeries* series_ = nullptr;
+    TComponentRef<TCustomChartSeries> series_{this};
 };
 
 // The registered series source classes, for the series editor; units add theirs at start-up.

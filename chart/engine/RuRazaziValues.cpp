@@ -130,7 +130,7 @@ void TChartValueList::SetValueAt(int index, double value)
 {
     values_[static_cast<std::size_t>(index)] = value;
     modified_ = true;
-    if (owner_) owner_->NotifyDependents(4, index);
+    if (owner_) owner_->NotifyDependents(TDependentChange::ValueModified, index);
 }
 
 void TChartValueList::Recalc()
@@ -218,7 +218,7 @@ void TChartValueList::SetModified(bool value)
 {
     if (value == modified_) return;
     modified_ = value;
-    if (value && owner_) owner_->NotifyDependents(4, -1);
+    if (value && owner_) owner_->NotifyDependents(TDependentChange::ValueModified, -1);
 }
 
 void TChartValueList::SetDateTime(bool value)
@@ -246,14 +246,14 @@ void TChartValueList::Exchange(int i, int j)
 {
     std::swap(values_[static_cast<std::size_t>(i)], values_[static_cast<std::size_t>(j)]);
     modified_ = true;
-    if (owner_) owner_->NotifyDependents(4, i);
+    if (owner_) owner_->NotifyDependents(TDependentChange::ValueModified, i);
 }
 
 void TChartValueList::NumberByIndex()
 {
     for (int i = 0; i < count_; ++i) values_[static_cast<std::size_t>(i)] = i;
     modified_ = true;
-    if (owner_) owner_->NotifyDependents(4, 0);
+    if (owner_) owner_->NotifyDependents(TDependentChange::ValueModified, 0);
 }
 
 int TChartValueList::CompareValueIndex(int a, int b) const

@@ -123,8 +123,10 @@ bool PointInPolygon(const TPoint& point, const TPointArray& polygon)
         const TPoint& pj = polygon[j];
         const bool straddles = (point.Y >= pi.Y && point.Y < pj.Y) || (point.Y >= pj.Y && point.Y < pi.Y);
         if (!straddles) continue;
-        const long double crossX =
-            static_cast<long double>(pj.X - pi.X) * (point.Y - pi.Y) / (pj.Y - pi.Y) + pi.X;
+        // In long double: the differences of points near the ends of int do not fit an int.
+        const long double crossX = (static_cast<long double>(pj.X) - pi.X) * (static_cast<long double>(point.Y) - pi.Y) /
+                                       (static_cast<long double>(pj.Y) - pi.Y) +
+                                   pi.X;
         if (point.X <= crossX) inside = !inside;
     }
     return inside;

@@ -19,7 +19,11 @@
 namespace {
 
 // Series events that change nothing the grid shows: title, colour, activation.
-bool KeepsDimensions(int kind) { return kind == 2 || kind == 3 || kind == 5; }
+bool KeepsDimensions(TSeriesEventKind kind)
+{
+    return kind == TSeriesEventKind::TitleChanged || kind == TSeriesEventKind::ColorChanged ||
+           kind == TSeriesEventKind::ActiveChanged;
+}
 
 std::string OneLine(std::string text)
 {
@@ -103,8 +107,9 @@ bool IsIndexSequence(const TChartValueList& list)
 }
 
 TChartGridModel::TChartGridModel()
-    : link_(std::make_unique<TFreeNotifyLink>([this](TComponent* component) { Removed(component); }))
 {
+    chart_.OnGone = [this](TComponent* chart) { Removed(chart); };
+    series_.OnGone = [this](TComponent* series) { Removed(series); };
     RecalcDimensions();
 }
 
@@ -112,31 +117,29 @@ TChartGridModel::~TChartGridModel()
 {
     destroying_ = true;
     DetachChart();
-    if (series_) link_->Unwatch(series_);
 }
+
+TCustomAxisPanel* TChartGridModel::Chart() const { return chart_; }
+TChartSeries* TChartGridModel::Series() const { return series_; }
 
 // ---------------------------------------------------------------- what is shown
 
 void TChartGridModel::AttachChart(TCustomAxisPanel* chart)
 {
     chart_ = chart;
-    if (!chart_) return;
-    link_->Watch(chart_);
-    chart_->AddListener(this);
+    if (chart_) chart_->AddListener(this);
 }
 
 void TChartGridModel::DetachChart()
 {
     if (!chart_) return;
     chart_->RemoveListener(this);
-    link_->Unwatch(chart_);
     chart_ = nullptr;
 }
 
 void TChartGridModel::SetChart(TCustomAxisPanel* chart)
 {
     if (chart == chart_ && !series_) return;
-    if (series_) link_->Unwatch(series_);
     series_ = nullptr;
     DetachChart();
     AttachChart(chart);
@@ -152,9 +155,7 @@ void TChartGridModel::SetSeries(TChartSeries* series)
         SetChart(chart);
         return;
     }
-    if (series_) link_->Unwatch(series_);
     series_ = series;
-    link_->Watch(series_);
     if (series_->ParentChart() != chart_) {
         DetachChart();
         AttachChart(series_->ParentChart());
@@ -163,6 +164,7 @@ void TChartGridModel::SetSeries(TChartSeries* series)
     RecalcDimensions();
 }
 
+// The going chart or series is still whole; the grid forgets it before its reference clears.
 void TChartGridModel::Removed(TComponent* component)
 {
     if (component == series_) {
@@ -173,8 +175,7 @@ void TChartGridModel::Removed(TComponent* component)
         return;
     }
     if (component == chart_) {
-        // The chart is past its own destructor: its listener list goes with it.
-        chart_ = nullptr;
+        DetachChart();
         ForgetAppendedPoint();
         RecalcDimensions();
         if (OnDetached) OnDetached();
@@ -661,7 +662,8 @@ void TChartGridModel::PanelEvent(TDuvEvent& event)
     if (destroying_) return;
     auto* seriesEvent = dynamic_cast<TDuvSeriesEvent*>(&event);
     if (!seriesEvent) return;
-    if (seriesEvent->Event == 1 && seriesEvent->Series == appendedSeries_) ForgetAppendedPoint();
+    if (seriesEvent->Event == TSeriesEventKind::Removing && seriesEvent->Series == appendedSeries_)
+        ForgetAppendedPoint();
     if (!KeepsDimensions(seriesEvent->Event)) RecalcDimensions();
     else if (rowCount_ > 0 && ColCount() > 0) emit dataChanged(index(0, 0), index(rowCount_ - 1, ColCount() - 1));
 }

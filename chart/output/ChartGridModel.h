@@ -17,7 +17,7 @@
 
 #include "chart/engine/DuvPanel.h"
 #include "chart/graphics/DuvTypes.h"
-#include "platform/core/Component.h"
+#include "platform/core/ComponentRef.h"
 
 class TChartSeries;
 class TChartValueList;
@@ -36,32 +36,6 @@ struct TChartGridColumn {
     bool operator==(const TChartGridColumn&) const = default;
 };
 
-// Hears the removal of the components it watches (the grid and the navigator are no components).
-class TFreeNotifyLink : public TComponent {
-public:
-    explicit TFreeNotifyLink(std::function<void(TComponent*)> onRemove)
-        : TComponent(nullptr), onRemove_(std::move(onRemove))
-    {
-    }
-    void Watch(TComponent* component)
-    {
-        if (component) component->FreeNotification(this);
-    }
-    void Unwatch(TComponent* component)
-    {
-        if (component) component->RemoveFreeNotification(this);
-    }
-
-protected:
-    void Notification(TComponent* component, TOperation operation) override
-    {
-        TComponent::Notification(component, operation);
-        if (operation == TOperation::opRemove && onRemove_) onRemove_(component);
-    }
-
-private:
-    std::function<void(TComponent*)> onRemove_;
-};
 
 // True for a series whose points carry a "Z" list besides X and Y on a regular X-by-Z grid.
 bool IsGrid3DSeries(const TCustomChartSeries* series);
@@ -81,8 +55,8 @@ public:
     ~TChartGridModel() override;
 
     // ------------------------------------------------------------ what is shown
-    TCustomAxisPanel* Chart() const { return chart_; }
-    TChartSeries* Series() const { return series_; }
+    TCustomAxisPanel* Chart() const;
+    TChartSeries* Series() const;
     void SetChart(TCustomAxisPanel* chart);
     // Also follows the series' chart; none returns to chart mode.
     void SetSeries(TChartSeries* series);
@@ -191,8 +165,8 @@ private:
     std::string LabelText(int index) const;
     std::string HeaderText(int col, int row) const;
 
-    TCustomAxisPanel* chart_ = nullptr;
-    TChartSeries* series_ = nullptr;
+    TComponentRef<TCustomAxisPanel> chart_;
+    TComponentRef<TChartSeries> series_;
     bool showColors_ = false, showLabels_ = true, showSeriesTitles_ = true, grid3D_ = false;
     TChartGridShow showXValues_ = cgsAuto, showVisuals_ = cgsAuto;
     std::vector<TChartGridColumn> columns_;
@@ -204,5 +178,4 @@ private:
     TChartSeries* appendedSeries_ = nullptr;
     int appendedIndex_ = -1;
     bool destroying_ = false;
-    std::unique_ptr<TFreeNotifyLink> link_;
 };

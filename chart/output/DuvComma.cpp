@@ -107,16 +107,10 @@ void TCustomDuvCommander::DeclareProperties(TPropertyDeclarer<TCustomDuvCommande
 void TCustomDuvCommander::SetPanel(TCustomDuvPanel* panel)
 {
     if (panel_ == panel) return;
-    if (panel_) {
-        panel_->RemoveFreeNotification(this);
-        // A panel on its way out has dropped its listener list already.
-        if (!panel_->HasState(csDestroying)) panel_->RemoveListener(this);
-    }
+    // A panel on its way out is still whole: it takes the listener off its list.
+    if (panel_) panel_->RemoveListener(this);
     panel_ = panel;
-    if (panel_) {
-        panel_->FreeNotification(this);
-        panel_->AddListener(this);
-    }
+    if (panel_) panel_->AddListener(this);
     if (!HasState(csDestroying)) EnableButtons(panel_ != nullptr);
 }
 
@@ -234,14 +228,14 @@ void TCustomDuvCommander::PanelEvent(TDuvEvent& event)
 {
     if (auto* mouse = dynamic_cast<TDuvMouseEvent*>(&event)) {
         switch (mouse->Event) {
-        case TDuvMouseEvent::meDown:
+        case TMouseEventKind::Down:
             lastButton_ = mouse->Button;
             DoMouseDown(mouse->X, mouse->Y);
             break;
-        case TDuvMouseEvent::meUp: DoMouseUp(); break;
-        default: DoMouseMove(mouse->X, mouse->Y, mouse->Shift); break;
+        case TMouseEventKind::Up: DoMouseUp(); break;
+        case TMouseEventKind::Move: DoMouseMove(mouse->X, mouse->Y, mouse->Shift); break;
         }
-        if (panel_ && !panel_->MouseCancelled) panel_->MouseCancelled = !PanelMouseAllowed();
+        if (!mouse->Taken() && !PanelMouseAllowed()) mouse->Reply = TEventReply::CancelChart;
         return;
     }
     if (dynamic_cast<TDuvView3DEvent*>(&event)) EnableButtons(panel_ != nullptr);
@@ -282,8 +276,6 @@ TDuvCommander::~TDuvCommander()
     OnControlsChanged = nullptr;
     RemoveControls();
     SetPanel(nullptr);
-    if (chartEditor_) chartEditor_->RemoveFreeNotification(this);
-    if (previewer_) previewer_->RemoveFreeNotification(this);
 }
 
 void TDuvCommander::DeclareProperties(TPropertyDeclarer<TDuvCommander>& p)
@@ -307,10 +299,7 @@ const std::vector<int>& TDuvCommander::StandardButtons()
 
 void TDuvCommander::SetChartEditor(TComponent* value)
 {
-    if (chartEditor_ == value) return;
-    if (chartEditor_) chartEditor_->RemoveFreeNotification(this);
     chartEditor_ = value;
-    if (chartEditor_) chartEditor_->FreeNotification(this);
     RefreshEditButton();
 }
 
@@ -324,18 +313,14 @@ void TDuvCommander::RefreshEditButton()
 
 void TDuvCommander::SetPreviewer(TComponent* value)
 {
-    if (previewer_ == value) return;
-    if (previewer_) previewer_->RemoveFreeNotification(this);
     previewer_ = value;
-    if (previewer_) previewer_->FreeNotification(this);
 }
 
 void TDuvCommander::Notification(TComponent* component, TOperation operation)
 {
     TCustomDuvCommander::Notification(component, operation);
-    if (operation != TOperation::opRemove) return;
-    if (component == previewer_) previewer_ = nullptr;
-    if (component != chartEditor_) return;
+    if (operation != TOperation::opRemove || component != chartEditor_) return;
+    // The reference would clear only after this round: the button must see the editor gone.
     chartEditor_ = nullptr;
     RefreshEditButton();
 }
@@ -541,7 +526,8 @@ void TDuvCommander::DoMouseDown(int x, int y)
     grabbedSlice_ = grabbed_ ? grabbed_->PointAtScreen(x, y) : -1;
     // The panel's own zoom and scroll stay out of a drag this bar takes; the window keeps the
     // mouse while the button is down.
-    if (TCustomDuvPanel* panel = Panel()) panel->MouseCancelled = grabbedSlice_ != -1 || mode;
+    if (TCustomDuvPanel* panel = Panel(); panel && (grabbedSlice_ != -1 || mode))
+        panel->ReplyToMouse(TEventReply::CancelChart);
 }
 
 void TDuvCommander::DoMouseUp()

@@ -16,6 +16,7 @@
 
 #include "chart/engine/DuvPanel.h"
 #include "chart/graphics/DuvGradient.h"
+#include "platform/core/ComponentRef.h"
 #include "platform/core/Events.h"
 
 class TCircledSeries;
@@ -109,7 +110,7 @@ protected:
 private:
     void PlaceControl(TCommanderControl& control, int& x) const;
 
-    TCustomDuvPanel* panel_ = nullptr;
+    TComponentRef<TCustomDuvPanel> panel_{this};
     bool vertical_ = false;
     std::unique_ptr<TDuvGradient> gradient_;
     TMouseButton lastButton_ = mbLeft;
@@ -199,8 +200,8 @@ private:
     // The diagonal of the chart rectangle.
     double ChartDiagonal() const;
 
-    TComponent* chartEditor_ = nullptr;
-    TComponent* previewer_ = nullptr;
+    TComponentRef<TComponent> chartEditor_{this};
+    TComponentRef<TComponent> previewer_{this};
     bool labelValues_ = true;
     std::array<TCommanderControl*, kDuvCommanderCodeCount> refs_{};
 

@@ -19,7 +19,7 @@ TChartImage::TChartImage() = default;
 
 TChartImage::~TChartImage()
 {
-    if (ownsChart_) delete chart_;
+    if (ownsChart_) FreeComponent(chart_);
 }
 
 std::unique_ptr<TGraphic> TChartImage::Clone() const
@@ -46,7 +46,7 @@ TChart& TChartImage::Chart()
 void TChartImage::SetChart(TChart* chart)
 {
     if (chart == chart_) return;
-    if (ownsChart_) delete chart_;
+    if (ownsChart_) FreeComponent(chart_);
     chart_ = chart;
     ownsChart_ = false;
     Changed();

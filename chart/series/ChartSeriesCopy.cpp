@@ -8,6 +8,7 @@
 #include "chart/engine/Chart.h"
 #include "chart/engine/ChartLegend.h"
 #include "chart/engine/DuvProcs.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/CanvasHelpers.h"
 #include "chart/series/RuRazaziFunction.h"
 #include "platform/core/ScopeGuard.h"
@@ -77,9 +78,6 @@ TDuvCustomTool* DuplicateTool(TDuvCustomTool* tool, TComponent* owner)
     auto* copy = Construct<TDuvCustomTool>(tool->ClassType(), owner);
     copy->SetName(NextFreeComponentName(owner, "ChartTool"));
     copy->Assign(tool);
-    // The copy must hear when its series goes, or it would keep pointing at a freed series.
-    if (auto* seriesTool = dynamic_cast<TDuvCustomToolSeries*>(copy); seriesTool && seriesTool->Series())
-        seriesTool->Series()->FreeNotification(seriesTool);
     return copy;
 }
 
@@ -111,9 +109,21 @@ void CloneChartContents(TCustomAxisPanel* destination, TCustomAxisPanel* source,
             copy->AddDataSource(at == originals.end() ? sourceOfOriginal : copies[static_cast<std::size_t>(at - originals.begin())], false);
         }
     }
+    // Copied tools point at the copies of their series and at the copy's axes.
     for (int i = 0; i < source->Tools()->Count(); ++i) {
-        TDuvCustomTool* tool = DuplicateTool(source->Tools()->GetTool(i), owner);
+        TDuvCustomTool* original = source->Tools()->GetTool(i);
+        TDuvCustomTool* tool = DuplicateTool(original, owner);
         tool->SetParentChart(destination);
+        if (auto* seriesTool = dynamic_cast<TDuvCustomToolSeries*>(tool)) {
+            const auto at = std::find(originals.begin(), originals.end(), seriesTool->Series());
+            if (at != originals.end()) seriesTool->SetSeries(copies[static_cast<std::size_t>(at - originals.begin())]);
+        }
+        auto* axisTool = dynamic_cast<TDuvCustomToolAxis*>(tool);
+        if (axisTool && axisTool->Axis() && axisTool->Axis()->ParentChart() == source) {
+            const int index = source->AxesList().IndexOf(axisTool->Axis());
+            TChartAxes& copyAxes = destination->AxesList();
+            axisTool->StoreAxis(index >= 0 && index < copyAxes.Count() ? copyAxes.GetAxis(index) : nullptr);
+        }
     }
 }
 
@@ -152,9 +162,9 @@ void ReplaceSeries(TChartSeries* oldSeries, TChartSeries* newSeries)
         if (newSeries->ParentChart() == chart) chart->SwapSeriesPlaces(oldSeries, newSeries);
     }
     const std::string name = oldSeries->Name();
-    delete oldSeries;
+    FreeComponent(oldSeries);
     newSeries->SetName(name);
-    if (chart) chart->NotifySeriesEvent(newSeries, 2);
+    if (chart) chart->NotifySeriesEvent(newSeries, TSeriesEventKind::TitleChanged);
     newSeries->RefreshFromSources();
     if (newSeries->DataLoaded) newSeries->NotifyDataChanged();
 }
@@ -170,10 +180,10 @@ TChartSeries* ConvertSeriesClass(TChartSeries*& series, const TClassInfo& newCla
 
 void PaintSeriesSymbol(TChartSeries* series, QPainter* device, const TRect& rect)
 {
-    std::unique_ptr<TChart> temporary;
+    TComponentPtr<TChart> temporary;
     TCustomAxisPanel* chart = series->ParentChart();
     if (!chart) {
-        temporary = std::make_unique<TChart>(nullptr);
+        temporary = MakeComponent<TChart>(nullptr);
         chart = temporary.get();
         series->SetParentChart(chart);
     }

@@ -349,9 +349,9 @@ TClusterStatistics TClusteringTool::ClusterStatistics(const TCluster& node) cons
 
 // ---------------------------------------------------------------- drawing
 
-void TClusteringTool::HandleChartEvent(int code)
+void TClusteringTool::HandleChartEvent(TChartEventCode code)
 {
-    if (code == cteAfterDraw) DrawClusters();
+    if (code == TChartEventCode::AfterDraw) DrawClusters();
 }
 
 void TClusteringTool::DrawClusters()

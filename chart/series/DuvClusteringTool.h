@@ -109,7 +109,7 @@ public:
     TClusterStatistics ClusterStatistics(const TCluster& node) const;
 
     void SetSeries(TCustomChartSeries* value) override;
-    void HandleChartEvent(int code) override;
+    void HandleChartEvent(TChartEventCode code) override;
     std::string GetDescription() const override { return "Clustering"; }
     std::string GetSummary() const override { return "Perform \"clustering\" on your data."; }
     std::string GetEditorClassName() const override { return "TClusteringToolEditor"; }

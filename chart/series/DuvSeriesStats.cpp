@@ -127,7 +127,7 @@ void TSeriesStatsTool::FreeFunctionSeries()
     for (int i = 0; i < list.Count();) {
         TCustomChartSeries* candidate = list.GetSeries(i);
         if (IsFunctionSeriesOf(candidate, source))
-            delete candidate;
+            FreeComponent(candidate);
         else
             ++i;
     }

@@ -182,7 +182,7 @@ void TOBVFunction::SetUpInGallery(TCustomAxisPanel* chart)
     if (list.Count() < 1) return;
     auto* prices = dynamic_cast<TChartSeries*>(list.GetSeries(0));
     if (!prices) return;
-    if (list.Count() > 1) delete list.GetSeries(1);
+    if (list.Count() > 1) FreeComponent(list.GetSeries(1));
     TChartSeries* volume = nullptr;
     if (VolumeSeriesClass) volume = dynamic_cast<TChartSeries*>(VolumeSeriesClass->Create(chart->Owner()));
     if (volume) {

@@ -9,6 +9,7 @@
 #include "chart/graphics/DuvBrush.h"
 #include "chart/graphics/DuvGradient.h"
 #include "chart/graphics/DuvPicture.h"
+#include "chart/graphics/PixelRange.h"
 #include "chart/graphics/DuvShadow.h"
 #include "chart/series/RuRazaziMarks.h"
 #include "chart/series/RuRazaziSeries.h"
@@ -180,7 +181,7 @@ int TSeriesPointer::MiddleZ() const { return series_ ? series_->MiddleZ : OwnDep
 void TSeriesPointer::HorizMarginsNeeded(int& left, int& right) const
 {
     if (!Visible() || !inflateMargins_) return;
-    const int need = horizSize_ + (Pen().Visible() ? Pen().Width() / 2 + 1 : 1);
+    const int need = SaturatedInt(std::int64_t{horizSize_} + (Pen().Visible() ? Pen().Width() / 2 + 1 : 1));
     left = std::max(left, need);
     right = std::max(right, need);
 }
@@ -188,7 +189,7 @@ void TSeriesPointer::HorizMarginsNeeded(int& left, int& right) const
 void TSeriesPointer::VertMarginsNeeded(int& top, int& bottom) const
 {
     if (!Visible() || !inflateMargins_) return;
-    const int need = vertSize_ + (Pen().Visible() ? Pen().Width() / 2 : 1);
+    const int need = SaturatedInt(std::int64_t{vertSize_} + (Pen().Visible() ? Pen().Width() / 2 : 1));
     top = std::max(top, need);
     bottom = std::max(bottom, need);
 }
@@ -301,6 +302,10 @@ void TSeriesPointer::DrawPicture(TCanvas3D& canvas, bool is3D, TSeriesPointerSty
 void TSeriesPointer::DrawStyled(TCanvas3D& canvas, bool is3D, int x, int y, int h, int v, TColor color,
                                 TSeriesPointerStyle style)
 {
+    x = DrawingCoordinate(x);
+    y = DrawingCoordinate(y);
+    h = DrawingCoordinate(h);
+    v = DrawingCoordinate(v);
     const int left = x - h, right = x + h, top = y - v, bottom = y + v;
     const int z = StartZ();
     DrawShadowOf(canvas, shadow_.get(), style, x, y, h, v);
@@ -410,7 +415,9 @@ void TSeriesPointer::DrawStyled(TCanvas3D& canvas, bool is3D, int x, int y, int 
 
 bool TSeriesPointer::HitTest(TSeriesPointerStyle style, const TPoint& mouse, int x, int y) const
 {
-    const int h = horizSize_, v = vertSize_;
+    x = DrawingCoordinate(x);
+    y = DrawingCoordinate(y);
+    const int h = DrawingCoordinate(horizSize_), v = DrawingCoordinate(vertSize_);
     const int left = x - h, right = x + h, top = y - v, bottom = y + v;
     switch (style) {
     case psCircle:
@@ -428,7 +435,7 @@ bool TSeriesPointer::HitTest(TSeriesPointerStyle style, const TPoint& mouse, int
     // The arrow is tested as it is drawn, head at the bottom.
     case psArrow: return InPolygon(PointerArrowPolygon(x, y, h, v), mouse);
     case psNothing: return false;
-    default: return std::abs(x - mouse.X) < h && std::abs(y - mouse.Y) < v;
+    default: return std::llabs(std::int64_t{x} - mouse.X) < h && std::llabs(std::int64_t{y} - mouse.Y) < v;
     }
 }
 

@@ -44,14 +44,14 @@ TChartSeries::~TChartSeries()
         function_ = nullptr;
         RemoveFreeNotification(function);
         function->outputSeries_ = nullptr;
-        delete function;
+        FreeComponent(function);
     }
     UnlinkFromSources();
     if (dataSources_) {
         // Sources the series owns go with it; the others only stop feeding it.
         std::vector<TComponent*> sources = dataSources_->items_;
         for (TComponent* source : sources)
-            if (source->Owner() == this) delete source;
+            if (source->Owner() == this) FreeComponent(source);
         for (TComponent* source : dataSources_->items_) RemoveFreeNotification(source);
         dataSources_.reset();
     }
@@ -281,7 +281,7 @@ void TChartSeries::DeletePoint(int index)
     Labels().DeleteLabel(index);
     if (visuals_ && index < visuals_->Count()) visuals_->DeleteVisual(index);
     MarksDeletePoint(index, true);
-    NotifyDependents(2, index);
+    NotifyDependents(TDependentChange::Deleted, index);
     if (Active()) RequestRepaint();
 }
 
@@ -305,7 +305,7 @@ void TChartSeries::DeletePoints(int start, int quantity, bool renumber)
     if (visuals_)
         for (int i = 0; i < quantity && start < visuals_->Count(); ++i) visuals_->DeleteVisual(start);
     MarksDeleteRange(start, quantity);
-    NotifyDependents(2, -1);
+    NotifyDependents(TDependentChange::Deleted, -1);
     if (Active()) RequestRepaint();
     if (renumber) SecondaryList()->NumberByIndex();
 }
@@ -320,7 +320,7 @@ void TChartSeries::ClearPoints()
     FirstVisibleIndex = LastVisibleIndex = -1;
     ClearStorage();
     if (OnClearValues) OnClearValues(this);
-    NotifyDependents(0, 0);
+    NotifyDependents(TDependentChange::Cleared, 0);
     if (function_) function_->ResetInnerSeries();
     TCustomAxisPanel* chart = ParentChart();
     if (Active() && chart && !chart->HasState(csDestroying)) RequestRepaint();
@@ -395,29 +395,39 @@ void TChartSeries::SwapPoints(int i, int j)
         if (Labels().Count() > 0) Labels().Exchange(i, j);
         if (visuals_ && visuals_->Count() > 0) visuals_->Exchange(i, j);
     }
-    NotifyDependents(4, i);
+    NotifyDependents(TDependentChange::ValueModified, i);
 }
 
 // ---------------------------------------------------------------- notifications
 
-void TChartSeries::NotifyDependents(int code, int index)
+void TChartSeries::NotifyDependents(TDependentChange code, int index)
 {
     if (SuspendCount > 0 || GetLinkedSeries().empty()) return;
     // A list's own news of a point half stored is not passed on: the operation tells its
     // dependents itself once every list holds the point.
-    if (code == 4 && listsInFlux_ > 0) return;
+    if (code == TDependentChange::ValueModified && listsInFlux_ > 0) return;
     const std::vector<TCustomChartSeries*> dependents = GetLinkedSeries();
-    for (TCustomChartSeries* dependent : dependents)
-        if (auto* series = dynamic_cast<TChartSeries*>(dependent)) series->ReactToSource(this, code, index);
+    for (TCustomChartSeries* dependent : dependents) {
+        auto* series = dynamic_cast<TChartSeries*>(dependent);
+        if (!series) continue;
+        // A dependent whose function cannot compute from the new data (a fit of fewer distinct X
+        // than terms) stays empty. Its exception is not this series' failure, and the change may
+        // be announced from a destructor (a scope guard's resume), which must not throw.
+        try {
+            series->ReactToSource(this, code, index);
+        } catch (const Exception&) {
+            series->ClearPoints();
+        }
+    }
 }
 
-void TChartSeries::ReactToSource(TChartSeries* source, int code, int index)
+void TChartSeries::ReactToSource(TChartSeries* source, TDependentChange code, int index)
 {
     switch (code) {
-    case 0:
+    case TDependentChange::Cleared:
         if (SourceReactions & srClear) ClearPoints();
         break;
-    case 1:
+    case TDependentChange::Added:
         if (!(SourceReactions & srAdd)) break;
         // Function results are always computed from scratch.
         if (function_)
@@ -425,7 +435,7 @@ void TChartSeries::ReactToSource(TChartSeries* source, int code, int index)
         else
             CopyPointFromSeries(source, index);
         break;
-    case 2:
+    case TDependentChange::Deleted:
         if (!(SourceReactions & srDelete)) break;
         // A run of deleted points names no single index: refill as for changed data.
         if (function_ || index < 0)
@@ -433,24 +443,23 @@ void TChartSeries::ReactToSource(TChartSeries* source, int code, int index)
         else
             DeletePointAt(source, index);
         break;
-    case 3: LoadFromSourceSeries(source); break;
-    case 4:
+    case TDependentChange::DataChanged: LoadFromSourceSeries(source); break;
+    case TDependentChange::ValueModified:
         if (SourceReactions & srModify) LoadFromSourceSeries(source);
         break;
-    default: break;
     }
 }
 
 void TChartSeries::NotifyDataChanged()
 {
-    NotifyDependents(3, 0);
-    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, 6);
+    NotifyDependents(TDependentChange::DataChanged, 0);
+    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, TSeriesEventKind::DataChanged);
 }
 
 void TChartSeries::PointAdded(TChartSeries*, int index)
 {
     if (OnAfterAdd) OnAfterAdd(this, index);
-    NotifyDependents(1, index);
+    NotifyDependents(TDependentChange::Added, index);
     if (Active()) RequestRepaint();
 }
 
@@ -464,7 +473,7 @@ void TChartSeries::SetSeriesColor(TColor value)
     if (seriesColor_ == clDefault && value == paletteColor_) return;
     ChangeColor(seriesColor_, value);
     paletteColor_ = value;
-    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, 3);
+    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, TSeriesEventKind::ColorChanged);
 }
 
 void TChartSeries::SetAutoColor(TColor color)
@@ -492,14 +501,14 @@ void TChartSeries::SetTitle(const std::string& value)
 {
     if (value == Title()) return;
     TCustomChartSeries::SetTitle(value);
-    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, 2);
+    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, TSeriesEventKind::TitleChanged);
 }
 
 void TChartSeries::SetActive(bool value)
 {
     if (value == Active()) return;
     TCustomChartSeries::SetActive(value);
-    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, 5);
+    if (ParentChart()) ParentChart()->NotifySeriesEvent(this, TSeriesEventKind::ActiveChanged);
 }
 
 std::string TChartSeries::GetDisplayTitle() const
@@ -522,7 +531,7 @@ void TChartSeries::AddedToChart()
     TCustomAxisPanel* chart = ParentChart();
     if (seriesColor_ == clDefault) {
         SetAutoColor(chart->FirstUnusedColor(true, this));
-        chart->NotifySeriesEvent(this, 3);
+        chart->NotifySeriesEvent(this, TSeriesEventKind::ColorChanged);
     }
     BindAxes();
     RefreshFromSources();

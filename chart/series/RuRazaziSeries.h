@@ -174,7 +174,7 @@ public:
     bool HasCustomMarkPositions() const override;
 
     // ------------------------------------------------------------ batching and notification
-    void NotifyDependents(int code, int index) override;
+    void NotifyDependents(TDependentChange code, int index) override;
     void NotifyDataChanged() override;
     virtual void PointAdded(TChartSeries* sender, int index);
     virtual void ColorEachPointChanged(int index);
@@ -273,7 +273,7 @@ public:
     void DrawAllPoints() override;
     void FireBeforeDrawValues() override;
     void FireAfterDrawValues() override;
-    void NotifyToolsOfSeries(int code);
+    void NotifyToolsOfSeries(TSeriesEventCode code);
     void PushDrawTransform();
     using TSubGalleryCallback = std::function<void(const std::string& style)>;
     virtual void ListSubGalleryStyles(const TSubGalleryCallback& callback);
@@ -430,7 +430,7 @@ private:
     void DefineCustomAxis(TFiler& filer, const std::string& name, TChartAxis* axis,
                           void (TChartSeries::*setAxis)(TChartAxis*));
     void ResolvePendingSources();
-    void ReactToSource(TChartSeries* source, int code, int index);
+    void ReactToSource(TChartSeries* source, TDependentChange code, int index);
 
     TChartValueList* xValues_;
     TChartValueList* yValues_;

@@ -200,24 +200,21 @@ void TChartSeries::DrawAllPoints()
     });
 }
 
-void TChartSeries::NotifyToolsOfSeries(int code)
+void TChartSeries::NotifyToolsOfSeries(TSeriesEventCode code)
 {
     TCustomAxisPanel* chart = ParentChart();
-    if (!chart || !chart->Tools()) return;
-    TChartTools& tools = *chart->Tools();
-    for (int i = 0; i < tools.Count(); ++i)
-        if (TDuvCustomTool* tool = tools.GetTool(i); tool->Active()) tool->HandleSeriesEvent(code, this);
+    if (chart && chart->Tools()) chart->Tools()->BroadcastSeriesEvent(code, this);
 }
 
 void TChartSeries::FireBeforeDrawValues()
 {
-    NotifyToolsOfSeries(1);
+    NotifyToolsOfSeries(TSeriesEventCode::BeforeDrawValues);
     if (BeforeDrawValues) BeforeDrawValues(this);
 }
 
 void TChartSeries::FireAfterDrawValues()
 {
-    NotifyToolsOfSeries(4);
+    NotifyToolsOfSeries(TSeriesEventCode::AfterDrawValues);
     if (AfterDrawValues) AfterDrawValues(this);
 }
 
@@ -422,7 +419,7 @@ TVisualsList::~TVisualsList()
 
 void TVisualsList::FreeOwned(TComponent* visual)
 {
-    if (visual && visual->Owner() == Series) delete visual;
+    if (visual && visual->Owner() == Series) FreeComponent(visual);
 }
 
 void TVisualsList::SetTemplate(TComponent* component)

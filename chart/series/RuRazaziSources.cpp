@@ -210,7 +210,7 @@ void TChartSeries::SetFunction(TDuvFunction* value)
         function_ = nullptr;
         RemoveFreeNotification(former);
         former->outputSeries_ = nullptr;
-        delete former;
+        FreeComponent(former);
     }
     function_ = value;
     if (value) {
@@ -237,7 +237,13 @@ void TChartSeries::Notification(TComponent* component, TOperation operation)
         if (component == function_) {
             function_ = nullptr;
         } else if (dataSources_ && dataSources_->IndexOf(component) >= 0) {
-            RemoveDataSource(component);
+            // A source is going, possibly in its destructor: a function that cannot compute from
+            // the sources left leaves this series empty rather than throw out of it.
+            try {
+                RemoveDataSource(component);
+            } catch (const Exception&) {
+                ClearPoints();
+            }
             // The list never keeps a freed component.
             if (dataSources_) std::erase(dataSources_->items_, component);
         } else if (visuals_ && component == visuals_->Template()) {

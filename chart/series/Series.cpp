@@ -7,6 +7,7 @@
 #include "chart/engine/AxisPanel.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/graphics/CanvasHelpers.h"
+#include "chart/graphics/PixelRange.h"
 #include "chart/series/RuRazaziCallout.h"
 #include "platform/core/NumText.h"
 
@@ -378,8 +379,9 @@ void TCustomSeries::DrawPointMark(int index, const std::string& text, TSeriesMar
 bool TCustomSeries::IsPointInChartRect(int index)
 {
     const TRect& chartRect = ParentChart()->ChartRect;
-    const int x = GetPointScreenX(index), y = GetPointScreenY(index);
-    const int h = pointer_->HorizSize(), v = pointer_->VertSize();
+    // In 64 bits: positions of far values and sizes from files both reach the ends of int.
+    const std::int64_t x = GetPointScreenX(index), y = GetPointScreenY(index);
+    const std::int64_t h = pointer_->HorizSize(), v = pointer_->VertSize();
     return x + h >= chartRect.Left && x - h <= chartRect.Right && y + v >= chartRect.Top && y - v <= chartRect.Bottom;
 }
 
@@ -411,8 +413,9 @@ bool TCustomSeries::IsPointHit(int index, int pointX, int pointY, int mouseX, in
 {
     if (PointerStyleOf(index) == psNothing) return false;
     SizePointerFor(index);
-    return std::abs(mouseX - pointX) < pointer_->HorizSize() + clickTolerance_ &&
-           std::abs(mouseY - pointY) < pointer_->VertSize() + clickTolerance_;
+    const auto distance = [](std::int64_t a, std::int64_t b) { return a > b ? a - b : b - a; };
+    return distance(mouseX, pointX) < std::int64_t{pointer_->HorizSize()} + clickTolerance_ &&
+           distance(mouseY, pointY) < std::int64_t{pointer_->VertSize()} + clickTolerance_;
 }
 
 void TCustomSeries::DrawnPosition(int index, int& x, int& y)
@@ -440,7 +443,8 @@ bool TCustomSeries::SegmentHit(int from, int to, int x, int y)
     TCustomAxisPanel* chart = ParentChart();
     if (Is3D()) {
         const int dx = chart->DepthWidth, dy = -chart->DepthHeight;
-        const TPointArray quad{{x0, y0}, {x1, y1}, {x1 + dx, y1 + dy}, {x0 + dx, y0 + dy}};
+        const auto add = [](int a, int b) { return SaturatedInt(std::int64_t{a} + b); };
+        const TPointArray quad{{x0, y0}, {x1, y1}, {add(x1, dx), add(y1, dy)}, {add(x0, dx), add(y0, dy)}};
         if (PointInPolygon({x, y}, quad)) return true;
     } else {
         // A click on any pixel the pen covers counts, plus the tolerance.
@@ -493,7 +497,9 @@ void TCustomSeries::FireClick(int index, TMouseButton button, TShiftState shift,
 {
     TCustomLineSeries::FireClick(index, button, shift, x, y);
     TCustomAxisPanel* chart = ParentChart();
-    if (onPointer && chart && !chart->MouseCancelled && OnClickPointer) OnClickPointer(this, index, x, y);
+    // A click the series' OnClick took goes no further.
+    if (onPointer && chart && chart->MouseReply() == TEventReply::PassOn && OnClickPointer)
+        OnClickPointer(this, index, x, y);
 }
 
 // ---------------------------------------------------------------- legend

@@ -167,7 +167,7 @@ void TCustomSeries::EndSmoothing()
         // Points read from a chart file are written again.
         DataLoaded = savedDataLoaded_;
     }
-    delete copy;
+    FreeComponent(copy);
     refresh_ = false;
     RequestRepaint();
 }

@@ -612,7 +612,7 @@ void TFastLineSeries::PointAdded(TChartSeries* sender, int index)
     }
     // Dependents and the event hear of the point as always; only the repaint is left out.
     if (OnAfterAdd) OnAfterAdd(this, index);
-    NotifyDependents(1, index);
+    NotifyDependents(TDependentChange::Added, index);
     TCustomAxisPanel* chart = ParentChart();
     if (!chart || !Active() || index < 0 || !HorizAxisObject() || !VertAxisObject()) return;
     canvas_ = &chart->Canvas();

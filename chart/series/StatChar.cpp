@@ -438,9 +438,11 @@ double TSkewnessFunction::CalculateRange(TChartSeries* source, int first, int la
     const double* v = list->Values() + first;
     double mean;
     const double squares = SumOfSquaredDeviations(v, n, mean);
-    const double sigma = squares > 0 ? std::sqrt(squares / (n - 1)) : 0;
+    // Complete takes the population moments: sigma and the divisor over n, not n - 1.
+    const int divisor = complete_ ? n : n - 1;
+    const double sigma = squares > 0 ? std::sqrt(squares / divisor) : 0;
     const int k = Power();
-    const double d = (n - 1) * std::pow(sigma, k);
+    const double d = divisor * std::pow(sigma, k);
     if (d == 0) return 0;
     TRunningSum sum;
     for (int i = 0; i < n; ++i) {

@@ -143,14 +143,14 @@ public:
     void SetUpInGallery(TCustomAxisPanel* chart) override;
 };
 
-// Sum of (v - mean)^3 over (n - 1) sigma^3, over the range asked for.
+// Sum of (v - mean)^3 over (n - 1) sigma^3 with the sample sigma, over the range asked for; with
+// Complete, over n sigma^3 with the population sigma (the population skewness).
 class TSkewnessFunction : public TDuvFunction {
     QB_CLASS(TSkewnessFunction, TDuvFunction)
 public:
     explicit TSkewnessFunction(TComponent* owner = nullptr) : TDuvFunction(owner) {}
     static void DeclareProperties(TPropertyDeclarer<TSkewnessFunction>& p);
 
-    // Stored and streamed; the formula keeps the sample sigma either way.
     bool Complete() const { return complete_; }
     void SetComplete(bool value);
 

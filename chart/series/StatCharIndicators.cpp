@@ -180,7 +180,7 @@ void SetUpVolumeBarGallery(TDuvFunction& function, TCustomAxisPanel* chart)
     if (list.Count() < 1) return;
     auto* prices = dynamic_cast<TChartSeries*>(list.GetSeries(0));
     if (!prices) return;
-    if (list.Count() > 1) delete list.GetSeries(1);
+    if (list.Count() > 1) FreeComponent(list.GetSeries(1));
     auto* output = dynamic_cast<TChartSeries*>(VolumeBarClass().Create(chart->Owner()));
     if (!output) return;
     output->SetParentChart(chart);
@@ -557,7 +557,7 @@ void TMoneyFlowFunction::SetUpInGallery(TCustomAxisPanel* chart)
     if (list.Count() < 1) return;
     auto* prices = dynamic_cast<TChartSeries*>(list.GetSeries(0));
     if (!prices) return;
-    if (list.Count() > 1) delete list.GetSeries(1);
+    if (list.Count() > 1) FreeComponent(list.GetSeries(1));
     auto* volume = dynamic_cast<TChartSeries*>(VolumeBarClass().Create(chart->Owner()));
     if (!volume) return;
     volume->SetParentChart(chart);

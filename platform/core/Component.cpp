@@ -97,21 +97,6 @@ TComponent::TComponent(TComponent* owner)
     if (owner) owner->InsertComponent(this);
 }
 
-TComponent::~TComponent()
-{
-    Destroying();
-    // Everything that asked about this component hears that it goes.
-    while (!freeNotifies_.empty()) {
-        TComponent* other = freeNotifies_.back();
-        freeNotifies_.pop_back();
-        auto& back = other->freeNotifies_;
-        back.erase(std::remove(back.begin(), back.end(), this), back.end());
-        other->Notification(this, TOperation::opRemove);
-    }
-    DestroyComponents();
-    if (owner_) owner_->RemoveComponent(this);
-}
-
 void TComponent::DeclareProperties(TPropertyDeclarer<TComponent>& p)
 {
     p.String("Name", &TComponent::Name, &TComponent::SetName).NotStored();
@@ -135,9 +120,8 @@ void TComponent::DestroyComponents()
     while (!components_.empty()) {
         TComponent* last = components_.back();
         // Only components that others watch need the notification round; the rest go quietly.
-        if (last->state_ & csFreeNotification) RemoveComponent(last);
-        else Remove(last);
-        delete last;
+        if (!(last->state_ & csFreeNotification)) Remove(last);
+        last->Free();
     }
 }
 

@@ -4,12 +4,21 @@
 // An owner frees what it owns, last created first. Names are unique per owner and found
 // without regard to case. A component that other components point at tells them when it
 // goes (Notification with opRemove): its owner and everything the owner holds hear of it,
-// and so does every component that asked for FreeNotification. An owner hears of each
-// component inserted into it (opInsert); its other components do not. A derived class whose own
-// members are needed while its components are freed calls DestroyComponents() first in its
-// destructor.
+// and so does every component that asked for FreeNotification or holds a TComponentRef to it.
+// An owner hears of each component inserted into it (opInsert); its other components do not.
+//
+// Lifetime invariant: a component is told about while it is still whole. Free(), the
+// TComponentPtr deleter, an owner's DestroyComponents() and TScopedComponent run
+// BeforeDestruction() first (csDestroying on the owned tree, the free notifications, the
+// owner's notification round) and only then run the destructors, so a Notification(opRemove)
+// handler may call the going object's own members. ~TComponent asserts that BeforeDestruction
+// ran, or that nobody could hear of the component: no owner, no free-notification partner and
+// no reference to it. Owned components are freed one by one by ~TComponent, each whole; a
+// derived class whose own members are needed while they go calls DestroyComponents() first in
+// its destructor.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +29,7 @@
 class TFiler;
 class TReader;
 class TWriter;
+class TComponentRefBase;
 
 class TPersistent : public TObject {
 public:
@@ -92,6 +102,12 @@ public:
     void RemoveComponent(TComponent* component);  // gives it up without freeing it
     void DestroyComponents();                     // frees owned components, last first
 
+    // Frees the component: BeforeDestruction while it is whole, then its destructors.
+    void Free();
+    // Tells everyone concerned that this component goes; runs once. Free() and the deleters
+    // call it; a class that frees itself by other means calls it before its destructor.
+    void BeforeDestruction();
+
     // Free notification both ways: each hears Notification(other, opRemove) when the other goes.
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);
@@ -122,6 +138,7 @@ protected:
 private:
     friend class TReader;
     friend class TWriter;
+    friend class TComponentRefBase;
     void Insert(TComponent* component);
     void Remove(TComponent* component);
     void RemoveNotification(TComponent* component);
@@ -135,6 +152,47 @@ private:
     std::vector<TComponent*> components_;
     TNameIndex byName_;  // names of owned components
     std::vector<TComponent*> freeNotifies_;
+    std::vector<TComponentRefBase*> refs_;  // references that point at this component
+    bool toldGoing_ = false;                // BeforeDestruction ran
+};
+
+// Frees components held by std::unique_ptr through Free().
+struct TComponentDeleter {
+    void operator()(TComponent* component) const
+    {
+        if (component) component->Free();
+    }
+};
+template <class T>
+using TComponentPtr = std::unique_ptr<T, TComponentDeleter>;
+template <class T, class... Args>
+TComponentPtr<T> MakeComponent(Args&&... args)
+{
+    return TComponentPtr<T>(new T(std::forward<Args>(args)...));
+}
+
+// Frees a component through Free(); nothing happens for a null pointer.
+inline void FreeComponent(TComponent* component)
+{
+    if (component) component->Free();
+}
+
+// Frees a component and clears the pointer; nothing happens for a null pointer.
+template <class T>
+void FreeAndNil(T*& component)
+{
+    T* going = component;
+    component = nullptr;
+    if (going) going->Free();
+}
+
+// A component that lives in a scope or as a member: its destructor runs BeforeDestruction
+// while the whole T still exists.
+template <class T>
+class TScopedComponent : public T {
+public:
+    using T::T;
+    ~TScopedComponent() override { this->BeforeDestruction(); }
 };
 
 // The first free name base+N (N = 1, 2, ...) among owner's components: "Series3".

@@ -480,9 +480,9 @@ void TReader::FreeCreated(TComponent* createdRoot)
     auto& list = owner_->components_;
     for (std::size_t i = list.size(); i-- > 0;) {
         if (i >= list.size() || !created.count(list[i])) continue;
-        delete list[i];
+        FreeComponent(list[i]);
     }
-    delete createdRoot;
+    FreeComponent(createdRoot);
 }
 
 void TReader::ReadData(TComponent* component)

@@ -33,7 +33,7 @@ protected:
     TScriptedUiServices ui;
     TScopedUiServices scope{ui};
     qbtest::TempDir dir;
-    std::unique_ptr<seriestest::TTestChart> chart = std::make_unique<seriestest::TTestChart>();
+    TComponentPtr<seriestest::TTestChart> chart = MakeComponent<seriestest::TTestChart>();
     QPointer<TFormAddRegression> form;
 
     std::vector<std::pair<double, double>> points;

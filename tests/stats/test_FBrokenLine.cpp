@@ -128,7 +128,7 @@ public:
     TScriptedUiServices ui;
     TScopedUiServices scope{ui};
     qbtest::TempDir dir;
-    std::unique_ptr<seriestest::TTestChart> chart = std::make_unique<seriestest::TTestChart>();
+    TComponentPtr<seriestest::TTestChart> chart = MakeComponent<seriestest::TTestChart>();
     TPointSeries* series = nullptr;
     std::vector<QPointer<TFormBrokenLine>> forms;
 };
@@ -609,10 +609,10 @@ TEST_F(BrokenLine, InterruptionsEndTheScan)
         {"deleting the window", [](BrokenLine&, TFormBrokenLine* form) { delete form; }, true},
         {"closing the graph window", [](BrokenLine&, TFormBrokenLine*) { FormGraph->close(); }, false},
         {"deleting the graph window", [](BrokenLine&, TFormBrokenLine*) { delete FormGraph; }, false},
-        {"deleting a graph line", [](BrokenLine&, TFormBrokenLine*) { delete FormGraph->Chart()->GetSeries(1); }, false},
+        {"deleting a graph line", [](BrokenLine&, TFormBrokenLine*) { FreeComponent(FormGraph->Chart()->GetSeries(1)); }, false},
         {"deleting the series",
          [](BrokenLine& test, TFormBrokenLine*) {
-             delete test.series;
+             FreeComponent(test.series);
              test.series = nullptr;
          },
          false},
@@ -624,7 +624,7 @@ TEST_F(BrokenLine, InterruptionsEndTheScan)
          false},
     };
     for (const Case& c : cases) {
-        if (!chart) chart = std::make_unique<seriestest::TTestChart>();
+        if (!chart) chart = MakeComponent<seriestest::TTestChart>();
         if (!series) series = seriestest::AddSeriesTo<TPointSeries>(*chart);
         QPointer<TFormBrokenLine> form = Open(BentLine(3000, 1500, 10));
         bool sawScan = false;

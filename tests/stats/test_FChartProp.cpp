@@ -339,23 +339,31 @@ TEST_F(ChartProp, AxisEditsFollowAutomaticAndBevelStepsAndWidthHasAFloor)
         EXPECT_EQ(form->EditLeftMin->isEnabled(), automatic);
     }
 
-    // Panels keep a bevel width of at least 1; from 3 the steps wrap after 5.
-    chart.SetBevelWidth(3);
-    chart.SetBevelOuter(bvNone);
-    chart.SetBevelInner(bvLowered);
-    form->FormActivate();
-    std::vector<int> widths;
-    for (int i = 0; i < 6; ++i) {
-        if (form->CB_bevel->isChecked()) {
+    // Repeated ticking steps the bevel width through 1 to 5, from any start (0 too).
+    struct BevelCase {
+        int start;
+        std::vector<int> widths;
+    };
+    for (const BevelCase& c : {BevelCase{0, {1, 2, 3, 4, 5, 1}}, BevelCase{3, {4, 5, 1, 2, 3, 4}}}) {
+        SCOPED_TRACE(c.start);
+        chart.SetBevelWidth(c.start);
+        chart.SetBevelOuter(bvNone);
+        chart.SetBevelInner(bvLowered);
+        EXPECT_EQ(chart.BevelWidth(), c.start);
+        form->FormActivate();
+        std::vector<int> widths;
+        for (int i = 0; i < 6; ++i) {
+            if (form->CB_bevel->isChecked()) {
+                form->CB_bevel->click();
+                EXPECT_EQ(chart.BevelOuter(), bvNone);
+            }
             form->CB_bevel->click();
-            EXPECT_EQ(chart.BevelOuter(), bvNone);
+            widths.push_back(chart.BevelWidth());
+            EXPECT_EQ(chart.BevelOuter(), bvRaised);
+            EXPECT_EQ(chart.BevelInner(), bvNone);
         }
-        form->CB_bevel->click();
-        widths.push_back(chart.BevelWidth());
-        EXPECT_EQ(chart.BevelOuter(), bvRaised);
-        EXPECT_EQ(chart.BevelInner(), bvNone);
+        EXPECT_EQ(widths, c.widths);
     }
-    EXPECT_EQ(widths, (std::vector<int>{4, 5, 1, 2, 3, 4}));
 
     for (int width : {100, 324, 325, 500}) {
         form->resize(width, 400);
@@ -388,7 +396,7 @@ TEST_F(ChartProp, RebindsAndNeverTouchesAChartThatIsGone)
     EXPECT_EQ(FormChartProp, form) << "one window";
     EXPECT_EQ(form->Chart(), other);
     EXPECT_EQ(form->MemoTitle->toPlainText(), "Other");
-    delete other;
+    FreeComponent(other);
     EXPECT_EQ(form->Chart(), nullptr);
     // Controls left with nothing bound write nowhere.
     form->CB_Legend->click();
@@ -520,7 +528,7 @@ TEST_F(ChartProp, LineHoldsItsSeriesNotAnIndex)
     auto* a = Add<TLineSeries>("A");
     auto* b = Add<TLineSeries>("B");
     Select(1);
-    delete b;  // freed elsewhere; the line stays
+    FreeComponent(b);  // freed elsewhere; the line stays
     ASSERT_EQ(form->ListSeries->count(), 2);
     EXPECT_EQ(form->SelectedSeries(), nullptr);
     Trigger({"&Rename"});

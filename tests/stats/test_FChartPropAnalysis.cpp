@@ -140,7 +140,7 @@ TEST_F(ChartPropAnalysis, CommandsStandAfterTheSeparatorAndStatisticsNeedsThreeP
 
     // A series freed while its line is current offers no statistics and its commands do nothing.
     Select(4);
-    delete chart.GetSeries(4);
+    FreeComponent(chart.GetSeries(4));
     form->PopupSeriesPopup();
     EXPECT_FALSE(form->MenuStatistics->menuAction()->isVisible());
     for (auto path : {std::initializer_list<const char*>{"Add regression"}, {"Statistics", "&Basic statistics"},
@@ -337,7 +337,7 @@ TEST_F(ChartPropAnalysis, HistogramRowsMatchAHandMadeTable)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CloseWindows();
-        while (chart.CountSeries() > 0) delete chart.GetSeries(0);
+        while (chart.CountSeries() > 0) FreeComponent(chart.GetSeries(0));
         AddUnordered("H", c.xs, c.weights);
         Select(0);
         ui.Push(TUiAnswer::Input(c.percent));
@@ -360,7 +360,7 @@ TEST_F(ChartPropAnalysis, HistogramOfWeightsNotAddingUpAbove0WarnsAndAddsNoPage)
     const std::vector<double> cases[] = {{1, -1, 2, -2}, {0.1, 0.2, -0.3}, {0, 0, 0}, {-1, -2, -3}};
     for (const std::vector<double>& weights : cases) {
         CloseWindows();
-        while (chart.CountSeries() > 0) delete chart.GetSeries(0);
+        while (chart.CountSeries() > 0) FreeComponent(chart.GetSeries(0));
         std::vector<double> xs(weights.size());
         for (std::size_t i = 0; i < xs.size(); ++i) xs[i] = static_cast<double>(i);
         AddUnordered("Z", xs, weights);
@@ -396,7 +396,7 @@ TEST_F(ChartPropAnalysis, HistogramAgreesWithNumpy)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CloseWindows();
-        while (chart.CountSeries() > 0) delete chart.GetSeries(0);
+        while (chart.CountSeries() > 0) FreeComponent(chart.GetSeries(0));
         AddUnordered("N", c.xs, c.weights);
         Select(0);
         ui.Push(TUiAnswer::Input(c.percent));

@@ -218,7 +218,7 @@ TEST_F(SeriesTransform, AFreedSourceOrAnotherKindIsRefused)
     TChartSeries* source = AddSeries<TPointSeries>({1, 2}, {1, 2});
     Open(source, 0);
     form->rb_centalize->setChecked(true);
-    delete source;
+    FreeComponent(source);
     EXPECT_EQ(form->Source(), nullptr);
     ui.Push(TUiAnswer::Press(mrOk));
     form->btnProcessClick();

@@ -20,7 +20,12 @@ class ExternalLibrary : public testing::Test {
 protected:
     TLibraryModes saved = LibraryModes;
     void SetUp() override { ASSERT_TRUE(EnsureStatDistrib(QB_STATDISTRIB_DIR)); }
-    void TearDown() override { LibraryModes = saved; }
+    // The tests after these, in this process too, find the library not loaded.
+    void TearDown() override
+    {
+        LibraryModes = saved;
+        UnloadStatDistrib();
+    }
 };
 }  // namespace
 
@@ -106,6 +111,19 @@ TEST_F(ExternalLibrary, QuantileEntriesInvertTheProbabilityEntries)
     EXPECT_NEAR(reinterpret_cast<TQuantile2>(vf_Chi2alpha)(&x, &df), 0.975, 1e-6);
     const float bad = 1.5f;
     EXPECT_TRUE(std::isnan(reinterpret_cast<TQuantile1>(vf_N)(&bad)));
+}
+
+TEST_F(ExternalLibrary, UnloadingLeavesTheStateBeforeAnyLoad)
+{
+    LibraryModes = {2, 2, 2, 2};
+    UnloadStatDistrib();
+    EXPECT_FALSE(StatDistribLoaded());
+    for (const void* entry : {vf_N, reinterpret_cast<void*>(vf_Nalpha), vf_T, reinterpret_cast<void*>(vf_Talpha), vf_Chi2,
+                              vf_Chi2alpha, vf_F, reinterpret_cast<void*>(vf_Falpha), reinterpret_cast<void*>(vf_PROB)})
+        EXPECT_EQ(entry, nullptr);
+    EXPECT_EQ(Alpha_n(1.96L), ST_Alpha_n(1.96L)) << "mode 2 without the library answers as mode 1";
+    ASSERT_TRUE(EnsureStatDistrib(QB_STATDISTRIB_DIR));
+    EXPECT_NE(vf_PROB, nullptr);
 }
 
 TEST_F(ExternalLibrary, OnlyTheNamedFolderIsSearched)

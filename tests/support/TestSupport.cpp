@@ -1,11 +1,16 @@
 #include "support/TestSupport.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -82,7 +87,9 @@ void PollForModal(std::function<void(QWidget*)> action, int attemptsLeft)
 {
     QTimer::singleShot(10, [action = std::move(action), attemptsLeft]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && attemptsLeft > 0)
+        // Activation arrives later than the dialog; it moves the keyboard focus (a file dialog's
+        // name field then keeps what is typed), so the action always meets the box a user meets.
+        if ((!modal || !modal->isActiveWindow()) && attemptsLeft > 0)
             return PollForModal(std::move(action), attemptsLeft - 1);
         action(modal);
     });
@@ -102,6 +109,46 @@ QAction* MenuItem(QMenu* menu, std::initializer_list<const char*> path)
         if (found->menu()) menu = found->menu();
     }
     return found;
+}
+
+std::string RunProgram(const std::vector<std::string>& arguments, int& exitCode)
+{
+    exitCode = -1;
+    if (arguments.empty()) return "no program given";
+    int ends[2];
+    if (pipe(ends) != 0) return "cannot make a pipe";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclose(&actions, ends[0]);
+    posix_spawn_file_actions_addclose(&actions, ends[1]);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(ends[1]);
+    std::string output;
+    if (spawned != 0) {
+        close(ends[0]);
+        return "cannot start " + arguments[0];
+    }
+    char chunk[4096];
+    for (;;) {
+        const ssize_t got = read(ends[0], chunk, sizeof chunk);
+        if (got > 0)
+            output.append(chunk, static_cast<std::size_t>(got));
+        else if (got == 0 || errno != EINTR)
+            break;
+    }
+    close(ends[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
 }
 
 }  // namespace qbtest

@@ -8,6 +8,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -59,6 +60,11 @@ const char* TestDataRoot();                     // tests/data of the checkout th
 // pixel in `share` differs by more than 8 in a colour channel. With QB_UPDATE_PICTURES set the
 // fixture is written anew first (after a deliberate change; a person looks at it then).
 testing::AssertionResult LooksLikePicture(const QImage& picture, const std::string& name, int share);
+
+// Runs a program with its arguments as given, through no shell, so any path reaches it unchanged;
+// answers its output and error output together. exitCode: its exit status, -1 when it could not
+// start or did not end normally.
+std::string RunProgram(const std::vector<std::string>& arguments, int& exitCode);
 
 // Runs action on the modal window once the next exec() shows it (nullptr when none shows within
 // a few seconds); tests drive modal dialogs this way.

@@ -229,6 +229,13 @@ TCustomChartGrid::TCustomChartGrid(QWidget* parent) : QTableView(parent), model_
 TCustomChartGrid::~TCustomChartGrid()
 {
     if (hooks_.GridGone) hooks_.GridGone();
+    // Letting the model go scrolls and moves the current cell; a grid on its way out tells
+    // nobody, as the objects behind its handlers may be gone before it.
+    hooks_ = {};
+    OnChangeColor = nullptr;
+    OnEditingCell = nullptr;
+    OnSetEditText = nullptr;
+    OnTopLeftChanged = nullptr;
     model_->OnRecalc = nullptr;
     model_->OnDetached = nullptr;
     // The view hears the model go and lets go of it; resetting its million rows first would
@@ -641,7 +648,7 @@ bool TCustomChartGrid::LeftOnLastColumn()
     Chart()->AutoRepaint = false;
     {
         TScopeGuard restore([this, autoRepaint] { Chart()->AutoRepaint = autoRepaint; });
-        delete last;
+        FreeComponent(last);
     }
     Chart()->Invalidate();
     return true;

@@ -35,7 +35,7 @@ QIcon CommanderGlyph(const std::string& name)
 }
 
 TDuvCommanderBar::TDuvCommanderBar(QWidget* parent)
-    : QWidget(parent), commander_(std::make_unique<TDuvCommander>(nullptr))
+    : QWidget(parent), commander_(MakeComponent<TDuvCommander>(nullptr))
 {
     setObjectName("DuvCommander1");
     setAccessibleName("Chart toolbar");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chart/output/DuvComma.h"
+#include "platform/core/Component.h"
 
 class QLabel;
 
@@ -29,7 +30,7 @@ protected:
 private:
     void Rebuild();
 
-    std::unique_ptr<TDuvCommander> commander_;
+    TComponentPtr<TDuvCommander> commander_;
     std::vector<const TCommanderControl*> shown_;
     std::vector<QWidget*> widgets_;
 };

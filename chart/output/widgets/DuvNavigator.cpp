@@ -139,14 +139,10 @@ void TDuvNavButton::paintEvent(QPaintEvent* event)
 
 // ---------------------------------------------------------------- TCustomDuvNavigator
 
-TCustomDuvNavigator::TCustomDuvNavigator(QWidget* parent)
-    : QWidget(parent), link_(std::make_unique<TFreeNotifyLink>([this](TComponent* component) {
-          // The panel is past its own destructor: its listener list goes with it.
-          if (component != panel_) return;
-          panel_ = nullptr;
-          EnableButtons();
-      }))
+TCustomDuvNavigator::TCustomDuvNavigator(QWidget* parent) : QWidget(parent)
 {
+    // The going panel is still whole: the navigator leaves its listener list.
+    panel_.OnGone = [this](TComponent*) { SetPanel(nullptr); };
     setObjectName(QStringLiteral("DuvNavigator"));
     setAccessibleName(QStringLiteral("Navigator"));
     setFocusPolicy(Qt::TabFocus);
@@ -160,10 +156,7 @@ TCustomDuvNavigator::TCustomDuvNavigator(QWidget* parent)
 
 TCustomDuvNavigator::~TCustomDuvNavigator()
 {
-    if (panel_) {
-        panel_->RemoveListener(this);
-        link_->Unwatch(panel_);
-    }
+    if (panel_) panel_->RemoveListener(this);
 }
 
 void TCustomDuvNavigator::InitButtons()
@@ -188,15 +181,9 @@ int TCustomDuvNavigator::VisibleButtonCount() const
 void TCustomDuvNavigator::SetPanel(TCustomAxisPanel* panel)
 {
     if (panel == panel_) return;
-    if (panel_) {
-        panel_->RemoveListener(this);
-        link_->Unwatch(panel_);
-    }
+    if (panel_) panel_->RemoveListener(this);
     panel_ = panel;
-    if (panel_) {
-        link_->Watch(panel_);
-        panel_->AddListener(this);
-    }
+    if (panel_) panel_->AddListener(this);
     EnableButtons();
 }
 

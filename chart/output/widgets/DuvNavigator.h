@@ -8,7 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "chart/engine/AxisPanel.h"
 #include "chart/engine/DuvPanel.h"
+#include "platform/core/ComponentRef.h"
 #include "platform/core/Events.h"
 #include "platform/core/StringList.h"
 
@@ -16,7 +18,6 @@ class QTimer;
 class TCustomAxisPanel;
 class TCustomChartGrid;
 class TCustomDuvNavigator;
-class TFreeNotifyLink;
 
 enum class TDuvNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel };
 inline constexpr int kDuvNavButtonCount = 9;
@@ -114,12 +115,11 @@ private:
     TDuvNavButton* buttons_[kDuvNavButtonCount] = {};
     int buttonWidth_ = kMinButtonWidth;
     int focusedButton_ = 0;
-    TCustomAxisPanel* panel_ = nullptr;
+    TComponentRef<TCustomAxisPanel> panel_;
     TStringList hints_;
     TAlign align_ = alNone;
     bool singleBorder_ = false;
     bool adjusting_ = false;
-    std::unique_ptr<TFreeNotifyLink> link_;
 };
 
 // Moves through the rows of a chart grid and edits them.

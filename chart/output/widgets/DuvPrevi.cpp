@@ -69,7 +69,7 @@ QLabel* Label(QWidget* parent, const char* name, const char* caption, QWidget* b
 // ---------------------------------------------------------------- TChartPreview
 
 TChartPreview::TChartPreview(QWidget* parent, TPageNavigatorFactory navigatorClass)
-    : QDialog(parent), preview_(std::make_unique<TDuvPreviewPanel>()), navigatorClass_(std::move(navigatorClass))
+    : QDialog(parent), preview_(MakeComponent<TDuvPreviewPanel>()), navigatorClass_(std::move(navigatorClass))
 {
     setObjectName("ChartPreview");
     setWindowTitle("Plotwise Print Preview");

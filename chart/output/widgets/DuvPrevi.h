@@ -9,6 +9,7 @@
 
 #include "chart/output/DuvPreviewPanel.h"
 #include "chart/output/widgets/DuvNavigator.h"
+#include "platform/core/Component.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -100,7 +101,7 @@ private:
     void PageNavigatorClicked(TDuvNavigateBtn button);
     TRect EditedMargins() const;
 
-    std::unique_ptr<TDuvPreviewPanel> preview_;
+    TComponentPtr<TDuvPreviewPanel> preview_;
     TDuvPanelHost* host_ = nullptr;
     TPageNavigatorFactory navigatorClass_;
     TCustomDuvNavigator* navigator_ = nullptr;

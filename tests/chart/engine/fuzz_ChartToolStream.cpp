@@ -6,6 +6,7 @@
 #include <string>
 
 #include "chart/engine/AxisPanel.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/ComponentWriter.h"
@@ -25,10 +26,6 @@ public:
     TSeriesGroups groups{nullptr};
 };
 
-// Three axes, standing in as addresses.
-int axisPlaces[3];
-TChartAxis* AxisAt(int i) { return reinterpret_cast<TChartAxis*>(&axisPlaces[i]); }
-
 template <class Fn>
 void ReadInto(const std::uint8_t* data, std::size_t size, TComponent& root, Fn&& after)
 {
@@ -47,22 +44,11 @@ void ReadInto(const std::uint8_t* data, std::size_t size, TComponent& root, Fn&&
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     TCustomAxisPanel chart(nullptr);
-    TChartAxisLookup lookup;
-    lookup.Count = [](const TCustomAxisPanel*) { return 3; };
-    lookup.Axis = [](const TCustomAxisPanel*, int i) { return AxisAt(i); };
-    lookup.IndexOf = [](const TChartAxis* axis) {
-        for (int i = 0; i < 3; ++i)
-            if (AxisAt(i) == axis) return i;
-        return -1;
-    };
-    lookup.ChartOf = [&chart](const TChartAxis*) { return &chart; };
-    InstallChartAxisLookup(lookup);
     {
         TDuvCustomToolAxis tool(nullptr);
         tool.SetParentChart(&chart);
-        ReadInto(data, size, tool, [&] { assert(!tool.Axis() || lookup.IndexOf(tool.Axis()) >= 0); });
+        ReadInto(data, size, tool, [&] { assert(!tool.Axis() || chart.AxesList().IndexOf(tool.Axis()) >= 0); });
     }
-    InstallChartAxisLookup({});
 
     TFuzzGroupHolder holder;
     TCustomSeriesList none;

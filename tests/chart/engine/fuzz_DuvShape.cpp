@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Drawing is recorded, not rasterised: sizes read from the stream cost nothing.
     panel.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
     panel.SetBounds(0, 0, 64, 48);
-    TFuzzShapes shapes(&panel);
+    TScopedComponent<TFuzzShapes> shapes(&panel);
     try {
         TMemoryStream stream(std::string(reinterpret_cast<const char*>(data), size));
         ReadComponentFromStream(stream, &shapes);

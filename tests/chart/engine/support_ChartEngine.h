@@ -13,6 +13,13 @@ namespace enginetest {
 // Starts the chart graphics and engine modules once for the test program (fonts, canvas list).
 void StartChartModules();
 
+// A protocol code as the number tests log it.
+template <class E>
+std::string CodeText(E code)
+{
+    return std::to_string(static_cast<int>(code));
+}
+
 // Counts the notifications it is handed (OnZoom, OnScroll and the like).
 struct TNotifyCounter {
     int Count = 0;

@@ -28,12 +28,12 @@ void TShapeHolder::DeclareProperties(TPropertyDeclarer<TShapeHolder>& p)
 
 std::vector<std::string> StreamedShapeNames(TShapeHolder& holder) { return StreamedPropertyNames(holder); }
 
-std::unique_ptr<TShapeHolder> StreamShapeCopy(TShapeHolder& holder)
+TComponentPtr<TShapeHolder> StreamShapeCopy(TShapeHolder& holder)
 {
     TMemoryStream stream;
     WriteComponentToStream(stream, &holder);
     stream.SetPosition(0);
-    auto copy = std::make_unique<TShapeHolder>();
+    auto copy = MakeComponent<TShapeHolder>();
     ReadComponentFromStream(stream, copy.get());
     return copy;
 }

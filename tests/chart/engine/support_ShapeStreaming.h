@@ -31,6 +31,6 @@ private:
 // The property names the holder writes ("Shape.Shadow.Color").
 std::vector<std::string> StreamedShapeNames(TShapeHolder& holder);
 // Writes the holder and reads the stream into a new one.
-std::unique_ptr<TShapeHolder> StreamShapeCopy(TShapeHolder& holder);
+TComponentPtr<TShapeHolder> StreamShapeCopy(TShapeHolder& holder);
 // Reads the holder's properties from component text lines ("Shape.Angle = 3\r\n").
 void ReadShapeHolderText(TShapeHolder& holder, const std::string& lines);

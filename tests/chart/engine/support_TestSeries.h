@@ -33,7 +33,7 @@ public:
     // Every SetParentChart call is recorded here when set (it outlives the series).
     std::vector<TCustomAxisPanel*>* ChartLog = nullptr;
     int Refreshes = 0;
-    std::vector<std::pair<int, int>> Notifications;  // (code, index)
+    std::vector<std::pair<TDependentChange, int>> Notifications;  // (code, index)
 
     void SetParentChart(TCustomAxisPanel* value) override;
     void DrawPoint(int index) override;
@@ -46,7 +46,7 @@ public:
     void SwapPoints(int i, int j) override;
     void ClearPoints() override;
     void RefreshFromSources() override { ++Refreshes; }
-    void NotifyDependents(int code, int index) override { Notifications.emplace_back(code, index); }
+    void NotifyDependents(TDependentChange code, int index) override { Notifications.emplace_back(code, index); }
 
 private:
     TChartValueList* x_;

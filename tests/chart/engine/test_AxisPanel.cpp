@@ -103,7 +103,7 @@ public:
     void PanelEvent(TDuvEvent& event) override
     {
         if (auto* series = dynamic_cast<TDuvSeriesEvent*>(&event))
-            Events.push_back("series " + std::to_string(series->Event));
+            Events.push_back("series " + enginetest::CodeText(series->Event));
         else if (dynamic_cast<TChartChangePage*>(&event))
             Events.push_back("page");
         if (Extra) Extra(event);
@@ -233,8 +233,8 @@ class TAxisTestTool : public TDuvCustomToolAxis {
     QB_CLASS(TAxisTestTool, TDuvCustomToolAxis)
 public:
     explicit TAxisTestTool(TComponent* owner = nullptr) : TDuvCustomToolAxis(owner) {}
-    void HandleChartEvent(int code) override { codes.push_back(code); }
-    std::vector<int> codes;
+    void HandleChartEvent(TChartEventCode code) override { codes.push_back(code); }
+    std::vector<TChartEventCode> codes;
 };
 
 TEST_F(AxisPanelTest, AxisToolsLetGoOfTheAxesOfAFreedChart)
@@ -245,7 +245,7 @@ TEST_F(AxisPanelTest, AxisToolsLetGoOfTheAxesOfAFreedChart)
         tool.SetAxis(chart.LeftAxis());
         ASSERT_EQ(tool.ParentChart(), &chart);
         chart.MouseLeave();
-        EXPECT_EQ(tool.codes, std::vector<int>{cteMouseLeave});
+        EXPECT_EQ(tool.codes, std::vector<TChartEventCode>{TChartEventCode::MouseLeave});
     }
     EXPECT_EQ(tool.Axis(), nullptr);
     EXPECT_EQ(tool.ParentChart(), nullptr);
@@ -404,7 +404,7 @@ TEST_F(AxisPanelTest, DepthSizesFollowViewPercentAndSlots)
 TEST_F(AxisPanelTest, ExchangingSeriesSwapsThemInTheirGroupToo)
 {
     TComponent form(nullptr);
-    TSmallChart chart(&form);
+    TScopedComponent<TSmallChart> chart(&form);
     auto* a = new TPanelTestSeries(&form);
     auto* b = new TPanelTestSeries(&form);
     auto* c = new TPanelTestSeries(&form);
@@ -439,7 +439,7 @@ TEST_F(AxisPanelTest, ExchangingSeriesSwapsThemInTheirGroupToo)
 TEST_F(AxisPanelTest, NewSeriesTakeTheLookOfTheStyleTemplate)
 {
     TSmallChart chart;
-    auto style = std::make_unique<TSmallChart>();
+    auto style = MakeComponent<TSmallChart>();
     TOtherSeries otherModel;
     otherModel.SeriesColor = clGreen;
     TPanelTestSeries model;
@@ -466,15 +466,15 @@ TEST_F(AxisPanelTest, FirstUnusedColorTriesEveryPaletteEntry)
 {
     TSmallChart chart;
     chart.CustomPalette = {clRed, clGreen, clBlue};
-    std::vector<std::unique_ptr<TPanelTestSeries>> series;
+    std::vector<TComponentPtr<TPanelTestSeries>> series;
     for (TColor used : {clRed, clGreen, clYellow}) {
-        series.push_back(std::make_unique<TPanelTestSeries>());
+        series.push_back(MakeComponent<TPanelTestSeries>());
         series.back()->SeriesColor = used;
         series.back()->SetParentChart(&chart);
     }
     EXPECT_EQ(chart.FirstUnusedColor(true, nullptr), clBlue);
     // With every colour taken: the one at the series count (4 of 3 colours).
-    series.push_back(std::make_unique<TPanelTestSeries>());
+    series.push_back(MakeComponent<TPanelTestSeries>());
     series.back()->SeriesColor = clBlue;
     series.back()->SetParentChart(&chart);
     EXPECT_EQ(chart.FirstUnusedColor(true, nullptr), clGreen);

@@ -105,7 +105,7 @@ class TStageTool : public TDuvCustomTool {
     QB_CLASS(TStageTool, TDuvCustomTool)
 public:
     explicit TStageTool(TDrawLog& log) : TDuvCustomTool(nullptr), log_(log) {}
-    void HandleChartEvent(int code) override { log_.Add("tool " + std::to_string(code)); }
+    void HandleChartEvent(TChartEventCode code) override { log_.Add("tool " + enginetest::CodeText(code)); }
 
 private:
     TDrawLog& log_;
@@ -115,7 +115,7 @@ class TStageAnimation : public TDuvCustomAnimation {
     QB_CLASS(TStageAnimation, TDuvCustomAnimation)
 public:
     explicit TStageAnimation(TDrawLog& log) : TDuvCustomAnimation(nullptr), log_(log) {}
-    void HandleChartEvent(int code) override { log_.Add("animation " + std::to_string(code)); }
+    void HandleChartEvent(TChartEventCode code) override { log_.Add("animation " + enginetest::CodeText(code)); }
     void Play() override {}
 
 private:

@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,24 +27,26 @@ using TLog = std::vector<std::string>;
 class TLoggingTool : public TDuvCustomTool {
 public:
     TLoggingTool(TComponent* owner, std::string name, TLog& log) : TDuvCustomTool(owner), name_(std::move(name)), log_(log) {}
-    int CancelKind = -1;
-    void HandleMouseEvent(int kind, TMouseButton, TShiftState, int, int) override
+    std::optional<TMouseEventKind> CancelKind;
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int, int) override
     {
-        log_.push_back(name_ + " mouse " + std::to_string(kind));
-        if (kind == CancelKind) ParentChart()->MouseCancelled = true;
+        log_.push_back(name_ + " mouse " + enginetest::CodeText(kind));
+        return kind == CancelKind ? TEventReply::CancelChart : TEventReply::PassOn;
     }
-    void HandleMouseWheel(int kind, int delta, int, int) override
+    TEventReply HandleMouseWheel(TWheelEventKind kind, int delta, int, int) override
     {
-        log_.push_back(name_ + " wheel " + std::to_string(kind) + " " + std::to_string(delta));
+        log_.push_back(name_ + " wheel " + enginetest::CodeText(kind) + " " + std::to_string(delta));
+        return TEventReply::PassOn;
     }
-    void HandleKeyEvent(int kind, int& key, TShiftState, char& keyChar) override
+    TEventReply HandleKeyEvent(TKeyEventKind kind, int& key, TShiftState, char& keyChar) override
     {
-        log_.push_back(name_ + " key " + std::to_string(kind) + " " + std::to_string(key) + " " +
+        log_.push_back(name_ + " key " + enginetest::CodeText(kind) + " " + std::to_string(key) + " " +
                        std::string(keyChar ? 1 : 0, keyChar));
+        return TEventReply::PassOn;
     }
-    void HandleDragEvent(int kind, TObject*, bool&, int x, int y) override
+    void HandleDragEvent(TDragEventKind kind, TObject*, bool&, int x, int y) override
     {
-        log_.push_back(name_ + " drag " + std::to_string(kind) + " " + std::to_string(x) + "," + std::to_string(y));
+        log_.push_back(name_ + " drag " + enginetest::CodeText(kind) + " " + std::to_string(x) + "," + std::to_string(y));
     }
 
 private:
@@ -54,9 +58,10 @@ class TLoggingAnimation : public TDuvCustomAnimation {
 public:
     TLoggingAnimation(TComponent* owner, TLog& log) : TDuvCustomAnimation(owner), log_(log) {}
     void Play() override {}
-    void HandleMouseEvent(int kind, TMouseButton, TShiftState, int, int) override
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int, int) override
     {
-        log_.push_back("animation mouse " + std::to_string(kind));
+        log_.push_back("animation mouse " + enginetest::CodeText(kind));
+        return TEventReply::PassOn;
     }
 
 private:
@@ -83,15 +88,15 @@ protected:
         chart.DrawToCanvas(&painter, {0, 0, 400, 300});
     }
     qbtest::ScopedConfigDir config_;
-    TChart chart;
+    TScopedComponent<TChart> chart;
     TTestSeries* series = nullptr;
     TLog log;
 };
 
 TEST_F(ChartMouseModelTest, ToolsThenAnimationsHearTheMouseUntilOneCancels)
 {
-    TLoggingTool first(&chart, "first", log), second(&chart, "second", log), idle(&chart, "idle", log);
-    TLoggingAnimation animation(&chart, log);
+    TScopedComponent<TLoggingTool> first(&chart, "first", log), second(&chart, "second", log), idle(&chart, "idle", log);
+    TScopedComponent<TLoggingAnimation> animation(&chart, log);
     for (TDuvCustomTool* tool : std::initializer_list<TDuvCustomTool*>{&first, &idle, &second, &animation})
         tool->SetParentChart(&chart);
     idle.SetActive(false);
@@ -103,16 +108,16 @@ TEST_F(ChartMouseModelTest, ToolsThenAnimationsHearTheMouseUntilOneCancels)
                          "animation mouse 2"}));
 
     log.clear();
-    first.CancelKind = mekDown;
+    first.CancelKind = TMouseEventKind::Down;
     chart.MouseDown(mbLeft, {}, 5, 5);
     EXPECT_EQ(log, TLog{"first mouse 0"});
-    // The chart lowers the flag again once the press is over.
-    EXPECT_FALSE(chart.MouseCancelled);
+    // The answer belonged to the press: it is gone once the press is over.
+    EXPECT_EQ(chart.MouseReply(), TEventReply::PassOn);
 }
 
 TEST_F(ChartMouseModelTest, KeysDragsAndTheWheelReachEveryActiveTool)
 {
-    TLoggingTool tool(&chart, "tool", log);
+    TScopedComponent<TLoggingTool> tool(&chart, "tool", log);
     tool.SetParentChart(&chart);
     int key = VK_LEFT;
     chart.KeyDown(key, {});
@@ -249,6 +254,266 @@ TEST_F(ChartMouseModelTest, DraggingALogarithmicAxisKeepsItPositiveAndOrdered)
         EXPECT_GT(axis->Minimum(), 0);
         EXPECT_LT(axis->Minimum(), axis->Maximum());
     }
+}
+
+// ---------------------------------------------------------------- the event road
+
+// A tool that logs what it hears and answers as told; it covers the whole chart unless given a
+// place of its own.
+class TRoadTool : public TDuvCustomTool {
+public:
+    TRoadTool(TComponent* owner, std::string name, TLog& log) : TDuvCustomTool(owner), name_(std::move(name)), log_(log)
+    {
+    }
+    TEventReply OnDown = TEventReply::PassOn;
+    TEventReply OnMove = TEventReply::PassOn;
+    std::optional<TRect> Place;
+    bool EveryMove = false;
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int, int) override
+    {
+        static const char* const kNames[] = {"down", "move", "up"};
+        log_.push_back(name_ + " " + kNames[static_cast<int>(kind)]);
+        if (kind == TMouseEventKind::Down) return OnDown;
+        return kind == TMouseEventKind::Move ? OnMove : TEventReply::PassOn;
+    }
+    bool HitTest(int x, int y) const override { return !Place || Inside(*Place, x, y); }
+    bool ListensToEveryMove() const override { return EveryMove; }
+
+private:
+    static bool Inside(const TRect& r, int x, int y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
+    std::string name_;
+    TLog& log_;
+};
+
+class TRoadAnimation : public TDuvCustomAnimation {
+public:
+    TRoadAnimation(TComponent* owner, TLog& log) : TDuvCustomAnimation(owner), log_(log) {}
+    TEventReply OnDown = TEventReply::PassOn;
+    void Play() override {}
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int, int) override
+    {
+        log_.push_back(std::string("animation ") + (kind == TMouseEventKind::Down ? "down" : kind == TMouseEventKind::Move ? "move" : "up"));
+        return kind == TMouseEventKind::Down ? OnDown : TEventReply::PassOn;
+    }
+
+private:
+    TLog& log_;
+};
+
+// How a tool of a case is set up.
+struct TToolSetup {
+    TEventReply Down = TEventReply::PassOn;
+    TEventReply Move = TEventReply::PassOn;
+    bool Active = true;
+    bool Elsewhere = false;  // its place is away from the press
+    bool EveryMove = false;
+};
+
+struct TRoadCase {
+    const char* Name;
+    std::vector<TToolSetup> Tools;  // named A, B, ... in list order
+    std::optional<TEventReply> Animation;
+    TLog Heard;
+    bool Zooms;
+};
+
+TEST_F(ChartMouseModelTest, ADragGoesToTheToolsInOrderAndTheChartZoomsUnlessOneCancels)
+{
+    constexpr auto pass = TEventReply::PassOn, handled = TEventReply::Handled, cancel = TEventReply::CancelChart;
+    const TRoadCase cases[] = {
+        {"no tools", {}, {}, {}, true},
+        {"a tool that passes on hears everything", {{}}, {}, {"A down", "A move", "A up"}, true},
+        {"a taken press stops the walk and the taker holds the drag",
+         {{}, {handled}, {}},
+         {},
+         {"A down", "B down", "B move", "B up"},
+         true},
+        {"cancelling keeps the chart from zooming", {{cancel}, {}}, {}, {"A down", "A move", "A up"}, false},
+        {"two tools that both want the drag: the first takes it", {{handled}, {handled}}, {}, {"A down", "A move", "A up"}, true},
+        {"two tools that both cancel: the first takes it", {{cancel}, {cancel}}, {}, {"A down", "A move", "A up"}, false},
+        {"a tool away from the press does not hear it, and hovers without a held drag",
+         {{cancel, pass, true, true}, {}},
+         {},
+         {"B down", "A move", "B move", "A up", "B up"},
+         true},
+        {"an inactive tool hears nothing", {{cancel, pass, false}, {}}, {}, {"B down", "B move", "B up"}, true},
+        {"a tool listening to every move hears the held drag too",
+         {{handled}, {pass, pass, true, false, true}},
+         {},
+         {"A down", "A move", "B move", "A up", "B up"},
+         true},
+        {"animations come after the tools", {{}}, pass, {"A down", "animation down", "A move", "animation move", "A up", "animation up"}, true},
+        {"an animation may cancel too", {{}}, cancel, {"A down", "animation down", "animation move", "animation up"}, false},
+        {"a tool's taken press keeps the animations out", {{handled}}, cancel, {"A down", "A move", "A up"}, true},
+    };
+    Draw();
+    const TRect r = chart.ChartRect;
+    const TPoint from{r.Left + (r.Right - r.Left) / 5, r.Top + (r.Bottom - r.Top) / 5};
+    const TPoint to{r.Left + (r.Right - r.Left) * 3 / 5, r.Top + (r.Bottom - r.Top) * 3 / 5};
+    for (const TRoadCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        chart.UndoZoom();
+        log.clear();
+        std::vector<std::unique_ptr<TRoadTool>> tools;
+        for (const TToolSetup& setup : c.Tools) {
+            const std::string name(1, static_cast<char>('A' + tools.size()));
+            auto tool = std::make_unique<TRoadTool>(nullptr, name, log);
+            tool->OnDown = setup.Down;
+            tool->OnMove = setup.Move;
+            tool->EveryMove = setup.EveryMove;
+            if (setup.Elsewhere) tool->Place = TRect{0, 0, 2, 2};
+            tool->SetParentChart(&chart);
+            tool->SetActive(setup.Active);
+            tools.push_back(std::move(tool));
+        }
+        std::unique_ptr<TRoadAnimation> animation;
+        if (c.Animation) {
+            animation = std::make_unique<TRoadAnimation>(nullptr, log);
+            animation->OnDown = *c.Animation;
+            animation->SetParentChart(&chart);
+        }
+
+        chart.MouseDown(mbLeft, {}, from.X, from.Y);
+        chart.MouseMove({}, to.X, to.Y);
+        chart.MouseUp(mbLeft, {}, to.X, to.Y);
+
+        EXPECT_EQ(log, c.Heard);
+        EXPECT_EQ(chart.Zoomed, c.Zooms);
+        EXPECT_FALSE(chart.Zoom().Active) << "the chart's own drag ends with its button";
+        EXPECT_EQ(chart.Tools()->DragHolder(), nullptr) << "the drag ends with the release";
+        EXPECT_EQ(chart.Animations()->DragHolder(), nullptr);
+    }
+}
+
+TEST_F(ChartMouseModelTest, ATakenDragStaysWithItsToolUntilItsButtonGoesUp)
+{
+    Draw();
+    TScopedComponent<TRoadTool> first(&chart, "A", log), second(&chart, "B", log);
+    first.SetParentChart(&chart);
+    second.SetParentChart(&chart);
+    first.OnDown = TEventReply::CancelChart;
+    chart.MouseDown(mbLeft, {}, 50, 50);
+    // Another button pressed and released during the drag belongs to it too.
+    second.OnDown = TEventReply::CancelChart;
+    chart.MouseDown(mbRight, {}, 60, 60);
+    chart.MouseUp(mbRight, {}, 60, 60);
+    chart.MouseMove({}, 70, 70);
+    EXPECT_EQ(chart.Tools()->DragHolder(), &first);
+    chart.MouseUp(mbLeft, {}, 70, 70);
+    EXPECT_EQ(chart.Tools()->DragHolder(), nullptr);
+    EXPECT_EQ(log, (TLog{"A down", "A down", "A up", "A move", "A up"}));
+
+    // A holder that goes lets go of the drag.
+    log.clear();
+    {
+        TScopedComponent<TRoadTool> going(&chart, "C", log);
+        going.SetParentChart(&chart);
+        first.SetActive(false);
+        second.SetActive(false);
+        going.OnDown = TEventReply::Handled;
+        chart.MouseDown(mbLeft, {}, 50, 50);
+        EXPECT_EQ(chart.Tools()->DragHolder(), &going);
+    }
+    EXPECT_EQ(chart.Tools()->DragHolder(), nullptr);
+    second.SetActive(true);
+    chart.MouseMove({}, 55, 55);
+    EXPECT_EQ(log, (TLog{"C down", "B move"}));
+
+    // A drag whose release never came ends when its button goes down again.
+    chart.MouseUp(mbLeft, {}, 55, 55);
+    first.SetActive(true);
+    first.OnDown = TEventReply::PassOn;
+    log.clear();
+    chart.MouseDown(mbLeft, {}, 50, 50);
+    chart.MouseDown(mbLeft, {}, 52, 52);
+    EXPECT_EQ(log, (TLog{"A down", "B down", "A down", "B down"}));
+}
+
+TEST_F(ChartMouseModelTest, AClickReachesOnlyThePartUnderTheMouse)
+{
+    // Two series side by side, a tool with a place of its own, and the background.
+    series->AddXY(120, 130);
+    auto* other = new TTestSeries(&chart);
+    other->SetParentChart(&chart);
+    other->AddXY(200, 150);
+    Draw();
+    struct TClicks {
+        TLog* Log;
+        void First(TObject*, int index, TMouseButton, TShiftState, int, int) { Log->push_back("first " + std::to_string(index)); }
+        void Other(TObject*, int index, TMouseButton, TShiftState, int, int) { Log->push_back("other " + std::to_string(index)); }
+        void Background(TCustomChart* sender, TMouseButton, TShiftState, int, int)
+        {
+            Log->push_back("background");
+            sender->ReplyToMouse(TEventReply::PassOn);
+        }
+    } clicks{&log};
+    series->OnClick = {&clicks, &TClicks::First};
+    other->OnClick = {&clicks, &TClicks::Other};
+    chart.OnClickBackground = {&clicks, &TClicks::Background};
+    TScopedComponent<TRoadTool> tool(&chart, "tool", log);
+    tool.SetParentChart(&chart);
+    tool.OnDown = TEventReply::CancelChart;
+    tool.Place = TRect{300, 40, 340, 80};
+
+    const TRect r = chart.ChartRect;
+    struct TClickCase {
+        const char* Name;
+        TPoint At;
+        TLog Heard;
+    };
+    const TClickCase cases[] = {
+        {"a point of the first series", {120, 130}, {"first 2", "background"}},
+        {"the other series' point", {200, 150}, {"other 0", "background"}},
+        {"the tool's place", {320, 60}, {"tool down"}},
+        {"the empty chart rectangle", {(r.Left + r.Right) / 2, r.Bottom - 3}, {"background"}},
+    };
+    for (const TClickCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        log.clear();
+        chart.MouseDown(mbLeft, {}, c.At.X, c.At.Y);
+        chart.MouseUp(mbLeft, {}, c.At.X, c.At.Y);
+        // The release of a press nobody held goes to every tool.
+        TLog heard = c.Heard;
+        heard.push_back("tool up");
+        EXPECT_EQ(log, heard);
+    }
+}
+
+TEST_F(ChartMouseModelTest, TheWheelAndKeysStopAtTheToolThatTakesThem)
+{
+    struct TWheelTool : TDuvCustomTool {
+        TWheelTool(TComponent* owner, std::string name, TLog& log) : TDuvCustomTool(owner), Name(std::move(name)), Log(log) {}
+        std::string Name;
+        TLog& Log;
+        TEventReply Reply = TEventReply::PassOn;
+        TEventReply HandleMouseWheel(TWheelEventKind kind, int, int, int) override
+        {
+            Log.push_back(Name + " wheel " + enginetest::CodeText(kind));
+            return kind == TWheelEventKind::Turn ? TEventReply::PassOn : Reply;
+        }
+        TEventReply HandleKeyEvent(TKeyEventKind, int& key, TShiftState, char&) override
+        {
+            Log.push_back(Name + " key " + std::to_string(key));
+            return Reply;
+        }
+    };
+    Draw();
+    chart.Zoom().MouseWheel = pmwNormal;
+    TScopedComponent<TWheelTool> first(&chart, "A", log), second(&chart, "B", log);
+    first.SetParentChart(&chart);
+    second.SetParentChart(&chart);
+    first.Reply = TEventReply::CancelChart;
+    chart.MouseWheel({}, 120, 100, 100);
+    EXPECT_FALSE(chart.Zoomed) << "the cancelled step leaves the axes alone";
+    int key = VK_LEFT;
+    chart.KeyDown(key, {});
+    EXPECT_EQ(log, (TLog{"A wheel 2", "A wheel 1", "B wheel 1", "A key 37"}));
+
+    log.clear();
+    first.Reply = TEventReply::PassOn;
+    chart.MouseWheel({}, 120, 100, 100);
+    EXPECT_TRUE(chart.Zoomed);
+    EXPECT_EQ(log, (TLog{"A wheel 2", "B wheel 2", "A wheel 1", "B wheel 1"}));
 }
 
 }  // namespace

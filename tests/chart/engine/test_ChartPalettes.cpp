@@ -36,10 +36,10 @@ protected:
         enginetest::StartChartModules();
     }
     // A chart that starts with the library's default palette and no series.
-    static std::unique_ptr<TChart> ChartWithPalette(int index)
+    static TComponentPtr<TChart> ChartWithPalette(int index)
     {
         WriteEditorInteger("DefaultPalette", 0);
-        auto chart = std::make_unique<TChart>();
+        auto chart = MakeComponent<TChart>();
         chart->SetColorPaletteIndex(index);
         return chart;
     }

@@ -201,7 +201,7 @@ public:
                                                                         : "other";
         log_.push_back(name_ + ":" + kind);
         EXPECT_NE(event.Sender, nullptr);
-        if (cancels_) event.Sender->MouseCancelled = true;
+        if (auto* mouse = dynamic_cast<TDuvMouseEvent*>(&event); mouse && cancels_) mouse->Reply = TEventReply::CancelChart;
     }
 
 private:
@@ -246,9 +246,9 @@ TEST_F(PanelTest, AMouseDownHandlerThatCancelsKeepsTheEventFromTheListeners)
     struct Handler {
         void Down(TObject* sender, TMouseButton, TShiftState, int, int)
         {
-            static_cast<TCustomDuvPanel*>(sender)->MouseCancelled = true;
+            static_cast<TCustomDuvPanel*>(sender)->ReplyToMouse(TEventReply::CancelChart);
         }
-        void Double(TObject* sender) { static_cast<TCustomDuvPanel*>(sender)->MouseCancelled = true; }
+        void Double(TObject* sender) { static_cast<TCustomDuvPanel*>(sender)->ReplyToMouse(TEventReply::CancelChart); }
     } handler;
     panel.OnMouseDown = {&handler, &Handler::Down};
     panel.MouseDown(mbLeft, {}, 3, 4);

@@ -131,7 +131,7 @@ void ReadComponentText(TComponent& component, const std::string& lines)
 
 struct StreamCase {
     const char* name;
-    std::function<std::unique_ptr<TCustomChartElement>()> make;
+    std::function<TComponentPtr<TCustomChartElement>()> make;
     std::function<void(TCustomChartElement&)> change;
     std::vector<std::string> lines;  // what the changed element writes
     std::function<void(TCustomChartElement&)> checkCopy;
@@ -141,7 +141,7 @@ TEST_F(ChartElementTest, ElementsAndSeriesStreamOnlyWhatChanged)
 {
     auto series = [](TCustomChartElement& e) -> TCustomChartSeries& { return static_cast<TCustomChartSeries&>(e); };
     const StreamCase cases[] = {
-        {"element", [] { return std::make_unique<TCustomChartElement>(nullptr); },
+        {"element", [] { return MakeComponent<TCustomChartElement>(nullptr); },
          [](TCustomChartElement& e) {
              e.SetActive(false);
              e.ShowInEditor = false;
@@ -151,7 +151,7 @@ TEST_F(ChartElementTest, ElementsAndSeriesStreamOnlyWhatChanged)
              EXPECT_FALSE(e.Active());
              EXPECT_FALSE(e.ShowInEditor);
          }},
-        {"series", [] { return std::make_unique<TCustomChartSeries>(nullptr); },
+        {"series", [] { return MakeComponent<TCustomChartSeries>(nullptr); },
          [&](TCustomChartElement& e) {
              series(e).SetTitle("Rain");
              series(e).SetShowInLegend(false);

@@ -339,7 +339,7 @@ TEST_F(LabelsTest, IncrementMeasuresTheWidestLabel)
     };
     // 0..1000: "1,000" and "62.5" measured; 35 + 4 pixels give 10 labels, step 100.
     const Case cases[] = {{"widest label", false, false, 0, 100},
-                          {"alternate rows halve it", true, false, 0, 50},
+                          {"alternate rows keep it", true, false, 0, 100},
                           {"grid ignores label size", false, true, 0, 5},
                           {"labels across the axis take the line height", false, false, 90, 50}};
     TChartAxis& axis = Bottom();
@@ -350,6 +350,40 @@ TEST_F(LabelsTest, IncrementMeasuresTheWidestLabel)
         Axis(0, 1000);
         EXPECT_DOUBLE_EQ(axis.IncrementFromLabelWidths(), c.increment) << c.name;
     }
+}
+
+// Alternate rows show the labels of one row, on linear and date-time axes, with or without a
+// fixed Increment: no step is halved.
+TEST_F(LabelsTest, AlternateRowsShowTheLabelsOfOneRow)
+{
+    struct Case {
+        const char* name;
+        double min, max, increment;
+        bool dateTime;
+    };
+    const Case cases[] = {{"automatic step", 0, 1000, 0, false},
+                          {"fixed increment", 0, 100, 10, false},
+                          {"small range", 0, 1, 0, false},
+                          {"dates", 40000, 40090, 0, true}};
+    TChartAxis& axis = Bottom();
+    axis.Labels().SetStyle(talValue);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        axis.IsDateTimeAxis = c.dateTime;
+        axis.SetDateTimeFormat(c.dateTime ? "yyyy-mm-dd" : "");
+        axis.SetIncrement(c.increment);
+        std::vector<std::vector<double>> values;
+        for (bool alternate : {false, true}) {
+            axis.Labels().SetAlternate(alternate);
+            Axis(c.min, c.max);
+            values.push_back(Values(axis.CalcLabels()));
+        }
+        EXPECT_GE(values[0].size(), 2u);
+        EXPECT_EQ(values[1], values[0]);
+    }
+    axis.IsDateTimeAxis = false;
+    axis.SetDateTimeFormat("");
+    axis.Labels().SetAlternate(false);
 }
 
 // Which labels each style gives for three labelled points at 1, 2 and 3 on an axis 0..4.

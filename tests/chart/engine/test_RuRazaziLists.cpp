@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/engine/AxisPanel.h"
+#include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
 #include "platform/core/ClassRegistry.h"
 #include "platform/core/ComponentReader.h"
@@ -22,51 +23,21 @@ namespace {
 
 using CountedChart = enginetest::TCountedChart;
 
-// Axes stand in as addresses: the lists never look inside an axis.
-struct FakeAxes {
-    int places[3] = {};
-    TChartAxis* operator[](int i) { return reinterpret_cast<TChartAxis*>(&places[i]); }
+// A chart's axes by position.
+struct TChartAxesOf {
+    TCustomAxisPanel* chart;
+    TChartAxis* operator[](int i) const { return chart->AxesList().GetAxis(i); }
 };
 
-// Two charts, each with tool and animation lists and its own axes, installed as the lookups a
-// chart installs.
+// Two charts, each with its tool and animation lists and its own axes.
 class ListsTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        enginetest::StartChartModules();
-        InstallChartToolListLookup([this](const TCustomAxisPanel* chart, bool animations) -> TChartTools* {
-            const int i = chart == &charts[0].chart ? 0 : chart == &charts[1].chart ? 1 : -1;
-            if (i < 0) return nullptr;
-            return animations ? static_cast<TChartTools*>(&animationLists[i]) : &toolLists[i];
-        });
-        TChartAxisLookup lookup;
-        lookup.Count = [this](const TCustomAxisPanel* chart) { return chart == &charts[0].chart ? 2 : 3; };
-        lookup.Axis = [this](const TCustomAxisPanel* chart, int i) { return axes[chart == &charts[0].chart ? 0 : 1][i]; };
-        lookup.IndexOf = [this](const TChartAxis* axis) {
-            for (int c = 0; c < 2; ++c)
-                for (int i = 0; i < 3; ++i)
-                    if (axes[c][i] == axis) return i;
-            return -1;
-        };
-        lookup.ChartOf = [this](const TChartAxis* axis) -> TCustomAxisPanel* {
-            for (int c = 0; c < 2; ++c)
-                for (int i = 0; i < 3; ++i)
-                    if (axes[c][i] == axis) return &charts[c].chart;
-            return nullptr;
-        };
-        InstallChartAxisLookup(lookup);
-    }
-    void TearDown() override
-    {
-        InstallChartToolListLookup(nullptr);
-        InstallChartAxisLookup({});
-    }
+    void SetUp() override { enginetest::StartChartModules(); }
 
     CountedChart charts[2];
-    TChartTools toolLists[2] = {TChartTools(&charts[0].chart), TChartTools(&charts[1].chart)};
-    TChartAnimations animationLists[2] = {TChartAnimations(&charts[0].chart), TChartAnimations(&charts[1].chart)};
-    FakeAxes axes[2];
+    TChartTools* toolLists[2] = {charts[0].chart.Tools(), charts[1].chart.Tools()};
+    TChartAnimations* animationLists[2] = {charts[0].chart.Animations(), charts[1].chart.Animations()};
+    TChartAxesOf axes[2] = {{&charts[0].chart}, {&charts[1].chart}};
 };
 
 std::string ComponentTextOf(TComponent& component)
@@ -166,9 +137,9 @@ TEST_F(ListsTest, AGroupIsActiveWhenAllItsSeriesAreAndSwitchesThemTogether)
         SCOPED_TRACE(c.name);
         TChartSeriesList list;
         TSeriesGroup* group = list.AddGroup("Rain");
-        std::vector<std::unique_ptr<TTestSeries>> series;
+        std::vector<TComponentPtr<TTestSeries>> series;
         for (bool active : c.active) {
-            series.push_back(std::make_unique<TTestSeries>());
+            series.push_back(MakeComponent<TTestSeries>());
             series.back()->SetActive(active);
             group->AddSeries(series.back().get());
         }
@@ -231,7 +202,7 @@ public:
 TEST_F(ListsTest, GroupsAreRebuiltFromTheStoredSeriesPositions)
 {
     TChartSeriesList all;
-    TListedSeries s0(&all), s1(&all), s2(&all);
+    TScopedComponent<TListedSeries> s0(&all), s1(&all), s2(&all);
     for (TTestSeries* s : {&s0, &s1, &s2}) all.Add(s);
     TGroupHolder holder(nullptr);
     holder.SetName("Holder1");
@@ -263,7 +234,7 @@ TEST_F(ListsTest, GroupsAreRebuiltFromTheStoredSeriesPositions)
 TEST_F(ListsTest, StoredGroupPositionsThatNameNoSeriesAreDropped)
 {
     TChartSeriesList all;
-    TListedSeries s0(&all), s1(&all);
+    TScopedComponent<TListedSeries> s0(&all), s1(&all);
     all.Add(&s0);
     all.Add(&s1);
     TSeriesGroup group(nullptr);
@@ -284,30 +255,32 @@ public:
     {
     }
     bool CancelMouse = false;
-    void HandleChartEvent(int code) override { Note("chart " + std::to_string(code)); }
-    void HandleMouseEvent(int kind, TMouseButton, TShiftState, int x, int y) override
+    void HandleChartEvent(TChartEventCode code) override { Note("chart " + enginetest::CodeText(code)); }
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int x, int y) override
     {
-        Note("mouse " + std::to_string(kind) + " " + std::to_string(x) + "," + std::to_string(y));
-        if (CancelMouse && ParentChart()) ParentChart()->MouseCancelled = true;
+        Note("mouse " + enginetest::CodeText(kind) + " " + std::to_string(x) + "," + std::to_string(y));
+        return Reply();
     }
-    void HandleDragEvent(int kind, TObject*, bool& accept, int, int) override
+    void HandleDragEvent(TDragEventKind kind, TObject*, bool& accept, int, int) override
     {
-        Note("drag " + std::to_string(kind));
+        Note("drag " + enginetest::CodeText(kind));
         accept = true;
     }
-    void HandleKeyEvent(int kind, int& key, TShiftState, char&) override
+    TEventReply HandleKeyEvent(TKeyEventKind kind, int& key, TShiftState, char&) override
     {
-        Note("key " + std::to_string(kind) + " " + std::to_string(key));
+        Note("key " + enginetest::CodeText(kind) + " " + std::to_string(key));
         ++key;
+        return TEventReply::PassOn;
     }
-    void HandleSeriesEvent(int code, TCustomChartSeries*) override { Note("series " + std::to_string(code)); }
-    void HandleMouseWheel(int kind, int delta, int, int) override
+    void HandleSeriesEvent(TSeriesEventCode code, TCustomChartSeries*) override { Note("series " + enginetest::CodeText(code)); }
+    TEventReply HandleMouseWheel(TWheelEventKind kind, int delta, int, int) override
     {
-        Note("wheel " + std::to_string(kind) + " " + std::to_string(delta));
-        if (CancelMouse && ParentChart()) ParentChart()->MouseCancelled = true;
+        Note("wheel " + enginetest::CodeText(kind) + " " + std::to_string(delta));
+        return Reply();
     }
 
 private:
+    TEventReply Reply() const { return CancelMouse ? TEventReply::CancelChart : TEventReply::PassOn; }
     void Note(const std::string& text) { log_->push_back(name_ + ": " + text); }
     std::vector<std::string>* log_;
     std::string name_;
@@ -319,12 +292,12 @@ TEST_F(ListsTest, TheBaseToolsSlotsDoNothing)
     int key = 65;
     char keyChar = 'a';
     bool accept = false;
-    tool.HandleChartEvent(cteBeforeDraw);
-    tool.HandleMouseEvent(mekDown, mbLeft, {}, 1, 2);
-    tool.HandleDragEvent(dekDrop, nullptr, accept, 1, 2);
-    tool.HandleKeyEvent(kekPress, key, {}, keyChar);
-    tool.HandleSeriesEvent(steBeforeDrawValues, nullptr);
-    tool.HandleMouseWheel(0, 120, 1, 2);
+    tool.HandleChartEvent(TChartEventCode::BeforeDraw);
+    tool.HandleMouseEvent(TMouseEventKind::Down, mbLeft, {}, 1, 2);
+    tool.HandleDragEvent(TDragEventKind::Drop, nullptr, accept, 1, 2);
+    tool.HandleKeyEvent(TKeyEventKind::Press, key, {}, keyChar);
+    tool.HandleSeriesEvent(TSeriesEventCode::BeforeDrawValues, nullptr);
+    tool.HandleMouseWheel(TWheelEventKind::StepDown, 120, 1, 2);
     EXPECT_EQ(key, 65);
     EXPECT_EQ(keyChar, 'a');
     EXPECT_FALSE(accept);
@@ -341,32 +314,32 @@ struct DispatchCase {
 TEST_F(ListsTest, TheChartsEventsReachTheActiveToolsInListOrder)
 {
     const DispatchCase cases[] = {
-        {"before drawing", [](const TChartTools& t) { t.BroadcastChartEvent(cteBeforeDraw); }, {"A: chart 2", "C: chart 2"}},
-        {"before the axes", [](const TChartTools& t) { t.BroadcastChartEvent(cteBeforeDrawAxes); }, {"A: chart 3", "C: chart 3"}},
-        {"before the series", [](const TChartTools& t) { t.BroadcastChartEvent(cteBeforeDrawSeries); }, {"A: chart 1", "C: chart 1"}},
-        {"after the series", [](const TChartTools& t) { t.BroadcastChartEvent(cteAfterDrawSeries); }, {"A: chart 4", "C: chart 4"}},
-        {"after drawing", [](const TChartTools& t) { t.BroadcastChartEvent(cteAfterDraw); }, {"A: chart 0", "C: chart 0"}},
-        {"mouse leaves", [](const TChartTools& t) { t.BroadcastChartEvent(cteMouseLeave); }, {"A: chart 5", "C: chart 5"}},
-        {"mouse move", [](const TChartTools& t) { t.BroadcastMouseEvent(mekMove, mbLeft, {}, 4, 5); },
+        {"before drawing", [](const TChartTools& t) { t.BroadcastChartEvent(TChartEventCode::BeforeDraw); }, {"A: chart 2", "C: chart 2"}},
+        {"before the axes", [](const TChartTools& t) { t.BroadcastChartEvent(TChartEventCode::BeforeDrawAxes); }, {"A: chart 3", "C: chart 3"}},
+        {"before the series", [](const TChartTools& t) { t.BroadcastChartEvent(TChartEventCode::BeforeDrawSeries); }, {"A: chart 1", "C: chart 1"}},
+        {"after the series", [](const TChartTools& t) { t.BroadcastChartEvent(TChartEventCode::AfterDrawSeries); }, {"A: chart 4", "C: chart 4"}},
+        {"after drawing", [](const TChartTools& t) { t.BroadcastChartEvent(TChartEventCode::AfterDraw); }, {"A: chart 0", "C: chart 0"}},
+        {"mouse leaves", [](const TChartTools& t) { t.BroadcastChartEvent(TChartEventCode::MouseLeave); }, {"A: chart 5", "C: chart 5"}},
+        {"mouse move", [](const TChartTools& t) { t.BroadcastMouseEvent(TMouseEventKind::Move, mbLeft, {}, 4, 5); },
          {"A: mouse 1 4,5", "C: mouse 1 4,5"}},
-        {"drag over", [](const TChartTools& t) { bool accept = false; t.BroadcastDragEvent(dekDragOver, nullptr, accept, 0, 0); },
+        {"drag over", [](const TChartTools& t) { bool accept = false; t.BroadcastDragEvent(TDragEventKind::DragOver, nullptr, accept, 0, 0); },
          {"A: drag 0", "C: drag 0"}},
         {"key down changes the key for the next tool",
          [](const TChartTools& t) {
              int key = 10;
              char c = 0;
-             t.BroadcastKeyEvent(kekDown, key, {}, c);
+             t.BroadcastKeyEvent(TKeyEventKind::Down, key, {}, c);
          },
          {"A: key 0 10", "C: key 0 11"}},
-        {"wheel", [](const TChartTools& t) { t.BroadcastMouseWheel(0, -120, 3, 3); }, {"A: wheel 0 -120", "C: wheel 0 -120"}},
-        {"after a series' values", [](const TChartTools& t) { t.BroadcastSeriesEvent(steAfterDrawValues, nullptr); },
+        {"wheel", [](const TChartTools& t) { t.BroadcastMouseWheel(TWheelEventKind::StepDown, -120, 3, 3); }, {"A: wheel 0 -120", "C: wheel 0 -120"}},
+        {"after a series' values", [](const TChartTools& t) { t.BroadcastSeriesEvent(TSeriesEventCode::AfterDrawValues, nullptr); },
          {"A: series 4", "C: series 4"}},
     };
     for (const DispatchCase& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> log;
         TChartTools tools;
-        TRecordingTool a(&log, "A"), b(&log, "B"), t(&log, "C");
+        TScopedComponent<TRecordingTool> a(&log, "A"), b(&log, "B"), t(&log, "C");
         b.SetActive(false);
         for (TDuvCustomTool* tool : {static_cast<TDuvCustomTool*>(&a), static_cast<TDuvCustomTool*>(&b),
                                      static_cast<TDuvCustomTool*>(&t)})
@@ -381,26 +354,25 @@ TEST_F(ListsTest, MouseAndWheelStopAtTheToolThatCancelsTheMouse)
     for (bool wheel : {false, true}) {
         SCOPED_TRACE(wheel ? "wheel" : "mouse");
         std::vector<std::string> log;
-        TChartTools& tools = toolLists[0];
-        TRecordingTool a(&log, "A"), b(&log, "B");
+        TChartTools& tools = *toolLists[0];
+        TScopedComponent<TRecordingTool> a(&log, "A"), b(&log, "B");
         tools.AddTool(&a);
         tools.AddTool(&b);
         a.CancelMouse = true;
-        charts[0].chart.MouseCancelled = false;
         if (wheel)
-            tools.BroadcastMouseWheel(0, 120, 0, 0);
+            tools.BroadcastMouseWheel(TWheelEventKind::StepDown, 120, 0, 0);
         else
-            tools.BroadcastMouseEvent(mekDown, mbLeft, {}, 0, 0);
+            tools.BroadcastMouseEvent(TMouseEventKind::Down, mbLeft, {}, 0, 0);
         EXPECT_EQ(log.size(), 1u);
         log.clear();
-        tools.BroadcastChartEvent(cteAfterDraw);
+        tools.BroadcastChartEvent(TChartEventCode::AfterDraw);
         EXPECT_EQ(log.size(), 2u) << "chart stages go to every tool";
     }
 }
 
 TEST_F(ListsTest, ToolsJoinAndLeaveTheirChartsLists)
 {
-    TChartTools& tools = toolLists[0];
+    TChartTools& tools = *toolLists[0];
     auto* created = tools.CreateTool(TDuvCustomTool::StaticClass());
     EXPECT_EQ(created->ParentChart(), &charts[0].chart);
     EXPECT_EQ(created->Owner(), &charts[0].chart);
@@ -409,20 +381,20 @@ TEST_F(ListsTest, ToolsJoinAndLeaveTheirChartsLists)
     const int before = charts[0].Repaints();
     created->SetParentChart(&charts[1].chart);
     EXPECT_EQ(tools.Count(), 0);
-    EXPECT_EQ(toolLists[1].IndexOf(created), 0) << "joins the other chart's list";
+    EXPECT_EQ(toolLists[1]->IndexOf(created), 0) << "joins the other chart's list";
     EXPECT_EQ(charts[0].Repaints(), before) << "moving to another chart is not a detach";
 
     const int beforeDetach = charts[1].Repaints();
     created->SetParentChart(nullptr);
-    EXPECT_EQ(toolLists[1].Count(), 0);
+    EXPECT_EQ(toolLists[1]->Count(), 0);
     EXPECT_GT(charts[1].Repaints(), beforeDetach) << "the chart it left repaints";
 
     std::vector<std::string> log;
     auto* animation = new TRecordingTool(&log, "X");
     tools.AddTool(animation);
-    delete animation;
+    FreeComponent(animation);
     EXPECT_EQ(tools.Count(), 0) << "a freed tool leaves its list";
-    delete created;
+    FreeComponent(created);
 }
 
 TEST_F(ListsTest, AChartThatGoesTakesItsToolsOutOfTheLists)
@@ -435,7 +407,7 @@ TEST_F(ListsTest, AChartThatGoesTakesItsToolsOutOfTheLists)
         list->CreateTool(TDuvCustomToolSeries::StaticClass());
         ASSERT_EQ(chart->ComponentCount(), 2);
         if (listFirst) list.reset();
-        delete chart;  // frees the tools it owns
+        FreeComponent(chart);  // frees the tools it owns
         if (list) {
             EXPECT_EQ(list->Count(), 0);
         }
@@ -455,9 +427,9 @@ TEST_F(ListsTest, AnimationsJoinTheAnimationListAndNameThemselves)
 {
     TTestAnimation animation(nullptr);
     animation.SetParentChart(&charts[0].chart);
-    EXPECT_EQ(animationLists[0].IndexOf(&animation), 0);
-    EXPECT_EQ(animationLists[0].GetAnimation(0), &animation);
-    EXPECT_EQ(toolLists[0].Count(), 0);
+    EXPECT_EQ(animationLists[0]->IndexOf(&animation), 0);
+    EXPECT_EQ(animationLists[0]->GetAnimation(0), &animation);
+    EXPECT_EQ(toolLists[0]->Count(), 0);
 
     EXPECT_EQ(animation.DescriptiveName(), "TTestAnimation");
     animation.Description = "Fade";
@@ -479,18 +451,18 @@ TEST_F(ListsTest, ClearingAListFreesItsTools)
 TEST_F(ListsTest, SeriesAndAxisToolsLetGoOfWhatIsFreed)
 {
     TChartTools tools;
-    TDuvCustomToolSeries seriesTool(nullptr);
-    TDuvCustomToolAxis axisTool(nullptr);
+    TScopedComponent<TDuvCustomToolSeries> seriesTool(nullptr);
+    TScopedComponent<TDuvCustomToolAxis> axisTool(nullptr);
     tools.AddTool(&seriesTool);
     tools.AddTool(&axisTool);
     {
-        TTestSeries series;
+        TScopedComponent<TTestSeries> series;
         seriesTool.SetSeries(&series);
         EXPECT_EQ(seriesTool.Series(), &series);
     }
     EXPECT_EQ(seriesTool.Series(), nullptr) << "the freed series' notification";
 
-    TTestSeries kept;
+    TScopedComponent<TTestSeries> kept;
     seriesTool.SetSeries(&kept);
     tools.ForgetSeries(&kept);
     EXPECT_EQ(seriesTool.Series(), nullptr);
@@ -501,7 +473,7 @@ TEST_F(ListsTest, SeriesAndAxisToolsLetGoOfWhatIsFreed)
     tools.ForgetAxis(axes[0][1]);
     EXPECT_EQ(axisTool.Axis(), nullptr);
 
-    TDuvCustomToolSeries copy(nullptr);
+    TScopedComponent<TDuvCustomToolSeries> copy(nullptr);
     seriesTool.SetSeries(&kept);
     seriesTool.SetActive(false);
     copy.Assign(&seriesTool);
@@ -514,16 +486,16 @@ TEST_F(ListsTest, AnAxisToolMovesToTheChartOfItsAxis)
     TDuvCustomToolAxis tool(nullptr);
     tool.SetAxis(axes[0][1]);
     EXPECT_EQ(tool.ParentChart(), &charts[0].chart);
-    EXPECT_EQ(toolLists[0].IndexOf(&tool), 0);
+    EXPECT_EQ(toolLists[0]->IndexOf(&tool), 0);
     const int before = charts[1].Repaints();
     tool.SetAxis(axes[1][2]);
     EXPECT_EQ(tool.ParentChart(), &charts[1].chart);
-    EXPECT_EQ(toolLists[0].Count(), 0);
-    EXPECT_EQ(toolLists[1].IndexOf(&tool), 0);
+    EXPECT_EQ(toolLists[0]->Count(), 0);
+    EXPECT_EQ(toolLists[1]->IndexOf(&tool), 0);
     EXPECT_GT(charts[1].Repaints(), before);
     tool.SetAxis(nullptr);
     EXPECT_EQ(tool.ParentChart(), nullptr);
-    EXPECT_EQ(toolLists[1].Count(), 0);
+    EXPECT_EQ(toolLists[1]->Count(), 0);
 }
 
 struct AxisIdCase {
@@ -579,7 +551,7 @@ TEST_F(ListsTest, AStoredAxisPositionOutsideTheChartsAxesIsAReadError)
 
 struct ToolStreamCase {
     const char* name;
-    std::function<std::unique_ptr<TComponent>()> make;
+    std::function<TComponentPtr<TComponent>()> make;
     std::function<void(TComponent&)> change;
     std::vector<std::string> lines;
     std::function<void(TComponent&)> checkCopy;
@@ -588,24 +560,24 @@ struct ToolStreamCase {
 TEST_F(ListsTest, ToolsAndSourcesStreamOnlyWhatChanged)
 {
     const ToolStreamCase cases[] = {
-        {"tool", [] { return std::make_unique<TDuvCustomTool>(nullptr); },
+        {"tool", [] { return MakeComponent<TDuvCustomTool>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).SetActive(false); }, {"Active = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).Active()); }},
-        {"series tool", [] { return std::make_unique<TDuvCustomToolSeries>(nullptr); },
+        {"series tool", [] { return MakeComponent<TDuvCustomToolSeries>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).ShowInEditor = false; }, {"ShowInEditor = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).ShowInEditor); }},
         {"axis tool",
          [this] {
-             auto tool = std::make_unique<TDuvCustomToolAxis>(nullptr);
+             auto tool = MakeComponent<TDuvCustomToolAxis>(nullptr);
              tool->SetParentChart(&charts[1].chart);
              return tool;
          },
          [this](TComponent& c) { static_cast<TDuvCustomToolAxis&>(c).SetAxis(axes[1][2]); }, {"AxisID = 2"},
          [this](TComponent& c) { EXPECT_EQ(static_cast<TDuvCustomToolAxis&>(c).Axis(), axes[1][2]); }},
-        {"animation", [] { return std::make_unique<TTestAnimation>(nullptr); },
+        {"animation", [] { return MakeComponent<TTestAnimation>(nullptr); },
          [](TComponent& c) { static_cast<TDuvCustomTool&>(c).SetActive(false); }, {"Active = False"},
          [](TComponent& c) { EXPECT_FALSE(static_cast<TDuvCustomTool&>(c).Active()); }},
-        {"series source", [] { return std::make_unique<TDuvSeriesSource>(nullptr); }, [](TComponent& c) { c.SetTag(3); },
+        {"series source", [] { return MakeComponent<TDuvSeriesSource>(nullptr); }, [](TComponent& c) { c.SetTag(3); },
          {"Tag = 3"}, [](TComponent& c) { EXPECT_EQ(c.Tag(), 3); }},
     };
     for (const ToolStreamCase& c : cases) {
@@ -650,7 +622,7 @@ public:
 
 TEST_F(ListsTest, ASeriesSourceFillsItsSeriesWhileOpen)
 {
-    auto series = std::make_unique<TSourcedSeries>();
+    auto series = MakeComponent<TSourcedSeries>();
     TCountingSource source(nullptr);
     source.SetSeries(series.get());
     EXPECT_EQ(series->Sources, (std::vector<TComponent*>{&source}));
@@ -678,7 +650,7 @@ TEST_F(ListsTest, ASeriesSourceFillsItsSeriesWhileOpen)
     TSourcedSeries other;
     auto* owned = new TCountingSource(nullptr);
     owned->SetSeries(&other);
-    delete owned;
+    FreeComponent(owned);
     EXPECT_TRUE(other.Sources.empty()) << "a freed source leaves its series";
 }
 

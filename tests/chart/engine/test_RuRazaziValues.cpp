@@ -135,11 +135,11 @@ TEST(ValueListsTest, ValueListsAndLabelsKeepTheirRules)
              s.Notifications.clear();
              l.AddValue(2);
              l.AddValue(3);
-             EXPECT_EQ(s.Notifications, (std::vector<std::pair<int, int>>{{4, -1}}));
+             EXPECT_EQ(s.Notifications, (std::vector<std::pair<TDependentChange, int>>{{TDependentChange::ValueModified, -1}}));
              l.SetValueAt(1, 7);
              l.SetValueAt(1, 8);
              EXPECT_EQ(s.Notifications.size(), 3u) << "each stored value is told";
-             EXPECT_EQ(s.Notifications.back(), (std::pair<int, int>{4, 1}));
+             EXPECT_EQ(s.Notifications.back(), (std::pair<TDependentChange, int>{TDependentChange::ValueModified, 1}));
          }},
         {"date-time flag",
          [](TTestSeries& s) {

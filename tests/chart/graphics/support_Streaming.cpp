@@ -44,12 +44,12 @@ std::vector<std::string> StreamedPropertyNames(TComponent& component)
 
 std::vector<std::string> StreamedNames(TAttributeHolder& holder) { return StreamedPropertyNames(holder); }
 
-std::unique_ptr<TAttributeHolder> StreamCopy(TAttributeHolder& holder)
+TComponentPtr<TAttributeHolder> StreamCopy(TAttributeHolder& holder)
 {
     TMemoryStream stream;
     WriteComponentToStream(stream, &holder);
     stream.SetPosition(0);
-    auto copy = std::make_unique<TAttributeHolder>();
+    auto copy = MakeComponent<TAttributeHolder>();
     ReadComponentFromStream(stream, copy.get());
     return copy;
 }

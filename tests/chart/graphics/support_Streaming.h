@@ -35,4 +35,4 @@ std::vector<std::string> StreamedPropertyNames(TComponent& component);
 // The property names the holder writes ("Pen.Width", "Font.Shadow.Visible").
 std::vector<std::string> StreamedNames(TAttributeHolder& holder);
 // Writes the holder and reads the stream into a new one.
-std::unique_ptr<TAttributeHolder> StreamCopy(TAttributeHolder& holder);
+TComponentPtr<TAttributeHolder> StreamCopy(TAttributeHolder& holder);

@@ -34,7 +34,7 @@ TChartSeries* TGridChart::AddSeries(const std::vector<double>& ys, const std::ve
 
 TGridChart::~TGridChart()
 {
-    while (Chart.CountSeries() > 0) delete Chart.GetSeries(Chart.CountSeries() - 1);
+    while (Chart.CountSeries() > 0) FreeComponent(Chart.GetSeries(Chart.CountSeries() - 1));
 }
 
 std::vector<std::string> RowTexts(const TChartGridModel& model, int row)

@@ -27,7 +27,7 @@ public:
 // A chart with its series; series are owned by the chart's owner (none here), so the fixture
 // frees them.
 struct TGridChart {
-    TChart Chart;
+    TScopedComponent<TChart> Chart;
     // A series on the chart with the given Y values (X 0, 1, 2 ...) and optional labels.
     TChartSeries* AddSeries(const std::vector<double>& ys, const std::vector<std::string>& labels = {});
     ~TGridChart();

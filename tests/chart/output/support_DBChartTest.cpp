@@ -94,7 +94,7 @@ DBChartTest::~DBChartTest()
 
 TDBTestSeries* DBChartTest::AddSeries(const std::string& labels, const std::string& values, bool throughSource)
 {
-    series_.push_back(std::make_unique<TDBTestSeries>());
+    series_.push_back(MakeComponent<TDBTestSeries>());
     TDBTestSeries* series = series_.back().get();
     series->SetParentChart(&chart_);
     series->SetXLabelsSource(labels);

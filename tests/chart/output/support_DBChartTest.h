@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "chart/output/DBChart.h"
+#include "platform/core/Component.h"
 #include "platform/db/Table.h"
 #include "support/TestSupport.h"
 
@@ -54,7 +55,7 @@ protected:
     TDBChart chart_;
     TDataSetComponent direct_{nullptr, &table_};
     TDataSourceComponent through_{nullptr, &source_};
-    std::vector<std::unique_ptr<TDBTestSeries>> series_;
+    std::vector<TComponentPtr<TDBTestSeries>> series_;
 };
 
 }  // namespace outputtest

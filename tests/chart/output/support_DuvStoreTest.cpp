@@ -118,7 +118,7 @@ std::string RunPython(const std::string& script, const std::string& file, int& r
     qbtest::TempDir dir;
     const std::string path = dir.file("judge.py");
     qbtest::WriteFileBytes(path, script);
-    return RunCommand("/usr/bin/python3 " + path + " '" + file + "'", rc);
+    return qbtest::RunProgram({"/usr/bin/python3", path, file}, rc);
 }
 
 }  // namespace storetest

@@ -52,7 +52,8 @@ std::string DescribeChart(const TCustomAxisPanel& chart);
 
 // Output of a command with its standard error; rc is its exit code.
 std::string RunCommand(const std::string& command, int& rc);
-// python3 (Debian's) running the script on the file; the script reads sys.argv[1].
+// python3 (Debian's) running the script on the file (passed as given, no shell); the script
+// reads sys.argv[1].
 std::string RunPython(const std::string& script, const std::string& file, int& rc);
 
 }  // namespace storetest

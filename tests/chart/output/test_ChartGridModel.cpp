@@ -347,17 +347,17 @@ TEST_F(ChartGridModelTest, FollowsTheChartAndForgetsWhatIsFreed)
     first->AddPointY(3);
     first->NotifyDataChanged();
     EXPECT_EQ(model_.RowCount(), 5);
-    delete first;
+    FreeComponent(first);
     EXPECT_EQ(model_.ColCount(), 2);
     EXPECT_EQ(model_.RowCount(), 3);
 
     TChartSeries* single = chart_.AddSeries({1});
     model_.SetSeries(single);
     EXPECT_EQ(model_.Chart(), &chart_.Chart);
-    delete single;
+    FreeComponent(single);
     EXPECT_EQ(model_.Series(), nullptr);
     {
-        TChart gone;
+        TScopedComponent<TChart> gone;
         model_.SetChart(&gone);
     }
     EXPECT_EQ(model_.Chart(), nullptr);

@@ -93,7 +93,7 @@ TEST_F(DBChartTest, XFromItsFieldAndHorizontalSeries)
     series->XValues()->SetValueSource("A");
     EXPECT_EQ(PointRows(*series), (std::vector<TPointRow>{{"sk", 0, 0, true}, {"sk", 0, 7}, {"cz", 1, 10}, {"CZ", 4, 20}, {"cz", 7, 5}}));
 
-    auto horizontal = std::make_unique<TDBTestSeries>();
+    auto horizontal = MakeComponent<TDBTestSeries>();
     horizontal->MakeHorizontal();
     horizontal->XValues()->SetOrder(loNone);
     horizontal->SetParentChart(&chart_);
@@ -391,4 +391,19 @@ TEST_F(DBChartTest, ALineSeriesFollowsTheTableAndDrawsItsLine)
     EXPECT_EQ(line.PointCount(), 0);
     EXPECT_EQ(lineCalls(), "0 segments");
     line.SetDataSource(nullptr);
+}
+
+TEST_F(DBChartTest, FreeingTheBoundDataSetComponentLeavesNoReference)
+{
+    auto* bound = new TDataSetComponent(nullptr, &table_);
+    TDBTestSeries* series = AddSeries("COUNTRY", "AMOUNT");
+    series->SetDataSource(bound);
+    chart_.RefreshDataSet(&table_, nullptr);
+    EXPECT_EQ(TCustomDBChart::BoundDataSet(series), &table_);
+    bound->Free();
+    EXPECT_EQ(series->GetDataSource(), nullptr);
+    EXPECT_EQ(TCustomDBChart::BoundDataSet(series), nullptr);
+    const int points = series->PointCount();
+    chart_.RefreshDataSet(&table_, nullptr);  // the freed component is not read
+    EXPECT_EQ(series->PointCount(), points);
 }

@@ -38,7 +38,7 @@ struct PieChart {
         chart.SetView3D(false);
         Paint(chart);
     }
-    TChart chart;
+    TScopedComponent<TChart> chart;
     TPieSeries* pie = nullptr;
 };
 
@@ -51,7 +51,7 @@ struct BarChart {
         for (double v : {3.0, 5.0, 2.0}) bars->AddYWithIndexX(v);
         Paint(chart);
     }
-    TChart chart;
+    TScopedComponent<TChart> chart;
 };
 
 // A plain panel with a gradient, neither chart nor axis panel.
@@ -406,7 +406,7 @@ TEST_F(CommanderTest, ButtonsReachTheInstalledServices)
     };
     services.Execute = [&](TComponent& component) { heard.push_back("execute " + component.Name()); };
     TScopedChartEditorServices installed(services);
-    TDuvCommander bar;
+    TScopedComponent<TDuvCommander> bar;
     bar.SetPanel(&chart);
     EditedLog edited{&heard};
     bar.OnEditedChart = {&edited, &EditedLog::On};
@@ -416,9 +416,9 @@ TEST_F(CommanderTest, ButtonsReachTheInstalledServices)
     EXPECT_TRUE(bar.Button(dc3D)->Down) << "the 3D button follows the edited chart";
     bar.ClickButton(dcSave);
     {
-        TComponent previewer(nullptr);
+        TScopedComponent<TComponent> previewer(nullptr);
         previewer.SetName("Previewer1");
-        TComponent editor(nullptr);
+        TScopedComponent<TComponent> editor(nullptr);
         editor.SetName("Editor1");
         bar.SetPreviewer(&previewer);
         bar.SetChartEditor(&editor);
@@ -436,7 +436,7 @@ TEST_F(CommanderTest, ButtonsReachTheInstalledServices)
     bar.ClickButton(dcCopy);
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(400, 300));
 
-    TPlainPanel plain;
+    TScopedComponent<TPlainPanel> plain;
     bool gradient = false;
     services.Gradient = [&](TComponent*, TDuvGradient& edited) { return gradient = &edited == plain.PeekGradient(); };
     bar.SetPanel(&plain);
@@ -446,7 +446,7 @@ TEST_F(CommanderTest, ButtonsReachTheInstalledServices)
 
 TEST_F(CommanderTest, AFreedPanelLeavesTheBarDisabled)
 {
-    TDuvCommander bar;
+    TScopedComponent<TDuvCommander> bar;
     {
         BarChart bars;
         bar.SetPanel(&bars.chart);
@@ -464,7 +464,7 @@ TEST_F(CommanderTest, AFreedPanelLeavesTheBarDisabled)
 TEST_F(CommanderTest, EditWaitsForAnEditor)
 {
     PieChart fixture;
-    TDuvCommander bar;
+    TScopedComponent<TDuvCommander> bar;
     bar.SetPanel(&fixture.chart);
     EXPECT_FALSE(ChartEditorServices().CanEditChart());
     EXPECT_FALSE(bar.Button(dcEdit)->Enabled);
@@ -474,7 +474,7 @@ TEST_F(CommanderTest, EditWaitsForAnEditor)
     bar.ClickButton(dcSave);
     EXPECT_EQ(fixture.chart.View3D(), view3D);
     {
-        TComponent editor(nullptr);
+        TScopedComponent<TComponent> editor(nullptr);
         bar.SetChartEditor(&editor);
         EXPECT_TRUE(bar.Button(dcEdit)->Enabled);
         bar.ClickButton(dcEdit);

@@ -24,9 +24,9 @@ bool IsSmooth(TCustomDuvPanel& panel) { return dynamic_cast<TGDIPlusCanvas*>(&pa
 QImage Painted(TCustomDuvPanel& panel) { return *panel.RenderBitmap(clWhite, panel.GetPanelRect(), 0); }
 
 // A loaded test panel that names the smooth canvas.
-std::unique_ptr<enginetest::TTestPanel> LoadedPanel()
+TComponentPtr<enginetest::TTestPanel> LoadedPanel()
 {
-    auto panel = std::make_unique<enginetest::TTestPanel>();
+    auto panel = MakeComponent<enginetest::TTestPanel>();
     panel->SetBounds(0, 0, 200, 120);
     panel->SetDefaultCanvas("TGDIPlusCanvas");
     panel->Loaded();
@@ -100,9 +100,9 @@ TEST(GDIPlusSwitch, LeavingAPanelGivesItTheGdiCanvasAndSwitchesOff)
 TEST(GDIPlusSwitch, AFreedPanelLeavesTheSwitchEmptyAndOff)
 {
     StartOutputModules();
-    TDuvGDIPlus gdiPlus;
+    TScopedComponent<TDuvGDIPlus> gdiPlus;
     {
-        enginetest::TTestPanel panel;
+        TScopedComponent<enginetest::TTestPanel> panel;
         gdiPlus.SetDuvPanel(&panel);
         gdiPlus.SetActive(true);
     }

@@ -39,9 +39,9 @@ private:
 };
 
 // A panel filled with one dark colour, margins fixed (not proportional).
-std::unique_ptr<TTestPanel> DarkPanel(int width = 200, int height = 120)
+TComponentPtr<TTestPanel> DarkPanel(int width = 200, int height = 120)
 {
-    auto panel = std::make_unique<TTestPanel>();
+    auto panel = MakeComponent<TTestPanel>();
     panel->SetName("DarkPanel");
     panel->SetBounds(0, 0, width, height);
     panel->SetBevelOuter(bvNone);
@@ -308,7 +308,7 @@ TEST_F(PreviewPanelTest, TheChartImageLandsInTheImageRectangle)
 TEST_F(PreviewPanelTest, PanelListFollowsSettingAndFreeing)
 {
     ScopedPrinter printer;
-    TDuvPreviewPanel preview;
+    TScopedComponent<TDuvPreviewPanel> preview;
     preview.SetPanel(&preview);
     EXPECT_EQ(preview.Panel(), nullptr) << "the preview never previews itself";
     auto panel = DarkPanel();
@@ -319,7 +319,7 @@ TEST_F(PreviewPanelTest, PanelListFollowsSettingAndFreeing)
     panel.reset();
     EXPECT_EQ(preview.Panel(), nullptr);
 
-    TTestPanel turning;
+    TScopedComponent<TTestPanel> turning;
     turning.ReplaceCanvas(std::make_unique<FullRotationCanvas>(), "FullRotationCanvas");
     preview.SetPanel(&turning);
     EXPECT_TRUE(preview.AsBitmap()) << "a canvas that turns the chart itself gives no metafile";

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TChart chart;
     chart.SetBounds(0, 0, 300, 200);
     chart.ReplaceCanvas(std::make_unique<TRecordingCanvas>(), "TRecordingCanvas");
-    TPieSeries pie(&chart);
+    TScopedComponent<TPieSeries> pie(&chart);
     pie.SetParentChart(&chart);
     pie.SetAngleSize(data[0] < 200 ? 1 + data[0] % 360 : (data[0] - 228) * 100000);
     pie.SetRotationAngle(static_cast<std::int8_t>(data[1]) * 3);

@@ -111,16 +111,16 @@ void TSeriesEventLog::PanelEvent(TDuvEvent& event)
     }
 }
 
-int TSeriesEventLog::Count(int code, const TCustomChartSeries* series) const
+int TSeriesEventLog::Count(TSeriesEventKind code, const TCustomChartSeries* series) const
 {
     int n = 0;
     for (std::size_t i = 0; i < Codes.size(); ++i) n += Codes[i] == code && Series[i] == series;
     return n;
 }
 
-std::vector<int> TSeriesEventLog::CodesOf(const TCustomChartSeries* series) const
+std::vector<TSeriesEventKind> TSeriesEventLog::CodesOf(const TCustomChartSeries* series) const
 {
-    std::vector<int> codes;
+    std::vector<TSeriesEventKind> codes;
     for (std::size_t i = 0; i < Codes.size(); ++i)
         if (Series[i] == series) codes.push_back(Codes[i]);
     return codes;

@@ -76,12 +76,12 @@ public:
 // The chart's series events in order (code per event, and the series each is about).
 class TSeriesEventLog : public IPanelEventListener {
 public:
-    std::vector<int> Codes;
+    std::vector<TSeriesEventKind> Codes;
     std::vector<const TCustomChartSeries*> Series;
     void PanelEvent(TDuvEvent& event) override;
-    int Count(int code, const TCustomChartSeries* series) const;
+    int Count(TSeriesEventKind code, const TCustomChartSeries* series) const;
     // The codes about one series.
-    std::vector<int> CodesOf(const TCustomChartSeries* series) const;
+    std::vector<TSeriesEventKind> CodesOf(const TCustomChartSeries* series) const;
     void Clear()
     {
         Codes.clear();

@@ -43,7 +43,7 @@ TEST_F(ArrowTest, ArrowsAreOutlinesInFlatChartsAndFilledWithFill2DOrIn3D)
                 // Filled arrows take the pointer's pen and fill in the point colour.
                 EXPECT_EQ(c.filled ? call.BrushColor : call.PenColor, clGreen) << c.name;
             }
-        delete arrows;
+        FreeComponent(arrows);
     }
 }
 

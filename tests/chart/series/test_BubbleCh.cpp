@@ -37,7 +37,7 @@ TEST_F(BubbleTest, TheRadiusGivesThePointerItsPixelSizes)
         bubbles->SizePointerFor(0);
         EXPECT_EQ(bubbles->Pointer().HorizSize(), c.horizontal) << c.squared;
         EXPECT_EQ(bubbles->Pointer().VertSize(), c.vertical) << c.squared;
-        delete bubbles;
+        FreeComponent(bubbles);
     }
 }
 
@@ -60,7 +60,7 @@ TEST_F(BubbleTest, EachBubbleIsDrawnAsACircleOfItsOwnSize)
         for (const TRecordedCall& call : enginetest::GroupCalls(chart.Recording().Calls, "Bubbles"))
             if (call.Name == "Ellipse") brushes.push_back(call.BrushColor);
         EXPECT_EQ(brushes, (std::vector<TColor>{clRed, clBlue}));
-        delete bubbles;
+        FreeComponent(bubbles);
     }
 }
 

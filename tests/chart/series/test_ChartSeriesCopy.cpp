@@ -27,7 +27,7 @@ struct TClickCounter : TObject {
 TEST_F(SeriesCopyTest, DuplicatingTakesTheNextFreeNameClassFunctionAndSettings)
 {
     TComponent form(nullptr);
-    TTestChart chart(&form);
+    TScopedComponent<TTestChart> chart(&form);
     chart.SetName("Chart1");
     std::vector<TChartSeries*> made;
     for (int i = 0; i < 3; ++i) made.push_back(CreateChartSeries(&form, &chart, TTestSeries::StaticClass()));
@@ -97,7 +97,7 @@ TEST_F(SeriesCopyTest, ConvertingAClassKeepsNamePlaceEventsDependentsAndToolLink
 TEST_F(SeriesCopyTest, CloningRelinksTheCopyOfAComputedSeries)
 {
     TComponent form(nullptr);
-    TTestChart source(&form);
+    TScopedComponent<TTestChart> source(&form);
     TChartSeries* rain = CreateChartSeries(&form, &source, TTestSeries::StaticClass());
     TChartSeries* doubled = CreateChartSeries(&form, &source, TTestSeries::StaticClass(), &TDoublingFunction::StaticClass());
     rain->AddPointXY(0, 1);
@@ -105,7 +105,7 @@ TEST_F(SeriesCopyTest, CloningRelinksTheCopyOfAComputedSeries)
     doubled->SetDataSource(rain);
     auto* tool = new TDuvCustomToolSeries(&form);
     tool->SetParentChart(&source);
-    TTestChart destination(&form);
+    TScopedComponent<TTestChart> destination(&form);
     CreateChartSeries(&form, &destination, TTestSeries::StaticClass());  // freed by the clone
 
     CloneChartContents(&destination, &source, &form, true);
@@ -142,7 +142,7 @@ TEST_F(SeriesCopyTest, PaintingTheSymbolOfAChartlessSeriesLeavesItChartless)
 TEST_F(SeriesCopyTest, ADuplicatedToolJoinsAnotherChartAndForgetsAFreedSeries)
 {
     TComponent form(nullptr);
-    TTestChart first(&form), second(&form);
+    TScopedComponent<TTestChart> first(&form), second(&form);
     TChartSeries* rain = CreateChartSeries(&form, &first, TTestSeries::StaticClass());
     auto* tool = new TDuvCustomToolSeries(&form);
     tool->SetName("ChartTool1");
@@ -165,7 +165,7 @@ TEST_F(SeriesCopyTest, ADuplicatedToolJoinsAnotherChartAndForgetsAFreedSeries)
     EXPECT_EQ(first.Tools()->Count(), 1) << "the original stays on its chart";
     EXPECT_EQ(tool->ParentChart(), &first);
 
-    delete rain;
+    FreeComponent(rain);
     EXPECT_EQ(tool->Series(), nullptr);
     EXPECT_EQ(seriesCopy->Series(), nullptr) << "the copy no longer points at the freed series";
 }

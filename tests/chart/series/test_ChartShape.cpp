@@ -149,7 +149,7 @@ TEST_F(ChartShapeTest, PixelCornersFromHugeValuesStayOnTheScreenRange)
         EXPECT_EQ(r.Left, X(5));
         EXPECT_EQ(r.Right, std::clamp(X(5) + c.pixel, -32767, 32767)) << "as an offset: " << c.value;
         chart.Draw();  // and the drawing does not trip over it
-        delete shape;
+        FreeComponent(shape);
     }
 }
 
@@ -173,7 +173,7 @@ TEST_F(ChartShapeTest, TheFourteenFiguresFlat)
     auto* probe = Box(chasRectangle);
     chart.Draw();
     const int L = X(2), R = X(8), T = Y(6), B = Y(2), mx = (L + R) / 2, my = (T + B) / 2;
-    delete probe;
+    FreeComponent(probe);
     auto line = [](int x0, int y0, int x1, int y1) {
         return std::vector<std::string>{"MoveTo(" + Xy(x0, y0) + ")", "LineTo(" + Xy(x1, y1) + ")"};
     };
@@ -206,13 +206,13 @@ TEST_F(ChartShapeTest, TheFourteenFiguresFlat)
         chart.Draw();
         EXPECT_EQ(Drawn("Shape", kFigureCalls), expected[static_cast<std::size_t>(style)])
             << EnumTypeInfo(TChartShapeStyle{}).Name(style);
-        delete shape;
+        FreeComponent(shape);
     }
     auto* round = Box(chasRectangle);
     round->SetRoundRectangle(true);
     chart.Draw();
     EXPECT_EQ(Drawn("Shape", kFigureCalls), std::vector<std::string>{"RoundRect(" + Xy(L, T) + "," + Xy(R, B) + ",12,12)"});
-    delete round;
+    FreeComponent(round);
     // A line keeps its direction: from (8, 2) back to (2, 6).
     auto* back = Box(chasLine);
     back->SetX0(8);
@@ -229,7 +229,7 @@ TEST_F(ChartShapeTest, TheFourteenFiguresIn3D)
     const int L = X(2), R = X(8), T = Y(6), B = Y(2), mx = (L + R) / 2, my = (T + B) / 2;
     const int z = probe->MiddleZ, z0 = probe->StartZ, z1 = probe->EndZ;
     const std::string zs = std::to_string(z), range = std::to_string(z0) + "," + std::to_string(z1);
-    delete probe;
+    FreeComponent(probe);
     const std::vector<std::string> twoLines{"MoveTo", "LineTo", "MoveTo", "LineTo"};
     const std::vector<std::vector<std::string>> expected{
         {"RectangleAtZ(" + Xy(L, T) + "," + Xy(R, B) + "," + zs + ")"},
@@ -255,7 +255,7 @@ TEST_F(ChartShapeTest, TheFourteenFiguresIn3D)
         for (const std::string& call : Drawn("Shape", kFigureCalls))
             drawn.push_back(call.rfind("MoveTo", 0) == 0 || call.rfind("LineTo", 0) == 0 ? call.substr(0, 6) : call);
         EXPECT_EQ(drawn, expected[static_cast<std::size_t>(style)]) << EnumTypeInfo(TChartShapeStyle{}).Name(style);
-        delete shape;
+        FreeComponent(shape);
     }
     // Hollow solids keep their sides light; a pixel shape stays flat in a 3D chart.
     auto* hollow = Box(chasCube);
@@ -263,7 +263,7 @@ TEST_F(ChartShapeTest, TheFourteenFiguresIn3D)
     chart.Draw();
     ASSERT_EQ(Drawn("Shape", {"Cube"}).size(), 1u);
     EXPECT_NE(Drawn("Shape", {"Cube"})[0].find("false,0)"), std::string::npos);
-    delete hollow;
+    FreeComponent(hollow);
     PixelBox(chasCircle, 50, 60, 150, 120);
     chart.Draw();
     EXPECT_EQ(Drawn("Shape", kFigureCalls), std::vector<std::string>{"Ellipse(50,60,150,120)"});
@@ -342,7 +342,7 @@ TEST_F(ChartShapeTest, TextInTheFillColourIsSwappedForAReadableOne)
         shape->DrawText({10, 10, 100, 100});
         EXPECT_EQ(chart.Canvas().Font().Color(), c.written) << c.series << " " << c.font;
         EXPECT_EQ(shape->Font().Color(), c.font) << "the setting stays";
-        delete shape;
+        FreeComponent(shape);
     }
 }
 
@@ -367,7 +367,7 @@ TEST_F(ChartShapeTest, EachFigureAnswersClicksOnItsOwnArea)
         const std::string name = EnumTypeInfo(TChartShapeStyle{}).Name(c.style);
         EXPECT_EQ(shape->PointAtScreen(c.in.X, c.in.Y), 0) << name;
         EXPECT_EQ(shape->PointAtScreen(c.out.X, c.out.Y), -1) << name;
-        delete shape;
+        FreeComponent(shape);
     }
 }
 

@@ -207,7 +207,7 @@ TEST_F(CurveFittingTest, DegreeLimitsAndFactorBelowOne)
     EXPECT_EQ(function->PolyDegree(), 20);
     function->SetFactor(-3);
     EXPECT_EQ(function->Factor(), 1);
-    delete function;
+    FreeComponent(function);
 }
 
 TEST_F(CurveFittingTest, CannotProcessFittingOnlyWithFewerDistinctXThanTheDegree)
@@ -228,6 +228,30 @@ TEST_F(CurveFittingTest, CannotProcessFittingOnlyWithFewerDistinctXThanTheDegree
     std::vector<TXY> unit;
     for (int i = 0; i < 40; ++i) unit.push_back({i / 39.0, std::sin(i / 5.0)});
     EXPECT_EQ(Output(Source(unit), Fitting(20))->PointCount(), 40);
+}
+
+// The source changes so that the fit can no longer be made, and back: the output empties and
+// fills again, and the change itself never fails, also where it is announced from a scope guard
+// at the end of a bulk append (an exception there would end the program).
+TEST_F(CurveFittingTest, DataThatCannotBeFittedEmptiesTheOutputWithoutFailingTheChange)
+{
+    TLineSeries* source = Source(Line(5));
+    source->AddPointXY(0, 7);
+    TChartSeries* output = Output(source, Fitting(5));
+    ASSERT_EQ(output->PointCount(), 6);
+    source->DeletePoint(5);  // X = 4: five points on four distinct X
+    EXPECT_EQ(source->PointCount(), 5);
+    EXPECT_EQ(output->PointCount(), 0);
+    source->AddPointXY(9, 1);
+    EXPECT_EQ(output->PointCount(), 6);
+
+    source->ClearPoints();
+    EXPECT_EQ(source->AddXYArrays({0, 1, 2, 3, 0, 1}, {1, 2, 3, 4, 5, 6}), 6);
+    EXPECT_EQ(output->PointCount(), 0);
+    source->AddXYArrays({7}, {1});
+    EXPECT_EQ(output->PointCount(), 7);
+    // Asked for directly, the fit still says why it cannot be made.
+    EXPECT_EQ(ErrorOf([&] { static_cast<TCurveFittingFunction*>(output->Function())->SetPolyDegree(7); }), "Cannot process fitting");
 }
 
 TEST_F(CurveFittingTest, CoefficientsArePowersOfXFromTheSmallestX)

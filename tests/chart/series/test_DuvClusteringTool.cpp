@@ -335,7 +335,7 @@ TEST_F(ClusteringToolTest, AFreedSeriesLeavesNoResultBehind)
 {
     Use(kTwoGroups);
     tool->RunClustering();
-    delete series;
+    FreeComponent(series);
     series = nullptr;
     EXPECT_EQ(tool->Series(), nullptr);
     EXPECT_EQ(tool->CurrentClusters()->Count(), 0);

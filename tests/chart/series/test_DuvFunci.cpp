@@ -262,7 +262,7 @@ TEST_F(DuvFunciTest, FlagsAndEditorsOfTheBasicFunctions)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.function->GetEditorClassName(), c.editor) << c.function->ClassName();
-        delete c.function;
+        FreeComponent(c.function);
     }
 }
 

@@ -560,8 +560,8 @@ TEST_F(DuvFunctionManyTest, ByXMatchesTheRoadWorkedOutByHand)
                     function->Recalculate();
                     EXPECT_EQ(Shown(*output), ByXByHand(shrunk, includeNulls, order)) << c.name << " shrunk";
                 }
-                for (TChartSeries* source : sources) delete source;
-                delete output;
+                for (TChartSeries* source : sources) FreeComponent(source);
+                FreeComponent(output);
             }
 }
 

@@ -116,7 +116,7 @@ TEST_F(SeriesStatsTest, FunctionSeriesAmongMixedSeries)
     auto* kurtosis = new TKurtosisFunction;
     FedBy(mine, kurtosis);
 
-    TSeriesStatsTool tool(&chart);
+    TScopedComponent<TSeriesStatsTool> tool(&chart);
     tool.SetParentChart(&chart);
     tool.SetSeries(mine);
     EXPECT_EQ(tool.FindFunctionOfClass(TStdDeviationFunction::StaticClass()), deviation);

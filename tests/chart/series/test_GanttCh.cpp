@@ -73,7 +73,7 @@ TEST_F(GanttTest, NoConnectorWithoutAValidNextTask)
         gantt->NextTask()->SetValueAt(0, next);
         chart.Draw();
         EXPECT_TRUE(Drawn("Gantt", {"MoveTo", "LineTo"}).empty()) << next;
-        delete gantt;
+        FreeComponent(gantt);
     }
     auto* gantt = Add<TGanttSeries>("Gantt");
     gantt->AddGantt(1, 5, 3);

@@ -158,7 +158,7 @@ TEST_F(OHLChartTest, OnBalanceVolume)
     EXPECT_EQ(Describe(*out2), "0:7 1:10");
 
     // The volume series going away leaves the output empty.
-    delete volume;
+    FreeComponent(volume);
     EXPECT_EQ(obv->Volume(), nullptr);
     EXPECT_EQ(output->PointCount(), 0);
     EXPECT_FALSE(obv->PeriodEditable);
@@ -207,7 +207,7 @@ TEST_F(OHLChartTest, PointAndFigureColumns)
         EXPECT_EQ(figure->CalcColumns(false), c.Columns);
         EXPECT_EQ(figure->MaxXValue(), c.Columns - 1);
         EXPECT_EQ(figure->MinXValue(), 0);
-        delete figure;
+        FreeComponent(figure);
     }
     auto* figure = Bars<TPointFigureSeries>({{0, 9, 10, 9, 10}, {1, 8, 10, 7, 8}, {2, 9, 12, 8, 11}});
     figure->CalcColumns(false);

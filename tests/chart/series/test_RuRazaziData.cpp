@@ -119,7 +119,7 @@ TEST_F(SeriesDataTest, EachKindOfSeriesWritesItsFlagsAndReadsBackEqual)
          }, 15, 0},
     };
     for (const Case& k : cases) {
-        std::unique_ptr<TChartSeries> source(k.make());
+        TComponentPtr<TChartSeries> source(k.make());
         k.fill(*source);
         EXPECT_EQ(SeriesDataContents(*source), k.flags) << k.name;
         const std::string bytes = DataOf(*source);
@@ -128,7 +128,7 @@ TEST_F(SeriesDataTest, EachKindOfSeriesWritesItsFlagsAndReadsBackEqual)
         if (k.size) {
             EXPECT_EQ(bytes.size(), k.size) << k.name;
         }
-        std::unique_ptr<TChartSeries> target(k.make());
+        TComponentPtr<TChartSeries> target(k.make());
         ReadData(*target, bytes);
         EXPECT_EQ(Contents(*target), k.readBack ? std::string(k.readBack) : Contents(*source)) << k.name;
         EXPECT_TRUE(target->DataLoaded) << k.name;

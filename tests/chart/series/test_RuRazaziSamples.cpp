@@ -68,7 +68,7 @@ TEST_F(SeriesSamplesTest, SampleDataRepeatsUnderOneSeed)
 TEST_F(SeriesSamplesTest, SamplesOnAChartFollowTheOtherSeries)
 {
     TTestChart chart;
-    TTestSeries data(&chart), sample(&chart);
+    TScopedComponent<TTestSeries> data(&chart), sample(&chart);
     data.SetParentChart(&chart);
     sample.SetParentChart(&chart);
     data.AddPointXY(100, 500);
@@ -129,7 +129,7 @@ TEST_F(SeriesSamplesTest, PageIndexRangeShowsTheCurrentPage)
     };
     for (const Case& c : cases) {
         TTestChart chart;
-        TTestSeries series(&chart);
+        TScopedComponent<TTestSeries> series(&chart);
         series.SetParentChart(&chart);
         // The page is chosen while enough points are there; then points go.
         const int many = std::max(c.points, c.perPage * c.page);
@@ -147,7 +147,7 @@ TEST_F(SeriesSamplesTest, PageIndexRangeShowsTheCurrentPage)
 TEST_F(SeriesSamplesTest, AssignMovesTheFunctionAndCopiesThePoints)
 {
     TTestChart chart;
-    TTestSeries source(&chart), target(&chart), data(&chart);
+    TScopedComponent<TTestSeries> source(&chart), target(&chart), data(&chart);
     for (TTestSeries* s : {&source, &target, &data}) s->SetParentChart(&chart);
     source.SetTitle("Rain");
     source.SetValueFormat("0.0");
@@ -171,9 +171,9 @@ TEST_F(SeriesSamplesTest, AssignMovesTheFunctionAndCopiesThePoints)
     EXPECT_EQ(target.DataSource(), &data) << "a fed series takes over the sources";
     EXPECT_EQ(Describe(target), "1:4 2:6");
 
-    TTestSeries copy(&chart);
+    TScopedComponent<TTestSeries> copy(&chart);
     copy.SetParentChart(&chart);
-    TTestSeries plain(&chart);
+    TScopedComponent<TTestSeries> plain(&chart);
     plain.SetParentChart(&chart);
     plain.AddPointXY(1, 1, "one", 0x0000FF);
     plain.AddPointXY(2, 2);
@@ -207,7 +207,7 @@ TEST_F(SeriesSamplesTest, CopyDataFromCrossesListsBetweenOrientations)
 TEST_F(SeriesSamplesTest, TitlesForLists)
 {
     TTestChart chart;
-    TTestSeries a(&chart), b(&chart), hidden(&chart);
+    TScopedComponent<TTestSeries> a(&chart), b(&chart), hidden(&chart);
     for (TTestSeries* s : {&a, &b, &hidden}) s->SetParentChart(&chart);
     a.SetName("Rain");
     a.SetTitle("Rain\rfall");
@@ -226,7 +226,7 @@ TEST_F(SeriesSamplesTest, TitlesForLists)
 TEST_F(SeriesSamplesTest, GalleryLookFillsFourColouredSamples)
 {
     TTestChart chart;
-    TTestSeries first(&chart), second(&chart);
+    TScopedComponent<TTestSeries> first(&chart), second(&chart);
     first.SetParentChart(&chart);
     second.SetParentChart(&chart);
     first.SetGalleryLook();

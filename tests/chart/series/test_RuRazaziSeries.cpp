@@ -198,7 +198,7 @@ TEST_F(SeriesPointsTest, DeletingOutsideThePointsNamesTheRange)
 TEST_F(SeriesPointsTest, PointColourFallsBackToSeriesThenPalette)
 {
     TTestChart chart;
-    TTestSeries series(&chart);
+    TScopedComponent<TTestSeries> series(&chart);
     series.SetParentChart(&chart);
     series.SetSeriesColor(0x123456);
     ThreePoints(series);
@@ -220,7 +220,7 @@ TEST_F(SeriesPointsTest, PointColourFallsBackToSeriesThenPalette)
 TEST_F(SeriesPointsTest, SeriesColourKeepsPaletteColoursApart)
 {
     TTestChart chart;
-    TTestSeries first(&chart), second(&chart);
+    TScopedComponent<TTestSeries> first(&chart), second(&chart);
     first.SetParentChart(&chart);
     second.SetParentChart(&chart);
     EXPECT_EQ(first.SeriesColor(), clDefault);
@@ -241,7 +241,7 @@ TEST_F(SeriesPointsTest, ABatchEndsInOneDataChangeForDependentsAndChart)
     TTestChart chart;
     TSeriesEventLog events;
     chart.AddListener(&events);
-    TTestSeries source(&chart), dependent(&chart);
+    TScopedComponent<TTestSeries> source(&chart), dependent(&chart);
     source.SetParentChart(&chart);
     dependent.SetParentChart(&chart);
     dependent.SetDataSource(&source);
@@ -269,7 +269,7 @@ TEST_F(SeriesPointsTest, ABatchEndsInOneDataChangeForDependentsAndChart)
         events.Clear();
         batch();
         EXPECT_EQ(dependent.Heard, (std::vector<std::string>{"load"}));
-        EXPECT_EQ(events.CodesOf(&source), (std::vector<int>{6}));
+        EXPECT_EQ(events.CodesOf(&source), (std::vector<TSeriesEventKind>{TSeriesEventKind::DataChanged}));
         EXPECT_EQ(Describe(dependent), Describe(source));
     }
     EXPECT_EQ(afterAdds.count, 0) << "no OnAfterAdd inside a batch";
@@ -285,7 +285,7 @@ TEST_F(SeriesPointsTest, ABatchEndsInOneDataChangeForDependentsAndChart)
     source.ResumeUpdates();
     EXPECT_TRUE(events.Codes.empty()) << "only the last resume tells";
     source.ResumeUpdates();
-    EXPECT_EQ(events.CodesOf(&source), (std::vector<int>{6}));
+    EXPECT_EQ(events.CodesOf(&source), (std::vector<TSeriesEventKind>{TSeriesEventKind::DataChanged}));
     chart.RemoveListener(&events);
 }
 
@@ -294,16 +294,17 @@ TEST_F(SeriesPointsTest, TitleActiveAndColourReachTheChart)
     TTestChart chart;
     TSeriesEventLog events;
     chart.AddListener(&events);
-    TTestSeries series(&chart);
+    TScopedComponent<TTestSeries> series(&chart);
     series.SetParentChart(&chart);
-    EXPECT_EQ(events.Codes, (std::vector<int>{3, 0})) << "palette colour on joining, then the chart's own event";
+    EXPECT_EQ(events.Codes, (std::vector<TSeriesEventKind>{TSeriesEventKind::ColorChanged, TSeriesEventKind::Added})) << "palette colour on joining, then the chart's own event";
     events.Clear();
     series.SetTitle("Rain");
     series.SetTitle("Rain");
     series.SetActive(false);
     series.SetSeriesColor(kRed);
     series.ClearPoints();
-    EXPECT_EQ(events.Codes, (std::vector<int>{2, 5, 3}));
+    EXPECT_EQ(events.Codes, (std::vector<TSeriesEventKind>{TSeriesEventKind::TitleChanged, TSeriesEventKind::ActiveChanged,
+                                                           TSeriesEventKind::ColorChanged}));
     chart.RemoveListener(&events);
 }
 
@@ -325,7 +326,7 @@ TEST_F(SeriesPointsTest, ClearingAnEmptySeriesStillTells)
 TEST_F(SeriesPointsTest, DisplayTitleCountsThePlaceInTheChart)
 {
     TTestChart chart;
-    TTestSeries a(&chart), b(&chart), c(&chart);
+    TScopedComponent<TTestSeries> a(&chart), b(&chart), c(&chart);
     for (TTestSeries* s : {&a, &b, &c}) s->SetParentChart(&chart);
     a.SetName("Rain");
     EXPECT_EQ(a.GetDisplayTitle(), "Rain");

@@ -26,7 +26,7 @@ struct THundredPoints {
         for (int i = 0; i < 100; ++i) series.AddPointXY(i, i % 7);
     }
     TTestChart chart;
-    TTestSeries series{&chart};
+    TScopedComponent<TTestSeries> series{&chart};
 };
 
 // Points at the pixels (100, 100) and (200, 100): the test series places points by their values.
@@ -39,7 +39,7 @@ struct TPixelPoints {
         series.AddPointXY(200, 100);
     }
     TTestChart chart;
-    TTestSeries series{&chart};
+    TScopedComponent<TTestSeries> series{&chart};
 };
 
 }  // namespace
@@ -68,7 +68,7 @@ TEST_F(SeriesDrawTest, VisibleRangeFollowsThePositionAxis)
     }
 
     TTestChart chart;
-    THorizTestSeries horizontal(&chart);
+    TScopedComponent<THorizTestSeries> horizontal(&chart);
     horizontal.SetParentChart(&chart);
     for (int i = 0; i < 100; ++i) horizontal.AddPointXY(i % 7, i);
     chart.BottomAxis()->SetRange(50, 60);
@@ -98,7 +98,7 @@ TEST_F(SeriesDrawTest, TheChartDrawsOnlyTheVisiblePoints)
 TEST_F(SeriesDrawTest, AxesAreBoundByTheSeriesSettings)
 {
     TTestChart chart;
-    TTestSeries series(&chart);
+    TScopedComponent<TTestSeries> series(&chart);
     series.SetParentChart(&chart);
     EXPECT_EQ(series.HorizAxisObject(), chart.BottomAxis());
     EXPECT_EQ(series.VertAxisObject(), chart.LeftAxis());
@@ -137,7 +137,7 @@ TEST_F(SeriesDrawTest, AutomaticDepthSlotsRunBackToFront)
 {
     TTestChart chart;
     chart.SetView3D(true);
-    TTestSeries a(&chart), b(&chart), c(&chart);
+    TScopedComponent<TTestSeries> a(&chart), b(&chart), c(&chart);
     for (TTestSeries* s : {&a, &b, &c}) s->SetParentChart(&chart);
     chart.CalcSeriesZOrder();
     EXPECT_EQ(a.DepthSlot, 2);
@@ -165,7 +165,7 @@ TEST_F(SeriesDrawTest, AutomaticDepthSlotsRunBackToFront)
 TEST_F(SeriesDrawTest, LegendTextsForEveryStyle)
 {
     TTestChart chart;
-    TTestSeries series(&chart);
+    TScopedComponent<TTestSeries> series(&chart);
     series.SetParentChart(&chart);
     series.AddPointXY(3, 12, "May");
     series.AddPointXY(4, 36);
@@ -195,7 +195,7 @@ TEST_F(SeriesDrawTest, LegendTextsForEveryStyle)
         EXPECT_EQ(text, c.text) << EnumTypeInfo(c.style).Name(c.style) << " " << c.index;
     }
 
-    TTestSeries zero(&chart);
+    TScopedComponent<TTestSeries> zero(&chart);
     zero.SetParentChart(&chart);
     zero.AddPointXY(0, 0);
     std::string text;
@@ -210,7 +210,7 @@ TEST_F(SeriesDrawTest, LegendTextsForEveryStyle)
 TEST_F(SeriesDrawTest, ANullPointHasNoLegendSymbol)
 {
     TTestChart chart;
-    TTestSeries series(&chart);
+    TScopedComponent<TTestSeries> series(&chart);
     series.SetParentChart(&chart);
     series.AddPointXY(0, 1, "", 0x0000FF);
     series.AddNullPointXY(1, 2);
@@ -302,7 +302,7 @@ TEST_F(SeriesDrawTest, PointsWithVisualsDrawInsideTheirOwnTransform)
     t.chart.Draw();
     EXPECT_TRUE(pointPushes(t.chart.Recording()).empty()) << "a plain series pushes none per point";
 
-    TTestVisual templateVisual(nullptr);
+    TScopedComponent<TTestVisual> templateVisual(nullptr);
     t.series.Visuals()->SetTemplate(&templateVisual);
     t.chart.Draw();
     EXPECT_EQ(pointPushes(t.chart.Recording()),

@@ -206,9 +206,9 @@ TEST_F(SeriesSourcesTest, TheFirstSourceLeavingTakesTheOthersAlong)
 
     d.AddDataSource(&a, false);
     d.AddDataSource(&b, false);
-    delete &b;
+    b.Free();
     EXPECT_EQ(SourceNames(d), (std::vector<std::string>{"A"})) << "a freed source leaves the list";
-    delete &a;
+    a.Free();
     EXPECT_TRUE(SourceNames(d).empty());
 }
 
@@ -259,7 +259,7 @@ TEST_F(SeriesSourcesTest, FunctionsBelongToTheirSeries)
     b.SetFunction(doubling);
     b.SetDataSource(&a);
     EXPECT_FALSE(b.CanUseAsSource(&b));
-    delete doubling;
+    FreeComponent(doubling);
     EXPECT_EQ(b.Function(), nullptr) << "a freed function is forgotten";
 }
 
@@ -401,7 +401,7 @@ TEST_F(SeriesSourcesTest, ASeriesOffItsChartForgetsAFreedSource)
     dependent.SetDataSource(&source);
     dependent.SetParentChart(nullptr);
     EXPECT_TRUE(source.GetLinkedSeries().empty());
-    delete &source;
+    source.Free();
     EXPECT_EQ(dependent.DataSourceCount(), 0);
 }
 

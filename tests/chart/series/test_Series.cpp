@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <climits>
 #include <cstdlib>
 #include <set>
 
@@ -87,7 +88,7 @@ TEST_F(SeriesCoreTest, LinesRunStraightOrAsStairs)
         expected.push_back("LineTo(" + P(1, 3) + ")");
         for (auto& text : expected) std::replace(text.begin(), text.end(), ':', ',');
         EXPECT_EQ(Drawn("Line", kLines), expected);
-        delete line;
+        FreeComponent(line);
     }
 }
 
@@ -119,7 +120,7 @@ TEST_F(SeriesCoreTest, NullPointsBreakBridgeOrCountByTreatNulls)
             {tnIgnore, joined(line(P(0, 1), P(1, 3)), line(P(1, 3), P(2, 2)))},
         };
         EXPECT_EQ(Drawn("Line", kLines), cases[treat].lines);
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -155,7 +156,7 @@ TEST_F(SeriesCoreTest, EachSegmentTakesItsEndPointsColourWithColorEachLine)
             if (call.Name == "LineTo") colors.push_back(call.PenColor);
         const std::vector<TColor> expected = eachLine ? std::vector<TColor>{clRed, clBlue} : std::vector<TColor>{clBlack, clBlack};
         EXPECT_EQ(colors, expected) << eachLine;
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -169,7 +170,7 @@ TEST_F(SeriesCoreTest, PointersSitInsideTheSegmentsBeforeOrAfterTheLine)
         std::string order;
         for (const std::string& call : Drawn("Line", {"LineTo", "Rectangle"})) order += call[0] == 'L' ? "L" : "P";
         EXPECT_EQ(order, behind ? "PLPLP" : "LPLPP") << behind;
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -210,7 +211,7 @@ TEST_F(SeriesCoreTest, In3DEachSegmentIsARibbonAndLineHeightAddsABand)
             EXPECT_EQ(caps, std::vector<std::string>{"PlaneAtX(" + std::to_string(X(2)) + "," + std::to_string(Y(2)) +
                                                       "," + std::to_string(Y(2) + 5) + "," + z + ")"});
         }
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -271,7 +272,7 @@ TEST_F(SeriesCoreTest, ShadowAndEmbossDrawTheWholeSeriesAgainMovedInTheirColour)
         EXPECT_EQ(Drawn("S", {"Rectangle"}).size(), c.area ? 0u : 2u);
         EXPECT_EQ(chart.LeftAxis()->CalcYPosValue(4), chart.LeftAxis()->PixelStart);
         EXPECT_TRUE(series->Pointer().Visible() != c.area);
-        delete series;
+        series->Free();
     }
 }
 
@@ -320,7 +321,7 @@ TEST_F(SeriesCoreTest, VisualPointersDrawTheirVisualInThePointerBox)
     series->Pointer().SetStyle(psVisual);
     series->Pointer().SetHorizSize(4);
     series->Pointer().SetVertSize(3);
-    TBoxVisual first, third;
+    TScopedComponent<TBoxVisual> first, third;
     series->Visuals()->PutVisual(0, &first);
     series->Visuals()->PutVisual(2, &third);
     series->SetPointColor(2, clBlue);
@@ -337,7 +338,7 @@ TEST_F(SeriesCoreTest, VisualPointersDrawTheirVisualInThePointerBox)
     const std::string depth = std::to_string(series->Pointer().StartZ()) + ".." + std::to_string(series->Pointer().EndZ());
     EXPECT_EQ(first.Formats, std::vector<std::string>{depth + " pen 1 transparency 20"});
     series->Visuals()->Clear();
-    delete series;
+    series->Free();
 }
 
 TEST_F(SeriesCoreTest, AVisualsTemplateTakesTheSeriesBoxAndItsPointsInsteadOfShadowAndRibbons)
@@ -349,7 +350,7 @@ TEST_F(SeriesCoreTest, AVisualsTemplateTakesTheSeriesBoxAndItsPointsInsteadOfSha
         series->SetSeriesColor(clRed);
         series->SetPointColor(1, clBlue);
         series->Shadow().SetSize(3);
-        TBoxVisual visual;
+        TScopedComponent<TBoxVisual> visual;
         series->Visuals()->SetTemplate(&visual);
         chart.Draw();
         const int h = chart.Height();
@@ -369,7 +370,7 @@ TEST_F(SeriesCoreTest, AVisualsTemplateTakesTheSeriesBoxAndItsPointsInsteadOfSha
         EXPECT_EQ(Drawn("L", kLines).size(), view3D ? 0u : 4u);
         EXPECT_TRUE(Drawn("L", {"PlaneWithZ"}).empty());
         series->Visuals()->SetTemplate(nullptr);
-        delete series;
+        series->Free();
     }
 }
 
@@ -389,7 +390,7 @@ TEST_F(SeriesCoreTest, AreasFillDownToTheAxisOrToYOrigin)
                                            Pt(X(1), origin) + "])"})
             << useOrigin;
         EXPECT_EQ(area->MinYValue(), useOrigin ? 10 : 20);
-        delete area;
+        FreeComponent(area);
     }
 }
 
@@ -457,7 +458,7 @@ TEST_F(SeriesCoreTest, MarginsMakeRoomForThePen)
     } const cases[] = {{1, false, 0}, {2, false, 2}, {3, false, 3}, {4, false, 3}, {5, false, 3},
                        {6, false, 4}, {1, true, 1},  {3, true, 3},  {6, true, 6}};
     for (const TCase& c : cases) {
-        TLineSeries series(&chart);
+        TScopedComponent<TLineSeries> series(&chart);
         series.LinePen().SetWidth(c.width);
         series.SetStairs(c.stairs);
         int left = 0, right = 0, top = 0, bottom = 0;
@@ -537,6 +538,56 @@ TEST_F(SeriesCoreTest, SegmentsAnswerWithTheirFirstPoint)
     EXPECT_EQ(area->PointAtScreen(X(2), Y(1)), 0);
 }
 
+// Pointer sizes read from files reach INT_MAX, and far values sit at the ends of int on the
+// screen: hit tests, margins, the visible range and the drawing add them without wrapping.
+TEST_F(SeriesCoreTest, HugePointerSizesAndFarPointsStayWithinInt)
+{
+    auto* points = Make<TPointSeries>("Points", {{1, 1}, {3, 1e300}});
+    points->Pointer().SetHorizSize(INT_MAX);
+    points->Pointer().SetVertSize(INT_MAX);
+    points->SetClickTolerance(3);
+    const int x = X(1), y = Y(1);
+    struct TCase {
+        int pointX, pointY, mouseX, mouseY;
+        bool hit;
+    } const cases[] = {{x, y, x + 1000000, y - 1000000, true},
+                       {INT_MAX, INT_MIN, 0, 0, true},
+                       {INT_MAX, INT_MAX, INT_MIN, INT_MIN, false},
+                       {INT_MIN, 0, INT_MAX, 0, false}};
+    for (const TCase& c : cases)
+        EXPECT_EQ(points->IsPointHit(0, c.pointX, c.pointY, c.mouseX, c.mouseY), c.hit)
+            << c.pointX << "," << c.pointY << " " << c.mouseX << "," << c.mouseY;
+
+    int left = 0, right = 0, top = 0, bottom = 0;
+    points->GetHorizMargins(left, right);
+    points->GetVertMargins(top, bottom);
+    EXPECT_EQ(std::vector<int>({left, right, top, bottom}), std::vector<int>(4, INT_MAX));
+
+    // The margins widen automatic axes; the far point stays in the visible range.
+    chart.BottomAxis()->SetAutomatic(true);
+    chart.LeftAxis()->SetAutomatic(true);
+    chart.Draw();
+    points->CalcFirstLastVisible();
+    EXPECT_EQ(points->FirstVisibleIndex, 0);
+    EXPECT_EQ(points->LastVisibleIndex, 1);
+    EXPECT_EQ(points->PointAtScreen(points->GetPointScreenX(0), points->GetPointScreenY(0) + 5), 0);
+
+    // Clicks on a 3D ribbon towards a point at the end of int (the chart drawn without it).
+    points->SetActive(false);
+    chart.BottomAxis()->SetMinMax(0, 4);
+    chart.LeftAxis()->SetMinMax(0, 4);
+    chart.SetView3D(true);
+    auto* line = Make<TLineSeries>("Line", {{0, 1}, {1e300, 1}});
+    line->SetActive(false);
+    chart.Draw();
+    line->SetActive(true);
+    line->CalcFirstLastVisible();
+    ASSERT_EQ(line->GetPointScreenX(1), INT_MAX);
+    // The ribbon runs back (up) from the line.
+    EXPECT_EQ(line->PointAtScreen(X(2), line->GetPointScreenY(0) - 2), 0);
+    EXPECT_EQ(line->PointAtScreen(X(2), line->GetPointScreenY(0) + 2), -1);
+}
+
 TEST_F(SeriesCoreTest, APointerClickReachesOnClickPointerUnlessTheChartCancelled)
 {
     auto* points = Make<TPointSeries>("Points", {{1, 1}});
@@ -549,7 +600,9 @@ TEST_F(SeriesCoreTest, APointerClickReachesOnClickPointerUnlessTheChartCancelled
     EXPECT_TRUE(points->HasClickHandlers());
     points->FireClick(0, mbLeft, {}, 1, 1, true);
     points->FireClick(0, mbLeft, {}, 1, 1, false);
-    chart.MouseCancelled = true;
+    TDuvMouseEvent cancelled;
+    cancelled.Reply = TEventReply::CancelChart;
+    const TPanelMouseScope scope(chart, cancelled);
     points->FireClick(0, mbLeft, {}, 1, 1, true);
     EXPECT_EQ(heard, std::vector<int>{0});
 }
@@ -593,7 +646,7 @@ TEST_F(SeriesCoreTest, LegendSymbolsShowLinePointerOrArea)
         std::string all;
         for (const std::string& text : chart.Recording().Texts()) all += text + " ";
         EXPECT_EQ(shape, c.shape) << c.name << ": " << all;
-        delete series;
+        FreeComponent(series);
     }
 }
 
@@ -602,8 +655,8 @@ TEST_F(SeriesCoreTest, LegendSymbolsShowLinePointerOrArea)
 TEST_F(SeriesCoreTest, AssigningKeepsOrHidesTheLinePointer)
 {
     // Assign copies the look; only a source that is no line series hides the pointer after it.
-    TLineSeries line(&chart), other(&chart);
-    TPointSeries points(&chart);
+    TScopedComponent<TLineSeries> line(&chart), other(&chart);
+    TScopedComponent<TPointSeries> points(&chart);
     other.Pointer().SetVisible(true);
     line.Assign(&other);
     EXPECT_TRUE(line.Pointer().Visible());
@@ -618,7 +671,7 @@ TEST_F(SeriesCoreTest, AssigningKeepsOrHidesTheLinePointer)
 
 TEST_F(SeriesCoreTest, PointSeriesHandTheirColourSettingsToThePointer)
 {
-    TPointSeries points(&chart);
+    TScopedComponent<TPointSeries> points(&chart);
     points.Pointer().Brush().SetColor(clRed);
     points.SetColorEachPoint(true);
     EXPECT_EQ(points.Pointer().Brush().Color(), clDefault);
@@ -739,14 +792,14 @@ TEST_F(SeriesCoreTest, SubGalleryStylesChangeWhatTheirNamesSay)
         std::vector<std::string> names;
         probe->ListSubGalleryStyles([&](const std::string& name) { names.push_back(name); });
         EXPECT_EQ(names, c.names);
-        delete probe;
+        FreeComponent(probe);
         ASSERT_EQ(c.checks.size() + 1, c.names.size());
         for (std::size_t i = 0; i < c.checks.size(); ++i) {
             TCustomSeries* series = c.make();
             EXPECT_FALSE(c.checks[i](*series)) << c.names[i + 1] << " before";
             series->ApplySubGalleryStyle(static_cast<int>(i) + 1);
             EXPECT_TRUE(c.checks[i](*series)) << c.names[i + 1];
-            delete series;
+            FreeComponent(series);
         }
     }
 }
@@ -763,8 +816,8 @@ TEST_F(SeriesCoreTest, PointGalleryPreviewsSizeTheirPointersByTheChart)
         EXPECT_EQ(first->Pointer().VertSize(), size);
         EXPECT_EQ(first->Pointer().Style(), psRectangle);
         EXPECT_EQ(second->Pointer().Style(), psTriangle);
-        delete first;
-        delete second;
+        FreeComponent(first);
+        FreeComponent(second);
     }
 }
 

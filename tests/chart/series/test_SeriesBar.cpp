@@ -856,7 +856,7 @@ TEST_F(SeriesBarTest, GalleryStylesAndPairs)
     EXPECT_EQ(s->BarWidthPercent(), 85);
     EXPECT_EQ(s->BarStyle(), bsRectGradient);
     EXPECT_EQ(s->DarkPen(), 130);
-    delete second;  // the chart has no owner to hand it to
+    FreeComponent(second);  // the chart has no owner to hand it to
 }
 
 TEST_F(SeriesBarTest, RandomSamplesComeInOneBatch)

@@ -32,7 +32,7 @@ struct TCircleOn {
         chart.ChartRect = chartRect;
     }
     TTestChart chart;
-    TCircledSeries series{&chart};
+    TScopedComponent<TCircledSeries> series{&chart};
 };
 
 }  // namespace
@@ -76,7 +76,7 @@ TEST_F(CircledTest, CircleStaysRoundOnPicturesWhateverTheScreen)
         chart.SetBounds(0, 0, 400, 300);
         chart.Legend()->SetVisible(false);
         chart.SetView3D(false);
-        TCircledSeries series(&chart);
+        TScopedComponent<TCircledSeries> series(&chart);
         series.SetParentChart(&chart);
         series.Marks().SetVisible(false);
         series.AddPointY(1);
@@ -135,8 +135,8 @@ TEST_F(CircledTest, CustomRadiiAreSharedByTheSameClass)
     };
     for (const Case& c : cases) {
         TTestChart chart;
-        TCircledSeries circled(&chart), circled2(&chart);
-        TPieSeries pie(&chart);
+        TScopedComponent<TCircledSeries> circled(&chart), circled2(&chart);
+        TScopedComponent<TPieSeries> pie(&chart);
         for (TChartSeries* s : {static_cast<TChartSeries*>(&circled), static_cast<TChartSeries*>(&circled2),
                                 static_cast<TChartSeries*>(&pie)})
             s->SetParentChart(&chart);
@@ -215,7 +215,7 @@ TEST_F(CircledTest, PieViewIsShownWhileActiveAndRestoredAfter)
         EXPECT_EQ(view.Perspective(), 0) << when;
     };
 
-    auto pie = std::make_unique<TPieSeries>(&chart);
+    auto pie = MakeComponent<TPieSeries>(&chart);
     pie->SetParentChart(&chart);
     expectPieView("added");
     pie->SetActive(false);

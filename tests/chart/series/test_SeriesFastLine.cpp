@@ -67,7 +67,7 @@ struct TFastLineChart {
     }
 
     TTestChart chart;
-    TFastLineSeries series{&chart};
+    TScopedComponent<TFastLineSeries> series{&chart};
 };
 
 // ---------------------------------------------------------------- defaults and settings

@@ -59,7 +59,7 @@ struct TPieOn {
         return ends;
     }
     TTestChart chart;
-    TPieSeries pie{&chart};
+    TScopedComponent<TPieSeries> pie{&chart};
 };
 
 // Notes, per slice index, whether the slice was drawn with its sides.
@@ -183,9 +183,9 @@ TEST_F(PieTest, ExplodedSliceMovesOutAndTheCircleShrinks)
 TEST_F(PieTest, AutomaticPiesShareTheChartInAGrid)
 {
     TTestChart chart;
-    std::vector<std::unique_ptr<TPieSeries>> pies;
+    std::vector<TComponentPtr<TPieSeries>> pies;
     for (int i = 0; i < 3; ++i) {
-        pies.push_back(std::make_unique<TPieSeries>(&chart));
+        pies.push_back(MakeComponent<TPieSeries>(&chart));
         pies.back()->SetParentChart(&chart);
         pies.back()->AddPointY(1);
     }
@@ -213,7 +213,7 @@ TEST_F(PieTest, AutomaticPiesShareTheChartInAGrid)
 TEST_F(PieTest, ConcentricPiesNestAsRings)
 {
     TTestChart chart;
-    TPieSeries inner(&chart), outer(&chart);
+    TScopedComponent<TPieSeries> inner(&chart), outer(&chart);
     for (TPieSeries* pie : {&inner, &outer}) {
         pie->SetParentChart(&chart);
         pie->Marks().SetVisible(false);
@@ -275,7 +275,7 @@ TEST_F(PieTest, ThreeDimensionalSlicesAreDrawnFromTheBack)
     // A semi pie in 3D shows the cut faces of its first and last slice only.
     TTestChart chart;
     chart.SetView3D(true);
-    TSidesPie semi(&chart);
+    TScopedComponent<TSidesPie> semi(&chart);
     semi.SetParentChart(&chart);
     semi.Marks().SetVisible(false);
     for (int i = 0; i < 4; ++i) semi.AddPointY(1);
@@ -366,7 +366,7 @@ TEST_F(PieTest, StoredDataNeverHoldsTheOtherSlice)
     TMemoryStream stream;
     t.pie.WriteData(stream);
     TTestChart chart;
-    TPieSeries copy(&chart);
+    TScopedComponent<TPieSeries> copy(&chart);
     TMemoryStream in(stream.Bytes());
     copy.ReadDataStream(in);
     EXPECT_EQ(Describe(copy), "0:50 1:30 2:5 3:4 4:1") << "no other slice, no grouping marks";
@@ -465,8 +465,8 @@ TEST_F(PieTest, SubGalleryStyles)
 
     // The concentric look adds a ring of as many points, named afresh in the chart's owner.
     TComponent form(nullptr);
-    TTestChart chart(&form);
-    TPieSeries pie(&form);
+    TScopedComponent<TTestChart> chart(&form);
+    TScopedComponent<TPieSeries> pie(&form);
     pie.SetName("Series1");
     pie.SetParentChart(&chart);
     pie.AddPointY(1);
@@ -485,7 +485,7 @@ TEST_F(PieTest, SubGalleryStyles)
 TEST_F(PieTest, PublishedSettingsSurviveTheComponentStream)
 {
     TTestChart chart;
-    TPieSeries pie(&chart);
+    TScopedComponent<TPieSeries> pie(&chart);
     pie.SetName("Pie1");
     pie.SetAngleSize(180);
     pie.SetExplodeBiggest(20);
@@ -505,7 +505,7 @@ TEST_F(PieTest, PublishedSettingsSurviveTheComponentStream)
     EXPECT_EQ(text.find("OtherSlice.Legend"), std::string::npos) << "no legend until one is asked for";
 
     TTestChart other;
-    TPieSeries copy(&other);
+    TScopedComponent<TPieSeries> copy(&other);
     ReadComponentText(copy, text);
     EXPECT_EQ(copy.AngleSize(), 180);
     EXPECT_EQ(copy.MultiPie(), mpConcentric);
@@ -527,7 +527,7 @@ TEST_F(PieTest, ExplodedPieWithMarksLooksAsItsPicture)
     chart.SetView3D(false);
     chart.Legend()->SetVisible(false);
     chart.Title()->AssignText("Fleet");
-    TPieSeries pie(&chart);
+    TScopedComponent<TPieSeries> pie(&chart);
     pie.SetParentChart(&chart);
     const char* labels[] = {"Cars", "Bikes", "Vans", "Buses", "Trams"};
     const double values[] = {40, 25, 15, 12, 8};

@@ -325,6 +325,8 @@ TEST_F(StatCharJudgeTest, DispersionMatchesNumpyOverTheWholeSourceAndPerPeriod)
             {"rms0_", complete(new TRMSFunction)},
             {"skew_", new TSkewnessFunction},
             {"kurt_", new TKurtosisFunction},
+            {"skew0_", complete(new TSkewnessFunction)},
+            {"kurt0_", complete(new TKurtosisFunction)},
         };
         for (const auto& c : cases) {
             c.function->SetPeriod(period);

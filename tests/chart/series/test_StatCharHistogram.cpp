@@ -198,7 +198,7 @@ TEST_F(StatCharHistogramTest, ALoneBarTakesHalfThePageShareAndHitsAreFound)
     EXPECT_EQ(lone->PointAtScreen(150, row), 0);
     EXPECT_EQ(lone->PointAtScreen(150, lone->ValueToScreenY(60)), -1);
 
-    delete lone;
+    FreeComponent(lone);
     THistogramSeries* series = Histogram({100, 121, 144}, {50, 80, 30}, {kRed, kGreen, kBlue});
     Picture();
     struct TCase {

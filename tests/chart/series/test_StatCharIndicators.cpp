@@ -221,7 +221,7 @@ TEST_F(StatCharIndicatorsTest, WorkedExamples)
     clv->SetVolume(volumes);
     EXPECT_EQ(Describe(*Output(clv, flat)), "0:10 1:30");
     // A volume series that goes away leaves the plain close location values.
-    delete volumes;
+    FreeComponent(volumes);
     EXPECT_EQ(clv->Volume(), nullptr);
     EXPECT_EQ(Describe(*clv->OutputSeries()), "0:1 1:2");
 
@@ -375,11 +375,11 @@ TEST_F(StatCharIndicatorsTest, NonPriceSourcesAreRefused)
     line->SetParentChart(&chart);
     for (TDuvFunction* function : std::initializer_list<TDuvFunction*>{new TCCIFunction, new TAOFunction, new TRVIFunction}) {
         EXPECT_FALSE(function->AcceptsSource(line));
-        delete function;
+        FreeComponent(function);
     }
     auto* stochastic = new TStochasticFunction;
     EXPECT_TRUE(stochastic->AcceptsSource(line));
-    delete stochastic;
+    FreeComponent(stochastic);
 }
 
 }  // namespace

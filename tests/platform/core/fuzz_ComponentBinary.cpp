@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TReader reader(stream);
         reader.OnError = [size](TReader&, const std::string&) { return size % 2 == 0; };
         reader.OnFindMethod = [](TReader&, const std::string&, TMethod&, bool& error) { error = false; };
-        std::unique_ptr<TComponent> root(reader.ReadRootComponent(nullptr));
+        TComponentPtr<TComponent> root(reader.ReadRootComponent(nullptr));
     } catch (const Exception&) {
     }
     std::string text;

@@ -25,7 +25,7 @@ TEST(Component, OwnerFreesItsComponentsLastFirst)
     auto* owner = new TComponent(nullptr);
     for (const char* name : {"A", "B", "C"}) (new TTracked(owner, &log))->SetName(name);
     owner->Components(0)->SetComponentIndex(2);  // B, C, A
-    delete owner;
+    FreeComponent(owner);
     EXPECT_EQ(log, (std::vector<std::string>{"A", "C", "B"}));
 }
 
@@ -70,7 +70,7 @@ TEST(Component, InsertAndRemoveMoveOwnership)
     EXPECT_EQ(second.FindComponent("c"), c);
     second.RemoveComponent(c);
     EXPECT_EQ(second.FindComponent("c"), nullptr);
-    delete c;
+    FreeComponent(c);
 }
 
 TEST(Component, FreeNotificationClearsReferencesBothWays)
@@ -80,18 +80,18 @@ TEST(Component, FreeNotificationClearsReferencesBothWays)
     auto* b = new TSampleThing(&formB);
     a->SetPartner(b);
     b->SetPartner(a);
-    delete b;  // a hears of it although they have different owners
+    FreeComponent(b);  // a hears of it although they have different owners
     EXPECT_EQ(a->Partner(), nullptr);
     auto* c = new TSampleThing(&formB);
     c->SetPartner(a);
-    delete a;
+    FreeComponent(a);
     EXPECT_EQ(c->Partner(), nullptr);
     // Components of one owner hear of each other without asking.
     auto* d = new TSampleThing(&formB);
     auto* e = new TSampleThing(&formB);
     d->SetPartner(e);
     d->RemoveFreeNotification(e);
-    delete e;
+    FreeComponent(e);
     EXPECT_EQ(d->Partner(), nullptr);
 }
 

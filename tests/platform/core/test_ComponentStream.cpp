@@ -48,17 +48,17 @@ std::string ToBinary(const std::string& text)
     return out.Bytes();
 }
 
-std::unique_ptr<TSampleThing> ReadThing(const std::string& bytes, TReader* configured = nullptr)
+TComponentPtr<TSampleThing> ReadThing(const std::string& bytes, TReader* configured = nullptr)
 {
     TMemoryStream stream(bytes);
-    if (configured) return std::unique_ptr<TSampleThing>(static_cast<TSampleThing*>(configured->ReadRootComponent(nullptr)));
-    return std::unique_ptr<TSampleThing>(static_cast<TSampleThing*>(ReadComponentFromStream(stream, nullptr)));
+    if (configured) return TComponentPtr<TSampleThing>(static_cast<TSampleThing*>(configured->ReadRootComponent(nullptr)));
+    return TComponentPtr<TSampleThing>(static_cast<TSampleThing*>(ReadComponentFromStream(stream, nullptr)));
 }
 
 // Root "Main" with every kind of property changed, a child with a grandchild, a plain component.
-std::unique_ptr<TSampleThing> MakeTree()
+TComponentPtr<TSampleThing> MakeTree()
 {
-    auto root = std::make_unique<TSampleThing>(nullptr);
+    auto root = MakeComponent<TSampleThing>(nullptr);
     root->SetName("Main");
     root->Small = -5;
     root->Big = 5000000000LL;
@@ -354,7 +354,7 @@ public:
     explicit TDropper(TComponent* owner) : TComponent(owner) {}
     static void DeclareProperties(TPropertyDeclarer<TDropper>& p) { p.String("Drop", &TDropper::Drop, &TDropper::SetDrop); }
     std::string Drop() const { return ""; }
-    void SetDrop(const std::string& name) { delete Owner()->FindComponent(name); }
+    void SetDrop(const std::string& name) { FreeComponent(Owner()->FindComponent(name)); }
     void Loaded() override
     {
         TComponent::Loaded();
@@ -451,7 +451,7 @@ TEST_F(ComponentStream, UnknownPropertiesAndClassesFailOrAreSkipped)
         problems.push_back(message);
         return true;
     };
-    std::unique_ptr<TComponent> thing(reader.ReadRootComponent(nullptr));
+    TComponentPtr<TComponent> thing(reader.ReadRootComponent(nullptr));
     auto* t = static_cast<TSampleThing*>(thing.get());
     EXPECT_EQ(t->Small, 3);
     EXPECT_EQ(t->Style, ssSolid);
@@ -481,7 +481,7 @@ TEST_F(ComponentStream, EventNamesResolveThroughTheRootOrTheHook)
     TMemoryStream stream(bytes);
     TReader reader(stream);
     reader.OnFindMethod = [](TReader&, const std::string&, TMethod&, bool& error) { error = false; };
-    std::unique_ptr<TComponent> thing(reader.ReadRootComponent(nullptr));
+    TComponentPtr<TComponent> thing(reader.ReadRootComponent(nullptr));
     EXPECT_FALSE(static_cast<TSampleThing*>(thing.get())->OnThing.Assigned());
 }
 

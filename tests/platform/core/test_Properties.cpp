@@ -127,7 +127,7 @@ TEST(Properties, ComponentReferencesAndEvents)
     auto* b = new TSampleThing(&form);
     SetPropValue(a, "Partner", TVariant(static_cast<TObject*>(b)));
     EXPECT_EQ(a->Partner(), b);
-    delete b;
+    FreeComponent(b);
     EXPECT_TRUE(GetPropValue(a, "Partner").AsObject() == nullptr);
     const TPropInfo* info = GetPropInfo(a, "OnThing");
     ASSERT_NE(info, nullptr);

@@ -31,9 +31,12 @@ std::string RunPython(const std::string& script, const std::vector<std::string>&
     qbtest::TempDir dir;
     const std::string path = dir.file("script.py");
     qbtest::WriteFileBytes(path, script);
-    std::string command = "/usr/bin/python3 " + path;
-    for (const auto& arg : args) command += " '" + arg + "'";
-    return Run(command + " 2>&1");
+    std::vector<std::string> command{"/usr/bin/python3", path};
+    command.insert(command.end(), args.begin(), args.end());
+    int exitCode = -1;
+    const std::string output = qbtest::RunProgram(command, exitCode);
+    EXPECT_EQ(exitCode, 0) << "python3 " << path << "\n" << output;
+    return output;
 }
 
 std::vector<std::string> Lines(const std::string& text)

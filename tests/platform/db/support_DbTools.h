@@ -9,7 +9,8 @@ namespace dbtest {
 
 // Runs a shell command; answers its standard output. A failing command fails the test.
 std::string Run(const std::string& command);
-// Runs a Python script under Debian's interpreter (where dbfread and dbf live) with arguments.
+// Runs a Python script under Debian's interpreter (where dbfread and dbf live) with arguments,
+// passed as given (no shell); answers its output and error output. A failing script fails the test.
 std::string RunPython(const std::string& script, const std::vector<std::string>& args);
 std::vector<std::string> Lines(const std::string& text);
 

@@ -37,7 +37,7 @@ struct TClicks {
     void OnBackground(TCustomChart* chart, TMouseButton, TShiftState, int, int)
     {
         ++Background;
-        if (ClearFlag) chart->MouseCancelled = false;
+        if (ClearFlag) chart->ReplyToMouse(TEventReply::PassOn);
     }
     void OnLegend(TCustomChart*, TMouseButton, TShiftState, int, int) { ++Legend; }
     void OnAxis(TCustomChart*, TChartAxis* axis, TMouseButton, TShiftState, int, int)
@@ -61,9 +61,9 @@ struct TClicks {
 class TCancellingTool : public TDuvCustomTool {
 public:
     explicit TCancellingTool(TComponent* owner) : TDuvCustomTool(owner) {}
-    void HandleMouseEvent(int kind, TMouseButton, TShiftState, int, int) override
+    TEventReply HandleMouseEvent(TMouseEventKind kind, TMouseButton, TShiftState, int, int) override
     {
-        if (kind == mekDown) ParentChart()->MouseCancelled = true;
+        return kind == TMouseEventKind::Down ? TEventReply::CancelChart : TEventReply::PassOn;
     }
 };
 
@@ -72,9 +72,10 @@ class TKeyTool : public TDuvCustomTool {
 public:
     explicit TKeyTool(TComponent* owner) : TDuvCustomTool(owner) {}
     std::vector<std::string> Heard;
-    void HandleKeyEvent(int kind, int& key, TShiftState, char& keyChar) override
+    TEventReply HandleKeyEvent(TKeyEventKind kind, int& key, TShiftState, char& keyChar) override
     {
-        Heard.push_back(std::to_string(kind) + " " + std::to_string(key) + " " + std::string(keyChar ? 1 : 0, keyChar));
+        Heard.push_back(enginetest::CodeText(kind) + " " + std::to_string(key) + " " + std::string(keyChar ? 1 : 0, keyChar));
+        return TEventReply::PassOn;
     }
 };
 
@@ -369,7 +370,7 @@ TEST_F(ChartMouseTest, AToolThatCancelsThePressStopsClicksCheckBoxesAndTheZoom)
     Settle();
     TClicks clicks;
     series->OnClick = {&clicks, &TClicks::OnSeries};
-    TCancellingTool tool(&chart);
+    TScopedComponent<TCancellingTool> tool(&chart);
     tool.SetParentChart(&chart);
 
     Click({200, 150});
@@ -496,7 +497,7 @@ TEST_F(ChartMouseTest, TheHandShowsOverASelectableLegendItemAndGoesAwayOffIt)
 
 TEST_F(ChartMouseTest, TypedKeysReachTheToolsWithTheirCharacter)
 {
-    TKeyTool tool(&chart);
+    TScopedComponent<TKeyTool> tool(&chart);
     tool.SetParentChart(&chart);
     QTest::keyClick(host.get(), Qt::Key_Q);
     QTest::keyClick(host.get(), Qt::Key_Left);

@@ -193,11 +193,11 @@ TEST_F(DuvNavigatorTest, FollowsItsPanelUntilItIsFreed)
 {
     TCustomDuvNavigator bar;
     {
-        TChart chart;
+        TScopedComponent<TChart> chart;
         bar.SetPanel(&chart);
         EXPECT_EQ(bar.Panel(), &chart);
         EXPECT_EQ(chart.Listeners().Count(), 1);
-        TChart other;
+        TScopedComponent<TChart> other;
         bar.SetPanel(&other);
         EXPECT_EQ(chart.Listeners().Count(), 0);
         bar.SetPanel(&chart);

@@ -25,7 +25,7 @@ struct TSeriesClicks {
     void OnBackground(TCustomChart* chart, TMouseButton, TShiftState, int, int)
     {
         Heard.push_back("background");
-        chart->MouseCancelled = true;
+        chart->ReplyToMouse(TEventReply::CancelChart);
     }
 };
 
@@ -34,9 +34,9 @@ class TDragTool : public TDuvCustomTool {
 public:
     explicit TDragTool(TComponent* owner) : TDuvCustomTool(owner) {}
     std::vector<std::string> Heard;
-    void HandleDragEvent(int kind, TObject* source, bool& accept, int x, int y) override
+    void HandleDragEvent(TDragEventKind kind, TObject* source, bool& accept, int x, int y) override
     {
-        Heard.push_back(std::to_string(kind) + (source ? " chart " : " none ") + std::to_string(x) + "," + std::to_string(y));
+        Heard.push_back(std::to_string(static_cast<int>(kind)) + (source ? " chart " : " none ") + std::to_string(x) + "," + std::to_string(y));
         accept = true;
     }
 };

@@ -8,6 +8,7 @@ import sys
 
 import numpy as np
 import pandas as pd
+from scipy import stats
 
 path, window, group = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 data = np.loadtxt(path)
@@ -58,3 +59,6 @@ for name, blocks in (("all", y.reshape(1, -1)), ("groups", y[: n // group * grou
     emit("rms0_" + name, np.sqrt(np.sum(blocks**2, axis=1) / blocks.shape[1]))
     emit("skew_" + name, [moments(b, 3) for b in blocks])
     emit("kurt_" + name, [moments(b, 4) for b in blocks])
+    # Complete: the population moments.
+    emit("skew0_" + name, stats.skew(blocks, axis=1, bias=True))
+    emit("kurt0_" + name, stats.kurtosis(blocks, axis=1, fisher=False, bias=True))

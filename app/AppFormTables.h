@@ -1,0 +1,3 @@
+#pragma once
+// The form tables of the application windows, registered at start-up.
+void RegisterAppFormTables();

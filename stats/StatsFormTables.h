@@ -1,0 +1,3 @@
+#pragma once
+// The form tables of the statistics windows, registered at start-up.
+void RegisterStatsFormTables();
