@@ -1,6 +1,7 @@
 #include "platform/core/ComponentReader.h"
 
 #include <QString>
+#include <typeinfo>
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -38,7 +39,8 @@ bool IsStringTag(TValueType t)
 std::string AnsiTextToUtf8(std::string bytes)
 {
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return ascii ? bytes : AnsiToUtf8(bytes);
+    if (!ascii) return AnsiToUtf8(bytes);
+    return bytes;
 }
 
 // Property names are short: a plain loop finds their dots sooner than a library call.
@@ -47,6 +49,21 @@ std::size_t FindDot(std::string_view path, std::size_t start)
     for (std::size_t i = start; i < path.size(); ++i)
         if (path[i] == '.') return i;
     return std::string_view::npos;
+}
+
+// Equal bytes. Property names are short: two overlapping loads compare most of them without a
+// library call.
+bool SameBytes(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    const auto load8 = [](const char* p) { std::uint64_t v; std::memcpy(&v, p, 8); return v; };
+    const auto load4 = [](const char* p) { std::uint32_t v; std::memcpy(&v, p, 4); return v; };
+    if (n >= 8 && n <= 16)
+        return load8(a.data()) == load8(b.data()) && load8(a.data() + n - 8) == load8(b.data() + n - 8);
+    if (n >= 4 && n < 8)
+        return load4(a.data()) == load4(b.data()) && load4(a.data() + n - 4) == load4(b.data() + n - 4);
+    return std::memcmp(a.data(), b.data(), n) == 0;
 }
 
 // Whether ConvertPropValue would hand back the value as it is.
@@ -108,23 +125,35 @@ private:
 
 TReader::TReader(TStream& stream, int bufferSize) : stream_(stream)
 {
-    buffer_.resize(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
+    // A memory stream is read where its bytes stand, without copying them into a buffer first.
+    if (auto* memory = typeid(stream) == typeid(TMemoryStream) ? static_cast<TMemoryStream*>(&stream) : nullptr) {
+        const std::string& bytes = memory->Bytes();
+        borrowed_ = true;
+        buffer_ = bytes.data();
+        bufCap_ = bufEnd_ = bytes.size();
+        bufPos_ = static_cast<std::size_t>(std::clamp<std::int64_t>(stream.Position(), 0, memory->Size()));
+        return;
+    }
+    storage_.resize(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
+    buffer_ = storage_.data();
+    bufCap_ = storage_.size();
     streamLeft_ = std::max<std::int64_t>(0, stream.Size() - stream.Position());
 }
 
 TReader::~TReader()
 {
     // Give back what was buffered but not used, so data after the component stream can follow.
-    if (bufEnd_ > bufPos_) stream_.Seek(-static_cast<std::int64_t>(bufEnd_ - bufPos_), TSeekOrigin::soCurrent);
+    if (borrowed_) stream_.Seek(static_cast<std::int64_t>(bufPos_), TSeekOrigin::soBeginning);
+    else if (bufEnd_ > bufPos_) stream_.Seek(-static_cast<std::int64_t>(bufEnd_ - bufPos_), TSeekOrigin::soCurrent);
 }
 
 // ---------------------------------------------------------------- bytes
 
 void TReader::Fill()
 {
-    std::int64_t want = std::min<std::int64_t>(streamLeft_, static_cast<std::int64_t>(buffer_.size()));
-    if (want <= 0) throw EReadError("Stream read error");
-    std::int64_t got = stream_.Read(buffer_.data(), want);
+    std::int64_t want = std::min<std::int64_t>(streamLeft_, static_cast<std::int64_t>(bufCap_));
+    if (want <= 0 || borrowed_) throw EReadError("Stream read error");
+    std::int64_t got = stream_.Read(storage_.data(), want);
     if (got <= 0) throw EReadError("Stream read error");
     streamLeft_ -= got;
     bufPos_ = 0;
@@ -149,7 +178,7 @@ void TReader::ReadSlow(void* data, std::int64_t count)
     while (count > 0) {
         if (bufPos_ == bufEnd_) {
             // Large blocks go straight from the stream.
-            if (count >= static_cast<std::int64_t>(buffer_.size())) {
+            if (count >= static_cast<std::int64_t>(bufCap_)) {
                 if (count > streamLeft_) throw EReadError("Stream read error");
                 stream_.ReadBuffer(out, count);
                 streamLeft_ -= count;
@@ -158,7 +187,7 @@ void TReader::ReadSlow(void* data, std::int64_t count)
             Fill();
         }
         std::size_t n = std::min<std::size_t>(bufEnd_ - bufPos_, static_cast<std::size_t>(count));
-        std::memcpy(out, buffer_.data() + bufPos_, n);
+        std::memcpy(out, buffer_ + bufPos_, n);
         bufPos_ += n;
         out += n;
         count -= static_cast<std::int64_t>(n);
@@ -247,7 +276,7 @@ std::string TReader::ReadStr()
 {
     std::uint8_t length = ReadByte();
     if (bufEnd_ - bufPos_ >= length) {  // the usual case: the whole text is buffered
-        std::string text(buffer_.data() + bufPos_, length);
+        std::string text(buffer_ + bufPos_, length);
         bufPos_ += length;
         return text;
     }
@@ -262,7 +291,7 @@ bool TReader::SkipStrEqualTo(const std::string& expected)
     if (bufPos_ == bufEnd_ || expected.empty()) return false;
     const std::size_t length = static_cast<std::uint8_t>(buffer_[bufPos_]);
     if (length != expected.size() || bufEnd_ - bufPos_ <= length) return false;
-    if (std::memcmp(buffer_.data() + bufPos_ + 1, expected.data(), length) != 0) return false;
+    if (std::memcmp(buffer_ + bufPos_ + 1, expected.data(), length) != 0) return false;
     bufPos_ += length + 1;
     return true;
 }
@@ -488,17 +517,17 @@ void TReader::FreeCreated(TComponent* createdRoot)
 void TReader::ReadData(TComponent* component)
 {
     TComponent* savedCurrent = current_;
-    std::string savedPath = readPath_;
+    std::string savedPath;
+    savedPath.swap(readPath_);
     current_ = component;
-    readPath_.clear();
     while (!EndOfList()) ReadProperty(component);
-    ReadListEnd();
+    ReadValue();  // the end marker EndOfList saw
     current_ = savedCurrent;
-    readPath_ = savedPath;
+    readPath_.swap(savedPath);
     TComponent* savedParent = parent_;
     parent_ = component;
     while (!EndOfList()) ReadComponent();
-    ReadListEnd();
+    ReadValue();
     parent_ = savedParent;
 }
 
@@ -592,14 +621,16 @@ void TReader::ReadProperty(TPersistent* instance)
     constexpr std::size_t kQuick = 32;
     char text[256 + kQuick];
     const std::size_t length = ReadByte();
-    if (length <= kQuick && length <= bufEnd_ - bufPos_ && buffer_.size() - bufPos_ >= kQuick) {
-        std::memcpy(text, buffer_.data() + bufPos_, kQuick);
+    if (length <= kQuick && length <= bufEnd_ - bufPos_ && bufCap_ - bufPos_ >= kQuick) {
+        std::memcpy(text, buffer_ + bufPos_, kQuick);
         bufPos_ += length;
     } else {
         CheckCount(static_cast<std::int64_t>(length));
         Read(text, static_cast<std::int64_t>(length));
     }
     const std::string_view path(text, length);
+    // Most names are the one this class's last object gave next: no dots to look for then.
+    if (const TPropInfo* info = ExpectedProperty(*instance, path)) return ReadPropValue(instance, *info, path);
     TPersistent* object = instance;
     std::size_t start = 0;
     for (;;) {
@@ -625,7 +656,7 @@ void TReader::ReadProperty(TPersistent* instance)
     }
 }
 
-const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, std::string_view name)
+TReader::KnownProperties& TReader::KnownOf(const TPersistent& instance)
 {
     const TClassInfo& type = instance.ClassType();
     if (&type != lastType_) {
@@ -637,7 +668,24 @@ const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, std::strin
         known.instance = &instance;
         known.next = 0;
     }
-    if (known.next < known.order.size() && known.order[known.next].first == name)
+    return known;
+}
+
+const TPropInfo* TReader::ExpectedProperty(const TPersistent& instance, std::string_view name)
+{
+    KnownProperties& known = KnownOf(instance);
+    if (known.next >= known.order.size()) return nullptr;
+    const auto& [expected, info] = known.order[known.next];
+    if (!info || !SameBytes(expected, name)) return nullptr;
+    ++known.next;
+    return info;
+}
+
+const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, std::string_view name)
+{
+    KnownProperties& known = KnownOf(instance);
+    const TClassInfo& type = instance.ClassType();
+    if (known.next < known.order.size() && SameBytes(known.order[known.next].first, name))
         return known.order[known.next++].second;
     const std::string key(name);
     auto found = known.byName.find(key);

@@ -85,7 +85,7 @@ public:
     {
         // Most reads are a few bytes from the buffer.
         if (count > 0 && static_cast<std::uint64_t>(count) <= bufEnd_ - bufPos_) {
-            std::memcpy(data, buffer_.data() + bufPos_, static_cast<std::size_t>(count));
+            std::memcpy(data, buffer_ + bufPos_, static_cast<std::size_t>(count));
             bufPos_ += static_cast<std::size_t>(count);
             return;
         }
@@ -111,6 +111,10 @@ private:
     TComponent* CreateChild(const std::string& className, const std::string& name, std::uint8_t flags);
     void ReadProperty(TPersistent* instance);
     const TPropInfo* FindPropertyOf(const TPersistent& instance, std::string_view name);
+    // The property named next by the last object of instance's class, when name is its name.
+    const TPropInfo* ExpectedProperty(const TPersistent& instance, std::string_view name);
+    struct KnownProperties;
+    KnownProperties& KnownOf(const TPersistent& instance);
     bool ReadDefinedProperty(TPersistent* instance, const std::string& name);
     void ReadPropValue(TPersistent* instance, const TPropInfo& info, std::string_view path);
     void ReadSimpleValue(TPersistent* instance, const TPropInfo& info, std::string_view path);
@@ -143,7 +147,10 @@ private:
     void Leave() { --depth_; }
 
     TStream& stream_;
-    std::vector<char> buffer_;
+    std::vector<char> storage_;     // the buffer, unless the stream's own bytes are read
+    const char* buffer_ = nullptr;
+    std::size_t bufCap_ = 0;        // bytes readable from buffer_ on, beyond bufEnd_ too
+    bool borrowed_ = false;         // buffer_ is a memory stream's content
     std::size_t bufPos_ = 0;
     std::size_t bufEnd_ = 0;
     std::int64_t streamLeft_ = 0;  // bytes of the stream not yet in the buffer
