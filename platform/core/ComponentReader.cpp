@@ -520,6 +520,7 @@ void TReader::ReadData(TComponent* component)
     std::string savedPath;
     savedPath.swap(readPath_);
     current_ = component;
+    KnownOf(*component);  // the class's property order, asked for each property below
     while (!EndOfList()) ReadProperty(component);
     ReadValue();  // the end marker EndOfList saw
     current_ = savedCurrent;
@@ -673,7 +674,10 @@ TReader::KnownProperties& TReader::KnownOf(const TPersistent& instance)
 
 const TPropInfo* TReader::ExpectedProperty(const TPersistent& instance, std::string_view name)
 {
-    KnownProperties& known = KnownOf(instance);
+    // The component being read was looked up last when ReadData began (it cannot have gone and
+    // been replaced since): its class need not be asked again.
+    const bool current = &instance == static_cast<const TPersistent*>(current_) && lastKnown_ && lastKnown_->instance == &instance;
+    KnownProperties& known = current ? *lastKnown_ : KnownOf(instance);
     if (known.next >= known.order.size()) return nullptr;
     const auto& [expected, info] = known.order[known.next];
     if (!info || !SameBytes(expected, name)) return nullptr;
