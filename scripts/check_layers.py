@@ -37,9 +37,9 @@ LAYERS = [
 
 # Units that form one design and may include each other.
 ALLOWED_CYCLES = [
-    # Components, their property tables, collections and their streaming.
+    # Components, their name index, property tables, collections and their streaming.
     {"platform/core/" + u for u in ("ClassRegistry", "Collection", "Colors", "Component", "ComponentReader",
-                                    "ComponentWriter", "Filer", "Properties")},
+                                    "ComponentWriter", "Filer", "NameIndex", "Properties")},
     # A dataset, its fields and the data sources that watch it.
     {"platform/db/" + u for u in ("DataSet", "DataSource", "Fields")},
     # The picture classes and the codecs they register.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -312,6 +313,7 @@ void TChartGridModel::RecalcGrid3D(std::vector<TChartGridColumn>& columns)
 
 void TChartGridModel::RecalcDimensions()
 {
+    ForgetRowTexts();
     std::vector<TChartGridColumn> columns;
     const int oldRows = rowCount_;
     const bool wasGrid = !columns_.empty();
@@ -401,6 +403,34 @@ std::string TChartGridModel::ValueText(const TChartSeries* series, const TChartV
     return FormatFloat(series->ValueFormat(), value);
 }
 
+const std::string& TChartGridModel::CachedValueText(int col, int row, const TChartSeries* series, const TChartValueList* list,
+                                                    int index) const
+{
+    constexpr std::size_t kCachedRows = 256;  // more than a screen shows
+    if (rowTexts_.empty()) rowTexts_.resize(kCachedRows);
+    TCachedRow& cached = rowTexts_[static_cast<std::size_t>(row) % kCachedRows];
+    if (cached.Row != row) {
+        cached.Row = row;
+        for (TCachedText& cell : cached.Cells) cell.List = nullptr;
+    }
+    if (cached.Cells.size() <= static_cast<std::size_t>(col)) cached.Cells.resize(static_cast<std::size_t>(col) + 1);
+    TCachedText& cell = cached.Cells[static_cast<std::size_t>(col)];
+    // Dates follow the program's date settings: they are formatted each time.
+    if (list->DateTime()) {
+        cell.List = nullptr;
+        cell.Text = ValueText(series, list, index);
+        return cell.Text;
+    }
+    const double value = list->GetValueAt(index);
+    const std::string& format = series->ValueFormat();
+    if (cell.List == list && std::memcmp(&cell.Value, &value, sizeof value) == 0 && cell.Format == format) return cell.Text;
+    cell.Text = ValueText(series, list, index);
+    cell.List = list;
+    cell.Value = value;
+    cell.Format = format;
+    return cell.Text;
+}
+
 std::string TChartGridModel::LabelText(int index) const
 {
     if (series_) return OneLine(series_->Labels().GetLabelText(index));
@@ -447,7 +477,7 @@ std::string TChartGridModel::CellText(int col, int row) const
         const int point = Grid3DPointAt(col, row);
         if (point < 0) return {};
         TChartSeries* series = Grid3DSeries();
-        return ValueText(series, series->MandatoryList(), point);
+        return CachedValueText(col, row, series, series->MandatoryList(), point);
     }
     const TChartGridColumn& column = Column(col);
     switch (column.Kind) {
@@ -457,7 +487,7 @@ std::string TChartGridModel::CellText(int col, int row) const
     case TGridColumnKind::Visuals: return index < column.Series->PointCount() ? "..." : "";
     case TGridColumnKind::Value:
         if (index >= column.Series->PointCount()) return {};
-        return ValueText(column.Series, column.List, index);
+        return CachedValueText(col, row, column.Series, column.List, index);
     }
     return {};
 }
@@ -680,6 +710,7 @@ void TChartGridModel::PanelEvent(TDuvEvent& event)
     if (destroying_) return;
     auto* seriesEvent = dynamic_cast<TDuvSeriesEvent*>(&event);
     if (!seriesEvent) return;
+    ForgetRowTexts();
     if (seriesEvent->Event == TSeriesEventKind::Removing && seriesEvent->Series == appendedSeries_)
         ForgetAppendedPoint();
     if (!KeepsDimensions(seriesEvent->Event)) RecalcDimensions();

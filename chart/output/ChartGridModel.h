@@ -180,4 +180,21 @@ private:
     TChartSeries* appendedSeries_ = nullptr;
     int appendedIndex_ = -1;
     bool destroying_ = false;
+
+    // Value texts of the rows last painted (a few hundred rows at most, each in the place its
+    // number picks). A text is used again only for the same list, value and format, so a value
+    // changed behind the model's back never shows stale; any change the model hears of drops all.
+    struct TCachedText {
+        const TChartValueList* List = nullptr;
+        double Value = 0;
+        std::string Format;
+        std::string Text;
+    };
+    struct TCachedRow {
+        int Row = -1;
+        std::vector<TCachedText> Cells;
+    };
+    mutable std::vector<TCachedRow> rowTexts_;
+    const std::string& CachedValueText(int col, int row, const TChartSeries* series, const TChartValueList* list, int index) const;
+    void ForgetRowTexts() { rowTexts_.clear(); }
 };

@@ -1,6 +1,7 @@
 #include "platform/core/Component.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "platform/core/Collection.h"
 #include "platform/core/ComponentReader.h"
@@ -89,7 +90,11 @@ void AssignPublishedProperties(TPersistent& dest, TPersistent& source)
 
 TComponent* AsComponentOwner(TPersistent* owner)
 {
-    return dynamic_cast<TComponent*>(owner);
+    // The class information tells as surely as a dynamic_cast, for less (the reader creates
+    // every component through here).
+    auto* component = owner && owner->InheritsFrom(TComponent::StaticClass()) ? static_cast<TComponent*>(owner) : nullptr;
+    assert(component == dynamic_cast<TComponent*>(owner));
+    return component;
 }
 
 TComponent::TComponent(TComponent* owner)
@@ -125,19 +130,37 @@ void TComponent::DestroyComponents()
     }
 }
 
+namespace {
+
+// Per byte: 1 starts an identifier word (letter, '_'), 2 continues one (digit).
+struct TIdentChars {
+    unsigned char kind[256] = {};
+    constexpr TIdentChars()
+    {
+        for (int c = 'A'; c <= 'Z'; ++c) kind[c] = kind[c + 32] = 1;
+        kind[static_cast<unsigned char>('_')] = 1;
+        for (int c = '0'; c <= '9'; ++c) kind[c] = 2;
+    }
+};
+constexpr TIdentChars kIdentChars;
+
+}  // namespace
+
 bool IsValidIdent(const std::string& text, bool allowDots)
 {
     if (text.empty()) return false;
     bool wordStart = true;
-    for (char c : text) {
-        bool alpha = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-        bool digit = c >= '0' && c <= '9';
-        if (c == '.' && allowDots && !wordStart) {
+    for (char ch : text) {
+        const unsigned char kind = kIdentChars.kind[static_cast<unsigned char>(ch)];
+        if (kind == 1 || (kind == 2 && !wordStart)) {
+            wordStart = false;
+            continue;
+        }
+        if (ch == '.' && allowDots && !wordStart) {
             wordStart = true;
             continue;
         }
-        if (wordStart ? !alpha : !(alpha || digit)) return false;
-        wordStart = false;
+        return false;
     }
     return !wordStart;
 }
@@ -190,21 +213,17 @@ void TComponent::SetComponentIndex(int index)
 
 TComponent* TComponent::FindComponent(const std::string& name) const
 {
-    if (name.empty()) return nullptr;
-    auto it = byName_.find(UpperIdent(name));
-    return it == byName_.end() ? nullptr : it->second;
+    return byName_.Find(name);
 }
 
-void TComponent::IndexName(TComponent* component, const std::string& name)
+void TComponent::IndexName(TComponent* component, const std::string&)
 {
-    if (!name.empty()) byName_.emplace(UpperIdent(name), component);
+    byName_.Add(component);
 }
 
 void TComponent::UnindexName(TComponent* component)
 {
-    if (component->name_.empty()) return;
-    auto it = byName_.find(UpperIdent(component->name_));
-    if (it != byName_.end() && it->second == component) byName_.erase(it);
+    byName_.Remove(component);
 }
 
 void TComponent::InsertComponent(TComponent* component)

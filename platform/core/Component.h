@@ -23,6 +23,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/core/NameIndex.h"
 #include "platform/core/Properties.h"
 
 class TFiler;
@@ -150,7 +151,7 @@ private:
     std::intptr_t tag_ = 0;
     unsigned state_ = 0;
     std::vector<TComponent*> components_;
-    std::unordered_map<std::string, TComponent*> byName_;  // upper-cased names of owned components
+    TNameIndex byName_;  // names of owned components
     std::vector<TComponent*> freeNotifies_;
     std::vector<TComponentRefBase*> refs_;  // references that point at this component
     bool toldGoing_ = false;                // BeforeDestruction ran

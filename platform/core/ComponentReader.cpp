@@ -1,6 +1,7 @@
 #include "platform/core/ComponentReader.h"
 
 #include <QString>
+#include <typeinfo>
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -38,30 +39,121 @@ bool IsStringTag(TValueType t)
 std::string AnsiTextToUtf8(std::string bytes)
 {
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return ascii ? bytes : AnsiToUtf8(bytes);
+    if (!ascii) return AnsiToUtf8(bytes);
+    return bytes;
 }
+
+// Property names are short: a plain loop finds their dots sooner than a library call.
+std::size_t FindDot(std::string_view path, std::size_t start)
+{
+    for (std::size_t i = start; i < path.size(); ++i)
+        if (path[i] == '.') return i;
+    return std::string_view::npos;
+}
+
+// Equal bytes. Property names are short: two overlapping loads compare most of them without a
+// library call.
+bool SameBytes(std::string_view a, std::string_view b)
+{
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    const auto load8 = [](const char* p) { std::uint64_t v; std::memcpy(&v, p, 8); return v; };
+    const auto load4 = [](const char* p) { std::uint32_t v; std::memcpy(&v, p, 4); return v; };
+    if (n >= 8 && n <= 16)
+        return load8(a.data()) == load8(b.data()) && load8(a.data() + n - 8) == load8(b.data() + n - 8);
+    if (n >= 4 && n < 8)
+        return load4(a.data()) == load4(b.data()) && load4(a.data() + n - 4) == load4(b.data() + n - 4);
+    return std::memcmp(a.data(), b.data(), n) == 0;
+}
+
+// Whether ConvertPropValue would hand back the value as it is.
+bool AlreadyConverted(TPropKind kind, const TVariant& value)
+{
+    switch (kind) {
+    case TPropKind::Boolean: return value.Type() == TVariant::vtBoolean;
+    case TPropKind::Int64: return value.Type() == TVariant::vtInteger;
+    case TPropKind::Integer: {
+        if (value.Type() != TVariant::vtInteger) return false;
+        const long long v = value.AsInteger();
+        return v >= INT32_MIN && v <= INT32_MAX;
+    }
+    case TPropKind::Float: return value.Type() == TVariant::vtFloat;
+    case TPropKind::String: return value.Type() == TVariant::vtString;
+    default: return false;
+    }
+}
+
+// A set of pointers in one open table: the components still there once setters have run (a
+// setter may free one), asked about every component read.
+class TPointerSet {
+public:
+    void Assign(const std::vector<TComponent*>& items, TComponent* extra)
+    {
+        std::size_t size = 16;
+        while (size < (items.size() + 1) * 2) size *= 2;
+        slots_.assign(size, nullptr);
+        for (TComponent* item : items) Insert(item);
+        Insert(extra);
+    }
+    bool Contains(const TComponent* item) const
+    {
+        if (!item || slots_.empty()) return false;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = Home(item) & mask; slots_[i]; i = (i + 1) & mask)
+            if (slots_[i] == item) return true;
+        return false;
+    }
+
+private:
+    static std::size_t Home(const TComponent* item)
+    {
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(item) >> 4) * 0x9E3779B97F4A7C15ull >> 20);
+    }
+    void Insert(TComponent* item)
+    {
+        if (!item) return;
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = Home(item) & mask;
+        for (; slots_[i]; i = (i + 1) & mask)
+            if (slots_[i] == item) return;
+        slots_[i] = item;
+    }
+    std::vector<TComponent*> slots_;
+};
 
 }  // namespace
 
 TReader::TReader(TStream& stream, int bufferSize) : stream_(stream)
 {
-    buffer_.resize(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
+    // A memory stream is read where its bytes stand, without copying them into a buffer first.
+    if (auto* memory = typeid(stream) == typeid(TMemoryStream) ? static_cast<TMemoryStream*>(&stream) : nullptr) {
+        const std::string& bytes = memory->Bytes();
+        borrowed_ = true;
+        buffer_ = bytes.data();
+        bufCap_ = bufEnd_ = bytes.size();
+        bufPos_ = static_cast<std::size_t>(std::clamp<std::int64_t>(stream.Position(), 0, memory->Size()));
+        return;
+    }
+    storage_.resize(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : 4096));
+    buffer_ = storage_.data();
+    bufCap_ = storage_.size();
     streamLeft_ = std::max<std::int64_t>(0, stream.Size() - stream.Position());
 }
 
 TReader::~TReader()
 {
     // Give back what was buffered but not used, so data after the component stream can follow.
-    if (bufEnd_ > bufPos_) stream_.Seek(-static_cast<std::int64_t>(bufEnd_ - bufPos_), TSeekOrigin::soCurrent);
+    if (borrowed_) stream_.Seek(static_cast<std::int64_t>(bufPos_), TSeekOrigin::soBeginning);
+    else if (bufEnd_ > bufPos_) stream_.Seek(-static_cast<std::int64_t>(bufEnd_ - bufPos_), TSeekOrigin::soCurrent);
 }
 
 // ---------------------------------------------------------------- bytes
 
 void TReader::Fill()
 {
-    std::int64_t want = std::min<std::int64_t>(streamLeft_, static_cast<std::int64_t>(buffer_.size()));
-    if (want <= 0) throw EReadError("Stream read error");
-    std::int64_t got = stream_.Read(buffer_.data(), want);
+    std::int64_t want = std::min<std::int64_t>(streamLeft_, static_cast<std::int64_t>(bufCap_));
+    if (want <= 0 || borrowed_) throw EReadError("Stream read error");
+    std::int64_t got = stream_.Read(storage_.data(), want);
     if (got <= 0) throw EReadError("Stream read error");
     streamLeft_ -= got;
     bufPos_ = 0;
@@ -80,13 +172,13 @@ void TReader::CheckCount(std::int64_t count, std::int64_t unitSize)
         BadStream("length " + std::to_string(count) + " exceeds the " + std::to_string(BytesLeft()) + " bytes left");
 }
 
-void TReader::Read(void* data, std::int64_t count)
+void TReader::ReadSlow(void* data, std::int64_t count)
 {
     auto* out = static_cast<char*>(data);
     while (count > 0) {
         if (bufPos_ == bufEnd_) {
             // Large blocks go straight from the stream.
-            if (count >= static_cast<std::int64_t>(buffer_.size())) {
+            if (count >= static_cast<std::int64_t>(bufCap_)) {
                 if (count > streamLeft_) throw EReadError("Stream read error");
                 stream_.ReadBuffer(out, count);
                 streamLeft_ -= count;
@@ -95,17 +187,11 @@ void TReader::Read(void* data, std::int64_t count)
             Fill();
         }
         std::size_t n = std::min<std::size_t>(bufEnd_ - bufPos_, static_cast<std::size_t>(count));
-        std::memcpy(out, buffer_.data() + bufPos_, n);
+        std::memcpy(out, buffer_ + bufPos_, n);
         bufPos_ += n;
         out += n;
         count -= static_cast<std::int64_t>(n);
     }
-}
-
-std::uint8_t TReader::ReadByte()
-{
-    if (bufPos_ == bufEnd_) Fill();
-    return static_cast<std::uint8_t>(buffer_[bufPos_++]);
 }
 
 void TReader::SkipBytes(std::int64_t count)
@@ -141,25 +227,9 @@ void TReader::Enter()
 
 // ---------------------------------------------------------------- values
 
-TValueType TReader::NextValue()
+void TReader::BadTag(std::uint8_t tag)
 {
-    if (bufPos_ == bufEnd_) Fill();
-    auto tag = static_cast<std::uint8_t>(buffer_[bufPos_]);
-    if (tag > kLastValueType) BadStream("unknown value tag " + std::to_string(tag));
-    return static_cast<TValueType>(tag);
-}
-
-bool TReader::EndOfList()
-{
-    if (bufPos_ == bufEnd_) Fill();
-    return buffer_[bufPos_] == 0;
-}
-
-TValueType TReader::ReadValue()
-{
-    TValueType tag = NextValue();
-    ++bufPos_;
-    return tag;
+    BadStream("unknown value tag " + std::to_string(tag));
 }
 
 void TReader::CheckValue(TValueType expected)
@@ -206,7 +276,7 @@ std::string TReader::ReadStr()
 {
     std::uint8_t length = ReadByte();
     if (bufEnd_ - bufPos_ >= length) {  // the usual case: the whole text is buffered
-        std::string text(buffer_.data() + bufPos_, length);
+        std::string text(buffer_ + bufPos_, length);
         bufPos_ += length;
         return text;
     }
@@ -214,6 +284,16 @@ std::string TReader::ReadStr()
     std::string text(length, '\0');
     Read(text.data(), length);
     return text;
+}
+
+bool TReader::SkipStrEqualTo(const std::string& expected)
+{
+    if (bufPos_ == bufEnd_ || expected.empty()) return false;
+    const std::size_t length = static_cast<std::uint8_t>(buffer_[bufPos_]);
+    if (length != expected.size() || bufEnd_ - bufPos_ <= length) return false;
+    if (std::memcmp(buffer_ + bufPos_ + 1, expected.data(), length) != 0) return false;
+    bufPos_ += length + 1;
+    return true;
 }
 
 std::string TReader::DecodeString(TValueType tag)
@@ -345,10 +425,10 @@ bool TReader::Error(const std::string& message)
     return OnError ? OnError(*this, message) : false;
 }
 
-void TReader::PropertyProblem(const std::string& path, const std::string& message, bool valuePending)
+void TReader::PropertyProblem(std::string_view path, const std::string& message, bool valuePending)
 {
     std::string where = current_ && !current_->Name().empty() ? current_->Name() + "." : std::string();
-    std::string text = "Error reading " + where + readPath_ + path + ": " + message;
+    std::string text = "Error reading " + where + readPath_ + std::string(path) + ": " + message;
     if (!Error(text)) throw EReadError(text);
     if (valuePending) SkipValue();
 }
@@ -373,6 +453,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
     owner_ = owner ? owner : root;
     parent_ = root;
     loaded_.assign(1, root);
+    ownerStart_ = owner_->components_.size();
     try {
         root->SetStateFlags(csLoading | csReading, true);
         root->SetName(name);
@@ -390,18 +471,30 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
     return root;
 }
 
-// Components freed while the stream was read (a setter may replace one) are left out.
+// Components freed while the stream was read (a setter may replace one) are left out. Read
+// components usually stand in the owner's list in reading order: each is looked for where the
+// last one was, and the set of all the owner's components is made only when one is not there.
 void TReader::CallLoaded()
 {
-    std::unordered_set<TComponent*> alive;
+    const auto& list = owner_->components_;
+    std::size_t next = ownerStart_;
+    TPointerSet alive;
     int knownCount = -1;
-    for (TComponent* component : loaded_) {
-        if (owner_->ComponentCount() != knownCount) {
-            alive = std::unordered_set<TComponent*>(owner_->components_.begin(), owner_->components_.end());
-            alive.insert(Root());
-            knownCount = owner_->ComponentCount();
+    for (std::size_t i = 0; i < loaded_.size(); ++i) {
+        // Components read long ago are out of the cache by now: ask for those a few ahead.
+        if (i + 8 < loaded_.size()) __builtin_prefetch(loaded_[i + 8]);
+        TComponent* component = loaded_[i];
+        if (component != Root()) {
+            if (knownCount < 0 && next < list.size() && list[next] == component) {
+                ++next;
+            } else {
+                if (owner_->ComponentCount() != knownCount) {
+                    alive.Assign(list, Root());
+                    knownCount = owner_->ComponentCount();
+                }
+                if (!alive.Contains(component)) continue;
+            }
         }
-        if (!alive.count(component)) continue;
         component->Loaded();
         component->SetStateFlags(csLoading, false);
     }
@@ -424,17 +517,18 @@ void TReader::FreeCreated(TComponent* createdRoot)
 void TReader::ReadData(TComponent* component)
 {
     TComponent* savedCurrent = current_;
-    std::string savedPath = readPath_;
+    std::string savedPath;
+    savedPath.swap(readPath_);
     current_ = component;
-    readPath_.clear();
+    KnownOf(*component);  // the class's property order, asked for each property below
     while (!EndOfList()) ReadProperty(component);
-    ReadListEnd();
+    ReadValue();  // the end marker EndOfList saw
     current_ = savedCurrent;
-    readPath_ = savedPath;
+    readPath_.swap(savedPath);
     TComponent* savedParent = parent_;
     parent_ = component;
     while (!EndOfList()) ReadComponent();
-    ReadListEnd();
+    ReadValue();
     parent_ = savedParent;
 }
 
@@ -473,9 +567,12 @@ TComponent* TReader::ReadComponent()
 {
     Enter();
     std::uint8_t flags = ReadPrefix();
-    std::string className = ReadStr();
+    // A stream holds runs of one class: its name is compared where it stands.
+    const bool sameClass = SkipStrEqualTo(lastClassName_);
+    const std::string className = sameClass ? std::string() : ReadStr();
+    const std::string& classNameRead = sameClass ? lastClassName_ : className;
     std::string name = ReadStr();
-    TComponent* component = CreateChild(className, name, flags);
+    TComponent* component = CreateChild(classNameRead, name, flags);
     if (!component) {
         SkipComponentBody();
         Leave();
@@ -520,24 +617,34 @@ void TReader::ReadProperties(TPersistent* instance)
 
 void TReader::ReadProperty(TPersistent* instance)
 {
-    std::string path = ReadStr();
+    // The name is copied out of the buffer, which reading the value may refill. Names are at most
+    // 255 bytes: the copy stays on the stack, and a short one is copied in one fixed-size move.
+    constexpr std::size_t kQuick = 32;
+    char text[256 + kQuick];
+    const std::size_t length = ReadByte();
+    if (length <= kQuick && length <= bufEnd_ - bufPos_ && bufCap_ - bufPos_ >= kQuick) {
+        std::memcpy(text, buffer_ + bufPos_, kQuick);
+        bufPos_ += length;
+    } else {
+        CheckCount(static_cast<std::int64_t>(length));
+        Read(text, static_cast<std::int64_t>(length));
+    }
+    const std::string_view path(text, length);
+    // Most names are the one this class's last object gave next: no dots to look for then.
+    if (const TPropInfo* info = ExpectedProperty(*instance, path)) return ReadPropValue(instance, *info, path);
     TPersistent* object = instance;
     std::size_t start = 0;
     for (;;) {
-        std::size_t dot = path.find('.', start);
-        // Most names have no dots: they are looked up as read, without a copy.
-        const bool whole = start == 0 && dot == std::string::npos;
-        std::string part;
-        if (!whole) part = path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        const std::string& element = whole ? path : part;
-        const TPropInfo* info = FindPropertyOf(object->ClassType(), element);
-        if (dot == std::string::npos) {
+        const std::size_t dot = FindDot(path, start);
+        const std::string_view element = path.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start);
+        const TPropInfo* info = FindPropertyOf(*object, element);
+        if (dot == std::string_view::npos) {
             if (info) return ReadPropValue(object, *info, path);
-            if (ReadDefinedProperty(object, element)) return;
-            return PropertyProblem(path, "Property " + element + " does not exist", true);
+            if (ReadDefinedProperty(object, std::string(element))) return;
+            return PropertyProblem(path, "Property " + std::string(element) + " does not exist", true);
         }
         start = dot + 1;
-        if (info && info->Kind == TPropKind::Strings && SameIdent(path.substr(start), "Strings")) {
+        if (info && info->Kind == TPropKind::Strings && SameIdent(std::string(path.substr(start)), "Strings")) {
             if (NextValue() != vaList) return PropertyProblem(path, "Invalid property value", true);
             ReadStringsValue(static_cast<TStringList*>(info->Object(*object, true)));
             if (info->Changed) info->Changed(*object);
@@ -545,19 +652,57 @@ void TReader::ReadProperty(TPersistent* instance)
         }
         TPersistent* next = nullptr;
         if (info && info->Kind == TPropKind::Object) next = dynamic_cast<TPersistent*>(info->Object(*object, true));
-        if (!next) return PropertyProblem(path, "Property " + element + " does not exist", true);
+        if (!next) return PropertyProblem(path, "Property " + std::string(element) + " does not exist", true);
         object = next;
     }
 }
 
-// Every component of a class names the same properties: each (class, name) is looked up once.
-const TPropInfo* TReader::FindPropertyOf(const TClassInfo& type, const std::string& name)
+TReader::KnownProperties& TReader::KnownOf(const TPersistent& instance)
 {
-    auto& names = knownProperties_[&type];
-    if (const auto found = names.find(name); found != names.end()) return found->second;
-    const TPropInfo* info = type.FindProperty(name);
-    names.emplace(name, info);
+    const TClassInfo& type = instance.ClassType();
+    if (&type != lastType_) {
+        lastKnown_ = &knownProperties_[&type];
+        lastType_ = &type;
+    }
+    KnownProperties& known = *lastKnown_;
+    if (known.instance != &instance) {
+        known.instance = &instance;
+        known.next = 0;
+    }
+    return known;
+}
+
+const TPropInfo* TReader::ExpectedProperty(const TPersistent& instance, std::string_view name)
+{
+    // The component being read was looked up last when ReadData began (it cannot have gone and
+    // been replaced since): its class need not be asked again.
+    const bool current = &instance == static_cast<const TPersistent*>(current_) && lastKnown_ && lastKnown_->instance == &instance;
+    KnownProperties& known = current ? *lastKnown_ : KnownOf(instance);
+    if (known.next >= known.order.size()) return nullptr;
+    const auto& [expected, info] = known.order[known.next];
+    if (!info || !SameBytes(expected, name)) return nullptr;
+    ++known.next;
     return info;
+}
+
+const TPropInfo* TReader::FindPropertyOf(const TPersistent& instance, std::string_view name)
+{
+    KnownProperties& known = KnownOf(instance);
+    const TClassInfo& type = instance.ClassType();
+    if (known.next < known.order.size() && SameBytes(known.order[known.next].first, name))
+        return known.order[known.next++].second;
+    const std::string key(name);
+    auto found = known.byName.find(key);
+    if (found == known.byName.end()) found = known.byName.emplace(key, type.FindProperty(key)).first;
+    // This object's order replaces the last one's from here on (bounded: a stream of endless
+    // made-up names grows only the map above).
+    constexpr std::size_t kMostRemembered = 1024;
+    if (known.next < known.order.size()) known.order[known.next++] = *found;
+    else if (known.order.size() < kMostRemembered) {
+        known.order.push_back(*found);
+        known.next = known.order.size();
+    }
+    return found->second;
 }
 
 bool TReader::ReadDefinedProperty(TPersistent* instance, const std::string& name)
@@ -596,7 +741,7 @@ void TReader::ReadStringsValue(TStringList* list)
     ReadListEnd();
 }
 
-void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, const std::string& path)
+void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, std::string_view path)
 {
     TValueType tag = NextValue();
     switch (info.Kind) {
@@ -620,34 +765,38 @@ void TReader::ReadPropValue(TPersistent* instance, const TPropInfo& info, const 
             return;
         }
         if (tag != vaIdent || !current_) break;
-        fixups_.push_back({current_, readPath_ + path, ReadIdent()});
+        fixups_.push_back({current_, readPath_ + std::string(path), ReadIdent()});
         return;
     default: return ReadSimpleValue(instance, info, path);
     }
     PropertyProblem(path, "Invalid property value", true);
 }
 
-void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, const std::string& path)
+// The members of a set value, up to its empty end name; false when one is no member of the
+// property's set (all are read nonetheless).
+bool TReader::ReadSetMembers(const TPropInfo& info, std::uint64_t& mask)
+{
+    bool ok = info.Kind == TPropKind::Set;
+    while (std::uint8_t length = ReadByte()) {
+        CheckCount(length);
+        std::string member(length, '\0');
+        Read(member.data(), length);
+        int ordinal = ok ? info.Enum->Ordinal(member) : -1;
+        if (ordinal < 0 || ordinal >= 64) ok = false;
+        else mask |= std::uint64_t{1} << ordinal;
+    }
+    return ok;
+}
+
+void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, std::string_view path)
 {
     TValueType tag = NextValue();
-    TVariant value;
+    std::uint64_t mask = 0;
     if (tag == vaSet) {
         ReadValue();
-        std::uint64_t mask = 0;
-        bool ok = info.Kind == TPropKind::Set;
-        while (std::uint8_t length = ReadByte()) {
-            CheckCount(length);
-            std::string member(length, '\0');
-            Read(member.data(), length);
-            int ordinal = ok ? info.Enum->Ordinal(member) : -1;
-            if (ordinal < 0 || ordinal >= 64) ok = false;
-            else mask |= std::uint64_t{1} << ordinal;
-        }
-        if (!ok) return PropertyProblem(path, "Invalid property value", false);
-        value = TVariant(static_cast<long long>(mask));
-    } else {
-        value = ReadAnyValue(tag);
+        if (!ReadSetMembers(info, mask)) return PropertyProblem(path, "Invalid property value", false);
     }
+    const TVariant value = tag == vaSet ? TVariant(static_cast<long long>(mask)) : ReadAnyValue(tag);
     bool fits = false;
     switch (info.Kind) {
     case TPropKind::Boolean: fits = tag == vaTrue || tag == vaFalse; break;
@@ -661,7 +810,9 @@ void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, cons
     }
     if (!fits || !info.Set) return PropertyProblem(path, "Invalid property value", false);
     try {
-        info.Set(*instance, ConvertPropValue(info, value));
+        // Values already in the form the property takes skip the conversion (most of them).
+        if (AlreadyConverted(info.Kind, value)) info.Set(*instance, value);
+        else info.Set(*instance, ConvertPropValue(info, value));
     } catch (const EReadError&) {
         throw;
     } catch (const EPropertyError&) {
@@ -671,7 +822,7 @@ void TReader::ReadSimpleValue(TPersistent* instance, const TPropInfo& info, cons
     }
 }
 
-void TReader::ReadEvent(TPersistent* instance, const TPropInfo& info, const std::string& path)
+void TReader::ReadEvent(TPersistent* instance, const TPropInfo& info, std::string_view path)
 {
     TValueType tag = NextValue();
     if (tag == vaNil) {
@@ -697,7 +848,7 @@ void TReader::ReadEvent(TPersistent* instance, const TPropInfo& info, const std:
     }
 }
 
-void TReader::ReadCollection(TCollection* collection, const std::string& path)
+void TReader::ReadCollection(TCollection* collection, std::string_view path)
 {
     CheckValue(vaCollection);
     Enter();
@@ -713,7 +864,7 @@ void TReader::ReadCollection(TCollection* collection, const std::string& path)
             if (IsIntegerTag(NextValue())) ReadInteger();  // an item index some writers put first
             ReadListBegin();
             TCollectionItem* item = collection->Add();
-            readPath_ = savedPath + path + ".ITEM" + std::to_string(index) + ".";
+            readPath_ = savedPath + std::string(path) + ".ITEM" + std::to_string(index) + ".";
             while (!EndOfList()) ReadProperty(item);
             ReadListEnd();
             readPath_ = savedPath;
@@ -726,12 +877,12 @@ void TReader::ReadCollection(TCollection* collection, const std::string& path)
 void TReader::ResolveFixups()
 {
     if (fixups_.empty()) return;
-    std::unordered_set<TComponent*> alive(owner_->components_.begin(), owner_->components_.end());
-    alive.insert(Root());
+    TPointerSet alive;
+    alive.Assign(owner_->components_, Root());
     std::vector<Fixup> fixups;
     fixups.swap(fixups_);
     for (const Fixup& fixup : fixups) {
-        if (!alive.count(fixup.component)) continue;
+        if (!alive.Contains(fixup.component)) continue;
         std::string target = fixup.target;
         TComponent* found = nullptr;
         std::size_t dot = target.find('.');

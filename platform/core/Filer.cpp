@@ -116,6 +116,15 @@ long double DecodeExtended(const unsigned char bytes[10])
 
 double ExtendedToDouble(const unsigned char bytes[10])
 {
+#if LDBL_MANT_DIG == 64
+    // A normal number is already a long double of this machine: no scaling needed.
+    const int exponent = (bytes[8] | (bytes[9] << 8)) & 0x7FFF;
+    if (exponent != 0 && exponent != 0x7FFF && (bytes[7] & 0x80)) {
+        long double value = 0;
+        std::memcpy(&value, bytes, 10);
+        return static_cast<double>(value);
+    }
+#endif
     return static_cast<double>(DecodeExtended(bytes));
 }
 

@@ -1,4 +1,5 @@
 #include <functional>
+#include <vector>
 
 #include "chart/graphics/DuvConst.h"
 #include "chart/output/ChartGridModel.h"
@@ -149,6 +150,40 @@ TEST_F(ChartGridModelTest, CellTextsForDatesTimesAndFormats)
     EXPECT_EQ(model_.CellText(1, 2), "a b");  // the line separator shows as a blank
     EXPECT_EQ(model_.CellText(1, 4), "c");
     EXPECT_EQ(model_.CellText(2, 6), "");  // past the points
+}
+
+// Texts are kept for the rows painted last; a cell shows its point's value and format of the
+// moment, whatever changed and whether or not the grid heard of it.
+TEST_F(ChartGridModelTest, KeptTextsFollowEveryChange)
+{
+    ScopedFormatSettings invariant(TFormatSettings::Invariant());
+    std::vector<double> values(600);
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<double>(i) + 0.5;
+    TChartSeries* series = chart_.AddSeries(values);
+    model_.SetSeries(series);
+    const int first = model_.HeaderRowCount();
+    auto y = [&](int index) { return model_.CellText(2, first + index); };
+    struct Step {
+        const char* Name;
+        std::function<void()> Change;
+        int Index;
+        std::string Text;
+    };
+    const Step steps[] = {
+        {"first look", [] {}, 0, "0.5"},
+        {"same again", [] {}, 0, "0.5"},
+        {"a row that shares its place", [] {}, 256, "256.5"},
+        {"back to the first", [] {}, 0, "0.5"},
+        {"value set", [&] { series->SetYValue(0, 1234); }, 0, "1,234"},
+        {"format", [&] { series->SetValueFormat("0.00"); }, 0, "1234.00"},
+        {"other row after the format", [] {}, 512, "512.50"},
+        {"dates", [&] { series->YValues()->SetDateTime(true); }, 1, DateTimeToStr(1.5)},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.Name);
+        step.Change();
+        EXPECT_EQ(y(step.Index), step.Text);
+    }
 }
 
 TEST_F(ChartGridModelTest, ChartModeLabelComesFromTheFirstSeriesHoldingOne)

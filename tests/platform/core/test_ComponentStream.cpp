@@ -1,6 +1,7 @@
 // Binary and text component streams: round trips, hand-made fixtures, bad input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -345,6 +346,75 @@ TEST_F(ComponentStream, ReaderLeavesStreamAfterTheObject)
         reader.ReadRootComponent(&into);
     }
     EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(bytes.size() - 4));
+}
+
+// A stream of bytes that is no memory stream: the reader goes through its buffer and refills it.
+class TPlainStream : public TStream {
+public:
+    explicit TPlainStream(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::int64_t Read(void* buffer, std::int64_t count) override
+    {
+        const std::int64_t n = std::clamp<std::int64_t>(Size() - position_, 0, count);
+        std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(n));
+        position_ += n;
+        return n;
+    }
+    std::int64_t Write(const void*, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override
+    {
+        const std::int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? position_ : Size();
+        position_ = std::clamp<std::int64_t>(base + offset, 0, Size());
+        return position_;
+    }
+    std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
+    void SetSize(std::int64_t) override {}
+
+private:
+    std::string bytes_;
+    std::int64_t position_ = 0;
+};
+
+TEST_F(ComponentStream, BufferedReadsOfEverySizeGiveTheSameTree)
+{
+    auto tree = MakeTree();
+    const std::string bytes = WriteToBytes(tree.get());
+    for (int bufferSize : {1, 2, 3, 5, 8, 31, 32, 33, 255, 4096}) {
+        SCOPED_TRACE(bufferSize);
+        TPlainStream stream(bytes + "tail");
+        TComponentPtr<TSampleThing> back;
+        {
+            TReader reader(stream, bufferSize);
+            back.reset(static_cast<TSampleThing*>(reader.ReadRootComponent(nullptr)));
+        }
+        ExpectSameThing(*tree, *back);
+        EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(bytes.size()));
+    }
+}
+
+TEST_F(ComponentStream, BufferedReadsCutOffAnywhereRaise)
+{
+    const std::string bytes = WriteToBytes(MakeTree().get());
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        SCOPED_TRACE(n);
+        TPlainStream stream(bytes.substr(0, n));
+        TReader reader(stream, 7);
+        TSampleThing root(nullptr);
+        EXPECT_THROW(reader.ReadRootComponent(&root), EReadError);
+        EXPECT_EQ(root.ComponentCount(), 0);
+    }
+}
+
+// A memory stream is read in place: reading from the middle starts there and leaves the stream
+// after the object, whatever comes before or after it.
+TEST_F(ComponentStream, MemoryStreamReadFromTheMiddle)
+{
+    auto tree = MakeTree();
+    const std::string bytes = WriteToBytes(tree.get());
+    TMemoryStream stream("head" + bytes + "tail");
+    stream.SetPosition(4);
+    TComponentPtr<TComponent> back(ReadComponentFromStream(stream, nullptr));
+    ExpectSameThing(*tree, *static_cast<TSampleThing*>(back.get()));
+    EXPECT_EQ(stream.Position(), static_cast<std::int64_t>(4 + bytes.size()));
 }
 
 // Frees a component of its owner when told its name (as a tool replaces what it wraps).
