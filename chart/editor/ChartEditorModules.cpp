@@ -1,13 +1,16 @@
 #include "chart/editor/ChartEditorModules.h"
 
 #include "chart/editor/DuvProCo.h"
+#include "chart/editor/DuvThemes.h"
 
 void InitializeChartEditorModules()
 {
     DuvProCoInitialization();
+    DuvThemesInitialization();
 }
 
 void FinalizeChartEditorModules()
 {
+    DuvThemesFinalization();
     DuvProCoFinalization();
 }
