@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFont>
+#include <QFontInfo>
 #include <QTemporaryDir>
 #include <fstream>
 #include <memory>
@@ -338,4 +340,16 @@ TEST(DuvThemes, ThemeFilesTakeTheExtensionAndABadFileLeavesTheLook)
     const std::string before = f.Text();
     EXPECT_THROW(ThemesList->ApplyThemeFile(f.Chart, base + "-bad"), Exception);
     EXPECT_EQ(f.Text(), before);
+}
+
+// The faces the theme charts name are answered by the free fonts the program installs.
+TEST(DuvThemes, ThemeFontsResolveToTheirSubstitutes)
+{
+    editortest::StartEditorModules();
+    const std::pair<const char*, const char*> faces[] = {
+        {"Times New Roman", "Liberation Serif"}, {"Lucida Console", "Liberation Mono"}, {"Verdana", "DejaVu Sans"},
+        {"Roboto Th", "Roboto Thin"},           {"Arial", "Liberation Sans"},
+    };
+    for (const auto& [face, substitute] : faces)
+        EXPECT_EQ(QFontInfo(QFont(face)).family().toStdString(), substitute) << face;
 }
