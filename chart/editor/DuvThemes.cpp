@@ -266,7 +266,7 @@ void TFactsTheme::Apply()
             bandTool_->SetName(NextFreeComponentName(owner, bandClass->Name().substr(1)));
             bandTool_->SetParentChart(Chart);
         }
-        bandTool_->ClassType().FindProperty("Axis")->Set(*bandTool_, TVariant(static_cast<TObject*>(vertical)));
+        if (auto* axisTool = dynamic_cast<TDuvCustomToolAxis*>(bandTool_)) axisTool->SetAxis(vertical);
         SetPath(bandTool_, "Band1.Color", 0xE9E9E9);
         SetPath(bandTool_, "Band2.Color", 0xFFFFFF);
     }

@@ -19,6 +19,7 @@
 #include "chart/output/DuvStore.h"
 #include "chart/series/Series.h"
 #include "chart/series/SeriesBar.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/Streams.h"
 
 namespace {
@@ -352,4 +353,55 @@ TEST(DuvThemes, ThemeFontsResolveToTheirSubstitutes)
     };
     for (const auto& [face, substitute] : faces)
         EXPECT_EQ(QFontInfo(QFont(face)).family().toStdString(), substitute) << face;
+}
+
+namespace {
+
+// Stands in for the grid band tool of the tools library, which lies above this one: an axis
+// tool with two coloured bands, found by its class name.
+class TBandColor : public TPersistent {
+    QB_CLASS(TBandColor, TPersistent)
+public:
+    static void DeclareProperties(TPropertyDeclarer<TBandColor>& p) { p.Color("Color", &TBandColor::Color).Default(0); }
+    TColor Color = 0;
+};
+
+class TGridBandTool : public TDuvCustomToolAxis {
+    QB_CLASS(TGridBandTool, TDuvCustomToolAxis)
+public:
+    explicit TGridBandTool(TComponent* owner) : TDuvCustomToolAxis(owner) {}
+    static void DeclareProperties(TPropertyDeclarer<TGridBandTool>& p)
+    {
+        p.Object("Band1", [](const TGridBandTool& t) { return &t.band1_; });
+        p.Object("Band2", [](const TGridBandTool& t) { return &t.band2_; });
+    }
+
+private:
+    mutable TBandColor band1_, band2_;
+};
+
+}  // namespace
+
+// Facts keeps one band however often it is applied, and a chart without owner owns its band.
+TEST(DuvThemes, FactsReusesItsBandAndAnOwnerlessChartOwnsIt)
+{
+    TThemeFixture f;
+    RegisterToolClasses({&TGridBandTool::StaticClass()});
+    TScopeGuard unregister([] { UnregisterToolClasses({&TGridBandTool::StaticClass()}); });
+    ApplyChartTheme(TFactsTheme::StaticClass(), f.Chart, -1);
+    ApplyChartTheme(TFactsTheme::StaticClass(), f.Chart, -1);
+    ASSERT_EQ(f.Chart->Tools()->Count(), 1);
+    auto* band = dynamic_cast<TGridBandTool*>(f.Chart->Tools()->GetTool(0));
+    ASSERT_NE(band, nullptr);
+    EXPECT_EQ(band->Owner(), f.Owner.get());
+    EXPECT_EQ(band->Name(), "GridBandTool1");
+    EXPECT_EQ(band->Axis(), f.Chart->LeftAxis());
+    EXPECT_EQ(GetPropValue(band, "Band1.Color").AsInteger(), 0xE9E9E9);
+    EXPECT_EQ(GetPropValue(band, "Band2.Color").AsInteger(), 0xFFFFFF);
+
+    TComponentPtr<TChart> preview(new TChart(nullptr));
+    ApplyChartTheme(TFactsTheme::StaticClass(), preview.get(), -1);
+    ApplyChartTheme(TFactsTheme::StaticClass(), preview.get(), -1);
+    ASSERT_EQ(preview->Tools()->Count(), 1);
+    EXPECT_EQ(preview->Tools()->GetTool(0)->Owner(), preview.get());
 }
