@@ -4,23 +4,29 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "chart/editor/DuvThemes.h"
 #include "chart/editor/support_EditorTest.h"
 #include "chart/engine/Chart.h"
+#include "chart/engine/ChartLegend.h"
 #include "chart/engine/ChartRegistry.h"
 #include "chart/engine/RuRazaziAxis.h"
 #include "chart/engine/RuRazaziLists.h"
+#include "chart/graphics/CanvasHelpers.h"
 #include "chart/graphics/DuvCanvas.h"
+#include "chart/graphics/DuvCanvas3D.h"
 #include "chart/output/DuvStore.h"
 #include "chart/series/Series.h"
 #include "chart/series/SeriesBar.h"
 #include "platform/core/ScopeGuard.h"
 #include "platform/core/Streams.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -404,4 +410,122 @@ TEST(DuvThemes, FactsReusesItsBandAndAnOwnerlessChartOwnsIt)
     ApplyChartTheme(TFactsTheme::StaticClass(), preview.get(), -1);
     ASSERT_EQ(preview->Tools()->Count(), 1);
     EXPECT_EQ(preview->Tools()->GetTool(0)->Owner(), preview.get());
+}
+
+namespace {
+
+// What each theme changes on the fixture chart, one column per property path; "Palette<n>" is
+// the chart's n-th palette colour and "IndexOfPalette" its palette index.
+const char* const kTableColumns[] = {
+    "Color", "Gradient.Visible", "Gradient.Direction", "Gradient.StartColor", "Gradient.EndColor", "Border.Visible",
+    "Border.Color", "Border.Width", "BorderRound", "BevelInner", "BevelOuter", "BevelWidth", "Shadow.HorizSize",
+    "Legend.Visible", "Legend.Color", "Legend.Transparent", "Legend.Gradient.Visible", "Legend.Font.Name",
+    "Legend.Font.Color", "Title.Visible", "Title.Font.Name", "Title.Font.Height", "Title.Gradient.Visible",
+    "BackWall.Color", "BackWall.Size", "BackWall.Pen.Visible", "BackWall.Gradient.Visible", "LeftWall.Color",
+    "LeftWall.Size", "BottomWall.Color", "LeftAxis.Axis.Color", "LeftAxis.Grid.Visible", "LeftAxis.Grid.Color",
+    "BottomAxis.Grid.Visible", "LeftAxis.MinorTicks.Visible", "LeftAxis.LabelsFont.Name", "View3D", "ClipPoints",
+    "IndexOfPalette", "Palette0", "Palette1", "Palette2", "Series1.Marks.Visible", "Series1.Marks.Transparent",
+    "Series1.Marks.Font.Name", "Series2.Marks.Visible"};
+
+std::string Cell(TThemeFixture& f, const std::string& column)
+{
+    if (column == "IndexOfPalette") return std::to_string(f.Chart->ColorPaletteIndex());
+    if (column.rfind("Palette", 0) == 0) return std::to_string(f.Chart->ColorFromPalette(std::stoi(column.substr(7))));
+    if (column.rfind("Series", 0) == 0) {
+        const std::size_t dot = column.find('.');
+        return GetPropValue(f.Owner->FindComponent(column.substr(0, dot)), column.substr(dot + 1)).AsString();
+    }
+    return f.Get(column).AsString();
+}
+
+QImage Drawn(TThemeFixture& f, const std::string& canvasClass)
+{
+    f.Chart->ReplaceCanvas(FindCanvasClass(canvasClass).Create(), canvasClass);
+    return *f.Chart->CreatePanelBitmap();
+}
+
+}  // namespace
+
+// The table a person has reviewed once; rerun with QB_UPDATE_PICTURES set to write it anew
+// after a deliberate change.
+TEST(DuvThemes, EachThemeChangesTheFixtureAsItsTableSays)
+{
+    editortest::StartEditorModules();
+    std::string table = "Theme";
+    for (const char* column : kTableColumns) table += std::string(",") + column;
+    table += "\n";
+    for (int i = 0; i < ThemesList->Count(); ++i) {
+        TThemeFixture f;
+        ApplyChartTheme(*ThemesList->ThemeAt(i), f.Chart, -1);
+        table += ThemesList->ThemeAt(i)->Name();
+        for (const char* column : kTableColumns) table += "," + Cell(f, column);
+        table += "\n";
+    }
+    const std::string path = qbtest::DataPath("chart/editor/theme_properties.csv");
+    if (std::getenv("QB_UPDATE_PICTURES")) qbtest::WriteFileBytes(path, table);
+    EXPECT_EQ(table, qbtest::ReadFileBytes(path));
+}
+
+// Each themed fixture on the smooth canvas, compared with the picture a person has looked at.
+TEST(DuvThemes, EachThemedChartLooksAsItsPicture)
+{
+    editortest::StartEditorModules();
+    for (int i = 0; i < ThemesList->Count(); ++i) {
+        TThemeFixture f;
+        ApplyChartTheme(*ThemesList->ThemeAt(i), f.Chart, -1);
+        const QImage picture = Drawn(f, "TGDIPlusCanvas");
+        EXPECT_TRUE(qbtest::LooksLikePicture(picture, "chart/editor/theme_" + ThemesList->ThemeAt(i)->Name() + ".png", 100));
+    }
+}
+
+namespace {
+
+// The colour the settings give a point, or none where a gradient crosses it.
+std::optional<TColor> Plain(TThemeFixture& f, const std::string& shape)
+{
+    const std::string prefix = shape.empty() ? std::string() : shape + ".";
+    if (f.Get(prefix + "Gradient.Visible").AsBoolean()) return std::nullopt;
+    return static_cast<TColor>(f.Get(prefix + "Color").AsInteger());
+}
+
+QRgb Rgb(TColor color) { return ToQColor(color).rgb(); }
+
+}  // namespace
+
+// Colours sampled where the property table decides them: the panel near its corner, inside the
+// legend's and the title's boxes, and the back wall inside the chart's top right corner; on
+// both canvases. A point a gradient or a blurred shadow crosses is left out.
+TEST(DuvThemes, SampledColoursAreThoseTheSettingsGive)
+{
+    editortest::StartEditorModules();
+    for (const char* canvas : {"TGDIPlusCanvas", "TDuvCanvas3D"})
+        for (int i = 0; i < ThemesList->Count(); ++i) {
+            TThemeFixture f;
+            const std::string theme = ThemesList->ThemeAt(i)->Name();
+            ApplyChartTheme(*ThemesList->ThemeAt(i), f.Chart, -1);
+            const QImage image = Drawn(f, canvas);
+            const std::optional<TColor> panel = Plain(f, "");
+            struct TSample {
+                const char* Where;
+                QPoint At;
+                std::optional<TColor> Expected;
+            };
+            const TRect legend = f.Chart->Legend()->Bounds;
+            const TRect title = f.Chart->Title()->Bounds;
+            const TRect walls = f.Chart->ChartRect;
+            std::vector<TSample> samples = {{"panel corner", {14, 14}, panel}};
+            if (f.Get("Legend.Visible").AsBoolean())
+                samples.push_back({"legend inside", {legend.Right - 4, legend.Top + 4},
+                                   f.Get("Legend.Transparent").AsBoolean() ? panel : Plain(f, "Legend")});
+            // A title whose letters cast a blurred shadow has no plain point to sample.
+            if (f.Get("Title.Visible").AsBoolean() && f.Get("Title.Font.Shadow.HorizSize").AsInteger() == 0)
+                samples.push_back({"title inside", {title.Right - 2, title.Top + 2},
+                                   f.Get("Title.Transparent").AsBoolean() ? panel : Plain(f, "Title")});
+            if (!f.Get("BackWall.Transparent").AsBoolean())
+                samples.push_back({"back wall", {walls.Right - 4, walls.Top + 4}, Plain(f, "BackWall")});
+            for (const TSample& s : samples) {
+                if (!s.Expected) continue;
+                EXPECT_EQ(image.pixel(s.At) & 0xFFFFFF, Rgb(*s.Expected) & 0xFFFFFF) << theme << " " << canvas << " " << s.Where;
+            }
+        }
 }
