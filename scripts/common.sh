@@ -22,6 +22,8 @@ QB_PACKAGES=(
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales
   fonts-dseg fonts-liberation2 fonts-wine
+  # the faces the chart themes name (Verdana, Roboto Thin)
+  fonts-dejavu-core fonts-roboto-unhinted
   libuemf-dev emf2svg libwmf-bin poppler-utils librsvg2-bin
   # the peer of the series loading benchmark
   libqcustomplot-dev

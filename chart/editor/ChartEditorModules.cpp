@@ -2,15 +2,18 @@
 
 #include "chart/editor/DuvGalleryPanel.h"
 #include "chart/editor/DuvProCo.h"
+#include "chart/editor/DuvThemes.h"
 
 // The texts come first: everything after registers references to them.
 void InitializeChartEditorModules()
 {
     DuvProCoInitialization();
     DuvGalleryPanelInitialization();
+    DuvThemesInitialization();
 }
 
 void FinalizeChartEditorModules()
 {
+    DuvThemesFinalization();
     DuvProCoFinalization();
 }

@@ -230,6 +230,11 @@ void TCustomAxisPanel::ApplyStyleChart(TCustomChartSeries* series)
     series->AssignFormat(model);
 }
 
+void TCustomAxisPanel::ApplyStyleChart()
+{
+    for (TCustomChartSeries* series : SeriesList()) ApplyStyleChart(series);
+}
+
 void TCustomAxisPanel::LinkSeries(TCustomChartSeries* series)
 {
     if (!series || seriesList_->IndexOf(series) >= 0) return;

@@ -113,6 +113,8 @@ public:
     TChartSeriesList& SeriesList() const { return *seriesList_; }
     TSeriesGroups* SeriesGroups() const;
     TChartTools* Tools() const { return tools_.get(); }
+    // Every series takes the look of its matching series of the style chart (StyleTemplate).
+    void ApplyStyleChart();
     TChartAnimations* Animations() const { return animations_.get(); }
     TChartAxis* BottomAxis() const { return bottomAxis_.get(); }
     TChartAxis* TopAxis() const { return topAxis_.get(); }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "chart/graphics/CanvasHelpers.h"
 #include "chart/graphics/DuvBasePath.h"
@@ -1340,7 +1341,12 @@ std::vector<int> substituteFonts;
 // The faces chart texts name, answered by the free fonts the program ships with.
 void RegisterSubstituteFonts()
 {
-    QFont::insertSubstitution("Arial", "Liberation Sans");
+    // The theme charts name the serif, monospace, Verdana and thin Roboto faces.
+    const std::pair<const char*, const char*> substitutes[] = {
+        {"Arial", "Liberation Sans"}, {"Times New Roman", "Liberation Serif"}, {"Lucida Console", "Liberation Mono"},
+        {"Verdana", "DejaVu Sans"},   {"Roboto Th", "Roboto Thin"},
+    };
+    for (const auto& [face, substitute] : substitutes) QFont::insertSubstitution(face, substitute);
     if (!qGuiApp) return;
     for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
         const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));

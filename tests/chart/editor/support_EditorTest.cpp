@@ -3,6 +3,7 @@
 #include "chart/editor/ChartEditorModules.h"
 #include "chart/output/support_SmoothCanvas.h"
 #include "chart/output/widgets/ChartOutputWidgetModules.h"
+#include "chart/series/ChartSeriesModules.h"
 
 namespace editortest {
 
@@ -10,6 +11,7 @@ void StartEditorModules()
 {
     static const bool started = [] {
         outputtest::StartOutputModules();
+        InitializeChartSeriesModules();
         InitializeChartOutputWidgetModules();
         InitializeChartEditorModules();
         return true;
