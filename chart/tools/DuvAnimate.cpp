@@ -14,26 +14,28 @@
 
 namespace {
 
-float Bounce(float m)
+// Curves are evaluated in double and handed out as Single: the elastic polynomial loses its
+// sixth digit to cancellation in Single arithmetic.
+double Bounce(double m)
 {
-    constexpr float k = 7.5625f;
-    if (m < 1 / 2.75f) return k * m * m;
-    if (m < 2 / 2.75f) return k * (m - 1.5f / 2.75f) * (m - 1.5f / 2.75f) + 0.75f;
-    if (m < 2.5f / 2.75f) return k * (m - 2.25f / 2.75f) * (m - 2.25f / 2.75f) + 0.9375f;
-    return k * (m - 2.625f / 2.75f) * (m - 2.625f / 2.75f) + 0.984375f;
+    constexpr double k = 7.5625;
+    if (m < 1 / 2.75) return k * m * m;
+    if (m < 2 / 2.75) return k * (m - 1.5 / 2.75) * (m - 1.5 / 2.75) + 0.75;
+    if (m < 2.5 / 2.75) return k * (m - 2.25 / 2.75) * (m - 2.25 / 2.75) + 0.9375;
+    return k * (m - 2.625 / 2.75) * (m - 2.625 / 2.75) + 0.984375;
 }
 
-float Curve(TAnimationTiming timing, float x)
+double Curve(TAnimationTiming timing, double x)
 {
     switch (timing) {
-    case atSine: return 1 - std::cos(x * std::numbers::pi_v<float> / 2);
+    case atSine: return 1 - std::cos(x * std::numbers::pi / 2);
     case atSquare: return x * x;
-    case atExp: return 0.5f * std::pow(2.0f, x);
+    case atExp: return 0.5 * std::pow(2.0, x);
     case atCubic: return x * x * x;
     case atBack: return 4 * x * x * x - 3 * x * x;
     case atBounce: return 1 - Bounce(1 - x);
     case atElastic: {
-        const float x2 = x * x;
+        const double x2 = x * x;
         return 33 * x2 * x2 * x - 59 * x2 * x2 + 32 * x2 * x - 5 * x2;
     }
     case atLinear: break;
@@ -43,19 +45,20 @@ float Curve(TAnimationTiming timing, float x)
 
 }  // namespace
 
-float ApplyTiming(TAnimationTiming timing, TAnimationTimingStyle style, float f)
+float ApplyTiming(TAnimationTiming timing, TAnimationTimingStyle style, float fraction)
 {
-    if (timing == atLinear) return f;
-    float x = f;
+    if (timing == atLinear) return fraction;
+    const double f = fraction;
+    double x = f;
     if (style == atOut) x = 1 - f;
-    if (style == atInOut) x = f > 0.5f ? 2 - 2 * f : 2 * f;
-    const float g = Curve(timing, x);
+    if (style == atInOut) x = f > 0.5 ? 2 - 2 * f : 2 * f;
+    const double g = Curve(timing, x);
     switch (style) {
-    case atIn: return g;
-    case atOut: return 1 - g;
-    case atInOut: return f > 0.5f ? 1 - 0.5f * g : 0.5f * g;
+    case atIn: return static_cast<float>(g);
+    case atOut: return static_cast<float>(1 - g);
+    case atInOut: return static_cast<float>(f > 0.5 ? 1 - 0.5 * g : 0.5 * g);
     }
-    return g;
+    return static_cast<float>(g);
 }
 
 // ---------------------------------------------------------------- animation list

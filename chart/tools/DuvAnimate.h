@@ -55,7 +55,7 @@ public:
     void SetEventEnabled(bool value, const TNotifyEvent& callback);
     // Due on the next tick.
     void SetEventInterval(std::uint32_t value, const TNotifyEvent& callback);
-    // The slot is cleared now and removed by the next tick.
+    // During a tick the slot is cleared and removed when the walk ends; otherwise at once.
     void RemoveEvent(const TNotifyEvent& callback);
     void DeleteEventAt(int index);
     void EnsureThread();
@@ -75,8 +75,10 @@ private:
     bool IsEventNeeded(TTimerEvent& event);
     void EndThread();
     void WakeThread();
+    void Compact();
 
     bool compact_ = false;
+    bool walking_ = false;
     std::unique_ptr<TTimerThread> thread_;
     std::vector<std::unique_ptr<TTimerEvent>> events_;
     // Ticks queued by a worker reach the scheduler through this; cleared when it goes.

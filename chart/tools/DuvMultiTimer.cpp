@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "chart/tools/DuvAnimate.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/ui/Application.h"
 
 namespace {
@@ -195,6 +196,8 @@ void TMultiTimer::RemoveEvent(const TNotifyEvent& callback)
     if (index < 0) return;
     events_[static_cast<std::size_t>(index)].reset();
     compact_ = true;
+    // Outside a tick nothing walks the array: the worker can end now rather than a frame later.
+    if (!walking_) Compact();
     WakeThread();
 }
 
@@ -240,11 +243,26 @@ void TMultiTimer::UpdateThread()
     EndThread();
 }
 
+void TMultiTimer::Compact()
+{
+    if (!compact_) return;
+    for (std::size_t i = 0; i < events_.size();) {
+        if (events_[i])
+            ++i;
+        else
+            DeleteEventAt(static_cast<int>(i));
+    }
+    compact_ = false;
+    UpdateThread();
+}
+
 std::int64_t TMultiTimer::Tick()
 {
     if (!thread_) return -1;
     const std::int64_t clock = AnimationClockMs();
     const std::size_t count = events_.size();
+    walking_ = true;
+    TScopeGuard walked([this] { walking_ = false; });
     for (std::size_t i = 0; i < count; ++i) {
         TTimerEvent* event = events_[i].get();
         if (!event || !event->Enabled) continue;
@@ -256,16 +274,8 @@ std::int64_t TMultiTimer::Tick()
         // The callback may have removed this event or ended the scheduler's worker.
         if (i < events_.size() && events_[i] && !events_[i]->Repeat) events_[i]->Enabled = false;
     }
-    if (compact_) {
-        for (std::size_t i = 0; i < events_.size();) {
-            if (events_[i])
-                ++i;
-            else
-                DeleteEventAt(static_cast<int>(i));
-        }
-        compact_ = false;
-        UpdateThread();
-    }
+    walking_ = false;
+    Compact();
     std::int64_t next = -1;
     for (const auto& event : events_) {
         if (!event || !event->Enabled) continue;

@@ -87,11 +87,16 @@ TEST(MultiTimer, CallbackRemovingItsOwnEventEndsTheThreadInTheSameTick)
     animtest::HandClock clock(1000);
     TMultiTimer timer;
     Counter self, later;
-    self.Then = [&] { timer.RemoveEvent(self.Event()); };
+    bool nilDuringWalk = false;
+    self.Then = [&] {
+        timer.RemoveEvent(self.Event());
+        nilDuringWalk = timer.EventCount() == 1 && timer.Event(0) == nullptr;
+    };
     timer.AddEvent(16, true, "", 0, nullptr, self.Event());
     ASSERT_TRUE(timer.HasThread());
     timer.Tick();
     EXPECT_EQ(self.Fired, 1);
+    EXPECT_TRUE(nilDuringWalk);
     EXPECT_EQ(timer.EventCount(), 0);  // the nil slot was compacted by the same tick
     EXPECT_FALSE(timer.HasThread());
     // The next need makes a new worker.
