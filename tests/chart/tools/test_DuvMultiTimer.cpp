@@ -194,7 +194,8 @@ TEST(AnimationThread, LivesOnlyWhilePlayersPlay)
     const auto destroyed = std::chrono::steady_clock::now();
     player.reset();
     ASSERT_TRUE(animtest::RunEventsUntil([&] { return !timer->HasThread(); }, 1s));
-    EXPECT_LT(std::chrono::steady_clock::now() - destroyed, 17ms);
+    // Joined at once on a quiet machine; an idle-priority worker may wait for a busy one.
+    EXPECT_LT(std::chrono::steady_clock::now() - destroyed, 200ms);
     EXPECT_TRUE(animtest::TasksNamed(kAnimationThreadName).empty());
 }
 
