@@ -42,6 +42,8 @@ QB_PACKAGES=(
   fonts-urw-base35
   # the export dialog mails through xdg-email and asks xdg-mime for the file type's program
   xdg-utils
+  # the sound service plays through libpulse-simple; its test records a null sink's monitor
+  libpulse-dev pulseaudio pulseaudio-utils
 )
 
 qb_missing_packages() {

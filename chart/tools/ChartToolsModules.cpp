@@ -1,5 +1,13 @@
 #include "chart/tools/ChartToolsModules.h"
 
-void InitializeChartToolsModules() {}
+#include "chart/tools/DuvAnimate.h"
 
-void FinalizeChartToolsModules() {}
+void InitializeChartToolsModules()
+{
+    InitializeDuvAnimate();
+}
+
+void FinalizeChartToolsModules()
+{
+    FinalizeDuvAnimate();
+}

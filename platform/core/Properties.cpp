@@ -387,13 +387,14 @@ const TPublishedMethod* TClassInfo::FindMethod(const std::string& name) const
 
 namespace {
 
-// "ITEM12" -> 12; -1 when the head is no item element.
+// "ITEM12" -> 12; -1 when the head is no item element, -2 when it names no valid index
+// ("Item-1", "ItemX", "Item").
 int ItemIndex(const std::string& head)
 {
-    if (head.size() < 5 || !SameIdent(head.substr(0, 4), "ITEM")) return -1;
+    if (head.size() < 4 || !SameIdent(head.substr(0, 4), "ITEM")) return -1;
     int index = 0;
     auto r = std::from_chars(head.data() + 4, head.data() + head.size(), index);
-    if (r.ec != std::errc() || r.ptr != head.data() + head.size() || index < 0) return -1;
+    if (head.size() == 4 || r.ec != std::errc() || r.ptr != head.data() + head.size() || index < 0) return -2;
     return index;
 }
 
@@ -436,10 +437,13 @@ const TPropInfo* ResolvePropertyPath(TObject*& instance, std::string& path)
             continue;
         }
         auto* collection = dynamic_cast<TCollection*>(instance);
-        if (!collection) return instance = nullptr, nullptr;
+        auto* list = dynamic_cast<IObjectList*>(instance);
+        if (!collection && !list) return instance = nullptr, nullptr;
         int index = ItemIndex(head);
-        if (index < 0) continue;  // a non-item head on a collection leaves it where it is
-        instance = index < collection->Count() ? collection->Items(index) : nullptr;
+        if (index == -1) continue;  // a non-item head on a list leaves it where it is
+        const int count = collection ? collection->Count() : list->ObjectCount();
+        if (index < 0 || index >= count) return instance = nullptr, nullptr;
+        instance = collection ? collection->Items(index) : list->ObjectAt(index);
     }
     if (dynamic_cast<TStringList*>(instance) && SameIdent(path, "Text") && found) {
         instance = holder;  // the string list property itself

@@ -285,8 +285,18 @@ private:
 
 // ---------------------------------------------------------------- access by name and path
 
+// An object that holds a list of objects which property paths reach as "ITEM<n>".
+class IObjectList {
+public:
+    virtual ~IObjectList() = default;
+    virtual int ObjectCount() const = 0;
+    virtual TObject* ObjectAt(int index) const = 0;
+};
+
 // Walks a dotted path ("Title.Font.Color") from instance; "ITEM<n>" picks item n of a
-// collection; "Text" after a string list names the list. On success instance is the object
+// collection or object list (an index outside it, or no number, leads nowhere); "Text" after a
+// string list names the list; a property that holds no object before the last element leads
+// nowhere. On success instance is the object
 // that holds the last property and path its name; otherwise nullptr.
 const TPropInfo* ResolvePropertyPath(TObject*& instance, std::string& path);
 const TPropInfo* GetPropInfo(const TObject* instance, const std::string& name);
