@@ -1,5 +1,7 @@
 #include "chart/tools/ChartToolsModules.h"
 
-void InitializeChartToolsModules() {}
+#include "chart/tools/DuvTools.h"
 
-void FinalizeChartToolsModules() {}
+void InitializeChartToolsModules() { DuvToolsInitialization(); }
+
+void FinalizeChartToolsModules() { DuvToolsFinalization(); }
