@@ -16,6 +16,7 @@
 #include "chart/engine/RuRazaziLists.h"
 #include "chart/engine/RuRazaziSelect.h"
 #include "platform/core/NumText.h"
+#include "platform/core/ScopeGuard.h"
 
 namespace {
 
@@ -282,9 +283,14 @@ void TCustomChart::StartZoomOrPan(TMouseButton button, TShiftState shift, int x,
 
 void TCustomChart::RefreshZoomFrame()
 {
-    // Outside a paint the canvas holds no device to invert on: the repaint draws the frame.
     if (Canvas().GetHandle()) RedrawZoomRect();
-    else Invalidate();
+    else if (!Zoom().FullRepaint && BeginDirectDraw()) {
+        RedrawZoomRect();
+        EndDirectDraw(true);
+    } else {
+        // The picture of the last paint is gone or stale: the repaint draws the frame.
+        Invalidate();
+    }
 }
 
 void TCustomChart::ShowZoomFrame()
@@ -299,7 +305,13 @@ void TCustomChart::MoveZoomCorner(int x, int y)
     if (zoom.Direction == tzdVertical) x = ChartRect.Right;
     else if (zoom.Direction == tzdHorizontal) y = ChartRect.Bottom;
     if (x == zoom.X1 && y == zoom.Y1) return;
-    if (Canvas().GetHandle()) RedrawZoomRect();
+    // The old frame is inverted away and the new one inverted in, both on the last picture.
+    const bool direct = !Canvas().GetHandle() && !zoom.FullRepaint && BeginDirectDraw();
+    const TScopeGuard shown([this, direct] {
+        if (direct) EndDirectDraw(true);
+    });
+    // A frame of no size was never drawn: nothing to take away.
+    if (Canvas().GetHandle() && (zoom.X0 != zoom.X1 || zoom.Y0 != zoom.Y1)) RedrawZoomRect();
     if (zoom.KeepAspectRatio) {
         const double r = ChartRect.Top == ChartRect.Bottom
                              ? 1.0

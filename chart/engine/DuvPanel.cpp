@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <typeinfo>
 
 #include "chart/engine/DuvProcs.h"
 #include "chart/graphics/BmpCodec.h"
@@ -509,6 +510,20 @@ void TCustomDuvPanel::Paint(QPainter* windowCanvas)
         WindowCanvas = nullptr;
     });
     if (!canvas_->ReuseBuffer()) DrawFullPanel();
+}
+
+bool TCustomDuvPanel::BeginDirectDraw()
+{
+    // Only the plain GDI canvas draws straight into its buffer; others repaint.
+    if (IsPrinting || typeid(*canvas_) != typeid(TDuvCanvas3D)) return false;
+    return static_cast<TDuvCanvas3D&>(*canvas_).BeginDirectDraw();
+}
+
+void TCustomDuvPanel::EndDirectDraw(bool drawn)
+{
+    if (typeid(*canvas_) == typeid(TDuvCanvas3D)) static_cast<TDuvCanvas3D&>(*canvas_).EndDirectDraw();
+    // The buffer stays current: the next paint shows it as it is.
+    if (drawn && Window()) Window()->RepaintWindow();
 }
 
 void TCustomDuvPanel::DrawFullPanel()

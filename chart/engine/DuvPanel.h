@@ -348,6 +348,11 @@ public:
     // The window's paint: reuses the unchanged picture, else draws the whole panel.
     void Paint(QPainter* windowCanvas);
     void DrawFullPanel();
+    // Drawing between paints (a drag frame, an inverted figure): opens the canvas' picture of
+    // the last paint for drawing; false when it cannot be drawn on now (the caller repaints
+    // instead). EndDirectDraw shows what was drawn without redrawing the chart.
+    bool BeginDirectDraw();
+    void EndDirectDraw(bool drawn);
     void DrawToCanvasUnbuffered(QPainter* canvas, const TRect& r);
     void DrawWhileMetafiling(QPainter* canvas, const TRect& r);
     void ApplyBrush(TColor foreColor, TDuvBrush& brush, TColor backColor);

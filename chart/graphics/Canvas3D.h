@@ -246,6 +246,13 @@ public:
     // In-place integer projection that every 3D primitive of the software canvases uses.
     void ProjectXYZ(int& x, int& y, int z);
     bool Is3D() const { return is3D_; }
+    // The projection set up anew between paints, after the 3D options changed.
+    void RecomputeProjection(TView3DOptions* options, bool is3D, int depth, const TRect& bounds,
+                             const TRect& chartRect)
+    {
+        SetUpProjection(options, is3D);
+        SetProjection(depth, bounds, chartRect);
+    }
 
 protected:
     // The projection set-up at the start of a paint (orthogonal slopes, rotation terms).

@@ -391,6 +391,18 @@ void TDuvCanvas3D::ShowBuffer(QPainter* destination, QPainter* panelCanvas, cons
     SetCanvas(panelCanvas);
 }
 
+bool TDuvCanvas3D::BeginDirectDraw()
+{
+    if (ReferenceCanvas() || dirty_ || !buffer_ || !GetBufferedDisplay() || !CanDrawDirect()) return false;
+    AttachBuffer();
+    return true;
+}
+
+void TDuvCanvas3D::EndDirectDraw()
+{
+    if (ReferenceCanvas() == bufferPainter_.get()) TDuvCanvas::SetCanvas(nullptr);
+}
+
 bool TDuvCanvas3D::ReuseBuffer()
 {
     if (dirty_ || !buffer_) return false;

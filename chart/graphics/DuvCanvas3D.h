@@ -39,6 +39,10 @@ public:
 
     QImage* BufferBitmap() const { return buffer_.get(); }
     bool Dirty() const { return dirty_; }
+    // Drawing between paints goes into the buffer of the last paint, so it is only allowed
+    // while that buffer is current: false when there is none, it is stale, or a paint runs.
+    bool BeginDirectDraw();
+    void EndDirectDraw();
     // Answers whether the panel owning the 3D options sits on a window; BlitBuffer copies only then.
     std::function<bool()> HasParentWindow;
 

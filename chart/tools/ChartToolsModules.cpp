@@ -1,13 +1,16 @@
 #include "chart/tools/ChartToolsModules.h"
 
 #include "chart/tools/DuvAnimate.h"
+#include "chart/tools/DuvTools.h"
 
 void InitializeChartToolsModules()
 {
     InitializeDuvAnimate();
+    DuvToolsInitialization();
 }
 
 void FinalizeChartToolsModules()
 {
+    DuvToolsFinalization();
     FinalizeDuvAnimate();
 }
