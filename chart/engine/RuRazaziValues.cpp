@@ -42,6 +42,11 @@ void TChartValueList::Grow()
     values_.resize(std::max(old + step, old * 2));
 }
 
+void TChartValueList::Reserve(int capacity)
+{
+    if (capacity > Capacity()) values_.resize(static_cast<std::size_t>(capacity));
+}
+
 int TChartValueList::AddValue(double value)
 {
     PendingValue = value;

@@ -85,6 +85,8 @@ public:
     virtual void RemoveAllValues();
     // No values, keeping the storage for a refill of about as many.
     void EmptyKeepingStorage();
+    // Room for at least capacity values, so a refill of known size grows the storage once.
+    void Reserve(int capacity);
     // At index, whatever the order.
     virtual void InsertValueAt(int index, double value);
     // count values at the end in one copy, whatever the order; the caller keeps the order.

@@ -1,5 +1,12 @@
 #include "chart/series-ext/ChartSeriesExtModules.h"
 
-void InitializeChartSeriesExtModules() {}
+#include "chart/series-ext/DuvSurfa.h"
+#include "chart/series-ext/DuvSurfaPalette.h"
 
-void FinalizeChartSeriesExtModules() {}
+void InitializeChartSeriesExtModules()
+{
+    DuvSurfaInitialization();
+    DuvSurfaPaletteInitialization();
+}
+
+void FinalizeChartSeriesExtModules() { DuvSurfaFinalization(); }
