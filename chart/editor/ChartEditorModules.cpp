@@ -1,6 +1,7 @@
 #include "chart/editor/ChartEditorModules.h"
 
 #include "chart/editor/DuvGalleryPanel.h"
+#include "chart/editor/DuvPenDlg.h"
 #include "chart/editor/DuvProCo.h"
 
 // The texts come first: everything after registers references to them.
@@ -8,9 +9,11 @@ void InitializeChartEditorModules()
 {
     DuvProCoInitialization();
     DuvGalleryPanelInitialization();
+    DuvPenDlgInitialization();
 }
 
 void FinalizeChartEditorModules()
 {
+    DuvPenDlgFinalization();
     DuvProCoFinalization();
 }
