@@ -665,11 +665,9 @@ TDuvEditorForm* MakePenDialog(QWidget* control, TPen* pen, bool hideColor)
 void DuvPenDlgInitialization()
 {
     CreatePenDialogHook = &MakePenDialog;
-    RegisterEditorFormClass("TPenDialog", &CreateEditorFormOf<TPenDialog>);
 }
 
 void DuvPenDlgFinalization()
 {
-    UnregisterEditorFormClass("TPenDialog");
     CreatePenDialogHook = nullptr;
 }
