@@ -1,6 +1,7 @@
 #include "chart/editor/ChartEditorModules.h"
 
 #include "chart/editor/DuvGalleryPanel.h"
+#include "chart/editor/DuvPenDlg.h"
 #include "chart/editor/DuvProCo.h"
 #include "chart/editor/DuvThemes.h"
 
@@ -10,10 +11,12 @@ void InitializeChartEditorModules()
     DuvProCoInitialization();
     DuvGalleryPanelInitialization();
     DuvThemesInitialization();
+    DuvPenDlgInitialization();
 }
 
 void FinalizeChartEditorModules()
 {
+    DuvPenDlgFinalization();
     DuvThemesFinalization();
     DuvProCoFinalization();
 }

@@ -120,3 +120,89 @@ public:
 protected:
     TDuvEditorForm* CreateDialog() override;
 };
+
+// ---------------------------------------------------------------- the pen dialog
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class TDuvPen;
+
+// Extended pens (custom dashes, caps and joins) are always drawn by this platform's painter.
+constexpr bool kExtendedPens = true;
+
+// The colour a style item draws its line in: a pen colour equal to the item's background would
+// vanish, so it turns black, or white when the background is white.
+TColor PenStyleItemColor(TColor penColor, TColor background);
+
+// "Border Editor": edits one pen at once; Cancel gives it back as it was at the show.
+class TPenDialog : public TDuvEditorForm {
+public:
+    explicit TPenDialog(QWidget* owner = nullptr);
+    ~TPenDialog() override;
+
+    static TPenDialog* Embed(TPen* pen, QWidget* parent);
+    void RefreshControls(TPersistent* pen) override;
+    TPen* Pen() const { return pen_; }
+
+    // Fired after each change made through the style, width, visibility, spacing, end, join
+    // and colour controls.
+    std::function<void(TPenDialog*)> OnChange;
+    bool Modified() const { return modified_; }
+
+    // Run by descendants as inherited code.
+    void FormShow() override;
+    void BColorClick();
+
+    // Handlers a test drives as the controls do.
+    void CBStyleChange();
+    void TBSizeChange();
+    void TBTranspChange();
+    void CBDefColorClick();
+    void CBVisibleClick();
+    void ESpaceChange();
+    void CBEndStyleChange();
+    void CBJoinStyleChange();
+    void BCancelClick();
+
+    QCheckBox* CBVisible = nullptr;
+    TButtonColor* BColor = nullptr;
+    QSlider* TBTransp = nullptr;
+    QSlider* TBSize = nullptr;
+    QLabel* LSize = nullptr;
+    QLabel* LWidth = nullptr;
+    QCheckBox* CBDefColor = nullptr;
+    QComboBox* CBStyle = nullptr;
+    QLabel* LSpace = nullptr;
+    QSpinBox* ESpace = nullptr;
+    QComboBox* CBEndStyle = nullptr;
+    QComboBox* CBJoinStyle = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabGradient = nullptr;
+    QWidget* Panel2 = nullptr;
+    QWidget* PanelButtons = nullptr;
+
+    void done(int result) override;
+
+protected:
+    void LoadControls() override;
+
+private:
+    void Changed();
+    void SetStyleEnabling();
+    void SetDefColorBox();
+    TDuvPen* DuvPen() const;
+    TPen* pen_ = nullptr;
+    std::unique_ptr<TDuvPen> backup_;
+    bool modified_ = false;
+};
+
+// The pen dialog for control, bound to pen, its colour button hidden when asked.
+TPenDialog* CreatePenDialog(QWidget* control, TPen* pen, bool hideColor = false);
+
+// Installs the pen button's dialog.
+void DuvPenDlgInitialization();
+void DuvPenDlgFinalization();

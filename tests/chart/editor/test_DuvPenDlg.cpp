@@ -3,13 +3,21 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "chart/editor/DuvPenDlg.h"
 #include "chart/editor/support_EditorForms.h"
 #include "chart/editor/support_EditorTest.h"
 #include "chart/engine/DuvProcs.h"
+#include "chart/graphics/DuvCanvas.h"
 #include "chart/graphics/DuvPen.h"
 #include "chart/graphics/Graphics.h"
 #include "chart/graphics/GraphicClasses.h"
@@ -478,3 +486,187 @@ TEST_F(FormServices, ArrowGlyphsArePicturesOfTheirOwn)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the pen dialog
+
+namespace {
+
+class PenDialog : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        editortest::StartEditorModules();
+        DuvPenDlgInitialization();  // another test may have cleared the button's hook
+    }
+};
+
+// A shown dialog on pen, as a pen button opens it.
+std::unique_ptr<TPenDialog> ShownDialog(TPen& pen)
+{
+    std::unique_ptr<TPenDialog> dialog(CreatePenDialog(nullptr, &pen));
+    dialog->show();
+    QApplication::processEvents();
+    return dialog;
+}
+
+struct PenChangeCase {
+    const char* Name;
+    std::function<void(TPenDialog&)> Change;
+    std::function<bool(const TDuvPen&)> Changed;
+    bool FiresOnChange;
+};
+
+}  // namespace
+
+TEST_F(PenDialog, EachControlChangesItsPropertyAndCancelGivesItBack)
+{
+    const PenChangeCase cases[] = {
+        {"width", [](TPenDialog& d) { d.TBSize->setValue(7); }, [](const TDuvPen& p) { return p.Width() == 7; }, true},
+        {"style", [](TPenDialog& d) { d.CBStyle->setCurrentIndex(2); },
+         [](const TDuvPen& p) { return p.Style() == psDot; }, true},
+        {"visible", [](TPenDialog& d) { d.CBVisible->click(); }, [](const TDuvPen& p) { return !p.Visible(); }, true},
+        {"end style", [](TPenDialog& d) { d.CBEndStyle->setCurrentIndex(2); },
+         [](const TDuvPen& p) { return p.EndStyle() == esFlat; }, true},
+        {"join style", [](TPenDialog& d) { d.CBJoinStyle->setCurrentIndex(1); },
+         [](const TDuvPen& p) { return p.JoinStyle() == jsBevel; }, true},
+        {"spacing", [](TPenDialog& d) { d.CBStyle->setCurrentIndex(5); d.ESpace->setValue(3); },
+         [](const TDuvPen& p) { return p.SmallDots() && p.SmallSpace() == 3; }, true},
+        // Moving only the transparency tells no one, yet Cancel must still undo it.
+        {"transparency", [](TPenDialog& d) { d.TBTransp->setValue(40); },
+         [](const TDuvPen& p) { return TDuvCanvas::ColorAlpha(p.Color()) == 40; }, false},
+        {"default colour", [](TPenDialog& d) { d.CBDefColor->click(); },
+         [](const TDuvPen& p) { return p.Color() == static_cast<TColor>(0x20000000); }, false},
+    };
+    for (const PenChangeCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDuvPen pen;
+        pen.SetColor(clRed);
+        TDuvPen original;
+        original.Assign(&pen);
+        auto dialog = ShownDialog(pen);
+        int changes = 0;
+        dialog->OnChange = [&](TPenDialog*) { ++changes; };
+        c.Change(*dialog);
+        EXPECT_TRUE(c.Changed(pen));
+        EXPECT_EQ(changes > 0, c.FiresOnChange);
+        dialog->reject();
+        EXPECT_EQ(pen.Width(), original.Width());
+        EXPECT_EQ(pen.Style(), original.Style());
+        EXPECT_EQ(pen.Color(), original.Color());
+        EXPECT_EQ(pen.Visible(), original.Visible());
+        EXPECT_EQ(pen.SmallDots(), original.SmallDots());
+        EXPECT_EQ(pen.EndStyle(), original.EndStyle());
+        EXPECT_EQ(pen.JoinStyle(), original.JoinStyle());
+    }
+}
+
+TEST_F(PenDialog, CancelTellsThePenOnlyWhenSomethingChanged)
+{
+    TDuvPen pen;
+    int notified = 0;
+    pen.OnChange = [&](TObject*) { ++notified; };
+    {
+        auto dialog = ShownDialog(pen);
+        dialog->reject();
+        EXPECT_EQ(notified, 0);
+        EXPECT_EQ(dialog->ModalResult(), mrCancel);
+    }
+    auto dialog = ShownDialog(pen);
+    dialog->TBSize->setValue(4);
+    dialog->CBStyle->setCurrentIndex(1);
+    ASSERT_EQ(pen.Width(), 4);
+    ASSERT_EQ(pen.Style(), psDash);
+    notified = 0;
+    dialog->reject();
+    EXPECT_EQ(pen.Width(), 1);
+    EXPECT_EQ(pen.Style(), psSolid);
+    EXPECT_EQ(notified, 1);
+}
+
+TEST_F(PenDialog, APlainPenShowsNoVisibleBoxAndNoGradientTab)
+{
+    TPen plain;
+    auto dialog = ShownDialog(plain);
+    EXPECT_FALSE(dialog->CBVisible->isVisible());
+    EXPECT_FALSE(dialog->PageControl1->isTabVisible(dialog->PageControl1->indexOf(dialog->TabGradient)));
+    TDuvPen pen;
+    dialog->RefreshControls(&pen);
+    EXPECT_TRUE(dialog->PageControl1->isTabVisible(dialog->PageControl1->indexOf(dialog->TabGradient)));
+}
+
+TEST_F(PenDialog, SmallDotsSwapTheWidthAndSpacingControls)
+{
+    TDuvPen pen;
+    auto dialog = ShownDialog(pen);
+    ASSERT_EQ(dialog->CBStyle->itemText(dialog->CBStyle->count() - 1), "Small Dots");
+    dialog->CBStyle->setCurrentIndex(dialog->CBStyle->count() - 1);
+    EXPECT_TRUE(pen.SmallDots());
+    EXPECT_FALSE(dialog->TBSize->isEnabled());
+    EXPECT_FALSE(dialog->LWidth->isEnabled());
+    EXPECT_TRUE(dialog->ESpace->isEnabled());
+    EXPECT_TRUE(dialog->LSpace->isEnabled());
+    dialog->CBStyle->setCurrentIndex(1);
+    EXPECT_FALSE(pen.SmallDots());
+    EXPECT_EQ(pen.Style(), psDash);
+    EXPECT_TRUE(dialog->TBSize->isEnabled());
+    EXPECT_FALSE(dialog->ESpace->isEnabled());
+}
+
+TEST_F(PenDialog, TransparencyAndDefaultColourWorkOnTheOwnersColour)
+{
+    TDuvPen pen;
+    pen.SetColor(static_cast<TColor>(0x20000000));
+    auto dialog = ShownDialog(pen);
+    EXPECT_TRUE(dialog->CBDefColor->isChecked());
+    EXPECT_FALSE(dialog->CBDefColor->isEnabled());
+    EXPECT_EQ(dialog->TBTransp->value(), 0);
+    dialog->TBTransp->setValue(0x20);
+    EXPECT_EQ(static_cast<std::uint32_t>(pen.Color()), 0x20000000u | 0u);
+    dialog->TBTransp->setValue(0x30);
+    EXPECT_EQ(static_cast<std::uint32_t>(pen.Color()), 0x30000000u);  // black with that top byte
+    EXPECT_FALSE(dialog->CBDefColor->isChecked());
+    EXPECT_TRUE(dialog->CBDefColor->isEnabled());
+    dialog->CBDefColor->click();
+    EXPECT_EQ(static_cast<std::uint32_t>(pen.Color()), 0x20000000u);
+    EXPECT_TRUE(dialog->CBDefColor->isChecked());
+    EXPECT_FALSE(dialog->CBDefColor->isEnabled());
+}
+
+TEST_F(PenDialog, StyleItemsKeepTheirLineVisibleOnTheirBackground)
+{
+    const struct {
+        TColor Pen, Background, Drawn;
+    } cases[] = {
+        {clRed, clWhite, clRed},
+        {static_cast<TColor>(0xD77800), static_cast<TColor>(0xD77800), clWhite},  // the highlight colour
+        {clWhite, clWhite, clBlack},
+        {clBlack, clBlack, clWhite},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PenStyleItemColor(c.Pen, c.Background), c.Drawn);
+}
+
+TEST_F(PenDialog, APenButtonOpensTheDialogAndOKKeepsTheChange)
+{
+    for (const bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        TDuvPen pen;
+        TButtonPen button;
+        button.LinkPen(&pen);
+        int clicks = 0;
+        button.OnClick = [&] { ++clicks; };
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = dynamic_cast<TPenDialog*>(button.Dialog());
+            if (!dialog) return;
+            opened = true;
+            dialog->TBSize->setValue(5);
+            if (ok) dialog->SetModalResult(mrOk);
+            else dialog->reject();
+        });
+        button.Click();
+        EXPECT_TRUE(opened);
+        EXPECT_EQ(pen.Width(), ok ? 5 : 1);
+        EXPECT_EQ(clicks, ok ? 1 : 0);
+        EXPECT_EQ(button.Dialog(), nullptr);
+    }
+}
