@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // freexl reads files only.
+    // Through a file name, as the program reaches the reader.
     char path[] = "/tmp/qb_fuzz_xls_XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0) return 0;
