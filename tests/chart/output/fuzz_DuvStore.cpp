@@ -42,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         InitializeChartSeriesModules();
         InitializeChartOutputModules();
         RegisterClassForStreaming(TCustomLineSeries::StaticClass());
+        // Files naming their series as the program's do, so series sources find theirs.
+        RegisterClassForStreaming(TLineSeries::StaticClass());
         RegisterClassForStreaming(TFuzzThreeListSeries::StaticClass());
         return true;
     }();
