@@ -274,6 +274,21 @@ std::vector<TSheetCell> TXlsxFile::ReadRange(int sheet, const TCellRect& rect)
     return cells;
 }
 
+// The whole file, up to the largest we read.
+std::string ReadSpreadsheetFile(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw ESpreadsheetError("Cannot open the spreadsheet file \"" + fileName + "\"");
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<unsigned long long>(size) > kMaxPartSize) throw ESpreadsheetError("The spreadsheet file is too large");
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), size);
+    if (!in) throw ESpreadsheetError("Cannot read the spreadsheet file \"" + fileName + "\"");
+    return bytes;
+}
+
 // ---------------------------------------------------------------- xls
 //
 // Our own reader of the Excel 97 and later format: the compound file holding the workbook
@@ -585,17 +600,8 @@ std::string NumberText(double value)
 
 class TXlsFile : public TSpreadsheetFile {
 public:
-    explicit TXlsFile(const std::string& fileName) : fileName_(fileName)
+    TXlsFile(std::string bytes, const std::string& fileName) : fileName_(fileName)
     {
-        std::ifstream in(fileName, std::ios::binary);
-        if (!in) throw ESpreadsheetError("Cannot open the spreadsheet file \"" + fileName + "\"");
-        in.seekg(0, std::ios::end);
-        const std::streamoff size = in.tellg();
-        if (size < 0 || static_cast<unsigned long long>(size) > kMaxPartSize) throw ESpreadsheetError("The spreadsheet file is too large");
-        std::string bytes(static_cast<std::size_t>(size), '\0');
-        in.seekg(0);
-        in.read(bytes.data(), size);
-        if (!in) throw ESpreadsheetError("Cannot read the spreadsheet file \"" + fileName + "\"");
         TCompoundFile file(std::move(bytes), fileName);
         if (!file.FindStream("Workbook", stream_)) {
             std::string old;
@@ -794,21 +800,12 @@ std::unique_ptr<TSpreadsheetFile> TSpreadsheetFile::OpenXlsxBytes(std::string by
 
 std::unique_ptr<TSpreadsheetFile> TSpreadsheetFile::OpenXls(const std::string& fileName)
 {
-    return std::make_unique<TXlsFile>(fileName);
+    return std::make_unique<TXlsFile>(ReadSpreadsheetFile(fileName), fileName);
 }
 
 std::unique_ptr<TSpreadsheetFile> TSpreadsheetFile::Open(const std::string& fileName)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw ESpreadsheetError("Cannot open the spreadsheet file \"" + fileName + "\"");
-    char magic[2] = {};
-    in.read(magic, 2);
-    if (magic[0] != 'P' || magic[1] != 'K') return OpenXls(fileName);
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<unsigned long long>(size) > kMaxPartSize) throw ESpreadsheetError("The spreadsheet file is too large");
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), size);
+    std::string bytes = ReadSpreadsheetFile(fileName);
+    if (!bytes.starts_with("PK")) return std::make_unique<TXlsFile>(std::move(bytes), fileName);
     return OpenXlsxBytes(std::move(bytes));
 }

@@ -3,8 +3,6 @@
 // spreadsheet source, anything for the plain file source) or raises, never crashes or leaks.
 // Input: worksheet, range from, range to, labels from, labels to (one line each), then the
 // file's bytes.
-#include <unistd.h>
-
 #include <cassert>
 #include <cstdint>
 #include <string>
@@ -17,6 +15,7 @@
 #include "chart/series/ChartSeriesModules.h"
 #include "chart/series/Series.h"
 #include "platform/core/Streams.h"
+#include "support/FuzzInputFile.h"
 
 namespace {
 
@@ -51,14 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string sheet = Field(bytes, at), from = Field(bytes, at), to = Field(bytes, at);
     const std::string labelsFrom = Field(bytes, at), labelsTo = Field(bytes, at);
 
-    char path[] = "/tmp/qb_fuzz_source_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) return 0;
-    const bool written = write(fd, bytes.data() + at, bytes.size() - at) == static_cast<ssize_t>(bytes.size() - at);
-    close(fd);
-    if (written) {
+    qbtest::WithInputFile(bytes.data() + at, bytes.size() - at, [&](const std::string& path) {
         // A chart file as the program writes it, with both sources active.
-        const std::string name = std::string("'") + path + "'";
+        const std::string name = "'" + path + "'";
         const std::string text = "object TChart\n"
                                  "  object Series1: TLineSeries\n  end\n"
                                  "  object Excel: TDuvExcelSource\n    Active = True\n    FileName = " + name +
@@ -80,7 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 // The file's or the ranges' fault, told by a message.
             }
         }
-    }
-    unlink(path);
+    });
     return 0;
 }
