@@ -50,7 +50,7 @@ class EChartTooComplex : public ChartException {
 public:
     using ChartException::ChartException;
 };
-inline constexpr int kMaxChartFileComponents = 5'000;
+inline constexpr int kMaxChartFileComponents = 2'000;
 inline constexpr int kMaxChartFilePictures = 256;
 inline constexpr int kMaxChartPictureDepth = 8;
 
