@@ -17,7 +17,7 @@ QB_PACKAGES=(
   # judges of the exported spreadsheets and XML
   libreoffice-calc-nogui libxml2-utils
   libsqlite3-dev libcurl4-openssl-dev libxlsxwriter-dev zlib1g-dev pxlib1
-  libfreexl-dev libzip-dev
+  libzip-dev
   libboost-dev
   unixodbc-dev odbcinst libsqliteodbc tdsodbc
   locales

@@ -70,8 +70,19 @@ void TChartImage::Draw(QPainter& canvas, const TRect& r)
 void TChartImage::LoadFromStream(TStream& stream)
 {
     Changed();
-    LoadChartFromStream(Chart(), stream);
-    chart_->SetBufferedDisplay(false);
+    if (chart_ && !ownsChart_) {
+        LoadChartFromStream(*chart_, stream);
+        return;
+    }
+    // A chart of its own is read once into a new chart: a picture inside a chart file then
+    // costs one read, not one more per level it is nested.
+    std::unique_ptr<TChart, void (*)(TChart*)> fresh(new TChart(nullptr), [](TChart* chart) { FreeComponent(chart); });
+    fresh->SetBufferedDisplay(false);
+    LoadNewChartFromStream(*fresh, stream);
+    fresh->SetBufferedDisplay(false);
+    FreeComponent(chart_);
+    chart_ = fresh.release();
+    ownsChart_ = true;
 }
 
 void TChartImage::SaveToStream(TStream& stream) const

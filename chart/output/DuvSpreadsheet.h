@@ -1,6 +1,7 @@
 #pragma once
-// Reading cell ranges straight from spreadsheet files: .xls through freexl, .xlsx through our
-// own reader (zip through libzip, the sheet parts through QXmlStreamReader).
+// Reading cell ranges straight from spreadsheet files: .xls (Excel 97 and later) through our own
+// bounded reader of the compound file and its records, .xlsx through our own reader (zip through
+// libzip, the sheet parts through QXmlStreamReader).
 //
 // What always holds:
 //  - a reader never trusts its file: a damaged or hostile file raises ESpreadsheetError with a

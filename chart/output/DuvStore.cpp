@@ -20,6 +20,68 @@ constexpr int kFilerBufferSize = 4096;
 
 [[noreturn]] void WrongFormat() { throw ChartException(DuvMsgWrongChartFileFormat); }
 
+// What one load, with the chart pictures inside it, has created so far.
+struct TLoadCounts {
+    int Components = 0;
+    int Pictures = 0;
+    int Depth = 0;
+    std::string Exceeded;  // the message once a limit is passed: nothing may skip it then
+};
+thread_local TLoadCounts* currentLoad = nullptr;
+
+[[noreturn]] void TooComplex(const std::string& what)
+{
+    const std::string message = "The chart file is too complex to load: " + what;
+    if (currentLoad) currentLoad->Exceeded = message;
+    throw EChartTooComplex(message);
+}
+
+// Joins the load in progress (a chart picture's chart) or starts one; the outermost owns the counts.
+class TLoadScope {
+public:
+    TLoadScope()
+    {
+        if (!currentLoad) {
+            currentLoad = &own_;
+            outermost_ = true;
+            return;
+        }
+        if (++currentLoad->Pictures > kMaxChartFilePictures)
+            TooComplex("it holds more than " + std::to_string(kMaxChartFilePictures) + " chart pictures");
+        if (++currentLoad->Depth > kMaxChartPictureDepth) {
+            --currentLoad->Depth;
+            TooComplex("it nests chart pictures more than " + std::to_string(kMaxChartPictureDepth) + " deep");
+        }
+    }
+    ~TLoadScope()
+    {
+        if (outermost_) currentLoad = nullptr;
+        else --currentLoad->Depth;
+    }
+    // Runs a read; whatever a passed limit made the readers raise comes out as that limit.
+    template <class TRead>
+    auto Run(TRead read)
+    {
+        try {
+            return read();
+        } catch (...) {
+            if (outermost_ && !own_.Exceeded.empty()) throw EChartTooComplex(own_.Exceeded);
+            throw;
+        }
+    }
+    // The counts start again for a second read of the same stream.
+    void Restart()
+    {
+        if (outermost_) own_ = TLoadCounts();
+    }
+    TLoadScope(const TLoadScope&) = delete;
+    TLoadScope& operator=(const TLoadScope&) = delete;
+
+private:
+    TLoadCounts own_;
+    bool outermost_ = false;
+};
+
 // Up to count bytes from the stream's position; the position is put back.
 std::string PeekBytes(TStream& stream, int count)
 {
@@ -113,8 +175,15 @@ std::vector<std::string> ReadChart(TCustomAxisPanel& chart, TStream& binary, boo
 
 TChartReader::TChartReader(TStream& stream, int bufferSize) : TReader(stream, bufferSize) {}
 
+void TChartReader::ComponentCreated(TComponent*)
+{
+    if (currentLoad && ++currentLoad->Components > kMaxChartFileComponents)
+        TooComplex("it creates more than " + std::to_string(kMaxChartFileComponents) + " components");
+}
+
 bool TChartReader::Error(const std::string& message)
 {
+    if (currentLoad && !currentLoad->Exceeded.empty()) return false;
     const bool skip = OnReadError ? OnReadError(*this, message) : true;
     if (skip) Skipped.push_back(message);
     return skip;
@@ -208,12 +277,13 @@ void SaveChartToXMLFile(TCustomAxisPanel& chart, const std::string& fileName, bo
 
 // ---------------------------------------------------------------- loading
 
-std::vector<std::string> LoadChartFromStreamEx(TCustomAxisPanel& chart, TStream& stream, bool readAppendedData,
-                                               const TChartReadError& onError)
+namespace {
+
+// The binary form of the stream, past its header, with the root class checked.
+TStream& BinaryChartStream(TCustomAxisPanel& chart, TStream& stream, std::unique_ptr<TMemoryStream>& converted)
 {
     if (stream.Size() == 0) throw ChartException(DuvMsgEmptyChartFile);
     if (!IsChartStream(stream)) WrongFormat();
-    std::unique_ptr<TMemoryStream> converted;
     if (!IsBinaryChartStream(stream)) {
         converted = std::make_unique<TMemoryStream>();
         ChartTextToBinary(stream, *converted);
@@ -222,6 +292,17 @@ std::vector<std::string> LoadChartFromStreamEx(TCustomAxisPanel& chart, TStream&
     TStream& binary = converted ? *converted : stream;
     binary.Seek(kHeaderSize, TSeekOrigin::soCurrent);
     CheckRootClass(chart, binary);
+    return binary;
+}
+
+}  // namespace
+
+std::vector<std::string> LoadChartFromStreamEx(TCustomAxisPanel& chart, TStream& stream, bool readAppendedData,
+                                               const TChartReadError& onError)
+{
+    TLoadScope scope;
+    std::unique_ptr<TMemoryStream> converted;
+    TStream& binary = BinaryChartStream(chart, stream, converted);
     const std::int64_t start = binary.Position();
 
     // The whole stream is read once into a chart of the same class: only when that succeeds
@@ -231,9 +312,10 @@ std::vector<std::string> LoadChartFromStreamEx(TCustomAxisPanel& chart, TStream&
         std::unique_ptr<TPersistent> made(chart.ClassType().Create(nullptr));
         auto* trial = dynamic_cast<TCustomAxisPanel*>(made.get());
         if (!trial) WrongFormat();
-        ReadChart(*trial, binary, readAppendedData, onError);
+        scope.Run([&] { return ReadChart(*trial, binary, readAppendedData, onError); });
     }
     binary.SetPosition(start);
+    scope.Restart();
 
     const bool repaint = chart.AutoRepaint;
     const TScopeGuard repaintBack([&] {
@@ -249,7 +331,7 @@ std::vector<std::string> LoadChartFromStreamEx(TCustomAxisPanel& chart, TStream&
             if (!name.empty() && chart.Name() != name) chart.SetName(name);
         });
         // What the trial read skipped the caller has already agreed to.
-        skipped = ReadChart(chart, binary, readAppendedData, nullptr);
+        skipped = scope.Run([&] { return ReadChart(chart, binary, readAppendedData, nullptr); });
     }
     return skipped;
 }
@@ -259,11 +341,27 @@ std::vector<std::string> LoadChartFromStream(TCustomAxisPanel& chart, TStream& s
     return LoadChartFromStreamEx(chart, stream, false, nullptr);
 }
 
+void LoadNewChartFromStream(TCustomAxisPanel& chart, TStream& stream)
+{
+    TLoadScope scope;
+    std::unique_ptr<TMemoryStream> converted;
+    TStream& binary = BinaryChartStream(chart, stream, converted);
+    scope.Run([&] { return ReadChart(chart, binary, false, nullptr); });
+}
+
 std::vector<std::string> LoadChartFromFileEx(TCustomAxisPanel& chart, const std::string& fileName,
                                              const TChartReadError& onError)
 {
-    TFileStream file(AddChartFileExtension(fileName), fmOpenRead | fmShareDenyWrite);
-    return LoadChartFromStreamEx(chart, file, false, onError);
+    const std::string name = AddChartFileExtension(fileName);
+    TFileStream file(name, fmOpenRead | fmShareDenyWrite);
+    try {
+        return LoadChartFromStreamEx(chart, file, false, onError);
+    } catch (const EChartTooComplex& e) {
+        // The same message with the file named.
+        const std::string text = e.what();
+        const std::string plain = "The chart file ";
+        throw EChartTooComplex(plain + "\"" + name + "\" " + text.substr(text.starts_with(plain) ? plain.size() : 0));
+    }
 }
 
 std::vector<std::string> LoadChartFromFile(TCustomAxisPanel& chart, const std::string& fileName)

@@ -6,6 +6,9 @@
 //  - a load reads the stream into a chart of its own first; the receiving chart changes only
 //    once that read has succeeded, so a bad stream leaves the chart, its series and AutoRepaint
 //    as they were;
+//  - a load, with the charts its chart pictures hold, creates at most kMaxChartFileComponents
+//    components and kMaxChartFilePictures chart pictures, nested at most kMaxChartPictureDepth
+//    deep; a file over a limit raises EChartTooComplex and changes nothing;
 //  - a save clears ForceSaveData and DontSaveData on every series, whether it succeeds or not;
 //  - every file is written through the crash-safe file stream: a failed save leaves the old
 //    file whole.
@@ -36,7 +39,20 @@ public:
 
     TChartReadError OnReadError;
     std::vector<std::string> Skipped;
+
+protected:
+    // Counts toward the limits of the load in progress.
+    void ComponentCreated(TComponent* component) override;
 };
+
+// A chart file over the loading limits; the message names the limit.
+class EChartTooComplex : public ChartException {
+public:
+    using ChartException::ChartException;
+};
+inline constexpr int kMaxChartFileComponents = 2'000;
+inline constexpr int kMaxChartFilePictures = 256;
+inline constexpr int kMaxChartPictureDepth = 8;
 
 // Charts of these classes are named in files written elsewhere; they add nothing.
 class TChartChart : public TChart {
@@ -74,6 +90,9 @@ void SaveChartToXMLFile(TCustomAxisPanel& chart, const std::string& fileName, bo
 std::vector<std::string> LoadChartFromStreamEx(TCustomAxisPanel& chart, TStream& stream, bool readAppendedData,
                                                const TChartReadError& onError);
 std::vector<std::string> LoadChartFromStream(TCustomAxisPanel& chart, TStream& stream);
+// For a chart made for this load alone (a chart picture's), which the caller throws away when
+// the load raises: read once, within the limits of the load it is part of.
+void LoadNewChartFromStream(TCustomAxisPanel& chart, TStream& stream);
 std::vector<std::string> LoadChartFromFileEx(TCustomAxisPanel& chart, const std::string& fileName,
                                              const TChartReadError& onError);
 std::vector<std::string> LoadChartFromFile(TCustomAxisPanel& chart, const std::string& fileName);

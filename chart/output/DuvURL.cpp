@@ -68,15 +68,34 @@ bool FileUnchanged(const TCachedStream& entry)
     return !error && time == entry.Time && size == entry.Size;
 }
 
+struct TDownloadLimits {
+    std::mutex Lock;
+    std::int64_t Bytes = std::int64_t(256) << 20;
+    long Seconds = 300;
+};
+
+TDownloadLimits& Limits()
+{
+    static TDownloadLimits limits;
+    return limits;
+}
+
 struct TTransfer {
     TMemoryStream* Stream;
     const TDownloadProgress* Progress;
+    std::int64_t Limit;
+    bool TooLarge = false;
 };
 
 size_t WriteData(char* data, size_t size, size_t count, void* user)
 {
     auto* transfer = static_cast<TTransfer*>(user);
     const auto bytes = static_cast<std::int64_t>(size * count);
+    // A reply without a length announced is stopped here, as it grows.
+    if (transfer->Stream->Size() + bytes > transfer->Limit) {
+        transfer->TooLarge = true;
+        return 0;
+    }
     return transfer->Stream->Write(data, bytes) == bytes ? size * count : 0;
 }
 
@@ -108,7 +127,8 @@ int DownloadURL(const std::string& url, TMemoryStream& stream, bool /*reloadOnly
     }
     CURL* curl = curl_easy_init();
     if (!curl) return CURLE_FAILED_INIT;
-    TTransfer transfer{&stream, &progress};
+    const std::int64_t sizeLimit = DownloadSizeLimit();
+    TTransfer transfer{&stream, &progress, sizeLimit};
     const std::string address = Trim(url);
     curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Duv");
@@ -120,6 +140,8 @@ int DownloadURL(const std::string& url, TMemoryStream& stream, bool /*reloadOnly
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kDownloadConnectTimeout);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kDownloadLowSpeedTime);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, DownloadTimeLimit());
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sizeLimit));
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteData);
@@ -129,8 +151,9 @@ int DownloadURL(const std::string& url, TMemoryStream& stream, bool /*reloadOnly
         curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     }
-    const CURLcode result = curl_easy_perform(curl);
+    CURLcode result = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
+    if (transfer.TooLarge) result = CURLE_FILESIZE_EXCEEDED;
     if (result != CURLE_OK) stream.SetSize(0);
     stream.SetPosition(0);
     return static_cast<int>(result);
@@ -138,7 +161,30 @@ int DownloadURL(const std::string& url, TMemoryStream& stream, bool /*reloadOnly
 
 std::string DownloadErrorText(int code)
 {
+    if (code == CURLE_FILESIZE_EXCEEDED)
+        return "The download is larger than the limit of " + std::to_string(DownloadSizeLimit()) + " bytes";
+    if (code == CURLE_OPERATION_TIMEDOUT)
+        return "The download did not finish in time (at most " + std::to_string(DownloadTimeLimit()) + " seconds)";
     return curl_easy_strerror(static_cast<CURLcode>(code));
+}
+
+std::int64_t DownloadSizeLimit()
+{
+    std::lock_guard lock(Limits().Lock);
+    return Limits().Bytes;
+}
+
+long DownloadTimeLimit()
+{
+    std::lock_guard lock(Limits().Lock);
+    return Limits().Seconds;
+}
+
+void SetDownloadLimits(std::int64_t bytes, long seconds)
+{
+    std::lock_guard lock(Limits().Lock);
+    Limits().Bytes = bytes;
+    Limits().Seconds = seconds;
 }
 
 int LoadURLCached(const std::string& name, TStream& stream)
@@ -213,8 +259,8 @@ TDuvSeriesSourceFile::~TDuvSeriesSourceFile() = default;
 void TDuvSeriesSourceFile::DeclareProperties(TPropertyDeclarer<TDuvSeriesSourceFile>& p)
 {
     using C = TDuvSeriesSourceFile;
-    // Active comes back only once the references are resolved: Loaded opens the source.
-    p.Boolean("Active", &C::Active, &C::SetActive).Default(false);
+    // Read from a stream, Active only marks the source as waiting for the user's refresh.
+    p.Boolean("Active", &C::StoredActive, &C::SetActive).Default(false);
     p.Component("Chart", &C::Chart, &C::SetChart);
     p.String("FileName", &C::FileName, &C::SetFileName);
     p.Component("Series", &C::Series, &C::SetSeries);
@@ -226,6 +272,17 @@ void TDuvSeriesSourceFile::SetChart(TCustomAxisPanel* value)
 }
 
 void TDuvSeriesSourceFile::SetFileName(const std::string& value) { fileName_ = value; }
+
+void TDuvSeriesSourceFile::SetActive(bool value)
+{
+    // Reading a chart file never fetches from the network or opens other files by itself.
+    if (HasState(csReading)) {
+        waitsForRefresh_ = value;
+        return;
+    }
+    waitsForRefresh_ = false;
+    TDuvSeriesSource::SetActive(value);
+}
 
 void TDuvSeriesSourceFile::Notification(TComponent* component, TOperation operation)
 {

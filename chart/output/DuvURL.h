@@ -31,6 +31,10 @@ std::string DownloadErrorText(int code);
 // Seconds: no connection within ConnectTimeout, or under one byte a second for LowSpeedTime, fails.
 inline constexpr long kDownloadConnectTimeout = 15;
 inline constexpr long kDownloadLowSpeedTime = 30;
+// Every download stops past a size and a total time (256 MB and 300 s unless set otherwise).
+std::int64_t DownloadSizeLimit();
+long DownloadTimeLimit();
+void SetDownloadLimits(std::int64_t bytes, long seconds);
 
 // Copies a file's or an address's content into the stream through the cache; 0 on success,
 // else the download's error code. A missing file raises the file error.
@@ -39,7 +43,9 @@ void ClearURLCache();
 std::size_t URLCacheLimit();
 void SetURLCacheLimit(std::size_t bytes);
 
-// The base of series sources named by a file name or an address.
+// The base of series sources named by a file name or an address. A source read from a stream
+// as active does not read its file or address by itself: it waits for the user to refresh it
+// (Open), and is written back as active meanwhile.
 class TDuvSeriesSourceFile : public TDuvSeriesSource {
     QB_CLASS(TDuvSeriesSourceFile, TDuvSeriesSource)
 public:
@@ -51,6 +57,9 @@ public:
     void SetChart(TCustomAxisPanel* value);
     const std::string& FileName() const { return fileName_; }
     virtual void SetFileName(const std::string& value);
+    void SetActive(bool value) override;
+    // Read as active, not read yet: what the user is shown with FileName.
+    bool WaitsForRefresh() const { return waitsForRefresh_; }
 
     void LoadData() override;
     // Reads nothing here; a source that parses its data overrides it.
@@ -60,8 +69,11 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    bool StoredActive() const { return Active() || waitsForRefresh_; }
+
     TComponentRef<TCustomAxisPanel> chart_{this};
     std::string fileName_;
+    bool waitsForRefresh_ = false;
 };
 
 void DuvURLInitialization();

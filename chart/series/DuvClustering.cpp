@@ -569,9 +569,14 @@ using TFourMasks = long long __attribute__((vector_size(32)));
 // its nearest one (or whose first sum is not a number) is decided on its Single distances.
 // Four points at a time run through every centre in registers; the sums are formed as
 // PointDistance forms them, without fused multiply-adds, so every variant gives the same picks.
+// clang cannot clone a template for several processors: its builds (fuzzing) take the default.
+#if defined(__clang__)
+#define QB_WIDE_CLONES
+#else
+#define QB_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
 template <bool Z>
-__attribute__((target_clones("avx2", "default"))) void NearestBySquares(const TKMeansSpace& space, int first,
-                                                                         int count, int* pick, float* distances)
+QB_WIDE_CLONES void NearestBySquares(const TKMeansSpace& space, int first, int count, int* pick, float* distances)
 {
     const double* xs = space.Xs + first;
     const double* ys = space.Ys + first;

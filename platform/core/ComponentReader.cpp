@@ -553,6 +553,7 @@ TComponent* TReader::CreateChild(const std::string& className, const std::string
     auto* component = static_cast<TComponent*>(info->Create(owner_));
     created_.push_back(component);
     if (component->Owner() != owner_) owner_->InsertComponent(component);
+    ComponentCreated(component);
     component->SetStateFlags(csLoading | csReading, true);
     try {
         component->SetName(name);

@@ -98,6 +98,10 @@ public:
     TComponent* Owner() const { return owner_; }
     TComponent* Parent() const { return parent_; }
 
+protected:
+    // Told of every component the stream makes, before its properties are read; may raise.
+    virtual void ComponentCreated(TComponent*) {}
+
 private:
     // A component reference, resolved by name once everything is read; the property is found
     // again by its path from its component, so objects freed meanwhile are never touched.

@@ -1,24 +1,17 @@
 // The .xls range reader on any file: the sheets and a range of each are read or the reader
 // raises ESpreadsheetError; nothing crashes or leaks.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "chart/output/DuvSpreadsheet.h"
+#include "support/FuzzInputFile.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // freexl reads files only.
-    char path[] = "/tmp/qb_fuzz_xls_XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) return 0;
-    const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
-    close(fd);
-    if (written) {
+    qbtest::WithInputFile(reinterpret_cast<const char*>(data), size, [](const std::string& path) {
         try {
             auto file = TSpreadsheetFile::OpenXls(path);
             const auto names = file->SheetNames();
@@ -28,7 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         } catch (const ESpreadsheetError&) {
         }
-    }
-    unlink(path);
+    });
     return 0;
 }

@@ -201,9 +201,9 @@ TEST_F(ExcelSourceTest, BadInput)
     EXPECT_THROW(Load("junk.xls", "A1", "A3"), ESpreadsheetError);
 }
 
-// A source saved with its owner comes back linked to the same chart and series, and opens once
-// the references are resolved.
-TEST_F(ExcelSourceTest, SourceStreamsItsLinksAndOpensWhenLoaded)
+// A source saved with its owner comes back linked to the same chart and series; it reads its
+// file only when the user refreshes it, and is written back as active meanwhile.
+TEST_F(ExcelSourceTest, SourceStreamsItsLinksAndWaitsForARefresh)
 {
     RegisterClassForStreaming(TDBTestSeries::StaticClass());
     TComponent root(nullptr);
@@ -235,7 +235,13 @@ TEST_F(ExcelSourceTest, SourceStreamsItsLinksAndOpensWhenLoaded)
     EXPECT_EQ(readSource->Chart(), copy.FindComponent("Chart1"));
     EXPECT_EQ(readSource->Series(), readSeries);
     EXPECT_EQ(readSeries->DataSourceCount(), 1);
+    EXPECT_FALSE(readSource->Active());
+    EXPECT_TRUE(readSource->WaitsForRefresh());
+    EXPECT_EQ(readSeries->PointCount(), 0);
+    EXPECT_EQ(ComponentTextOf(copy), text);
+    readSource->Open();
     EXPECT_TRUE(readSource->Active());
+    EXPECT_FALSE(readSource->WaitsForRefresh());
     EXPECT_EQ(readSeries->PointCount(), 10);
     EXPECT_EQ(readSeries->GetYValue(9), 20);
     EXPECT_EQ(ComponentTextOf(copy), text);
