@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 #include <string>
@@ -299,6 +300,258 @@ TEST(ValueListsTest, SortingMovesEveryParallelListTogether)
     const std::vector<double> before = ValuesOf(series.Y());
     series.Y().SortOwnerPoints();
     EXPECT_EQ(ValuesOf(series.Y()), before) << "a list without order sorts nothing";
+}
+
+// The grid hides its X column on this answer, so a stale one would hide real X values or show
+// plain point numbers. Each case asks once before its last change, so a kept answer is tested.
+TEST(ValueListsTest, TheIndexSequenceAnswerFollowsEveryChange)
+{
+    using Build = std::function<TChartValueList&(TTestSeries&)>;
+    // Asked before the change under test, so the list holds an answer the change must correct.
+    const auto asked = [](TTestSeries& s, TChartListOrder order, std::initializer_list<double> values)
+        -> TChartValueList& {
+        TChartValueList& l = ListWith(s, order, values);
+        (void)l.IsIndexSequence();
+        return l;
+    };
+    const auto counting = [](int from, int count, int wrongAt = -1) {
+        std::vector<double> v(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) v[static_cast<std::size_t>(i)] = from + i;
+        if (wrongAt >= 0) v[static_cast<std::size_t>(wrongAt)] += 0.5;
+        return v;
+    };
+    struct Case {
+        const char* name;
+        Build build;
+        bool sequence;
+    };
+    const Case cases[] = {
+        {"empty", [&](TTestSeries& s) -> TChartValueList& { return asked(s, loNone, {}); }, true},
+        {"appended in order",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1});
+             l.AddValue(2);
+             return l;
+         },
+         true},
+        {"appended out of order",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1});
+             l.AddValue(3);
+             return l;
+         },
+         false},
+        {"the next index after a gap",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 2});
+             l.AddValue(2);
+             return l;
+         },
+         false},
+        {"not a number appended",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0});
+             l.AddValue(std::nan(""));
+             return l;
+         },
+         false},
+        {"an ordered list places a smaller value first",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loAscending, {1, 2});
+             l.AddValue(0);
+             return l;
+         },
+         true},
+        {"a block appended after 0, 1",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1});
+             const std::vector<double> v = counting(2, 5000);
+             l.AppendValues(v.data(), 5000);
+             return l;
+         },
+         true},
+        {"a block with one value off deep inside",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1});
+             const std::vector<double> v = counting(2, 5000, 3000);
+             l.AppendValues(v.data(), 5000);
+             return l;
+         },
+         false},
+        {"a block off in its last value",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {});
+             const std::vector<double> v = counting(0, 4099, 4098);
+             l.AppendValues(v.data(), 4099);
+             return l;
+         },
+         false},
+        {"a value set off its index",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1, 2});
+             l.SetValueAt(1, 5);
+             return l;
+         },
+         false},
+        {"a value set back to its index",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 5, 2});
+             l.SetValueAt(1, 1);
+             return l;
+         },
+         true},
+        {"a middle value deleted",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1, 2});
+             l.DeleteValue(1);
+             return l;
+         },
+         false},
+        {"the last value deleted",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1, 2});
+             l.DeleteValue(2);
+             return l;
+         },
+         true},
+        {"the only wrong value deleted from the end",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1, 7});
+             l.DeleteValue(2);
+             return l;
+         },
+         true},
+        {"the only wrong value deleted from the front",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {7, 0, 1});
+             l.DeleteRange(0, 1);
+             return l;
+         },
+         true},
+        {"the missing value inserted",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 2});
+             l.InsertValueAt(1, 1);
+             return l;
+         },
+         true},
+        {"a value inserted in front",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1});
+             l.InsertValueAt(0, 0);
+             return l;
+         },
+         false},
+        {"the next index inserted at the end",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1});
+             l.InsertValueAt(2, 2);
+             return l;
+         },
+         true},
+        {"two values exchanged",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1, 2});
+             l.Exchange(0, 2);
+             return l;
+         },
+         false},
+        {"two values exchanged back into place",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {1, 0});
+             l.Exchange(0, 1);
+             return l;
+         },
+         true},
+        {"far values of a long list exchanged",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {});
+             const std::vector<double> v = counting(0, 5000);
+             l.AppendValues(v.data(), 5000);
+             (void)l.IsIndexSequence();
+             l.Exchange(4097, 4998);
+             return l;
+         },
+         false},
+        {"points sorted by X",
+         [&](TTestSeries& s) -> TChartValueList& {
+             s.X().SetOrder(loNone);
+             for (double x : {2.0, 0.0, 1.0}) s.AddXY(x, 10 * x);
+             (void)s.X().IsIndexSequence();
+             s.X().SetOrder(loAscending);
+             s.X().SortOwnerPoints();
+             return s.X();
+         },
+         true},
+        {"points sorted by Y, moving X",
+         [&](TTestSeries& s) -> TChartValueList& {
+             s.AddXY(0, 5);
+             s.AddXY(1, 3);
+             s.AddXY(2, 4);
+             (void)s.X().IsIndexSequence();
+             s.Y().SetOrder(loAscending);
+             s.Y().SortOwnerPoints();
+             return s.X();
+         },
+         false},
+        {"rotated into place",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {2, 0, 1});
+             l.RotateLeft();
+             return l;
+         },
+         true},
+        {"numbered by index",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {5, 3});
+             l.NumberByIndex();
+             return l;
+         },
+         true},
+        {"cleared",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {3, 4});
+             l.RemoveAllValues();
+             return l;
+         },
+         true},
+        {"cleared, then refilled from 0",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {3, 4});
+             l.RemoveAllValues();
+             l.AddValue(0);
+             l.AddValue(1);
+             return l;
+         },
+         true},
+        {"emptied keeping storage, then refilled from 0",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {4, 9});
+             l.EmptyKeepingStorage();
+             l.AddValue(0);
+             l.AddValue(1);
+             return l;
+         },
+         true},
+        {"emptied keeping storage, then refilled with other values",
+         [&](TTestSeries& s) -> TChartValueList& {
+             TChartValueList& l = asked(s, loNone, {0, 1, 2});
+             l.EmptyKeepingStorage();
+             l.AddValue(5);
+             l.AddValue(6);
+             return l;
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTestSeries series;
+        TChartValueList& list = c.build(series);
+        bool counts = true;
+        for (int i = 0; i < list.Count(); ++i) counts = counts && list[i] == i;
+        ASSERT_EQ(counts, c.sequence) << "the case's own values";
+        EXPECT_EQ(list.IsIndexSequence(), c.sequence);
+    }
 }
 
 // The warning goes to the loader, which decides; the model shows no box of its own.
