@@ -303,250 +303,102 @@ TEST(ValueListsTest, SortingMovesEveryParallelListTogether)
 }
 
 // The grid hides its X column on this answer, so a stale one would hide real X values or show
-// plain point numbers. Each case asks once before its last change, so a kept answer is tested.
+// plain point numbers. Each case asks once before its change, so a kept answer is tested.
 TEST(ValueListsTest, TheIndexSequenceAnswerFollowsEveryChange)
 {
-    using Build = std::function<TChartValueList&(TTestSeries&)>;
-    // Asked before the change under test, so the list holds an answer the change must correct.
-    const auto asked = [](TTestSeries& s, TChartListOrder order, std::initializer_list<double> values)
-        -> TChartValueList& {
-        TChartValueList& l = ListWith(s, order, values);
-        (void)l.IsIndexSequence();
-        return l;
-    };
-    const auto counting = [](int from, int count, int wrongAt = -1) {
+    const auto append = [](TChartValueList& l, int from, int count, int wrongAt = -1) {
         std::vector<double> v(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) v[static_cast<std::size_t>(i)] = from + i;
         if (wrongAt >= 0) v[static_cast<std::size_t>(wrongAt)] += 0.5;
-        return v;
+        l.AppendValues(v.data(), count);
     };
     struct Case {
         const char* name;
-        Build build;
+        TChartListOrder order;
+        std::vector<double> xs;
+        std::function<void(TTestSeries&)> change;  // on the X list unless it says otherwise
         bool sequence;
     };
     const Case cases[] = {
-        {"empty", [&](TTestSeries& s) -> TChartValueList& { return asked(s, loNone, {}); }, true},
-        {"appended in order",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1});
-             l.AddValue(2);
-             return l;
-         },
-         true},
-        {"appended out of order",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1});
-             l.AddValue(3);
-             return l;
-         },
+        {"empty", loNone, {}, [](TTestSeries&) {}, true},
+        {"appended in order", loNone, {0, 1}, [](TTestSeries& s) { s.X().AddValue(2); }, true},
+        {"appended out of order", loNone, {0, 1}, [](TTestSeries& s) { s.X().AddValue(3); }, false},
+        {"the next index after a gap", loNone, {0, 2}, [](TTestSeries& s) { s.X().AddValue(2); }, false},
+        {"not a number appended", loNone, {0}, [](TTestSeries& s) { s.X().AddValue(std::nan("")); }, false},
+        {"an ordered list places a smaller value first", loAscending, {1, 2},
+         [](TTestSeries& s) { s.X().AddValue(0); }, true},
+        {"a block appended after 0, 1", loNone, {0, 1}, [&](TTestSeries& s) { append(s.X(), 2, 5000); }, true},
+        {"a block with one value off deep inside", loNone, {0, 1},
+         [&](TTestSeries& s) { append(s.X(), 2, 5000, 3000); }, false},
+        {"a block off in its last value", loNone, {}, [&](TTestSeries& s) { append(s.X(), 0, 4099, 4098); },
          false},
-        {"the next index after a gap",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 2});
-             l.AddValue(2);
-             return l;
-         },
-         false},
-        {"not a number appended",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0});
-             l.AddValue(std::nan(""));
-             return l;
-         },
-         false},
-        {"an ordered list places a smaller value first",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loAscending, {1, 2});
-             l.AddValue(0);
-             return l;
-         },
+        {"a value set off its index", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().SetValueAt(1, 5); }, false},
+        {"a value set back to its index", loNone, {0, 5, 2}, [](TTestSeries& s) { s.X().SetValueAt(1, 1); },
          true},
-        {"a block appended after 0, 1",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1});
-             const std::vector<double> v = counting(2, 5000);
-             l.AppendValues(v.data(), 5000);
-             return l;
-         },
+        {"a middle value deleted", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().DeleteValue(1); }, false},
+        {"the last value deleted", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().DeleteValue(2); }, true},
+        {"the only wrong value deleted from the end", loNone, {0, 1, 7},
+         [](TTestSeries& s) { s.X().DeleteValue(2); }, true},
+        {"the only wrong value deleted from the front", loNone, {7, 0, 1},
+         [](TTestSeries& s) { s.X().DeleteRange(0, 1); }, true},
+        {"the missing value inserted", loNone, {0, 2}, [](TTestSeries& s) { s.X().InsertValueAt(1, 1); }, true},
+        {"a value inserted in front", loNone, {0, 1}, [](TTestSeries& s) { s.X().InsertValueAt(0, 0); }, false},
+        {"the next index inserted at the end", loNone, {0, 1}, [](TTestSeries& s) { s.X().InsertValueAt(2, 2); },
          true},
-        {"a block with one value off deep inside",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1});
-             const std::vector<double> v = counting(2, 5000, 3000);
-             l.AppendValues(v.data(), 5000);
-             return l;
-         },
-         false},
-        {"a block off in its last value",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {});
-             const std::vector<double> v = counting(0, 4099, 4098);
-             l.AppendValues(v.data(), 4099);
-             return l;
-         },
-         false},
-        {"a value set off its index",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1, 2});
-             l.SetValueAt(1, 5);
-             return l;
-         },
-         false},
-        {"a value set back to its index",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 5, 2});
-             l.SetValueAt(1, 1);
-             return l;
-         },
+        {"two values exchanged", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().Exchange(0, 2); }, false},
+        {"two values exchanged back into place", loNone, {1, 0}, [](TTestSeries& s) { s.X().Exchange(0, 1); },
          true},
-        {"a middle value deleted",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1, 2});
-             l.DeleteValue(1);
-             return l;
-         },
-         false},
-        {"the last value deleted",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1, 2});
-             l.DeleteValue(2);
-             return l;
-         },
-         true},
-        {"the only wrong value deleted from the end",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1, 7});
-             l.DeleteValue(2);
-             return l;
-         },
-         true},
-        {"the only wrong value deleted from the front",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {7, 0, 1});
-             l.DeleteRange(0, 1);
-             return l;
-         },
-         true},
-        {"the missing value inserted",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 2});
-             l.InsertValueAt(1, 1);
-             return l;
-         },
-         true},
-        {"a value inserted in front",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1});
-             l.InsertValueAt(0, 0);
-             return l;
-         },
-         false},
-        {"the next index inserted at the end",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1});
-             l.InsertValueAt(2, 2);
-             return l;
-         },
-         true},
-        {"two values exchanged",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1, 2});
-             l.Exchange(0, 2);
-             return l;
-         },
-         false},
-        {"two values exchanged back into place",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {1, 0});
-             l.Exchange(0, 1);
-             return l;
-         },
-         true},
-        {"far values of a long list exchanged",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {});
-             const std::vector<double> v = counting(0, 5000);
-             l.AppendValues(v.data(), 5000);
-             (void)l.IsIndexSequence();
-             l.Exchange(4097, 4998);
-             return l;
-         },
-         false},
-        {"points sorted by X",
-         [&](TTestSeries& s) -> TChartValueList& {
-             s.X().SetOrder(loNone);
-             for (double x : {2.0, 0.0, 1.0}) s.AddXY(x, 10 * x);
+        {"far values of a long list exchanged", loNone, {},
+         [&](TTestSeries& s) {
+             append(s.X(), 0, 5000);
              (void)s.X().IsIndexSequence();
+             s.X().Exchange(4097, 4998);
+         },
+         false},
+        {"points sorted by X", loNone, {2, 0, 1},
+         [](TTestSeries& s) {
              s.X().SetOrder(loAscending);
              s.X().SortOwnerPoints();
-             return s.X();
          },
          true},
-        {"points sorted by Y, moving X",
-         [&](TTestSeries& s) -> TChartValueList& {
-             s.AddXY(0, 5);
-             s.AddXY(1, 3);
-             s.AddXY(2, 4);
-             (void)s.X().IsIndexSequence();
+        {"points sorted by Y, moving X", loNone, {0, 1, 2},
+         [](TTestSeries& s) {
+             s.Y().SetValueAt(0, 50);
              s.Y().SetOrder(loAscending);
              s.Y().SortOwnerPoints();
-             return s.X();
          },
          false},
-        {"rotated into place",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {2, 0, 1});
-             l.RotateLeft();
-             return l;
+        {"rotated into place", loNone, {2, 0, 1}, [](TTestSeries& s) { s.X().RotateLeft(); }, true},
+        {"numbered by index", loNone, {5, 3}, [](TTestSeries& s) { s.X().NumberByIndex(); }, true},
+        {"cleared", loNone, {3, 4}, [](TTestSeries& s) { s.X().RemoveAllValues(); }, true},
+        {"cleared, then refilled from 0", loNone, {3, 4},
+         [](TTestSeries& s) {
+             s.X().RemoveAllValues();
+             for (double x : {0.0, 1.0}) s.X().AddValue(x);
          },
          true},
-        {"numbered by index",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {5, 3});
-             l.NumberByIndex();
-             return l;
+        {"emptied keeping storage, then refilled from 0", loNone, {4, 9},
+         [](TTestSeries& s) {
+             s.X().EmptyKeepingStorage();
+             for (double x : {0.0, 1.0}) s.X().AddValue(x);
          },
          true},
-        {"cleared",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {3, 4});
-             l.RemoveAllValues();
-             return l;
-         },
-         true},
-        {"cleared, then refilled from 0",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {3, 4});
-             l.RemoveAllValues();
-             l.AddValue(0);
-             l.AddValue(1);
-             return l;
-         },
-         true},
-        {"emptied keeping storage, then refilled from 0",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {4, 9});
-             l.EmptyKeepingStorage();
-             l.AddValue(0);
-             l.AddValue(1);
-             return l;
-         },
-         true},
-        {"emptied keeping storage, then refilled with other values",
-         [&](TTestSeries& s) -> TChartValueList& {
-             TChartValueList& l = asked(s, loNone, {0, 1, 2});
-             l.EmptyKeepingStorage();
-             l.AddValue(5);
-             l.AddValue(6);
-             return l;
+        {"emptied keeping storage, then refilled with other values", loNone, {0, 1, 2},
+         [](TTestSeries& s) {
+             s.X().EmptyKeepingStorage();
+             for (double x : {5.0, 6.0}) s.X().AddValue(x);
          },
          false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TTestSeries series;
-        TChartValueList& list = c.build(series);
+        TChartValueList& list = series.X();
+        list.SetOrder(loNone);
+        for (double x : c.xs) series.AddXY(x, 10 * x);
+        list.SetOrder(c.order);
+        (void)list.IsIndexSequence();
+        c.change(series);
         bool counts = true;
         for (int i = 0; i < list.Count(); ++i) counts = counts && list[i] == i;
         ASSERT_EQ(counts, c.sequence) << "the case's own values";
