@@ -4,12 +4,47 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/RuRazazi.h"
 #include "platform/core/ComponentReader.h"
 #include "platform/core/SysUtils.h"
 
 int ValueListGrowthStep = 1000;
+
+namespace {
+
+// values[i] == first + i for every i. Long runs of index values are the common case, so this
+// runs at memory speed: four values a step in vector registers, no branch within a block, and a
+// block that differs ends it.
+bool CountsFrom(const double* values, int count, int first)
+{
+    int start = 0;
+#if defined(__SSE2__)
+    constexpr int kBlock = 1024;
+    const __m128d step = _mm_set1_pd(4);
+    for (; start + kBlock <= count; start += kBlock) {
+        const double base = static_cast<double>(first) + start;
+        __m128d low = _mm_set_pd(base + 1, base), high = _mm_set_pd(base + 3, base + 2);
+        __m128d differs = _mm_setzero_pd();
+        for (int i = start; i < start + kBlock; i += 4) {
+            differs = _mm_or_pd(differs, _mm_or_pd(_mm_cmpneq_pd(_mm_loadu_pd(values + i), low),
+                                                   _mm_cmpneq_pd(_mm_loadu_pd(values + i + 2), high)));
+            low = _mm_add_pd(low, step);
+            high = _mm_add_pd(high, step);
+        }
+        if (_mm_movemask_pd(differs) != 0) return false;
+    }
+#endif
+    for (int i = start; i < count; ++i)
+        if (values[i] != static_cast<double>(first) + i) return false;
+    return true;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------- TChartValueList
 
@@ -66,6 +101,10 @@ int TChartValueList::AddPending()
         while (i >= 0 && values_[static_cast<std::size_t>(i)] < value) --i;
         index = i + 1;
     }
+    if (index == count_)
+        NoteAppend(value);
+    else
+        indexSequence_ = TIndexSequence::Unknown;
     if (count_ == Capacity()) Grow();
     double* data = values_.data();
     std::memmove(data + index + 1, data + index, sizeof(double) * static_cast<std::size_t>(count_ - index));
@@ -84,6 +123,8 @@ void TChartValueList::AppendValues(const double* values, int count)
         values_.resize(std::max(needed, values_.size() + step));
     }
     std::memcpy(values_.data() + count_, values, sizeof(double) * static_cast<std::size_t>(count));
+    if (indexSequence_ == TIndexSequence::Yes && !CountsFrom(values, count, count_))
+        indexSequence_ = TIndexSequence::No;
     count_ += count;
     SetModified(true);
 }
@@ -92,17 +133,23 @@ void TChartValueList::RemoveAllValues()
 {
     count_ = 0;
     TValueStorage().swap(values_);
+    indexSequence_ = TIndexSequence::Yes;
     modified_ = true;
 }
 
 void TChartValueList::EmptyKeepingStorage()
 {
     count_ = 0;
+    indexSequence_ = TIndexSequence::Yes;
     modified_ = true;
 }
 
 void TChartValueList::InsertValueAt(int index, double value)
 {
+    if (index == count_)
+        NoteAppend(value);
+    else
+        indexSequence_ = TIndexSequence::Unknown;
     if (count_ == Capacity()) Grow();
     double* data = values_.data();
     std::memmove(data + index + 1, data + index, sizeof(double) * static_cast<std::size_t>(count_ - index));
@@ -118,6 +165,9 @@ void TChartValueList::DeleteRange(int start, int quantity)
     if (start < 0 || start >= count_) return;
     quantity = std::min(quantity, count_ - start);
     if (quantity < 1) return;
+    // Cutting the tail of 0, 1, 2, ... leaves one; other cuts may make or break one.
+    if (indexSequence_ != TIndexSequence::Yes || start + quantity != count_)
+        indexSequence_ = TIndexSequence::Unknown;
     double* data = values_.data();
     std::memmove(data + start, data + start + quantity,
                  sizeof(double) * static_cast<std::size_t>(count_ - start - quantity));
@@ -128,11 +178,16 @@ void TChartValueList::DeleteRange(int start, int quantity)
 void TChartValueList::RotateLeft()
 {
     if (count_ < 1) return;
+    indexSequence_ = TIndexSequence::Unknown;
     std::rotate(values_.begin(), values_.begin() + 1, values_.begin() + count_);
 }
 
 void TChartValueList::SetValueAt(int index, double value)
 {
+    if (indexSequence_ == TIndexSequence::Yes)
+        indexSequence_ = value == static_cast<double>(index) ? TIndexSequence::Yes : TIndexSequence::No;
+    else
+        indexSequence_ = TIndexSequence::Unknown;
     values_[static_cast<std::size_t>(index)] = value;
     modified_ = true;
     if (owner_) owner_->NotifyDependents(TDependentChange::ValueModified, index);
@@ -249,6 +304,7 @@ void TChartValueList::SetValueSource(const std::string& value)
 
 void TChartValueList::Exchange(int i, int j)
 {
+    if (i != j) indexSequence_ = TIndexSequence::Unknown;
     std::swap(values_[static_cast<std::size_t>(i)], values_[static_cast<std::size_t>(j)]);
     modified_ = true;
     if (owner_) owner_->NotifyDependents(TDependentChange::ValueModified, i);
@@ -257,8 +313,23 @@ void TChartValueList::Exchange(int i, int j)
 void TChartValueList::NumberByIndex()
 {
     for (int i = 0; i < count_; ++i) values_[static_cast<std::size_t>(i)] = i;
+    indexSequence_ = TIndexSequence::Yes;
     modified_ = true;
     if (owner_) owner_->NotifyDependents(TDependentChange::ValueModified, 0);
+}
+
+void TChartValueList::NoteAppend(double value)
+{
+    // A list that is not 0, 1, 2, ... stays so whatever comes at its end.
+    if (indexSequence_ == TIndexSequence::Yes && value != static_cast<double>(count_))
+        indexSequence_ = TIndexSequence::No;
+}
+
+bool TChartValueList::IsIndexSequence() const
+{
+    if (indexSequence_ == TIndexSequence::Unknown)
+        indexSequence_ = CountsFrom(values_.data(), count_, 0) ? TIndexSequence::Yes : TIndexSequence::No;
+    return indexSequence_ == TIndexSequence::Yes;
 }
 
 int TChartValueList::CompareValueIndex(int a, int b) const

@@ -107,6 +107,10 @@ public:
     void SetTotalAbsolute(double value);
     double GetSpan() { return GetMaximum() - GetMinimum(); }
 
+    // The values are 0, 1, 2, ... (an empty list is too). Appends keep the answer; after any other
+    // change the next call scans once, so a grid opening a long series asks it cheaply.
+    bool IsIndexSequence() const;
+
     // The first index holding exactly value, -1 when none.
     int LocateValue(double value) const;
     int LocateRange(int first, int last, double value) const;
@@ -146,6 +150,10 @@ private:
     void Recalc();
     void RecalcTotals();
     void ReadMultiplier(TReader& reader);
+    // Call before count_ grows by value at the end.
+    void NoteAppend(double value);
+
+    enum class TIndexSequence : unsigned char { Unknown, Yes, No };
 
     TCustomChartSeries* owner_;
     std::string name_;
@@ -156,6 +164,7 @@ private:
     bool defaultDateTime_ = false;
     bool modified_ = true;
     bool totalsStale_ = true;
+    mutable TIndexSequence indexSequence_ = TIndexSequence::Yes;
     double maximum_ = 0, minimum_ = 0, total_ = 0, totalAbsolute_ = 0;
     std::string valueSource_;
 };

@@ -5,10 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "chart/engine/AxisPanel.h"
 #include "chart/graphics/DuvConst.h"
 #include "chart/series/ChartSeriesCopy.h"
@@ -78,33 +74,6 @@ TChartSeries* NewBarSeries(TCustomAxisPanel* chart)
     // The bar series may not be registered in a program that links no standard series.
     const TClassInfo* barClass = GetClass("TBarSeries");
     return CreateChartSeries(chart->Owner(), chart, barClass ? *barClass : TChartSeries::StaticClass());
-}
-
-bool IsIndexSequence(const TChartValueList& list)
-{
-    // A grid opens with this test over every X value, so it runs at memory speed: four values a
-    // step in vector registers, no branch within a block, and a block that differs ends the test.
-    const double* values = list.Values();
-    const int count = list.Count();
-    int start = 0;
-#if defined(__SSE2__)
-    constexpr int kBlock = 1024;
-    const __m128d step = _mm_set1_pd(4);
-    for (; start + kBlock <= count; start += kBlock) {
-        __m128d low = _mm_set_pd(start + 1, start), high = _mm_set_pd(start + 3, start + 2);
-        __m128d differs = _mm_setzero_pd();
-        for (int i = start; i < start + kBlock; i += 4) {
-            differs = _mm_or_pd(differs, _mm_or_pd(_mm_cmpneq_pd(_mm_loadu_pd(values + i), low),
-                                                   _mm_cmpneq_pd(_mm_loadu_pd(values + i + 2), high)));
-            low = _mm_add_pd(low, step);
-            high = _mm_add_pd(high, step);
-        }
-        if (_mm_movemask_pd(differs) != 0) return false;
-    }
-#endif
-    for (int i = start; i < count; ++i)
-        if (values[i] != static_cast<double>(i)) return false;
-    return true;
 }
 
 TChartGridModel::TChartGridModel()
@@ -254,7 +223,7 @@ bool TChartGridModel::XColumnShown(const TChartSeries* series) const
     case cgsAuto: break;
     }
     const TChartValueList* secondary = series->SecondaryList();
-    return !secondary->HiddenFromGrids && !IsIndexSequence(*secondary);
+    return !secondary->HiddenFromGrids && !secondary->IsIndexSequence();
 }
 
 bool TChartGridModel::VisualsColumnShown(const TChartSeries* series) const

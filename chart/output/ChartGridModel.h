@@ -43,9 +43,6 @@ bool IsGrid3DSeries(const TCustomChartSeries* series);
 // A new bar series in the chart, named with the next free series name.
 TChartSeries* NewBarSeries(TCustomAxisPanel* chart);
 
-// The values of a list are simply 0, 1, 2, ...
-bool IsIndexSequence(const TChartValueList& list);
-
 class TChartGridModel : public QAbstractTableModel, public IPanelEventListener {
 public:
     // Custom roles for the header rows the grid paints itself.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 #include <string>
@@ -299,6 +300,110 @@ TEST(ValueListsTest, SortingMovesEveryParallelListTogether)
     const std::vector<double> before = ValuesOf(series.Y());
     series.Y().SortOwnerPoints();
     EXPECT_EQ(ValuesOf(series.Y()), before) << "a list without order sorts nothing";
+}
+
+// The grid hides its X column on this answer, so a stale one would hide real X values or show
+// plain point numbers. Each case asks once before its change, so a kept answer is tested.
+TEST(ValueListsTest, TheIndexSequenceAnswerFollowsEveryChange)
+{
+    const auto append = [](TChartValueList& l, int from, int count, int wrongAt = -1) {
+        std::vector<double> v(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) v[static_cast<std::size_t>(i)] = from + i;
+        if (wrongAt >= 0) v[static_cast<std::size_t>(wrongAt)] += 0.5;
+        l.AppendValues(v.data(), count);
+    };
+    struct Case {
+        const char* name;
+        TChartListOrder order;
+        std::vector<double> xs;
+        std::function<void(TTestSeries&)> change;  // on the X list unless it says otherwise
+        bool sequence;
+    };
+    const Case cases[] = {
+        {"empty", loNone, {}, [](TTestSeries&) {}, true},
+        {"appended in order", loNone, {0, 1}, [](TTestSeries& s) { s.X().AddValue(2); }, true},
+        {"appended out of order", loNone, {0, 1}, [](TTestSeries& s) { s.X().AddValue(3); }, false},
+        {"the next index after a gap", loNone, {0, 2}, [](TTestSeries& s) { s.X().AddValue(2); }, false},
+        {"not a number appended", loNone, {0}, [](TTestSeries& s) { s.X().AddValue(std::nan("")); }, false},
+        {"an ordered list places a smaller value first", loAscending, {1, 2},
+         [](TTestSeries& s) { s.X().AddValue(0); }, true},
+        {"a block appended after 0, 1", loNone, {0, 1}, [&](TTestSeries& s) { append(s.X(), 2, 5000); }, true},
+        {"a block with one value off deep inside", loNone, {0, 1},
+         [&](TTestSeries& s) { append(s.X(), 2, 5000, 3000); }, false},
+        {"a block off in its last value", loNone, {}, [&](TTestSeries& s) { append(s.X(), 0, 4099, 4098); },
+         false},
+        {"a value set off its index", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().SetValueAt(1, 5); }, false},
+        {"a value set back to its index", loNone, {0, 5, 2}, [](TTestSeries& s) { s.X().SetValueAt(1, 1); },
+         true},
+        {"a middle value deleted", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().DeleteValue(1); }, false},
+        {"the last value deleted", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().DeleteValue(2); }, true},
+        {"the only wrong value deleted from the end", loNone, {0, 1, 7},
+         [](TTestSeries& s) { s.X().DeleteValue(2); }, true},
+        {"the only wrong value deleted from the front", loNone, {7, 0, 1},
+         [](TTestSeries& s) { s.X().DeleteRange(0, 1); }, true},
+        {"the missing value inserted", loNone, {0, 2}, [](TTestSeries& s) { s.X().InsertValueAt(1, 1); }, true},
+        {"a value inserted in front", loNone, {0, 1}, [](TTestSeries& s) { s.X().InsertValueAt(0, 0); }, false},
+        {"the next index inserted at the end", loNone, {0, 1}, [](TTestSeries& s) { s.X().InsertValueAt(2, 2); },
+         true},
+        {"two values exchanged", loNone, {0, 1, 2}, [](TTestSeries& s) { s.X().Exchange(0, 2); }, false},
+        {"two values exchanged back into place", loNone, {1, 0}, [](TTestSeries& s) { s.X().Exchange(0, 1); },
+         true},
+        {"far values of a long list exchanged", loNone, {},
+         [&](TTestSeries& s) {
+             append(s.X(), 0, 5000);
+             (void)s.X().IsIndexSequence();
+             s.X().Exchange(4097, 4998);
+         },
+         false},
+        {"points sorted by X", loNone, {2, 0, 1},
+         [](TTestSeries& s) {
+             s.X().SetOrder(loAscending);
+             s.X().SortOwnerPoints();
+         },
+         true},
+        {"points sorted by Y, moving X", loNone, {0, 1, 2},
+         [](TTestSeries& s) {
+             s.Y().SetValueAt(0, 50);
+             s.Y().SetOrder(loAscending);
+             s.Y().SortOwnerPoints();
+         },
+         false},
+        {"rotated into place", loNone, {2, 0, 1}, [](TTestSeries& s) { s.X().RotateLeft(); }, true},
+        {"numbered by index", loNone, {5, 3}, [](TTestSeries& s) { s.X().NumberByIndex(); }, true},
+        {"cleared", loNone, {3, 4}, [](TTestSeries& s) { s.X().RemoveAllValues(); }, true},
+        {"cleared, then refilled from 0", loNone, {3, 4},
+         [](TTestSeries& s) {
+             s.X().RemoveAllValues();
+             for (double x : {0.0, 1.0}) s.X().AddValue(x);
+         },
+         true},
+        {"emptied keeping storage, then refilled from 0", loNone, {4, 9},
+         [](TTestSeries& s) {
+             s.X().EmptyKeepingStorage();
+             for (double x : {0.0, 1.0}) s.X().AddValue(x);
+         },
+         true},
+        {"emptied keeping storage, then refilled with other values", loNone, {0, 1, 2},
+         [](TTestSeries& s) {
+             s.X().EmptyKeepingStorage();
+             for (double x : {5.0, 6.0}) s.X().AddValue(x);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTestSeries series;
+        TChartValueList& list = series.X();
+        list.SetOrder(loNone);
+        for (double x : c.xs) series.AddXY(x, 10 * x);
+        list.SetOrder(c.order);
+        (void)list.IsIndexSequence();
+        c.change(series);
+        bool counts = true;
+        for (int i = 0; i < list.Count(); ++i) counts = counts && list[i] == i;
+        ASSERT_EQ(counts, c.sequence) << "the case's own values";
+        EXPECT_EQ(list.IsIndexSequence(), c.sequence);
+    }
 }
 
 // The warning goes to the loader, which decides; the model shows no box of its own.
