@@ -2,15 +2,21 @@
 
 #include "chart/editor/DuvGalleryPanel.h"
 #include "chart/editor/DuvProCo.h"
+#include "chart/editor/DuvSelectList.h"
+#include "chart/editor/DuvSourceEdit.h"
 
 // The texts come first: everything after registers references to them.
 void InitializeChartEditorModules()
 {
     DuvProCoInitialization();
     DuvGalleryPanelInitialization();
+    DuvSourceEditInitialization();
+    DuvSelectListInitialization();
 }
 
 void FinalizeChartEditorModules()
 {
+    DuvSelectListFinalization();
+    DuvSourceEditFinalization();
     DuvProCoFinalization();
 }
