@@ -169,7 +169,7 @@ void TExcelSourceEditor::BApplyClick()
 void DuvSourceEditInitialization()
 {
     RegisterEditorFormClass("TBaseSourceEditor", &CreateEditorFormOf<TBaseSourceEditor>, &BaseSourceEditorTable());
-    RegisterEditorFormClass("TExcelSourceEditor", &CreateEditorFormOf<TExcelSourceEditor>);
+    RegisterEditorFormClass("TExcelSourceEditor", &CreateEditorFormOf<TExcelSourceEditor>, &BaseSourceEditorTable());
 }
 
 void DuvSourceEditFinalization()
