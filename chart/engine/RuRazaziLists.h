@@ -368,8 +368,9 @@ public:
     // Whether sources of this class may feed the series of the chart.
     virtual bool AcceptsChart(const TCustomAxisPanel*) const { return true; }
     virtual std::string GetDescription() const { return {}; }
-    // The editor form of this kind of source; none here.
-    virtual const TClassInfo* GetEditorClass() const { return nullptr; }
+    // GetEditorClassName names the registered form that edits this kind of source.
+    // Whether the series editor shows its New, Edit and Delete buttons for this kind.
+    virtual bool ShowsNewEditDelete() const { return false; }
     // The series' first data source is of this source's class.
     virtual bool IsSourceOf(const TCustomChartSeries* series) const;
     virtual void Close();

@@ -27,7 +27,7 @@ public:
     void SetLabelsTo(const std::string& value) { ChangeAndClose(labelsTo_, value); }
 
     std::string GetDescription() const override;
-    std::string GetEditorClassName() const override { return "TExcelSourceForm"; }
+    std::string GetEditorClassName() const override { return "TExcelSourceEditor"; }
     void LoadData() override;
 
 private:

@@ -41,7 +41,7 @@ TEST(EditorClassNames, EveryChartPartAnswersThroughTheOneBase)
         {"clustering tool", &clustering, "TClusteringToolEditor"},
         {"axis tool", &axisTool, "TAxisToolEditor"},
         {"series source", &plainSource, ""},
-        {"spreadsheet source", &spreadsheet, "TExcelSourceForm"},
+        {"spreadsheet source", &spreadsheet, "TExcelSourceEditor"},
         {"shape", &shape, "TFormDuvShape"},
         {"legend", chart.Legend(), "TTextShapeEditor"},
         {"canvas", &canvas, ""},
