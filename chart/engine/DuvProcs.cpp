@@ -860,6 +860,8 @@ private:
                     CloseElement(items.StackPop());
                 }
                 if (upper == "END>") {
+                    // Lines that opened items without an end of their own close with the collection.
+                    while (items.Count() > 0) CloseElement(items.StackPop());
                     open.pop_back();
                     if (!open.empty()) CloseElement(open.back().items.StackPop());
                 }

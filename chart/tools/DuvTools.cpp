@@ -7,6 +7,7 @@
 #include <cmath>
 #include <typeinfo>
 
+#include "chart/editor/DuvProCo.h"
 #include "chart/engine/ChartRegistry.h"
 #include "chart/engine/DuvProcs.h"
 #include "chart/engine/DuvTextShape.h"
@@ -21,14 +22,6 @@
 #include "platform/core/ScopeGuard.h"
 
 namespace {
-
-// Gallery caption and summary of each tool.
-constexpr const char* AnnotationDescription = "Annotation";
-constexpr const char* AnnotationSummary = "Displays custom text at any location inside Chart.";
-constexpr const char* RectangleDescription = "Rectangle";
-constexpr const char* RectangleSummary = "Displays custom text at any location inside Chart within a resizable box.";
-constexpr const char* RotateDescription = "Rotate";
-constexpr const char* RotateSummary = "Allows rotating Chart dragging with mouse button.";
 
 // Margin between the panel edge and an automatically placed annotation.
 constexpr int AnnotationMargin = 10;
@@ -360,8 +353,8 @@ TEventReply TAnnotationTool::HandleMouseEvent(TMouseEventKind kind, TMouseButton
     return TEventReply::CancelChart;
 }
 
-std::string TAnnotationTool::GetDescription() const { return AnnotationDescription; }
-std::string TAnnotationTool::GetSummary() const { return AnnotationSummary; }
+std::string TAnnotationTool::GetDescription() const { return DuvMsgToolAnnotation; }
+std::string TAnnotationTool::GetSummary() const { return DuvMsgToolAnnotationSummary; }
 
 void TAnnotationTool::Assign(const TPersistent* source)
 {
@@ -571,8 +564,8 @@ std::unique_ptr<QImage> TRectangleTool::CaptureBitmap(bool fresh)
     return result;
 }
 
-std::string TRectangleTool::GetDescription() const { return RectangleDescription; }
-std::string TRectangleTool::GetSummary() const { return RectangleSummary; }
+std::string TRectangleTool::GetDescription() const { return DuvMsgToolRectangle; }
+std::string TRectangleTool::GetSummary() const { return DuvMsgToolRectangleSummary; }
 
 void TRectangleTool::Assign(const TPersistent* source)
 {
@@ -781,8 +774,8 @@ void TRotateTool::HandleChartEvent(TChartEventCode)
     elevationDelta_ = std::fabs(elevationDelta_) > 0.01 ? elevationDelta_ - elevationDelta_ * k : 0;
 }
 
-std::string TRotateTool::GetDescription() const { return RotateDescription; }
-std::string TRotateTool::GetSummary() const { return RotateSummary; }
+std::string TRotateTool::GetDescription() const { return DuvMsgToolRotate; }
+std::string TRotateTool::GetSummary() const { return DuvMsgToolRotateSummary; }
 
 void TRotateTool::Assign(const TPersistent* source)
 {

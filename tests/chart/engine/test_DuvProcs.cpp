@@ -610,6 +610,9 @@ TEST(DuvProcsXml, ComponentTextBecomesXmlLineForLine)
           "        <String value=\"'a'\"/>", "        <String value=\"'b'\"/>", "      </Lines>", "      <Sub>",
           "        <item>", "          <Min value=\"1\"/>", "        </item>", "      </Sub>", "    </item>", "    <item>", "    </item>",
           "  </Axes>", "</TAxes>"}},
+        // A line that opened an item without an end of its own closes with its collection.
+        {{"Items = <", "item", "stray", "end>"},
+         {"<Items>", "  <item>", "    <stray>", "    </stray>", "  </item>", "</Items>"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ToXml(Lines(c.text)), Lines(c.xml)) << c.text.front();

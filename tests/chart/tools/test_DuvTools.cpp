@@ -279,14 +279,18 @@ TEST_F(DuvToolsTest, TheUnitRegistersItsToolsInTheirOrder)
     const std::vector<const TClassInfo*> expected = {&TRotateTool::StaticClass(), &TAnnotationTool::StaticClass(),
                                                      &TRectangleTool::StaticClass()};
     EXPECT_EQ(DuvToolsClasses(), expected);
+    // Lower libraries register their own tools first; this unit's follow in their order.
+    const int first = GetToolClassList().IndexOf(&TRotateTool::StaticClass());
+    ASSERT_GE(first, 0);
     std::vector<const TClassInfo*> listed;
-    for (int i = 0; i < GetToolClassList().Count(); ++i) listed.push_back(GetToolClassList().ToolClassAt(i));
+    for (int i = first; i < GetToolClassList().Count(); ++i) listed.push_back(GetToolClassList().ToolClassAt(i));
     EXPECT_EQ(listed, expected);
     // The test program's start counts as one; a second start changes nothing.
+    const int count = GetToolClassList().Count();
     InitializeChartToolsModules();
-    EXPECT_EQ(GetToolClassList().Count(), 3);
+    EXPECT_EQ(GetToolClassList().Count(), count);
     FinalizeChartToolsModules();
-    EXPECT_EQ(GetToolClassList().Count(), 3);
+    EXPECT_EQ(GetToolClassList().Count(), count);
 }
 
 TEST_F(DuvToolsTest, AfterTheUnitStopsAFileNamingItsToolsFailsToRead)
@@ -296,6 +300,7 @@ TEST_F(DuvToolsTest, AfterTheUnitStopsAFileNamingItsToolsFailsToRead)
     tool->SetParentChart(&chart);
     TMemoryStream stream;
     SaveChartToStream(chart, stream);
+    const int place = GetToolClassList().IndexOf(&TRectangleTool::StaticClass());
     FinalizeChartToolsModules();
     EXPECT_EQ(GetToolClassList().IndexOf(&TRectangleTool::StaticClass()), -1);
     TChart loaded;
@@ -305,7 +310,7 @@ TEST_F(DuvToolsTest, AfterTheUnitStopsAFileNamingItsToolsFailsToRead)
     EXPECT_EQ(skipped, (std::vector<std::string>{"Class TRectangleTool not found"}));
     EXPECT_EQ(loaded.Tools()->Count(), 0);
     InitializeChartToolsModules();
-    EXPECT_EQ(GetToolClassList().IndexOf(&TRectangleTool::StaticClass()), 2);
+    EXPECT_EQ(GetToolClassList().IndexOf(&TRectangleTool::StaticClass()), place);
 }
 
 // A chart with the three tools, set away from their defaults.
