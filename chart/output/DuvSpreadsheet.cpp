@@ -90,7 +90,7 @@ public:
         if (!zip_) {
             if (source) zip_source_free(source);
             zip_error_fini(&error);
-            throw ESpreadsheetError("The spreadsheet file is no readable workbook (zip)");
+            throw ESpreadsheetError("The spreadsheet file is not a readable spreadsheet (zip)");
         }
         zip_error_fini(&error);
         ReadWorkbook();
@@ -303,7 +303,7 @@ constexpr std::size_t kMaxSharedStrings = 16u << 20;
 
 [[noreturn]] void NotReadable(const std::string& fileName, const std::string& why)
 {
-    throw ESpreadsheetError("The spreadsheet file \"" + fileName + "\" is no readable workbook: " + why);
+    throw ESpreadsheetError("The spreadsheet file \"" + fileName + "\" is not a readable spreadsheet: " + why);
 }
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }

@@ -334,6 +334,6 @@ TEST_F(DuvURLTest, ChartFilesNeverFetchOnLoad)
         source->Open();
         ADD_FAILURE() << "opened";
     } catch (const ESpreadsheetError& e) {
-        EXPECT_TRUE(std::string(e.what()).starts_with("The spreadsheet file \"" + hostile + "\" is no readable workbook"));
+        EXPECT_TRUE(std::string(e.what()).starts_with("The spreadsheet file \"" + hostile + "\" is not a readable spreadsheet"));
     }
 }

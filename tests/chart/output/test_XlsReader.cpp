@@ -156,7 +156,7 @@ TEST(XlsReader, RefusesDamagedFiles)
             for (int sheet = 0; sheet < int(file->SheetNames().size()); ++sheet) file->ReadRange(sheet, CellRange("A1", "C5"));
             ADD_FAILURE() << c.Name << ": read";
         } catch (const ESpreadsheetError& e) {
-            EXPECT_EQ(std::string(e.what()), "The spreadsheet file \"" + path + "\" is no readable workbook: " + c.Why) << c.Name;
+            EXPECT_EQ(std::string(e.what()), "The spreadsheet file \"" + path + "\" is not a readable spreadsheet: " + c.Why) << c.Name;
         }
     }
     for (const char* name : {"xls_heap_overflow_memcpy.xls", "xls_stack_underflow_iconv.xls", "xls_leak.xls"}) {
@@ -166,7 +166,7 @@ TEST(XlsReader, RefusesDamagedFiles)
             for (int sheet = 0; sheet < int(file->SheetNames().size()); ++sheet) file->ReadRange(sheet, CellRange("A1", "C5"));
             ADD_FAILURE() << name << ": read";
         } catch (const ESpreadsheetError& e) {
-            EXPECT_TRUE(std::string(e.what()).starts_with("The spreadsheet file \"" + path + "\" is no readable workbook"))
+            EXPECT_TRUE(std::string(e.what()).starts_with("The spreadsheet file \"" + path + "\" is not a readable spreadsheet"))
                 << e.what();
         }
     }
